@@ -1,0 +1,77 @@
+#include "Platform/Win32/FileSystem.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+DWORD CopyOut(const std::string& s, DWORD bufferLength, LPSTR buffer)
+{
+    if (!buffer || bufferLength < s.size() + 1)
+        return static_cast<DWORD>(s.size() + 1);
+    std::memcpy(buffer, s.c_str(), s.size() + 1);
+    return static_cast<DWORD>(s.size());
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+} // namespace
+
+DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer)
+{
+    std::vector<char> cwd(4096);
+    if (!getcwd(cwd.data(), cwd.size()))
+        return 0;
+    return CopyOut(cwd.data(), bufferLength, buffer);
+}
+
+DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart)
+{
+    if (filePart)
+        *filePart = nullptr;
+    if (!fileName || !*fileName)
+        return 0;
+
+    std::string path = fileName;
+    if (!IsSeparator(path[0])) {
+        std::vector<char> cwd(4096);
+        if (!getcwd(cwd.data(), cwd.size()))
+            return 0;
+        path = std::string(cwd.data()) + "/" + path;
+    }
+    const bool trailing = IsSeparator(path.back());
+
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && IsSeparator(path[i]))
+            ++i;
+        size_t start = i;
+        while (i < path.size() && !IsSeparator(path[i]))
+            ++i;
+        std::string part = path.substr(start, i - start);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+
+    std::string full = "/";
+    for (size_t k = 0; k < parts.size(); ++k) {
+        full += parts[k];
+        if (k + 1 < parts.size() || trailing)
+            full += '/';
+    }
+
+    DWORD result = CopyOut(full, bufferLength, buffer);
+    if (result == full.size() && filePart && !parts.empty() && !trailing)
+        *filePart = buffer + (full.size() - parts.back().size());
+    return result;
+}

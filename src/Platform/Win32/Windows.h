@@ -1,0 +1,8 @@
+// Umbrella header of the Win32 stand-in: what game code includes in place of <windows.h>.
+#pragma once
+
+#include "Platform/Win32/CodePage.h"
+#include "Platform/Win32/DebugOutput.h"
+#include "Platform/Win32/FileSystem.h"
+#include "Platform/Win32/Time.h"
+#include "Platform/Win32/WinTypes.h"

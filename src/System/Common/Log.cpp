@@ -1,0 +1,82 @@
+#include "System/Common/Log.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Platform/Win32/Windows.h"
+#include "System/Common/StreamIO.h"
+#include "System/Common/StringUtil.h"
+
+namespace {
+
+const char* const kLevelText[eLogLevel_max] = {"INFO", "WARNING", "ERROR", "ERROR_REPORT", "FATAL"};
+
+struct tm LocalNow()
+{
+    struct tm t = {};
+    __time64_t now = _time64(nullptr);
+    _localtime64_s(&t, &now);
+    return t;
+}
+
+} // namespace
+
+const char* LogLevelText(LogLevel level)
+{
+    return level >= 0 && level < eLogLevel_max ? kLevelText[level] : "";
+}
+
+std::string FormatLogHeader(const struct tm& t, LogLevel level, const std::string& fileName, int line)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "[%02d/%02d(%02d:%02d:%02d):", t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min,
+                  t.tm_sec);
+    return std::string(buffer) + LogLevelText(level) + ":" + fileName + "(" + std::to_string(line) + ")] ";
+}
+
+std::string FormatReportFileName(const struct tm& t)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d-%02d%02d%02d.log", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour, t.tm_min, t.tm_sec);
+    return buffer;
+}
+
+LogLine::LogLine(LogLevel level) : m_eLevel(level) {}
+
+LogLine::~LogLine() { Flush(); }
+
+std::ostream& LogLine::WriteHeader(int line, const char* sourcePath)
+{
+    std::string directory, name;
+    SplitPath(sourcePath ? sourcePath : "", directory, name);
+    m_Stream << FormatLogHeader(LocalNow(), m_eLevel, name, line);
+    return m_Stream;
+}
+
+void LogLine::Flush()
+{
+    m_Stream << '\n';
+    m_Stream.flush();
+    const std::string text = m_Stream.str();
+
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    OutputDebugStringA(text.c_str());
+
+    if (m_eLevel == eLogLevel_ErrorReport) {
+        FileStreamIO file;
+        if (file.Open(FormatReportFileName(LocalNow()), kStreamMode_Write))
+            file.Write(text.data(), static_cast<uint32_t>(text.size()));
+    }
+
+    if (m_eLevel == eLogLevel_Fatal) {
+        // Stops in an attached debugger; without one the process ends abnormally, the line kept.
+        if (IsDebuggerPresent())
+            std::raise(SIGTRAP);
+        else
+            std::abort();
+    }
+}

@@ -1,0 +1,11 @@
+// Name ids: the 32-bit hash by which nearly everything in the game is found.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+typedef uint32_t NameId;
+
+// FNV-1 over the name's bytes, each byte sign-extended before it is mixed in (so names in
+// Shift-JIS hash as the data expects); the empty name is 0.
+NameId HashName(std::string_view name);

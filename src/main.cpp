@@ -1,0 +1,7 @@
+#include "System/Common/Log.h"
+
+int main()
+{
+    LOG_INFO << "Quillmark ver1.0.3";
+    return 0;
+}

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "Platform/Win32/Windows.h"
+#include "Support/TempDir.h"
+#include "System/Common/MathUtil.h"
+#include "System/Common/StringUtil.h"
+
+TEST(MathUtil, VectorHelpers)
+{
+    Vec2 out{};
+    EXPECT_EQ(&Vec2Add(out, {1, 2}, {3, 5}), &out);
+    EXPECT_EQ(out.x, 4);
+    EXPECT_EQ(out.y, 7);
+    Vec2Sub(out, {1, 2}, {3, 5});
+    EXPECT_EQ(out.x, -2);
+    EXPECT_EQ(out.y, -3);
+    Vec2Scale(out, {1.5f, -2}, 2);
+    EXPECT_EQ(out.x, 3);
+    EXPECT_EQ(out.y, -4);
+    Vec2Multiply(out, 2, {1.5f, -2});
+    EXPECT_EQ(out.x, 3);
+
+    Vec2Negate(out, {0, 0});
+    EXPECT_TRUE(std::signbit(out.x));
+    EXPECT_TRUE(std::signbit(out.y));
+    uint32_t nan = 0x7FC01234u, negated;
+    float fnan;
+    std::memcpy(&fnan, &nan, 4);
+    Vec2Negate(out, {fnan, 1});
+    std::memcpy(&negated, &out.x, 4);
+    EXPECT_EQ(negated, 0xFFC01234u);
+    EXPECT_EQ(out.y, -1);
+}
+
+TEST(MathUtil, FloatRoutines)
+{
+    EXPECT_TRUE(IsNearlyZero(9e-7f));
+    EXPECT_FALSE(IsNearlyZero(1e-6f));
+    EXPECT_FALSE(IsNearlyZero(-2e-6f));
+
+    const float pi = static_cast<float>(M_PI);
+    struct { float y, x, expected; } atans[] = {
+        {0, 1, 0}, {1, 0, pi / 2}, {0, -1, pi}, {-1, -1, -3 * pi / 4}, {1, 1, pi / 4}, {-1, 0, -pi / 2},
+    };
+    for (auto& c : atans)
+        EXPECT_FLOAT_EQ(Atan2(c.y, c.x), c.expected) << c.y << "," << c.x;
+
+    for (float x : {0.01f, 0.25f, 1.0f, 2.0f, 100.0f, 12345.0f})
+        EXPECT_NEAR(FastInvSqrt(x), 1.0f / std::sqrt(x), 1e-5f / std::sqrt(x)) << x;
+
+    struct { float a, b, expected; } mods[] = {
+        {5.5f, 2, 1.5f}, {-5.5f, 2, -1.5f}, {5.5f, -2, 1.5f}, {720, 360, 0}, {-0.25f, 360, -0.25f},
+    };
+    for (auto& c : mods)
+        EXPECT_FLOAT_EQ(FloatMod(c.a, c.b), c.expected) << c.a << " mod " << c.b;
+}
+
+TEST(StringUtil, PathSplitting)
+{
+    struct { const char* path; const char* dir; const char* name; } paths[] = {
+        {"a\\b/c.txt", "a/b/", "c.txt"}, {"c.txt", "", "c.txt"}, {"dir/", "dir/", ""}, {"", "", ""},
+    };
+    for (auto& c : paths) {
+        std::string dir = "x", name = "x";
+        SplitPath(c.path, dir, name);
+        EXPECT_EQ(dir, c.dir) << c.path;
+        EXPECT_EQ(name, c.name) << c.path;
+    }
+
+    struct { const char* file; const char* ext; const char* base; } exts[] = {
+        {"font.fnt", "fnt", "font"}, {"noext", "", "noext"}, {"a.b.c", "c", "a.b"}, {".hidden", "hidden", ""},
+    };
+    for (auto& c : exts) {
+        std::string ext = "x", base = "x";
+        SplitExtension(c.file, ext, base);
+        EXPECT_EQ(ext, c.ext) << c.file;
+        EXPECT_EQ(base, c.base) << c.file;
+    }
+
+    EXPECT_EQ(NormalizePath("C:\\x\\", true), "C:/x/");
+    EXPECT_EQ(NormalizePath("a\\b", true), "a/b/");
+    EXPECT_EQ(NormalizePath("a\\b", false), "a/b");
+    EXPECT_EQ(AppendSlash("a/"), "a//");
+    EXPECT_EQ(FindLastOf("a/b/c", '/'), 3);
+    EXPECT_EQ(FindLastOf("", '/'), -1);
+    EXPECT_EQ(FindLastOf("abc", '/'), -1);
+}
+
+TEST(StringUtil, FullPathIsLexical)
+{
+    TempDir dir;
+    std::string root = std::filesystem::canonical(dir.Path()).string();
+    ScopedCwd cwd(root + "/");
+    std::filesystem::create_directories(root + "/bin");
+    ScopedCwd inBin(root + "/bin");
+
+    struct { const char* path; std::string full; const char* part; } cases[] = {
+        {"../", root + "/", ""},
+        {"..\\data\\se.pak", root + "/data/se.pak", "se.pak"},
+        {"./x/../y.txt", root + "/bin/y.txt", "y.txt"},
+        {"does/not/exist/", root + "/bin/does/not/exist/", ""},
+        {"/a/../../b", "/b", "b"},
+    };
+    for (auto& c : cases) {
+        std::string part;
+        EXPECT_EQ(GetFullPath(c.path, part), c.full) << c.path;
+        EXPECT_EQ(part, c.part) << c.path;
+    }
+    EXPECT_EQ(GetCurrentDirectoryPath(), root + "/bin/");
+
+    char small[4];
+    EXPECT_GT(GetFullPathNameA("abc", sizeof small, small, nullptr), sizeof small);
+}
+
+TEST(StringUtil, WildcardMatch)
+{
+    const std::string prefix = "assets.v1/scripts/prerequisites/*";
+    struct { std::string pattern, name; bool match; } cases[] = {
+        {prefix, "assets.v1/scripts/prerequisites/", true},
+        {prefix, "assets.v1/scripts/prerequisites/init", true},
+        {prefix, "assets.v1/scripts/prerequisites/a/b", true},
+        {prefix, "assets.v1/scripts/prerequisite", false},
+        {prefix, "assets.v1/scripts/stage/x", false},
+        {prefix, "xassets.v1/scripts/prerequisites/init", false},
+        {"*", "", true},
+        {"*", "anything", true},
+        {"a?c", "abc", false},
+        {"a?c", "a?c", true},
+        {"*ab", "aab", true},
+        {"*ab", "ac", false},
+        {"a*c", "abbbc", true},
+        {"a*c", "abbb", false},
+        {"abc", "ABC", false},
+        {"", "", true},
+        {"", "a", false},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
+}
+
+TEST(StringUtil, SplitString)
+{
+    struct { const char* text; const char* delims; std::vector<std::string> parts; } cases[] = {
+        {",,a,,b,", ",", {"a", "b"}},
+        {"", ",", {}},
+        {",,,", ",", {}},
+        {"one two\tthree", " \t", {"one", "two", "three"}},
+        {"whole", "", {"whole"}},
+    };
+    for (auto& c : cases) {
+        std::vector<std::string> out{"kept"};
+        SplitString(c.text, c.delims, out);
+        std::vector<std::string> expected{"kept"};
+        expected.insert(expected.end(), c.parts.begin(), c.parts.end());
+        EXPECT_EQ(out, expected) << c.text;
+    }
+}
+
+TEST(StringUtil, WideToNarrowKeepsTheTerminator)
+{
+    struct { std::wstring wide; std::string narrow; } cases[] = {
+        {L"A", std::string("A\0", 2)},
+        {L"", std::string("\0", 1)},
+        {L"\u3042", std::string("\x82\xA0\0", 3)},       // hiragana a in Shift-JIS
+        {L"x\u6F22y", std::string("x\x8A\xBFy\0", 5)},   // a kanji between ASCII
+        {L"\U0001F600", std::string("?\0", 2)},          // not in the code page
+    };
+    for (auto& c : cases) {
+        std::string narrow = "junk";
+        WideToNarrow(c.wide, narrow);
+        EXPECT_EQ(narrow, c.narrow);
+    }
+}
+
+TEST(CodePage, LeadBytes)
+{
+    struct { int b; bool lead; } cases[] = {
+        {0x41, false}, {0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false},
+        {0xDF, false}, {0xE0, true},  {0xFC, true}, {0xFD, false},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(IsDBCSLeadByte(static_cast<BYTE>(c.b)) != 0, c.lead) << std::hex << c.b;
+    EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0x81));
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "Support/TempDir.h"
+#include "System/Common/StreamIO.h"
+
+namespace {
+
+std::string Bytes(uint32_t n)
+{
+    std::string s(n, '\0');
+    for (uint32_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>('a' + i % 26);
+    return s;
+}
+
+} // namespace
+
+TEST(StreamIO, EveryModeString)
+{
+    struct { StreamMode mode; const char* text; } modes[] = {
+        {0x1, "r"},       {0x2, "w"},        {0x3, "r+"},       {0x10003, "w+"},   {0x10006, "a"},
+        {0x10007, "a+"},  {0x20001, "rb"},   {0x20002, "wb"},   {0x20003, "rb+"},  {0x30003, "wb+"},
+        {0x30006, "ab"},  {0x30007, "ab+"},
+    };
+    for (auto& m : modes)
+        EXPECT_STREQ(StreamModeString(m.mode), m.text) << std::hex << m.mode;
+    for (StreamMode bad : {0x0u, 0x4u, 0x20000u, 0x10001u, 0xFFFFFFFFu})
+        EXPECT_EQ(StreamModeString(bad), nullptr) << std::hex << bad;
+
+    TempDir dir;
+    FileStreamIO f;
+    EXPECT_FALSE(f.Open(dir.File("x"), 0x4));
+    EXPECT_FALSE(f.IsOpen());
+}
+
+TEST(StreamIO, FileModesGateReadsAndWrites)
+{
+    TempDir dir;
+    dir.WriteFile("in.bin", Bytes(100));
+    struct { StreamMode mode; bool canRead, canWrite; uint32_t sizeAfterOpen; } cases[] = {
+        {0x20001, true, false, 100}, {0x20002, false, true, 0}, {0x20003, true, true, 100},
+        {0x30003, true, true, 0},    {0x30006, false, true, 100}, {0x30007, true, true, 100},
+    };
+    for (auto& c : cases) {
+        dir.WriteFile("f.bin", Bytes(100));
+        FileStreamIO f;
+        ASSERT_TRUE(f.Open(dir.File("f.bin"), c.mode)) << std::hex << c.mode;
+        EXPECT_EQ(f.GetSize(), c.sizeAfterOpen) << std::hex << c.mode;
+        char buf[10];
+        EXPECT_EQ(f.Read(buf, 10), c.canRead && c.sizeAfterOpen ? 10u : 0u) << std::hex << c.mode;
+        EXPECT_EQ(f.Write("xyz", 3), c.canWrite ? 3u : 0u) << std::hex << c.mode;
+        EXPECT_EQ(f.Extend(4), c.canWrite) << std::hex << c.mode;
+    }
+}
+
+TEST(StreamIO, FileReadsSeeksAndSizes)
+{
+    TempDir dir;
+    dir.WriteFile("f.bin", Bytes(100));
+    FileStreamIO f;
+    ASSERT_TRUE(f.Open(dir.File("f.bin"), kStreamMode_ReadBinary));
+    EXPECT_EQ(f.GetName(), dir.File("f.bin"));
+    EXPECT_EQ(f.GetNameId(), HashName(dir.File("f.bin")));
+
+    // Reopening: the same path is fine, another path fails and the first file stays open.
+    EXPECT_TRUE(f.Open(dir.File("f.bin"), kStreamMode_ReadBinary));
+    EXPECT_FALSE(f.Open(dir.File("other.bin"), kStreamMode_ReadBinary));
+    EXPECT_TRUE(f.IsOpen());
+
+    char buf[200];
+    EXPECT_EQ(f.Read(buf, 60), 60u);
+    EXPECT_EQ(f.Read(buf, 60), 40u); // past the end: only what is there
+    EXPECT_EQ(f.Tell(), 100u);
+    EXPECT_TRUE(f.IsEof());
+    f.Seek(500);
+    EXPECT_EQ(f.Tell(), 100u);
+    f.Seek(10);
+    f.Skip(1000);
+    EXPECT_EQ(f.Tell(), 100u);
+    f.Seek(10);
+    f.Skip(5);
+    EXPECT_EQ(f.Read(buf, 1), 1u);
+    EXPECT_EQ(buf[0], Bytes(100)[15]);
+    EXPECT_FALSE(f.IsInMemory());
+
+    f.Close();
+    EXPECT_EQ(f.GetSize(), 0u);
+    EXPECT_EQ(f.Read(buf, 1), 0u);
+    EXPECT_FALSE(FileStreamIO().Open(dir.File("missing.bin"), kStreamMode_ReadBinary));
+}
+
+TEST(StreamIO, FileSizeCountsBufferedWrites)
+{
+    TempDir dir;
+    FileStreamIO f;
+    ASSERT_TRUE(f.Open(dir.File("w.bin"), kStreamMode_WriteUpdateBinary));
+    EXPECT_EQ(f.Write("hello", 5), 5u);
+    EXPECT_EQ(f.GetSize(), 5u);
+    EXPECT_TRUE(f.Extend(10));
+    EXPECT_EQ(f.Tell(), 15u);
+    EXPECT_EQ(f.GetSize(), 15u);
+    f.Seek(0);
+    EXPECT_EQ(f.Tell(), 0u);
+    f.Close();
+    EXPECT_EQ(dir.ReadFile("w.bin").size(), 15u);
+}
+
+TEST(StreamIO, SubFileWindows)
+{
+    TempDir dir;
+    const std::string data = Bytes(200);
+    dir.WriteFile("pak.bin", data);
+    FileStreamIO parent;
+    ASSERT_TRUE(parent.Open(dir.File("pak.bin"), kStreamMode_ReadBinary));
+
+    struct { uint32_t start, size, seek, read, expectRead; } cases[] = {
+        {100, 50, 10, 80, 40},   // the window cuts the read
+        {180, 50, 0, 80, 20},    // the window reaches past the file: only the real bytes count
+        {250, 10, 0, 10, 0},     // wholly past the file
+        {0, 200, 199, 5, 1},
+        {50, 0, 0, 5, 0},
+    };
+    for (auto& c : cases) {
+        std::unique_ptr<SubFileStreamIO> s(SubFileStreamIO::Open(parent, c.start, c.size));
+        EXPECT_EQ(s->GetSize(), c.size);
+        s->Seek(c.seek);
+        EXPECT_EQ(s->Tell(), std::min(c.seek, c.size));
+        char buf[100] = {};
+        uint32_t n = s->Read(buf, c.read);
+        EXPECT_EQ(n, c.expectRead) << c.start << "+" << c.size;
+        EXPECT_EQ(s->Tell(), std::min(c.seek, c.size) + n) << c.start << "+" << c.size;
+        if (n) {
+            EXPECT_EQ(std::string(buf, n), data.substr(c.start + c.seek, n));
+        }
+        EXPECT_EQ(s->Write("x", 1), 0u);
+        EXPECT_FALSE(s->Extend(1));
+    }
+
+    std::unique_ptr<SubFileStreamIO> s(SubFileStreamIO::Open(parent, 100, 50));
+    s->Seek(1000);
+    EXPECT_EQ(s->Tell(), 50u);
+    EXPECT_TRUE(s->IsEof());
+    s->Seek(0);
+    s->Skip(30);
+    EXPECT_EQ(s->Tell(), 30u);
+    s->Skip(30);
+    EXPECT_EQ(s->Tell(), 50u);
+}
+
+TEST(StreamIO, SubFileOfAVanishedFileReadsNothing)
+{
+    MemoryStreamIO parent;
+    parent.SetName("/nonexistent/qm/file.pak");
+    std::unique_ptr<SubFileStreamIO> s(SubFileStreamIO::Open(parent, 0, 10));
+    char buf[10];
+    EXPECT_EQ(s->Read(buf, 10), 0u);
+    EXPECT_EQ(s->GetSize(), 0u);
+}
+
+TEST(StreamIO, MemoryReadsAndSeeks)
+{
+    std::string data = Bytes(100);
+    MemoryStreamIO m;
+    m.Init(data.data(), 100, false, true);
+    EXPECT_TRUE(m.IsInMemory());
+    EXPECT_EQ(m.GetMode(), kStreamMode_ReadBinary);
+    char buf[200];
+    EXPECT_EQ(m.Read(buf, 60), 60u);
+    EXPECT_EQ(m.Read(buf, 60), 40u);
+    EXPECT_EQ(m.Read(buf, 1), 0u);
+    EXPECT_TRUE(m.IsEof());
+    EXPECT_EQ(m.Write("x", 1), 0u);
+    EXPECT_FALSE(m.Extend(1));
+    EXPECT_TRUE(m.Extend(0));
+
+    m.Seek(500);
+    EXPECT_EQ(m.Tell(), 100u);
+    m.Seek(10);
+    m.Skip(-20); // before the start stops at the start
+    EXPECT_EQ(m.Tell(), 0u);
+    m.Skip(1000);
+    EXPECT_EQ(m.Tell(), 100u);
+    m.Skip(-30);
+    EXPECT_EQ(m.Tell(), 70u);
+}
+
+TEST(StreamIO, MemoryWritesGrowTheBlock)
+{
+    void* block = std::malloc(100);
+    std::memset(block, 'z', 100);
+    MemoryStreamIO m;
+    m.Init(block, 100, true, false);
+    EXPECT_EQ(m.GetMode(), kStreamMode_ReadUpdateBinary);
+    m.Seek(95);
+    EXPECT_EQ(m.Write("0123456789", 10), 10u);
+    EXPECT_EQ(m.GetSize(), 105u);
+    EXPECT_EQ(m.GetCapacity(), 157u);
+    EXPECT_EQ(m.Tell(), 105u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.GetData()) + 93, 12), "zz0123456789");
+
+    // Within the capacity the block stays; Extend moves the end as a write does.
+    const uint8_t* before = m.GetData();
+    EXPECT_TRUE(m.Extend(50));
+    EXPECT_EQ(m.GetSize(), 155u);
+    EXPECT_EQ(m.GetData(), before);
+
+    // A borrowed block is copied before it grows and is left alone.
+    std::string borrowed = "abc";
+    MemoryStreamIO b;
+    b.Init(borrowed.data(), 3, false, false);
+    b.Seek(3);
+    EXPECT_EQ(b.Write("def", 3), 3u);
+    EXPECT_EQ(borrowed, "abc");
+    EXPECT_EQ(ReadStreamToString(b), "abcdef");
+}
+
+TEST(StreamIO, ReadToStringAndPrintf)
+{
+    MemoryStreamIO m;
+    m.Init(nullptr, 0, false, false);
+    EXPECT_EQ(ReadStreamToString(m), "");
+
+    std::string longText(5000, 'q');
+    EXPECT_EQ(StreamPrintf(m, "%s|%d|%%", longText.c_str(), 42), 5000u + 5u);
+    m.Seek(3);
+    std::string all = ReadStreamToString(m);
+    EXPECT_EQ(all, longText + "|42|%");
+    EXPECT_EQ(m.Tell(), 3u); // the position is kept
+
+    TempDir dir;
+    FileStreamIO f;
+    ASSERT_TRUE(f.Open(dir.File("p.txt"), kStreamMode_Write));
+    EXPECT_EQ(StreamPrintf(f, "x=%d", 7), 3u);
+    EXPECT_EQ(StreamPrintf(f, "%s", ""), 0u);
+    f.Close();
+    EXPECT_EQ(dir.ReadFile("p.txt"), "x=7");
+}
