@@ -63,6 +63,7 @@ public:
     void Record(const std::string& what) const { ProbeLog().push_back(m_Name + ":" + what); }
 
     std::string m_Name = "?";
+    bool m_bFailAttach = false;
 };
 
 inline const ClassKey Probe::s_Class("Probe");
