@@ -149,9 +149,11 @@ void Transform::Rotate(float angle)
 
 void Transform::SetRotation(float angle, bool local)
 {
+    // atan2(p01, p11) is the parent's block angle, which holds the negated rotation; adding it
+    // takes the parent's turn back out, so the world rotation comes out as asked.
     if (!local)
         if (Transform* p = ParentTransform(GetOwner()))
-            angle = angle - Atan2(p->m_World.m[0][1], p->m_World.m[1][1]);
+            angle = angle + Atan2(p->m_World.m[0][1], p->m_World.m[1][1]);
     SetRotationBlock(-angle);
     UpdateWorldMatrices();
 }
