@@ -4,5 +4,8 @@
 #include "Platform/Win32/CodePage.h"
 #include "Platform/Win32/DebugOutput.h"
 #include "Platform/Win32/FileSystem.h"
+#include "Platform/Win32/LastError.h"
+#include "Platform/Win32/Message.h"
 #include "Platform/Win32/Time.h"
 #include "Platform/Win32/WinTypes.h"
+#include "Platform/Win32/Window.h"
