@@ -1,12 +1,12 @@
 #include "Platform/Win32/Message.h"
 
-#include <chrono>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "Platform/Backend/Video.h"
+#include "Platform/Win32/Time.h"
 
 namespace {
 
@@ -37,11 +37,7 @@ MessageQueue& CurrentQueue()
     return *t_pQueue;
 }
 
-DWORD MessageTime()
-{
-    using namespace std::chrono;
-    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+DWORD MessageTime() { return timeGetTime(); }
 
 bool InFilter(UINT message, UINT filterMin, UINT filterMax)
 {

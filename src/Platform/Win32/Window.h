@@ -6,8 +6,6 @@
 #include "Platform/Win32/LastError.h"
 #include "Platform/Win32/WinTypes.h"
 
-struct HWND__;
-typedef HWND__* HWND;
 struct HINSTANCE__;
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
@@ -21,11 +19,6 @@ typedef HGDIOBJ HRGN;
 struct HMENU__;
 typedef HMENU__* HMENU;
 
-typedef uintptr_t UINT_PTR;
-typedef intptr_t LONG_PTR;
-typedef UINT_PTR WPARAM;
-typedef LONG_PTR LPARAM;
-typedef LONG_PTR LRESULT;
 typedef WORD ATOM;
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
