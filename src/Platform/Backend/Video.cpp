@@ -145,8 +145,11 @@ bool BackendInitVideo()
     // Terminal signals are ours: they close the windows through the message queue.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        s.error = SDL_GetError();
-        LOG_ERROR << "The video system could not start: " << s.error;
+        // Every caller retries; the reason is logged once.
+        const std::string reason = SDL_GetError();
+        if (reason != s.error)
+            LOG_ERROR << "The video system could not start: " << reason;
+        s.error = reason;
         return false;
     }
     s.error.clear();
