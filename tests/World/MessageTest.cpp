@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <new>
 
+#include "System/Application/MainApp.h"
 #include "WorldFixture.h"
 
 using Log = std::vector<std::string>;
@@ -383,4 +384,24 @@ TEST_F(WorldTest, UIEventPayloadCopyKeepsTheSender)
     EXPECT_EQ(to.m_Text, "hello");
     EXPECT_EQ(to.m_nParam, 3);
     EXPECT_EQ(to.m_nParam2, -4);
+}
+
+// With an application running, messages count its frames, not the stand-in.
+TEST_F(WorldTest, MessagesCountTheApplicationsFrames)
+{
+    GameObj* obj = Root("obj");
+    AddProbe(obj, "p");
+    {
+        MainApp app;
+        ASSERT_EQ(g_pApplication, &app);
+        app.m_nFrameCount = 41;
+        SetStandInFrameCount(1000);
+        obj->PostMessage(new Note("n"), 0.0f);
+        m_pManager->Deliver(0.0f);
+        EXPECT_EQ(m_pManager->GetPendingCount(), 1u);
+        app.m_nFrameCount = 42;
+        m_pManager->Deliver(0.0f);
+        EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
+        g_pApplication = nullptr;
+    }
 }
