@@ -43,3 +43,10 @@ typedef int errno_t;
 #define CP_ACP 0
 #define CP_UTF8 65001
 #define CP_SHIFT_JIS 932
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;

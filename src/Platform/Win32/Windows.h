@@ -4,5 +4,6 @@
 #include "Platform/Win32/CodePage.h"
 #include "Platform/Win32/DebugOutput.h"
 #include "Platform/Win32/FileSystem.h"
+#include "Platform/Win32/FindFile.h"
 #include "Platform/Win32/Time.h"
 #include "Platform/Win32/WinTypes.h"
