@@ -21,8 +21,8 @@ public:
 
 private:
     struct Entry {
-        std::string name;
-        std::string path;
+        std::string m_Name;
+        std::string m_Path;
     };
 
     void ScanDirectory(const std::string& directory);
