@@ -12,7 +12,8 @@ public:
     explicit FileSystemArchive(const std::string& name);
     ~FileSystemArchive() override;
 
-    // Scans root + name; true also when the folder is missing or empty.
+    // Scans the folder below the process-wide ArchiveSystem's root; true also when the
+    // folder is missing or empty.
     bool Open() override;
     void Close() override;
     StreamIO* OpenEntry(NameId id, bool readOnly) override;
