@@ -4,15 +4,14 @@
 // max).
 // Each case runs once over QM_PACER_FRAMES frames (60 when unset, so a quick pass of every
 // benchmark stays short; set it to 600 for a ten-second measurement).
-#include <benchmark/benchmark.h>
+#include "Platform/Win32/Windows.h"
+#include "System/Application/FramePacer.h"
 
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
-
-#include "Platform/Win32/Windows.h"
-#include "System/Application/FramePacer.h"
 
 namespace {
 
@@ -33,8 +32,7 @@ double NowMs()
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-template <typename Step>
-void MeasureFrames(benchmark::State& state, Step step)
+template <typename Step> void MeasureFrames(benchmark::State& state, Step step)
 {
     const int frames = FrameCount();
     std::vector<double> deviation;

@@ -1,12 +1,12 @@
 // The ini reader and writer on arbitrary file contents: the settings file is user-editable.
 // After setting a key, reading it back must give the value set.
+#include "Platform/Win32/ProfileText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "Platform/Win32/ProfileText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "System/Application/FramePacer.h"
+
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 // A millisecond clock that moves only when the test or a sleep moves it.
 class FakeClock : public IFrameClock {
-public:
+  public:
     explicit FakeClock(uint32_t start) : m_nNow(start) {}
     uint32_t Now() override { return m_nNow; }
     void Sleep(uint32_t milliseconds) override
@@ -56,22 +55,21 @@ TEST(FramePacer, WorkShortensTheSleep)
 TEST(FramePacer, RunningBehindAndTheLimit)
 {
     struct Step {
-        uint32_t work;     // milliseconds of work before Wait
-        bool behind;       // the flag after Wait
+        uint32_t work; // milliseconds of work before Wait
+        bool behind;   // the flag after Wait
         bool slept;
         uint32_t elapsed;
     } steps[] = {
-        {40, true, false, 40},   // more than two targets: behind from here
-        {40, true, false, 40},   // still long: stays behind
-        {20, false, false, 20},  // between one and two targets: cleared, no sleep
-        {5, false, true, 0},     // a short frame sleeps
-        {100, true, false, 100}, // behind since this Wait
-        {100, true, false, 100}, // 100 ms since
-        {150, false, false, 150}, // 250 ms since: cleared so that one frame is drawn
-        {40, true, false, 40},   // and behind again at once
-        {100, true, false, 100},
-        {149, true, false, 149}, // 249 ms since: still behind
-        {40, false, false, 40},  // 289 ms since: cleared
+        {40, true, false, 40},                             // more than two targets: behind from here
+        {40, true, false, 40},                             // still long: stays behind
+        {20, false, false, 20},                            // between one and two targets: cleared, no sleep
+        {5, false, true, 0},                               // a short frame sleeps
+        {100, true, false, 100},                           // behind since this Wait
+        {100, true, false, 100},                           // 100 ms since
+        {150, false, false, 150},                          // 250 ms since: cleared so that one frame is drawn
+        {40, true, false, 40},                             // and behind again at once
+        {100, true, false, 100},  {149, true, false, 149}, // 249 ms since: still behind
+        {40, false, false, 40},                            // 289 ms since: cleared
     };
     FakeClock clock(5000);
     FramePacer pacer(60, &clock);
@@ -110,7 +108,7 @@ TEST(FramePacer, LateFrameMeasuresFromItsStart)
     // A late frame's elapsed time runs to a new clock reading, and the next frame is
     // measured from the moment Wait began.
     class SlowReadClock : public FakeClock {
-    public:
+      public:
         using FakeClock::FakeClock;
         uint32_t Now() override { return m_nNow++; }
     };

@@ -1,23 +1,22 @@
-#include <gtest/gtest.h>
+#include "System/Common/EventManager.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "System/Common/EventManager.h"
 
 namespace {
 
 int g_nDeleted = 0;
 
 class CountedEvent : public EvtWinMsgActivate {
-public:
+  public:
     using EvtWinMsgActivate::EvtWinMsgActivate;
     ~CountedEvent() override { ++g_nDeleted; }
 };
 
 // Answers as told and records who saw what.
 class Handler : public IEventHandler {
-public:
+  public:
     Handler(std::string name, std::vector<std::string>& log, bool answer, int32_t result = -1)
         : m_Name(std::move(name)), m_Log(log), m_bAnswer(answer), m_nResult(result)
     {
@@ -30,7 +29,7 @@ public:
         return m_bAnswer;
     }
 
-private:
+  private:
     std::string m_Name;
     std::vector<std::string>& m_Log;
     bool m_bAnswer;
@@ -52,7 +51,10 @@ TEST(EventManager, OfferOrderAndStopping)
         bool returned;
     } cases[] = {
         {"no handler", {}, {}, false},
-        {"three devices answering false", {{false, -1}, {false, -1}, {false, -1}}, {"h0:-1,-1", "h1:-1,-1", "h2:-1,-1"}, false},
+        {"three devices answering false",
+         {{false, -1}, {false, -1}, {false, -1}},
+         {"h0:-1,-1", "h1:-1,-1", "h2:-1,-1"},
+         false},
         {"true without a result goes on", {{true, -1}, {false, -1}}, {"h0:-1,-1", "h1:-1,-1"}, false},
         {"true with a result stops", {{false, -1}, {true, 1}, {false, -1}}, {"h0:-1,-1", "h1:-1,-1"}, true},
         {"a result without true goes on", {{false, 5}, {false, -1}}, {"h0:-1,-1", "h1:-1,5"}, false},
@@ -63,7 +65,8 @@ TEST(EventManager, OfferOrderAndStopping)
         std::vector<std::unique_ptr<Handler>> handlers;
         EventManager manager;
         for (size_t i = 0; i < c.handlers.size(); ++i) {
-            handlers.push_back(std::make_unique<Handler>("h" + std::to_string(i), log, c.handlers[i].answer, c.handlers[i].result));
+            handlers.push_back(
+                std::make_unique<Handler>("h" + std::to_string(i), log, c.handlers[i].answer, c.handlers[i].result));
             manager.Register(handlers.back().get());
         }
         g_nDeleted = 0;

@@ -1,17 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <pwd.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <memory>
-#include <sstream>
-#include <string>
+#include "System/Common/GameSettings.h"
 
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
-#include "System/Common/GameSettings.h"
 #include "System/Common/UserDataFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <pwd.h>
+#include <sstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -122,15 +121,16 @@ TEST(GameSettings, HandEditedFile)
                                        "[Key]\nGAMEPAD_0_UP=13107200\nGAMEPAD_1_A=0x20002\n");
     GameSettings settings;
     settings.Open(GAME_SETTINGS_FILE_NAME);
-    EXPECT_TRUE(settings.m_bFullScreen);       // any non-zero value
-    EXPECT_FALSE(settings.m_bAutoSave);        // non-numeric reads 0
+    EXPECT_TRUE(settings.m_bFullScreen);         // any non-zero value
+    EXPECT_FALSE(settings.m_bAutoSave);          // non-numeric reads 0
     EXPECT_TRUE(settings.m_bDisableScreensaver); // missing: default
     EXPECT_EQ(settings.m_aBindings[0], 0xC80000u);
     EXPECT_EQ(settings.m_aBindings[20], 0x20002u);
     settings.Write();
     std::string text = game.dir.ReadFile(game.IniName());
     // The user's comment and spelling stay; the file now holds every key.
-    EXPECT_EQ(text.rfind("; my settings\n[gameconfig]\nfullscreen=1\nAutoSave=0\nDisableScreensaver=1\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("; my settings\n[gameconfig]\nfullscreen=1\nAutoSave=0\nDisableScreensaver=1\n", 0), 0u)
+        << text;
     GameSettings again;
     again.Open(GAME_SETTINGS_FILE_NAME);
     EXPECT_EQ(again.m_aBindings[0], 0xC80000u);
@@ -167,10 +167,7 @@ TEST(UserDataFolder, CreatesEveryMissingLevel)
         const char* path;
         const char* created;
     } cases[] = {
-        {"a\\b\\c", "a/b/c"},
-        {"a\\b\\d\\", "a/b/d"},
-        {"a/e/f", "a/e/f"},
-        {"a\\b\\c", "a/b/c"}, // exists already
+        {"a\\b\\c", "a/b/c"}, {"a\\b\\d\\", "a/b/d"}, {"a/e/f", "a/e/f"}, {"a\\b\\c", "a/b/c"}, // exists already
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(CreateDirectoryRecursive(c.path)) << c.path;

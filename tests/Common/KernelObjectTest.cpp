@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "System/Common/KernelObject.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <memory>
-
-#include "System/Common/KernelObject.h"
 
 namespace {
 
@@ -24,7 +23,10 @@ unsigned CountRun(void* raw)
     return 0;
 }
 
-unsigned Other(void*) { return 0; }
+unsigned Other(void*)
+{
+    return 0;
+}
 
 } // namespace
 

@@ -1,13 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <pwd.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <string>
+#include <unistd.h>
 
 TEST(FileSystem, CreateDirectoryAndAttributes)
 {

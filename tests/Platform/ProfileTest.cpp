@@ -1,15 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-
 #include "Platform/Win32/FileReplace.h"
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(Profile, ReadIntRules)
 {
@@ -40,7 +38,8 @@ TEST(Profile, ReadIntRules)
         {"first of two equal keys", "[Sound]\nSEVolume=1\nSEVolume=2\n", "Sound", "SEVolume", 40, 1},
         {"value with '='", "[Sound]\nSEVolume=3=4\n", "Sound", "SEVolume", 40, 3},
         {"entry before any section", "SEVolume=9\n[Sound]\n", "Sound", "SEVolume", 40, 40},
-        {"comment line kept apart", "[Sound]\n; SEVolume is the effects' volume\nSEVolume=8\n", "Sound", "SEVolume", 40, 8},
+        {"comment line kept apart", "[Sound]\n; SEVolume is the effects' volume\nSEVolume=8\n", "Sound", "SEVolume", 40,
+         8},
         {"wraps to 32 bits", "[Sound]\nSEVolume=4294967297\n", "Sound", "SEVolume", 40, 1},
     };
     for (const Case& c : cases) {
@@ -70,7 +69,8 @@ TEST(Profile, WriteStringEdits)
          "[Sound]\nBGMVolume=2\nSEVolume=40\n\n[Key]\nA=1\n"},
         {"new section at the end", "[Sound]\nBGMVolume=2", "Key", "A", "1", "[Sound]\nBGMVolume=2\n[Key]\nA=1\n"},
         {"into an empty last section", "[Sound]", "Sound", "A", "1", "[Sound]\nA=1\n"},
-        {"CRLF kept", "[Sound]\r\nBGMVolume=2\r\n", "Sound", "SEVolume", "4", "[Sound]\r\nBGMVolume=2\r\nSEVolume=4\r\n"},
+        {"CRLF kept", "[Sound]\r\nBGMVolume=2\r\n", "Sound", "SEVolume", "4",
+         "[Sound]\r\nBGMVolume=2\r\nSEVolume=4\r\n"},
         {"null value removes the key", "[Sound]\nSEVolume=1\nBGMVolume=2\n", "Sound", "SEVolume", nullptr,
          "[Sound]\nBGMVolume=2\n"},
         {"null key removes the section", "[A]\nx=1\n[Sound]\nSEVolume=1\n; note\n[B]\ny=2\n", "Sound", nullptr, nullptr,

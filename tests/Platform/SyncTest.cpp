@@ -1,13 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <pthread.h>
+#include "Platform/Win32/Windows.h"
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
+#include <pthread.h>
 #include <set>
 #include <vector>
-
-#include "Platform/Win32/Windows.h"
 
 namespace {
 
@@ -261,7 +259,8 @@ TEST(BeginThreadEx, StackIsRaisedToTheMinimumAndIdsDiffer)
 
 TEST(BeginThreadEx, HandleClosedWhileTheThreadRuns)
 {
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, SleepFor, reinterpret_cast<void*>(uintptr_t{30}), 0, nullptr));
+    HANDLE thread = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, SleepFor, reinterpret_cast<void*>(uintptr_t{30}), 0, nullptr));
     ASSERT_NE(thread, nullptr);
     EXPECT_TRUE(CloseHandle(thread));
     Sleep(60); // the thread ends on its own, touching nothing freed (the sanitizers would say)

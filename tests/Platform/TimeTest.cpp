@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
+#include "Platform/Win32/Windows.h"
 
 #include <chrono>
-
-#include "Platform/Win32/Windows.h"
+#include <gtest/gtest.h>
 
 TEST(Time, ClocksAgree)
 {
