@@ -27,8 +27,3 @@ int BackendGetDisplayCount();
 bool BackendGetDesktopMode(int display, BackendDisplayMode* mode);
 int BackendGetDisplayModeCount(int display);
 bool BackendGetDisplayMode(int display, int index, BackendDisplayMode* mode);
-
-// A hidden window with an OpenGL surface, for code that needs a device but no game window
-// (the tests of the graphics layer).
-HWND BackendCreateHiddenGLWindow(int width, int height);
-void BackendDestroyHiddenGLWindow(HWND hwnd);

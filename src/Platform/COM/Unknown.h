@@ -1,23 +1,11 @@
-// The COM base the platform's interfaces derive from: IUnknown with an atomic reference
-// count, and the HRESULT values and tests the game checks.
+// The COM base the platform's interfaces derive from: IUnknown with an atomic reference count.
 #pragma once
 
 #include <atomic>
 #include <cstring>
 
+#include "Platform/COM/ComApartment.h"
 #include "Platform/Win32/WinTypes.h"
-
-#define S_OK ((HRESULT)0)
-#define S_FALSE ((HRESULT)1)
-#define E_NOTIMPL ((HRESULT)0x80004001u)
-#define E_NOINTERFACE ((HRESULT)0x80004002u)
-#define E_POINTER ((HRESULT)0x80004003u)
-#define E_FAIL ((HRESULT)0x80004005u)
-#define E_OUTOFMEMORY ((HRESULT)0x8007000Eu)
-#define E_INVALIDARG ((HRESULT)0x80070057u)
-
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
 
 #ifndef GUID_DEFINED
 #define GUID_DEFINED

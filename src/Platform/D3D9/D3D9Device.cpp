@@ -573,7 +573,8 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     glViewport(0, 0, dw, dh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, bw, bh, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
+    // The back buffer holds its top row first; the window's framebuffer its bottom row.
+    glBlitFramebuffer(0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                       (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
     BackendGLSwap(m_hWindow);
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
@@ -635,8 +636,7 @@ HRESULT D3D9DeviceImpl::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACK
 
 void D3D9DeviceImpl::ApplyViewport()
 {
-    const GLint y = static_cast<GLint>(m_Params.BackBufferHeight) - static_cast<GLint>(m_Viewport.Y + m_Viewport.Height);
-    glViewport(static_cast<GLint>(m_Viewport.X), y, static_cast<GLsizei>(m_Viewport.Width),
+    glViewport(static_cast<GLint>(m_Viewport.X), static_cast<GLint>(m_Viewport.Y), static_cast<GLsizei>(m_Viewport.Width),
                static_cast<GLsizei>(m_Viewport.Height));
     glDepthRange(m_Viewport.MinZ, m_Viewport.MaxZ);
 }
@@ -664,7 +664,6 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
     // Only the viewport rectangle is cleared (and of it, the given rectangles).
     const LONG vx1 = static_cast<LONG>(m_Viewport.X), vy1 = static_cast<LONG>(m_Viewport.Y);
     const LONG vx2 = vx1 + static_cast<LONG>(m_Viewport.Width), vy2 = vy1 + static_cast<LONG>(m_Viewport.Height);
-    const LONG bh = static_cast<LONG>(m_Params.BackBufferHeight);
     auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
         x1 = std::max(x1, vx1);
         y1 = std::max(y1, vy1);
@@ -672,7 +671,7 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
         y2 = std::min(y2, vy2);
         if (x2 <= x1 || y2 <= y1)
             return;
-        glScissor(x1, bh - y2, x2 - x1, y2 - y1);
+        glScissor(x1, y1, x2 - x1, y2 - y1);
         glClear(mask);
     };
     if (Count == 0 || !pRects)
@@ -858,17 +857,13 @@ HRESULT D3D9DeviceImpl::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, ID
     }
     if (src->GetKind() != D3D9SurfaceImpl::eKind_BackBuffer || FormatBytesPerPixel(dd.Format) != 4)
         return D3DERR_INVALIDCALL;
-    // OpenGL keeps the bottom row first; surfaces keep the top row first.
-    const size_t pitch = static_cast<size_t>(dd.Width) * 4;
-    std::vector<uint8_t> rows(pitch * dd.Height);
+    // The back buffer's rows are kept top row first, as the surface wants them.
+    std::vector<uint8_t>& out = dst->Bits();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, static_cast<GLsizei>(dd.Width), static_cast<GLsizei>(dd.Height), GL_BGRA, GL_UNSIGNED_BYTE,
-                 rows.data());
+                 out.data());
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
-    std::vector<uint8_t>& out = dst->Bits();
-    for (UINT y = 0; y < dd.Height; ++y)
-        std::memcpy(out.data() + pitch * y, rows.data() + pitch * (dd.Height - 1 - y), pitch);
     if (dd.Format == D3DFMT_X8R8G8B8 || DeviceBackBufferFormat(this) == D3DFMT_X8R8G8B8)
         for (size_t i = 3; i < out.size(); i += 4)
             out[i] = 0xFF;
@@ -1133,14 +1128,14 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
     } else {
         glDisable(GL_DEPTH_TEST);
     }
-    // Front faces are clockwise on screen, as on the real API; the screen keeps its
-    // orientation in OpenGL's window space, so CCW culling drops OpenGL's CCW faces.
+    // Winding is judged on screen, y down. Rendering upside down mirrors it, so a triangle
+    // clockwise on screen is counter-clockwise to OpenGL: CCW culling drops OpenGL's back faces.
     if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
         glDisable(GL_CULL_FACE);
     } else {
         glEnable(GL_CULL_FACE);
         glFrontFace(GL_CCW);
-        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_FRONT : GL_BACK);
+        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
     }
     if (rs[D3DRS_ALPHABLENDENABLE]) {
         glEnable(GL_BLEND);
@@ -1159,7 +1154,7 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
     glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
     glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
 
-    glUniform4f(p.posFixup, 1.0f / static_cast<float>(m_Viewport.Width), -1.0f / static_cast<float>(m_Viewport.Height),
+    glUniform4f(p.posFixup, 1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height),
                 0.0f, 0.0f);
     glUniform1i(p.alphaFunc, rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC])
                                                        : static_cast<GLint>(D3DCMP_ALWAYS));

@@ -5,18 +5,12 @@
 #include <cstdint>
 
 #include "Platform/COM/Unknown.h"
+#include "Platform/Win32/Window.h"
 #include "Platform/Win32/WinTypes.h"
 
-// Window and rectangle types as the Windows headers name them (repeating a typedef of the
-// same type is harmless where the window layer declares them too).
-struct HWND__;
-typedef HWND__* HWND;
-struct tagRECT;
-typedef tagRECT RECT;
+// Region and palette types of the Windows headers, only passed as null here.
 struct _RGNDATA;
 typedef _RGNDATA RGNDATA;
-struct tagPOINT;
-typedef tagPOINT POINT;
 struct tagPALETTEENTRY;
 typedef tagPALETTEENTRY PALETTEENTRY;
 

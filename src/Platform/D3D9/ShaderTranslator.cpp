@@ -6,15 +6,18 @@
 
 #include "Platform/D3D9/D3D9Types.h"
 
-// Vertex stage epilogue shared by both vertex paths: D3D9 puts pixel centres on integer
-// coordinates and clip z in 0..w; qm_PosFixup = (1 / viewport width, -1 / viewport height)
-// moves the position half a pixel so that OpenGL's centres land on the same pixels.
+// Vertex stage epilogue shared by both vertex paths. The device renders upside down, so
+// that OpenGL's rows are the surface rows (top row first) and its rasterisation rules meet
+// Direct3D's; y is negated for that. D3D9 puts pixel centres on integer coordinates and clip
+// z in 0..w; qm_PosFixup = (1 / viewport width, 1 / viewport height) moves the position half
+// a pixel so that OpenGL's centres land on the same pixels.
 #define QM_VS_COMMON                                                                                                   \
     "uniform vec4 qm_PosFixup;\n"                                                                                      \
     "out vec4 qm_D0; out vec4 qm_D1;\n"                                                                                \
     "out vec4 qm_T0; out vec4 qm_T1; out vec4 qm_T2; out vec4 qm_T3;\n"                                                \
     "out vec4 qm_T4; out vec4 qm_T5; out vec4 qm_T6; out vec4 qm_T7;\n"                                                \
     "void qm_EmitPosition(vec4 p) {\n"                                                                                 \
+    "    p.y = -p.y;\n"                                                                                            \
     "    p.xy += qm_PosFixup.xy * p.w;\n"                                                                              \
     "    p.z = p.z * 2.0 - p.w;\n"                                                                                     \
     "    gl_Position = p;\n"                                                                                           \
