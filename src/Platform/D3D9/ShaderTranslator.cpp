@@ -1,5 +1,6 @@
 #include "Platform/D3D9/ShaderTranslator.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -305,6 +306,14 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         return true;
     }
 
+    static const uint32_t kSupported[] = {
+        D3DSIO_MOV,  D3DSIO_ADD,  D3DSIO_SUB,  D3DSIO_MAD,  D3DSIO_MUL,  D3DSIO_RCP,    D3DSIO_RSQ,  D3DSIO_DP3,
+        D3DSIO_DP4,  D3DSIO_MIN,  D3DSIO_MAX,  D3DSIO_SLT,  D3DSIO_SGE,  D3DSIO_EXP,    D3DSIO_LOG,  D3DSIO_LIT,
+        D3DSIO_DST,  D3DSIO_LRP,  D3DSIO_FRC,  D3DSIO_M4x4, D3DSIO_M4x3, D3DSIO_M3x4,   D3DSIO_M3x3, D3DSIO_M3x2,
+        D3DSIO_POW,  D3DSIO_CRS,  D3DSIO_SGN,  D3DSIO_ABS,  D3DSIO_NRM,  D3DSIO_SINCOS, D3DSIO_MOVA, D3DSIO_TEXKILL,
+        D3DSIO_TEX,  D3DSIO_EXPP, D3DSIO_LOGP, D3DSIO_CMP,  D3DSIO_DP2ADD};
+    if (std::find(std::begin(kSupported), std::end(kSupported), opcode) == std::end(kSupported))
+        return Fail("unsupported instruction " + std::to_string(opcode));
     std::string dst;
     uint32_t mask = 0, modifiers = 0;
     if (opcode == D3DSIO_TEXKILL) {
@@ -514,7 +523,11 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
     if (!m_bPixel) {
         g << QM_VS_COMMON;
         g << "layout(std140) uniform QmVSConst { vec4 c[256]; };\n";
-        g << "vec4 qm_C(int i) { return i >= 0 && i < 256 ? c[i] : vec4(0.0); }\n";
+        // Relative reads see the defined constants too; reads outside the file give zero.
+        g << "vec4 qm_C(int i) {\n";
+        for (const auto& def : m_Defs)
+            g << "    if (i == " << def.first << ") return " << def.second << ";\n";
+        g << "    return i >= 0 && i < 256 ? c[i] : vec4(0.0);\n}\n";
         for (const ShaderInput& in : m_Inputs)
             g << "layout(location = " << in.reg << ") in vec4 v" << in.reg << ";\n";
     } else {
