@@ -66,19 +66,20 @@ void DeviceTest::TearDown()
     BackendShutdownVideo();
 }
 
-std::vector<uint32_t> DeviceTest::ReadBackBuffer()
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device, int* width)
 {
     std::vector<uint32_t> pixels;
     IDirect3DSurface9* back = nullptr;
     IDirect3DSurface9* copy = nullptr;
     D3DSURFACE_DESC desc;
-    EXPECT_EQ(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    EXPECT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
     back->GetDesc(&desc);
-    m_nBackWidth = static_cast<int>(desc.Width);
-    EXPECT_EQ(m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                     nullptr),
+    if (width)
+        *width = static_cast<int>(desc.Width);
+    EXPECT_EQ(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                                  nullptr),
               D3D_OK);
-    EXPECT_EQ(m_pDevice->GetRenderTargetData(back, copy), D3D_OK);
+    EXPECT_EQ(device->GetRenderTargetData(back, copy), D3D_OK);
     D3DLOCKED_RECT locked;
     EXPECT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     EXPECT_EQ(locked.Pitch, static_cast<INT>(desc.Width * 4));
@@ -91,6 +92,8 @@ std::vector<uint32_t> DeviceTest::ReadBackBuffer()
     back->Release();
     return pixels;
 }
+
+std::vector<uint32_t> DeviceTest::ReadBackBuffer() { return ::ReadBackBuffer(m_pDevice, &m_nBackWidth); }
 
 IDirect3DVertexBuffer9* DeviceTest::MakeBuffer(const void* data, size_t bytes)
 {

@@ -17,6 +17,9 @@ struct ColorTexVertex {
 };
 constexpr DWORD kColorTexFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
+// The back buffer of a device as 0xAARRGGBB values, top row first; its width in `width`.
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device, int* width = nullptr);
+
 // Creates a hidden top-level window with the given client size; null on failure.
 HWND CreateHiddenTestWindow(int width, int height);
 
