@@ -1029,7 +1029,7 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     if (block != GL_INVALID_INDEX)
         glUniformBlockBinding(p.program, block, 1);
     for (int s = 0; s < kStages; ++s) {
-        GLint loc = glGetUniformLocation(p.program, ("s" + std::to_string(s)).c_str());
+        GLint loc = glGetUniformLocation(p.program, (std::string("s").append(std::to_string(s))).c_str());
         if (loc >= 0)
             glUniform1i(loc, s);
     }

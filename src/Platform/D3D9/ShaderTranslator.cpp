@@ -140,12 +140,12 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_TEMP:
         if (!limit(12))
             return false;
-        name = "r" + std::to_string(number);
+        name = std::string("r").append(std::to_string(number));
         return true;
     case D3DSPR_INPUT:
         if (write || !limit(m_bPixel ? 2 : 16))
             return write ? Fail("an input register is written") : false;
-        name = "v" + std::to_string(number);
+        name = std::string("v").append(std::to_string(number));
         return true;
     case D3DSPR_CONST: {
         if (write)
@@ -173,7 +173,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
         if (m_bPixel) {
             if (write || !limit(8))
                 return write ? Fail("a texture coordinate register is written") : false;
-            name = "t" + std::to_string(number);
+            name = std::string("t").append(std::to_string(number));
         } else {
             if (!write || !limit(1))
                 return write ? false : Fail("the address register is read");
@@ -188,12 +188,12 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_ATTROUT:
         if (m_bPixel || !write || !limit(2))
             return Fail("bad use of a colour output");
-        name = "qm_D" + std::to_string(number);
+        name = std::string("qm_D").append(std::to_string(number));
         return true;
     case D3DSPR_TEXCRDOUT:
         if (m_bPixel || !write || !limit(8))
             return Fail("bad use of a texture coordinate output");
-        name = "qm_T" + std::to_string(number);
+        name = std::string("qm_T").append(std::to_string(number));
         return true;
     case D3DSPR_COLOROUT:
         if (!m_bPixel || !write || !limit(1))
@@ -444,7 +444,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         const uint32_t s = samplerParam & D3DSP_REGNUM_MASK;
         if (s >= 16 || !(m_nSamplerMask & (1u << s)))
             return Fail("texld from an undeclared sampler");
-        const std::string sampler = "s" + std::to_string(s);
+        const std::string sampler = std::string("s").append(std::to_string(s));
         if (token & D3DSI_TEXLD_PROJECT)
             e = "texture(" + sampler + ", (" + coord + ").xy / (" + coord + ").w)";
         else if (token & D3DSI_TEXLD_BIAS)
