@@ -65,6 +65,7 @@ public:
     void OnDeviceReset(IDirect3DDevice9* device) override;
 
     IDirect3DVertexBuffer9* GetD3DBuffer() const { return m_pBuffer; }
+    bool IsSystemMemory() const { return m_bSystemMemory; }
 
 private:
     void CreateBuffer(IDirect3DDevice9* device);
