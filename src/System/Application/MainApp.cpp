@@ -1,12 +1,16 @@
 #include "System/Application/MainApp.h"
 
 #include <clocale>
+#include <cstdio>
+#include <ctime>
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Graphics/D3D9RenderSystem.h"
+#include "Platform/Win32/Time.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -26,6 +30,8 @@ bool MainApp::Startup()
     StartLocale();
     StartSettings();
     if (!StartWindow())
+        return false;
+    if (!StartRenderSystem())
         return false;
     StartRandom();
     StartFramePacer();
@@ -60,6 +66,18 @@ bool MainApp::StartWindow()
     return true;
 }
 
+bool MainApp::StartRenderSystem()
+{
+    if (!g_pRenderSystem)
+        new D3D9RenderSystem; // registers itself in g_pRenderSystem and g_pD3D9RenderSystem
+    // A frame cannot be drawn without a device: the program stops rather than run blind.
+    if (!g_pRenderSystem->Init(m_pWindow)) {
+        LOG_ERROR << "The render system could not start; the program cannot run.";
+        return false;
+    }
+    return true;
+}
+
 void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
 
 void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
@@ -67,6 +85,7 @@ void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
 void MainApp::Shutdown()
 {
     StopFramePacer();
+    StopRenderSystem();
     StopWindow();
     StopSettings();
 }
@@ -75,6 +94,11 @@ void MainApp::StopFramePacer()
 {
     delete m_pFramePacer;
     m_pFramePacer = nullptr;
+}
+
+void MainApp::StopRenderSystem()
+{
+    delete g_pRenderSystem; // clears g_pRenderSystem and g_pD3D9RenderSystem
 }
 
 void MainApp::StopWindow()
@@ -100,6 +124,44 @@ void MainApp::Tick()
     ++m_nFrameCount;
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    DrawFrame();
+}
+
+void MainApp::DrawFrame()
+{
+    if (!g_pRenderSystem)
+        return;
+    if (g_pRenderSystem->IsDeviceReady()) {
+        if (m_pFramePacer && m_pFramePacer->IsBehind())
+            return;
+        g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
+        g_pRenderSystem->BeginScene();
+        g_pRenderSystem->EndScene();
+        g_pRenderSystem->Present();
+    } else {
+        g_pRenderSystem->RecoverDevice();
+        if (m_pFramePacer)
+            m_pFramePacer->Reset();
+    }
+}
+
+std::string ScreenshotFileName(const struct tm& time)
+{
+    char name[96];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", time.tm_year + 1900, time.tm_mon + 1,
+                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+    return name;
+}
+
+void TakeScreenshot(MainApp& app)
+{
+    __time64_t now = _time64(nullptr);
+    struct tm local = {};
+    _localtime64_s(&local, &now);
+    if (g_pRenderSystem)
+        g_pRenderSystem->SaveScreenshot(ScreenshotFileName(local).c_str());
+    if (app.m_pFramePacer)
+        app.m_pFramePacer->Reset();
 }
 
 void MainApp::ToggleFullScreen()
@@ -109,6 +171,8 @@ void MainApp::ToggleFullScreen()
     m_pWindow->SetFullScreen(!m_pWindow->IsFullScreen());
     if (m_pWindow->GetHandle())
         m_pWindow->ApplyWindowMode();
+    if (g_pRenderSystem)
+        g_pRenderSystem->ResetDisplay(m_pWindow->IsFullScreen() ? 1 : 0, 0, 0);
     if (m_pSettings)
         m_pSettings->m_bFullScreen = m_pWindow->IsFullScreen();
     if (m_pFramePacer)
