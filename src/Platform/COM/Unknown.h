@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "Platform/COM/ComApartment.h"
 #include "Platform/Win32/WinTypes.h"
 
 #ifndef QM_GUID_DEFINED
@@ -22,25 +23,9 @@ typedef const IID& REFIID;
 typedef const CLSID& REFCLSID;
 #endif
 
-#ifndef S_OK
-#define S_OK ((HRESULT)0)
-#define S_FALSE ((HRESULT)1)
-#endif
-#ifndef E_FAIL
-#define E_NOTIMPL ((HRESULT)0x80004001)
-#define E_NOINTERFACE ((HRESULT)0x80004002)
-#define E_POINTER ((HRESULT)0x80004003)
-#define E_FAIL ((HRESULT)0x80004005)
-#define E_OUTOFMEMORY ((HRESULT)0x8007000E)
-#define E_INVALIDARG ((HRESULT)0x80070057)
-#endif
 #ifndef REGDB_E_CLASSNOTREG
-#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154)
-#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110)
-#endif
-#ifndef SUCCEEDED
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
+#define REGDB_E_CLASSNOTREG static_cast<HRESULT>(0x80040154u)
+#define CLASS_E_NOAGGREGATION static_cast<HRESULT>(0x80040110u)
 #endif
 
 #define CLSCTX_INPROC_SERVER 0x1
