@@ -7,6 +7,7 @@
 #include "Platform/Win32/FileSystem.h"
 #include "Platform/Win32/FindFile.h"
 #include "Platform/Win32/LastError.h"
+#include "Platform/Win32/Message.h"
 #include "Platform/Win32/Process.h"
 #include "Platform/Win32/Profile.h"
 #include "Platform/Win32/Sync.h"
@@ -14,3 +15,5 @@
 #include "Platform/Win32/UserName.h"
 #include "Platform/Win32/WaveFormat.h"
 #include "Platform/Win32/WinTypes.h"
+#include "Platform/Win32/Window.h"
+
