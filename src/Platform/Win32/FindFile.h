@@ -15,15 +15,13 @@
 //   (case-sensitive).
 #pragma once
 
+#include "Platform/Win32/FileSystem.h"
 #include "Platform/Win32/WinTypes.h"
 
-#define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_HIDDEN 0x00000002
 #define FILE_ATTRIBUTE_SYSTEM 0x00000004
-#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_DEVICE 0x00000040
-#define FILE_ATTRIBUTE_NORMAL 0x00000080
 
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;

@@ -71,7 +71,6 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define CP_UTF8 65001
 #define CP_SHIFT_JIS 932
 
-#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
