@@ -7,6 +7,7 @@
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Sound/SoundManager.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -28,6 +29,7 @@ bool MainApp::Startup()
     if (!StartWindow())
         return false;
     StartRandom();
+    StartSound();
     StartFramePacer();
     return true;
 }
@@ -62,11 +64,18 @@ bool MainApp::StartWindow()
 
 void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
 
+void MainApp::StartSound()
+{
+    // XAudio2, or the silent device when it cannot start; the volumes are percentages.
+    StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
+}
+
 void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
 
 void MainApp::Shutdown()
 {
     StopFramePacer();
+    StopSound();
     StopWindow();
     StopSettings();
 }
@@ -76,6 +85,8 @@ void MainApp::StopFramePacer()
     delete m_pFramePacer;
     m_pFramePacer = nullptr;
 }
+
+void MainApp::StopSound() { StopSoundManager(); }
 
 void MainApp::StopWindow()
 {
@@ -100,6 +111,8 @@ void MainApp::Tick()
     ++m_nFrameCount;
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    if (g_pSoundManager)
+        g_pSoundManager->Update(m_fDeltaTime);
 }
 
 void MainApp::ToggleFullScreen()

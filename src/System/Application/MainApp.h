@@ -42,10 +42,12 @@ private:
     void StartSettings();
     bool StartWindow();
     void StartRandom();
+    void StartSound();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
     void StopFramePacer();
+    void StopSound();
     void StopWindow();
     void StopSettings();
 
