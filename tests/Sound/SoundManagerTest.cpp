@@ -13,6 +13,7 @@
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
+#include "System/Common/StreamIO.h"
 #include "System/Sound/SoundManager.h"
 #include "System/Sound/XAudio2Device.h"
 
@@ -273,7 +274,8 @@ TEST(DemoSounds, AllOpenAndDecode)
             streamedEffects += d->IsStreaming();
         }
     }
-    EXPECT_TRUE(archives->Exists(HashName("assets.v1/sounds/se/screenshot")));
+    std::unique_ptr<StreamIO> screenshot(archives->Open(HashName("assets.v1/sounds/se/screenshot")));
+    EXPECT_NE(nullptr, screenshot);
     EXPECT_GE(music, 2);
     EXPECT_GE(effects, 5);
     // Both ways of playing an effect occur in the game: loose files stream, pak entries do not.
