@@ -1,6 +1,11 @@
 #include "Platform/Win32/FileSystem.h"
 
+#include "Platform/Win32/LastError.h"
+
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <string>
@@ -74,4 +79,45 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
     if (result == full.size() && filePart && !parts.empty() && !trailing)
         *filePart = buffer + (full.size() - parts.back().size());
     return result;
+}
+
+std::string ToNativePath(LPCSTR path)
+{
+    std::string native = path ? path : "";
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
+{
+    if (!path || !*path) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (mkdir(ToNativePath(path).c_str(), 0777) != 0) {
+        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+        return FALSE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    if (!path || !*path) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    std::string native = ToNativePath(path);
+    struct stat info;
+    if (stat(native.c_str(), &info) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
+    if (access(native.c_str(), W_OK) != 0)
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }

@@ -9,3 +9,21 @@ typedef int64_t __time64_t;
 
 __time64_t _time64(__time64_t* out);
 errno_t _localtime64_s(struct tm* out, const __time64_t* time);
+
+// WinMM timer resolution. Linux sleeps and clocks are already fine-grained, so the period is
+// only checked: 1 to 1000 ms gives TIMERR_NOERROR, anything else TIMERR_NOCANDO.
+#define TIMERR_NOERROR 0u
+#define TIMERR_NOCANDO 97u
+typedef UINT MMRESULT;
+MMRESULT timeBeginPeriod(UINT period);
+MMRESULT timeEndPeriod(UINT period);
+
+// Milliseconds of a monotonic clock, truncated to 32 bits (wraps after 49.7 days).
+DWORD timeGetTime();
+
+// Suspends the calling thread for at least the milliseconds given; 0 yields the processor.
+void Sleep(DWORD milliseconds);
+
+// A monotonic counter in ticks of QueryPerformanceFrequency (nanoseconds here).
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);

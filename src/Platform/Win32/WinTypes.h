@@ -27,8 +27,35 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef void* HANDLE;
 typedef int64_t LONGLONG;
-typedef int HRESULT;
+typedef int32_t HRESULT;
 typedef int errno_t;
+typedef DWORD* LPDWORD;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t LONG_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+
+// Window handles are distinct pointer types, as with the real API's strict declarations.
+struct HWND__;
+typedef HWND__* HWND;
+
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+};
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,0 +1,116 @@
+#include "Platform/Win32/FileReplace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::atomic<unsigned> g_nTempCounter{0};
+
+// Cleans up after a failed step and keeps the step's errno for the caller.
+bool Fail(const std::string& temp, const char* what, int saved, std::string* error)
+{
+    if (!temp.empty())
+        unlink(temp.c_str());
+    if (error)
+        *error = std::string(what) + ": " + std::strerror(saved);
+    errno = saved;
+    return false;
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a failure here loses nothing already written.
+void SyncDirectoryOf(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
+
+bool ReplaceFileContents(const std::string& path, const void* data, size_t size, std::string* error)
+{
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temp = path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_nTempCounter++);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return Fail({}, "cannot create a temporary file", errno, error);
+
+    // Keep the permissions of the file being replaced.
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0)
+        fchmod(fd, info.st_mode & 07777);
+
+    const char* bytes = static_cast<const char*>(data);
+    if (!WriteAll(fd, bytes, size) || fsync(fd) != 0) {
+        int saved = errno;
+        close(fd);
+        return Fail(temp, "cannot write the temporary file", saved, error);
+    }
+    if (close(fd) != 0)
+        return Fail(temp, "cannot close the temporary file", errno, error);
+    if (rename(temp.c_str(), path.c_str()) != 0)
+        return Fail(temp, "cannot replace the file", errno, error);
+    SyncDirectoryOf(path);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out)
+{
+    out.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    char buffer[16384];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int saved = errno;
+            close(fd);
+            errno = saved;
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
