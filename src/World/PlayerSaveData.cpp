@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Platform/Win32/FileReplace.h"
+#include "Platform/Win32/Windows.h"
 #include "System/Common/Log.h"
 #include "System/Common/StreamIO.h"
+#include "System/Common/UserDataFolder.h"
 #include "World/AccessoryTable.h"
 #include "World/PlayStatistics.h"
 #include "World/QuestTable.h"
@@ -96,6 +99,40 @@ std::string PlayerSaveData::Serialize() const
         PutWord(out, entry.second.m_nClearCount);
     }
     return out;
+}
+
+bool PlayerSaveData::GetSaveFolder(std::string& path)
+{
+    GetUserDataFolder(path);
+    path += "save";
+    path += "\\";
+    return CreateDirectoryRecursive(path.c_str());
+}
+
+bool PlayerSaveData::Write(const std::string& fileName) const
+{
+    std::string folder;
+    GetSaveFolder(folder);
+    const std::string path = ToNativePath((folder + fileName).c_str());
+    const std::string image = Serialize();
+    std::string error;
+    // Never in place: a crash or a full disk halfway must leave the previous save whole.
+    if (!ReplaceFileContents(path, image.data(), image.size(), &error)) {
+        LOG_ERROR << "cannot write the save file " << path << ": " << error;
+        return false;
+    }
+    return true;
+}
+
+void PlayerSaveData::Read(const std::string& fileName)
+{
+    std::string folder;
+    GetSaveFolder(folder);
+    FileStreamIO stream;
+    if (!stream.Open(ToNativePath((folder + fileName).c_str()), kStreamMode_ReadBinary))
+        return;
+    ReadFrom(stream);
+    stream.Close();
 }
 
 void PlayerSaveData::ReadFrom(StreamIO& stream)
