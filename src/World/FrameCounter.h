@@ -1,0 +1,9 @@
+// The application's frame counter as the object model reads it: messages record the frame
+// that made them and are due only in a later one.
+#pragma once
+
+#include <cstdint>
+
+uint32_t GetAppFrameCount();
+// Sets the count read while no application runs (tools, tests).
+void SetStandInFrameCount(uint32_t count);
