@@ -9,6 +9,8 @@
 
 #include "System/Common/NameHash.h"
 
+struct lua_State;
+
 constexpr int kAccessoryAbilityCount = 19;
 
 struct AccessoryAbility {
@@ -30,6 +32,10 @@ class AccessoryTable {
 public:
     // Inserts the default record under the default key.
     void Create();
+    // Runs every entry whose name starts with the prefix and reads the table named like it.
+    void Load(const std::string& prefix);
+    // Reads one accessory table (on top of the stack) into a record under the table name's key.
+    void ReadTable(lua_State* L, const std::string& tableName);
     void Clear();
 
     // The first record given for a key stays: false (and the record is dropped) when the key

@@ -3,8 +3,12 @@
 #include <cfloat>
 #include <cmath>
 
+#include <lua.hpp>
+
 #include "System/Common/Random.h"
+#include "System/Lua/LuaTableReader.h"
 #include "World/AccessoryTable.h"
+#include "World/DataTableLoader.h"
 #include "World/PlayStatistics.h"
 #include "World/PlayerSaveData.h"
 
@@ -100,4 +104,37 @@ bool ConditionSet::Evaluate(const ConditionContext& context) const
             return true;
     }
     return false;
+}
+
+void ConditionSet::Load(lua_State* L, ConditionSet& set)
+{
+    if (!lua_istable(L, -1)) {
+        set.m_Groups.clear();
+        return;
+    }
+    size_t groupCount = lua_rawlen(L, -1);
+    set.m_Groups.resize(groupCount);
+    for (size_t i = 0; i < groupCount; ++i) {
+        ConditionGroup& group = set.m_Groups[i];
+        lua_rawgeti(L, -1, static_cast<int>(i + 1));
+        size_t count = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+        group.resize(count);
+        for (size_t j = 0; j < count; ++j) {
+            Condition& condition = group[j];
+            condition = Condition();
+            lua_rawgeti(L, -1, static_cast<int>(j + 1));
+            if (lua_istable(L, -1)) {
+                condition.m_nCompare = LuaGetIntField(L, "compare");
+                condition.m_nTarget = LuaGetUIntField(L, "target");
+                condition.m_nPredicate = LuaGetIntField(L, "predicate");
+                condition.m_fValue = LuaGetFloatField(L, "value");
+                if (condition.m_nTarget == 31)
+                    condition.m_nArgument = static_cast<int32_t>(LuaGetHashField(L, "type"));
+                else
+                    condition.m_nArgument = LuaGetIntField(L, "type");
+            }
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+    }
 }

@@ -43,6 +43,10 @@ typedef std::vector<Condition> ConditionGroup;
 struct ConditionSet {
     std::vector<ConditionGroup> m_Groups;
 
+    // Reads the array of groups on top of the stack; a value that is not a table reads as the
+    // empty set.
+    static void Load(lua_State* L, ConditionSet& set);
+
     // True when some group has all its conditions true: an empty group holds, an empty set never.
     bool Evaluate(const ConditionContext& context) const;
 };

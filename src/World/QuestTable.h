@@ -87,6 +87,13 @@ struct QuestRecord {
 
 class QuestTable {
 public:
+    // Runs every entry of the folder and reads the table named like each file.
+    void Load(const std::string& folder);
+    // Reads one quest table (on top of the stack) into a record under the table name's key.
+    void ReadTable(lua_State* L, const std::string& tableName);
+    // Reads the "enemyList" table on top of the stack.
+    static void LoadEnemyList(lua_State* L, QuestEnemyList& list);
+
     bool Insert(NameId key, std::unique_ptr<QuestRecord> record);
     QuestRecord* Find(NameId key) const;
     // Appends the records whose flag mask lies within the flag bits and, unless the stage key
