@@ -103,7 +103,10 @@ std::string PlayerSaveData::Serialize() const
 
 bool PlayerSaveData::GetSaveFolder(std::string& path)
 {
-    GetUserDataFolder(path);
+    // Without a user name there is no user folder to put "save" in: the path stays at the
+    // shared "userdata" folder and the result says so.
+    if (!GetUserDataFolder(path))
+        return false;
     path += "save";
     path += "\\";
     return CreateDirectoryRecursive(path.c_str());
@@ -112,7 +115,10 @@ bool PlayerSaveData::GetSaveFolder(std::string& path)
 bool PlayerSaveData::Write(const std::string& fileName) const
 {
     std::string folder;
-    GetSaveFolder(folder);
+    if (!GetSaveFolder(folder)) {
+        LOG_ERROR << "cannot write the save file " << fileName << ": no save folder (" << folder << ")";
+        return false;
+    }
     const std::string path = ToNativePath((folder + fileName).c_str());
     const std::string image = Serialize();
     std::string error;
@@ -127,7 +133,8 @@ bool PlayerSaveData::Write(const std::string& fileName) const
 void PlayerSaveData::Read(const std::string& fileName)
 {
     std::string folder;
-    GetSaveFolder(folder);
+    if (!GetSaveFolder(folder))
+        return;
     FileStreamIO stream;
     if (!stream.Open(ToNativePath((folder + fileName).c_str()), kStreamMode_ReadBinary))
         return;

@@ -133,3 +133,16 @@ TEST_F(SaveFileTest, AFailedWriteAtAnyStepKeepsTheOldSave)
     loaded.Read("QMSave.sav");
     EXPECT_EQ(loaded.Serialize(), image);
 }
+
+TEST_F(SaveFileTest, NoSaveFolderMeansNoSave)
+{
+    // A file where the user data folder should be: no folder can be made below it.
+    m_Dir.WriteFile("userdata", "in the way");
+    std::string folder;
+    EXPECT_FALSE(PlayerSaveData::GetSaveFolder(folder));
+    EXPECT_FALSE(Progress(10).Write("QMSave.sav"));
+    PlayerSaveData d = Progress(10);
+    d.Read("QMSave.sav");
+    EXPECT_EQ(d.Serialize(), Progress(10).Serialize());
+    EXPECT_EQ(m_Dir.ReadFile("userdata"), "in the way");
+}
