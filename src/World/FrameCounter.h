@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+// The running application's counter; the stand-in count while there is none.
 uint32_t GetAppFrameCount();
 // Sets the count read while no application runs (tools, tests).
 void SetStandInFrameCount(uint32_t count);

@@ -1,10 +1,12 @@
 #include "World/GameObj.h"
 
+#include <lua.hpp>
+
 #include "System/Common/Log.h"
+#include "System/Lua/LuaTableReader.h"
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
 #include "World/IMessage.h"
-#include "World/LuaSeam.h"
 #include "World/MessageManager.h"
 
 int32_t g_nNextGameObjId = 0;
@@ -54,7 +56,13 @@ Component* GameObj::AddComponent(const char* className, lua_State* L)
     if (!component)
         return nullptr;
     if (L) {
-        if (LuaSeam::GetEnabledField(L))
+        // Absent means enabled; a present value counts as the boolean reader reads it.
+        bool enabled = true;
+        if (LuaPushPath(L, "enabled")) {
+            lua_pop(L, 1);
+            enabled = LuaGetBoolField(L, "enabled");
+        }
+        if (enabled)
             component->SetFlags(eComponentFlag_Enabled);
         if (!component->Load(L)) {
             ComponentFactory::Destroy(component);

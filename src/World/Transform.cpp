@@ -2,9 +2,11 @@
 
 #include <cmath>
 
+#include <lua.hpp>
+
 #include "System/Common/MathUtil.h"
+#include "System/Lua/LuaTableReader.h"
 #include "World/GameObj.h"
-#include "World/LuaSeam.h"
 
 const ClassKey Transform::s_Class("Transform");
 
@@ -34,25 +36,40 @@ Transform::Transform(GameObj* owner)
 {
 }
 
+namespace {
+
+// Pushes the named field when it is a table; false, nothing pushed, otherwise.
+bool PushTableField(lua_State* L, const char* name)
+{
+    if (!LuaPushPath(L, name))
+        return false;
+    if (lua_istable(L, -1))
+        return true;
+    lua_pop(L, 1);
+    return false;
+}
+
+} // namespace
+
 bool Transform::Load(lua_State* L)
 {
     // The refresh below reads the owner's transform while the object is still being built.
     GetOwner()->SetTransform(this);
-    if (LuaSeam::PushTableField(L, "position")) {
-        float z = LuaSeam::GetFloatField(L, "z");
-        float y = LuaSeam::GetFloatField(L, "y");
-        float x = LuaSeam::GetFloatField(L, "x");
-        LuaSeam::Pop(L);
+    if (PushTableField(L, "position")) {
+        float z = LuaGetFloatField(L, "z");
+        float y = LuaGetFloatField(L, "y");
+        float x = LuaGetFloatField(L, "x");
+        lua_pop(L, 1);
         SetLocalPosition(x, y, z);
         UpdateWorldMatrices();
     }
-    const float degrees = LuaSeam::GetFloatField(L, "rotation");
+    const float degrees = LuaGetFloatField(L, "rotation");
     SetRotationBlock(static_cast<float>(-(static_cast<double>(degrees) * 0.01745329238474369)));
     UpdateWorldMatrices();
-    if (LuaSeam::PushTableField(L, "scaling")) {
-        float y = LuaSeam::GetFloatField(L, "y");
-        float x = LuaSeam::GetFloatField(L, "x");
-        LuaSeam::Pop(L);
+    if (PushTableField(L, "scaling")) {
+        float y = LuaGetFloatField(L, "y");
+        float x = LuaGetFloatField(L, "x");
+        lua_pop(L, 1);
         SetLocalScale(x, y);
     }
     return true;

@@ -32,6 +32,7 @@ TEST_F(WorldTest, AddComponentFromATable)
         {"enabled absent", "Probe", "{name='p'}", true, true, {"p:Load", "p:Attach"}},
         {"enabled true", "Probe", "{name='p', enabled=true}", true, true, {"p:Load", "p:Attach"}},
         {"enabled 0 counts as true", "Probe", "{name='p', enabled=0}", true, true, {"p:Load", "p:Attach"}},
+        {"enabled as a string counts as true", "Probe", "{name='p', enabled='no'}", true, true, {"p:Load", "p:Attach"}},
         {"enabled false", "Probe", "{name='p', enabled=false}", true, false, {"p:Load", "p:Attach"}},
         {"Load fails: destroyed, detached", "Probe", "{name='p', fail_load=true}", false, false,
          {"p:Load", "p:OnDisable", "p:Detach", "p:delete"}},

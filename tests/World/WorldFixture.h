@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,12 +59,18 @@ public:
     void Start() override { Record("Start"); }
     void OnEnable() override { Record("OnEnable"); }
     void OnDisable() override { Record("OnDisable"); }
-    void OnMessage(IMessage* message) override { Record("OnMessage " + message->Describe()); }
+    void OnMessage(IMessage* message) override
+    {
+        Record("OnMessage " + message->Describe());
+        if (m_OnMessage)
+            m_OnMessage(message);
+    }
 
     void Record(const std::string& what) const { ProbeLog().push_back(m_Name + ":" + what); }
 
     std::string m_Name = "?";
     bool m_bFailAttach = false;
+    std::function<void(IMessage*)> m_OnMessage;
 };
 
 inline const ClassKey Probe::s_Class("Probe");

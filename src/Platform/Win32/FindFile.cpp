@@ -150,13 +150,13 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData)
 {
     if (!fileName || !findData)
         return INVALID_HANDLE_VALUE;
-    std::string spec = fileName;
-    size_t cut = spec.size();
-    while (cut > 0 && !IsSeparator(spec[cut - 1]))
+    std::string request = fileName;
+    size_t cut = request.size();
+    while (cut > 0 && !IsSeparator(request[cut - 1]))
         --cut;
-    const std::string pattern = spec.substr(cut);
+    const std::string pattern = request.substr(cut);
     // "name" lists the working directory, "/name" the root, "dir/name" the folder dir.
-    std::string directory = spec.substr(0, cut > 1 ? cut - 1 : cut);
+    std::string directory = request.substr(0, cut > 1 ? cut - 1 : cut);
     if (directory.empty())
         directory.push_back('.');
     std::replace(directory.begin(), directory.end(), '\\', '/');

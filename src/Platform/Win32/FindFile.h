@@ -18,7 +18,6 @@
 #include "Platform/Win32/FileSystem.h"
 #include "Platform/Win32/WinTypes.h"
 
-// FILE_ATTRIBUTE_READONLY, _DIRECTORY and _NORMAL come with FileSystem.h.
 #define FILE_ATTRIBUTE_HIDDEN 0x00000002
 #define FILE_ATTRIBUTE_SYSTEM 0x00000004
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020

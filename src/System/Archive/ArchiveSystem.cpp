@@ -23,7 +23,10 @@ ArchiveSystem::~ArchiveSystem()
 bool ArchiveSystem::SetRoot(const std::string& path)
 {
     std::string filePart;
-    m_Root = NormalizePath(GetFullPath(path, filePart), true);
+    std::string full = GetFullPath(path, filePart);
+    if (full.empty())
+        LOG_WARNING << "The archive root " << path << " has no usable full path; nothing will be found below it.";
+    m_Root = NormalizePath(full, true);
     return true;
 }
 
