@@ -6,6 +6,7 @@
 
 #include "Platform/Win32/FileReplace.h"
 #include "Platform/Win32/UserName.h"
+#include "System/Application/MainApp.h"
 #include "Support/TempDir.h"
 #include "System/Common/NameHash.h"
 #include "World/AccessoryTable.h"
@@ -145,4 +146,19 @@ TEST_F(SaveFileTest, NoSaveFolderMeansNoSave)
     d.Read("QMSave.sav");
     EXPECT_EQ(d.Serialize(), Progress(10).Serialize());
     EXPECT_EQ(m_Dir.ReadFile("userdata"), "in the way");
+}
+
+TEST_F(SaveFileTest, StartUpResetsTheSaveData)
+{
+    g_PlayerSaveData = Progress(777);
+    g_PlayerSaveData.m_OwnedAccessories.clear();
+    {
+        MainApp app;
+        ASSERT_TRUE(app.Startup());
+        PlayerSaveData reset;
+        reset.Reset();
+        EXPECT_EQ(g_PlayerSaveData.Serialize(), reset.Serialize());
+        app.Shutdown();
+    }
+    g_pApplication = nullptr;
 }

@@ -7,6 +7,7 @@
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "World/PlayerSaveData.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -24,6 +25,7 @@ MainApp::MainApp() { g_pApplication = this; }
 bool MainApp::Startup()
 {
     StartLocale();
+    g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
         return false;
