@@ -96,6 +96,17 @@ TEST(Condition, ValueKindsReadTheirSource)
     g_PlayerSaveData = savedData;
 }
 
+TEST(Condition, PercentagesNeedTheirMaximum)
+{
+    // A predicate turns the value into a percentage only of kinds 17, 18 and 25, and only
+    // when the maximum can be read; otherwise the value stands.
+    struct { uint32_t kind; float value; int32_t predicate; float expected; } cases[] = {
+        {17, 50, 1, 50}, {18, 25, 1, 25}, {25, 80, 7, 80}, {1, 50, 1, 50}, {17, 50, 0, 50}, {32, 12.5f, 1, 12.5f},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(ConditionRightSide(ConditionContext{}, c.kind, c.value, c.predicate), c.expected) << c.kind;
+}
+
 TEST(Condition, RandomKindGivesFreshValuesBelowAHundred)
 {
     SfmtInit(1234);
