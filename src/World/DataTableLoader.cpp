@@ -37,7 +37,7 @@ void LoadDataTableFolder(const std::string& pattern,
         std::string directory, tableName;
         SplitPath(name, directory, tableName);
 
-        lua_State* L = context->thread;
+        lua_State* L = context->m_pThread;
         int top = lua_gettop(L);
         lua_pushglobaltable(L);
         if (LuaPushPath(L, tableName.c_str())) {
