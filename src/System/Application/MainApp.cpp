@@ -8,6 +8,7 @@
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -25,6 +26,7 @@ MainApp::MainApp() { g_pApplication = this; }
 bool MainApp::Startup()
 {
     StartLocale();
+    g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
         return false;
