@@ -333,7 +333,10 @@ void BackendInputStart()
         return;
     std::memset(g_Input.keys, 0, sizeof(g_Input.keys));
     std::memset(g_Input.mouseButtons, 0, sizeof(g_Input.mouseButtons));
-    g_Input.focus = SDL_GetKeyboardFocus() != nullptr;
+    // The focus is followed from the events at all times; a window that SDL already knows to
+    // have the focus counts as well (its focus event may have gone by before input started).
+    if (SDL_GetKeyboardFocus() != nullptr)
+        g_Input.focus = true;
     OpenJoysticks();
 }
 
