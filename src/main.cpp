@@ -1,7 +1,12 @@
-#include "System/Common/Log.h"
+#include "Platform/Win32/Windows.h"
+#include "System/Application/MainApp.h"
 
 int main()
 {
-    LOG_INFO << "Quillmark ver1.0.3";
-    return 0;
+    // The audio device is created through COM, on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const int result = RunApplication();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return result;
 }

@@ -6,9 +6,12 @@
 #include "Platform/Win32/DebugOutput.h"
 #include "Platform/Win32/FileSystem.h"
 #include "Platform/Win32/LastError.h"
+#include "Platform/Win32/Message.h"
 #include "Platform/Win32/Process.h"
 #include "Platform/Win32/Profile.h"
 #include "Platform/Win32/Sync.h"
 #include "Platform/Win32/Time.h"
 #include "Platform/Win32/UserName.h"
 #include "Platform/Win32/WinTypes.h"
+#include "Platform/Win32/Window.h"
+

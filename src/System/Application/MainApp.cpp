@@ -1,0 +1,159 @@
+#include "System/Application/MainApp.h"
+
+#include <clocale>
+
+#include "System/Application/FramePacer.h"
+#include "System/Application/RenderWindow.h"
+#include "System/Common/GameSettings.h"
+#include "System/Common/Log.h"
+#include "System/Common/Random.h"
+
+const char* const kGameWindowTitle = "Quillmark ver1.0.3";
+
+MainApp* g_pApplication = nullptr;
+
+namespace {
+
+constexpr WORD kIconResourceGame = 101;
+constexpr uint32_t kFrameRate = 60;
+
+} // namespace
+
+MainApp::MainApp() { g_pApplication = this; }
+
+bool MainApp::Startup()
+{
+    StartLocale();
+    StartSettings();
+    if (!StartWindow())
+        return false;
+    StartRandom();
+    StartFramePacer();
+    return true;
+}
+
+void MainApp::StartLocale()
+{
+    // Asks for the Japanese character types; Linux has no such locale and the call fails harmlessly,
+    // since code page 932 comes from the platform layer.
+    std::setlocale(LC_CTYPE, "jpn");
+}
+
+void MainApp::StartSettings()
+{
+    m_pSettings = new GameSettings;
+    m_pSettings->Open(GAME_SETTINGS_FILE_NAME);
+}
+
+bool MainApp::StartWindow()
+{
+    m_pWindow = new RenderWindow;
+    m_pWindow->SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResourceGame)));
+    m_pWindow->Create(this, kGameWindowTitle, kGameWindowWidth, kGameWindowHeight,
+                      m_pSettings && m_pSettings->m_bFullScreen);
+    // Nothing can be shown or read without the window: the program stops here.
+    if (!m_pWindow->GetHandle()) {
+        LOG_ERROR << "The game window could not be created (error " << GetLastError()
+                  << "); the program cannot run.";
+        return false;
+    }
+    return true;
+}
+
+void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+
+void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
+
+void MainApp::Shutdown()
+{
+    StopFramePacer();
+    StopWindow();
+    StopSettings();
+}
+
+void MainApp::StopFramePacer()
+{
+    delete m_pFramePacer;
+    m_pFramePacer = nullptr;
+}
+
+void MainApp::StopWindow()
+{
+    delete m_pWindow;
+    m_pWindow = nullptr;
+}
+
+void MainApp::StopSettings()
+{
+    if (m_pSettings)
+        GameSettings::Destroy(m_pSettings);
+    m_pSettings = nullptr;
+}
+
+void MainApp::Tick()
+{
+    float rawTime = 0.0f;
+    if (m_pFramePacer) {
+        m_pFramePacer->Wait();
+        rawTime = static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f;
+    }
+    ++m_nFrameCount;
+    m_fRawDeltaTime = rawTime;
+    m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+}
+
+void MainApp::ToggleFullScreen()
+{
+    if (!m_pWindow)
+        return;
+    m_pWindow->SetFullScreen(!m_pWindow->IsFullScreen());
+    if (m_pWindow->GetHandle())
+        m_pWindow->ApplyWindowMode();
+    if (m_pSettings)
+        m_pSettings->m_bFullScreen = m_pWindow->IsFullScreen();
+    if (m_pFramePacer)
+        m_pFramePacer->Reset();
+}
+
+LRESULT MainApp::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ACTIVATE:
+        if ((wParam & 3) != 0 && m_pFramePacer)
+            m_pFramePacer->Reset();
+        break;
+    case WM_ACTIVATEAPP:
+        if (wParam == 1 && m_pFramePacer)
+            m_pFramePacer->Reset();
+        break;
+    case WM_SETCURSOR:
+        SetCursor(m_pWindow && m_pWindow->IsFullScreen() ? nullptr : LoadCursorA(nullptr, IDC_ARROW));
+        return 1;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_RETURN && (lParam & (1 << 29)))
+            ToggleFullScreen();
+        break;
+    case WM_SYSCOMMAND:
+        if (m_pSettings && m_pSettings->m_bDisableScreensaver &&
+            ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER))
+            return 1;
+        break;
+    case WM_EXITSIZEMOVE:
+        if (m_pFramePacer)
+            m_pFramePacer->Reset();
+        break;
+    default:
+        break;
+    }
+    return Application::WindowProc(hWnd, message, wParam, lParam);
+}
+
+int RunApplication()
+{
+    MainApp app;
+    const bool started = app.Startup();
+    if (started)
+        app.Run();
+    app.Shutdown();
+    return started ? 0 : 1;
+}

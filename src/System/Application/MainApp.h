@@ -1,0 +1,60 @@
+// The game's application: creates the engine services in a fixed order, runs one frame per pass
+// of the message loop, answers the window's messages and deletes the services in a fixed order.
+#pragma once
+
+#include <cstdint>
+
+#include "System/Application/Application.h"
+
+struct GameSettings;
+class RenderWindow;
+class FramePacer;
+
+// The game window's client size and title.
+constexpr int32_t kGameWindowWidth = 960;
+constexpr int32_t kGameWindowHeight = 540;
+extern const char* const kGameWindowTitle;
+
+class MainApp : public Application {
+public:
+    MainApp();
+    ~MainApp() override = default;
+
+    LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool Startup() override;
+    void Shutdown() override;
+    void Tick() override;
+
+    GameSettings* m_pSettings = nullptr;
+    RenderWindow* m_pWindow = nullptr;
+    FramePacer* m_pFramePacer = nullptr;
+    // Scaled frame time in seconds: the time step of components, messages and scripts.
+    float m_fDeltaTime = 0.0f;
+    float m_fRawDeltaTime = 0.0f;
+    // Game speed; gameplay writes it.
+    float m_fTimeScale = 1.0f;
+    // One per tick, counted before the game state updates.
+    uint32_t m_nFrameCount = 0;
+
+private:
+    // Start-up steps, in the order Startup runs them; each step that fails stops start-up.
+    void StartLocale();
+    void StartSettings();
+    bool StartWindow();
+    void StartRandom();
+    void StartFramePacer();
+
+    // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
+    void StopFramePacer();
+    void StopWindow();
+    void StopSettings();
+
+    // Alt+Enter: switches between windowed and full screen and remembers the choice.
+    void ToggleFullScreen();
+};
+
+// The application object while it exists; every subsystem reads the frame times through it.
+extern MainApp* g_pApplication;
+
+// The program body: start-up, the loop, shutdown. 0 on a clean run; 1 when start-up failed.
+int RunApplication();
