@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Platform/Backend/Video.h"
 #include "Platform/DInput8/DInputTypes.h"
 #include "System/Common/Log.h"
 
@@ -183,6 +184,7 @@ struct Joystick {
 
 struct InputState {
     int refs = 0;
+    int observer = -1;
     bool joystickSubsystem = false;
     bool focus = false;
     uint32_t focusLosses = 0;
@@ -337,6 +339,7 @@ void BackendInputStart()
     // have the focus counts as well (its focus event may have gone by before input started).
     if (SDL_GetKeyboardFocus() != nullptr)
         g_Input.focus = true;
+    g_Input.observer = BackendAddEventObserver(BackendInputHandleEvent);
     OpenJoysticks();
 }
 
@@ -344,6 +347,8 @@ void BackendInputStop()
 {
     if (g_Input.refs <= 0 || --g_Input.refs > 0)
         return;
+    BackendRemoveEventObserver(g_Input.observer);
+    g_Input.observer = -1;
     CloseJoysticks();
 }
 
