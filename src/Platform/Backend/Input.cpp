@@ -203,6 +203,10 @@ void OpenJoysticks()
         return;
     }
     g_Input.joystickSubsystem = true;
+    // Controllers are read on demand (BackendInputReadJoystick updates them); their events would
+    // only pile up in the queue.
+    SDL_JoystickEventState(SDL_IGNORE);
+    SDL_GameControllerEventState(SDL_IGNORE);
     const int count = SDL_NumJoysticks();
     for (int i = 0; i < count; ++i) {
         Joystick joy;

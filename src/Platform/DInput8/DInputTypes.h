@@ -6,10 +6,7 @@
 
 #include "Platform/COM/ComApartment.h"
 #include "Platform/Win32/WinTypes.h"
-
-// Module handles are a distinct pointer type, as with the real API's strict declarations.
-struct HINSTANCE__;
-typedef HINSTANCE__* HINSTANCE;
+#include "Platform/Win32/Window.h"
 
 #ifndef GUID_DEFINED
 #define GUID_DEFINED

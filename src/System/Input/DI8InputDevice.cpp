@@ -1,10 +1,7 @@
 #include "System/Input/DI8InputDevice.h"
 
+#include "Platform/Win32/Message.h"
 #include "Platform/Win32/Windows.h"
-
-namespace {
-constexpr WPARAM kWaInactive = 0;
-}
 
 DI8InputDevice::~DI8InputDevice() { Release(); }
 
@@ -13,8 +10,7 @@ bool DI8InputDevice::HandleEvent(IEvent* event)
     if (!event || !m_pDevice || event->GetTypeId() != EvtWinMsgActivate::TypeId())
         return false;
     // The low word is the activation state; the high word only says whether the window is minimised.
-    const WPARAM state = static_cast<EvtWinMsgActivate*>(event)->m_wParam & 0xFFFF;
-    if (state != kWaInactive)
+    if (LOWORD(static_cast<EvtWinMsgActivate*>(event)->m_wParam) != WA_INACTIVE)
         m_pDevice->Acquire();
     else
         m_pDevice->Unacquire();

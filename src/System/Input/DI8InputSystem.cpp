@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "System/Common/EventManager.h"
+#include "Platform/Win32/Window.h"
 #include "System/Common/Log.h"
 #include "System/Input/DI8JoystickDevice.h"
 #include "System/Input/DI8KeyboardDevice.h"
@@ -15,7 +16,7 @@ bool DI8InputSystem::Init(HWND hWnd, int padCount, EventManager* eventManager)
     m_hWnd = hWnd;
     m_pEventManager = eventManager;
     void* directInput = nullptr;
-    const HRESULT hr = DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8A, &directInput, nullptr);
+    const HRESULT hr = DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &directInput, nullptr);
     bool started = SUCCEEDED(hr) && directInput;
     if (started) {
         m_pDirectInput = static_cast<IDirectInput8A*>(directInput);
