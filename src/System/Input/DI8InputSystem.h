@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Platform/DInput8/DInput8.h"
+#include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
 
 class DI8InputSystem : public InputSystem {
