@@ -287,6 +287,42 @@ TEST_F(InputSystemFixture, ControllerDrivesThePad)
 
 namespace {
 
+class NoDirectInputSystem : public DI8InputSystem {
+protected:
+    HRESULT CreateDirectInput(IDirectInput8A** out) override
+    {
+        *out = nullptr;
+        return DIERR_OUTOFMEMORY;
+    }
+};
+
+} // namespace
+
+TEST(DI8InputSystemStart, WithoutDirectInputThePadsStillExist)
+{
+    EventManager events;
+    NoDirectInputSystem system;
+    FeedFocus(true);
+    EXPECT_FALSE(system.Init(TestWindow(), 1, &events));
+    EXPECT_EQ(system.GetDeviceCount(), 0);
+    EXPECT_TRUE(events.GetHandlers().empty());
+    ASSERT_EQ(system.GetPadCount(), 1);
+    VirtualPad* pad = system.GetPad(0);
+    GameSettings settings;
+    for (int i = 0; i < eGameSettings_BindingCount; ++i)
+        settings.m_aBindings[i] = GetBindingDefault(i);
+    pad->BindFromSettings(settings);
+    FeedKey(SDL_SCANCODE_SEMICOLON, true);
+    system.Update();
+    system.Update();
+    EXPECT_EQ(pad->GetCurrentMask(), 0u);
+    EXPECT_FALSE(system.GetDevice(0)->IsDown(DIK_F12));
+    EXPECT_EQ(system.GetDeviceCount(), 3); // the pad's bindings asked for devices 0 and 2
+    FeedKey(SDL_SCANCODE_SEMICOLON, false);
+}
+
+namespace {
+
 // A DirectInput device whose results a test scripts, to drive the devices' poll logic.
 class ScriptedDevice final : public IDirectInputDevice8A {
 public:

@@ -15,11 +15,11 @@ bool DI8InputSystem::Init(HWND hWnd, int padCount, EventManager* eventManager)
 {
     m_hWnd = hWnd;
     m_pEventManager = eventManager;
-    void* directInput = nullptr;
-    const HRESULT hr = DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &directInput, nullptr);
-    bool started = SUCCEEDED(hr) && directInput;
+    IDirectInput8A* directInput = nullptr;
+    const HRESULT hr = CreateDirectInput(&directInput);
+    const bool started = SUCCEEDED(hr) && directInput;
     if (started) {
-        m_pDirectInput = static_cast<IDirectInput8A*>(directInput);
+        m_pDirectInput = directInput;
         CreateDevices();
     } else {
         LOG_ERROR << "DirectInput8Create failed (0x" << std::hex << static_cast<uint32_t>(hr)
@@ -28,6 +28,15 @@ bool DI8InputSystem::Init(HWND hWnd, int padCount, EventManager* eventManager)
     // The pads exist even without DirectInput: start-up binds pad 0 and the UI reads it.
     CreatePads(padCount);
     return started;
+}
+
+HRESULT DI8InputSystem::CreateDirectInput(IDirectInput8A** out)
+{
+    void* directInput = nullptr;
+    const HRESULT hr =
+        DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &directInput, nullptr);
+    *out = static_cast<IDirectInput8A*>(directInput);
+    return hr;
 }
 
 BOOL DI8InputSystem::EnumControllerCallback(LPCDIDEVICEINSTANCEA instance, LPVOID context)

@@ -27,6 +27,10 @@ public:
     // Device indices are a byte in the settings; nothing is made past this many.
     static constexpr int kMaxDevices = 256;
 
+protected:
+    // Starts DirectInput for this system.
+    virtual HRESULT CreateDirectInput(IDirectInput8A** out);
+
 private:
     void CreateDevices();
     static BOOL EnumControllerCallback(LPCDIDEVICEINSTANCEA instance, LPVOID context);

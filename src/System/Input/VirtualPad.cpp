@@ -81,6 +81,8 @@ float VirtualPad::ReadAxis(const PadBinding& binding) const
 
 void VirtualPad::Update()
 {
+    if (!m_pOwner)
+        return;
     m_nCurrent = 1 - m_nCurrent;
     uint32_t& mask = m_aMasks[m_nCurrent];
     mask = 0;
