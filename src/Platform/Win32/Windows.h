@@ -5,6 +5,7 @@
 #include "Platform/Win32/CodePage.h"
 #include "Platform/Win32/DebugOutput.h"
 #include "Platform/Win32/FileSystem.h"
+#include "Platform/Win32/FindFile.h"
 #include "Platform/Win32/LastError.h"
 #include "Platform/Win32/Message.h"
 #include "Platform/Win32/Process.h"
