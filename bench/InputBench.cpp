@@ -1,17 +1,18 @@
-#include <benchmark/benchmark.h>
-
-#include <SDL2/SDL.h>
-
-#include <cstring>
-
 #include "Platform/Backend/Input.h"
 #include "Platform/DInput8/DInput8.h"
 #include "System/Common/GameSettings.h"
 #include "System/Input/DI8InputSystem.h"
 
+#include <SDL2/SDL.h>
+#include <benchmark/benchmark.h>
+#include <cstring>
+
 namespace {
 
-HWND BenchWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x3000)); }
+HWND BenchWindow()
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x3000));
+}
 
 void Feed(Uint32 type, Uint8 windowEvent, SDL_Scancode scancode)
 {
@@ -49,7 +50,7 @@ void BM_InputUpdate_Baseline(benchmark::State& state)
     uint8_t keys[2][256];
     DIMOUSESTATE2 mouse;
     const uint8_t bound[16] = {0xC8, 0xD0, 0xCB, 0xCD, 0x27, 0x26, 0x25, 0x24,
-                               0x31, 0x16, 0x34, 0x23, 0, 0, 0x12, 0x10};
+                               0x31, 0x16, 0x34, 0x23, 0,    0,    0x12, 0x10};
     source[0x27] = 0x80;
     int current = 0;
     for (auto _ : state) {

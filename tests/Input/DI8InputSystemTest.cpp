@@ -1,23 +1,29 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <deque>
-#include <memory>
-#include <vector>
+#include "System/Input/DI8InputSystem.h"
 
 #include "InputTestSupport.h"
 #include "System/Common/EventManager.h"
 #include "System/Common/GameSettings.h"
-#include "System/Input/DI8InputSystem.h"
 #include "System/Input/DI8JoystickDevice.h"
 #include "System/Input/DI8KeyboardDevice.h"
 #include "System/Input/DI8MouseDevice.h"
 
+#include <cstring>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
 namespace {
 
-HWND TestWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x2000)); }
+HWND TestWindow()
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x2000));
+}
 
-constexpr uint32_t Bit(int button) { return 1u << button; }
+constexpr uint32_t Bit(int button)
+{
+    return 1u << button;
+}
 
 void PostActivate(EventManager& events, WPARAM wParam)
 {
@@ -73,9 +79,9 @@ TEST_F(InputSystemFixture, KeyHeldAcrossTicks)
         Feed feed;
         bool down, pressed, released;
     } ticks[] = {
-        {Down, true, true, false},   {None, true, false, false}, {None, true, false, false},
-        {Up, false, false, true},    {None, false, false, false}, {DownUp, false, false, false},
-        {Down, true, true, false},   {Up, false, false, true},
+        {Down, true, true, false}, {None, true, false, false},  {None, true, false, false},
+        {Up, false, false, true},  {None, false, false, false}, {DownUp, false, false, false},
+        {Down, true, true, false}, {Up, false, false, true},
     };
     int n = 0;
     for (const auto& t : ticks) {
@@ -153,8 +159,8 @@ TEST_F(InputSystemFixture, ActivationLooksAtTheLowWordOnly)
 
 TEST_F(InputSystemFixture, OutOfRangeCodesReadAsNothing)
 {
-    VirtualJoystick controller(SDL_JOYSTICK_TYPE_GAMECONTROLLER, VirtualJoystick::kGcAxes,
-                               VirtualJoystick::kGcButtons, VirtualJoystick::kGcHats);
+    VirtualJoystick controller(SDL_JOYSTICK_TYPE_GAMECONTROLLER, VirtualJoystick::kGcAxes, VirtualJoystick::kGcButtons,
+                               VirtualJoystick::kGcHats);
     ASSERT_TRUE(controller.Ok());
     Start();
     InputDevice* kb = system.GetDevice(0);
@@ -203,8 +209,8 @@ TEST_F(InputSystemFixture, OutOfRangeCodesReadAsNothing)
 
 TEST_F(InputSystemFixture, ControllerDrivesThePad)
 {
-    VirtualJoystick controller(SDL_JOYSTICK_TYPE_GAMECONTROLLER, VirtualJoystick::kGcAxes,
-                               VirtualJoystick::kGcButtons, VirtualJoystick::kGcHats);
+    VirtualJoystick controller(SDL_JOYSTICK_TYPE_GAMECONTROLLER, VirtualJoystick::kGcAxes, VirtualJoystick::kGcButtons,
+                               VirtualJoystick::kGcHats);
     ASSERT_TRUE(controller.Ok());
     Start();
     ASSERT_EQ(system.GetControllerCount(), 1);
@@ -228,10 +234,26 @@ TEST_F(InputSystemFixture, ControllerDrivesThePad)
         {6553, -6553, 0, 0, {}, 0u, 0, 0, 0, 0}, // 20 %: inside the 25 % dead zone
         {0, 32767, 32767, -32768, {}, Bit(ePadButton_Down), 0, 1.0f, 1.0f, -1.0f},
         {0, 0, 0, 0, {0, 2}, Bit(ePadButton_A) | Bit(ePadButton_X), 0, 0, 0, 0},
-        {0, 0, 0, 0, {1, 3, 9, 10}, Bit(ePadButton_B) | Bit(ePadButton_Y) | Bit(ePadButton_LB) | Bit(ePadButton_RB),
-         0, 0, 0, 0},
-        {0, 0, 0, 0, {6, 4, 7, 8}, Bit(ePadButton_Start) | Bit(ePadButton_Select) | Bit(ePadButton_LSB) |
-                                       Bit(ePadButton_RSB), 0, 0, 0, 0},
+        {0,
+         0,
+         0,
+         0,
+         {1, 3, 9, 10},
+         Bit(ePadButton_B) | Bit(ePadButton_Y) | Bit(ePadButton_LB) | Bit(ePadButton_RB),
+         0,
+         0,
+         0,
+         0},
+        {0,
+         0,
+         0,
+         0,
+         {6, 4, 7, 8},
+         Bit(ePadButton_Start) | Bit(ePadButton_Select) | Bit(ePadButton_LSB) | Bit(ePadButton_RSB),
+         0,
+         0,
+         0,
+         0},
         {0, 0, 0, 0, {11, 14}, Bit(ePadButton_Y), 0, 0, 0, 0}, // d-pad up-right: the hat binding
         {0, 0, 0, 0, {11}, 0u, 0, 0, 0, 0},
     };
@@ -288,7 +310,7 @@ TEST_F(InputSystemFixture, ControllerDrivesThePad)
 namespace {
 
 class NoDirectInputSystem : public DI8InputSystem {
-protected:
+  protected:
     HRESULT CreateDirectInput(IDirectInput8A** out) override
     {
         *out = nullptr;
@@ -325,7 +347,7 @@ namespace {
 
 // A DirectInput device whose results a test scripts, to drive the devices' poll logic.
 class ScriptedDevice final : public IDirectInputDevice8A {
-public:
+  public:
     HRESULT QueryInterface(REFIID, void**) override { return DIERR_NOINTERFACE; }
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
@@ -373,7 +395,7 @@ public:
 };
 
 class ScriptedDirectInput final : public IDirectInput8A {
-public:
+  public:
     HRESULT QueryInterface(REFIID, void**) override { return DIERR_NOINTERFACE; }
     ULONG AddRef() override { return 1; }
     ULONG Release() override { return 1; }
@@ -400,10 +422,10 @@ TEST(DI8DevicePoll, FailedReadsNeverLeaveAStaleState)
         bool down;
     } polls[] = {
         {{DI_OK}, {}, true},
-        {{lost}, {denied}, false},             // cannot acquire: all up
+        {{lost}, {denied}, false}, // cannot acquire: all up
         {{DI_OK}, {}, true},
-        {{lost, DI_OK}, {DI_OK}, true},        // acquired again and read
-        {{lost, lost}, {DI_OK}, false},        // acquired but the second read fails: all up too
+        {{lost, DI_OK}, {DI_OK}, true}, // acquired again and read
+        {{lost, lost}, {DI_OK}, false}, // acquired but the second read fails: all up too
         {{DI_OK}, {}, true},
     };
     for (int kind = 0; kind < 2; ++kind) {

@@ -1,17 +1,20 @@
-#include <gtest/gtest.h>
+#include "Platform/DInput8/DInput8.h"
+
+#include "InputTestSupport.h"
+#include "Platform/DInput8/DirectInputDevice8.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <vector>
 
-#include "InputTestSupport.h"
-#include "Platform/DInput8/DInput8.h"
-#include "Platform/DInput8/DirectInputDevice8.h"
-
 namespace {
 
-HWND TestWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000)); }
+HWND TestWindow()
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));
+}
 
 // A DirectInput object for one test, released at the end.
 struct DirectInputFixture : ::testing::Test {
@@ -88,19 +91,45 @@ TEST(DInput8Scancodes, KeysMapToTheirDirectInputCodes)
         SDL_Scancode scancode;
         uint8_t dik;
     } cases[] = {
-        {SDL_SCANCODE_UP, 0xC8},        {SDL_SCANCODE_DOWN, 0xD0},      {SDL_SCANCODE_LEFT, 0xCB},
-        {SDL_SCANCODE_RIGHT, 0xCD},     {SDL_SCANCODE_SEMICOLON, 0x27}, {SDL_SCANCODE_L, 0x26},
-        {SDL_SCANCODE_K, 0x25},         {SDL_SCANCODE_J, 0x24},         {SDL_SCANCODE_N, 0x31},
-        {SDL_SCANCODE_U, 0x16},         {SDL_SCANCODE_PERIOD, 0x34},    {SDL_SCANCODE_H, 0x23},
-        {SDL_SCANCODE_E, 0x12},         {SDL_SCANCODE_Q, 0x10},         {SDL_SCANCODE_F12, 0x58},
-        {SDL_SCANCODE_RETURN, 0x1C},    {SDL_SCANCODE_ESCAPE, 0x01},    {SDL_SCANCODE_KP_ENTER, 0x9C},
-        {SDL_SCANCODE_RCTRL, 0x9D},     {SDL_SCANCODE_LCTRL, 0x1D},     {SDL_SCANCODE_RALT, 0xB8},
-        {SDL_SCANCODE_KP_DIVIDE, 0xB5}, {SDL_SCANCODE_INSERT, 0xD2},    {SDL_SCANCODE_DELETE, 0xD3},
-        {SDL_SCANCODE_PAGEUP, 0xC9},    {SDL_SCANCODE_PAGEDOWN, 0xD1},  {SDL_SCANCODE_HOME, 0xC7},
-        {SDL_SCANCODE_END, 0xCF},       {SDL_SCANCODE_1, 0x02},         {SDL_SCANCODE_0, 0x0B},
-        {SDL_SCANCODE_F1, 0x3B},        {SDL_SCANCODE_F10, 0x44},       {SDL_SCANCODE_F11, 0x57},
-        {SDL_SCANCODE_KP_0, 0x52},      {SDL_SCANCODE_KP_7, 0x47},      {SDL_SCANCODE_GRAVE, 0x29},
-        {SDL_SCANCODE_INTERNATIONAL3, 0x7D}, {SDL_SCANCODE_LGUI, 0xDB}, {SDL_SCANCODE_SPACE, 0x39},
+        {SDL_SCANCODE_UP, 0xC8},
+        {SDL_SCANCODE_DOWN, 0xD0},
+        {SDL_SCANCODE_LEFT, 0xCB},
+        {SDL_SCANCODE_RIGHT, 0xCD},
+        {SDL_SCANCODE_SEMICOLON, 0x27},
+        {SDL_SCANCODE_L, 0x26},
+        {SDL_SCANCODE_K, 0x25},
+        {SDL_SCANCODE_J, 0x24},
+        {SDL_SCANCODE_N, 0x31},
+        {SDL_SCANCODE_U, 0x16},
+        {SDL_SCANCODE_PERIOD, 0x34},
+        {SDL_SCANCODE_H, 0x23},
+        {SDL_SCANCODE_E, 0x12},
+        {SDL_SCANCODE_Q, 0x10},
+        {SDL_SCANCODE_F12, 0x58},
+        {SDL_SCANCODE_RETURN, 0x1C},
+        {SDL_SCANCODE_ESCAPE, 0x01},
+        {SDL_SCANCODE_KP_ENTER, 0x9C},
+        {SDL_SCANCODE_RCTRL, 0x9D},
+        {SDL_SCANCODE_LCTRL, 0x1D},
+        {SDL_SCANCODE_RALT, 0xB8},
+        {SDL_SCANCODE_KP_DIVIDE, 0xB5},
+        {SDL_SCANCODE_INSERT, 0xD2},
+        {SDL_SCANCODE_DELETE, 0xD3},
+        {SDL_SCANCODE_PAGEUP, 0xC9},
+        {SDL_SCANCODE_PAGEDOWN, 0xD1},
+        {SDL_SCANCODE_HOME, 0xC7},
+        {SDL_SCANCODE_END, 0xCF},
+        {SDL_SCANCODE_1, 0x02},
+        {SDL_SCANCODE_0, 0x0B},
+        {SDL_SCANCODE_F1, 0x3B},
+        {SDL_SCANCODE_F10, 0x44},
+        {SDL_SCANCODE_F11, 0x57},
+        {SDL_SCANCODE_KP_0, 0x52},
+        {SDL_SCANCODE_KP_7, 0x47},
+        {SDL_SCANCODE_GRAVE, 0x29},
+        {SDL_SCANCODE_INTERNATIONAL3, 0x7D},
+        {SDL_SCANCODE_LGUI, 0xDB},
+        {SDL_SCANCODE_SPACE, 0x39},
     };
     for (const auto& c : cases)
         EXPECT_EQ(BackendScancodeToDik(c.scancode), c.dik) << SDL_GetScancodeName(c.scancode);
@@ -434,8 +463,8 @@ TEST_F(GameControllerFixture, DpadIsHatZero)
         std::vector<int> held;
         DWORD pov;
     } cases[] = {
-        {{}, 0xFFFFFFFFu},  {{11}, 0},        {{11, 14}, 4500},  {{14}, 9000},     {{12, 14}, 13500},
-        {{12}, 18000},      {{12, 13}, 22500}, {{13}, 27000},    {{11, 13}, 31500}, {{11, 12}, 0xFFFFFFFFu},
+        {{}, 0xFFFFFFFFu}, {{11}, 0},         {{11, 14}, 4500}, {{14}, 9000},      {{12, 14}, 13500},
+        {{12}, 18000},     {{12, 13}, 22500}, {{13}, 27000},    {{11, 13}, 31500}, {{11, 12}, 0xFFFFFFFFu},
     };
     for (const auto& c : cases) {
         for (int b : c.held)
@@ -476,7 +505,7 @@ TEST_F(GameControllerFixture, RangeAndDeadZoneProperties)
 
     ASSERT_EQ(joy->Acquire(), DI_OK);
     pad->SetAxis(0, 32767);
-    pad->SetAxis(1, 8000);  // inside the dead zone
+    pad->SetAxis(1, 8000); // inside the dead zone
     pad->SetAxis(2, -32768);
     pad->SetAxis(3, 16384);
     DIJOYSTATE2 state = Read(joy);
@@ -505,7 +534,8 @@ TEST_F(GameControllerFixture, RangeAndDeadZoneProperties)
         {&DIPROP_DEADZONE, Range(DIPH_DEVICE, 0, -5, 5), DIERR_INVALIDPARAM},
     };
     for (const auto& c : rangeCases)
-        EXPECT_EQ(joy->SetProperty(*c.prop, &c.range.diph), c.expected) << c.range.diph.dwHow << " " << c.range.diph.dwObj;
+        EXPECT_EQ(joy->SetProperty(*c.prop, &c.range.diph), c.expected)
+            << c.range.diph.dwHow << " " << c.range.diph.dwObj;
     DIPROPDWORD tooBig = Dword(DIPH_DEVICE, 0, 10001);
     EXPECT_EQ(joy->SetProperty(DIPROP_DEADZONE, &tooBig.diph), DIERR_INVALIDPARAM);
     EXPECT_EQ(joy->SetProperty(DIPROP_SATURATION, &tooBig.diph), DIERR_INVALIDPARAM);

@@ -2,12 +2,6 @@
 // (SDL_PushEvent), the message loop's PeekMessageA pumps them through the platform backend, and
 // the tick polls the devices into the virtual pad. Under SDL's offscreen driver no window manager
 // ever gives the window the focus, so the test pushes the focus event too.
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <memory>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/DInput8/DInput8.h"
 #include "Support/TempDir.h"
@@ -17,17 +11,21 @@
 #include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
 
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <memory>
+
 namespace {
 
 class FakeClock : public IFrameClock {
-public:
+  public:
     uint32_t Now() override { return now; }
     void Sleep(uint32_t milliseconds) override { now += milliseconds; }
     uint32_t now = 1000;
 };
 
 class InputEndToEndTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_Game.WriteFile("bin/.keep", "");
@@ -96,14 +94,11 @@ TEST_F(InputEndToEndTest, KeyboardEventsReachThePadThroughTheMessageLoop)
         uint32_t hold;
         bool f12;
     } frames[] = {
-        {ADown, 0, false, false, 0, false},      // in the background: nothing reaches the game
-        {Focus, a, true, true, 1, false},        // activated: the held key now reads down
-        {Nothing, a, false, false, 2, false},    // held: a hold, not a new trigger
-        {Nothing, a, false, false, 3, false},
-        {F12Down, a, false, false, 4, true},
-        {AUp, 0, false, false, 0, true},
-        {ADown, a, true, true, 1, true},
-        {Blur, 0, false, false, 0, false},       // deactivated: all up
+        {ADown, 0, false, false, 0, false},   // in the background: nothing reaches the game
+        {Focus, a, true, true, 1, false},     // activated: the held key now reads down
+        {Nothing, a, false, false, 2, false}, // held: a hold, not a new trigger
+        {Nothing, a, false, false, 3, false}, {F12Down, a, false, false, 4, true}, {AUp, 0, false, false, 0, true},
+        {ADown, a, true, true, 1, true},      {Blur, 0, false, false, 0, false}, // deactivated: all up
         {F12Up, 0, false, false, 0, false},
     };
     int n = 0;

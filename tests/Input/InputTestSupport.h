@@ -2,9 +2,9 @@
 // virtual joysticks standing in for attached game controllers.
 #pragma once
 
-#include <SDL2/SDL.h>
-
 #include "Platform/Backend/Input.h"
+
+#include <SDL2/SDL.h>
 
 inline void FeedKey(SDL_Scancode scancode, bool down)
 {
@@ -52,7 +52,7 @@ inline void FeedMouseButton(uint8_t button, bool down)
 // One SDL virtual joystick, attached for the life of the object. Attach it before input starts:
 // controllers are found once, when input starts.
 class VirtualJoystick {
-public:
+  public:
     // A game controller (SDL maps it: a b0, b b1, x b2, y b3, back b4, guide b5, start b6,
     // left stick b7, right stick b8, shoulders b9/b10, d-pad b11-b14; sticks a0-a3, triggers a4/a5).
     static constexpr int kGcAxes = 6, kGcButtons = 15, kGcHats = 1;
@@ -87,7 +87,7 @@ public:
     void SetButton(int button, bool down) { SDL_JoystickSetVirtualButton(m_pJoystick, button, down ? 1 : 0); }
     void SetHat(int hat, Uint8 value) { SDL_JoystickSetVirtualHat(m_pJoystick, hat, value); }
 
-private:
+  private:
     int m_nDeviceIndex = -1;
     SDL_Joystick* m_pJoystick = nullptr;
 };

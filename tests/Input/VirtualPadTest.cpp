@@ -1,24 +1,24 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <map>
-#include <memory>
-#include <numbers>
-#include <set>
-#include <vector>
+#include "System/Input/VirtualPad.h"
 
 #include "System/Common/GameSettings.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/DI8JoystickDevice.h"
 #include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
-#include "System/Input/VirtualPad.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <numbers>
+#include <set>
+#include <vector>
 
 namespace {
 
 // A device whose state the test sets directly.
 class FakeDevice : public InputDevice {
-public:
+  public:
     bool IsDown(int code) const override { return down.count(code) != 0; }
     float GetAxis(int index) const override
     {
@@ -38,7 +38,7 @@ public:
 
 // An input system over fake devices 0..3.
 class FakeInputSystem : public InputSystem {
-public:
+  public:
     FakeInputSystem()
     {
         for (auto& device : devices)
@@ -51,10 +51,7 @@ public:
     }
     void Shutdown() override { FreePads(); }
     void Update() override { UpdatePads(); }
-    InputDevice* GetDevice(int index) override
-    {
-        return index >= 0 && index < 4 ? devices[index].get() : &nothing;
-    }
+    InputDevice* GetDevice(int index) override { return index >= 0 && index < 4 ? devices[index].get() : &nothing; }
 
     std::unique_ptr<FakeDevice> devices[4];
     InputDevice nothing;
@@ -72,7 +69,10 @@ struct PadFixture : ::testing::Test {
     VirtualPad* pad = nullptr;
 };
 
-constexpr uint32_t Bit(int button) { return 1u << button; }
+constexpr uint32_t Bit(int button)
+{
+    return 1u << button;
+}
 
 } // namespace
 
@@ -131,15 +131,9 @@ TEST_F(PadFixture, HatDirectionsIncludingDiagonals)
         int position;
         bool active[8];
     } rows[] = {
-        {-1, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {0, {1, 0, 0, 0, 0, 0, 0, 0}},
-        {4500, {1, 1, 1, 0, 0, 0, 0, 0}},
-        {9000, {0, 0, 1, 0, 0, 0, 0, 0}},
-        {13500, {0, 0, 1, 1, 1, 0, 0, 0}},
-        {18000, {0, 0, 0, 0, 1, 0, 0, 0}},
-        {22500, {0, 0, 0, 0, 1, 1, 1, 0}},
-        {27000, {0, 0, 0, 0, 0, 0, 1, 0}},
-        {31500, {1, 0, 0, 0, 0, 0, 1, 1}},
+        {-1, {0, 0, 0, 0, 0, 0, 0, 0}},    {0, {1, 0, 0, 0, 0, 0, 0, 0}},     {4500, {1, 1, 1, 0, 0, 0, 0, 0}},
+        {9000, {0, 0, 1, 0, 0, 0, 0, 0}},  {13500, {0, 0, 1, 1, 1, 0, 0, 0}}, {18000, {0, 0, 0, 0, 1, 0, 0, 0}},
+        {22500, {0, 0, 0, 0, 1, 1, 1, 0}}, {27000, {0, 0, 0, 0, 0, 0, 1, 0}}, {31500, {1, 0, 0, 0, 0, 0, 1, 1}},
         {1000, {0, 0, 0, 0, 0, 0, 0, 0}}, // between positions: no direction
     };
     for (const auto& row : rows) {
@@ -166,7 +160,9 @@ TEST_F(PadFixture, HeldButtonTriggersOnceAndRepeatsOnSchedule)
         system.Update();
         const bool held = frame != 41;
         EXPECT_EQ(pad->GetCurrentMask(), held ? Bit(ePadButton_A) : 0u) << frame;
-        EXPECT_EQ(pad->GetHoldCount(ePadButton_A), frame <= 40 ? static_cast<uint32_t>(frame) : frame == 41 ? 0u : 1u)
+        EXPECT_EQ(pad->GetHoldCount(ePadButton_A), frame <= 40   ? static_cast<uint32_t>(frame)
+                                                   : frame == 41 ? 0u
+                                                                 : 1u)
             << frame;
         EXPECT_EQ(pad->IsTriggered(Bit(ePadButton_A)), frame == 1 || frame == 42) << frame;
         EXPECT_EQ(pad->IsRepeated(Bit(ePadButton_A)), repeatFrames.count(frame) != 0) << frame;
@@ -201,12 +197,10 @@ TEST_F(PadFixture, ChordTriggersWhenItsLastButtonGoesDown)
         bool triggered;
         bool repeated;
     } frames[] = {
-        {{1}, false, false},    // A only
-        {{1}, false, false},    // A held
-        {{1, 2}, true, false},  // B joins: triggered, but A is on hold 3 and B on 1
-        {{1, 2}, false, false},
-        {{}, false, false},
-        {{1, 2}, true, true}, // both on their first frame together
+        {{1}, false, false},   // A only
+        {{1}, false, false},   // A held
+        {{1, 2}, true, false}, // B joins: triggered, but A is on hold 3 and B on 1
+        {{1, 2}, false, false}, {{}, false, false}, {{1, 2}, true, true}, // both on their first frame together
     };
     int n = 0;
     for (const auto& f : frames) {
@@ -274,7 +268,7 @@ TEST(PadBinding, FromSettings)
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
         settings.m_aBindings[i] = GetBindingDefault(i);
     settings.m_aBindings[int{eGameSettings_BindingsPerSet} + ePadButton_Start] = 0x80B02; // kind 11: skipped
-    settings.m_aBindings[ePadButton_Select] = 0x0A0A03; // hat up-left of device 3
+    settings.m_aBindings[ePadButton_Select] = 0x0A0A03;                                   // hat up-left of device 3
     FakeInputSystem system;
     system.Init(nullptr, 1, nullptr);
     VirtualPad* pad = system.GetPad(0);
@@ -284,12 +278,9 @@ TEST(PadBinding, FromSettings)
         int button;
         std::vector<std::vector<int32_t>> bindings; // {kind, device, code}
     } cases[] = {
-        {ePadButton_Up, {{0, 0, 0xC8}, {2, 2, 1}}},
-        {ePadButton_Right, {{0, 0, 0xCD}, {1, 2, 0}}},
-        {ePadButton_A, {{0, 0, 0x27}, {0, 2, 1}}},
-        {ePadButton_X, {{0, 0, 0x25}, {0, 2, 0}}},
-        {ePadButton_LSB, {{0, 0, 0}, {0, 2, 10}}},
-        {ePadButton_Start, {{0, 0, 0x12}}},
+        {ePadButton_Up, {{0, 0, 0xC8}, {2, 2, 1}}},      {ePadButton_Right, {{0, 0, 0xCD}, {1, 2, 0}}},
+        {ePadButton_A, {{0, 0, 0x27}, {0, 2, 1}}},       {ePadButton_X, {{0, 0, 0x25}, {0, 2, 0}}},
+        {ePadButton_LSB, {{0, 0, 0}, {0, 2, 10}}},       {ePadButton_Start, {{0, 0, 0x12}}},
         {ePadButton_Select, {{10, 3, 0x0A}, {0, 2, 9}}},
     };
     for (const auto& c : cases) {

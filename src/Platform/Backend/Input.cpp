@@ -1,16 +1,15 @@
 #include "Platform/Backend/Input.h"
 
-#include <SDL2/SDL.h>
+#include "Platform/Backend/Video.h"
+#include "Platform/DInput8/DInputTypes.h"
+#include "System/Common/Log.h"
 
+#include <SDL2/SDL.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-#include "Platform/Backend/Video.h"
-#include "Platform/DInput8/DInputTypes.h"
-#include "System/Common/Log.h"
 
 namespace {
 
@@ -284,9 +283,7 @@ int MouseButtonIndex(uint8_t sdlButton)
 
 void ReadGameController(SDL_GameController* gc, BackendJoystickState& state)
 {
-    auto button = [gc](SDL_GameControllerButton b) -> uint8_t {
-        return SDL_GameControllerGetButton(gc, b) ? 0x80 : 0;
-    };
+    auto button = [gc](SDL_GameControllerButton b) -> uint8_t { return SDL_GameControllerGetButton(gc, b) ? 0x80 : 0; };
     const int leftTrigger = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
     const int rightTrigger = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
     state.buttons[eBackendPad_X] = button(SDL_CONTROLLER_BUTTON_X);
@@ -356,7 +353,10 @@ void BackendInputStop()
     CloseJoysticks();
 }
 
-bool BackendInputStarted() { return g_Input.refs > 0; }
+bool BackendInputStarted()
+{
+    return g_Input.refs > 0;
+}
 
 void BackendInputHandleEvent(const SDL_Event& event)
 {
@@ -399,11 +399,20 @@ void BackendInputHandleEvent(const SDL_Event& event)
     }
 }
 
-bool BackendInputHasFocus() { return g_Input.focus; }
+bool BackendInputHasFocus()
+{
+    return g_Input.focus;
+}
 
-uint32_t BackendInputFocusLossCount() { return g_Input.focusLosses; }
+uint32_t BackendInputFocusLossCount()
+{
+    return g_Input.focusLosses;
+}
 
-void BackendInputGetKeys(uint8_t keys[256]) { std::memcpy(keys, g_Input.keys, sizeof(g_Input.keys)); }
+void BackendInputGetKeys(uint8_t keys[256])
+{
+    std::memcpy(keys, g_Input.keys, sizeof(g_Input.keys));
+}
 
 void BackendInputGetMouse(int64_t totals[3], uint8_t buttons[kBackendMouseButtons])
 {
@@ -412,7 +421,10 @@ void BackendInputGetMouse(int64_t totals[3], uint8_t buttons[kBackendMouseButton
     std::memcpy(buttons, g_Input.mouseButtons, sizeof(g_Input.mouseButtons));
 }
 
-int BackendInputJoystickCount() { return static_cast<int>(g_Input.joysticks.size()); }
+int BackendInputJoystickCount()
+{
+    return static_cast<int>(g_Input.joysticks.size());
+}
 
 bool BackendInputGetJoystickInfo(int index, BackendJoystickInfo& info)
 {

@@ -7,7 +7,7 @@
 
 union SDL_Event;
 
-constexpr int kBackendJoystickAxes = 8;     // X, Y, Z, Rx, Ry, Rz, slider 0, slider 1
+constexpr int kBackendJoystickAxes = 8; // X, Y, Z, Rx, Ry, Rz, slider 0, slider 1
 constexpr int kBackendJoystickButtons = 128;
 constexpr int kBackendJoystickHats = 4;
 constexpr int kBackendMouseButtons = 8;

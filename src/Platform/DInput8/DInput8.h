@@ -5,7 +5,7 @@
 #include "Platform/DInput8/DInputTypes.h"
 
 class IDirectInputDevice8A {
-public:
+  public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
@@ -20,23 +20,22 @@ public:
     virtual HRESULT SetCooperativeLevel(HWND hwnd, DWORD dwFlags) = 0;
     virtual HRESULT Poll() = 0;
 
-protected:
+  protected:
     virtual ~IDirectInputDevice8A() = default;
 };
 typedef IDirectInputDevice8A* LPDIRECTINPUTDEVICE8A;
 typedef IDirectInputDevice8A* LPDIRECTINPUTDEVICE8;
 
 class IDirectInput8A {
-public:
+  public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
     virtual HRESULT CreateDevice(REFGUID rguid, LPDIRECTINPUTDEVICE8A* lplpDirectInputDevice, LPUNKNOWN pUnkOuter) = 0;
-    virtual HRESULT EnumDevices(DWORD dwDevType, LPDIENUMDEVICESCALLBACKA lpCallback, LPVOID pvRef,
-                                DWORD dwFlags) = 0;
+    virtual HRESULT EnumDevices(DWORD dwDevType, LPDIENUMDEVICESCALLBACKA lpCallback, LPVOID pvRef, DWORD dwFlags) = 0;
 
-protected:
+  protected:
     virtual ~IDirectInput8A() = default;
 };
 typedef IDirectInput8A* LPDIRECTINPUT8A;

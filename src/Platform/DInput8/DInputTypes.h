@@ -2,11 +2,11 @@
 // values of the real API. Only what the game uses is declared.
 #pragma once
 
-#include <cstdint>
-
 #include "Platform/COM/ComApartment.h"
 #include "Platform/Win32/WinTypes.h"
 #include "Platform/Win32/Window.h"
+
+#include <cstdint>
 
 #ifndef GUID_DEFINED
 #define GUID_DEFINED
@@ -25,7 +25,10 @@ inline bool operator==(const GUID& a, const GUID& b)
             return false;
     return true;
 }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
+inline bool operator!=(const GUID& a, const GUID& b)
+{
+    return !(a == b);
+}
 #endif
 typedef const GUID& REFGUID;
 typedef const GUID& REFIID;
@@ -79,7 +82,7 @@ typedef IUnknown* LPUNKNOWN;
 #define DI8DEVTYPEJOYSTICK_STANDARD 2
 #define DI8DEVTYPEGAMEPAD_STANDARD 2
 #define DIDEVTYPE_HID 0x00010000
-#define GET_DIDEVICE_TYPE(dwDevType) ((dwDevType) & 0xFF)
+#define GET_DIDEVICE_TYPE(dwDevType) ((dwDevType)&0xFF)
 
 #define DIEDFL_ALLDEVICES 0x00000000
 #define DIEDFL_ATTACHEDONLY 0x00000001
@@ -109,7 +112,7 @@ typedef IUnknown* LPUNKNOWN;
 #define DIDFT_POV 0x00000010
 #define DIDFT_ANYINSTANCE 0x00FFFF00
 #define DIDFT_MAKEINSTANCE(n) (static_cast<DWORD>(n) << 8)
-#define DIDFT_GETTYPE(n) ((n) & 0xFF)
+#define DIDFT_GETTYPE(n) ((n)&0xFF)
 #define DIDFT_GETINSTANCE(n) (((n) >> 8) & 0xFFFF)
 
 #define DIDF_ABSAXIS 0x00000001
@@ -129,8 +132,8 @@ typedef IUnknown* LPUNKNOWN;
 #define DIJOFS_RX 12
 #define DIJOFS_RY 16
 #define DIJOFS_RZ 20
-#define DIJOFS_SLIDER(n) (24 + (n) * 4)
-#define DIJOFS_POV(n) (32 + (n) * 4)
+#define DIJOFS_SLIDER(n) (24 + (n)*4)
+#define DIJOFS_POV(n) (32 + (n)*4)
 #define DIJOFS_BUTTON(n) (48 + (n))
 #define DIMOFS_X 0
 #define DIMOFS_Y 4

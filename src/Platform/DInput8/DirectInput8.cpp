@@ -1,8 +1,8 @@
-#include <cstdio>
-#include <cstring>
-
 #include "Platform/DInput8/DInput8.h"
 #include "Platform/DInput8/DirectInputDevice8.h"
+
+#include <cstdio>
+#include <cstring>
 
 const GUID IID_IDirectInput8A = {0xBF798030, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
 const GUID IID_IDirectInputDevice8A = {0x54D41080, 0xDC15, 0x4833, {0xA4, 0x1B, 0x74, 0x8F, 0x73, 0xA3, 0x81, 0x79}};
@@ -28,15 +28,15 @@ const GUID DIPROP_SATURATION = {6, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 // The device reads its format's layout itself, so the predefined formats carry no object list.
 const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 0, nullptr};
-const DIDATAFORMAT c_dfDIMouse2 = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS,
-                                   sizeof(DIMOUSESTATE2), 0, nullptr};
-const DIDATAFORMAT c_dfDIJoystick2 = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS,
-                                      sizeof(DIJOYSTATE2), 0, nullptr};
+const DIDATAFORMAT c_dfDIMouse2 = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, sizeof(DIMOUSESTATE2), 0, nullptr};
+const DIDATAFORMAT c_dfDIJoystick2 = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS, sizeof(DIJOYSTATE2), 0, nullptr};
 
 namespace {
 
 class DirectInput8 final : public IDirectInput8A {
-public:
+  public:
     DirectInput8() { BackendInputStart(); }
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override
@@ -111,7 +111,9 @@ public:
                     continue;
                 inst.guidInstance = DIJoystickInstanceGuid(i);
                 // Product GUIDs of HID devices carry the vendor and product ids.
-                inst.guidProduct = GUID{static_cast<uint32_t>(info.product) << 16 | info.vendor, 0, 0,
+                inst.guidProduct = GUID{static_cast<uint32_t>(info.product) << 16 | info.vendor,
+                                        0,
+                                        0,
                                         {0, 0, 'P', 'I', 'D', 'V', 'I', 'D'}};
                 inst.dwDevType = DIDeviceType(DIDeviceKind::Joystick, &info);
                 std::snprintf(inst.tszInstanceName, sizeof(inst.tszInstanceName), "%s", info.name);
@@ -126,7 +128,7 @@ public:
         return DI_OK;
     }
 
-private:
+  private:
     ~DirectInput8() override { BackendInputStop(); }
 
     ULONG m_nRefs = 1;

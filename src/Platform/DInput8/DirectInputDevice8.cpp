@@ -15,9 +15,9 @@ struct AxisSlot {
     const char* name;
 };
 const AxisSlot kJoystickAxisSlots[kBackendJoystickAxes] = {
-    {DIJOFS_X, &GUID_XAxis, "X Axis"},        {DIJOFS_Y, &GUID_YAxis, "Y Axis"},
-    {DIJOFS_Z, &GUID_ZAxis, "Z Axis"},        {DIJOFS_RX, &GUID_RxAxis, "X Rotation"},
-    {DIJOFS_RY, &GUID_RyAxis, "Y Rotation"},  {DIJOFS_RZ, &GUID_RzAxis, "Z Rotation"},
+    {DIJOFS_X, &GUID_XAxis, "X Axis"},          {DIJOFS_Y, &GUID_YAxis, "Y Axis"},
+    {DIJOFS_Z, &GUID_ZAxis, "Z Axis"},          {DIJOFS_RX, &GUID_RxAxis, "X Rotation"},
+    {DIJOFS_RY, &GUID_RyAxis, "Y Rotation"},    {DIJOFS_RZ, &GUID_RzAxis, "Z Rotation"},
     {DIJOFS_SLIDER(0), &GUID_Slider, "Slider"}, {DIJOFS_SLIDER(1), &GUID_Slider, "Slider"},
 };
 
@@ -35,7 +35,10 @@ DIDEVICEOBJECTINSTANCEA MakeObject(const GUID& type, DWORD offset, DWORD kind, D
     return obj;
 }
 
-bool IsAxis(const DIDEVICEOBJECTINSTANCEA& obj) { return (obj.dwType & DIDFT_AXIS) != 0; }
+bool IsAxis(const DIDEVICEOBJECTINSTANCEA& obj)
+{
+    return (obj.dwType & DIDFT_AXIS) != 0;
+}
 
 } // namespace
 
@@ -153,7 +156,10 @@ HRESULT DirectInputDevice8::QueryInterface(REFIID riid, void** ppvObject)
     return DI_OK;
 }
 
-ULONG DirectInputDevice8::AddRef() { return ++m_nRefs; }
+ULONG DirectInputDevice8::AddRef()
+{
+    return ++m_nRefs;
+}
 
 ULONG DirectInputDevice8::Release()
 {
@@ -318,7 +324,10 @@ HRESULT DirectInputDevice8::Unacquire()
     return DI_OK;
 }
 
-void DirectInputDevice8::ReadKeyboard(BYTE* out) const { BackendInputGetKeys(out); }
+void DirectInputDevice8::ReadKeyboard(BYTE* out) const
+{
+    BackendInputGetKeys(out);
+}
 
 void DirectInputDevice8::ReadMouse(DIMOUSESTATE2& out)
 {
@@ -341,8 +350,8 @@ void DirectInputDevice8::ReadJoystick(DIJOYSTATE2& out) const
         std::fill(std::begin(out.rgdwPOV), std::end(out.rgdwPOV), kBackendHatCentred);
         return;
     }
-    LONG* axes[kBackendJoystickAxes] = {&out.lX, &out.lY, &out.lZ, &out.lRx, &out.lRy, &out.lRz,
-                                        &out.rglSlider[0], &out.rglSlider[1]};
+    LONG* axes[kBackendJoystickAxes] = {&out.lX,  &out.lY,  &out.lZ,           &out.lRx,
+                                        &out.lRy, &out.lRz, &out.rglSlider[0], &out.rglSlider[1]};
     for (int i = 0; i < m_Info.axisCount; ++i) {
         const AxisSettings& a = m_Axes[i];
         *axes[i] = DIScaleAxis(state.axes[i], a.min, a.max, a.deadZone, a.saturation);

@@ -2,11 +2,11 @@
 // game controller, read from the backend's state.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "Platform/Backend/Input.h"
 #include "Platform/DInput8/DInput8.h"
+
+#include <cstdint>
+#include <vector>
 
 enum class DIDeviceKind { Keyboard, Mouse, Joystick };
 
@@ -17,7 +17,7 @@ int DIJoystickIndexFromGuid(const GUID& guid);
 DWORD DIDeviceType(DIDeviceKind kind, const BackendJoystickInfo* info);
 
 class DirectInputDevice8 final : public IDirectInputDevice8A {
-public:
+  public:
     DirectInputDevice8(DIDeviceKind kind, int joystickIndex);
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
@@ -34,7 +34,7 @@ public:
     HRESULT SetCooperativeLevel(HWND hwnd, DWORD dwFlags) override;
     HRESULT Poll() override;
 
-private:
+  private:
     ~DirectInputDevice8() override;
 
     // What DIPROP_RANGE, DIPROP_DEADZONE and DIPROP_SATURATION set for one axis.

@@ -3,7 +3,10 @@
 #include "Platform/Win32/Message.h"
 #include "Platform/Win32/Windows.h"
 
-DI8InputDevice::~DI8InputDevice() { Release(); }
+DI8InputDevice::~DI8InputDevice()
+{
+    Release();
+}
 
 bool DI8InputDevice::HandleEvent(IEvent* event)
 {

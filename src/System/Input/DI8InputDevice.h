@@ -6,7 +6,7 @@
 #include "System/Input/InputDevice.h"
 
 class DI8InputDevice : public InputDevice {
-public:
+  public:
     explicit DI8InputDevice(IDirectInput8A* directInput) : m_pDirectInput(directInput) {}
     ~DI8InputDevice() override;
 
@@ -20,7 +20,7 @@ public:
 
     IDirectInputDevice8A* GetInterface() const { return m_pDevice; }
 
-protected:
+  protected:
     IDirectInput8A* m_pDirectInput;
     IDirectInputDevice8A* m_pDevice = nullptr;
 };

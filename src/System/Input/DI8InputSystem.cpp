@@ -1,15 +1,18 @@
 #include "System/Input/DI8InputSystem.h"
 
-#include <algorithm>
-
-#include "System/Common/EventManager.h"
 #include "Platform/Win32/Window.h"
+#include "System/Common/EventManager.h"
 #include "System/Common/Log.h"
 #include "System/Input/DI8JoystickDevice.h"
 #include "System/Input/DI8KeyboardDevice.h"
 #include "System/Input/DI8MouseDevice.h"
 
-DI8InputSystem::~DI8InputSystem() { Shutdown(); }
+#include <algorithm>
+
+DI8InputSystem::~DI8InputSystem()
+{
+    Shutdown();
+}
 
 bool DI8InputSystem::Init(HWND hWnd, int padCount, EventManager* eventManager)
 {

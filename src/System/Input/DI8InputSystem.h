@@ -2,15 +2,15 @@
 // controllers attached at start-up (devices 2 and up, in enumeration order).
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "Platform/DInput8/DInput8.h"
 #include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
 
+#include <memory>
+#include <vector>
+
 class DI8InputSystem : public InputSystem {
-public:
+  public:
     DI8InputSystem() = default;
     ~DI8InputSystem() override;
 
@@ -27,11 +27,11 @@ public:
     // Device indices are a byte in the settings; nothing is made past this many.
     static constexpr int kMaxDevices = 256;
 
-protected:
+  protected:
     // Starts DirectInput for this system.
     virtual HRESULT CreateDirectInput(IDirectInput8A** out);
 
-private:
+  private:
     void CreateDevices();
     static BOOL EnumControllerCallback(LPCDIDEVICEINSTANCEA instance, LPVOID context);
 

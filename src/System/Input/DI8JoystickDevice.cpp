@@ -13,7 +13,10 @@ float HatValueToRadians(DWORD value)
     return radians;
 }
 
-DI8JoystickDevice::DI8JoystickDevice(IDirectInput8A* directInput) : DI8InputDevice(directInput) { ClearBoth(); }
+DI8JoystickDevice::DI8JoystickDevice(IDirectInput8A* directInput) : DI8InputDevice(directInput)
+{
+    ClearBoth();
+}
 
 BOOL DI8JoystickDevice::SetAxisRange(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context)
 {
@@ -62,7 +65,10 @@ bool DI8JoystickDevice::Create(HWND hWnd, const GUID* instance)
     return true;
 }
 
-bool DI8JoystickDevice::IsDown(int code) const { return Down(m_aStates[m_nCurrent], code); }
+bool DI8JoystickDevice::IsDown(int code) const
+{
+    return Down(m_aStates[m_nCurrent], code);
+}
 
 bool DI8JoystickDevice::IsPressed(int code) const
 {
@@ -84,9 +90,9 @@ float DI8JoystickDevice::GetPov(int index) const
 float DI8JoystickDevice::GetAxis(int index) const
 {
     const DIJOYSTATE2& s = m_aStates[m_nCurrent];
-    const LONG* axes[24] = {&s.lX,  &s.lY,  &s.lZ,  &s.lRx,  &s.lRy,  &s.lRz,  &s.lVX, &s.lVY,
-                            &s.lVZ, &s.lVRx, &s.lVRy, &s.lVRz, &s.lAX,  &s.lAY,  &s.lAZ, &s.lARx,
-                            &s.lARy, &s.lARz, &s.lFX, &s.lFY,  &s.lFZ,  &s.lFRx, &s.lFRy, &s.lFRz};
+    const LONG* axes[24] = {&s.lX,   &s.lY,   &s.lZ,   &s.lRx,  &s.lRy, &s.lRz,  &s.lVX,  &s.lVY,
+                            &s.lVZ,  &s.lVRx, &s.lVRy, &s.lVRz, &s.lAX, &s.lAY,  &s.lAZ,  &s.lARx,
+                            &s.lARy, &s.lARz, &s.lFX,  &s.lFY,  &s.lFZ, &s.lFRx, &s.lFRy, &s.lFRz};
     if (index < 0 || index >= 24)
         return 0.0f;
     return static_cast<float>(*axes[index]) * (1.0f / 65536.0f);

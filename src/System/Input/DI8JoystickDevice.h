@@ -5,7 +5,7 @@
 #include "System/Input/DI8InputDevice.h"
 
 class DI8JoystickDevice : public DI8InputDevice {
-public:
+  public:
     explicit DI8JoystickDevice(IDirectInput8A* directInput);
 
     bool IsDown(int code) const override;
@@ -28,7 +28,7 @@ public:
     static constexpr LONG kAxisRange = 65536;
     static constexpr DWORD kDeadZone = 2500;
 
-private:
+  private:
     static bool Down(const DIJOYSTATE2& state, int code)
     {
         return code >= 0 && code < 128 && (state.rgbButtons[code] & 0x80) != 0;

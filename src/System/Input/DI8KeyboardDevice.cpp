@@ -20,7 +20,10 @@ bool DI8KeyboardDevice::Create(HWND hWnd, const GUID*)
     return true;
 }
 
-bool DI8KeyboardDevice::IsDown(int code) const { return Down(m_aKeys[m_nCurrent], code); }
+bool DI8KeyboardDevice::IsDown(int code) const
+{
+    return Down(m_aKeys[m_nCurrent], code);
+}
 
 bool DI8KeyboardDevice::IsPressed(int code) const
 {
@@ -32,7 +35,10 @@ bool DI8KeyboardDevice::IsReleased(int code) const
     return Down(m_aKeys[1 - m_nCurrent], code) && !Down(m_aKeys[m_nCurrent], code);
 }
 
-void DI8KeyboardDevice::ClearBoth() { std::memset(m_aKeys, 0, sizeof(m_aKeys)); }
+void DI8KeyboardDevice::ClearBoth()
+{
+    std::memset(m_aKeys, 0, sizeof(m_aKeys));
+}
 
 void DI8KeyboardDevice::ClearKey(int code)
 {

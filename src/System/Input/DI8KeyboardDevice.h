@@ -1,12 +1,12 @@
 // The system keyboard: the 256 key bytes of this poll and the one before.
 #pragma once
 
-#include <cstdint>
-
 #include "System/Input/DI8InputDevice.h"
 
+#include <cstdint>
+
 class DI8KeyboardDevice : public DI8InputDevice {
-public:
+  public:
     using DI8InputDevice::DI8InputDevice;
 
     bool IsDown(int code) const override;
@@ -17,7 +17,7 @@ public:
     void Poll() override;
     bool Create(HWND hWnd, const GUID* instance) override;
 
-private:
+  private:
     static bool Down(const uint8_t* keys, int code) { return code >= 0 && code < 256 && (keys[code] & 0x80) != 0; }
     void ClearBoth();
 

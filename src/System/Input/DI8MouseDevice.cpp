@@ -27,7 +27,10 @@ bool DI8MouseDevice::Create(HWND hWnd, const GUID*)
     return true;
 }
 
-bool DI8MouseDevice::IsDown(int code) const { return Down(m_aStates[m_nCurrent], code); }
+bool DI8MouseDevice::IsDown(int code) const
+{
+    return Down(m_aStates[m_nCurrent], code);
+}
 
 bool DI8MouseDevice::IsPressed(int code) const
 {
@@ -50,7 +53,10 @@ float DI8MouseDevice::GetAxis(int index) const
     }
 }
 
-void DI8MouseDevice::ClearBoth() { std::memset(m_aStates, 0, sizeof(m_aStates)); }
+void DI8MouseDevice::ClearBoth()
+{
+    std::memset(m_aStates, 0, sizeof(m_aStates));
+}
 
 void DI8MouseDevice::ClearKey(int code)
 {

@@ -4,7 +4,7 @@
 #include "System/Input/DI8InputDevice.h"
 
 class DI8MouseDevice : public DI8InputDevice {
-public:
+  public:
     using DI8InputDevice::DI8InputDevice;
 
     bool IsDown(int code) const override;
@@ -18,7 +18,7 @@ public:
     void Poll() override;
     bool Create(HWND hWnd, const GUID* instance) override;
 
-private:
+  private:
     static bool Down(const DIMOUSESTATE2& state, int code)
     {
         return code >= 0 && code < 8 && (state.rgbButtons[code] & 0x80) != 0;

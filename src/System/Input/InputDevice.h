@@ -5,7 +5,7 @@
 #include "System/Common/EventManager.h"
 
 class InputDevice : public IEventHandler {
-public:
+  public:
     ~InputDevice() override = default;
 
     bool HandleEvent(IEvent* event) override;

@@ -4,7 +4,10 @@ InputSystem* g_pInputSystem = nullptr;
 
 InputSystem::InputSystem() = default;
 
-InputSystem::~InputSystem() { FreePads(); }
+InputSystem::~InputSystem()
+{
+    FreePads();
+}
 
 void InputSystem::CreatePads(int count)
 {

@@ -1,17 +1,17 @@
 // The input system: owns the input devices and the virtual pads.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "Platform/Win32/Windows.h"
 #include "System/Input/VirtualPad.h"
+
+#include <cstdint>
+#include <vector>
 
 class EventManager;
 class InputDevice;
 
 class InputSystem {
-public:
+  public:
     InputSystem();
     virtual ~InputSystem();
     InputSystem(const InputSystem&) = delete;
@@ -37,7 +37,7 @@ public:
     uint16_t m_nKeyRepeatDelay = 20;
     uint16_t m_nKeyRepeatInterval = 6;
 
-protected:
+  protected:
     int32_t m_nReserved = 0;
     std::vector<VirtualPad*> m_Pads;
 };

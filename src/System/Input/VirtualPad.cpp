@@ -1,10 +1,10 @@
 #include "System/Input/VirtualPad.h"
 
-#include <numbers>
-
 #include "System/Common/GameSettings.h"
 #include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
+
+#include <numbers>
 
 namespace {
 

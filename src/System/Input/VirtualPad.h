@@ -71,7 +71,7 @@ bool IsBindingActive(const InputDevice& device, const PadBinding& binding);
 PadBinding PadBindingFromCode(uint32_t code);
 
 class VirtualPad {
-public:
+  public:
     // Index in the pad list; masks and hold counters start at zero.
     void Init(int index, InputSystem* owner);
     // Reads the bound devices into this frame's mask, the hold counters, the sticks and triggers.
@@ -100,7 +100,7 @@ public:
     const std::vector<PadBinding>& GetBindings(int button) const { return m_aBindings[button]; }
     const PadBinding& GetAxisBinding(int axis) const { return m_aAxisBindings[axis]; }
 
-private:
+  private:
     float ReadAxis(const PadBinding& binding) const;
 
     InputSystem* m_pOwner = nullptr;
