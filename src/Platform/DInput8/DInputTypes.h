@@ -3,37 +3,13 @@
 #pragma once
 
 #include "Platform/COM/ComApartment.h"
+#include "Platform/COM/Unknown.h"
 #include "Platform/Win32/WinTypes.h"
 #include "Platform/Win32/Window.h"
 
 #include <cstdint>
 
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
-};
-inline bool operator==(const GUID& a, const GUID& b)
-{
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
-        return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i])
-            return false;
-    return true;
-}
-inline bool operator!=(const GUID& a, const GUID& b)
-{
-    return !(a == b);
-}
-#endif
-typedef const GUID& REFGUID;
-typedef const GUID& REFIID;
 
-struct IUnknown;
 typedef IUnknown* LPUNKNOWN;
 
 // Result codes.
