@@ -172,7 +172,7 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 
 } // namespace
 
-class D3D9DeviceImpl : public IDirect3DDevice9 {
+class D3D9DeviceImpl final : public IDirect3DDevice9 {
 public:
     D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params) {}
     bool Init();

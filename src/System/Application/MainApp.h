@@ -44,14 +44,22 @@ private:
     void StartSettings();
     bool StartWindow();
     bool StartRenderSystem();
+    void StartInput();
     void StartRandom();
+    void StartSound();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
     void StopFramePacer();
+    void StopSound();
+    void StopInput();
     void StopRenderSystem();
     void StopWindow();
     void StopSettings();
+
+    // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
+    bool IsScreenshotKeyDown() const;
+    void TakeScreenshot();
 
     // Clears, begins and ends the scene and presents when the device is usable and the pacer
     // keeps up; restores the device when it is not.
@@ -66,9 +74,6 @@ extern MainApp* g_pApplication;
 
 // The screenshot file name for a local time: YYYYMMDD-HHMMSS.png.
 std::string ScreenshotFileName(const struct tm& time);
-// Saves the back buffer (the last finished frame) as a PNG named from the local time in the
-// working directory, and restarts the frame clock so the time spent does not count.
-void TakeScreenshot(MainApp& app);
 
 // The program body: start-up, the loop, shutdown. 0 on a clean run; 1 when start-up failed.
 int RunApplication();
