@@ -1,4 +1,5 @@
-// The COM base the platform's interfaces derive from: IUnknown with an atomic reference count.
+// The COM basics the platform layer uses: GUIDs, result codes and the reference-counted
+// IUnknown base of every interface made through CoCreateInstance.
 #pragma once
 
 #include <atomic>
@@ -7,28 +8,44 @@
 #include "Platform/COM/ComApartment.h"
 #include "Platform/Win32/WinTypes.h"
 
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
+#ifndef QM_GUID_DEFINED
+#define QM_GUID_DEFINED
 struct GUID {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
 };
 inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 typedef GUID IID;
-#define REFIID const IID&
-#define REFGUID const GUID&
+typedef GUID CLSID;
+typedef const GUID& REFGUID;
+typedef const IID& REFIID;
+typedef const CLSID& REFCLSID;
 #endif
 
-struct IUnknown {
+#ifndef REGDB_E_CLASSNOTREG
+#define REGDB_E_CLASSNOTREG static_cast<HRESULT>(0x80040154u)
+#define CLASS_E_NOAGGREGATION static_cast<HRESULT>(0x80040110u)
+#endif
+
+#define CLSCTX_INPROC_SERVER 0x1
+
+#ifndef QM_IUNKNOWN_DEFINED
+#define QM_IUNKNOWN_DEFINED
+extern const IID IID_IUnknown;
+
+class IUnknown {
+public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
 protected:
-    virtual ~IUnknown() = default;
+    ~IUnknown() = default;
 };
+#endif
 
 // Reference counting for one interface: the object deletes itself on the last Release.
 // QueryInterface answers only for the object itself, which is all the platform's callers ask.
@@ -54,7 +71,7 @@ public:
 
 protected:
     ComObject() = default;
-    ~ComObject() override = default;
+    virtual ~ComObject() = default;
 
 private:
     std::atomic<ULONG> m_nRefs{1};

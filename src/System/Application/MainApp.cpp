@@ -1,12 +1,19 @@
 #include "System/Application/MainApp.h"
 
 #include <clocale>
+#include <cstdio>
+#include <ctime>
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Graphics/D3D9RenderSystem.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
+#include "System/Input/DI8InputSystem.h"
+#include "System/Input/InputDevice.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -16,6 +23,8 @@ namespace {
 
 constexpr WORD kIconResourceGame = 101;
 constexpr uint32_t kFrameRate = 60;
+constexpr int kPadCount = 1;
+constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
@@ -24,10 +33,15 @@ MainApp::MainApp() { g_pApplication = this; }
 bool MainApp::Startup()
 {
     StartLocale();
+    g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
         return false;
+    if (!StartRenderSystem())
+        return false;
+    StartInput();
     StartRandom();
+    StartSound();
     StartFramePacer();
     return true;
 }
@@ -60,13 +74,46 @@ bool MainApp::StartWindow()
     return true;
 }
 
+bool MainApp::StartRenderSystem()
+{
+    if (!g_pRenderSystem)
+        new D3D9RenderSystem; // registers itself in g_pRenderSystem and g_pD3D9RenderSystem
+    // A frame cannot be drawn without a device: the program stops rather than run blind.
+    if (!g_pRenderSystem->Init(m_pWindow)) {
+        LOG_ERROR << "The render system could not start; the program cannot run.";
+        return false;
+    }
+    return true;
+}
+
+void MainApp::StartInput()
+{
+    if (!g_pInputSystem)
+        g_pInputSystem = new DI8InputSystem();
+    g_pInputSystem->m_nKeyRepeatDelay = 20;
+    g_pInputSystem->m_nKeyRepeatInterval = 6;
+    g_pInputSystem->Init(m_pWindow->GetHandle(), kPadCount, GetEventManager());
+    // Pad 0 always exists, even when DirectInput could not start.
+    if (VirtualPad* pad = g_pInputSystem->GetPad(0); pad && m_pSettings)
+        pad->BindFromSettings(*m_pSettings);
+}
+
 void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+
+void MainApp::StartSound()
+{
+    // XAudio2, or the silent device when it cannot start; the volumes are percentages.
+    StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
+}
 
 void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
 
 void MainApp::Shutdown()
 {
     StopFramePacer();
+    StopSound();
+    StopInput();
+    StopRenderSystem();
     StopWindow();
     StopSettings();
 }
@@ -75,6 +122,18 @@ void MainApp::StopFramePacer()
 {
     delete m_pFramePacer;
     m_pFramePacer = nullptr;
+}
+
+void MainApp::StopSound() { StopSoundManager(); }
+void MainApp::StopInput()
+{
+    delete g_pInputSystem;
+    g_pInputSystem = nullptr;
+}
+
+void MainApp::StopRenderSystem()
+{
+    delete g_pRenderSystem; // clears g_pRenderSystem and g_pD3D9RenderSystem
 }
 
 void MainApp::StopWindow()
@@ -97,9 +156,61 @@ void MainApp::Tick()
         m_pFramePacer->Wait();
         rawTime = static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f;
     }
+    if (g_pInputSystem)
+        g_pInputSystem->Update();
     ++m_nFrameCount;
+    if (IsScreenshotKeyDown())
+        TakeScreenshot();
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    if (g_pSoundManager)
+        g_pSoundManager->Update(m_fDeltaTime);
+    DrawFrame();
+}
+
+void MainApp::DrawFrame()
+{
+    if (!g_pRenderSystem)
+        return;
+    if (g_pRenderSystem->IsDeviceReady()) {
+        if (m_pFramePacer && m_pFramePacer->IsBehind())
+            return;
+        g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
+        g_pRenderSystem->BeginScene();
+        g_pRenderSystem->EndScene();
+        g_pRenderSystem->Present();
+    } else {
+        g_pRenderSystem->RecoverDevice();
+        if (m_pFramePacer)
+            m_pFramePacer->Reset();
+    }
+}
+
+bool MainApp::IsScreenshotKeyDown() const
+{
+    return g_pInputSystem && g_pInputSystem->GetDevice(kKeyboardDevice)->IsDown(DIK_F12);
+}
+
+void MainApp::TakeScreenshot()
+{
+    PlayScreenshotSound();
+    // The back buffer still holds the last finished frame: this frame is not drawn yet.
+    __time64_t now = _time64(nullptr);
+    struct tm local = {};
+    _localtime64_s(&local, &now);
+    if (g_pRenderSystem)
+        g_pRenderSystem->SaveScreenshot(ScreenshotFileName(local).c_str());
+    // The time spent saving must not count as frame time.
+    if (m_pFramePacer)
+        m_pFramePacer->Reset();
+}
+
+std::string ScreenshotFileName(const struct tm& time)
+{
+    char name[96];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", time.tm_year + 1900, time.tm_mon + 1,
+                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+    return name;
 }
 
 void MainApp::ToggleFullScreen()
@@ -109,6 +220,8 @@ void MainApp::ToggleFullScreen()
     m_pWindow->SetFullScreen(!m_pWindow->IsFullScreen());
     if (m_pWindow->GetHandle())
         m_pWindow->ApplyWindowMode();
+    if (g_pRenderSystem)
+        g_pRenderSystem->ResetDisplay(m_pWindow->IsFullScreen() ? 1 : 0, 0, 0);
     if (m_pSettings)
         m_pSettings->m_bFullScreen = m_pWindow->IsFullScreen();
     if (m_pFramePacer)

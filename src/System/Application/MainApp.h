@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <string>
 
 #include "System/Application/Application.h"
 
@@ -41,13 +43,27 @@ private:
     void StartLocale();
     void StartSettings();
     bool StartWindow();
+    bool StartRenderSystem();
+    void StartInput();
     void StartRandom();
+    void StartSound();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
     void StopFramePacer();
+    void StopSound();
+    void StopInput();
+    void StopRenderSystem();
     void StopWindow();
     void StopSettings();
+
+    // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
+    bool IsScreenshotKeyDown() const;
+    void TakeScreenshot();
+
+    // Clears, begins and ends the scene and presents when the device is usable and the pacer
+    // keeps up; restores the device when it is not.
+    void DrawFrame();
 
     // Alt+Enter: switches between windowed and full screen and remembers the choice.
     void ToggleFullScreen();
@@ -55,6 +71,9 @@ private:
 
 // The application object while it exists; every subsystem reads the frame times through it.
 extern MainApp* g_pApplication;
+
+// The screenshot file name for a local time: YYYYMMDD-HHMMSS.png.
+std::string ScreenshotFileName(const struct tm& time);
 
 // The program body: start-up, the loop, shutdown. 0 on a clean run; 1 when start-up failed.
 int RunApplication();
