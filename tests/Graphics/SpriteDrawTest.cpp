@@ -259,13 +259,13 @@ TEST_F(SpriteDrawTest, FadesOutHoldsAndFadesIn)
         uint32_t alpha;
         uint32_t pixel; // fade colour blue over a white screen
     } steps[] = {
-        {eFadeMode_FadeOut, 0, 0.5f, eFadeMode_FadeOut, 127, 0xFF8080FF},
-        {0, 0, 0.6f, eFadeMode_Held, 255, kBlue},
-        {0, 0, 5.0f, eFadeMode_Held, 255, kBlue},
-        {eFadeMode_FadeIn, 0, 0.25f, eFadeMode_FadeIn, 191, 0xFF4040FF},
-        {0, 0, 0.8f, eFadeMode_Idle, 0, kWhite},
-        {eFadeMode_FadeOut, kFadeCurve_Smooth, 0.25f, eFadeMode_FadeOut, 39, 0xFFD8D8FF}, // 0.15625 of the way
-        {eFadeMode_FadeOut, 0, 0.0f, eFadeMode_FadeOut, 0, kWhite},
+        {eScreenFade_FadeOut, 0, 0.5f, eScreenFade_FadeOut, 127, 0xFF8080FF},
+        {0, 0, 0.6f, eScreenFade_Held, 255, kBlue},
+        {0, 0, 5.0f, eScreenFade_Held, 255, kBlue},
+        {eScreenFade_FadeIn, 0, 0.25f, eScreenFade_FadeIn, 191, 0xFF4040FF},
+        {0, 0, 0.8f, eScreenFade_Idle, 0, kWhite},
+        {eScreenFade_FadeOut, kFadeCurve_Smooth, 0.25f, eScreenFade_FadeOut, 39, 0xFFD8D8FF}, // 0.15625 of the way
+        {eScreenFade_FadeOut, 0, 0.0f, eScreenFade_FadeOut, 0, kWhite},
     };
     for (const Step& s : steps) {
         if (s.startMode)
@@ -288,13 +288,13 @@ TEST(ScreenFaderTest, ZeroDurationsEndTheFadeAtOnce)
         uint16_t endMode;
         uint32_t alpha;
     } cases[] = {
-        {eFadeMode_FadeOut, 0.0f, 0.0f, eFadeMode_Held, 255},
-        {eFadeMode_FadeIn, 0.0f, 0.0f, eFadeMode_Idle, 0},
-        {eFadeMode_FadeOut, -1.0f, 0.0f, eFadeMode_Held, 255},
-        {eFadeMode_FadeOut, 1.0f, 0.0f, eFadeMode_FadeOut, 0},
-        {eFadeMode_FadeIn, 1.0f, 0.0f, eFadeMode_FadeIn, 255},
-        {eFadeMode_Held, 1.0f, 0.5f, eFadeMode_Held, 0x12},
-        {eFadeMode_Idle, 1.0f, 0.5f, eFadeMode_Idle, 0x12},
+        {eScreenFade_FadeOut, 0.0f, 0.0f, eScreenFade_Held, 255},
+        {eScreenFade_FadeIn, 0.0f, 0.0f, eScreenFade_Idle, 0},
+        {eScreenFade_FadeOut, -1.0f, 0.0f, eScreenFade_Held, 255},
+        {eScreenFade_FadeOut, 1.0f, 0.0f, eScreenFade_FadeOut, 0},
+        {eScreenFade_FadeIn, 1.0f, 0.0f, eScreenFade_FadeIn, 255},
+        {eScreenFade_Held, 1.0f, 0.5f, eScreenFade_Held, 0x12},
+        {eScreenFade_Idle, 1.0f, 0.5f, eScreenFade_Idle, 0x12},
     };
     for (const Case& c : cases) {
         ScreenFader fader;

@@ -44,6 +44,8 @@ private:
     void StartSettings();
     bool StartWindow();
     bool StartRenderSystem();
+    void StartSprites();
+    void StartFonts();
     void StartInput();
     void StartRandom();
     void StartSound();
@@ -53,6 +55,8 @@ private:
     void StopFramePacer();
     void StopSound();
     void StopInput();
+    void StopFonts();
+    void StopSprites();
     void StopRenderSystem();
     void StopWindow();
     void StopSettings();

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-enum eFadeMode : uint16_t {
-    eFadeMode_Idle = 0,    // not drawn
-    eFadeMode_FadeIn = 1,  // the colour clears away
-    eFadeMode_FadeOut = 2, // the colour covers the screen
-    eFadeMode_Held = 3,    // drawn at full colour until game code sets the mode to idle
+enum eScreenFadeMode : uint16_t {
+    eScreenFade_Idle = 0,    // not drawn
+    eScreenFade_FadeIn = 1,  // the colour clears away
+    eScreenFade_FadeOut = 2, // the colour covers the screen
+    eScreenFade_Held = 3,    // drawn at full colour until game code sets the mode to idle
 };
 constexpr uint16_t kFadeCurve_Smooth = 1; // any other curve is linear
 constexpr float kFadeDepth = 0.11f;
@@ -21,7 +21,7 @@ public:
     void Update(float dt);
     void Draw() const;
 
-    uint16_t m_nMode = eFadeMode_Idle;
+    uint16_t m_nMode = eScreenFade_Idle;
     uint16_t m_nCurve = 0;
     uint32_t m_nColor = 0; // 0xAARRGGBB
     float m_fClock = 0.0f;
