@@ -177,6 +177,19 @@ TEST_F(MainAppTest, ActivationReachesTheEventHandlers)
     app.Shutdown();
 }
 
+TEST_F(MainAppTest, QuitSentToTheWindowHidesIt)
+{
+    MainApp app;
+    Start(app);
+    HWND hwnd = app.m_pWindow->GetHandle();
+    SendMessageA(hwnd, WM_SYSKEYDOWN, VK_RETURN, 1 << 29); // full screen: topmost popup
+    EXPECT_EQ(SendMessageA(hwnd, WM_QUIT, 0, 0), 0);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), static_cast<DWORD>(WS_POPUP));
+    EXPECT_TRUE(SDL_GetWindowFlags(BackendGetSDLWindow(hwnd)) & SDL_WINDOW_HIDDEN);
+    app.Shutdown();
+}
+
 TEST_F(MainAppTest, HandlersLeaveAbsentServicesAlone)
 {
     MainApp app; // nothing started
