@@ -2,13 +2,11 @@
 
 #include "Platform/Win32/LastError.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,7 +19,10 @@ DWORD CopyOut(const std::string& s, DWORD bufferLength, LPSTR buffer)
     return static_cast<DWORD>(s.size());
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
 } // namespace
 

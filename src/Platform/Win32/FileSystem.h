@@ -1,9 +1,9 @@
 // Directory and path functions of kernel32.
 #pragma once
 
-#include <string>
-
 #include "Platform/Win32/WinTypes.h"
+
+#include <string>
 
 // Current directory with '/' separators; returns the length, or the size needed (with the
 // terminator) when the buffer is too small, or 0 on failure.

@@ -3,16 +3,19 @@
 // condition variable of its own that the objects it waits on know about.
 #pragma once
 
+#include "Platform/Win32/WinTypes.h"
+
 #include <condition_variable>
 #include <mutex>
 #include <vector>
 
-#include "Platform/Win32/WinTypes.h"
-
 struct KernelHandle {
     enum class Kind { Event, Thread };
 
-    KernelHandle(Kind k, bool manual, bool initiallySignalled) : kind(k), manualReset(manual), signalled(initiallySignalled) {}
+    KernelHandle(Kind k, bool manual, bool initiallySignalled)
+        : kind(k), manualReset(manual), signalled(initiallySignalled)
+    {
+    }
 
     Kind kind;
     // Auto-reset events clear themselves when a wait takes them; threads stay signalled.

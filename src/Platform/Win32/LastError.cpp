@@ -6,9 +6,15 @@ namespace {
 thread_local DWORD t_nLastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return t_nLastError; }
+DWORD GetLastError()
+{
+    return t_nLastError;
+}
 
-void SetLastError(DWORD error) { t_nLastError = error; }
+void SetLastError(DWORD error)
+{
+    t_nLastError = error;
+}
 
 DWORD ErrorFromErrno(int error)
 {

@@ -1,12 +1,11 @@
 #include "Platform/Win32/Process.h"
 
-#include <pthread.h>
+#include "Platform/Win32/KernelHandle.h"
+#include "Platform/Win32/LastError.h"
 
 #include <algorithm>
 #include <atomic>
-
-#include "Platform/Win32/KernelHandle.h"
-#include "Platform/Win32/LastError.h"
+#include <pthread.h>
 
 namespace {
 

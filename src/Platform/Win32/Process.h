@@ -1,9 +1,9 @@
 // Threads of the C run-time: _beginthreadex and the ids of threads.
 #pragma once
 
-#include <cstddef>
-
 #include "Platform/Win32/WinTypes.h"
+
+#include <cstddef>
 
 // The least stack a thread gets, whatever its creator asks. Callers ask for 64 KB, which on
 // the original platform is only the first commit of a 1 MB reservation; the sanitizers need

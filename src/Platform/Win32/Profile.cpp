@@ -1,12 +1,12 @@
 #include "Platform/Win32/Profile.h"
 
-#include <cerrno>
-#include <string>
-
 #include "Platform/Win32/FileReplace.h"
 #include "Platform/Win32/FileSystem.h"
 #include "Platform/Win32/LastError.h"
 #include "Platform/Win32/ProfileText.h"
+
+#include <cerrno>
+#include <string>
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName)
 {

@@ -1,13 +1,12 @@
 #include "Platform/Win32/Sync.h"
 
-#include <sched.h>
+#include "Platform/Win32/KernelHandle.h"
+#include "Platform/Win32/LastError.h"
 
 #include <algorithm>
 #include <chrono>
+#include <sched.h>
 #include <unordered_set>
-
-#include "Platform/Win32/KernelHandle.h"
-#include "Platform/Win32/LastError.h"
 
 namespace {
 
@@ -18,7 +17,10 @@ std::unordered_set<KernelHandle*>& LiveHandles()
     return *live;
 }
 
-bool IsReady(const KernelHandle* object) { return object->signalled; }
+bool IsReady(const KernelHandle* object)
+{
+    return object->signalled;
+}
 
 void Consume(KernelHandle* object)
 {
@@ -92,9 +94,15 @@ BOOL ChangeEvent(HANDLE event, bool signalled)
 
 } // namespace
 
-BOOL SetEvent(HANDLE event) { return ChangeEvent(event, true); }
+BOOL SetEvent(HANDLE event)
+{
+    return ChangeEvent(event, true);
+}
 
-BOOL ResetEvent(HANDLE event) { return ChangeEvent(event, false); }
+BOOL ResetEvent(HANDLE event)
+{
+    return ChangeEvent(event, false);
+}
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
@@ -173,7 +181,10 @@ BOOL CloseHandle(HANDLE handle)
     return TRUE;
 }
 
-void InitializeCriticalSection(LPCRITICAL_SECTION section) { InitializeCriticalSectionAndSpinCount(section, 0); }
+void InitializeCriticalSection(LPCRITICAL_SECTION section)
+{
+    InitializeCriticalSectionAndSpinCount(section, 0);
+}
 
 BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION section, DWORD spinCount)
 {
@@ -195,6 +206,12 @@ void EnterCriticalSection(LPCRITICAL_SECTION section)
     pthread_mutex_lock(&section->Mutex);
 }
 
-void LeaveCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_unlock(&section->Mutex); }
+void LeaveCriticalSection(LPCRITICAL_SECTION section)
+{
+    pthread_mutex_unlock(&section->Mutex);
+}
 
-void DeleteCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_destroy(&section->Mutex); }
+void DeleteCriticalSection(LPCRITICAL_SECTION section)
+{
+    pthread_mutex_destroy(&section->Mutex);
+}

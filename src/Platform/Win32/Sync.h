@@ -3,9 +3,9 @@
 // becomes signalled when its thread ends.
 #pragma once
 
-#include <pthread.h>
-
 #include "Platform/Win32/WinTypes.h"
+
+#include <pthread.h>
 
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0x00000000u

@@ -1,9 +1,8 @@
 #include "Platform/Win32/Time.h"
 
-#include <sched.h>
-
 #include <cerrno>
 #include <cstdint>
+#include <sched.h>
 
 __time64_t _time64(__time64_t* out)
 {
@@ -34,9 +33,15 @@ struct timespec MonotonicNow()
 
 } // namespace
 
-MMRESULT timeBeginPeriod(UINT period) { return (period >= 1 && period <= 1000) ? TIMERR_NOERROR : TIMERR_NOCANDO; }
+MMRESULT timeBeginPeriod(UINT period)
+{
+    return (period >= 1 && period <= 1000) ? TIMERR_NOERROR : TIMERR_NOCANDO;
+}
 
-MMRESULT timeEndPeriod(UINT period) { return timeBeginPeriod(period); }
+MMRESULT timeEndPeriod(UINT period)
+{
+    return timeBeginPeriod(period);
+}
 
 DWORD timeGetTime()
 {

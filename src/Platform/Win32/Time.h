@@ -1,9 +1,9 @@
 // C run-time time functions of the Windows library.
 #pragma once
 
-#include <ctime>
-
 #include "Platform/Win32/WinTypes.h"
+
+#include <ctime>
 
 typedef int64_t __time64_t;
 

@@ -1,13 +1,12 @@
 #include "Platform/Win32/UserName.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "Platform/Win32/LastError.h"
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
-
-#include "Platform/Win32/LastError.h"
 
 BOOL GetUserNameA(LPSTR buffer, LPDWORD size)
 {

@@ -5,7 +5,7 @@
 namespace {
 
 class SystemFrameClock : public IFrameClock {
-public:
+  public:
     uint32_t Now() override { return timeGetTime(); }
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 };
@@ -19,8 +19,7 @@ IFrameClock* GetSystemFrameClock()
 }
 
 FramePacer::FramePacer(uint32_t frameRate, IFrameClock* clock)
-    : m_pClock(clock ? clock : GetSystemFrameClock()),
-      m_nFrameRate(frameRate),
+    : m_pClock(clock ? clock : GetSystemFrameClock()), m_nFrameRate(frameRate),
       m_nPeriod(frameRate ? static_cast<uint32_t>(1000ull * 65536ull / frameRate) : 0)
 {
     // Millisecond sleeps and clock readings for the rest of the process.

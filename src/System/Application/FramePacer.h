@@ -6,7 +6,7 @@
 
 // The clock the pacer reads and sleeps on; tests give it a clock of their own.
 class IFrameClock {
-public:
+  public:
     virtual ~IFrameClock() = default;
     virtual uint32_t Now() = 0;
     virtual void Sleep(uint32_t milliseconds) = 0;
@@ -16,7 +16,7 @@ public:
 IFrameClock* GetSystemFrameClock();
 
 class FramePacer {
-public:
+  public:
     static constexpr uint32_t kBehindLimit = 250;
 
     // Asks the system for 1 ms timer resolution, then resets.
@@ -33,7 +33,7 @@ public:
     uint32_t GetFrameRate() const { return m_nFrameRate; }
     uint32_t GetPeriod() const { return m_nPeriod; }
 
-private:
+  private:
     IFrameClock* m_pClock;
     uint32_t m_nFrameRate;
     // One frame in 16.16 fixed-point milliseconds.

@@ -2,14 +2,14 @@
 // queued messages).
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "Platform/Win32/Windows.h"
 #include "System/Common/NameHash.h"
 
+#include <cstdint>
+#include <vector>
+
 class IEvent {
-public:
+  public:
     virtual ~IEvent() = default;
     virtual const char* GetTypeName() const = 0;
     virtual NameId GetTypeId() const = 0;
@@ -21,7 +21,7 @@ public:
 };
 
 class EvtWindowMsg : public IEvent {
-public:
+  public:
     EvtWindowMsg(HWND hWnd, WPARAM wParam, LPARAM lParam) : m_hWnd(hWnd), m_wParam(wParam), m_lParam(lParam) {}
 
     HWND m_hWnd;
@@ -31,7 +31,7 @@ public:
 
 // Made for every WM_ACTIVATE of the game window.
 class EvtWinMsgActivate : public EvtWindowMsg {
-public:
+  public:
     using EvtWindowMsg::EvtWindowMsg;
     static const char* TypeName() { return "EvtWinMsgActivate"; }
     static NameId TypeId();
@@ -40,13 +40,13 @@ public:
 };
 
 class IEventHandler {
-public:
+  public:
     virtual ~IEventHandler() = default;
     virtual bool HandleEvent(IEvent* event) = 0;
 };
 
 class EventManager {
-public:
+  public:
     virtual ~EventManager() = default;
 
     // Appends a handler unless it is registered already; the manager does not own it.
@@ -59,6 +59,6 @@ public:
 
     const std::vector<IEventHandler*>& GetHandlers() const { return m_Handlers; }
 
-private:
+  private:
     std::vector<IEventHandler*> m_Handlers;
 };

@@ -1,10 +1,10 @@
 #include "System/Common/GameSettings.h"
 
-#include <cstdio>
-
 #include "Platform/Win32/Windows.h"
 #include "System/Common/Log.h"
 #include "System/Common/UserDataFolder.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -20,18 +20,17 @@ struct BindingKey {
 // Keyboard set (DirectInput scan code << 16), then the first game controller's set
 // (code << 16 | kind << 8 | device 2).
 const BindingKey kBindingKeys[eGameSettings_BindingCount] = {
-    {"GAMEPAD_0_UP", 0xC80000},   {"GAMEPAD_0_DOWN", 0xD00000}, {"GAMEPAD_0_LEFT", 0xCB0000},
-    {"GAMEPAD_0_RIGHT", 0xCD0000}, {"GAMEPAD_0_A", 0x270000},    {"GAMEPAD_0_B", 0x260000},
-    {"GAMEPAD_0_X", 0x250000},     {"GAMEPAD_0_Y", 0x240000},    {"GAMEPAD_0_LB", 0x310000},
-    {"GAMEPAD_0_RB", 0x160000},    {"GAMEPAD_0_LT", 0x340000},   {"GAMEPAD_0_RT", 0x230000},
-    {"GAMEPAD_0_LSB", 0},          {"GAMEPAD_0_RSB", 0},         {"GAMEPAD_0_START", 0x120000},
-    {"GAMEPAD_0_SELECT", 0x100000},
-    {"GAMEPAD_1_UP", 0x10202},     {"GAMEPAD_1_DOWN", 0x10102},  {"GAMEPAD_1_LEFT", 0x202},
-    {"GAMEPAD_1_RIGHT", 0x102},    {"GAMEPAD_1_A", 0x10002},     {"GAMEPAD_1_B", 0x20002},
-    {"GAMEPAD_1_X", 0x2},          {"GAMEPAD_1_Y", 0x30002},     {"GAMEPAD_1_LB", 0x60002},
-    {"GAMEPAD_1_RB", 0x70002},     {"GAMEPAD_1_LT", 0x40002},    {"GAMEPAD_1_RT", 0x50002},
-    {"GAMEPAD_1_LSB", 0xA0002},    {"GAMEPAD_1_RSB", 0xB0002},   {"GAMEPAD_1_START", 0x80002},
-    {"GAMEPAD_1_SELECT", 0x90002},
+    {"GAMEPAD_0_UP", 0xC80000},     {"GAMEPAD_0_DOWN", 0xD00000},  {"GAMEPAD_0_LEFT", 0xCB0000},
+    {"GAMEPAD_0_RIGHT", 0xCD0000},  {"GAMEPAD_0_A", 0x270000},     {"GAMEPAD_0_B", 0x260000},
+    {"GAMEPAD_0_X", 0x250000},      {"GAMEPAD_0_Y", 0x240000},     {"GAMEPAD_0_LB", 0x310000},
+    {"GAMEPAD_0_RB", 0x160000},     {"GAMEPAD_0_LT", 0x340000},    {"GAMEPAD_0_RT", 0x230000},
+    {"GAMEPAD_0_LSB", 0},           {"GAMEPAD_0_RSB", 0},          {"GAMEPAD_0_START", 0x120000},
+    {"GAMEPAD_0_SELECT", 0x100000}, {"GAMEPAD_1_UP", 0x10202},     {"GAMEPAD_1_DOWN", 0x10102},
+    {"GAMEPAD_1_LEFT", 0x202},      {"GAMEPAD_1_RIGHT", 0x102},    {"GAMEPAD_1_A", 0x10002},
+    {"GAMEPAD_1_B", 0x20002},       {"GAMEPAD_1_X", 0x2},          {"GAMEPAD_1_Y", 0x30002},
+    {"GAMEPAD_1_LB", 0x60002},      {"GAMEPAD_1_RB", 0x70002},     {"GAMEPAD_1_LT", 0x40002},
+    {"GAMEPAD_1_RT", 0x50002},      {"GAMEPAD_1_LSB", 0xA0002},    {"GAMEPAD_1_RSB", 0xB0002},
+    {"GAMEPAD_1_START", 0x80002},   {"GAMEPAD_1_SELECT", 0x90002},
 };
 
 bool ReadBool(const char* section, const char* key, int defaultValue, const std::string& path)
@@ -83,8 +82,8 @@ void GameSettings::Read()
     m_nBGMVolume = ReadInt(kSectionSound, "BGMVolume", 20, path);
     m_nSEVolume = ReadInt(kSectionSound, "SEVolume", 40, path);
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
-        m_aBindings[i] = static_cast<PadBindingCode>(
-            GetPrivateProfileIntA(kSectionKey, kBindingKeys[i].name, static_cast<INT>(kBindingKeys[i].value), path.c_str()));
+        m_aBindings[i] = static_cast<PadBindingCode>(GetPrivateProfileIntA(
+            kSectionKey, kBindingKeys[i].name, static_cast<INT>(kBindingKeys[i].value), path.c_str()));
 }
 
 bool GameSettings::Write() const

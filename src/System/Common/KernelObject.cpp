@@ -36,7 +36,8 @@ bool Thread::Start(ThreadFunction function, void* userData)
         return true;
     m_pfnFunction = function;
     m_pUserData = userData;
-    m_hHandle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, kStackSize, ThreadStartRoutine, this, 0, &m_nThreadId));
+    m_hHandle =
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, kStackSize, ThreadStartRoutine, this, 0, &m_nThreadId));
     return m_hHandle != nullptr;
 }
 

@@ -1,13 +1,13 @@
 // Owners of kernel handles for the parts of the game that run work on threads of their own.
 #pragma once
 
-#include <cstdint>
-
 #include "Platform/Win32/Windows.h"
+
+#include <cstdint>
 
 // Closes its handle when destroyed.
 class KernelObject {
-public:
+  public:
     KernelObject() = default;
     virtual ~KernelObject();
     KernelObject(const KernelObject&) = delete;
@@ -19,7 +19,7 @@ public:
 // An event object; its owner creates it (CreateEventA into m_hHandle) and signals and waits
 // on it directly.
 class Event : public KernelObject {
-public:
+  public:
     ~Event() override;
 };
 
@@ -28,7 +28,7 @@ typedef unsigned (*ThreadFunction)(void* userData);
 // Runs a function on a thread of its own; destruction waits for the thread to end, so the
 // owner must make the function return first.
 class Thread : public KernelObject {
-public:
+  public:
     // The stack the game asks for; the platform raises it to its own minimum.
     static constexpr unsigned kStackSize = 65536;
 

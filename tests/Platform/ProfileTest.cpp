@@ -1,0 +1,171 @@
+#include "Platform/Win32/FileReplace.h"
+#include "Platform/Win32/Windows.h"
+#include "Support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(Profile, ReadIntRules)
+{
+    struct Case {
+        const char* what;
+        const char* file; // null: no file at all
+        const char* section;
+        const char* key;
+        int defaultValue;
+        UINT expected;
+    } cases[] = {
+        {"missing file", nullptr, "Sound", "SEVolume", 40, 40},
+        {"missing section", "[Other]\nSEVolume=7\n", "Sound", "SEVolume", 40, 40},
+        {"missing key", "[Sound]\nBGMVolume=7\n", "Sound", "SEVolume", 40, 40},
+        {"key of another section", "[Sound]\n[Key]\nSEVolume=7\n", "Sound", "SEVolume", 40, 40},
+        {"plain value", "[Sound]\nSEVolume=7\n", "Sound", "SEVolume", 40, 7},
+        {"names without case", "[sOUND]\nsevolume=7\n", "Sound", "SEVolume", 40, 7},
+        {"blanks around names and value", "  [ Sound ]  \n  SEVolume  =  7  \n", "Sound", "SEVolume", 40, 7},
+        {"CRLF lines", "[Sound]\r\nSEVolume=7\r\n", "Sound", "SEVolume", 40, 7},
+        {"last line without line end", "[Sound]\nSEVolume=7", "Sound", "SEVolume", 40, 7},
+        {"non-numeric value", "[GameConfig]\nAutoSave=yes\n", "GameConfig", "AutoSave", 1, 0},
+        {"empty value", "[GameConfig]\nAutoSave=\n", "GameConfig", "AutoSave", 1, 0},
+        {"digits then text", "[Sound]\nSEVolume=55zz\n", "Sound", "SEVolume", 40, 55},
+        {"negative", "[Sound]\nSEVolume=-5\n", "Sound", "SEVolume", 40, 0xFFFFFFFBu},
+        {"hex", "[Key]\nGAMEPAD_0_UP=0xC80000\n", "Key", "GAMEPAD_0_UP", 0, 0xC80000},
+        {"decimal binding", "[Key]\nGAMEPAD_0_UP=13107200\n", "Key", "GAMEPAD_0_UP", 0, 0xC80000},
+        {"quoted value", "[Sound]\nSEVolume=\"12\"\n", "Sound", "SEVolume", 40, 12},
+        {"first of two equal keys", "[Sound]\nSEVolume=1\nSEVolume=2\n", "Sound", "SEVolume", 40, 1},
+        {"value with '='", "[Sound]\nSEVolume=3=4\n", "Sound", "SEVolume", 40, 3},
+        {"entry before any section", "SEVolume=9\n[Sound]\n", "Sound", "SEVolume", 40, 40},
+        {"comment line kept apart", "[Sound]\n; SEVolume is the effects' volume\nSEVolume=8\n", "Sound", "SEVolume", 40,
+         8},
+        {"wraps to 32 bits", "[Sound]\nSEVolume=4294967297\n", "Sound", "SEVolume", 40, 1},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        if (c.file)
+            dir.WriteFile("t.ini", c.file);
+        EXPECT_EQ(GetPrivateProfileIntA(c.section, c.key, c.defaultValue, dir.File("t.ini").c_str()), c.expected)
+            << c.what;
+    }
+}
+
+TEST(Profile, WriteStringEdits)
+{
+    struct Case {
+        const char* what;
+        const char* before; // null: no file
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after; // null: still no file
+    } cases[] = {
+        {"new file", nullptr, "Sound", "SEVolume", "40", "[Sound]\nSEVolume=40\n"},
+        {"replaced in place, other lines kept", "; mine\n[Sound]\nSEVolume=1\nBGMVolume=2\n", "Sound", "SEVolume", "40",
+         "; mine\n[Sound]\nSEVolume=40\nBGMVolume=2\n"},
+        {"key spelling kept", "[sound]\nsevolume=1\n", "Sound", "SEVolume", "40", "[sound]\nsevolume=40\n"},
+        {"new key after the section's last entry", "[Sound]\nBGMVolume=2\n\n[Key]\nA=1\n", "Sound", "SEVolume", "40",
+         "[Sound]\nBGMVolume=2\nSEVolume=40\n\n[Key]\nA=1\n"},
+        {"new section at the end", "[Sound]\nBGMVolume=2", "Key", "A", "1", "[Sound]\nBGMVolume=2\n[Key]\nA=1\n"},
+        {"into an empty last section", "[Sound]", "Sound", "A", "1", "[Sound]\nA=1\n"},
+        {"CRLF kept", "[Sound]\r\nBGMVolume=2\r\n", "Sound", "SEVolume", "4",
+         "[Sound]\r\nBGMVolume=2\r\nSEVolume=4\r\n"},
+        {"null value removes the key", "[Sound]\nSEVolume=1\nBGMVolume=2\n", "Sound", "SEVolume", nullptr,
+         "[Sound]\nBGMVolume=2\n"},
+        {"null key removes the section", "[A]\nx=1\n[Sound]\nSEVolume=1\n; note\n[B]\ny=2\n", "Sound", nullptr, nullptr,
+         "[A]\nx=1\n[B]\ny=2\n"},
+        {"removing from no file makes none", nullptr, "Sound", "SEVolume", nullptr, nullptr},
+        {"only the first of two equal sections", "[S]\na=1\n[S]\nb=2\n", "s", "b", "3", "[S]\na=1\nb=3\n[S]\nb=2\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        if (c.before)
+            dir.WriteFile("t.ini", c.before);
+        EXPECT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, dir.File("t.ini").c_str())) << c.what;
+        if (c.after) {
+            EXPECT_EQ(dir.ReadFile("t.ini"), c.after) << c.what;
+        } else {
+            EXPECT_FALSE(dir.Exists("t.ini")) << c.what;
+        }
+    }
+}
+
+TEST(Profile, WriteThenReadBackEveryValue)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ini");
+    const int values[] = {0, 1, -1, 75, 13107200, 2147483647, -2147483647 - 1};
+    for (int v : values) {
+        ASSERT_TRUE(WritePrivateProfileStringA("S", "k", std::to_string(v).c_str(), path.c_str()));
+        EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("S", "k", 5, path.c_str())), v);
+    }
+}
+
+TEST(Profile, WindowsSeparatorsInThePath)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("a/b"));
+    std::string windowsPath = dir.Path() + "\\a\\b\\t.ini";
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "3", windowsPath.c_str()));
+    EXPECT_EQ(dir.ReadFile("a/b/t.ini"), "[S]\nk=3\n");
+    EXPECT_EQ(GetPrivateProfileIntA("S", "k", 0, windowsPath.c_str()), 3u);
+}
+
+TEST(Profile, WriteFailures)
+{
+    TempDir dir;
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "1", dir.File("missing/t.ini").c_str()));
+    EXPECT_FALSE(dir.Exists("missing"));
+    // A directory where the file should be: nothing readable, nothing replaced.
+    std::filesystem::create_directories(dir.File("t.ini"));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "1", dir.File("t.ini").c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("t.ini")));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "1", nullptr));
+    // The flush request has nothing pending; any other null section is a mistake.
+    EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, dir.File("t2.ini").c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "1", dir.File("t2.ini").c_str()));
+}
+
+TEST(Profile, ReaderNeverSeesAPartialFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ini");
+    const std::string before = "[Sound]\nSEVolume=1\n";
+    dir.WriteFile("t.ini", before);
+    int reader = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+
+    ASSERT_TRUE(WritePrivateProfileStringA("Sound", "SEVolume", "2", path.c_str()));
+
+    // A reader that opened the file before the write still reads the whole old file: the new
+    // one was put in place by a rename, not written over the old bytes.
+    char buffer[64] = {};
+    ssize_t n = read(reader, buffer, sizeof buffer);
+    close(reader);
+    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0), before);
+    EXPECT_EQ(dir.ReadFile("t.ini"), "[Sound]\nSEVolume=2\n");
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST(FileReplace, KeepsPermissionsAndReportsFailures)
+{
+    TempDir dir;
+    const std::string path = dir.File("f");
+    dir.WriteFile("f", "old");
+    chmod(path.c_str(), 0640);
+    ASSERT_TRUE(ReplaceFileContents(path, "new!", 4));
+    EXPECT_EQ(dir.ReadFile("f"), "new!");
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    std::string error;
+    std::filesystem::create_directories(dir.File("d/inner"));
+    EXPECT_FALSE(ReplaceFileContents(dir.File("d"), "x", 1, &error));
+    EXPECT_NE(error.find("cannot replace the file"), std::string::npos) << error;
+    EXPECT_FALSE(ReplaceFileContents(dir.File("nofolder/f"), "x", 1, &error));
+    EXPECT_NE(error.find("temporary"), std::string::npos) << error;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 2);
+}
