@@ -1,23 +1,21 @@
 // Starts the real program as the player would, from its game folder, and ends it from outside.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
-#include <string>
-#include <thread>
-
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
 #include "System/Common/GameSettings.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -56,7 +54,7 @@ std::map<std::string, std::set<std::string>> IniKeys(const std::string& text)
 }
 
 class Program {
-public:
+  public:
     // Starts the program in the folder, its output going to a file; extra environment as "NAME=value".
     Program(const std::string& workingDir, const std::string& outputPath, const std::string& environment = "")
     {
@@ -110,7 +108,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     pid_t m_Pid = -1;
     bool m_bReaped = false;
 };

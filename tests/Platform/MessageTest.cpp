@@ -1,12 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <csignal>
-#include <vector>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/Win32/Windows.h"
+
+#include <SDL.h>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -31,7 +29,7 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 class MessageTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         g_Seen.clear();
@@ -156,16 +154,30 @@ TEST_F(MessageTest, SdlEventsBecomeWindowMessages)
         return e;
     };
     const Case cases[] = {
-        {"focus gained", windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), {{WM_ACTIVATEAPP, 1, 0}, {WM_ACTIVATE, WA_ACTIVE, 0}}},
-        {"focus lost", windowEvent(SDL_WINDOWEVENT_FOCUS_LOST), {{WM_ACTIVATE, WA_INACTIVE, 0}, {WM_ACTIVATEAPP, 0, 0}}},
-        {"alt+enter", key(SDL_SCANCODE_RETURN, KMOD_LALT, 0), {{WM_SYSKEYDOWN, VK_RETURN, altEnter}, {WM_SYSCHAR, VK_RETURN, altEnter}}},
-        {"alt+enter held", key(SDL_SCANCODE_RETURN, KMOD_RALT, 1),
+        {"focus gained",
+         windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
+         {{WM_ACTIVATEAPP, 1, 0}, {WM_ACTIVATE, WA_ACTIVE, 0}}},
+        {"focus lost",
+         windowEvent(SDL_WINDOWEVENT_FOCUS_LOST),
+         {{WM_ACTIVATE, WA_INACTIVE, 0}, {WM_ACTIVATEAPP, 0, 0}}},
+        {"alt+enter",
+         key(SDL_SCANCODE_RETURN, KMOD_LALT, 0),
+         {{WM_SYSKEYDOWN, VK_RETURN, altEnter}, {WM_SYSCHAR, VK_RETURN, altEnter}}},
+        {"alt+enter held",
+         key(SDL_SCANCODE_RETURN, KMOD_RALT, 1),
          {{WM_SYSKEYDOWN, VK_RETURN, altEnter | (1 << 30)}, {WM_SYSCHAR, VK_RETURN, altEnter | (1 << 30)}}},
-        {"keypad enter", key(SDL_SCANCODE_KP_ENTER, KMOD_LALT, 0),
+        {"keypad enter",
+         key(SDL_SCANCODE_KP_ENTER, KMOD_LALT, 0),
          {{WM_SYSKEYDOWN, VK_RETURN, altEnter | (1 << 24)}, {WM_SYSCHAR, VK_RETURN, altEnter | (1 << 24)}}},
         {"enter without alt", key(SDL_SCANCODE_RETURN, KMOD_NONE, 0), {}},
         {"alt+a", key(SDL_SCANCODE_A, KMOD_LALT, 0), {}},
-        {"other window", [&] { SDL_Event e = windowEvent(SDL_WINDOWEVENT_CLOSE); e.window.windowID += 100; return e; }(), {}},
+        {"other window",
+         [&] {
+             SDL_Event e = windowEvent(SDL_WINDOWEVENT_CLOSE);
+             e.window.windowID += 100;
+             return e;
+         }(),
+         {}},
     };
     for (const Case& c : cases) {
         g_Seen.clear();

@@ -1,25 +1,27 @@
 #include "Platform/Backend/Video.h"
 
-#include <SDL.h>
-#include <dlfcn.h>
-#include <link.h>
+#include "Platform/Win32/Message.h"
+#include "System/Common/Log.h"
 
+#include <SDL.h>
 #include <csignal>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <link.h>
 #include <map>
 #include <set>
 #include <utility>
 #include <vector>
-
-#include "Platform/Win32/Message.h"
-#include "System/Common/Log.h"
 
 namespace {
 
 // Set from the signal handler, read by the pump on the main thread.
 volatile std::sig_atomic_t g_SignalPending = 0;
 
-void OnTerminateSignal(int) { g_SignalPending = 1; }
+void OnTerminateSignal(int)
+{
+    g_SignalPending = 1;
+}
 
 struct VideoState {
     bool ready = false;
@@ -78,7 +80,10 @@ void RestoreSignalHandlers()
     sigaction(SIGTERM, &s.oldTerm, nullptr);
 }
 
-void ExitHook() { BackendShutdownVideo(); }
+void ExitHook()
+{
+    BackendShutdownVideo();
+}
 
 int PinLibrary(struct dl_phdr_info* info, size_t, void*)
 {
@@ -193,9 +198,15 @@ void BackendShutdownVideo()
     s.ready = false;
 }
 
-bool BackendIsVideoReady() { return State().ready; }
+bool BackendIsVideoReady()
+{
+    return State().ready;
+}
 
-const std::string& BackendVideoError() { return State().error; }
+const std::string& BackendVideoError()
+{
+    return State().error;
+}
 
 SDL_Window* BackendGetSDLWindow(HWND hwnd)
 {
@@ -239,9 +250,7 @@ void BackendPumpEvents()
                 PostMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
                 PostMessageA(hwnd, WM_ACTIVATEAPP, FALSE, 0);
                 break;
-            case SDL_WINDOWEVENT_CLOSE:
-                PostMessageA(hwnd, WM_CLOSE, 0, 0);
-                break;
+            case SDL_WINDOWEVENT_CLOSE: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
             case SDL_WINDOWEVENT_MOVED:
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
                 int x = 0, y = 0, width = 0, height = 0;
@@ -252,11 +261,8 @@ void BackendPumpEvents()
                     sizeMoved.insert(hwnd);
                 break;
             }
-            case SDL_WINDOWEVENT_ENTER:
-                cursorMoved.insert(hwnd);
-                break;
-            default:
-                break;
+            case SDL_WINDOWEVENT_ENTER: cursorMoved.insert(hwnd); break;
+            default: break;
             }
             break;
         }
@@ -272,8 +278,7 @@ void BackendPumpEvents()
                 PostMessageA(hwnd, WM_SYSKEYDOWN, VK_RETURN, AltEnterParam(e.key));
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     // A drag gives many moves; the window hears once that it ended, and the cursor once per pump.
@@ -383,8 +388,8 @@ void BackendSetWindowIcon(HWND hwnd, const uint32_t* argb, int width, int height
     SDL_Window* window = LiveWindow(hwnd);
     if (!window || !argb)
         return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
-                                                              width * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32, width * 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
     if (!surface)
         return;
     SDL_SetWindowIcon(window, surface);

@@ -1,12 +1,12 @@
 #include "System/Application/MainApp.h"
 
-#include <clocale>
-
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+
+#include <clocale>
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -19,7 +19,10 @@ constexpr uint32_t kFrameRate = 60;
 
 } // namespace
 
-MainApp::MainApp() { g_pApplication = this; }
+MainApp::MainApp()
+{
+    g_pApplication = this;
+}
 
 bool MainApp::Startup()
 {
@@ -53,16 +56,21 @@ bool MainApp::StartWindow()
                       m_pSettings && m_pSettings->m_bFullScreen);
     // Nothing can be shown or read without the window: the program stops here.
     if (!m_pWindow->GetHandle()) {
-        LOG_ERROR << "The game window could not be created (error " << GetLastError()
-                  << "); the program cannot run.";
+        LOG_ERROR << "The game window could not be created (error " << GetLastError() << "); the program cannot run.";
         return false;
     }
     return true;
 }
 
-void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+void MainApp::StartRandom()
+{
+    SfmtInit(timeGetTime());
+}
 
-void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
+void MainApp::StartFramePacer()
+{
+    m_pFramePacer = new FramePacer(kFrameRate);
+}
 
 void MainApp::Shutdown()
 {
@@ -142,8 +150,7 @@ LRESULT MainApp::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         if (m_pFramePacer)
             m_pFramePacer->Reset();
         break;
-    default:
-        break;
+    default: break;
     }
     return Application::WindowProc(hWnd, message, wParam, lParam);
 }
