@@ -60,6 +60,12 @@ void ExpectSdlCoversClient(const RenderWindow& window, const std::string& what)
     EXPECT_EQ(y, g.y - client.top) << what;
     EXPECT_EQ(w, g.clientWidth) << what;
     EXPECT_EQ(h, g.clientHeight) << what;
+    // Only a popup over the whole screen is shown in the desktop's full-screen state.
+    const bool coversScreen = !(style & WS_CAPTION) && g.x == 0 && g.y == 0 &&
+                              g.clientWidth == GetSystemMetrics(SM_CXSCREEN) &&
+                              g.clientHeight == GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP, coversScreen)
+        << what;
 }
 
 class RenderWindowTest : public testing::Test {

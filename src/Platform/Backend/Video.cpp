@@ -134,6 +134,15 @@ void AskScreensaver()
     }
 }
 
+// A borderless window over the whole desktop is the game's full screen. Window managers (and
+// Wayland, which places windows itself) only honour that through the desktop full-screen state.
+bool CoversDesktop(const BackendWindowPlace& place)
+{
+    int width = 0, height = 0;
+    return !place.bordered && place.x == 0 && place.y == 0 && BackendDesktopSize(&width, &height) &&
+           place.width == width && place.height == height;
+}
+
 void PostCloseToWindow(HWND hwnd, void* posted)
 {
     if (PostMessageA(hwnd, WM_CLOSE, 0, 0))
@@ -149,6 +158,8 @@ bool BackendInitVideo()
         return true;
     // Terminal signals are ours: they close the windows through the message queue.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A full-screen window stays when another window takes the focus, as a popup does.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         // Every caller retries; the reason is logged once.
         const std::string reason = SDL_GetError();
@@ -338,6 +349,8 @@ bool BackendCreateWindow(HWND hwnd, const char* title, const BackendWindowPlace&
         flags |= SDL_WINDOW_RESIZABLE;
     if (place.topmost)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (CoversDesktop(place))
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
     if (!window) {
         LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
@@ -354,11 +367,17 @@ void BackendPlaceWindow(HWND hwnd, const BackendWindowPlace& place)
     SDL_Window* window = LiveWindow(hwnd);
     if (!window)
         return;
+    const bool fullScreen = CoversDesktop(place);
+    const bool wasFullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (wasFullScreen && !fullScreen)
+        SDL_SetWindowFullscreen(window, 0);
     SDL_SetWindowBordered(window, place.bordered ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowResizable(window, place.resizable ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowAlwaysOnTop(window, place.topmost ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowSize(window, place.width, place.height);
     SDL_SetWindowPosition(window, place.x, place.y);
+    if (fullScreen && !wasFullScreen)
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void BackendShowWindow(HWND hwnd, bool visible)
