@@ -285,3 +285,62 @@ TEST_F(MessageTest, ShutdownHooksRunNewestFirstBeforeTheWindowsGo)
     EXPECT_TRUE(windowAlive);
     EXPECT_FALSE(BackendIsVideoReady());
 }
+
+TEST_F(MessageTest, MovesAndResizesByTheSystemEndInOneExitSizeMove)
+{
+    HWND hwnd = Create();
+    ASSERT_NE(hwnd, nullptr);
+    Drain();
+    SDL_Window* window = BackendGetSDLWindow(hwnd);
+    struct Case {
+        const char* name;
+        int x, y, width, height; // where the system put the client area
+        RECT outer;              // the window rectangle that follows
+        size_t exitSizeMoves;
+    } cases[] = {
+        {"moved", 200, 131, 304, 161, {192, 100, 512, 300}, 1},
+        {"resized", 200, 131, 500, 400, {192, 100, 708, 539}, 1},
+        {"reported where it already is", 200, 131, 500, 400, {192, 100, 708, 539}, 0},
+    };
+    for (const Case& c : cases) {
+        SDL_SetWindowPosition(window, c.x, c.y);
+        SDL_SetWindowSize(window, c.width, c.height);
+        for (Uint8 kind : {SDL_WINDOWEVENT_MOVED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_MOVED}) {
+            SDL_Event e = {};
+            e.type = SDL_WINDOWEVENT;
+            e.window.windowID = SdlId();
+            e.window.event = kind;
+            SDL_PushEvent(&e);
+        }
+        g_Seen.clear();
+        Drain();
+        EXPECT_EQ(SeenWithoutScreensaver().size(), c.exitSizeMoves) << c.name;
+        if (c.exitSizeMoves) {
+            EXPECT_EQ(SeenWithoutScreensaver()[0], (Seen{WM_EXITSIZEMOVE, 0, 0})) << c.name;
+        }
+        RECT outer;
+        GetWindowRect(hwnd, &outer);
+        EXPECT_EQ(outer.left, c.outer.left) << c.name;
+        EXPECT_EQ(outer.top, c.outer.top) << c.name;
+        EXPECT_EQ(outer.right, c.outer.right) << c.name;
+        EXPECT_EQ(outer.bottom, c.outer.bottom) << c.name;
+    }
+}
+
+TEST_F(MessageTest, MouseOverTheWindowAsksForTheCursorOncePerPump)
+{
+    HWND hwnd = Create();
+    ASSERT_NE(hwnd, nullptr);
+    Drain();
+    g_Seen.clear();
+    for (int i = 0; i < 3; ++i) {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = SdlId();
+        e.motion.x = i;
+        SDL_PushEvent(&e);
+    }
+    Drain();
+    const LPARAM lParam = HTCLIENT | (WM_MOUSEMOVE << 16);
+    EXPECT_EQ(SeenWithoutScreensaver(), (std::vector<Seen>{{WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), lParam}}));
+}
