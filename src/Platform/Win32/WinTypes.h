@@ -70,3 +70,8 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define CP_ACP 0
 #define CP_UTF8 65001
 #define CP_SHIFT_JIS 932
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;

@@ -5,6 +5,10 @@
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Input/DI8InputSystem.h"
+#include "System/Input/InputDevice.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
 
 #include <clocale>
 
@@ -16,6 +20,8 @@ namespace {
 
 constexpr WORD kIconResourceGame = 101;
 constexpr uint32_t kFrameRate = 60;
+constexpr int kPadCount = 1;
+constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
@@ -27,9 +33,12 @@ MainApp::MainApp()
 bool MainApp::Startup()
 {
     StartLocale();
+    g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
         return false;
+    StartInput();
+    StartSound();
     StartRandom();
     StartFramePacer();
     return true;
@@ -62,9 +71,27 @@ bool MainApp::StartWindow()
     return true;
 }
 
+void MainApp::StartInput()
+{
+    if (!g_pInputSystem)
+        g_pInputSystem = new DI8InputSystem();
+    g_pInputSystem->m_nKeyRepeatDelay = 20;
+    g_pInputSystem->m_nKeyRepeatInterval = 6;
+    g_pInputSystem->Init(m_pWindow->GetHandle(), kPadCount, GetEventManager());
+    // Pad 0 always exists, even when DirectInput could not start.
+    if (VirtualPad* pad = g_pInputSystem->GetPad(0); pad && m_pSettings)
+        pad->BindFromSettings(*m_pSettings);
+}
+
 void MainApp::StartRandom()
 {
     SfmtInit(timeGetTime());
+}
+
+void MainApp::StartSound()
+{
+    // XAudio2, or the silent device when it cannot start; the volumes are percentages.
+    StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
 }
 
 void MainApp::StartFramePacer()
@@ -75,6 +102,8 @@ void MainApp::StartFramePacer()
 void MainApp::Shutdown()
 {
     StopFramePacer();
+    StopSound();
+    StopInput();
     StopWindow();
     StopSettings();
 }
@@ -83,6 +112,17 @@ void MainApp::StopFramePacer()
 {
     delete m_pFramePacer;
     m_pFramePacer = nullptr;
+}
+
+void MainApp::StopSound()
+{
+    StopSoundManager();
+}
+
+void MainApp::StopInput()
+{
+    delete g_pInputSystem;
+    g_pInputSystem = nullptr;
 }
 
 void MainApp::StopWindow()
@@ -105,9 +145,29 @@ void MainApp::Tick()
         m_pFramePacer->Wait();
         rawTime = static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f;
     }
+    if (g_pInputSystem)
+        g_pInputSystem->Update();
     ++m_nFrameCount;
+    if (IsScreenshotKeyDown())
+        TakeScreenshot();
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    if (g_pSoundManager)
+        g_pSoundManager->Update(m_fDeltaTime);
+}
+
+bool MainApp::IsScreenshotKeyDown() const
+{
+    return g_pInputSystem && g_pInputSystem->GetDevice(kKeyboardDevice)->IsDown(DIK_F12);
+}
+
+void MainApp::TakeScreenshot()
+{
+    PlayScreenshotSound();
+    // The saved image comes with the render system; the time spent saving must not count as
+    // frame time.
+    if (m_pFramePacer)
+        m_pFramePacer->Reset();
 }
 
 void MainApp::ToggleFullScreen()

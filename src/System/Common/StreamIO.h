@@ -44,6 +44,8 @@ public:
     StreamMode GetMode() const { return m_nMode; }
     NameId GetNameId() const { return m_nNameId; }
     const std::string& GetName() const { return m_Name; }
+    // Archives tag the streams they hand out with the entry's id.
+    void SetNameId(NameId id) { m_nNameId = id; }
 
 protected:
     bool CanRead() const { return (m_nMode & 1) != 0; }

@@ -1,0 +1,207 @@
+#include "System/Lua/LuaTableReader.h"
+
+#include <lua.hpp>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "System/Common/Log.h"
+#include "System/Common/StringUtil.h"
+
+namespace {
+
+// Readers index the top value; anything but a table there would raise a Lua error outside any
+// protected call and end the process, so it reads as missing instead.
+bool TopIsTable(lua_State* L) { return lua_gettop(L) > 0 && lua_type(L, -1) == LUA_TTABLE; }
+
+void ReportNotTable(lua_State* L, const char* reader, const std::string& what)
+{
+    LOG_WARNING << reader << "(" << what << "): the value read from is "
+                << (lua_gettop(L) > 0 ? lua_typename(L, lua_type(L, -1)) : "missing") << ", not a table.";
+}
+
+bool PushField(lua_State* L, const char* reader, const char* name)
+{
+    if (!TopIsTable(L)) {
+        ReportNotTable(L, reader, name);
+        return false;
+    }
+    lua_getfield(L, -1, name);
+    return true;
+}
+
+bool PushItem(lua_State* L, const char* reader, int index)
+{
+    if (!TopIsTable(L)) {
+        ReportNotTable(L, reader, std::to_string(index));
+        return false;
+    }
+    lua_pushinteger(L, static_cast<lua_Integer>(index) + 1);
+    lua_gettable(L, -2);
+    return true;
+}
+
+// Converts and pops the pushed value.
+double PopNumber(lua_State* L)
+{
+    double n = lua_tonumberx(L, -1, nullptr);
+    lua_pop(L, 1);
+    return n;
+}
+
+std::string PopString(lua_State* L)
+{
+    const char* s = lua_tolstring(L, -1, nullptr);
+    std::string result = s ? s : "";
+    lua_pop(L, 1);
+    return result;
+}
+
+} // namespace
+
+int64_t LuaTruncateToInt64(double value)
+{
+    if (value >= -9223372036854775808.0 && value < 9223372036854775808.0)
+        return static_cast<int64_t>(value);
+    return std::numeric_limits<int64_t>::min();
+}
+
+int32_t LuaTruncateToInt32(double value)
+{
+    if (value > -2147483649.0 && value < 2147483648.0)
+        return static_cast<int32_t>(value);
+    return std::numeric_limits<int32_t>::min();
+}
+
+float LuaRoundToFloat(double value)
+{
+    if (std::isnan(value))
+        return std::numeric_limits<float>::quiet_NaN();
+    // Halfway between FLT_MAX and 2^128: from there on, round-to-nearest gives infinity.
+    const double overflow = 0x1.ffffffp127;
+    if (std::fabs(value) > FLT_MAX) {
+        float edge = std::fabs(value) >= overflow ? std::numeric_limits<float>::infinity() : FLT_MAX;
+        return value < 0 ? -edge : edge;
+    }
+    return static_cast<float>(value);
+}
+
+bool LuaPushPath(lua_State* L, const char* path)
+{
+    if (lua_gettop(L) == 0) {
+        LOG_WARNING << "LuaPushPath(" << path << "): the stack is empty.";
+        return false;
+    }
+    std::vector<std::string> segments;
+    SplitString(path ? path : "", ".", segments);
+    lua_pushvalue(L, -1);
+    for (const std::string& segment : segments) {
+        if (lua_type(L, -1) != LUA_TTABLE) {
+            LOG_WARNING << "LuaPushPath(" << path << "): \"" << segment << "\" is looked up in a "
+                        << lua_typename(L, lua_type(L, -1)) << ", not a table.";
+            lua_pop(L, 1);
+            return false;
+        }
+        lua_pushlstring(L, segment.data(), segment.size());
+        lua_rawget(L, -2);
+        lua_remove(L, -2);
+        if (lua_isnil(L, -1)) {
+            lua_pop(L, 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t LuaGetIntField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetIntField", name))
+        return 0;
+    return static_cast<int32_t>(static_cast<uint64_t>(LuaTruncateToInt64(PopNumber(L))));
+}
+
+uint32_t LuaGetUIntField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetUIntField", name))
+        return 0;
+    return static_cast<uint32_t>(static_cast<uint64_t>(LuaTruncateToInt64(PopNumber(L))));
+}
+
+uint8_t LuaGetByteField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetByteField", name))
+        return 0;
+    return static_cast<uint8_t>(static_cast<uint32_t>(LuaTruncateToInt32(PopNumber(L))));
+}
+
+float LuaGetFloatField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetFloatField", name))
+        return 0.0f;
+    return LuaRoundToFloat(PopNumber(L));
+}
+
+bool LuaGetBoolField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetBoolField", name))
+        return false;
+    bool value = lua_toboolean(L, -1) != 0;
+    lua_pop(L, 1);
+    return value;
+}
+
+std::string LuaGetStringField(lua_State* L, const char* name)
+{
+    if (!PushField(L, "LuaGetStringField", name))
+        return std::string();
+    return PopString(L);
+}
+
+int32_t LuaGetIntItem(lua_State* L, int index)
+{
+    if (!PushItem(L, "LuaGetIntItem", index))
+        return 0;
+    return static_cast<int32_t>(static_cast<uint64_t>(LuaTruncateToInt64(PopNumber(L))));
+}
+
+uint32_t LuaGetUIntItem(lua_State* L, int index)
+{
+    if (!PushItem(L, "LuaGetUIntItem", index))
+        return 0;
+    return static_cast<uint32_t>(static_cast<uint64_t>(LuaTruncateToInt64(PopNumber(L))));
+}
+
+uint16_t LuaGetUShortItem(lua_State* L, int index)
+{
+    if (!PushItem(L, "LuaGetUShortItem", index))
+        return 0;
+    return static_cast<uint16_t>(static_cast<uint64_t>(LuaTruncateToInt64(PopNumber(L))));
+}
+
+std::string LuaGetStringItem(lua_State* L, int index)
+{
+    if (!PushItem(L, "LuaGetStringItem", index))
+        return std::string();
+    return PopString(L);
+}
+
+std::string LuaToStdString(lua_State* L)
+{
+    if (lua_gettop(L) == 0)
+        return std::string();
+    const char* s = lua_tolstring(L, -1, nullptr);
+    return s ? s : "";
+}
+
+std::string LuaGetKeyString(lua_State* L)
+{
+    if (lua_gettop(L) >= 2 && lua_type(L, -2) == LUA_TSTRING)
+        return lua_tostring(L, -2);
+    LOG_WARNING << "LuaGetKeyString: the key is "
+                << (lua_gettop(L) >= 2 ? lua_typename(L, lua_type(L, -2)) : "missing") << ", not a string.";
+    return std::string();
+}
+
+void LuaClearStack(lua_State* L) { lua_settop(L, 0); }

@@ -1,0 +1,42 @@
+// The readers through which engine code takes values out of Lua tables. Each reads from the
+// table on top of the given thread's stack and leaves the stack as it found it (LuaPushPath
+// on success excepted). A missing or mistyped value reads as 0, false or "": that is every
+// component's rule for defaults. Numbers are truncated toward zero.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct lua_State;
+
+// Pushes the value at a dotted path ("a.b.c") below the top table (raw gets) and returns
+// true; false when a step is nil or not a table, with the stack as before.
+bool LuaPushPath(lua_State* L, const char* path);
+
+// Fields (lua_getfield, so metamethods apply).
+int32_t LuaGetIntField(lua_State* L, const char* name);   // 64-bit truncation, low 32 bits
+uint32_t LuaGetUIntField(lua_State* L, const char* name); // the same bits unsigned: -1 reads 0xFFFFFFFF
+uint8_t LuaGetByteField(lua_State* L, const char* name);  // 32-bit truncation, low 8 bits: 300 reads 44
+float LuaGetFloatField(lua_State* L, const char* name);
+bool LuaGetBoolField(lua_State* L, const char* name);     // true for all but nil and false
+std::string LuaGetStringField(lua_State* L, const char* name); // up to the first zero byte; numbers in Lua's text form
+
+// Array items, index 0-based (Lua index + 1).
+int32_t LuaGetIntItem(lua_State* L, int index);
+uint32_t LuaGetUIntItem(lua_State* L, int index);
+uint16_t LuaGetUShortItem(lua_State* L, int index); // 64-bit truncation, low 16 bits
+std::string LuaGetStringItem(lua_State* L, int index);
+
+// The top value as a string, not popped; "" when it has no string form.
+std::string LuaToStdString(lua_State* L);
+// The key at index -2 during a lua_next walk. Only string keys are read: converting a number
+// key in place would break the walk, so any other key gives "" and a log line.
+std::string LuaGetKeyString(lua_State* L);
+void LuaClearStack(lua_State* L);
+
+// Double-to-integer conversions with the hardware's answer for NaN and out-of-range values
+// (the "integer indefinite" 0x8000...) instead of undefined behaviour.
+int64_t LuaTruncateToInt64(double value);
+int32_t LuaTruncateToInt32(double value);
+// Rounds to single precision; beyond the float range gives the infinity of that sign.
+float LuaRoundToFloat(double value);

@@ -1,0 +1,70 @@
+// The base of every component: what an object is made of. A component belongs to one GameObj,
+// takes part in the scene's passes while enabled, and is matched by class key (IsKindOf).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "World/TypeKey.h"
+
+struct lua_State;
+struct CollisionInfo;
+class GameObj;
+class IMessage;
+
+enum ComponentFlag : uint32_t {
+    eComponentFlag_Started = 1u << 0, // the start pass ran OnEnable and Start
+    eComponentFlag_Enabled = 1u << 1, // takes part in the passes
+    eComponentFlag_Visible = 1u << 2, // renderers: counted as in view
+};
+
+class Component {
+public:
+    Component(GameObj* owner, const ClassKey& classKey);
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    // Reads the parameters from the table on top of the thread's stack. False: creation fails.
+    virtual bool Load(lua_State* L);
+    // Joins the owner (caches itself in it, for example). False: creation fails.
+    virtual bool Attach();
+    virtual void Detach();
+    // True for the class's own key and for the keys of the bases it counts itself as.
+    virtual bool IsKindOf(TypeKey key) const = 0;
+    virtual void Start();
+    virtual void PhysicsUpdate();
+    virtual void Update();
+    virtual void LateUpdate();
+    virtual void OnEnable();
+    virtual void OnDisable();
+    virtual void OnCollisionEnter(const CollisionInfo& info);
+    virtual void OnCollisionStay(const CollisionInfo& info);
+    virtual void OnCollisionExit(const CollisionInfo& info);
+    virtual void OnBecameVisible();
+    virtual void OnBecameInvisible();
+    virtual void OnMessage(IMessage* message);
+    virtual ~Component();
+
+    // Sets the enabled bit; OnEnable runs at once when the owner is active (started or not).
+    void Enable();
+    // Clears the enabled bit; OnDisable runs at once when the owner is active.
+    void Disable();
+
+    GameObj* GetOwner() const { return m_pOwner; }
+    uint32_t GetFlags() const { return m_nFlags; }
+    bool HasFlags(uint32_t flags) const { return (m_nFlags & flags) == flags; }
+    void SetFlags(uint32_t flags) { m_nFlags |= flags; }
+    void ClearFlags(uint32_t flags) { m_nFlags &= ~flags; }
+    bool IsEnabled() const { return HasFlags(eComponentFlag_Enabled); }
+    bool IsStarted() const { return HasFlags(eComponentFlag_Started); }
+    // Enabled and started: what every pass and message delivery asks of a component.
+    bool IsLive() const { return HasFlags(eComponentFlag_Enabled | eComponentFlag_Started); }
+    TypeKey GetTypeKey() const { return m_nTypeKey; }
+    const std::string& GetClassName() const { return m_ClassName; }
+
+private:
+    GameObj* m_pOwner;
+    uint32_t m_nFlags;
+    TypeKey m_nTypeKey;
+    std::string m_ClassName;
+};

@@ -1,0 +1,39 @@
+#include "World/ComponentFactory.h"
+
+#include "World/Component.h"
+#include "World/GameObj.h"
+#include "World/Transform.h"
+
+ComponentFactory* g_pComponentFactory = nullptr;
+
+void ComponentFactory::RegisterAll()
+{
+    // The order is the game's; each class joins the list at its place when it is written.
+    RegisterClass<Transform>();
+}
+
+void ComponentFactory::RegisterClass(TypeKey key, Creator creator)
+{
+    m_Creators.emplace(key, creator);
+}
+
+Component* ComponentFactory::Create(const char* className, GameObj* owner) const
+{
+    auto it = m_Creators.find(HashName(className ? className : ""));
+    if (it == m_Creators.end())
+        return nullptr;
+    return it->second(owner);
+}
+
+void ComponentFactory::Destroy(Component* component)
+{
+    if (!component)
+        return;
+    if (component->IsEnabled()) {
+        component->ClearFlags(eComponentFlag_Enabled);
+        if (component->GetOwner()->IsActive())
+            component->OnDisable();
+    }
+    component->Detach();
+    delete component;
+}

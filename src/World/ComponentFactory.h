@@ -1,0 +1,44 @@
+// Turns a class name from the data into a new component for an object. One instance per
+// scene lifetime (g_pComponentFactory) holds a creator for every component class.
+#pragma once
+
+#include <cstddef>
+#include <unordered_map>
+
+#include "World/TypeKey.h"
+
+class Component;
+class GameObj;
+
+class ComponentFactory {
+public:
+    typedef Component* (*Creator)(GameObj* owner);
+
+    ComponentFactory() = default;
+    ComponentFactory(const ComponentFactory&) = delete;
+    ComponentFactory& operator=(const ComponentFactory&) = delete;
+    virtual ~ComponentFactory() = default;
+
+    // Registers every component class, in the game's fixed order.
+    virtual void RegisterAll();
+    // A key already present keeps its first creator.
+    void RegisterClass(TypeKey key, Creator creator);
+    template <class T>
+    void RegisterClass()
+    {
+        RegisterClass(T::s_Class.Key, [](GameObj* owner) -> Component* { return new T(owner); });
+    }
+
+    // A new component of the named class for the owner; null (silently) for an unknown name.
+    // Names are hashed exactly, so letter case matters.
+    Component* Create(const char* className, GameObj* owner) const;
+    // Clears the enabled bit (OnDisable when the owner is active), detaches and deletes.
+    static void Destroy(Component* component);
+
+    size_t GetClassCount() const { return m_Creators.size(); }
+
+private:
+    std::unordered_map<TypeKey, Creator> m_Creators;
+};
+
+extern ComponentFactory* g_pComponentFactory;

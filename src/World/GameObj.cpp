@@ -1,0 +1,172 @@
+#include "World/GameObj.h"
+
+#include <lua.hpp>
+
+#include "System/Common/Log.h"
+#include "System/Lua/LuaTableReader.h"
+#include "World/Component.h"
+#include "World/ComponentFactory.h"
+#include "World/IMessage.h"
+#include "World/MessageManager.h"
+
+int32_t g_nNextGameObjId = 0;
+
+GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManager)
+    : m_nId(g_nNextGameObjId++),
+      m_PrototypeName(prototypeName),
+      m_nPrototypeNameId(HashName(prototypeName)),
+      m_nTag(0),
+      m_nLayer(0),
+      m_nFlags(0),
+      m_pMessageManager(messageManager),
+      m_pTransform(nullptr),
+      m_pRenderer(nullptr),
+      m_pCollider(nullptr),
+      m_pKinematics(nullptr),
+      m_pSpriteAnimation(nullptr),
+      m_pActorController(nullptr),
+      m_pFactory(g_pComponentFactory)
+{
+    if (m_pMessageManager)
+        m_pMessageManager->RegisterHandler(this);
+}
+
+GameObj::~GameObj()
+{
+    DestroyChildren(this);
+    DestroyComponents();
+    if (GameObj* parent = GetParent())
+        Unlink(this, parent);
+    if (m_pMessageManager)
+        m_pMessageManager->UnregisterHandler(this);
+}
+
+void GameObj::DestroyComponents()
+{
+    for (Component* component : m_Components)
+        ComponentFactory::Destroy(component);
+    m_Components.clear();
+}
+
+Component* GameObj::AddComponent(const char* className, lua_State* L)
+{
+    if (!m_pFactory)
+        return nullptr;
+    Component* component = m_pFactory->Create(className, this);
+    if (!component)
+        return nullptr;
+    if (L) {
+        // Absent means enabled; a present value counts as the boolean reader reads it.
+        bool enabled = true;
+        if (LuaPushPath(L, "enabled")) {
+            lua_pop(L, 1);
+            enabled = LuaGetBoolField(L, "enabled");
+        }
+        if (enabled)
+            component->SetFlags(eComponentFlag_Enabled);
+        if (!component->Load(L)) {
+            ComponentFactory::Destroy(component);
+            return nullptr;
+        }
+    } else {
+        component->SetFlags(eComponentFlag_Enabled);
+    }
+    if (!component->Attach()) {
+        ComponentFactory::Destroy(component);
+        return nullptr;
+    }
+    m_Components.push_back(component);
+    return component;
+}
+
+Component* GameObj::GetComponent(TypeKey key) const
+{
+    for (Component* component : m_Components)
+        if (component->IsKindOf(key))
+            return component;
+    return nullptr;
+}
+
+Component* GameObj::GetComponentInChildren(TypeKey key) const
+{
+    const GameObj* end = GetNextSkippingSubtree();
+    for (const GameObj* obj = this; obj != end; obj = obj->GetNext())
+        if (Component* component = obj->GetComponent(key))
+            return component;
+    return nullptr;
+}
+
+GameObj* GameObj::FindActiveByTag(NameId tag)
+{
+    GameObj* end = GetNextSkippingSubtree();
+    for (GameObj* obj = this; obj != end; obj = obj->GetNext())
+        if (obj->IsActive() && obj->m_nTag == tag)
+            return obj;
+    return nullptr;
+}
+
+void GameObj::Activate()
+{
+    if (IsActive())
+        return;
+    m_nFlags |= eGameObjFlag_Active;
+    GameObj* end = GetNextSkippingSubtree();
+    for (GameObj* obj = this; obj != end; obj = obj->GetNext())
+        for (size_t i = 0; i < obj->m_Components.size(); ++i)
+            if (obj->m_Components[i]->IsLive())
+                obj->m_Components[i]->OnEnable();
+}
+
+void GameObj::Deactivate()
+{
+    if (!IsActive())
+        return;
+    m_nFlags &= ~eGameObjFlag_Active;
+    GameObj* end = GetNextSkippingSubtree();
+    for (GameObj* obj = this; obj != end; obj = obj->GetNext())
+        for (size_t i = 0; i < obj->m_Components.size(); ++i)
+            if (obj->m_Components[i]->IsLive())
+                obj->m_Components[i]->OnDisable();
+}
+
+void GameObj::SetParent(GameObj* parent)
+{
+    if (parent && parent->IsInSubtreeOf(this)) {
+        LOG_ERROR << "Object \"" << m_PrototypeName << "\" cannot move under its own subtree.";
+        return;
+    }
+    if (GameObj* old = GetParent())
+        Unlink(this, old);
+    if (!parent) {
+        MakeRoot(this);
+        return;
+    }
+    InsertBefore(this, parent->GetFirstChild(), parent);
+}
+
+void GameObj::SendMessage(IMessage* message)
+{
+    if (!IsActive())
+        return;
+    // By index: a handler may add a component to its own object.
+    for (size_t i = 0; i < m_Components.size(); ++i)
+        if (m_Components[i]->IsLive())
+            m_Components[i]->OnMessage(message);
+    if (!message->IsBroadcast())
+        return;
+    for (GameObj* child = GetFirstChild(); child; child = child->GetNextSibling())
+        child->SendMessage(message);
+}
+
+void GameObj::PostMessage(IMessage* message, float delay)
+{
+    if (!m_pMessageManager) {
+        LOG_ERROR << "Object \"" << m_PrototypeName << "\" has no message manager; " << message->Describe()
+                  << " dropped.";
+        delete message;
+        return;
+    }
+    message->SetTarget(this);
+    message->SetDeliveryTime(m_pMessageManager->GetClock() + delay);
+    m_pMessageManager->AddPending(message);
+}
