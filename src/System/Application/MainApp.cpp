@@ -2,9 +2,13 @@
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/FileSystemArchive.h"
+#include "System/Archive/ZEVArchive.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Common/StringUtil.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
 #include "System/Sound/SoundManager.h"
@@ -35,6 +39,7 @@ bool MainApp::Startup()
     StartLocale();
     g_PlayerSaveData.Reset();
     StartSettings();
+    StartArchives();
     if (!StartWindow())
         return false;
     StartInput();
@@ -55,6 +60,20 @@ void MainApp::StartSettings()
 {
     m_pSettings = new GameSettings;
     m_pSettings->Open(GAME_SETTINGS_FILE_NAME);
+}
+
+void MainApp::StartArchives()
+{
+    ArchiveSystem* archives = ArchiveSystem::GetInstance();
+    archives->SetRoot(GetCurrentDirectoryPath() + "../");
+    // Loose folders first: the first archive to supply a name keeps it, so loose files override paks.
+    for (const char* folder :
+         {"assets.v1/2d", "assets.v1/scripts", "assets.v1/shaders", "assets.v1/sounds", "assets.v1/movies"})
+        archives->Mount(new FileSystemArchive(folder));
+    // A pak that fails to open is dropped by Mount; the game goes on without it.
+    for (const char* pak : {"../data/bgm.pak", "../data/movie.pak", "../data/script.pak", "../data/se.pak",
+                            "../data/shader.pak", "../data/sprite.pak"})
+        archives->Mount(new ZEVArchive(pak));
 }
 
 bool MainApp::StartWindow()
@@ -105,6 +124,7 @@ void MainApp::Shutdown()
     StopSound();
     StopInput();
     StopWindow();
+    StopArchives();
     StopSettings();
 }
 
@@ -129,6 +149,11 @@ void MainApp::StopWindow()
 {
     delete m_pWindow;
     m_pWindow = nullptr;
+}
+
+void MainApp::StopArchives()
+{
+    delete g_pArchiveSystem; // unmounts everything and clears the global
 }
 
 void MainApp::StopSettings()

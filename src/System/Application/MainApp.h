@@ -40,6 +40,7 @@ class MainApp : public Application {
     // Start-up steps, in the order Startup runs them; each step that fails stops start-up.
     void StartLocale();
     void StartSettings();
+    void StartArchives();
     bool StartWindow();
     void StartInput();
     void StartSound();
@@ -51,6 +52,7 @@ class MainApp : public Application {
     void StopSound();
     void StopInput();
     void StopWindow();
+    void StopArchives();
     void StopSettings();
 
     // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
