@@ -1,16 +1,16 @@
 #include "System/Application/MainApp.h"
 
-#include <clocale>
-
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
-#include "System/Sound/SoundManager.h"
-#include "World/PlayerSaveData.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
+
+#include <clocale>
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -25,7 +25,10 @@ constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
-MainApp::MainApp() { g_pApplication = this; }
+MainApp::MainApp()
+{
+    g_pApplication = this;
+}
 
 bool MainApp::Startup()
 {
@@ -35,8 +38,8 @@ bool MainApp::Startup()
     if (!StartWindow())
         return false;
     StartInput();
-    StartRandom();
     StartSound();
+    StartRandom();
     StartFramePacer();
     return true;
 }
@@ -62,8 +65,7 @@ bool MainApp::StartWindow()
                       m_pSettings && m_pSettings->m_bFullScreen);
     // Nothing can be shown or read without the window: the program stops here.
     if (!m_pWindow->GetHandle()) {
-        LOG_ERROR << "The game window could not be created (error " << GetLastError()
-                  << "); the program cannot run.";
+        LOG_ERROR << "The game window could not be created (error " << GetLastError() << "); the program cannot run.";
         return false;
     }
     return true;
@@ -81,7 +83,10 @@ void MainApp::StartInput()
         pad->BindFromSettings(*m_pSettings);
 }
 
-void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+void MainApp::StartRandom()
+{
+    SfmtInit(timeGetTime());
+}
 
 void MainApp::StartSound()
 {
@@ -89,7 +94,10 @@ void MainApp::StartSound()
     StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
 }
 
-void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
+void MainApp::StartFramePacer()
+{
+    m_pFramePacer = new FramePacer(kFrameRate);
+}
 
 void MainApp::Shutdown()
 {
@@ -106,7 +114,11 @@ void MainApp::StopFramePacer()
     m_pFramePacer = nullptr;
 }
 
-void MainApp::StopSound() { StopSoundManager(); }
+void MainApp::StopSound()
+{
+    StopSoundManager();
+}
+
 void MainApp::StopInput()
 {
     delete g_pInputSystem;
@@ -198,8 +210,7 @@ LRESULT MainApp::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         if (m_pFramePacer)
             m_pFramePacer->Reset();
         break;
-    default:
-        break;
+    default: break;
     }
     return Application::WindowProc(hWnd, message, wParam, lParam);
 }
