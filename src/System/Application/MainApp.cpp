@@ -6,18 +6,22 @@
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/FileSystemArchive.h"
+#include "System/Archive/ZEVArchive.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
-#include "System/Common/Random.h"
 #include "System/Common/NameHash.h"
+#include "System/Common/Random.h"
+#include "System/Common/StringUtil.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/FontSet.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Graphics/SpriteBatch.h"
-#include "System/Sound/SoundManager.h"
-#include "World/PlayerSaveData.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -32,13 +36,17 @@ constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
-MainApp::MainApp() { g_pApplication = this; }
+MainApp::MainApp()
+{
+    g_pApplication = this;
+}
 
 bool MainApp::Startup()
 {
     StartLocale();
     g_PlayerSaveData.Reset();
     StartSettings();
+    StartArchives();
     if (!StartWindow())
         return false;
     if (!StartRenderSystem())
@@ -46,8 +54,8 @@ bool MainApp::Startup()
     StartSprites();
     StartFonts();
     StartInput();
-    StartRandom();
     StartSound();
+    StartRandom();
     StartFramePacer();
     return true;
 }
@@ -65,6 +73,20 @@ void MainApp::StartSettings()
     m_pSettings->Open(GAME_SETTINGS_FILE_NAME);
 }
 
+void MainApp::StartArchives()
+{
+    ArchiveSystem* archives = ArchiveSystem::GetInstance();
+    archives->SetRoot(GetCurrentDirectoryPath() + "../");
+    // Loose folders first: the first archive to supply a name keeps it, so loose files override paks.
+    for (const char* folder :
+         {"assets.v1/2d", "assets.v1/scripts", "assets.v1/shaders", "assets.v1/sounds", "assets.v1/movies"})
+        archives->Mount(new FileSystemArchive(folder));
+    // A pak that fails to open is dropped by Mount; the game goes on without it.
+    for (const char* pak : {"../data/bgm.pak", "../data/movie.pak", "../data/script.pak", "../data/se.pak",
+                            "../data/shader.pak", "../data/sprite.pak"})
+        archives->Mount(new ZEVArchive(pak));
+}
+
 bool MainApp::StartWindow()
 {
     m_pWindow = new RenderWindow;
@@ -73,8 +95,7 @@ bool MainApp::StartWindow()
                       m_pSettings && m_pSettings->m_bFullScreen);
     // Nothing can be shown or read without the window: the program stops here.
     if (!m_pWindow->GetHandle()) {
-        LOG_ERROR << "The game window could not be created (error " << GetLastError()
-                  << "); the program cannot run.";
+        LOG_ERROR << "The game window could not be created (error " << GetLastError() << "); the program cannot run.";
         return false;
     }
     return true;
@@ -126,7 +147,10 @@ void MainApp::StartInput()
         pad->BindFromSettings(*m_pSettings);
 }
 
-void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+void MainApp::StartRandom()
+{
+    SfmtInit(timeGetTime());
+}
 
 void MainApp::StartSound()
 {
@@ -134,7 +158,10 @@ void MainApp::StartSound()
     StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
 }
 
-void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
+void MainApp::StartFramePacer()
+{
+    m_pFramePacer = new FramePacer(kFrameRate);
+}
 
 void MainApp::Shutdown()
 {
@@ -145,6 +172,7 @@ void MainApp::Shutdown()
     StopSprites();
     StopRenderSystem();
     StopWindow();
+    StopArchives();
     StopSettings();
 }
 
@@ -154,7 +182,11 @@ void MainApp::StopFramePacer()
     m_pFramePacer = nullptr;
 }
 
-void MainApp::StopSound() { StopSoundManager(); }
+void MainApp::StopSound()
+{
+    StopSoundManager();
+}
+
 void MainApp::StopInput()
 {
     delete g_pInputSystem;
@@ -183,6 +215,11 @@ void MainApp::StopWindow()
 {
     delete m_pWindow;
     m_pWindow = nullptr;
+}
+
+void MainApp::StopArchives()
+{
+    delete g_pArchiveSystem; // unmounts everything and clears the global
 }
 
 void MainApp::StopSettings()
@@ -304,8 +341,7 @@ LRESULT MainApp::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         if (m_pFramePacer)
             m_pFramePacer->Reset();
         break;
-    default:
-        break;
+    default: break;
     }
     return Application::WindowProc(hWnd, message, wParam, lParam);
 }

@@ -18,7 +18,7 @@ constexpr int32_t kGameWindowHeight = 540;
 extern const char* const kGameWindowTitle;
 
 class MainApp : public Application {
-public:
+  public:
     MainApp();
     ~MainApp() override = default;
 
@@ -38,17 +38,18 @@ public:
     // One per tick, counted before the game state updates.
     uint32_t m_nFrameCount = 0;
 
-private:
+  private:
     // Start-up steps, in the order Startup runs them; each step that fails stops start-up.
     void StartLocale();
     void StartSettings();
+    void StartArchives();
     bool StartWindow();
     bool StartRenderSystem();
     void StartSprites();
     void StartFonts();
     void StartInput();
-    void StartRandom();
     void StartSound();
+    void StartRandom();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
@@ -59,6 +60,7 @@ private:
     void StopSprites();
     void StopRenderSystem();
     void StopWindow();
+    void StopArchives();
     void StopSettings();
 
     // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
