@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "FontFileBuilder.h"
 #include "GameFolderFixture.h"
@@ -175,6 +178,44 @@ TEST_F(FontSetTest, FontsThatFailToLoadAreNotAdded)
     EXPECT_EQ(good->GetGlyphCount(), 4u);
     set.Clear();
     EXPECT_EQ(set.GetCount(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Every character of the game's Shift-JIS texts has a glyph in both of the game's fonts.
+TEST(GameFontTest, CoverEveryCharacterOfTheGameTexts)
+{
+    const std::string game = QM_GAME_DIR;
+    for (const char* name : {"nachin_20", "nachin_30"}) {
+        std::ifstream file(game + "/assets.v1/2d/fonts/" + name + ".fnt", std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        BitmapFont font;
+        ASSERT_TRUE(ReadFont(font, bytes.str())) << name;
+        size_t checked = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(game + "/assets.v1/scripts")) {
+            if (entry.path().extension() != ".lua")
+                continue;
+            std::ifstream text(entry.path(), std::ios::binary);
+            std::stringstream content;
+            content << text.rdbuf();
+            const std::string s = content.str();
+            for (size_t i = 0; i < s.size(); ++i) {
+                const uint8_t b = uint8_t(s[i]);
+                if (b < 0x80)
+                    continue; // ASCII is covered by construction; the scripts' own text is Japanese
+                uint16_t key = b;
+                if (IsFontLeadByte(b) && i + 1 < s.size())
+                    key = uint16_t(b | uint8_t(s[++i]) << 8);
+                EXPECT_NE(font.FindGlyph(key), nullptr)
+                    << name << ": " << entry.path().filename() << " character " << std::hex << key;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 0u) << "the game folder holds no Japanese text";
+    }
 }
 
 } // namespace
