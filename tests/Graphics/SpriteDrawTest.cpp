@@ -4,7 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "SpriteDeviceFixture.h"
+#include "Support/TempDir.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/FileSystemArchive.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/Color.h"
 #include "System/Graphics/D3D9RenderSystem.h"
@@ -303,6 +308,44 @@ TEST(ScreenFaderTest, ZeroDurationsEndTheFadeAtOnce)
         EXPECT_EQ(fader.m_nMode, c.endMode) << c.mode << " " << c.duration;
         EXPECT_EQ(ColorAlpha(fader.m_nColor), c.alpha) << c.mode << " " << c.duration;
         EXPECT_EQ(fader.m_nColor & 0xFFFFFF, 0x345678u);
+    }
+}
+
+} // namespace
+
+namespace {
+
+class SpriteShaderTest : public SpriteDrawTest {};
+
+TEST_F(SpriteShaderTest, WithoutItsShadersTheBatchDrawsNothing)
+{
+    struct Case {
+        const char* what;
+        const char* vertexShader; // null: no such file
+    } cases[] = {
+        {"missing vertex shader", nullptr},
+        {"vertex shader that does not assemble", "vs_2_0\nbogus r0, v0\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir other;
+        ::mkdir(other.File("assets.v1").c_str(), 0755);
+        ::mkdir(other.File("assets.v1/shaders").c_str(), 0755);
+        if (c.vertexShader)
+            other.WriteFile("assets.v1/shaders/instancing_vs.vsh", c.vertexShader);
+        other.WriteFile("assets.v1/shaders/instancing_ps.psh", "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0\n");
+        delete g_pArchiveSystem;
+        ArchiveSystem::GetInstance()->SetRoot(other.Path());
+        ArchiveSystem::GetInstance()->Mount(new FileSystemArchive("assets.v1/shaders"));
+
+        SpriteBatch broken;
+        EXPECT_FALSE(broken.Initialize()) << c.what;
+        BeginFrame(kBlack);
+        broken.DrawRect(nullptr, 100, 100, 50, 50, 25, 25, 0, 0, 0, 0, 1, 1, 0, kWhite, 1.0f);
+        broken.Render();
+        EndFrame();
+        EXPECT_EQ(broken.GetLastDrawCalls(), 0u) << c.what;
+        EXPECT_EQ(broken.GetBatchCount(), 1u) << c.what; // emptied, kept for the next frame
+        EXPECT_TRUE(NearRgb(Pixel(125, 125), kBlack)) << c.what;
     }
 }
 

@@ -197,11 +197,15 @@ bool SpriteBatch::Initialize()
 
     m_pVertexShader = g_pRenderSystem->CreateShaderProgram(eShaderKind_Vertex);
     m_pPixelShader = g_pRenderSystem->CreateShaderProgram(eShaderKind_Pixel);
-    const bool shaders = LoadShader(m_pVertexShader, kInstancingVertexShaderName) &&
-                         LoadShader(m_pPixelShader, kInstancingPixelShaderName);
+    const bool loaded = LoadShader(m_pVertexShader, kInstancingVertexShaderName) &&
+                        LoadShader(m_pPixelShader, kInstancingPixelShaderName);
+    // Without both shaders the quads would go through the fixed-function stages untransformed.
+    m_bReady = loaded && VertexShaderOf(m_pVertexShader) && PixelShaderOf(m_pPixelShader);
+    if (loaded && !m_bReady)
+        LOG_ERROR << "The sprite shaders did not build; sprites cannot be drawn.";
     m_nRenderState = eBlendMode_Alpha;
     m_fDefaultDepth = 1.0f;
-    return shaders;
+    return m_bReady;
 }
 
 SpriteDrawRecord* SpriteBatch::Queue(float depth, ITexture*& texture)
@@ -281,7 +285,7 @@ void SpriteBatch::Render()
 {
     m_nLastDrawCalls = 0;
     IDirect3DDevice9* device = GetD3DDevice();
-    if (!device || !m_pDeclaration || !m_pQuadStream || !m_pRegisterStream) {
+    if (!device || !m_bReady || !VertexShaderOf(m_pVertexShader)) {
         ResetFrame();
         return;
     }
@@ -361,6 +365,7 @@ void SpriteBatch::Release()
     m_pPixelShader = m_pVertexShader = nullptr;
     m_pRegisterStream = m_pQuadStream = nullptr;
     m_pDeclaration = nullptr;
+    m_bReady = false;
 }
 
 void SpriteBatch::Destroy(SpriteBatch* batch)

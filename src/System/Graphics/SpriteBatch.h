@@ -116,6 +116,7 @@ private:
     float m_fDefaultDepth = 1.0f;
     std::map<SpriteBatchKey, SpriteBatchEntry*> m_Batches;
     uint32_t m_nLastDrawCalls = 0;
+    bool m_bReady = false; // the device objects and both shaders exist
 };
 
 extern SpriteBatch* g_pSpriteBatch;
