@@ -27,6 +27,10 @@ void LoadDataTableFolder(const std::string& pattern,
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         ScriptContext* context = g_pScriptSystem->CreateContext();
+        if (!context) {
+            LOG_ERROR << "cannot run the data file " << name << ": the script host has no Lua state";
+            return;
+        }
         StreamIO* stream = g_pArchiveSystem->Open(HashName(name));
         if (!stream) {
             LOG_ERROR << "cannot open the data file " << name;

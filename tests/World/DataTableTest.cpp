@@ -302,6 +302,17 @@ TEST_F(DataTableTest, MissingFolderLeavesTablesEmpty)
     EXPECT_EQ(texts.GetCount(), 0u);
 }
 
+// A script host that has shut down gives no contexts: loading reports it and adds nothing.
+TEST_F(DataTableTest, NoScriptContextLoadsNothing)
+{
+    Write("quest/quest_A.lua", "quest_A = { questId = 1 }");
+    Mount();
+    m_pScript->Shutdown();
+    QuestTable quests;
+    quests.Load("assets.v1/scripts/quest/");
+    EXPECT_EQ(quests.GetCount(), 0u);
+}
+
 TEST(QuestTable, QueryFiltersAndSortsStably)
 {
     QuestTable table;
