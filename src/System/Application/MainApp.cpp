@@ -1,9 +1,5 @@
 #include "System/Application/MainApp.h"
 
-#include <clocale>
-#include <cstdio>
-#include <ctime>
-
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
@@ -22,6 +18,9 @@
 #include "System/Input/InputDevice.h"
 #include "System/Sound/SoundManager.h"
 #include "World/PlayerSaveData.h"
+
+#include <clocale>
+#include <cstdio>
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 

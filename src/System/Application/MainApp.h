@@ -2,11 +2,11 @@
 // of the message loop, answers the window's messages and deletes the services in a fixed order.
 #pragma once
 
+#include "System/Application/Application.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
-
-#include "System/Application/Application.h"
 
 struct GameSettings;
 class RenderWindow;
