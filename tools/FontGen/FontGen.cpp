@@ -310,7 +310,7 @@ int main(int argc, char** argv)
         const size_t colon = item.find(':');
         const int size = colon == std::string::npos ? 0 : std::atoi(item.c_str() + colon + 1);
         if (size <= 0 || size > 200) {
-            std::fprintf(stderr, "qm_fontgen: bad font spec '%s'\n", item.c_str());
+            std::fprintf(stderr, "qm_fontgen: bad font argument '%s' (name:size expected)\n", item.c_str());
             ok = false;
             break;
         }
