@@ -305,11 +305,14 @@ TEST_F(StreamTest, EndlessUntilStopped)
     auto s = StreamedWave(Count(3000));
     StartPump();
     s->Play(XAUDIO2_LOOP_INFINITE);
-    ASSERT_TRUE(WaitFor([&] { return Captured().size() > 3000 * 4; }));
+    // Counted in sound, not in passes: a slow start fills the first passes with silence.
+    ASSERT_TRUE(WaitFor([&] { return NonZero(Captured()).size() > 3000 * 3; }));
     EXPECT_TRUE(s->IsPlaying());
     s->Stop();
     ASSERT_TRUE(WaitFor([&] { return !s->IsPlaying(); }));
+    StopPump();
     std::vector<int16_t> got = NonZero(Captured());
+    ASSERT_GT(got.size(), 3000u * 3);
     for (size_t i = 0; i < 3000 * 3; i += 101)
         ASSERT_EQ(int16_t(1 + i % 3000), got[i]) << i;
 }
@@ -335,6 +338,8 @@ TEST_F(StreamTest, RewindDuringTheLastWaitStartsTheLoopsAgain)
     }));
     pumping = true;
     ASSERT_TRUE(WaitFor([&] { return !s->IsPlaying(); }));
+    // The pass that ended the stream may still be on its way into the capture.
+    StopPump();
     std::vector<int16_t> expected = data;
     expected.insert(expected.end(), data.begin(), data.end());
     EXPECT_EQ(expected, NonZero(Captured()));
@@ -363,6 +368,7 @@ TEST_F(StreamTest, VorbisLoopsAtLoopStartToTheSample)
     StartPump();
     s->Play(2);
     ASSERT_TRUE(WaitFor([&] { return !s->IsPlaying(); }));
+    StopPump();
     std::vector<int16_t> expected = once;
     for (int pass = 0; pass < 2; ++pass)
         expected.insert(expected.end(), once.begin() + loopFrame, once.end());
