@@ -345,6 +345,38 @@ TEST_F(StreamTest, RewindDuringTheLastWaitStartsTheLoopsAgain)
     EXPECT_EQ(expected, NonZero(Captured()));
 }
 
+TEST_F(StreamTest, RewindNeverOverwritesTheBufferStillPlaying)
+{
+    // Enough data to fill the ring: every ring buffer holds 4096 frames of this mono sound.
+    std::vector<int16_t> data = Count(40000);
+    auto s = StreamedWave(data);
+    // No pump: the test pulls each pass itself, so it knows what the mixer has played.
+    s->Play(0);
+    XAUDIO2_VOICE_STATE state{};
+    auto queued = [&] {
+        s->GetVoice()->GetState(&state);
+        return state.BuffersQueued;
+    };
+    ASSERT_TRUE(WaitFor([&] { return queued() == 7; }));
+    std::vector<int16_t> captured = PullLeft(441);
+    // The first buffer is playing; a rewind keeps it and queues the data again behind it.
+    s->Rewind();
+    std::this_thread::sleep_for(20ms);
+    auto more = [&] {
+        std::vector<int16_t> pass = PullLeft(441);
+        captured.insert(captured.end(), pass.begin(), pass.end());
+    };
+    more();  // the pass that drops the flushed buffers
+    ASSERT_TRUE(WaitFor([&] { return queued() == 7; }));
+    ASSERT_TRUE(WaitFor([&] {
+        more();
+        return !s->IsPlaying();
+    }));
+    std::vector<int16_t> expected(data.begin(), data.begin() + 4096);
+    expected.insert(expected.end(), data.begin(), data.end());
+    EXPECT_EQ(expected, NonZero(captured));
+}
+
 TEST_F(StreamTest, VorbisLoopsAtLoopStartToTheSample)
 {
     const size_t frames = 30000, loopFrame = 11025;  // LOOP_START = 0.25 s

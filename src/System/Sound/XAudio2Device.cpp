@@ -180,6 +180,11 @@ unsigned XAudio2Source::StreamThreadEntry(void* self)
     return 0;
 }
 
+int XAudio2Source::RingSlot(const void* context) const
+{
+    return static_cast<int>((static_cast<const uint8_t*>(context) - m_Ring[0]) / kRingBufferBytes);
+}
+
 UINT32 XAudio2Source::QueuedBuffers()
 {
     XAUDIO2_VOICE_STATE state{};
@@ -218,6 +223,12 @@ void XAudio2Source::StreamThread()
 
         if (WaitForSingleObject(rewind, 0) == WAIT_OBJECT_0) {
             m_pVoice->FlushSourceBuffers();
+            // The flush keeps the buffer that is playing: the ring goes on after that one, so
+            // it is not overwritten while the mixer still reads it.
+            XAUDIO2_VOICE_STATE state{};
+            m_pVoice->GetState(&state);
+            if (state.pCurrentBufferContext)
+                index = (RingSlot(state.pCurrentBufferContext) + 1) % kRingBuffers;
             m_pDecoder->Seek(0.0);
             while (QueuedBuffers() > kMaxQueued - 1 && WaitForSingleObject(stop, 0) != WAIT_OBJECT_0)
                 Sleep(1);
@@ -242,6 +253,7 @@ void XAudio2Source::StreamThread()
             }
             buffer.AudioBytes = bytes;
             buffer.pAudioData = m_Ring[index];
+            buffer.pContext = m_Ring[index];
             m_pVoice->SubmitSourceBuffer(&buffer, nullptr);
             index = (index + 1) % kRingBuffers;
         }

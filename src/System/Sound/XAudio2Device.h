@@ -83,6 +83,8 @@ private:
     static unsigned StreamThreadEntry(void* self);
     void StreamThread();
     UINT32 QueuedBuffers();
+    // The ring buffer a submitted buffer's context names.
+    int RingSlot(const void* context) const;
 
     IXAudio2SourceVoice* m_pVoice = nullptr;
     XAudio2VoiceContext* m_pContext = nullptr;
