@@ -259,9 +259,9 @@ TEST(AudioDeviceStart, FailsWithoutAnOutputDevice)
 
 class StreamTest : public SourceTest {
 protected:
-    std::unique_ptr<XAudio2Source> StreamedWave(const std::vector<int16_t>& data)
+    std::unique_ptr<XAudio2Source> StreamedWave(const std::vector<int16_t>& data, int channels = 1)
     {
-        std::vector<uint8_t> bytes = MakeWave(data, 1, 44100, 16);
+        std::vector<uint8_t> bytes = MakeWave(data, channels, 44100, 16);
         dir.WriteFile("s.wav", std::string(bytes.begin(), bytes.end()));
         auto d = new WaveDecoder();
         EXPECT_TRUE(d->Open(FileStreamOf(dir.File("s.wav")), false));
@@ -298,6 +298,23 @@ TEST_F(StreamTest, LoopCountsPlayToTheEnd)
         s->Play(0);
         EXPECT_FALSE(s->IsPlaying());
     }
+}
+
+TEST_F(StreamTest, FramesThatDoNotDivideTheRingBufferStayWhole)
+{
+    // Three channels of 16 bits: six-byte frames, and 8192 is no multiple of six. The left
+    // channel counts; the others hold a value the left one never has.
+    const size_t frames = 5000;
+    std::vector<int16_t> data(frames * 3, -7);
+    std::vector<int16_t> left = Count(frames);
+    for (size_t i = 0; i < frames; ++i)
+        data[i * 3] = left[i];
+    auto s = StreamedWave(data, 3);
+    StartPump();
+    s->Play(0);
+    ASSERT_TRUE(WaitFor([&] { return !s->IsPlaying(); }));
+    StopPump();
+    EXPECT_EQ(left, NonZero(Captured()));
 }
 
 TEST_F(StreamTest, EndlessUntilStopped)

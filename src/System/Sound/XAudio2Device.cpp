@@ -200,6 +200,9 @@ void XAudio2Source::StreamThread()
     const HANDLE bufferEnd = m_pContext->m_BufferEnd.m_hHandle;
     const HANDLE streamEnd = m_pContext->m_StreamEnd.m_hHandle;
     const WORD blockAlign = std::max<WORD>(1, m_pDecoder->GetFormat().nBlockAlign);
+    // Whole frames only: the voice drops a buffer's partial last frame, and every later buffer
+    // would start inside a frame.
+    const uint32_t readBytes = kRingBufferBytes - kRingBufferBytes % blockAlign;
     int remaining = m_nLoopCount;
     uint64_t passBytes = 0;
     int index = 0;
@@ -237,7 +240,7 @@ void XAudio2Source::StreamThread()
         }
 
         uint32_t bytes = 0;
-        const bool end = m_pDecoder->Read(m_Ring[index], kRingBufferBytes, bytes);
+        const bool end = m_pDecoder->Read(m_Ring[index], readBytes, bytes);
         // The stream ends after the last pass, or after a pass that gave nothing (a decoder
         // with no data would otherwise spin here).
         const bool last = end && (remaining == 0 || passBytes + bytes == 0);
