@@ -259,6 +259,10 @@ TEST(SoundManagerStart, FallsBackToTheSilentDevice)
 TEST(DemoSounds, AllOpenAndDecode)
 {
     std::string game = QM_GAME_DIR;
+    // Gone however the test ends: a failed assertion must not leave its mounts to later tests.
+    struct ArchivesGone {
+        ~ArchivesGone() { delete g_pArchiveSystem; }
+    } archivesGone;
     ArchiveSystem* archives = ArchiveSystem::GetInstance();
     archives->SetRoot(game + "/");
     archives->Mount(new FileSystemArchive("assets.v1/sounds"));
@@ -289,7 +293,6 @@ TEST(DemoSounds, AllOpenAndDecode)
     // Both ways of playing an effect occur in the game: loose files stream, pak entries do not.
     EXPECT_GT(streamedEffects, 0);
     EXPECT_LT(streamedEffects, effects);
-    delete g_pArchiveSystem;
 }
 
 } // namespace
