@@ -89,7 +89,8 @@ private:
     IXAudio2SourceVoice* m_pVoice = nullptr;
     XAudio2VoiceContext* m_pContext = nullptr;
     IDecoder* m_pDecoder = nullptr;
-    int m_nLoopCount = 255;
+    // Read by the streaming thread when a rewind restarts the count; a later Play may set it.
+    std::atomic<int> m_nLoopCount{255};
     bool m_bStreaming = false;
     struct {
         int mode = eFadeMode_None;
