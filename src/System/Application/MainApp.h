@@ -2,9 +2,9 @@
 // of the message loop, answers the window's messages and deletes the services in a fixed order.
 #pragma once
 
-#include <cstdint>
-
 #include "System/Application/Application.h"
+
+#include <cstdint>
 
 struct GameSettings;
 class RenderWindow;
@@ -16,7 +16,7 @@ constexpr int32_t kGameWindowHeight = 540;
 extern const char* const kGameWindowTitle;
 
 class MainApp : public Application {
-public:
+  public:
     MainApp();
     ~MainApp() override = default;
 
@@ -36,14 +36,15 @@ public:
     // One per tick, counted before the game state updates.
     uint32_t m_nFrameCount = 0;
 
-private:
+  private:
     // Start-up steps, in the order Startup runs them; each step that fails stops start-up.
     void StartLocale();
     void StartSettings();
+    void StartArchives();
     bool StartWindow();
     void StartInput();
-    void StartRandom();
     void StartSound();
+    void StartRandom();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
@@ -51,6 +52,7 @@ private:
     void StopSound();
     void StopInput();
     void StopWindow();
+    void StopArchives();
     void StopSettings();
 
     // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
