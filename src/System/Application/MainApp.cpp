@@ -9,12 +9,14 @@
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Common/StringUtil.h"
+#include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
 #include "System/Sound/SoundManager.h"
 #include "World/PlayerSaveData.h"
 
 #include <clocale>
+#include <cstdio>
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -41,6 +43,8 @@ bool MainApp::Startup()
     StartSettings();
     StartArchives();
     if (!StartWindow())
+        return false;
+    if (!StartRenderSystem())
         return false;
     StartInput();
     StartSound();
@@ -90,6 +94,18 @@ bool MainApp::StartWindow()
     return true;
 }
 
+bool MainApp::StartRenderSystem()
+{
+    if (!g_pRenderSystem)
+        new D3D9RenderSystem; // registers itself in g_pRenderSystem and g_pD3D9RenderSystem
+    // A frame cannot be drawn without a device: the program stops rather than run blind.
+    if (!g_pRenderSystem->Init(m_pWindow)) {
+        LOG_ERROR << "The render system could not start; the program cannot run.";
+        return false;
+    }
+    return true;
+}
+
 void MainApp::StartInput()
 {
     if (!g_pInputSystem)
@@ -123,6 +139,7 @@ void MainApp::Shutdown()
     StopFramePacer();
     StopSound();
     StopInput();
+    StopRenderSystem();
     StopWindow();
     StopArchives();
     StopSettings();
@@ -143,6 +160,11 @@ void MainApp::StopInput()
 {
     delete g_pInputSystem;
     g_pInputSystem = nullptr;
+}
+
+void MainApp::StopRenderSystem()
+{
+    delete g_pRenderSystem; // clears g_pRenderSystem and g_pD3D9RenderSystem
 }
 
 void MainApp::StopWindow()
@@ -179,6 +201,25 @@ void MainApp::Tick()
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
     if (g_pSoundManager)
         g_pSoundManager->Update(m_fDeltaTime);
+    DrawFrame();
+}
+
+void MainApp::DrawFrame()
+{
+    if (!g_pRenderSystem)
+        return;
+    if (g_pRenderSystem->IsDeviceReady()) {
+        if (m_pFramePacer && m_pFramePacer->IsBehind())
+            return;
+        g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
+        g_pRenderSystem->BeginScene();
+        g_pRenderSystem->EndScene();
+        g_pRenderSystem->Present();
+    } else {
+        g_pRenderSystem->RecoverDevice();
+        if (m_pFramePacer)
+            m_pFramePacer->Reset();
+    }
 }
 
 bool MainApp::IsScreenshotKeyDown() const
@@ -189,10 +230,23 @@ bool MainApp::IsScreenshotKeyDown() const
 void MainApp::TakeScreenshot()
 {
     PlayScreenshotSound();
-    // The saved image comes with the render system; the time spent saving must not count as
-    // frame time.
+    // The back buffer still holds the last finished frame: this frame is not drawn yet.
+    __time64_t now = _time64(nullptr);
+    struct tm local = {};
+    _localtime64_s(&local, &now);
+    if (g_pRenderSystem)
+        g_pRenderSystem->SaveScreenshot(ScreenshotFileName(local).c_str());
+    // The time spent saving must not count as frame time.
     if (m_pFramePacer)
         m_pFramePacer->Reset();
+}
+
+std::string ScreenshotFileName(const struct tm& time)
+{
+    char name[96];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", time.tm_year + 1900, time.tm_mon + 1,
+                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+    return name;
 }
 
 void MainApp::ToggleFullScreen()
@@ -202,6 +256,8 @@ void MainApp::ToggleFullScreen()
     m_pWindow->SetFullScreen(!m_pWindow->IsFullScreen());
     if (m_pWindow->GetHandle())
         m_pWindow->ApplyWindowMode();
+    if (g_pRenderSystem)
+        g_pRenderSystem->ResetDisplay(m_pWindow->IsFullScreen() ? 1 : 0, 0, 0);
     if (m_pSettings)
         m_pSettings->m_bFullScreen = m_pWindow->IsFullScreen();
     if (m_pFramePacer)

@@ -5,6 +5,8 @@
 #include "System/Application/Application.h"
 
 #include <cstdint>
+#include <ctime>
+#include <string>
 
 struct GameSettings;
 class RenderWindow;
@@ -42,6 +44,7 @@ class MainApp : public Application {
     void StartSettings();
     void StartArchives();
     bool StartWindow();
+    bool StartRenderSystem();
     void StartInput();
     void StartSound();
     void StartRandom();
@@ -51,6 +54,7 @@ class MainApp : public Application {
     void StopFramePacer();
     void StopSound();
     void StopInput();
+    void StopRenderSystem();
     void StopWindow();
     void StopArchives();
     void StopSettings();
@@ -59,12 +63,19 @@ class MainApp : public Application {
     bool IsScreenshotKeyDown() const;
     void TakeScreenshot();
 
+    // Clears, begins and ends the scene and presents when the device is usable and the pacer
+    // keeps up; restores the device when it is not.
+    void DrawFrame();
+
     // Alt+Enter: switches between windowed and full screen and remembers the choice.
     void ToggleFullScreen();
 };
 
 // The application object while it exists; every subsystem reads the frame times through it.
 extern MainApp* g_pApplication;
+
+// The screenshot file name for a local time: YYYYMMDD-HHMMSS.png.
+std::string ScreenshotFileName(const struct tm& time);
 
 // The program body: start-up, the loop, shutdown. 0 on a clean run; 1 when start-up failed.
 int RunApplication();
