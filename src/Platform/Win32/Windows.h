@@ -13,6 +13,7 @@
 #include "Platform/Win32/Sync.h"
 #include "Platform/Win32/Time.h"
 #include "Platform/Win32/UserName.h"
+#include "Platform/Win32/WaveFormat.h"
 #include "Platform/Win32/WinTypes.h"
 #include "Platform/Win32/Window.h"
 
