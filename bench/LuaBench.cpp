@@ -16,7 +16,7 @@ struct LuaFixture {
 
     LuaFixture()
     {
-        L = host.CreateContext()->thread;
+        L = host.CreateContext()->m_pThread;
         luaL_dostring(L, "t = { speed = 312.75, name = 'enemy_flyer', layer = 7, visible = true }");
         lua_settop(L, 0);
         lua_getglobal(L, "t");

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         pak.ListEntries(entries);
         for (const ArchiveEntry& entry : entries) {
             for (bool readOnly : {true, false}) {
-                std::unique_ptr<StreamIO> stream(pak.OpenEntry(entry.nameId, readOnly));
+                std::unique_ptr<StreamIO> stream(pak.OpenEntry(entry.m_nNameId, readOnly));
                 if (!stream)
                     continue;
                 std::string bytes = ReadStreamToString(*stream);

@@ -136,13 +136,13 @@ TEST_F(ArchiveTest, PaksOfEveryLayoutRoundTripThroughThePacker)
         pak.ListEntries(pakEntries);
         EXPECT_EQ(pakEntries.size(), looseEntries.size());
         for (const ArchiveEntry& e : looseEntries) {
-            std::unique_ptr<StreamIO> fromPak(pak.OpenEntry(e.nameId, true));
-            std::unique_ptr<StreamIO> fromFolder(loose.OpenEntry(e.nameId, true));
-            ASSERT_NE(fromPak, nullptr) << e.name;
+            std::unique_ptr<StreamIO> fromPak(pak.OpenEntry(e.m_nNameId, true));
+            std::unique_ptr<StreamIO> fromFolder(loose.OpenEntry(e.m_nNameId, true));
+            ASSERT_NE(fromPak, nullptr) << e.m_Name;
             EXPECT_EQ(fromPak->IsInMemory(), l.inMemory);
-            EXPECT_EQ(fromPak->GetNameId(), e.nameId);
-            EXPECT_EQ(fromPak->GetSize(), fromFolder->GetSize()) << e.name;
-            EXPECT_TRUE(ReadStreamToString(*fromPak) == ReadStreamToString(*fromFolder)) << e.name << int(l.layout);
+            EXPECT_EQ(fromPak->GetNameId(), e.m_nNameId);
+            EXPECT_EQ(fromPak->GetSize(), fromFolder->GetSize()) << e.m_Name;
+            EXPECT_TRUE(ReadStreamToString(*fromPak) == ReadStreamToString(*fromFolder)) << e.m_Name << int(l.layout);
         }
         EXPECT_EQ(pak.OpenEntry(HashName("assets.v1/sounds/.hidden"), true), nullptr);
     }

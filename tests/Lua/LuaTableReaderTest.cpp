@@ -25,7 +25,7 @@ protected:
     }
 
     ScriptSystem host;
-    lua_State* L = host.CreateContext()->thread;
+    lua_State* L = host.CreateContext()->m_pThread;
 };
 
 const char* const kFields = R"(

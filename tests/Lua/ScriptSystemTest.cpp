@@ -74,15 +74,15 @@ TEST(ScriptSystem, RunLeavesTheStateTheScriptEndedIn)
     for (auto& c : cases) {
         ScriptSystem host;
         ScriptContext* context = RunText(host, c.script);
-        EXPECT_EQ(context->state, c.state) << c.script;
+        EXPECT_EQ(context->m_eState, c.state) << c.script;
         host.Update(10.0f);
-        EXPECT_EQ(context->state, c.state == eScriptState_Waiting ? eScriptState_Finished : c.state) << c.script;
+        EXPECT_EQ(context->m_eState, c.state == eScriptState_Waiting ? eScriptState_Finished : c.state) << c.script;
         EXPECT_EQ(lua_gettop(host.GetState()), 0) << c.script;
     }
     ScriptSystem host;
     ScriptContext* context = host.CreateContext();
     RunScriptStream(nullptr, context, "absent");
-    EXPECT_EQ(context->state, eScriptState_Running);
+    EXPECT_EQ(context->m_eState, eScriptState_Running);
 }
 
 TEST(ScriptSystem, WaitsEndOnTheFirstUpdateWhoseClockReachesTheWakeTime)
@@ -104,7 +104,7 @@ TEST(ScriptSystem, WaitsEndOnTheFirstUpdateWhoseClockReachesTheWakeTime)
         int finished = -1;
         for (int update = 1; update <= 40 && finished < 0; ++update) {
             host.Update(c.dt);
-            if (context->state == eScriptState_Finished)
+            if (context->m_eState == eScriptState_Finished)
                 finished = update;
         }
         EXPECT_EQ(finished, c.finishesOnUpdate) << c.waits << " dt " << c.dt;
@@ -120,18 +120,18 @@ TEST(ScriptSystem, EachContextKeepsItsOwnClockAndSuspendedOnesNeverReturn)
     host.Update(0.75f);
     ScriptContext* late = RunText(host, "Script.awakeAt(1) late = 1");
     host.Update(0.5f);
-    EXPECT_EQ(early->state, eScriptState_Finished);
-    EXPECT_EQ(late->state, eScriptState_Waiting);
-    EXPECT_EQ(late->clock, 0.5f);
+    EXPECT_EQ(early->m_eState, eScriptState_Finished);
+    EXPECT_EQ(late->m_eState, eScriptState_Waiting);
+    EXPECT_EQ(late->m_fClock, 0.5f);
     host.Update(0.5f);
-    EXPECT_EQ(late->state, eScriptState_Finished);
-    EXPECT_EQ(suspended->state, eScriptState_Suspended);
-    EXPECT_EQ(suspended->clock, 1.75f);
+    EXPECT_EQ(late->m_eState, eScriptState_Finished);
+    EXPECT_EQ(suspended->m_eState, eScriptState_Suspended);
+    EXPECT_EQ(suspended->m_fClock, 1.75f);
     EXPECT_EQ(Global(host, "never"), 0);
     // Newest first.
     EXPECT_EQ(host.GetContexts(), late);
-    EXPECT_EQ(late->next, suspended);
-    EXPECT_EQ(suspended->next, early);
+    EXPECT_EQ(late->m_pNext, suspended);
+    EXPECT_EQ(suspended->m_pNext, early);
 }
 
 TEST(ScriptSystem, ThousandsOfContextsLeaveTheMainStackFlat)
@@ -158,8 +158,8 @@ TEST(ScriptSystem, ThousandsOfContextsLeaveTheMainStackFlat)
     }
     // A context's thread finds its context through the registry until it is released.
     ScriptContext* context = host.CreateContext();
-    EXPECT_EQ(ScriptSystem::FindContext(context->thread), context);
-    lua_pushlightuserdata(L, context->thread);
+    EXPECT_EQ(ScriptSystem::FindContext(context->m_pThread), context);
+    lua_pushlightuserdata(L, context->m_pThread);
     host.ReleaseContext(context);
     lua_rawget(L, LUA_REGISTRYINDEX);
     EXPECT_TRUE(lua_isnil(L, -1));

@@ -1,2 +1,2 @@
-# The sound tests write WAVE and Ogg Vorbis files with the demo generator's writer.
-target_link_libraries(${target} PRIVATE qm_soundwriter)
+# The sound tests write WAVE, Ogg Vorbis and pak files with the demo tools' writers.
+target_link_libraries(${target} PRIVATE qm_soundwriter qmpakwriter)

@@ -1,6 +1,7 @@
 // Makes the demo sounds: short WAVE effects in a few formats and two Ogg Vorbis music loops
 // with LOOP_START / LOOP_END comments. Deterministic: the same files on every build.
-//   qm_soundgen <sounds folder>    writes se/*.wav and bgm/*.ogg below it
+//   qm_soundgen <out>   writes <out>/loose/se/*.wav (laid loose into the game's sounds folder),
+//                       <out>/se/*.wav (packed into se.pak) and <out>/bgm/*.ogg (bgm.pak)
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,7 @@ double Note(int semitonesFromA4) { return 440.0 * std::pow(2.0, semitonesFromA4 
 
 struct Effect {
     const char* name;
+    bool loose;  // streamed from a loose file, else played from memory out of the pak
     int rate, channels, bits;
     double seconds;
     std::function<double(double, int)> signal;
@@ -78,39 +80,40 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     fs::path root = argv[1];
+    fs::create_directories(root / "loose" / "se");
     fs::create_directories(root / "se");
     fs::create_directories(root / "bgm");
 
     const std::vector<Effect> effects = {
         // A camera shutter: two clicks of filtered noise.
-        {"screenshot", 44100, 1, 16, 0.22,
+        {"screenshot", true, 44100, 1, 16, 0.22,
          [n = Noise()](double t, int) mutable {
              double click = t < 0.1 ? Decay(t, 60.0) : Decay(t - 0.1, 45.0);
              return 0.7 * n.Next() * click + 0.2 * Tone(t, 2200.0) * Decay(t, 80.0);
          }},
-        {"step2", 22050, 1, 16, 0.09, [](double t, int) { return 0.8 * Tone(t, 90.0 - 300.0 * t) * Decay(t, 40.0); }},
-        {"dash_f", 22050, 1, 8, 0.3,
+        {"step2", false, 22050, 1, 16, 0.09, [](double t, int) { return 0.8 * Tone(t, 90.0 - 300.0 * t) * Decay(t, 40.0); }},
+        {"dash_f", false, 22050, 1, 8, 0.3,
          [n = Noise()](double t, int) mutable { return 0.6 * n.Next() * std::sin(kPi * t / 0.3); }},
-        {"dash_a", 44100, 2, 16, 0.3,
+        {"dash_a", false, 44100, 2, 16, 0.3,
          [n = Noise()](double t, int c) mutable {
              double pan = c == 0 ? 1.0 - t / 0.3 : t / 0.3;
              return 0.5 * pan * n.Next() * std::sin(kPi * t / 0.3);
          }},
-        {"jingle_last_battle_end", 44100, 2, 16, 1.6,
+        {"jingle_last_battle_end", true, 44100, 2, 16, 1.6,
          [](double t, int c) {
              const int steps[] = {3, 7, 10, 15};
              int i = std::min(3, int(t / 0.2));
              double local = t - 0.2 * i;
              return (c == 0 ? 0.35 : 0.3) * Tone(t, Note(steps[i])) * Decay(local, i == 3 ? 2.0 : 6.0);
          }},
-        {"cursor", 44100, 1, 16, 0.06, [](double t, int) { return 0.4 * Tone(t, 1320.0) * Decay(t, 50.0); }},
-        {"decide", 44100, 1, 16, 0.18,
+        {"cursor", true, 44100, 1, 16, 0.06, [](double t, int) { return 0.4 * Tone(t, 1320.0) * Decay(t, 50.0); }},
+        {"decide", false, 44100, 1, 16, 0.18,
          [](double t, int) { return 0.4 * Tone(t, t < 0.06 ? 880.0 : 1320.0) * Decay(std::fmod(t, 0.06), 20.0); }},
-        {"cancel", 44100, 1, 16, 0.15, [](double t, int) { return 0.4 * Tone(t, 660.0 - 1500.0 * t) * Decay(t, 15.0); }},
+        {"cancel", false, 44100, 1, 16, 0.15, [](double t, int) { return 0.4 * Tone(t, 660.0 - 1500.0 * t) * Decay(t, 15.0); }},
     };
     for (const Effect& e : effects) {
         std::vector<int16_t> samples = Render(e.seconds, e.rate, e.channels, e.signal);
-        fs::path path = root / "se" / (std::string(e.name) + ".wav");
+        fs::path path = (e.loose ? root / "loose" / "se" : root / "se") / (std::string(e.name) + ".wav");
         if (!WriteFileBytes(path.string(), MakeWave(samples, e.channels, e.rate, e.bits))) {
             std::fprintf(stderr, "qm_soundgen: cannot write %s\n", path.string().c_str());
             return 1;

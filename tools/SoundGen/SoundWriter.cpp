@@ -7,6 +7,15 @@
 
 namespace {
 
+void Append(std::vector<uint8_t>& out, const void* data, size_t n)
+{
+    if (n == 0)
+        return;
+    size_t at = out.size();
+    out.resize(at + n);
+    std::memcpy(out.data() + at, data, n);
+}
+
 void Put32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -17,12 +26,12 @@ void Put16(std::vector<uint8_t>& out, uint16_t v)
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) { Append(out, tag, 4); }
 
 void AppendPage(std::vector<uint8_t>& out, const ogg_page& page)
 {
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
+    Append(out, page.header, size_t(page.header_len));
+    Append(out, page.body, size_t(page.body_len));
 }
 
 } // namespace

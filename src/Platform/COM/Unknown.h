@@ -16,6 +16,7 @@ struct GUID {
     BYTE Data4[8];
 };
 inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 typedef GUID IID;
 typedef GUID CLSID;
 typedef const GUID& REFGUID;

@@ -10,6 +10,15 @@
 namespace {
 
 std::atomic<unsigned> g_nTempCounter{0};
+std::atomic<FileReplaceFaultHook> g_pFaultHook{nullptr};
+
+// The injected errno of a step, or 0.
+int Fault(FileReplaceStep step, unsigned index = 0, size_t* count = nullptr)
+{
+    size_t ignored = 0;
+    FileReplaceFaultHook hook = g_pFaultHook.load();
+    return hook ? hook(step, index, count ? count : &ignored) : 0;
+}
 
 // Cleans up after a failed step and keeps the step's errno for the caller.
 bool Fail(const std::string& temp, const char* what, int saved, std::string* error)
@@ -24,8 +33,13 @@ bool Fail(const std::string& temp, const char* what, int saved, std::string* err
 
 bool WriteAll(int fd, const char* data, size_t size)
 {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
+    for (unsigned call = 0; size > 0; ++call) {
+        size_t chunk = size;
+        if (int injected = Fault(eFileReplaceStep_Write, call, &chunk)) {
+            errno = injected;
+            return false;
+        }
+        ssize_t n = write(fd, data, chunk < size ? chunk : size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -57,6 +71,10 @@ bool ReplaceFileContents(const std::string& path, const void* data, size_t size,
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_nTempCounter++);
+        if (int injected = Fault(eFileReplaceStep_Open)) {
+            errno = injected;
+            break;
+        }
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -70,17 +88,35 @@ bool ReplaceFileContents(const std::string& path, const void* data, size_t size,
         fchmod(fd, info.st_mode & 07777);
 
     const char* bytes = static_cast<const char*>(data);
-    if (!WriteAll(fd, bytes, size) || fsync(fd) != 0) {
+    auto syncFile = [fd] {
+        if (int injected = Fault(eFileReplaceStep_Sync)) {
+            errno = injected;
+            return false;
+        }
+        return fsync(fd) == 0;
+    };
+    if (!WriteAll(fd, bytes, size) || !syncFile()) {
         int saved = errno;
         close(fd);
         return Fail(temp, "cannot write the temporary file", saved, error);
     }
+    if (int injected = Fault(eFileReplaceStep_Close)) {
+        close(fd);
+        return Fail(temp, "cannot close the temporary file", injected, error);
+    }
     if (close(fd) != 0)
         return Fail(temp, "cannot close the temporary file", errno, error);
+    if (int injected = Fault(eFileReplaceStep_Rename))
+        return Fail(temp, "cannot replace the file", injected, error);
     if (rename(temp.c_str(), path.c_str()) != 0)
         return Fail(temp, "cannot replace the file", errno, error);
     SyncDirectoryOf(path);
     return true;
+}
+
+void SetFileReplaceFaultHook(FileReplaceFaultHook hook)
+{
+    g_pFaultHook.store(hook);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out)

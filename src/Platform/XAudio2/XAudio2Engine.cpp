@@ -372,6 +372,19 @@ void SourceVoice::Process(uint32_t frames)
             m_dFraction = 0.0;
             break;
         }
+        if (step == 1.0 && m_dFraction == 0.0) {
+            // Same rate, on a frame: a straight run up to the buffer's next boundary.
+            Queued& q = m_Queue.front();
+            uint32_t boundary = q.loopsLeft > 0 ? q.loopEnd : q.playEnd;
+            uint32_t run = std::min(frames - i, boundary - q.position);
+            for (uint32_t k = 0; k < run; ++k)
+                ReadFrame(q, q.position + k, m_Scratch[size_t(i + k) * 2], m_Scratch[size_t(i + k) * 2 + 1]);
+            q.position += run - 1;
+            m_nSamplesPlayed += run - 1;
+            i += run - 1;
+            Advance();  // the last frame of the run, with whatever boundary it meets
+            continue;
+        }
         float l, r, nl, nr;
         ReadFrame(m_Queue.front(), m_Queue.front().position, l, r);
         if (m_dFraction > 0.0) {

@@ -7,6 +7,10 @@
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
+#include "System/Input/DI8InputSystem.h"
+#include "System/Input/InputDevice.h"
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -16,6 +20,8 @@ namespace {
 
 constexpr WORD kIconResourceGame = 101;
 constexpr uint32_t kFrameRate = 60;
+constexpr int kPadCount = 1;
+constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
@@ -24,10 +30,13 @@ MainApp::MainApp() { g_pApplication = this; }
 bool MainApp::Startup()
 {
     StartLocale();
+    g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
         return false;
+    StartInput();
     StartRandom();
+    StartSound();
     StartFramePacer();
     return true;
 }
@@ -60,13 +69,33 @@ bool MainApp::StartWindow()
     return true;
 }
 
+void MainApp::StartInput()
+{
+    if (!g_pInputSystem)
+        g_pInputSystem = new DI8InputSystem();
+    g_pInputSystem->m_nKeyRepeatDelay = 20;
+    g_pInputSystem->m_nKeyRepeatInterval = 6;
+    g_pInputSystem->Init(m_pWindow->GetHandle(), kPadCount, GetEventManager());
+    // Pad 0 always exists, even when DirectInput could not start.
+    if (VirtualPad* pad = g_pInputSystem->GetPad(0); pad && m_pSettings)
+        pad->BindFromSettings(*m_pSettings);
+}
+
 void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+
+void MainApp::StartSound()
+{
+    // XAudio2, or the silent device when it cannot start; the volumes are percentages.
+    StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
+}
 
 void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
 
 void MainApp::Shutdown()
 {
     StopFramePacer();
+    StopSound();
+    StopInput();
     StopWindow();
     StopSettings();
 }
@@ -75,6 +104,13 @@ void MainApp::StopFramePacer()
 {
     delete m_pFramePacer;
     m_pFramePacer = nullptr;
+}
+
+void MainApp::StopSound() { StopSoundManager(); }
+void MainApp::StopInput()
+{
+    delete g_pInputSystem;
+    g_pInputSystem = nullptr;
 }
 
 void MainApp::StopWindow()
@@ -97,9 +133,29 @@ void MainApp::Tick()
         m_pFramePacer->Wait();
         rawTime = static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f;
     }
+    if (g_pInputSystem)
+        g_pInputSystem->Update();
     ++m_nFrameCount;
+    if (IsScreenshotKeyDown())
+        TakeScreenshot();
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    if (g_pSoundManager)
+        g_pSoundManager->Update(m_fDeltaTime);
+}
+
+bool MainApp::IsScreenshotKeyDown() const
+{
+    return g_pInputSystem && g_pInputSystem->GetDevice(kKeyboardDevice)->IsDown(DIK_F12);
+}
+
+void MainApp::TakeScreenshot()
+{
+    PlayScreenshotSound();
+    // The saved image comes with the render system; the time spent saving must not count as
+    // frame time.
+    if (m_pFramePacer)
+        m_pFramePacer->Reset();
 }
 
 void MainApp::ToggleFullScreen()

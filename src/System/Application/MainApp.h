@@ -41,13 +41,21 @@ private:
     void StartLocale();
     void StartSettings();
     bool StartWindow();
+    void StartInput();
     void StartRandom();
+    void StartSound();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
     void StopFramePacer();
+    void StopSound();
+    void StopInput();
     void StopWindow();
     void StopSettings();
+
+    // F12 on the keyboard (device 0) while it is held: one screenshot per frame.
+    bool IsScreenshotKeyDown() const;
+    void TakeScreenshot();
 
     // Alt+Enter: switches between windowed and full screen and remembers the choice.
     void ToggleFullScreen();

@@ -47,8 +47,8 @@ IArchive* ArchiveSystem::Mount(IArchive* archive)
     std::vector<ArchiveEntry> entries;
     archive->ListEntries(entries);
     for (ArchiveEntry& entry : entries) {
-        entry.archive = archive;
-        m_Entries.emplace(entry.nameId, std::move(entry));
+        entry.m_pArchive = archive;
+        m_Entries.emplace(entry.m_nNameId, std::move(entry));
     }
     m_Archives[archive->GetNameId()] = archive;
     return archive;
@@ -59,22 +59,22 @@ StreamIO* ArchiveSystem::Open(NameId id)
     auto it = m_Entries.find(id);
     if (it == m_Entries.end())
         return nullptr;
-    return it->second.archive->OpenEntry(id, true);
+    return it->second.m_pArchive->OpenEntry(id, true);
 }
 
 bool ArchiveSystem::FindNames(std::vector<std::string>& names, const std::string& pattern) const
 {
     for (const auto& [id, entry] : m_Entries)
-        if (WildcardMatch(pattern, entry.name))
-            names.push_back(entry.name);
+        if (WildcardMatch(pattern, entry.m_Name))
+            names.push_back(entry.m_Name);
     return !names.empty();
 }
 
 bool ArchiveSystem::FindHashes(std::vector<NameId>& ids, const std::string& pattern) const
 {
     for (const auto& [id, entry] : m_Entries)
-        if (WildcardMatch(pattern, entry.name))
-            ids.push_back(entry.nameId);
+        if (WildcardMatch(pattern, entry.m_Name))
+            ids.push_back(entry.m_nNameId);
     return !ids.empty();
 }
 

@@ -31,7 +31,6 @@ public:
     IArchive* Mount(IArchive* archive);
     // A new stream owned by the caller, or null for an unknown id.
     StreamIO* Open(NameId id);
-    bool Exists(NameId id) const { return m_Entries.count(id) != 0; }
     // Append the names (ids) of every entry matching a '*' pattern; true when the list is not
     // empty afterwards. The order is not defined.
     bool FindNames(std::vector<std::string>& names, const std::string& pattern) const;

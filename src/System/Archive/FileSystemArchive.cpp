@@ -59,12 +59,12 @@ StreamIO* FileSystemArchive::OpenEntry(NameId id, bool readOnly)
         return nullptr;
     // The stream is handed out even when the file has gone: it is closed and reads nothing.
     FileStreamIO* stream = new FileStreamIO();
-    stream->Open(it->second.path, readOnly ? kStreamMode_ReadBinary : kStreamMode_ReadUpdateBinary);
+    stream->Open(it->second.m_Path, readOnly ? kStreamMode_ReadBinary : kStreamMode_ReadUpdateBinary);
     return stream;
 }
 
 void FileSystemArchive::ListEntries(std::vector<ArchiveEntry>& entries)
 {
     for (const auto& [id, entry] : m_Entries)
-        entries.push_back(ArchiveEntry{HashName(entry.name), entry.name, nullptr});
+        entries.push_back(ArchiveEntry{HashName(entry.m_Name), entry.m_Name, nullptr});
 }

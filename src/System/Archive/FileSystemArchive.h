@@ -12,7 +12,8 @@ public:
     explicit FileSystemArchive(const std::string& name);
     ~FileSystemArchive() override;
 
-    // Scans root + name; true also when the folder is missing or empty.
+    // Scans the folder below the process-wide ArchiveSystem's root; true also when the
+    // folder is missing or empty.
     bool Open() override;
     void Close() override;
     StreamIO* OpenEntry(NameId id, bool readOnly) override;
@@ -21,8 +22,8 @@ public:
 
 private:
     struct Entry {
-        std::string name;
-        std::string path;
+        std::string m_Name;
+        std::string m_Path;
     };
 
     void ScanDirectory(const std::string& directory);

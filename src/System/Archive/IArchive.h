@@ -10,9 +10,9 @@ class IArchive;
 class StreamIO;
 
 struct ArchiveEntry {
-    NameId nameId = 0;
-    std::string name;
-    IArchive* archive = nullptr; // set by the ArchiveSystem
+    NameId m_nNameId = 0;
+    std::string m_Name;
+    IArchive* m_pArchive = nullptr; // set by the ArchiveSystem
 };
 
 class IArchive {

@@ -72,11 +72,11 @@ bool ZEVArchive::Open()
     // Every window must lie inside the file, so no entry can read what is not there.
     const uint64_t dataRoom = fileSize - (uint64_t(kPakHeaderSize) + indexStored);
     for (const auto& [id, entry] : m_Entries) {
-        const uint32_t span = m_bCompressedEntries ? entry.storedSize : entry.size;
-        if (uint64_t(entry.offset) + span > dataRoom)
-            return Fail("entry \"" + entry.name + "\" reaches past the end of the file");
-        if (m_bCompressedEntries && entry.size > MaxInflatedLength(entry.storedSize))
-            return Fail("entry \"" + entry.name + "\" claims more than its stored bytes can expand to");
+        const uint32_t span = m_bCompressedEntries ? entry.m_nStoredSize : entry.m_nSize;
+        if (uint64_t(entry.m_nOffset) + span > dataRoom)
+            return Fail("entry \"" + entry.m_Name + "\" reaches past the end of the file");
+        if (m_bCompressedEntries && entry.m_nSize > MaxInflatedLength(entry.m_nStoredSize))
+            return Fail("entry \"" + entry.m_Name + "\" claims more than its stored bytes can expand to");
     }
     return true;
 }
@@ -110,13 +110,13 @@ bool ZEVArchive::ReadIndex(uint32_t count, uint32_t expandedSize, uint32_t store
         if (index.Read(record, sizeof record) != sizeof record)
             return Fail("the index ends after " + std::to_string(i) + " of " + std::to_string(count) + " entries");
         Entry entry;
-        entry.size = ReadU32(record);
-        entry.storedSize = ReadU32(record + 4);
-        entry.offset = ReadU32(record + 8);
-        entry.name.resize(record[12]);
-        if (index.Read(entry.name.data(), record[12]) != record[12])
+        entry.m_nSize = ReadU32(record);
+        entry.m_nStoredSize = ReadU32(record + 4);
+        entry.m_nOffset = ReadU32(record + 8);
+        entry.m_Name.resize(record[12]);
+        if (index.Read(entry.m_Name.data(), record[12]) != record[12])
             return Fail("the index ends inside the name of entry " + std::to_string(i));
-        NameId id = HashName(entry.name);
+        NameId id = HashName(entry.m_Name);
         m_Entries.emplace(id, std::move(entry));
     }
     return true;
@@ -149,8 +149,8 @@ bool ZEVArchive::ExpandDataArea(uint32_t expandedSize, uint32_t storedSize)
     if (got != storedSize)
         return Fail("the data area is cut short");
     for (const auto& [id, entry] : m_Entries)
-        if (uint64_t(entry.offset) + entry.size > length)
-            return Fail("entry \"" + entry.name + "\" reaches past the end of the expanded data area");
+        if (uint64_t(entry.m_nOffset) + entry.m_nSize > length)
+            return Fail("entry \"" + entry.m_Name + "\" reaches past the end of the expanded data area");
     return true;
 }
 
@@ -167,26 +167,26 @@ StreamIO* ZEVArchive::OpenEntry(NameId id, bool readOnly)
     if (it == m_Entries.end() || !m_pStream)
         return nullptr;
     const Entry& entry = it->second;
-    m_pStream->Seek(m_nDataBase + entry.offset);
+    m_pStream->Seek(m_nDataBase + entry.m_nOffset);
 
     if (m_bCompressedData) {
         // A view into the archive's own buffer: it must not outlive the archive.
         MemoryStreamIO* area = static_cast<MemoryStreamIO*>(m_pStream);
         MemoryStreamIO* view = new MemoryStreamIO();
-        view->Init(const_cast<uint8_t*>(area->GetData()) + area->Tell(), entry.size, false, readOnly);
+        view->Init(const_cast<uint8_t*>(area->GetData()) + area->Tell(), entry.m_nSize, false, readOnly);
         view->SetNameId(id);
         return view;
     }
 
     if (m_bCompressedEntries) {
         MemoryStreamIO* stream = new MemoryStreamIO();
-        uint8_t* stored = Allocate(entry.storedSize);
-        uint8_t* expanded = Allocate(entry.size);
+        uint8_t* stored = Allocate(entry.m_nStoredSize);
+        uint8_t* expanded = Allocate(entry.m_nSize);
         uint32_t length = 0;
-        if (stored && expanded && m_pStream->Read(stored, entry.storedSize) == entry.storedSize)
-            length = Decompress(entry.size, expanded, stored, entry.storedSize);
+        if (stored && expanded && m_pStream->Read(stored, entry.m_nStoredSize) == entry.m_nStoredSize)
+            length = Decompress(entry.m_nSize, expanded, stored, entry.m_nStoredSize);
         else
-            LOG_ERROR << "Pak " << m_Name << ": entry \"" << entry.name << "\" could not be read.";
+            LOG_ERROR << "Pak " << m_Name << ": entry \"" << entry.m_Name << "\" could not be read.";
         std::free(stored);
         if (length == 0) {
             std::free(expanded);
@@ -197,7 +197,7 @@ StreamIO* ZEVArchive::OpenEntry(NameId id, bool readOnly)
         return stream;
     }
 
-    StreamIO* window = SubFileStreamIO::Open(*m_pStream, m_nDataBase + entry.offset, entry.size);
+    StreamIO* window = SubFileStreamIO::Open(*m_pStream, m_nDataBase + entry.m_nOffset, entry.m_nSize);
     window->SetNameId(id);
     return window;
 }
@@ -205,5 +205,5 @@ StreamIO* ZEVArchive::OpenEntry(NameId id, bool readOnly)
 void ZEVArchive::ListEntries(std::vector<ArchiveEntry>& entries)
 {
     for (const auto& [id, entry] : m_Entries)
-        entries.push_back(ArchiveEntry{HashName(entry.name), entry.name, nullptr});
+        entries.push_back(ArchiveEntry{HashName(entry.m_Name), entry.m_Name, nullptr});
 }

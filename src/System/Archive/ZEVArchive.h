@@ -37,10 +37,10 @@ public:
 
 private:
     struct Entry {
-        uint32_t size = 0;
-        uint32_t storedSize = 0;
-        uint32_t offset = 0;
-        std::string name;
+        uint32_t m_nSize = 0;
+        uint32_t m_nStoredSize = 0;
+        uint32_t m_nOffset = 0;
+        std::string m_Name;
     };
 
     bool Fail(const std::string& reason);

@@ -30,7 +30,7 @@ ScriptContext* RunningContext(lua_State* L, const char* function)
 int ScriptSuspend(lua_State* L)
 {
     ScriptContext* context = RunningContext(L, "suspend");
-    context->state = eScriptState_Suspended;
+    context->m_eState = eScriptState_Suspended;
     return lua_yield(L, 0);
 }
 
@@ -38,8 +38,8 @@ int ScriptAwakeAt(lua_State* L)
 {
     float seconds = LuaRoundToFloat(luaL_checknumber(L, 1));
     ScriptContext* context = RunningContext(L, "awakeAt");
-    context->wakeTime = context->clock + seconds;
-    context->state = eScriptState_Waiting;
+    context->m_fWakeTime = context->m_fClock + seconds;
+    context->m_eState = eScriptState_Waiting;
     return lua_yield(L, 0);
 }
 

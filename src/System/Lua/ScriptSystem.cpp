@@ -15,11 +15,11 @@ namespace {
 // Resumes the thread with the number 0 and records how it stopped.
 void Resume(ScriptContext* context, const char* what)
 {
-    lua_State* thread = context->thread;
+    lua_State* thread = context->m_pThread;
     lua_pushnumber(thread, 0);
     const int result = lua_resume(thread, nullptr, 1);
     if (result == LUA_OK) {
-        context->state = eScriptState_Finished;
+        context->m_eState = eScriptState_Finished;
     } else if (result != LUA_YIELD) {
         // The context stays "running" and is never resumed again.
         const char* message = lua_tostring(thread, -1);
@@ -71,15 +71,15 @@ ScriptContext* ScriptSystem::CreateContext()
     if (!m_pState)
         return nullptr;
     ScriptContext* context = new ScriptContext();
-    context->owner = this;
+    context->m_pOwner = this;
     // The thread is anchored by a registry reference, not left on the main stack, so any
     // number of contexts can live at once and each can be freed on its own.
-    context->thread = lua_newthread(m_pState);
-    context->threadRef = luaL_ref(m_pState, LUA_REGISTRYINDEX);
-    lua_pushlightuserdata(m_pState, context->thread);
+    context->m_pThread = lua_newthread(m_pState);
+    context->m_nThreadRef = luaL_ref(m_pState, LUA_REGISTRYINDEX);
+    lua_pushlightuserdata(m_pState, context->m_pThread);
     lua_pushlightuserdata(m_pState, context);
     lua_settable(m_pState, LUA_REGISTRYINDEX);
-    context->next = m_pContexts;
+    context->m_pNext = m_pContexts;
     m_pContexts = context;
     return context;
 }
@@ -88,17 +88,17 @@ void ScriptSystem::ReleaseContext(ScriptContext* context)
 {
     if (!context)
         return;
-    for (ScriptContext** link = &m_pContexts; *link; link = &(*link)->next) {
+    for (ScriptContext** link = &m_pContexts; *link; link = &(*link)->m_pNext) {
         if (*link == context) {
-            *link = context->next;
+            *link = context->m_pNext;
             break;
         }
     }
     if (m_pState) {
-        lua_pushlightuserdata(m_pState, context->thread);
+        lua_pushlightuserdata(m_pState, context->m_pThread);
         lua_pushnil(m_pState);
         lua_settable(m_pState, LUA_REGISTRYINDEX);
-        luaL_unref(m_pState, LUA_REGISTRYINDEX, context->threadRef);
+        luaL_unref(m_pState, LUA_REGISTRYINDEX, context->m_nThreadRef);
     }
     delete context;
 }
@@ -106,10 +106,10 @@ void ScriptSystem::ReleaseContext(ScriptContext* context)
 void ScriptSystem::Update(float dt)
 {
     for (ScriptContext* context = m_pContexts; context;) {
-        ScriptContext* next = context->next;
-        context->clock += dt;
-        if (context->state == eScriptState_Waiting && context->clock >= context->wakeTime) {
-            context->state = eScriptState_Running;
+        ScriptContext* next = context->m_pNext;
+        context->m_fClock += dt;
+        if (context->m_eState == eScriptState_Waiting && context->m_fClock >= context->m_fWakeTime) {
+            context->m_eState = eScriptState_Running;
             Resume(context, "on resume");
         }
         context = next;
@@ -140,7 +140,7 @@ void RunScriptStream(StreamIO* stream, ScriptContext* context, const char* chunk
         delete stream;
         return;
     }
-    context->state = eScriptState_Running;
+    context->m_eState = eScriptState_Running;
     if (!stream) {
         LOG_ERROR << "Script " << (chunkName ? chunkName : "?") << " has no data.";
         return;
@@ -149,8 +149,8 @@ void RunScriptStream(StreamIO* stream, ScriptContext* context, const char* chunk
     const uint32_t length = bytes.empty() ? 0 : stream->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
     delete stream;
 
-    if (luaL_loadbufferx(context->thread, bytes.data(), length, chunkName, "bt") != LUA_OK) {
-        const char* message = lua_tostring(context->thread, -1);
+    if (luaL_loadbufferx(context->m_pThread, bytes.data(), length, chunkName, "bt") != LUA_OK) {
+        const char* message = lua_tostring(context->m_pThread, -1);
         LOG_ERROR << "Script " << (chunkName ? chunkName : "?") << " does not load: " << (message ? message : "");
         return;
     }

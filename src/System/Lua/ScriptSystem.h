@@ -16,13 +16,13 @@ enum ScriptState : int32_t {
 };
 
 struct ScriptContext {
-    lua_State* thread = nullptr;
-    ScriptContext* next = nullptr;
-    ScriptSystem* owner = nullptr;
-    ScriptState state = eScriptState_Finished;
-    float clock = 0.0f;    // seconds: the sum of every frame time since creation
-    float wakeTime = 0.0f; // on the same clock
-    int threadRef = -2;    // registry reference that keeps the thread alive (LUA_NOREF when none)
+    lua_State* m_pThread = nullptr;
+    ScriptContext* m_pNext = nullptr;
+    ScriptSystem* m_pOwner = nullptr;
+    ScriptState m_eState = eScriptState_Finished;
+    float m_fClock = 0.0f;    // seconds: the sum of every frame time since creation
+    float m_fWakeTime = 0.0f; // on the same clock
+    int m_nThreadRef = -2;    // registry reference that keeps the thread alive (LUA_NOREF when none)
 };
 
 class ScriptSystem {

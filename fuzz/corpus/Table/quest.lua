@@ -1,0 +1,33 @@
+quest_F = {
+  questId = 1,
+  questName = "草原の掃除",
+  questNameImage = "quest_name_meadow",
+  questMode = 1,
+  questFlags = 0,
+  questInitLevel = 1,
+  explain = "草原のスライムを三匹倒そう",
+  startUpMessage = {
+    { "さあ、行こう！", "スライムは弱いよ" },
+  },
+  clearImpression = {
+    { "おつかれさま！" },
+  },
+  enemyList = {
+    mobs = { { name = "enemy_Slime", rate = 100 } },
+    objectives = { { name = "enemy_BigSlime", time = { 5, 10 }, icon = "icon_slime", count = 3 } },
+  },
+  stage = { name = "stage_Meadow", areaCount = 3 },
+  rewards = {
+    { rewardType = 2, rewardValue = 1, rewardText = "洞窟への道が開いた" },
+    { rewardType = 4, rewardValue = 100, rewardText = "経験値 100" },
+    {
+      rewardType = 3, rewardValue = Script.hash("accessory_Feather"),
+      rewardText = "風の羽根を手に入れた",
+      condition = { { { compare = 1, target = 1, value = 300 } } },
+      rewardInfo = {
+        { name = "風の羽根", suggestion = "五分以内にクリアしよう" },
+        { name = "風の羽根", suggestion = "入手済み" },
+      },
+    },
+  },
+}

@@ -1,0 +1,94 @@
+#include "World/DataTableLoader.h"
+
+#include <lua.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Common/Log.h"
+#include "System/Common/NameHash.h"
+#include "System/Common/StringUtil.h"
+#include "System/Lua/LuaTableReader.h"
+#include "System/Lua/ScriptSystem.h"
+
+void LoadDataTableFolder(const std::string& pattern,
+                         const std::function<void(lua_State*, const std::string&, const std::string&)>& reader)
+{
+    if (!g_pArchiveSystem || !g_pScriptSystem) {
+        LOG_ERROR << "cannot load the tables of " << pattern << ": no archive system or script host";
+        return;
+    }
+    std::vector<std::string> names;
+    g_pArchiveSystem->FindNames(names, pattern + "*");
+    // The archive lists names in no set order; sorting them fixes which file keeps a key
+    // that two files give.
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        ScriptContext* context = g_pScriptSystem->CreateContext();
+        StreamIO* stream = g_pArchiveSystem->Open(HashName(name));
+        if (!stream) {
+            LOG_ERROR << "cannot open the data file " << name;
+            g_pScriptSystem->ReleaseContext(context);
+            continue;
+        }
+        RunScriptStream(stream, context, name.c_str());
+        std::string directory, tableName;
+        SplitPath(name, directory, tableName);
+
+        lua_State* L = context->m_pThread;
+        int top = lua_gettop(L);
+        lua_pushglobaltable(L);
+        if (LuaPushPath(L, tableName.c_str())) {
+            if (lua_istable(L, -1))
+                reader(L, tableName, name);
+            else
+                LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
+        } else {
+            LOG_WARNING << "data file " << name << " defines no table " << tableName;
+        }
+        lua_settop(L, top);
+        g_pScriptSystem->ReleaseContext(context);
+    }
+}
+
+uint32_t LuaGetHashField(lua_State* L, const char* name)
+{
+    lua_getfield(L, -1, name);
+    uint32_t value = 0;
+    if (lua_type(L, -1) == LUA_TLIGHTUSERDATA)
+        value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(lua_touserdata(L, -1)));
+    lua_pop(L, 1);
+    return value;
+}
+
+bool WithTableField(lua_State* L, const char* name, const std::function<void()>& fn)
+{
+    lua_getfield(L, -1, name);
+    bool isTable = lua_istable(L, -1);
+    if (isTable)
+        fn();
+    lua_pop(L, 1);
+    return isTable;
+}
+
+void ForEachTableItem(lua_State* L, const std::function<void(int)>& fn)
+{
+    int count = static_cast<int>(std::min<size_t>(lua_rawlen(L, -1), INT32_MAX));
+    for (int i = 1; i <= count; ++i) {
+        lua_rawgeti(L, -1, i);
+        if (lua_istable(L, -1))
+            fn(i);
+        lua_pop(L, 1);
+    }
+}
+
+float LuaGetFloatItem(lua_State* L, int index)
+{
+    lua_pushinteger(L, index + 1);
+    lua_gettable(L, -2);
+    float value = static_cast<float>(lua_tonumberx(L, -1, nullptr));
+    lua_pop(L, 1);
+    return value;
+}
