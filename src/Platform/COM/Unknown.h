@@ -2,6 +2,7 @@
 // IUnknown base of every interface made through CoCreateInstance.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 
 #include "Platform/COM/ComApartment.h"
@@ -45,3 +46,43 @@ protected:
     ~IUnknown() = default;
 };
 #endif
+
+// Reference counting for one interface: the object deletes itself on the last Release.
+// QueryInterface answers only for the object itself, which is all the platform's callers ask.
+template <class Interface>
+class ComObject : public Interface {
+public:
+    HRESULT QueryInterface(REFIID, void** ppvObject) override
+    {
+        if (!ppvObject)
+            return E_POINTER;
+        *ppvObject = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++m_nRefs; }
+    ULONG Release() override
+    {
+        ULONG left = --m_nRefs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+
+private:
+    std::atomic<ULONG> m_nRefs{1};
+};
+
+// Releases an interface pointer and clears it.
+template <class T>
+inline void SafeRelease(T*& p)
+{
+    if (p) {
+        p->Release();
+        p = nullptr;
+    }
+}

@@ -1,12 +1,15 @@
 #include "System/Application/MainApp.h"
 
 #include <clocale>
+#include <cstdio>
+#include <ctime>
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Sound/SoundManager.h"
 #include "World/PlayerSaveData.h"
 #include "System/Input/DI8InputSystem.h"
@@ -33,6 +36,8 @@ bool MainApp::Startup()
     g_PlayerSaveData.Reset();
     StartSettings();
     if (!StartWindow())
+        return false;
+    if (!StartRenderSystem())
         return false;
     StartInput();
     StartRandom();
@@ -69,6 +74,18 @@ bool MainApp::StartWindow()
     return true;
 }
 
+bool MainApp::StartRenderSystem()
+{
+    if (!g_pRenderSystem)
+        new D3D9RenderSystem; // registers itself in g_pRenderSystem and g_pD3D9RenderSystem
+    // A frame cannot be drawn without a device: the program stops rather than run blind.
+    if (!g_pRenderSystem->Init(m_pWindow)) {
+        LOG_ERROR << "The render system could not start; the program cannot run.";
+        return false;
+    }
+    return true;
+}
+
 void MainApp::StartInput()
 {
     if (!g_pInputSystem)
@@ -96,6 +113,7 @@ void MainApp::Shutdown()
     StopFramePacer();
     StopSound();
     StopInput();
+    StopRenderSystem();
     StopWindow();
     StopSettings();
 }
@@ -111,6 +129,11 @@ void MainApp::StopInput()
 {
     delete g_pInputSystem;
     g_pInputSystem = nullptr;
+}
+
+void MainApp::StopRenderSystem()
+{
+    delete g_pRenderSystem; // clears g_pRenderSystem and g_pD3D9RenderSystem
 }
 
 void MainApp::StopWindow()
@@ -142,6 +165,25 @@ void MainApp::Tick()
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
     if (g_pSoundManager)
         g_pSoundManager->Update(m_fDeltaTime);
+    DrawFrame();
+}
+
+void MainApp::DrawFrame()
+{
+    if (!g_pRenderSystem)
+        return;
+    if (g_pRenderSystem->IsDeviceReady()) {
+        if (m_pFramePacer && m_pFramePacer->IsBehind())
+            return;
+        g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
+        g_pRenderSystem->BeginScene();
+        g_pRenderSystem->EndScene();
+        g_pRenderSystem->Present();
+    } else {
+        g_pRenderSystem->RecoverDevice();
+        if (m_pFramePacer)
+            m_pFramePacer->Reset();
+    }
 }
 
 bool MainApp::IsScreenshotKeyDown() const
@@ -152,10 +194,23 @@ bool MainApp::IsScreenshotKeyDown() const
 void MainApp::TakeScreenshot()
 {
     PlayScreenshotSound();
-    // The saved image comes with the render system; the time spent saving must not count as
-    // frame time.
+    // The back buffer still holds the last finished frame: this frame is not drawn yet.
+    __time64_t now = _time64(nullptr);
+    struct tm local = {};
+    _localtime64_s(&local, &now);
+    if (g_pRenderSystem)
+        g_pRenderSystem->SaveScreenshot(ScreenshotFileName(local).c_str());
+    // The time spent saving must not count as frame time.
     if (m_pFramePacer)
         m_pFramePacer->Reset();
+}
+
+std::string ScreenshotFileName(const struct tm& time)
+{
+    char name[96];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", time.tm_year + 1900, time.tm_mon + 1,
+                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+    return name;
 }
 
 void MainApp::ToggleFullScreen()
@@ -165,6 +220,8 @@ void MainApp::ToggleFullScreen()
     m_pWindow->SetFullScreen(!m_pWindow->IsFullScreen());
     if (m_pWindow->GetHandle())
         m_pWindow->ApplyWindowMode();
+    if (g_pRenderSystem)
+        g_pRenderSystem->ResetDisplay(m_pWindow->IsFullScreen() ? 1 : 0, 0, 0);
     if (m_pSettings)
         m_pSettings->m_bFullScreen = m_pWindow->IsFullScreen();
     if (m_pFramePacer)

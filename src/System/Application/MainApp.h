@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <string>
 
 #include "System/Application/Application.h"
 
@@ -41,6 +43,7 @@ private:
     void StartLocale();
     void StartSettings();
     bool StartWindow();
+    bool StartRenderSystem();
     void StartInput();
     void StartRandom();
     void StartSound();
@@ -50,6 +53,7 @@ private:
     void StopFramePacer();
     void StopSound();
     void StopInput();
+    void StopRenderSystem();
     void StopWindow();
     void StopSettings();
 
@@ -57,12 +61,19 @@ private:
     bool IsScreenshotKeyDown() const;
     void TakeScreenshot();
 
+    // Clears, begins and ends the scene and presents when the device is usable and the pacer
+    // keeps up; restores the device when it is not.
+    void DrawFrame();
+
     // Alt+Enter: switches between windowed and full screen and remembers the choice.
     void ToggleFullScreen();
 };
 
 // The application object while it exists; every subsystem reads the frame times through it.
 extern MainApp* g_pApplication;
+
+// The screenshot file name for a local time: YYYYMMDD-HHMMSS.png.
+std::string ScreenshotFileName(const struct tm& time);
 
 // The program body: start-up, the loop, shutdown. 0 on a clean run; 1 when start-up failed.
 int RunApplication();

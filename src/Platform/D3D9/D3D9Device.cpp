@@ -1,0 +1,1293 @@
+// IDirect3DDevice9 over an OpenGL 3.3 core context.
+#include "Platform/D3D9/D3D9Device.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+
+#include "Platform/Backend/GLContext.h"
+#include "Platform/D3D9/D3D9Testing.h"
+#include "Platform/D3D9/SurfaceFormat.h"
+#include "System/Common/Log.h"
+
+namespace {
+
+constexpr int kStreams = 16;
+constexpr int kStages = 16;
+constexpr int kVSConstants = 256;
+constexpr int kPSConstants = 32;
+constexpr uint32_t kMaxShaderTokens = 1u << 16;
+constexpr UINT kMaxTextureSize = 8192;
+
+struct Program {
+    GLuint program = 0;
+    GLint posFixup = -1;
+    GLint alphaFunc = -1;
+    GLint alphaRef = -1;
+    GLint worldViewProj = -1;
+    GLint textureBound = -1;
+    GLint colorStage = -1;
+    GLint alphaStage = -1;
+    GLint textureFactor = -1;
+};
+
+GLenum BlendFactor(DWORD b)
+{
+    switch (b) {
+    case D3DBLEND_ZERO: return GL_ZERO;
+    case D3DBLEND_ONE: return GL_ONE;
+    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+    default: return GL_ONE;
+    }
+}
+
+GLenum BlendOp(DWORD op)
+{
+    switch (op) {
+    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN: return GL_MIN;
+    case D3DBLENDOP_MAX: return GL_MAX;
+    default: return GL_FUNC_ADD;
+    }
+}
+
+GLenum CompareFunc(DWORD f)
+{
+    switch (f) {
+    case D3DCMP_NEVER: return GL_NEVER;
+    case D3DCMP_LESS: return GL_LESS;
+    case D3DCMP_EQUAL: return GL_EQUAL;
+    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
+    case D3DCMP_GREATER: return GL_GREATER;
+    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
+    default: return GL_ALWAYS;
+    }
+}
+
+GLint AddressMode(DWORD a)
+{
+    switch (a) {
+    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+    default: return GL_REPEAT;
+    }
+}
+
+// Attribute layout of one declaration element type: components, GL type, normalised, bytes.
+bool ElementFormat(BYTE type, GLint& size, GLenum& glType, GLboolean& normalized, GLsizei& bytes)
+{
+    normalized = GL_FALSE;
+    switch (type) {
+    case D3DDECLTYPE_FLOAT1: size = 1; glType = GL_FLOAT; bytes = 4; return true;
+    case D3DDECLTYPE_FLOAT2: size = 2; glType = GL_FLOAT; bytes = 8; return true;
+    case D3DDECLTYPE_FLOAT3: size = 3; glType = GL_FLOAT; bytes = 12; return true;
+    case D3DDECLTYPE_FLOAT4: size = 4; glType = GL_FLOAT; bytes = 16; return true;
+    case D3DDECLTYPE_D3DCOLOR: size = GL_BGRA; glType = GL_UNSIGNED_BYTE; normalized = GL_TRUE; bytes = 4; return true;
+    case D3DDECLTYPE_UBYTE4: size = 4; glType = GL_UNSIGNED_BYTE; bytes = 4; return true;
+    case D3DDECLTYPE_UBYTE4N: size = 4; glType = GL_UNSIGNED_BYTE; normalized = GL_TRUE; bytes = 4; return true;
+    case D3DDECLTYPE_SHORT2: size = 2; glType = GL_SHORT; bytes = 4; return true;
+    case D3DDECLTYPE_SHORT4: size = 4; glType = GL_SHORT; bytes = 8; return true;
+    case D3DDECLTYPE_SHORT2N: size = 2; glType = GL_SHORT; normalized = GL_TRUE; bytes = 4; return true;
+    case D3DDECLTYPE_SHORT4N: size = 4; glType = GL_SHORT; normalized = GL_TRUE; bytes = 8; return true;
+    case D3DDECLTYPE_USHORT2N: size = 2; glType = GL_UNSIGNED_SHORT; normalized = GL_TRUE; bytes = 4; return true;
+    case D3DDECLTYPE_USHORT4N: size = 4; glType = GL_UNSIGNED_SHORT; normalized = GL_TRUE; bytes = 8; return true;
+    default: return false;
+    }
+}
+
+// The declaration equivalent of a flexible vertex format (stream 0).
+bool ElementsFromFVF(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& out)
+{
+    out.clear();
+    WORD offset = 0;
+    if ((fvf & D3DFVF_POSITION_MASK) != D3DFVF_XYZ)
+        return false;
+    out.push_back({0, offset, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0});
+    offset += 12;
+    if (fvf & D3DFVF_NORMAL) {
+        out.push_back({0, offset, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0});
+        offset += 12;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        out.push_back({0, offset, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0});
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        out.push_back({0, offset, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 1});
+        offset += 4;
+    }
+    const DWORD texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    for (DWORD i = 0; i < texCount; ++i) {
+        out.push_back({0, offset, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(i)});
+        offset += 8;
+    }
+    return true;
+}
+
+void MultiplyMatrix(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out)
+{
+    D3DMATRIX r;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+    out = r;
+}
+
+D3DMATRIX Identity()
+{
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
+
+GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
+{
+    GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char buffer[2048] = {};
+        glGetShaderInfoLog(shader, sizeof(buffer) - 1, nullptr, buffer);
+        log = buffer;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+} // namespace
+
+class D3D9DeviceImpl final : public IDirect3DDevice9 {
+public:
+    D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params) {}
+    bool Init();
+
+    // IUnknown
+    HRESULT QueryInterface(REFIID, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++m_nRefs; }
+    ULONG Release() override
+    {
+        ULONG left = --m_nRefs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
+    HRESULT GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9** ppBackBuffer) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) override;
+    HRESULT Present(const RECT*, const RECT*, HWND, const RGNDATA*) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
+    HRESULT SetViewport(const D3DVIEWPORT9* pViewport) override;
+    HRESULT GetViewport(D3DVIEWPORT9* pViewport) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
+    HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+    HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
+    HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
+    HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+    HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                          IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
+    HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                               IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
+    HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                        IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) override;
+    HRESULT UpdateSurface(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                          IDirect3DSurface9* pDestinationSurface, const POINT* pDestPoint) override;
+    HRESULT GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface) override;
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* pVertexElements,
+                                    IDirect3DVertexDeclaration9** ppDecl) override;
+    HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) override;
+    HRESULT SetFVF(DWORD FVF) override;
+    HRESULT CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader) override;
+    HRESULT SetVertexShader(IDirect3DVertexShader9* pShader) override;
+    HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) override;
+    HRESULT CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader) override;
+    HRESULT SetPixelShader(IDirect3DPixelShader9* pShader) override;
+    HRESULT SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) override;
+    HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
+                            UINT Stride) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) override;
+
+    // Services for the resources.
+    void CountDefaultPool(int delta) { m_nDefaultPool += delta; }
+    void Forget(const void* object);
+    void ForgetShader(uint64_t serial);
+    bool CompressedUpload() const { return m_bS3TC && m_bCompressedUpload; }
+    void SetCompressedUpload(bool enabled) { m_bCompressedUpload = enabled; }
+    int DefaultPoolCount() const { return m_nDefaultPool; }
+    void ForceLoss(int polls)
+    {
+        m_nForcedLostPolls = std::max(polls, 1);
+        m_eLoss = eLoss_Lost;
+    }
+    const D3DPRESENT_PARAMETERS& Params() const { return m_Params; }
+
+private:
+    enum LossState { eLoss_None, eLoss_Lost, eLoss_NotReset };
+
+    ~D3D9DeviceImpl();
+    bool CreateBackBuffer();
+    void DestroyBackBuffer();
+    void SetDefaultStates();
+    void ApplyViewport();
+    void PollLoss();
+    Program* GetProgram();
+    bool LinkProgram(GLuint vs, GLuint ps, Program& program);
+    bool BindAttributes(UINT startVertex, UINT vertexCount);
+    void ApplyStates(Program& program);
+
+    std::atomic<ULONG> m_nRefs{1};
+    HWND m_hWindow;
+    D3DPRESENT_PARAMETERS m_Params;
+    LossState m_eLoss = eLoss_None;
+    int m_nForcedLostPolls = 0;
+    int m_nDefaultPool = 0;
+    bool m_bInScene = false;
+    bool m_bS3TC = false;
+    bool m_bCompressedUpload = true;
+
+    GLuint m_nFramebuffer = 0, m_nColorBuffer = 0, m_nDepthBuffer = 0;
+    GLuint m_nVertexArray = 0, m_nVSConstBuffer = 0, m_nPSConstBuffer = 0;
+    GLuint m_Samplers[kStages] = {};
+    GLuint m_nFixedVS = 0, m_nFixedPS = 0;
+    D3D9SurfaceImpl* m_pBackBuffer = nullptr;
+
+    std::array<DWORD, 256> m_RenderStates{};
+    DWORD m_StageStates[kStages][33] = {};
+    DWORD m_SamplerStates[kStages][14] = {};
+    D3DMATRIX m_World, m_View, m_Projection;
+    D3DVIEWPORT9 m_Viewport{};
+    std::array<float, kVSConstants * 4> m_VSConst{};
+    std::array<float, kPSConstants * 4> m_PSConst{};
+    bool m_bVSConstDirty = true, m_bPSConstDirty = true;
+
+    D3D9TextureImpl* m_Textures[kStages] = {};
+    struct Stream {
+        D3D9VertexBufferImpl* buffer = nullptr;
+        UINT offset = 0;
+        UINT stride = 0;
+    } m_Streams[kStreams];
+    D3D9VertexDeclarationImpl* m_pDeclaration = nullptr;
+    DWORD m_nFVF = 0;
+    D3D9VertexShaderImpl* m_pVertexShader = nullptr;
+    D3D9PixelShaderImpl* m_pPixelShader = nullptr;
+    uint64_t m_nNextSerial = 1;
+    std::map<std::pair<uint64_t, uint64_t>, Program> m_Programs;
+    bool m_bReportedDrawFailure = false;
+
+    friend HRESULT CreateD3D9Device(HWND, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**);
+};
+
+// ---------------------------------------------------------------------------------------------
+// Creation and teardown
+
+bool D3D9DeviceImpl::Init()
+{
+    m_bS3TC = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    if (!CreateBackBuffer())
+        return false;
+    glGenVertexArrays(1, &m_nVertexArray);
+    glBindVertexArray(m_nVertexArray);
+    glGenBuffers(1, &m_nVSConstBuffer);
+    glBindBuffer(GL_UNIFORM_BUFFER, m_nVSConstBuffer);
+    glBufferData(GL_UNIFORM_BUFFER, sizeof(m_VSConst), nullptr, GL_DYNAMIC_DRAW);
+    glGenBuffers(1, &m_nPSConstBuffer);
+    glBindBuffer(GL_UNIFORM_BUFFER, m_nPSConstBuffer);
+    glBufferData(GL_UNIFORM_BUFFER, sizeof(m_PSConst), nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nVSConstBuffer);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, m_nPSConstBuffer);
+    glGenSamplers(kStages, m_Samplers);
+    std::string log;
+    m_nFixedVS = CompileShader(GL_VERTEX_SHADER, kFixedFunctionVertexGlsl, log);
+    m_nFixedPS = m_nFixedVS ? CompileShader(GL_FRAGMENT_SHADER, kFixedFunctionPixelGlsl, log) : 0;
+    if (!m_nFixedVS || !m_nFixedPS) {
+        LOG_ERROR << "Fixed-function shaders failed to compile: " << log;
+        return false;
+    }
+    m_pBackBuffer = new D3D9SurfaceImpl(this);
+    SetDefaultStates();
+    return glGetError() == GL_NO_ERROR;
+}
+
+D3D9DeviceImpl::~D3D9DeviceImpl()
+{
+    for (auto& entry : m_Programs)
+        glDeleteProgram(entry.second.program);
+    if (m_pBackBuffer)
+        m_pBackBuffer->Release();
+    glDeleteShader(m_nFixedVS);
+    glDeleteShader(m_nFixedPS);
+    glDeleteSamplers(kStages, m_Samplers);
+    glDeleteBuffers(1, &m_nVSConstBuffer);
+    glDeleteBuffers(1, &m_nPSConstBuffer);
+    glDeleteVertexArrays(1, &m_nVertexArray);
+    DestroyBackBuffer();
+}
+
+bool D3D9DeviceImpl::CreateBackBuffer()
+{
+    const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth), h = static_cast<GLsizei>(m_Params.BackBufferHeight);
+    glGenFramebuffers(1, &m_nFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    glGenRenderbuffers(1, &m_nColorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_nColorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nColorBuffer);
+    if (m_Params.EnableAutoDepthStencil) {
+        const bool stencil = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8;
+        glGenRenderbuffers(1, &m_nDepthBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_nDepthBuffer);
+        glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                  GL_RENDERBUFFER, m_nDepthBuffer);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
+        return false;
+    }
+    // A new back buffer starts black, as the first Present would show it.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | (m_nDepthBuffer ? GL_DEPTH_BUFFER_BIT : 0));
+    return true;
+}
+
+void D3D9DeviceImpl::DestroyBackBuffer()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (m_nFramebuffer)
+        glDeleteFramebuffers(1, &m_nFramebuffer);
+    if (m_nColorBuffer)
+        glDeleteRenderbuffers(1, &m_nColorBuffer);
+    if (m_nDepthBuffer)
+        glDeleteRenderbuffers(1, &m_nDepthBuffer);
+    m_nFramebuffer = m_nColorBuffer = m_nDepthBuffer = 0;
+}
+
+// The states of a new or reset device, as the real API documents them.
+void D3D9DeviceImpl::SetDefaultStates()
+{
+    m_RenderStates.fill(0);
+    m_RenderStates[D3DRS_ZENABLE] = m_Params.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+    m_RenderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    m_RenderStates[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+    m_RenderStates[D3DRS_ZWRITEENABLE] = TRUE;
+    m_RenderStates[D3DRS_ALPHATESTENABLE] = FALSE;
+    m_RenderStates[D3DRS_LASTPIXEL] = TRUE;
+    m_RenderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    m_RenderStates[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    m_RenderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
+    m_RenderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    m_RenderStates[D3DRS_ALPHAREF] = 0;
+    m_RenderStates[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    m_RenderStates[D3DRS_ALPHABLENDENABLE] = FALSE;
+    m_RenderStates[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+    m_RenderStates[D3DRS_LIGHTING] = TRUE;
+    m_RenderStates[D3DRS_COLORVERTEX] = TRUE;
+    m_RenderStates[D3DRS_COLORWRITEENABLE] = 0xF;
+    m_RenderStates[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    m_RenderStates[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
+    m_RenderStates[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
+    m_RenderStates[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
+    for (int s = 0; s < kStages; ++s) {
+        std::fill(std::begin(m_StageStates[s]), std::end(m_StageStates[s]), 0);
+        m_StageStates[s][D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        m_StageStates[s][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        m_StageStates[s][D3DTSS_COLORARG2] = D3DTA_CURRENT;
+        m_StageStates[s][D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+        m_StageStates[s][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        m_StageStates[s][D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        m_StageStates[s][D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(s);
+        std::fill(std::begin(m_SamplerStates[s]), std::end(m_SamplerStates[s]), 0);
+        m_SamplerStates[s][D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+        m_SamplerStates[s][D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+        m_SamplerStates[s][D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
+        m_SamplerStates[s][D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+        m_SamplerStates[s][D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        m_SamplerStates[s][D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+        m_Textures[s] = nullptr;
+    }
+    for (Stream& s : m_Streams)
+        s = Stream();
+    m_pDeclaration = nullptr;
+    m_nFVF = 0;
+    m_pVertexShader = nullptr;
+    m_pPixelShader = nullptr;
+    m_World = m_View = m_Projection = Identity();
+    m_Viewport = {0, 0, m_Params.BackBufferWidth, m_Params.BackBufferHeight, 0.0f, 1.0f};
+    m_VSConst.fill(0.0f);
+    m_PSConst.fill(0.0f);
+    m_bVSConstDirty = m_bPSConstDirty = true;
+    ApplyViewport();
+}
+
+void D3D9DeviceImpl::Forget(const void* object)
+{
+    for (auto& t : m_Textures)
+        if (static_cast<const IDirect3DBaseTexture9*>(t) == object)
+            t = nullptr;
+    for (Stream& s : m_Streams)
+        if (s.buffer == object)
+            s = Stream();
+    if (m_pDeclaration == object)
+        m_pDeclaration = nullptr;
+    if (m_pVertexShader == object)
+        m_pVertexShader = nullptr;
+    if (m_pPixelShader == object)
+        m_pPixelShader = nullptr;
+}
+
+void D3D9DeviceImpl::ForgetShader(uint64_t serial)
+{
+    for (auto it = m_Programs.begin(); it != m_Programs.end();) {
+        if (it->first.first == serial || it->first.second == serial) {
+            glDeleteProgram(it->second.program);
+            it = m_Programs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loss, reset and presentation
+
+void D3D9DeviceImpl::PollLoss()
+{
+    if (m_nForcedLostPolls > 0) {
+        --m_nForcedLostPolls;
+        m_eLoss = eLoss_Lost;
+        return;
+    }
+    // A full-screen device is lost while its window is minimised.
+    if (!m_Params.Windowed && BackendWindowIsMinimized(m_hWindow)) {
+        m_eLoss = eLoss_Lost;
+        return;
+    }
+    if (m_eLoss == eLoss_Lost)
+        m_eLoss = eLoss_NotReset;
+}
+
+HRESULT D3D9DeviceImpl::TestCooperativeLevel()
+{
+    PollLoss();
+    if (m_eLoss == eLoss_Lost)
+        return D3DERR_DEVICELOST;
+    if (m_eLoss == eLoss_NotReset)
+        return D3DERR_DEVICENOTRESET;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::Reset(D3DPRESENT_PARAMETERS* pp)
+{
+    if (!pp)
+        return D3DERR_INVALIDCALL;
+    PollLoss();
+    if (m_eLoss == eLoss_Lost)
+        return D3DERR_DEVICELOST;
+    if (m_nDefaultPool > 0) {
+        LOG_ERROR << "Device reset refused: " << m_nDefaultPool << " default-pool resources still exist";
+        m_eLoss = eLoss_NotReset;
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS params = *pp;
+    int w = 0, h = 0;
+    if (params.Windowed && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) &&
+        BackendGLDrawableSize(m_hWindow, &w, &h)) {
+        params.BackBufferWidth = static_cast<UINT>(w);
+        params.BackBufferHeight = static_cast<UINT>(h);
+    }
+    if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0 || params.BackBufferWidth > kMaxTextureSize ||
+        params.BackBufferHeight > kMaxTextureSize)
+        return D3DERR_INVALIDCALL;
+    if (params.BackBufferFormat == D3DFMT_UNKNOWN)
+        params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    DestroyBackBuffer();
+    m_Params = params;
+    *pp = params;
+    if (!CreateBackBuffer()) {
+        m_eLoss = eLoss_NotReset;
+        return D3DERR_INVALIDCALL;
+    }
+    SetDefaultStates();
+    m_bInScene = false;
+    m_eLoss = eLoss_None;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
+{
+    if (m_eLoss != eLoss_None || m_nForcedLostPolls > 0) {
+        PollLoss();
+        return D3DERR_DEVICELOST;
+    }
+    PollLoss();
+    if (m_eLoss != eLoss_None)
+        return D3DERR_DEVICELOST;
+    int dw = 0, dh = 0;
+    if (!BackendGLDrawableSize(m_hWindow, &dw, &dh) || dw <= 0 || dh <= 0)
+        return D3D_OK;
+    const int bw = static_cast<int>(m_Params.BackBufferWidth), bh = static_cast<int>(m_Params.BackBufferHeight);
+    // Scale the whole back buffer into the window, keeping its aspect, with black bars.
+    int w = dw, h = dh;
+    if (static_cast<int64_t>(dw) * bh > static_cast<int64_t>(dh) * bw)
+        w = static_cast<int>(static_cast<int64_t>(dh) * bw / bh);
+    else
+        h = static_cast<int>(static_cast<int64_t>(dw) * bh / bw);
+    const int x = (dw - w) / 2, y = (dh - h) / 2;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // The back buffer holds its top row first; the window's framebuffer its bottom row.
+    glBlitFramebuffer(0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
+                      (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
+    BackendGLSwap(m_hWindow);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    ApplyViewport();
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::BeginScene()
+{
+    if (m_bInScene)
+        return D3DERR_INVALIDCALL;
+    m_bInScene = true;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::EndScene()
+{
+    if (!m_bInScene)
+        return D3DERR_INVALIDCALL;
+    m_bInScene = false;
+    glFlush();
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetDeviceCaps(D3DCAPS9* pCaps)
+{
+    if (!pCaps)
+        return D3DERR_INVALIDCALL;
+    *pCaps = D3DCAPS9{};
+    pCaps->DeviceType = D3DDEVTYPE_HAL;
+    pCaps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    pCaps->TextureCaps = D3DPTEXTURECAPS_NONPOW2CONDITIONAL;
+    pCaps->MaxTextureWidth = pCaps->MaxTextureHeight = kMaxTextureSize;
+    pCaps->MaxTextureBlendStages = 8;
+    pCaps->MaxSimultaneousTextures = 8;
+    pCaps->MaxPrimitiveCount = 0xFFFFF;
+    pCaps->MaxVertexIndex = 0xFFFFF;
+    pCaps->MaxStreams = kStreams;
+    pCaps->MaxStreamStride = 255;
+    pCaps->VertexShaderVersion = D3DVS_VERSION(2, 0);
+    pCaps->MaxVertexShaderConst = kVSConstants;
+    pCaps->PixelShaderVersion = D3DPS_VERSION(2, 0);
+    pCaps->NumSimultaneousRTs = 1;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE,
+                                      IDirect3DSurface9** ppBackBuffer)
+{
+    if (iSwapChain != 0 || iBackBuffer != 0 || !ppBackBuffer)
+        return D3DERR_INVALIDCALL;
+    m_pBackBuffer->AddRef();
+    *ppBackBuffer = m_pBackBuffer;
+    return D3D_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clear, viewport and states
+
+void D3D9DeviceImpl::ApplyViewport()
+{
+    glViewport(static_cast<GLint>(m_Viewport.X), static_cast<GLint>(m_Viewport.Y), static_cast<GLsizei>(m_Viewport.Width),
+               static_cast<GLsizei>(m_Viewport.Height));
+    glDepthRange(m_Viewport.MinZ, m_Viewport.MaxZ);
+}
+
+HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD)
+{
+    if ((Flags & D3DCLEAR_ZBUFFER) && !m_nDepthBuffer)
+        return D3DERR_INVALIDCALL;
+    if (m_eLoss != eLoss_None)
+        return D3D_OK;
+    GLbitfield mask = 0;
+    if (Flags & D3DCLEAR_TARGET)
+        mask |= GL_COLOR_BUFFER_BIT;
+    if (Flags & D3DCLEAR_ZBUFFER)
+        mask |= GL_DEPTH_BUFFER_BIT;
+    if (!mask)
+        return D3D_OK;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glClearColor(((Color >> 16) & 0xFF) / 255.0f, ((Color >> 8) & 0xFF) / 255.0f, (Color & 0xFF) / 255.0f,
+                 ((Color >> 24) & 0xFF) / 255.0f);
+    glClearDepth(std::clamp(Z, 0.0f, 1.0f));
+    glEnable(GL_SCISSOR_TEST);
+    // Only the viewport rectangle is cleared (and of it, the given rectangles).
+    const LONG vx1 = static_cast<LONG>(m_Viewport.X), vy1 = static_cast<LONG>(m_Viewport.Y);
+    const LONG vx2 = vx1 + static_cast<LONG>(m_Viewport.Width), vy2 = vy1 + static_cast<LONG>(m_Viewport.Height);
+    auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
+        x1 = std::max(x1, vx1);
+        y1 = std::max(y1, vy1);
+        x2 = std::min(x2, vx2);
+        y2 = std::min(y2, vy2);
+        if (x2 <= x1 || y2 <= y1)
+            return;
+        glScissor(x1, y1, x2 - x1, y2 - y1);
+        glClear(mask);
+    };
+    if (Count == 0 || !pRects)
+        clearRect(vx1, vy1, vx2, vy2);
+    else
+        for (DWORD i = 0; i < Count; ++i)
+            clearRect(pRects[i].x1, pRects[i].y1, pRects[i].x2, pRects[i].y2);
+    glDisable(GL_SCISSOR_TEST);
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetViewport(const D3DVIEWPORT9* vp)
+{
+    if (!vp || vp->Width == 0 || vp->Height == 0 || vp->X + vp->Width > m_Params.BackBufferWidth ||
+        vp->Y + vp->Height > m_Params.BackBufferHeight || vp->MinZ < 0.0f || vp->MaxZ > 1.0f)
+        return D3DERR_INVALIDCALL;
+    m_Viewport = *vp;
+    ApplyViewport();
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetViewport(D3DVIEWPORT9* vp)
+{
+    if (!vp)
+        return D3DERR_INVALIDCALL;
+    *vp = m_Viewport;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix)
+{
+    if (!pMatrix)
+        return D3DERR_INVALIDCALL;
+    switch (State) {
+    case D3DTS_WORLD: m_World = *pMatrix; return D3D_OK;
+    case D3DTS_VIEW: m_View = *pMatrix; return D3D_OK;
+    case D3DTS_PROJECTION: m_Projection = *pMatrix; return D3D_OK;
+    default: return D3D_OK; // texture and further world matrices are not used by the fixed stage here
+    }
+}
+
+HRESULT D3D9DeviceImpl::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
+{
+    if (!pMatrix)
+        return D3DERR_INVALIDCALL;
+    switch (State) {
+    case D3DTS_WORLD: *pMatrix = m_World; return D3D_OK;
+    case D3DTS_VIEW: *pMatrix = m_View; return D3D_OK;
+    case D3DTS_PROJECTION: *pMatrix = m_Projection; return D3D_OK;
+    default: *pMatrix = Identity(); return D3D_OK;
+    }
+}
+
+HRESULT D3D9DeviceImpl::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
+{
+    if (State >= m_RenderStates.size())
+        return D3DERR_INVALIDCALL;
+    m_RenderStates[State] = Value;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue)
+{
+    if (State >= m_RenderStates.size() || !pValue)
+        return D3DERR_INVALIDCALL;
+    *pValue = m_RenderStates[State];
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
+{
+    if (Stage >= kStages || Type >= 33)
+        return D3DERR_INVALIDCALL;
+    m_StageStates[Stage][Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value)
+{
+    if (Sampler >= kStages || Type >= 14)
+        return D3DERR_INVALIDCALL;
+    m_SamplerStates[Sampler][Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue)
+{
+    if (Sampler >= kStages || Type >= 14 || !pValue)
+        return D3DERR_INVALIDCALL;
+    *pValue = m_SamplerStates[Sampler][Type];
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
+{
+    if (Stage >= kStages)
+        return D3DERR_INVALIDCALL;
+    m_Textures[Stage] = static_cast<D3D9TextureImpl*>(static_cast<IDirect3DTexture9*>(pTexture));
+    return D3D_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Resource creation and copies
+
+HRESULT D3D9DeviceImpl::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                      D3DPOOL Pool, IDirect3DTexture9** ppTexture, HANDLE*)
+{
+    if (!ppTexture)
+        return D3DERR_INVALIDCALL;
+    *ppTexture = nullptr;
+    // One level is kept whatever the count asked for; the game asks for one.
+    (void)Levels;
+    if (Width == 0 || Height == 0 || Width > kMaxTextureSize || Height > kMaxTextureSize || !IsStoredFormat(Format) ||
+        ((Usage & D3DUSAGE_RENDERTARGET) && Pool != D3DPOOL_DEFAULT) ||
+        ((Usage & D3DUSAGE_DYNAMIC) && Pool == D3DPOOL_MANAGED))
+        return D3DERR_INVALIDCALL;
+    D3D9TextureImpl* texture = new D3D9TextureImpl(this, Width, Height, Usage, Format, Pool);
+    if (!texture->Init()) {
+        texture->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *ppTexture = texture;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                           IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE*)
+{
+    if (!ppVertexBuffer)
+        return D3DERR_INVALIDCALL;
+    *ppVertexBuffer = nullptr;
+    if (Length == 0 || Length > (256u << 20))
+        return D3DERR_INVALIDCALL;
+    *ppVertexBuffer = new D3D9VertexBufferImpl(this, Length, Usage, FVF, Pool);
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                                    IDirect3DSurface9** ppSurface, HANDLE*)
+{
+    if (!ppSurface)
+        return D3DERR_INVALIDCALL;
+    *ppSurface = nullptr;
+    if (Width == 0 || Height == 0 || Width > kMaxTextureSize || Height > kMaxTextureSize || !IsStoredFormat(Format) ||
+        Pool == D3DPOOL_MANAGED)
+        return D3DERR_INVALIDCALL;
+    *ppSurface = new D3D9SurfaceImpl(this, Width, Height, Format, Pool);
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::UpdateSurface(IDirect3DSurface9* pSource, const RECT* pSourceRect, IDirect3DSurface9* pDest,
+                                      const POINT* pDestPoint)
+{
+    if (!pSource || !pDest || pSourceRect || pDestPoint)
+        return D3DERR_INVALIDCALL;
+    D3D9SurfaceImpl* src = static_cast<D3D9SurfaceImpl*>(pSource);
+    D3D9SurfaceImpl* dst = static_cast<D3D9SurfaceImpl*>(pDest);
+    D3DSURFACE_DESC sd = src->Desc(), dd = dst->Desc();
+    // System memory to a default-pool texture level, same size and format.
+    if (src->GetKind() != D3D9SurfaceImpl::eKind_Offscreen || sd.Pool != D3DPOOL_SYSTEMMEM ||
+        dst->GetKind() != D3D9SurfaceImpl::eKind_TextureLevel || dd.Pool != D3DPOOL_DEFAULT ||
+        sd.Format != dd.Format || sd.Width != dd.Width || sd.Height != dd.Height)
+        return D3DERR_INVALIDCALL;
+    dst->Texture()->Upload(src->Bits().data());
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface)
+{
+    if (!pRenderTarget || !pDestSurface)
+        return D3DERR_INVALIDCALL;
+    D3D9SurfaceImpl* src = static_cast<D3D9SurfaceImpl*>(pRenderTarget);
+    D3D9SurfaceImpl* dst = static_cast<D3D9SurfaceImpl*>(pDestSurface);
+    D3DSURFACE_DESC sd = src->Desc(), dd = dst->Desc();
+    if (dst->GetKind() != D3D9SurfaceImpl::eKind_Offscreen || dd.Pool != D3DPOOL_SYSTEMMEM ||
+        sd.Width != dd.Width || sd.Height != dd.Height)
+        return D3DERR_INVALIDCALL;
+    if (src->GetKind() == D3D9SurfaceImpl::eKind_TextureLevel) {
+        if (sd.Format != dd.Format)
+            return D3DERR_INVALIDCALL;
+        dst->Bits() = src->Texture()->Bits();
+        return D3D_OK;
+    }
+    if (src->GetKind() != D3D9SurfaceImpl::eKind_BackBuffer || FormatBytesPerPixel(dd.Format) != 4)
+        return D3DERR_INVALIDCALL;
+    // The back buffer's rows are kept top row first, as the surface wants them.
+    std::vector<uint8_t>& out = dst->Bits();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(dd.Width), static_cast<GLsizei>(dd.Height), GL_BGRA, GL_UNSIGNED_BYTE,
+                 out.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    if (dd.Format == D3DFMT_X8R8G8B8 || DeviceBackBufferFormat(this) == D3DFMT_X8R8G8B8)
+        for (size_t i = 3; i < out.size(); i += 4)
+            out[i] = 0xFF;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::CreateVertexDeclaration(const D3DVERTEXELEMENT9* pVertexElements,
+                                                IDirect3DVertexDeclaration9** ppDecl)
+{
+    if (!pVertexElements || !ppDecl)
+        return D3DERR_INVALIDCALL;
+    *ppDecl = nullptr;
+    std::vector<D3DVERTEXELEMENT9> elements;
+    for (size_t i = 0; pVertexElements[i].Stream != 0xFF; ++i) {
+        const D3DVERTEXELEMENT9& e = pVertexElements[i];
+        GLint size;
+        GLenum type;
+        GLboolean norm;
+        GLsizei bytes;
+        if (i >= MAXD3DDECLLENGTH || e.Stream >= kStreams || !ElementFormat(e.Type, size, type, norm, bytes))
+            return D3DERR_INVALIDCALL;
+        elements.push_back(e);
+    }
+    *ppDecl = new D3D9VertexDeclarationImpl(this, std::move(elements));
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl)
+{
+    m_pDeclaration = static_cast<D3D9VertexDeclarationImpl*>(pDecl);
+    if (pDecl)
+        m_nFVF = 0;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetFVF(DWORD FVF)
+{
+    m_nFVF = FVF;
+    if (FVF)
+        m_pDeclaration = nullptr;
+    return D3D_OK;
+}
+
+namespace {
+
+HRESULT MakeShaderCode(const DWORD* pFunction, bool pixel, uint64_t serial, std::unique_ptr<D3D9ShaderCode>& code)
+{
+    if (!pFunction)
+        return D3DERR_INVALIDCALL;
+    code = std::make_unique<D3D9ShaderCode>();
+    std::string error;
+    if (!TranslateShader(pFunction, kMaxShaderTokens, code->translated, error)) {
+        LOG_ERROR << (pixel ? "Pixel" : "Vertex") << " shader rejected: " << error;
+        return D3DERR_INVALIDCALL;
+    }
+    if (code->translated.pixel != pixel) {
+        LOG_ERROR << "Shader of the wrong kind given to Create" << (pixel ? "Pixel" : "Vertex") << "Shader";
+        return D3DERR_INVALIDCALL;
+    }
+    std::string log;
+    code->shader = CompileShader(pixel ? GL_FRAGMENT_SHADER : GL_VERTEX_SHADER, code->translated.glsl, log);
+    if (!code->shader) {
+        LOG_ERROR << "Translated shader failed to compile: " << log;
+        return D3DERR_INVALIDCALL;
+    }
+    code->tokens.assign(pFunction, pFunction + code->translated.tokenCount);
+    code->serial = serial;
+    return D3D_OK;
+}
+
+} // namespace
+
+HRESULT D3D9DeviceImpl::CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader)
+{
+    if (!ppShader)
+        return D3DERR_INVALIDCALL;
+    *ppShader = nullptr;
+    std::unique_ptr<D3D9ShaderCode> code;
+    HRESULT hr = MakeShaderCode(pFunction, false, m_nNextSerial++, code);
+    if (FAILED(hr))
+        return hr;
+    *ppShader = new D3D9VertexShaderImpl(this, std::move(code));
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader)
+{
+    if (!ppShader)
+        return D3DERR_INVALIDCALL;
+    *ppShader = nullptr;
+    std::unique_ptr<D3D9ShaderCode> code;
+    HRESULT hr = MakeShaderCode(pFunction, true, m_nNextSerial++, code);
+    if (FAILED(hr))
+        return hr;
+    *ppShader = new D3D9PixelShaderImpl(this, std::move(code));
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetVertexShader(IDirect3DVertexShader9* pShader)
+{
+    m_pVertexShader = static_cast<D3D9VertexShaderImpl*>(pShader);
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetPixelShader(IDirect3DPixelShader9* pShader)
+{
+    m_pPixelShader = static_cast<D3D9PixelShaderImpl*>(pShader);
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount)
+{
+    if (!pConstantData || StartRegister > kVSConstants || Vector4fCount > kVSConstants - StartRegister)
+        return D3DERR_INVALIDCALL;
+    std::memcpy(m_VSConst.data() + StartRegister * 4, pConstantData, Vector4fCount * 4 * sizeof(float));
+    m_bVSConstDirty = true;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount)
+{
+    if (!pConstantData || StartRegister > kPSConstants || Vector4fCount > kPSConstants - StartRegister)
+        return D3DERR_INVALIDCALL;
+    std::memcpy(m_PSConst.data() + StartRegister * 4, pConstantData, Vector4fCount * 4 * sizeof(float));
+    m_bPSConstDirty = true;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceImpl::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
+                                        UINT Stride)
+{
+    if (StreamNumber >= kStreams)
+        return D3DERR_INVALIDCALL;
+    m_Streams[StreamNumber] = {static_cast<D3D9VertexBufferImpl*>(pStreamData), OffsetInBytes, Stride};
+    return D3D_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
+{
+    p.program = glCreateProgram();
+    glAttachShader(p.program, vs);
+    glAttachShader(p.program, ps);
+    glBindFragDataLocation(p.program, 0, "qm_Color");
+    glLinkProgram(p.program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(p.program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char buffer[2048] = {};
+        glGetProgramInfoLog(p.program, sizeof(buffer) - 1, nullptr, buffer);
+        LOG_ERROR << "Shader program failed to link: " << buffer;
+        glDeleteProgram(p.program);
+        p.program = 0;
+        return false;
+    }
+    glUseProgram(p.program);
+    GLuint block = glGetUniformBlockIndex(p.program, "QmVSConst");
+    if (block != GL_INVALID_INDEX)
+        glUniformBlockBinding(p.program, block, 0);
+    block = glGetUniformBlockIndex(p.program, "QmPSConst");
+    if (block != GL_INVALID_INDEX)
+        glUniformBlockBinding(p.program, block, 1);
+    for (int s = 0; s < kStages; ++s) {
+        GLint loc = glGetUniformLocation(p.program, ("s" + std::to_string(s)).c_str());
+        if (loc >= 0)
+            glUniform1i(loc, s);
+    }
+    GLint loc = glGetUniformLocation(p.program, "qm_Texture0");
+    if (loc >= 0)
+        glUniform1i(loc, 0);
+    p.posFixup = glGetUniformLocation(p.program, "qm_PosFixup");
+    p.alphaFunc = glGetUniformLocation(p.program, "qm_AlphaFunc");
+    p.alphaRef = glGetUniformLocation(p.program, "qm_AlphaRef");
+    p.worldViewProj = glGetUniformLocation(p.program, "qm_WorldViewProj");
+    p.textureBound = glGetUniformLocation(p.program, "qm_TextureBound");
+    p.colorStage = glGetUniformLocation(p.program, "qm_ColorStage");
+    p.alphaStage = glGetUniformLocation(p.program, "qm_AlphaStage");
+    p.textureFactor = glGetUniformLocation(p.program, "qm_TextureFactor");
+    return true;
+}
+
+Program* D3D9DeviceImpl::GetProgram()
+{
+    const uint64_t vsKey = m_pVertexShader ? m_pVertexShader->Code().serial : 0;
+    const uint64_t psKey = m_pPixelShader ? m_pPixelShader->Code().serial : 0;
+    auto found = m_Programs.find({vsKey, psKey});
+    if (found != m_Programs.end())
+        return found->second.program ? &found->second : nullptr;
+    Program& p = m_Programs[{vsKey, psKey}];
+    LinkProgram(m_pVertexShader ? m_pVertexShader->Code().shader : m_nFixedVS,
+                m_pPixelShader ? m_pPixelShader->Code().shader : m_nFixedPS, p);
+    return p.program ? &p : nullptr;
+}
+
+bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
+{
+    std::vector<D3DVERTEXELEMENT9> fvfElements;
+    const std::vector<D3DVERTEXELEMENT9>* elements = nullptr;
+    if (m_pDeclaration)
+        elements = &m_pDeclaration->Elements();
+    else if (m_nFVF && ElementsFromFVF(m_nFVF, fvfElements))
+        elements = &fvfElements;
+    if (!elements)
+        return false;
+
+    // (attribute location, usage, usage index) wanted by the vertex stage.
+    struct Want {
+        GLuint location;
+        BYTE usage;
+        BYTE index;
+        float fallback[4];
+    };
+    std::vector<Want> wants;
+    if (m_pVertexShader) {
+        for (const ShaderInput& in : m_pVertexShader->Code().translated.inputs)
+            wants.push_back({in.reg, static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), {0, 0, 0, 1}});
+    } else {
+        wants.push_back({0, D3DDECLUSAGE_POSITION, 0, {0, 0, 0, 1}});
+        wants.push_back({1, D3DDECLUSAGE_COLOR, 0, {1, 1, 1, 1}});
+        wants.push_back({2, D3DDECLUSAGE_TEXCOORD, 0, {0, 0, 0, 1}});
+    }
+    for (GLuint i = 0; i < 16; ++i)
+        glDisableVertexAttribArray(i);
+    for (const Want& w : wants) {
+        const D3DVERTEXELEMENT9* e = nullptr;
+        for (const D3DVERTEXELEMENT9& candidate : *elements)
+            if (candidate.Usage == w.usage && candidate.UsageIndex == w.index)
+                e = &candidate;
+        if (!e) {
+            glVertexAttrib4fv(w.location, w.fallback);
+            continue;
+        }
+        const Stream& s = m_Streams[e->Stream];
+        GLint size;
+        GLenum type;
+        GLboolean norm;
+        GLsizei bytes;
+        if (!s.buffer || !ElementFormat(e->Type, size, type, norm, bytes))
+            return false;
+        // Every vertex read must lie inside the buffer.
+        const uint64_t last = static_cast<uint64_t>(s.offset) + e->Offset +
+                              static_cast<uint64_t>(startVertex + vertexCount - 1) * s.stride + bytes;
+        if (last > s.buffer->Size())
+            return false;
+        glBindBuffer(GL_ARRAY_BUFFER, s.buffer->GLBuffer());
+        glEnableVertexAttribArray(w.location);
+        glVertexAttribPointer(w.location, size, type, norm, static_cast<GLsizei>(s.stride),
+                              reinterpret_cast<const void*>(static_cast<uintptr_t>(s.offset + e->Offset)));
+    }
+    return true;
+}
+
+void D3D9DeviceImpl::ApplyStates(Program& p)
+{
+    const auto& rs = m_RenderStates;
+    if (rs[D3DRS_ZENABLE] && m_nDepthBuffer) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
+        glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    // Winding is judged on screen, y down. Rendering upside down mirrors it, so a triangle
+    // clockwise on screen is counter-clockwise to OpenGL: CCW culling drops OpenGL's back faces.
+    if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
+        glDisable(GL_CULL_FACE);
+    } else {
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
+    }
+    if (rs[D3DRS_ALPHABLENDENABLE]) {
+        glEnable(GL_BLEND);
+        if (rs[D3DRS_SEPARATEALPHABLENDENABLE]) {
+            glBlendFuncSeparate(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]),
+                                BlendFactor(rs[D3DRS_SRCBLENDALPHA]), BlendFactor(rs[D3DRS_DESTBLENDALPHA]));
+            glBlendEquationSeparate(BlendOp(rs[D3DRS_BLENDOP]), BlendOp(rs[D3DRS_BLENDOPALPHA]));
+        } else {
+            glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
+            glBlendEquation(BlendOp(rs[D3DRS_BLENDOP]));
+        }
+    } else {
+        glDisable(GL_BLEND);
+    }
+    const DWORD write = rs[D3DRS_COLORWRITEENABLE];
+    glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
+    glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+
+    glUniform4f(p.posFixup, 1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height),
+                0.0f, 0.0f);
+    glUniform1i(p.alphaFunc, rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC])
+                                                       : static_cast<GLint>(D3DCMP_ALWAYS));
+    glUniform1f(p.alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
+    if (p.worldViewProj >= 0) {
+        D3DMATRIX wv, wvp;
+        MultiplyMatrix(m_World, m_View, wv);
+        MultiplyMatrix(wv, m_Projection, wvp);
+        glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &wvp.m[0][0]);
+    }
+    if (p.colorStage >= 0) {
+        const DWORD* st = m_StageStates[0];
+        glUniform3i(p.colorStage, static_cast<GLint>(st[D3DTSS_COLOROP]), static_cast<GLint>(st[D3DTSS_COLORARG1]),
+                    static_cast<GLint>(st[D3DTSS_COLORARG2]));
+        glUniform3i(p.alphaStage, static_cast<GLint>(st[D3DTSS_ALPHAOP]), static_cast<GLint>(st[D3DTSS_ALPHAARG1]),
+                    static_cast<GLint>(st[D3DTSS_ALPHAARG2]));
+        glUniform1i(p.textureBound, m_Textures[0] != nullptr);
+        const DWORD f = rs[D3DRS_TEXTUREFACTOR];
+        glUniform4f(p.textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
+                    ((f >> 24) & 0xFF) / 255.0f);
+    }
+    if (m_bVSConstDirty) {
+        glBindBuffer(GL_UNIFORM_BUFFER, m_nVSConstBuffer);
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(m_VSConst), m_VSConst.data());
+        m_bVSConstDirty = false;
+    }
+    if (m_bPSConstDirty) {
+        glBindBuffer(GL_UNIFORM_BUFFER, m_nPSConstBuffer);
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(m_PSConst), m_PSConst.data());
+        m_bPSConstDirty = false;
+    }
+    for (int s = 0; s < kStages; ++s) {
+        glActiveTexture(GL_TEXTURE0 + s);
+        glBindTexture(GL_TEXTURE_2D, m_Textures[s] ? m_Textures[s]->GLTexture() : 0);
+        if (!m_Textures[s])
+            continue;
+        const DWORD* ss = m_SamplerStates[s];
+        GLuint sampler = m_Samplers[s];
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(ss[D3DSAMP_ADDRESSU]));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(ss[D3DSAMP_ADDRESSV]));
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                            ss[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
+                            ss[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        const DWORD b = ss[D3DSAMP_BORDERCOLOR];
+        const float border[4] = {((b >> 16) & 0xFF) / 255.0f, ((b >> 8) & 0xFF) / 255.0f, (b & 0xFF) / 255.0f,
+                                 ((b >> 24) & 0xFF) / 255.0f};
+        glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+        glBindSampler(static_cast<GLuint>(s), sampler);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, UINT PrimitiveCount)
+{
+    if (m_eLoss != eLoss_None || PrimitiveCount == 0)
+        return D3D_OK;
+    GLenum mode;
+    uint64_t vertices;
+    switch (type) {
+    case D3DPT_POINTLIST: mode = GL_POINTS; vertices = PrimitiveCount; break;
+    case D3DPT_LINELIST: mode = GL_LINES; vertices = 2ull * PrimitiveCount; break;
+    case D3DPT_LINESTRIP: mode = GL_LINE_STRIP; vertices = PrimitiveCount + 1ull; break;
+    case D3DPT_TRIANGLELIST: mode = GL_TRIANGLES; vertices = 3ull * PrimitiveCount; break;
+    case D3DPT_TRIANGLESTRIP: mode = GL_TRIANGLE_STRIP; vertices = PrimitiveCount + 2ull; break;
+    case D3DPT_TRIANGLEFAN: mode = GL_TRIANGLE_FAN; vertices = PrimitiveCount + 2ull; break;
+    default: return D3DERR_INVALIDCALL;
+    }
+    if (vertices + StartVertex > 0x7FFFFFFF)
+        return D3DERR_INVALIDCALL;
+    Program* program = GetProgram();
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    glBindVertexArray(m_nVertexArray);
+    if (!program || !BindAttributes(StartVertex, static_cast<UINT>(vertices))) {
+        if (!m_bReportedDrawFailure)
+            LOG_ERROR << "Draw rejected: no usable shaders, vertex layout or vertex data for it";
+        m_bReportedDrawFailure = true;
+        return D3DERR_INVALIDCALL;
+    }
+    glUseProgram(program->program);
+    ApplyStates(*program);
+    glDrawArrays(mode, static_cast<GLint>(StartVertex), static_cast<GLsizei>(vertices));
+    return D3D_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Entry points used by the Direct3D object, the resources and the tests
+
+HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** device)
+{
+    if (!params || !device)
+        return D3DERR_INVALIDCALL;
+    *device = nullptr;
+    if (!BackendGLAttach(window))
+        return D3DERR_NOTAVAILABLE;
+    D3DPRESENT_PARAMETERS p = *params;
+    int w = 0, h = 0;
+    if (p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) && BackendGLDrawableSize(window, &w, &h)) {
+        p.BackBufferWidth = static_cast<UINT>(w);
+        p.BackBufferHeight = static_cast<UINT>(h);
+    }
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > kMaxTextureSize ||
+        p.BackBufferHeight > kMaxTextureSize)
+        return D3DERR_INVALIDCALL;
+    if (p.BackBufferFormat == D3DFMT_UNKNOWN)
+        p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    D3D9DeviceImpl* impl = new (std::nothrow) D3D9DeviceImpl(window, p);
+    if (!impl)
+        return E_OUTOFMEMORY;
+    if (!impl->Init()) {
+        impl->Release();
+        return D3DERR_NOTAVAILABLE;
+    }
+    *params = p;
+    *device = impl;
+    return D3D_OK;
+}
+
+IDirect3DDevice9* D3D9SurfaceImpl::Device() const { return m_pDevice; }
+D3D9DeviceImpl* GetDeviceImpl(IDirect3DDevice9* device) { return static_cast<D3D9DeviceImpl*>(device); }
+void DeviceAddRef(D3D9DeviceImpl* device) { device->AddRef(); }
+void DeviceRelease(D3D9DeviceImpl* device) { device->Release(); }
+void DeviceCountDefaultPool(D3D9DeviceImpl* device, int delta) { device->CountDefaultPool(delta); }
+void DeviceForget(D3D9DeviceImpl* device, const void* object) { device->Forget(object); }
+void DeviceForgetShader(D3D9DeviceImpl* device, uint64_t serial) { device->ForgetShader(serial); }
+bool DeviceCompressedUpload(D3D9DeviceImpl* device) { return device->CompressedUpload(); }
+UINT DeviceBackBufferWidth(D3D9DeviceImpl* device) { return device->Params().BackBufferWidth; }
+UINT DeviceBackBufferHeight(D3D9DeviceImpl* device) { return device->Params().BackBufferHeight; }
+D3DFORMAT DeviceBackBufferFormat(D3D9DeviceImpl* device) { return device->Params().BackBufferFormat; }
+
+void D3D9ForceDeviceLoss(IDirect3DDevice9* device, int lostPolls) { GetDeviceImpl(device)->ForceLoss(lostPolls); }
+int D3D9CountDefaultPoolResources(IDirect3DDevice9* device) { return GetDeviceImpl(device)->DefaultPoolCount(); }
+void D3D9SetCompressedTextureUpload(IDirect3DDevice9* device, bool enabled)
+{
+    GetDeviceImpl(device)->SetCompressedUpload(enabled);
+}

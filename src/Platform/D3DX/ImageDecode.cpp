@@ -1,0 +1,216 @@
+#include "Platform/D3DX/ImageDecode.h"
+
+#include <cstring>
+
+#include <stb_image.h>
+
+#include "Platform/D3D9/SurfaceFormat.h"
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24); }
+
+// DDS header fields (offsets from the start of the file, after the "DDS " magic).
+constexpr size_t kDdsHeaderEnd = 128;
+constexpr uint32_t kDdpfAlphaPixels = 0x1;
+constexpr uint32_t kDdpfFourCC = 0x4;
+constexpr uint32_t kDdpfRgb = 0x40;
+constexpr uint32_t kDdpfLuminance = 0x20000;
+constexpr uint32_t kDdsCaps2CubeMap = 0x200;
+constexpr uint32_t kDdsCaps2Volume = 0x200000;
+
+// A channel of a masked pixel, scaled to 0..255 (255 when the mask is empty).
+uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t whenEmpty)
+{
+    if (mask == 0)
+        return whenEmpty;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    uint32_t max = mask >> shift;
+    uint32_t value = (pixel & mask) >> shift;
+    return static_cast<uint8_t>((value * 255 + max / 2) / max);
+}
+
+D3DFORMAT MaskedFileFormat(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+{
+    if (bits == 32 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF)
+        return a == 0xFF000000u ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    if (bits == 32 && r == 0xFF && g == 0xFF00 && b == 0xFF0000)
+        return a == 0xFF000000u ? D3DFMT_A8B8G8R8 : D3DFMT_X8B8G8R8;
+    if (bits == 24 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF)
+        return D3DFMT_R8G8B8;
+    if (bits == 16 && r == 0xF800 && g == 0x7E0 && b == 0x1F)
+        return D3DFMT_R5G6B5;
+    if (bits == 16 && r == 0x7C00 && g == 0x3E0 && b == 0x1F)
+        return a ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5;
+    if (bits == 16 && r == 0xF00 && g == 0xF0 && b == 0xF)
+        return D3DFMT_A4R4G4B4;
+    return D3DFMT_UNKNOWN;
+}
+
+bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::string& error)
+{
+    if (size < kDdsHeaderEnd) {
+        error = "DDS header truncated";
+        return false;
+    }
+    const uint32_t headerSize = ReadU32(data + 4);
+    const uint32_t height = ReadU32(data + 12);
+    const uint32_t width = ReadU32(data + 16);
+    const uint32_t pfSize = ReadU32(data + 76);
+    const uint32_t pfFlags = ReadU32(data + 80);
+    const uint32_t fourCC = ReadU32(data + 84);
+    const uint32_t bitCount = ReadU32(data + 88);
+    const uint32_t rMask = ReadU32(data + 92), gMask = ReadU32(data + 96), bMask = ReadU32(data + 100);
+    const uint32_t aMask = ReadU32(data + 104);
+    const uint32_t caps2 = ReadU32(data + 112);
+    if (headerSize != 124 || pfSize != 32) {
+        error = "DDS header has a wrong size field";
+        return false;
+    }
+    if (width == 0 || height == 0 || width > kMaxImageDimension || height > kMaxImageDimension) {
+        error = "DDS image size " + std::to_string(width) + " x " + std::to_string(height) + " out of range";
+        return false;
+    }
+    if (caps2 & (kDdsCaps2CubeMap | kDdsCaps2Volume)) {
+        error = "DDS cube maps and volume textures are not supported";
+        return false;
+    }
+    const uint8_t* pixels = data + kDdsHeaderEnd;
+    const size_t available = size - kDdsHeaderEnd;
+    image.width = width;
+    image.height = height;
+    image.fileType = D3DXIFF_DDS;
+
+    if (pfFlags & kDdpfFourCC) {
+        D3DFORMAT format = static_cast<D3DFORMAT>(fourCC);
+        if (!IsBlockFormat(format)) {
+            char name[5] = {static_cast<char>(fourCC & 0xFF), static_cast<char>((fourCC >> 8) & 0xFF),
+                            static_cast<char>((fourCC >> 16) & 0xFF), static_cast<char>(fourCC >> 24), 0};
+            for (char& c : name)
+                if (c && (c < 32 || c > 126))
+                    c = '?';
+            error = std::string("DDS pixel format '") + name + "' is not supported";
+            return false;
+        }
+        const size_t needed = FormatSurfaceSize(format, width, height);
+        if (available < needed) {
+            error = "DDS data truncated: " + std::to_string(available) + " bytes for " + std::to_string(needed);
+            return false;
+        }
+        image.fileFormat = image.surfaceFormat = format;
+        image.bits.assign(pixels, pixels + needed);
+        return true;
+    }
+
+    const bool luminance = (pfFlags & kDdpfLuminance) != 0;
+    if (!(pfFlags & kDdpfRgb) && !luminance) {
+        error = "DDS pixel format is neither compressed, RGB nor luminance";
+        return false;
+    }
+    if (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
+        error = "DDS bit count " + std::to_string(bitCount) + " is not supported";
+        return false;
+    }
+    const bool hasAlpha = (pfFlags & kDdpfAlphaPixels) && aMask != 0;
+    const uint32_t bytesPerPixel = bitCount / 8;
+    const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+    const size_t needed = rowBytes * height;
+    if (available < needed) {
+        error = "DDS data truncated: " + std::to_string(available) + " bytes for " + std::to_string(needed);
+        return false;
+    }
+    image.fileFormat = luminance ? D3DFMT_L8 : MaskedFileFormat(bitCount, rMask, gMask, bMask, hasAlpha ? aMask : 0);
+    image.surfaceFormat = hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    image.bits.resize(static_cast<size_t>(width) * height * 4);
+    uint8_t* out = image.bits.data();
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + rowBytes * y;
+        for (uint32_t x = 0; x < width; ++x, out += 4) {
+            uint32_t p = 0;
+            for (uint32_t i = 0; i < bytesPerPixel; ++i)
+                p |= static_cast<uint32_t>(row[x * bytesPerPixel + i]) << (8 * i);
+            if (luminance) {
+                uint8_t l = Channel(p, rMask ? rMask : 0xFF, 0);
+                out[0] = out[1] = out[2] = l;
+            } else {
+                out[0] = Channel(p, bMask, 0);
+                out[1] = Channel(p, gMask, 0);
+                out[2] = Channel(p, rMask, 0);
+            }
+            out[3] = hasAlpha ? Channel(p, aMask, 255) : 255;
+        }
+    }
+    return true;
+}
+
+bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::string& error)
+{
+    if (size > 0x7FFFFFFF) {
+        error = "image file too large";
+        return false;
+    }
+    const int length = static_cast<int>(size);
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+        image.fileType = D3DXIFF_BMP;
+    else if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0)
+        image.fileType = D3DXIFF_PNG;
+    else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        image.fileType = D3DXIFF_JPG;
+    else
+        image.fileType = D3DXIFF_TGA;
+    int w = 0, h = 0, comp = 0;
+    if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
+        const char* reason = stbi_failure_reason();
+        error = std::string("unrecognised or corrupt image (") + (reason ? reason : "unknown") + ")";
+        return false;
+    }
+    if (w <= 0 || h <= 0 || static_cast<uint32_t>(w) > kMaxImageDimension ||
+        static_cast<uint32_t>(h) > kMaxImageDimension) {
+        error = "image size " + std::to_string(w) + " x " + std::to_string(h) + " out of range";
+        return false;
+    }
+    int dw = 0, dh = 0, dcomp = 0;
+    stbi_uc* rgba = stbi_load_from_memory(data, length, &dw, &dh, &dcomp, 4);
+    if (!rgba) {
+        const char* reason = stbi_failure_reason();
+        error = std::string("image decoding failed (") + (reason ? reason : "unknown") + ")";
+        return false;
+    }
+    if (dw != w || dh != h) {
+        stbi_image_free(rgba);
+        error = "image size changed while decoding";
+        return false;
+    }
+    const bool alpha = dcomp == 2 || dcomp == 4;
+    image.width = static_cast<uint32_t>(w);
+    image.height = static_cast<uint32_t>(h);
+    image.fileFormat = dcomp == 1 ? D3DFMT_L8 : alpha ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8;
+    image.surfaceFormat = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+    image.bits.resize(count * 4);
+    for (size_t i = 0; i < count; ++i) {
+        image.bits[i * 4 + 0] = rgba[i * 4 + 2];
+        image.bits[i * 4 + 1] = rgba[i * 4 + 1];
+        image.bits[i * 4 + 2] = rgba[i * 4 + 0];
+        image.bits[i * 4 + 3] = alpha ? rgba[i * 4 + 3] : 255;
+    }
+    stbi_image_free(rgba);
+    return true;
+}
+
+} // namespace
+
+bool DecodeImageFile(const void* data, size_t size, DecodedImage& image, std::string& error)
+{
+    image = DecodedImage();
+    if (!data || size == 0) {
+        error = "empty image file";
+        return false;
+    }
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    if (size >= 4 && std::memcmp(bytes, "DDS ", 4) == 0)
+        return DecodeDds(bytes, size, image, error);
+    return DecodeRaster(bytes, size, image, error);
+}

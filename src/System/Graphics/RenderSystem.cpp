@@ -1,0 +1,3 @@
+#include "System/Graphics/RenderSystem.h"
+
+RenderSystem* g_pRenderSystem = nullptr;

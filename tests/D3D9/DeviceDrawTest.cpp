@@ -1,0 +1,196 @@
+// Pixels drawn by the device: clears, the fixed-function stages, blending, alpha and depth
+// tests, culling and the viewport.
+#include <gtest/gtest.h>
+
+#include "Support/GraphicsFixture.h"
+#include "Platform/D3DX/D3DX9.h"
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+
+TEST_F(DeviceTest, ClearWritesTheColourInsideTheViewportOnly)
+{
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(HexColor(Pixel(0, 0)), HexColor(0xFF336699));
+    D3DVIEWPORT9 vp = {16, 8, 32, 16, 0.0f, 1.0f};
+    ASSERT_EQ(m_pDevice->SetViewport(&vp), D3D_OK);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+    std::vector<uint32_t> px = ReadBackBuffer();
+    auto at = [&](int x, int y) { return HexColor(px[y * kWidth + x]); };
+    EXPECT_EQ(at(16, 8), HexColor(kGreen));
+    EXPECT_EQ(at(47, 23), HexColor(kGreen));
+    EXPECT_EQ(at(15, 8), HexColor(0xFF336699));
+    EXPECT_EQ(at(48, 23), HexColor(0xFF336699));
+    EXPECT_EQ(at(16, 7), HexColor(0xFF336699));
+    EXPECT_EQ(at(16, 24), HexColor(0xFF336699));
+}
+
+TEST_F(DeviceTest, FixedFunctionDrawsVertexColourAndModulatesTextures)
+{
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    SetScreenTransforms();
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    // Untextured: the vertex colour, covering exactly the pixels whose centres lie inside.
+    DrawFixed(Rect(2, 2, 6, 5, 1.0f, 0xFF20C040));
+    EXPECT_EQ(HexColor(Pixel(2, 2)), HexColor(0xFF20C040));
+    EXPECT_EQ(HexColor(Pixel(5, 4)), HexColor(0xFF20C040));
+    EXPECT_EQ(HexColor(Pixel(6, 4)), HexColor(0xFF000000));
+    EXPECT_EQ(HexColor(Pixel(5, 5)), HexColor(0xFF000000));
+    EXPECT_EQ(HexColor(Pixel(1, 2)), HexColor(0xFF000000));
+    // Textured with half-texel offsets: each texel lands on one pixel, modulated by grey.
+    IDirect3DTexture9* texture = MakeTexture(2, 2, {kRed, kGreen, kBlue, 0xFFFFFFFF});
+    m_pDevice->SetTexture(0, texture);
+    DrawFixed(Rect(10, 10, 12, 12, 1.0f, 0xFF808080, 0.25f, 0.25f, 1.25f, 1.25f));
+    EXPECT_TRUE(NearColor(Pixel(10, 10), 0xFF800000, 1)) << HexColor(Pixel(10, 10));
+    EXPECT_TRUE(NearColor(Pixel(11, 10), 0xFF008000, 1)) << HexColor(Pixel(11, 10));
+    EXPECT_TRUE(NearColor(Pixel(10, 11), 0xFF000080, 1)) << HexColor(Pixel(10, 11));
+    EXPECT_TRUE(NearColor(Pixel(11, 11), 0xFF808080, 1)) << HexColor(Pixel(11, 11));
+    m_pDevice->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+struct BlendCase {
+    const char* name;
+    DWORD src, dst;
+    D3DCOLOR color;
+    uint32_t expected;
+};
+
+TEST_F(DeviceTest, BlendModesCombineWithTheBackground)
+{
+    const BlendCase cases[] = {
+        {"alpha", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0x80FF0000, 0xFFA02020},
+        {"additive", D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0x80FF0000, 0xFFC04040},
+        {"multiply", D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 0xFF80FF00, 0xFF204000},
+    };
+    SetScreenTransforms();
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    for (const BlendCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF404040, 1.0f, 0);
+        m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        m_pDevice->SetRenderState(D3DRS_SRCBLEND, c.src);
+        m_pDevice->SetRenderState(D3DRS_DESTBLEND, c.dst);
+        DrawFixed(Rect(0, 0, 8, 8, 1.0f, c.color));
+        EXPECT_TRUE(NearColor(Pixel(4, 4), c.expected, 2)) << HexColor(Pixel(4, 4));
+        EXPECT_EQ(HexColor(Pixel(9, 4)), HexColor(0xFF404040));
+    }
+}
+
+struct AlphaTestCase {
+    DWORD func;
+    DWORD ref;
+    int alpha;
+    bool drawn;
+};
+
+TEST_F(DeviceTest, AlphaTestDiscardsAfterThePixelStage)
+{
+    const AlphaTestCase cases[] = {
+        {D3DCMP_GREATEREQUAL, 3, 2, false}, {D3DCMP_GREATEREQUAL, 3, 3, true}, {D3DCMP_GREATEREQUAL, 3, 255, true},
+        {D3DCMP_LESS, 128, 127, true},      {D3DCMP_LESS, 128, 128, false},    {D3DCMP_EQUAL, 64, 64, true},
+        {D3DCMP_NEVER, 0, 255, false},
+    };
+    SetScreenTransforms();
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    for (const AlphaTestCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "func " << c.func << " ref " << c.ref << " alpha " << c.alpha);
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        m_pDevice->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        m_pDevice->SetRenderState(D3DRS_ALPHAREF, c.ref);
+        DrawFixed(Rect(0, 0, 4, 4, 1.0f, (static_cast<uint32_t>(c.alpha) << 24) | 0x00FFFFFF));
+        EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(c.drawn ? 0xFFFFFFFF : 0xFF000000));
+    }
+}
+
+TEST_F(DeviceTest, DepthTestKeepsTheNearestAndHonoursWriteMask)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    DrawFixed(Rect(0, 0, 8, 8, 50.0f, kRed));
+    DrawFixed(Rect(0, 0, 8, 8, 10.0f, kGreen));
+    DrawFixed(Rect(0, 0, 8, 8, 80.0f, kBlue));
+    EXPECT_EQ(HexColor(Pixel(3, 3)), HexColor(kGreen));
+    // Without z writes a near quad shows but does not hide what follows.
+    m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    DrawFixed(Rect(8, 0, 16, 8, 5.0f, kRed));
+    DrawFixed(Rect(8, 0, 16, 8, 90.0f, kBlue));
+    EXPECT_EQ(HexColor(Pixel(12, 3)), HexColor(kBlue));
+    // With the z test off the last quad wins.
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    DrawFixed(Rect(0, 0, 8, 8, 99.0f, kRed));
+    EXPECT_EQ(HexColor(Pixel(3, 3)), HexColor(kRed));
+}
+
+TEST_F(DeviceTest, CullingDropsTheFacesOfTheChosenWinding)
+{
+    struct Case {
+        DWORD mode;
+        bool clockwise;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {D3DCULL_CCW, true, true},  {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
+        {D3DCULL_CW, false, true},  {D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true},
+    };
+    SetScreenTransforms();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.clockwise ? " clockwise" : " counter-clockwise"));
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        m_pDevice->SetRenderState(D3DRS_CULLMODE, c.mode);
+        // On screen (y down): top-left, top-right, bottom-left is clockwise.
+        std::vector<ColorTexVertex> tri = {{0, 0, 1, kGreen, 0, 0}, {16, 0, 1, kGreen, 0, 0}, {0, 16, 1, kGreen, 0, 0}};
+        if (!c.clockwise)
+            std::swap(tri[1], tri[2]);
+        DrawFixed(tri);
+        EXPECT_EQ(HexColor(Pixel(2, 2)), HexColor(c.drawn ? kGreen : 0xFF000000));
+    }
+}
+
+TEST_F(DeviceTest, ViewportMapsClipSpaceOntoItsRectangle)
+{
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    D3DVIEWPORT9 vp = {16, 8, 32, 16, 0.0f, 1.0f};
+    ASSERT_EQ(m_pDevice->SetViewport(&vp), D3D_OK);
+    // Identity transforms: the vertices are clip coordinates covering the whole viewport.
+    DrawFixed({{-1, 1, 0.5f, kBlue, 0, 0}, {1, 1, 0.5f, kBlue, 0, 0}, {-1, -1, 0.5f, kBlue, 0, 0},
+               {-1, -1, 0.5f, kBlue, 0, 0}, {1, 1, 0.5f, kBlue, 0, 0}, {1, -1, 0.5f, kBlue, 0, 0}});
+    std::vector<uint32_t> px = ReadBackBuffer();
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool in = x >= 16 && x < 48 && y >= 8 && y < 24;
+            (px[y * kWidth + x] == (in ? kBlue : 0xFF000000) ? inside : outside) += 1;
+        }
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(inside, kWidth * kHeight);
+    D3DVIEWPORT9 bad = {60, 0, 8, 8, 0.0f, 1.0f};
+    EXPECT_EQ(m_pDevice->SetViewport(&bad), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)
+{
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF123456, 1.0f, 0);
+    m_pDevice->BeginScene();
+    SetScreenTransforms();
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, kRed));
+    m_pDevice->EndScene();
+    std::vector<uint32_t> before = ReadBackBuffer();
+    ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(ReadBackBuffer(), before);
+    EXPECT_EQ(HexColor(before[0]), HexColor(kRed));
+}
+
+} // namespace

@@ -1,0 +1,252 @@
+// Image files decoded to surface bytes: files written by ImageMagick in every format the game
+// reads, a DXT3 file of our own, and DDS files that must be refused.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Platform/D3D9/SurfaceFormat.h"
+#include "Platform/D3DX/ImageDecode.h"
+#include "Support/TempDir.h"
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+// 8 x 4: a red and white checkerboard block, then a block of opaque blue over transparent green.
+std::vector<Rgba> TestImage(bool withAlpha)
+{
+    std::vector<Rgba> px;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            if (x < 4)
+                px.push_back((x + y) % 2 == 0 ? Rgba{255, 0, 0, 255} : Rgba{255, 255, 255, 255});
+            else
+                px.push_back(y < 2 ? Rgba{0, 0, 255, 255} : Rgba{0, 255, 0, static_cast<uint8_t>(withAlpha ? 0 : 255)});
+        }
+    return px;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Writes the image as raw RGBA and converts it with ImageMagick; returns the output bytes.
+std::string Convert(const TempDir& dir, const std::vector<Rgba>& px, int w, int h, const std::string& options,
+                    const std::string& outName)
+{
+    dir.WriteFile("in.rgba", std::string(reinterpret_cast<const char*>(px.data()), px.size() * 4));
+    const std::string command = "/usr/bin/convert -size " + std::to_string(w) + "x" + std::to_string(h) +
+                                " -depth 8 rgba:" + dir.File("in.rgba") + " " + options + " " + dir.File(outName) +
+                                " 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "ImageMagick (scripts/bootstrap installs it) failed: " << command;
+    return ReadBytes(dir.File(outName));
+}
+
+void ExpectPixels(const DecodedImage& image, const std::vector<Rgba>& expected, int tolerance, bool colourOfClear)
+{
+    std::vector<uint8_t> bgra = image.bits;
+    if (IsBlockFormat(image.surfaceFormat)) {
+        bgra.assign(static_cast<size_t>(image.width) * image.height * 4, 0);
+        DecodeDxtToBgra(image.surfaceFormat, image.bits.data(), image.width, image.height, bgra.data());
+    }
+    ASSERT_EQ(bgra.size(), expected.size() * 4);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "pixel " << i % image.width << ", " << i / image.width);
+        EXPECT_NEAR(bgra[i * 4 + 3], expected[i].a, tolerance);
+        if (expected[i].a == 0 && !colourOfClear)
+            continue; // an encoder may store any colour under full transparency
+        EXPECT_NEAR(bgra[i * 4 + 2], expected[i].r, tolerance);
+        EXPECT_NEAR(bgra[i * 4 + 1], expected[i].g, tolerance);
+        EXPECT_NEAR(bgra[i * 4 + 0], expected[i].b, tolerance);
+    }
+}
+
+TEST(ImageDecode, FilesWrittenByImageMagick)
+{
+    struct Case {
+        const char* name;
+        const char* options;
+        bool alpha;
+        D3DXIMAGE_FILEFORMAT type;
+        D3DFORMAT fileFormat;
+        D3DFORMAT surfaceFormat;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"t.png", "", true, D3DXIFF_PNG, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 0},
+        {"t.tga", "-orient TopLeft", true, D3DXIFF_TGA, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 0},
+        {"t.bmp", "-alpha off -type TrueColor", false, D3DXIFF_BMP, D3DFMT_R8G8B8, D3DFMT_X8R8G8B8, 0},
+        {"dxt1.dds", "-alpha off -define dds:compression=dxt1 -define dds:cluster-fit=true -define dds:mipmaps=0", false, D3DXIFF_DDS,
+         D3DFMT_DXT1, D3DFMT_DXT1, 8},
+        {"dxt5.dds", "-define dds:compression=dxt5 -define dds:cluster-fit=true -define dds:mipmaps=0", true, D3DXIFF_DDS, D3DFMT_DXT5, D3DFMT_DXT5,
+         8},
+        {"plain.dds", "-define dds:compression=none -define dds:mipmaps=0", true, D3DXIFF_DDS, D3DFMT_A8R8G8B8,
+         D3DFMT_A8R8G8B8, 0},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<Rgba> px = TestImage(c.alpha);
+        const std::string file = Convert(dir, px, 8, 4, c.options, c.name);
+        DecodedImage image;
+        std::string error;
+        ASSERT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+        EXPECT_EQ(image.width, 8u);
+        EXPECT_EQ(image.height, 4u);
+        EXPECT_EQ(image.fileType, c.type);
+        EXPECT_EQ(image.fileFormat, c.fileFormat);
+        EXPECT_EQ(image.surfaceFormat, c.surfaceFormat);
+        ExpectPixels(image, px, c.tolerance, c.tolerance == 0);
+    }
+}
+
+TEST(ImageDecode, JpegDecodesCloseToItsSource)
+{
+    TempDir dir;
+    std::vector<Rgba> px(16 * 16, Rgba{200, 100, 50, 255});
+    const std::string file = Convert(dir, px, 16, 16, "-quality 95", "t.jpg");
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    EXPECT_EQ(image.fileType, D3DXIFF_JPG);
+    EXPECT_EQ(image.fileFormat, D3DFMT_R8G8B8);
+    EXPECT_EQ(image.surfaceFormat, D3DFMT_X8R8G8B8);
+    ExpectPixels(image, px, 6, true);
+}
+
+TEST(ImageDecode, TargaStoredBottomRowFirst)
+{
+    // 2 x 2, 24-bit, origin at the bottom left: the file's first row is the image's last.
+    const uint8_t file[18 + 12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0,
+                                   // bottom row: blue, white
+                                   255, 0, 0, 255, 255, 255,
+                                   // top row: red, green
+                                   0, 0, 255, 0, 255, 0};
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile(file, sizeof file, image, error)) << error;
+    EXPECT_EQ(image.fileType, D3DXIFF_TGA);
+    ExpectPixels(image, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}}, 0, true);
+}
+
+// A DDS header for a width x height image of the given four-character code.
+std::string DdsHeader(uint32_t width, uint32_t height, const char* fourCC)
+{
+    std::string h(128, '\0');
+    auto put = [&](size_t at, uint32_t v) { std::memcpy(&h[at], &v, 4); };
+    std::memcpy(&h[0], "DDS ", 4);
+    put(4, 124);
+    put(8, 0x1007);
+    put(12, height);
+    put(16, width);
+    put(76, 32);
+    put(80, 0x4);
+    std::memcpy(&h[84], fourCC, 4);
+    put(108, 0x1000);
+    return h;
+}
+
+TEST(ImageDecode, Dxt3FixtureGivesExplicitAlphaAndInterpolatedColours)
+{
+    // One block: alpha of texel t is t (4 bits, so t * 17); colours red and blue with the
+    // index of texel t being t mod 4.
+    const uint8_t block[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
+                               0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4};
+    std::string file = DdsHeader(4, 4, "DXT3") + std::string(reinterpret_cast<const char*>(block), 16);
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    EXPECT_EQ(image.fileFormat, D3DFMT_DXT3);
+    const Rgba palette[4] = {{255, 0, 0, 0}, {0, 0, 255, 0}, {170, 0, 85, 0}, {85, 0, 170, 0}};
+    std::vector<Rgba> expected;
+    for (int t = 0; t < 16; ++t) {
+        Rgba c = palette[t % 4];
+        c.a = static_cast<uint8_t>(t * 17);
+        expected.push_back(c);
+    }
+    ExpectPixels(image, expected, 0, true);
+}
+
+TEST(ImageDecode, Dxt1BlockWithTransparentIndex)
+{
+    // c0 <= c1 selects three colours and transparent black for index 3.
+    const uint8_t block[8] = {0x1F, 0x00, 0x00, 0xF8, 0xE4, 0xE4, 0xE4, 0xE4};
+    uint8_t bgra[64];
+    DecodeDxtToBgra(D3DFMT_DXT1, block, 4, 4, bgra);
+    EXPECT_EQ(bgra[0], 255); // blue
+    EXPECT_EQ(bgra[4 + 2], 255); // red
+    EXPECT_EQ(bgra[8 + 0], 127); // half blue, half red
+    EXPECT_EQ(bgra[8 + 2], 127);
+    EXPECT_EQ(bgra[12 + 3], 0);
+    EXPECT_EQ(bgra[12 + 0] + bgra[12 + 1] + bgra[12 + 2], 0);
+}
+
+TEST(ImageDecode, RefusesMalformedFiles)
+{
+    auto withField = [](std::string h, size_t at, uint32_t v) {
+        std::memcpy(&h[at], &v, 4);
+        return h;
+    };
+    const std::string good = DdsHeader(8, 8, "DXT1") + std::string(32, '\0');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty", "", "empty image file"},
+        {"short header", good.substr(0, 100), "header truncated"},
+        {"header size", withField(good, 4, 100), "wrong size field"},
+        {"pixel format size", withField(good, 76, 0), "wrong size field"},
+        {"zero width", withField(good, 16, 0), "out of range"},
+        {"huge height", withField(good, 12, 0x40000000), "out of range"},
+        {"truncated blocks", good.substr(0, good.size() - 1), "data truncated"},
+        {"unknown code", DdsHeader(4, 4, "ATI2") + std::string(16, '\0'), "'ATI2' is not supported"},
+        {"cube map", withField(good, 112, 0x200), "cube maps"},
+        {"rgb bit count", withField(withField(good, 80, 0x40), 88, 12), "bit count 12"},
+        {"rgb truncated", withField(withField(good, 80, 0x40), 88, 32), "data truncated"},
+        {"not an image", "hello, world", "unrecognised or corrupt image"},
+        {"png signature only", std::string("\x89PNG\r\n\x1a\n", 8), "unrecognised or corrupt image"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(c.bytes.data(), c.bytes.size(), image, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_TRUE(image.bits.empty());
+    }
+}
+
+TEST(ImageDecode, UncompressedDdsWithOtherMasks)
+{
+    // 2 x 1, 16-bit R5G6B5: white and pure green.
+    std::string h = DdsHeader(2, 1, "\0\0\0\0");
+    auto put = [&](size_t at, uint32_t v) { std::memcpy(&h[at], &v, 4); };
+    put(80, 0x40);
+    put(88, 16);
+    put(92, 0xF800);
+    put(96, 0x07E0);
+    put(100, 0x001F);
+    const uint8_t data[4] = {0xFF, 0xFF, 0xE0, 0x07};
+    std::string file = h + std::string(reinterpret_cast<const char*>(data), 4);
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    EXPECT_EQ(image.fileFormat, D3DFMT_R5G6B5);
+    EXPECT_EQ(image.surfaceFormat, D3DFMT_X8R8G8B8);
+    ExpectPixels(image, {{255, 255, 255, 255}, {0, 255, 0, 255}}, 0, true);
+}
+
+} // namespace
