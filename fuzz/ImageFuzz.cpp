@@ -1,11 +1,11 @@
 // Image files as textures arrive from the archives: DDS, BMP, TGA, PNG and JPEG.
+#include "Platform/D3D9/SurfaceFormat.h"
+#include "Platform/D3DX/ImageDecode.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "Platform/D3D9/SurfaceFormat.h"
-#include "Platform/D3DX/ImageDecode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

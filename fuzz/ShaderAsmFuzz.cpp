@@ -1,14 +1,14 @@
 // The shader assembler on arbitrary text, the translator on what it produces, and the
 // translator on arbitrary token streams.
+#include "Platform/D3D9/ShaderTranslator.h"
+#include "Platform/D3DX/ShaderAssembler.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "Platform/D3D9/ShaderTranslator.h"
-#include "Platform/D3DX/ShaderAssembler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,13 +1,5 @@
 // The render system inside the application: made at start-up after the window, drawing each
 // tick, resized by Alt+Enter, restored when lost, gone at shutdown; screenshots by local time.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-
-#include <SDL.h>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/ImageDecode.h"
@@ -17,6 +9,12 @@
 #include "System/Application/RenderWindow.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 
+#include <SDL.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
 namespace {
 
 TEST(Screenshot, FileNameFromTheLocalTime)
@@ -25,7 +23,8 @@ TEST(Screenshot, FileNameFromTheLocalTime)
         int year, month, day, hour, minute, second;
         const char* name;
     };
-    const Case cases[] = {{2026, 12, 10, 9, 5, 7, "20261210-090507.png"}, {1999, 1, 1, 23, 59, 59, "19990101-235959.png"}};
+    const Case cases[] = {{2026, 12, 10, 9, 5, 7, "20261210-090507.png"},
+                          {1999, 1, 1, 23, 59, 59, "19990101-235959.png"}};
     for (const Case& c : cases) {
         struct tm t = {};
         t.tm_year = c.year - 1900;
@@ -39,7 +38,7 @@ TEST(Screenshot, FileNameFromTheLocalTime)
 }
 
 class RenderJoinTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_Game.WriteFile("bin/.keep", "");

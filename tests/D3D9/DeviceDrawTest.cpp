@@ -1,9 +1,9 @@
 // Pixels drawn by the device: clears, the fixed-function stages, blending, alpha and depth
 // tests, culling and the viewport.
-#include <gtest/gtest.h>
-
-#include "Support/GraphicsFixture.h"
 #include "Platform/D3DX/D3DX9.h"
+#include "Support/GraphicsFixture.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -142,8 +142,8 @@ TEST_F(DeviceTest, CullingDropsTheFacesOfTheChosenWinding)
         bool drawn;
     };
     const Case cases[] = {
-        {D3DCULL_CCW, true, true},  {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
-        {D3DCULL_CW, false, true},  {D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true},
+        {D3DCULL_CCW, true, true}, {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
+        {D3DCULL_CW, false, true}, {D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true},
     };
     SetScreenTransforms();
     for (const Case& c : cases) {
@@ -165,8 +165,12 @@ TEST_F(DeviceTest, ViewportMapsClipSpaceOntoItsRectangle)
     D3DVIEWPORT9 vp = {16, 8, 32, 16, 0.0f, 1.0f};
     ASSERT_EQ(m_pDevice->SetViewport(&vp), D3D_OK);
     // Identity transforms: the vertices are clip coordinates covering the whole viewport.
-    DrawFixed({{-1, 1, 0.5f, kBlue, 0, 0}, {1, 1, 0.5f, kBlue, 0, 0}, {-1, -1, 0.5f, kBlue, 0, 0},
-               {-1, -1, 0.5f, kBlue, 0, 0}, {1, 1, 0.5f, kBlue, 0, 0}, {1, -1, 0.5f, kBlue, 0, 0}});
+    DrawFixed({{-1, 1, 0.5f, kBlue, 0, 0},
+               {1, 1, 0.5f, kBlue, 0, 0},
+               {-1, -1, 0.5f, kBlue, 0, 0},
+               {-1, -1, 0.5f, kBlue, 0, 0},
+               {1, 1, 0.5f, kBlue, 0, 0},
+               {1, -1, 0.5f, kBlue, 0, 0}});
     std::vector<uint32_t> px = ReadBackBuffer();
     int inside = 0, outside = 0;
     for (int y = 0; y < kHeight; ++y)

@@ -1,17 +1,16 @@
 // Shaders assembled from text, translated by the device and drawn: instruction results read
 // back as pixels, and the sprite batch's instancing scheme (relative constant addressing).
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
 #include "Platform/D3DX/D3DX9.h"
 #include "Support/GraphicsFixture.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
 class ShaderDrawTest : public DeviceTest {
-protected:
+  protected:
     std::vector<DWORD> AssembleText(const std::string& text)
     {
         LPD3DXBUFFER code = nullptr, errors = nullptr;
@@ -36,7 +35,8 @@ protected:
         IDirect3DPixelShader9* pixelShader = nullptr;
         EXPECT_EQ(m_pDevice->CreateVertexShader(vsCode.data(), &vertexShader), D3D_OK);
         EXPECT_EQ(m_pDevice->CreatePixelShader(psCode.data(), &pixelShader), D3D_OK);
-        const float quad[6][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {-1, -1, 0.5f}, {-1, -1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}};
+        const float quad[6][3] = {{-1, 1, 0.5f},  {1, 1, 0.5f}, {-1, -1, 0.5f},
+                                  {-1, -1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}};
         IDirect3DVertexBuffer9* vb = MakeBuffer(quad, sizeof quad);
         const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END()};
         IDirect3DVertexDeclaration9* decl = nullptr;
@@ -206,12 +206,12 @@ TEST_F(ShaderDrawTest, InstancedSpritesReadTheirOwnConstants)
     IDirect3DTexture9* texture = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
 
     // Projection of a 64 x 32 screen, y down, z 0.1..100.
-    const float projection[16] = {2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 0.01001f, -0.001001f,
-                                  0, 0, 0, 1};
+    const float projection[16] = {2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 0.01001f,
+                                  -0.001001f,    0, 0, 0,  1};
     // Sprite 0: 4 x 4 centred on (6, 6), the whole texture; sprite 1: 2 x 2 centred on
     // (21, 11), green texel only, half-transparent colour.
     const float records[12][4] = {
-        {4, 0, 0, 6}, {0, 4, 0, 6}, {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 1, 1, 1}, {0.125f, 0.125f, 1, 1},
+        {4, 0, 0, 6},  {0, 4, 0, 6},  {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 1, 1, 1},    {0.125f, 0.125f, 1, 1},
         {2, 0, 0, 21}, {0, 2, 0, 11}, {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 1, 1, 0.5f}, {0.75f, 0.25f, 0, 0},
     };
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);

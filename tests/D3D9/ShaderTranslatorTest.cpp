@@ -1,11 +1,10 @@
 // The translator on token streams of known length: malformed streams are refused, never read
 // past their end.
-#include <gtest/gtest.h>
+#include "Platform/D3D9/ShaderTranslator.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "Platform/D3D9/ShaderTranslator.h"
 
 namespace {
 

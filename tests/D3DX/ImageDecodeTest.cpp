@@ -1,17 +1,17 @@
 // Image files decoded to surface bytes: files written by ImageMagick in every format the game
 // reads, a DXT3 file of our own, and DDS files that must be refused.
-#include <gtest/gtest.h>
+#include "Platform/D3DX/ImageDecode.h"
+
+#include "Platform/D3D9/SurfaceFormat.h"
+#include "Support/TempDir.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "Platform/D3D9/SurfaceFormat.h"
-#include "Platform/D3DX/ImageDecode.h"
-#include "Support/TempDir.h"
 
 namespace {
 
@@ -87,10 +87,10 @@ TEST(ImageDecode, FilesWrittenByImageMagick)
         {"t.png", "", true, D3DXIFF_PNG, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 0},
         {"t.tga", "-orient TopLeft", true, D3DXIFF_TGA, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 0},
         {"t.bmp", "-alpha off -type TrueColor", false, D3DXIFF_BMP, D3DFMT_R8G8B8, D3DFMT_X8R8G8B8, 0},
-        {"dxt1.dds", "-alpha off -define dds:compression=dxt1 -define dds:cluster-fit=true -define dds:mipmaps=0", false, D3DXIFF_DDS,
-         D3DFMT_DXT1, D3DFMT_DXT1, 8},
-        {"dxt5.dds", "-define dds:compression=dxt5 -define dds:cluster-fit=true -define dds:mipmaps=0", true, D3DXIFF_DDS, D3DFMT_DXT5, D3DFMT_DXT5,
-         8},
+        {"dxt1.dds", "-alpha off -define dds:compression=dxt1 -define dds:cluster-fit=true -define dds:mipmaps=0",
+         false, D3DXIFF_DDS, D3DFMT_DXT1, D3DFMT_DXT1, 8},
+        {"dxt5.dds", "-define dds:compression=dxt5 -define dds:cluster-fit=true -define dds:mipmaps=0", true,
+         D3DXIFF_DDS, D3DFMT_DXT5, D3DFMT_DXT5, 8},
         {"plain.dds", "-define dds:compression=none -define dds:mipmaps=0", true, D3DXIFF_DDS, D3DFMT_A8R8G8B8,
          D3DFMT_A8R8G8B8, 0},
     };
@@ -184,7 +184,7 @@ TEST(ImageDecode, Dxt1BlockWithTransparentIndex)
     const uint8_t block[8] = {0x1F, 0x00, 0x00, 0xF8, 0xE4, 0xE4, 0xE4, 0xE4};
     uint8_t bgra[64];
     DecodeDxtToBgra(D3DFMT_DXT1, block, 4, 4, bgra);
-    EXPECT_EQ(bgra[0], 255); // blue
+    EXPECT_EQ(bgra[0], 255);     // blue
     EXPECT_EQ(bgra[4 + 2], 255); // red
     EXPECT_EQ(bgra[8 + 0], 127); // half blue, half red
     EXPECT_EQ(bgra[8 + 2], 127);

@@ -1,11 +1,10 @@
 // Assembly text to the Direct3D 9 token stream: known encodings and rejected texts.
-#include <gtest/gtest.h>
+#include "Platform/D3DX/D3DX9.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "Platform/D3DX/D3DX9.h"
 
 namespace {
 
@@ -31,8 +30,8 @@ std::vector<uint32_t> Assemble(const std::string& text, std::string* errors = nu
 }
 
 struct EncodingCase {
-    const char* text;                // one statement after the version line
-    std::vector<uint32_t> expected;  // its tokens
+    const char* text;               // one statement after the version line
+    std::vector<uint32_t> expected; // its tokens
 };
 
 void CheckEncodings(const char* version, uint32_t versionToken, const std::vector<EncodingCase>& cases)
@@ -49,22 +48,23 @@ void CheckEncodings(const char* version, uint32_t versionToken, const std::vecto
 
 TEST(ShaderAssembler, VertexShaderEncodings)
 {
-    CheckEncodings("vs_2_0", 0xFFFE0200,
-                   {
-                       {"mov oPos, v0", {0x02000001, 0xC00F0000, 0x90E40000}},
-                       {"dcl_position v0", {0x0200001F, 0x80000000, 0x900F0000}},
-                       {"dcl_texcoord1 v2", {0x0200001F, 0x80010005, 0x900F0002}},
-                       {"dcl_blendweight v3.x", {0x0200001F, 0x80000001, 0x90010003}},
-                       {"def c0, 1, 0, 0.5, -1", {0x05000051, 0xA00F0000, 0x3F800000, 0x00000000, 0x3F000000, 0xBF800000}},
-                       {"mad_sat r0.xy, -r1.x, c2, r3", {0x04000004, 0x80130000, 0x81000001, 0xA0E40002, 0x80E40003}},
-                       {"mov r0, c[a0.x + 5]", {0x03000001, 0x800F0000, 0xA0E42005, 0xB0000000}},
-                       {"mov r1.w, c[a0.y]", {0x03000001, 0x80080001, 0xA0E42000, 0xB0550000}},
-                       {"mova a0.x, v3.x", {0x0200002E, 0xB0010000, 0x90000003}},
-                       {"dp4 oPos.z, r0, c2.wzyx", {0x03000009, 0xC0040000, 0x80E40000, 0xA01B0002}},
-                       {"m4x4 oT0, v0, c4", {0x03000014, 0xE00F0000, 0x90E40000, 0xA0E40004}},
-                       {"mov oD1.xz, v1.bgra", {0x02000001, 0xD0050001, 0x90C60001}},
-                       {"rcp r2.x, r1.w  // comment", {0x02000006, 0x80010002, 0x80FF0001}},
-                   });
+    CheckEncodings(
+        "vs_2_0", 0xFFFE0200,
+        {
+            {"mov oPos, v0", {0x02000001, 0xC00F0000, 0x90E40000}},
+            {"dcl_position v0", {0x0200001F, 0x80000000, 0x900F0000}},
+            {"dcl_texcoord1 v2", {0x0200001F, 0x80010005, 0x900F0002}},
+            {"dcl_blendweight v3.x", {0x0200001F, 0x80000001, 0x90010003}},
+            {"def c0, 1, 0, 0.5, -1", {0x05000051, 0xA00F0000, 0x3F800000, 0x00000000, 0x3F000000, 0xBF800000}},
+            {"mad_sat r0.xy, -r1.x, c2, r3", {0x04000004, 0x80130000, 0x81000001, 0xA0E40002, 0x80E40003}},
+            {"mov r0, c[a0.x + 5]", {0x03000001, 0x800F0000, 0xA0E42005, 0xB0000000}},
+            {"mov r1.w, c[a0.y]", {0x03000001, 0x80080001, 0xA0E42000, 0xB0550000}},
+            {"mova a0.x, v3.x", {0x0200002E, 0xB0010000, 0x90000003}},
+            {"dp4 oPos.z, r0, c2.wzyx", {0x03000009, 0xC0040000, 0x80E40000, 0xA01B0002}},
+            {"m4x4 oT0, v0, c4", {0x03000014, 0xE00F0000, 0x90E40000, 0xA0E40004}},
+            {"mov oD1.xz, v1.bgra", {0x02000001, 0xD0050001, 0x90C60001}},
+            {"rcp r2.x, r1.w  // comment", {0x02000006, 0x80010002, 0x80FF0001}},
+        });
 }
 
 TEST(ShaderAssembler, PixelShaderEncodings)

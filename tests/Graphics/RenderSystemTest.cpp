@@ -1,11 +1,5 @@
 // The render system on a real window: viewport, display modes, clears, device recovery with
 // every kind of device object, screenshots, and the wrappers' edge cases.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/ImageDecode.h"
@@ -20,6 +14,11 @@
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Graphics/D3D9VertexDeclaration.h"
 
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(RenderViewport, FullScreenKeeps16To9InsideTheDesktop)
@@ -29,8 +28,8 @@ TEST(RenderViewport, FullScreenKeeps16To9InsideTheDesktop)
         D3DVIEWPORT9 expected;
     };
     const Case cases[] = {
-        {1920, 1080, {0, 0, 1920, 1080, 0, 1}}, {1280, 1024, {0, 152, 1280, 720, 0, 1}},
-        {1920, 1200, {0, 60, 1920, 1080, 0, 1}}, {2560, 1080, {320, 0, 1920, 1080, 0, 1}},
+        {1920, 1080, {0, 0, 1920, 1080, 0, 1}},   {1280, 1024, {0, 152, 1280, 720, 0, 1}},
+        {1920, 1200, {0, 60, 1920, 1080, 0, 1}},  {2560, 1080, {320, 0, 1920, 1080, 0, 1}},
         {3440, 1440, {440, 0, 2560, 1440, 0, 1}}, {800, 480, {0, 15, 800, 450, 0, 1}},
     };
     for (const Case& c : cases) {
@@ -49,7 +48,7 @@ TEST(RenderViewport, FullScreenKeeps16To9InsideTheDesktop)
 
 // An adapter that offers a fixed list of modes.
 class FakeDirect3D : public IDirect3D9 {
-public:
+  public:
     std::vector<D3DDISPLAYMODE> modes;
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG AddRef() override { return 1; }
@@ -77,7 +76,7 @@ public:
 TEST(RenderDisplayModes, OneEntryPerSizeWithTheHighestRate)
 {
     FakeDirect3D d3d;
-    d3d.modes = {{640, 400, 60, D3DFMT_X8R8G8B8}, {1024, 768, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, D3DFMT_X8R8G8B8},
+    d3d.modes = {{640, 400, 60, D3DFMT_X8R8G8B8},  {1024, 768, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, D3DFMT_X8R8G8B8},
                  {1024, 768, 75, D3DFMT_X8R8G8B8}, {1024, 768, 70, D3DFMT_X8R8G8B8}, {800, 479, 60, D3DFMT_X8R8G8B8}};
     std::vector<DisplayMode> list;
     BuildDisplayModeList(&d3d, 0, list);
@@ -90,7 +89,7 @@ TEST(RenderDisplayModes, OneEntryPerSizeWithTheHighestRate)
 }
 
 class NullProc : public IWindowProc {
-public:
+  public:
     LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
     {
         return DefWindowProcA(hWnd, message, wParam, lParam);
@@ -122,11 +121,11 @@ const char* const kInstancingPS = "ps_2_0\n"
                                   "mov oC0, r0\n";
 
 // 2 x 2 Targa, origin at the bottom left: top row red, green; bottom row blue, white.
-const uint8_t kTarga[18 + 12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0,
-                                 255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0};
+const uint8_t kTarga[18 + 12] = {0, 0,  2, 0,   0, 0, 0,   0,   0,   0, 0, 0,   2, 0,   2,
+                                 0, 24, 0, 255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0};
 
 class RenderSystemTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(BackendInitVideo());
@@ -225,8 +224,8 @@ struct SpriteScene {
 
     void Draw(IDirect3DDevice9* device)
     {
-        const float projection[16] = {2.0f / 960, 0, 0, -1, 0, -2.0f / 540, 0, 1, 0, 0, 0.01001f, -0.001001f,
-                                      0, 0, 0, 1};
+        const float projection[16] = {2.0f / 960, 0, 0,        -1,         0, -2.0f / 540, 0, 1,
+                                      0,          0, 0.01001f, -0.001001f, 0, 0,           0, 1};
         // Two 8 x 8 sprites one pixel per... two pixels per texel, at (10, 10) and (30, 10).
         const float records[12][4] = {
             {4, 0, 0, 12}, {0, 4, 0, 12}, {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 1, 1, 1}, {0.125f, 0.125f, 1, 1},

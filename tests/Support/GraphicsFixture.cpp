@@ -1,12 +1,12 @@
 #include "GraphicsFixture.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/Win32/Windows.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -76,9 +76,9 @@ std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device, int* width)
     back->GetDesc(&desc);
     if (width)
         *width = static_cast<int>(desc.Width);
-    EXPECT_EQ(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                  nullptr),
-              D3D_OK);
+    EXPECT_EQ(
+        device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr),
+        D3D_OK);
     EXPECT_EQ(device->GetRenderTargetData(back, copy), D3D_OK);
     D3DLOCKED_RECT locked;
     EXPECT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -93,14 +93,17 @@ std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device, int* width)
     return pixels;
 }
 
-std::vector<uint32_t> DeviceTest::ReadBackBuffer() { return ::ReadBackBuffer(m_pDevice, &m_nBackWidth); }
+std::vector<uint32_t> DeviceTest::ReadBackBuffer()
+{
+    return ::ReadBackBuffer(m_pDevice, &m_nBackWidth);
+}
 
 IDirect3DVertexBuffer9* DeviceTest::MakeBuffer(const void* data, size_t bytes)
 {
     IDirect3DVertexBuffer9* vb = nullptr;
-    EXPECT_EQ(m_pDevice->CreateVertexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &vb,
-                                            nullptr),
-              D3D_OK);
+    EXPECT_EQ(
+        m_pDevice->CreateVertexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &vb, nullptr),
+        D3D_OK);
     void* p = nullptr;
     EXPECT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
     std::memcpy(p, data, bytes);
@@ -108,8 +111,8 @@ IDirect3DVertexBuffer9* DeviceTest::MakeBuffer(const void* data, size_t bytes)
     return vb;
 }
 
-std::vector<ColorTexVertex> DeviceTest::Rect(float x0, float y0, float x1, float y1, float z, D3DCOLOR color,
-                                             float u0, float v0, float u1, float v1)
+std::vector<ColorTexVertex> DeviceTest::Rect(float x0, float y0, float x1, float y1, float z, D3DCOLOR color, float u0,
+                                             float v0, float u1, float v1)
 {
     return {{x0, y0, z, color, u0, v0}, {x1, y0, z, color, u1, v0}, {x0, y1, z, color, u0, v1},
             {x0, y1, z, color, u0, v1}, {x1, y0, z, color, u1, v0}, {x1, y1, z, color, u1, v1}};

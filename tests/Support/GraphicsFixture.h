@@ -1,13 +1,12 @@
 // A hidden window with a Direct3D 9 device on it, and helpers that draw and read pixels back.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "Platform/D3D9/D3D9.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "Platform/D3D9/D3D9.h"
 
 // One vertex of the fixed-function format XYZ | DIFFUSE | TEX1.
 struct ColorTexVertex {
@@ -24,7 +23,7 @@ std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device, int* width = null
 HWND CreateHiddenTestWindow(int width, int height);
 
 class DeviceTest : public testing::Test {
-protected:
+  protected:
     static constexpr int kWidth = 64;
     static constexpr int kHeight = 32;
 
@@ -55,7 +54,10 @@ protected:
 };
 
 // Channel n (0 blue, 1 green, 2 red, 3 alpha) of an 0xAARRGGBB value.
-inline int Channel(uint32_t argb, int n) { return static_cast<int>((argb >> (8 * n)) & 0xFF); }
+inline int Channel(uint32_t argb, int n)
+{
+    return static_cast<int>((argb >> (8 * n)) & 0xFF);
+}
 // True when every channel is within `tolerance` of the expected value.
 bool NearColor(uint32_t actual, uint32_t expected, int tolerance);
 std::string HexColor(uint32_t argb);

@@ -1,9 +1,9 @@
 #include "Platform/Backend/GLContext.h"
 
-#include <SDL.h>
-
 #include "Platform/Backend/Video.h"
 #include "System/Common/Log.h"
+
+#include <SDL.h>
 
 namespace {
 
@@ -11,7 +11,10 @@ SDL_GLContext g_GLContext = nullptr;
 SDL_Window* g_pContextWindow = nullptr;
 int g_nShutdownHook = -1;
 
-SDL_Window* ResolveWindow(HWND hwnd) { return hwnd ? BackendGetSDLWindow(hwnd) : nullptr; }
+SDL_Window* ResolveWindow(HWND hwnd)
+{
+    return hwnd ? BackendGetSDLWindow(hwnd) : nullptr;
+}
 
 } // namespace
 

@@ -82,8 +82,7 @@ struct IDirect3DDevice9 : IUnknown {
     virtual HRESULT SetFVF(DWORD FVF) = 0;
     virtual HRESULT CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader) = 0;
     virtual HRESULT SetVertexShader(IDirect3DVertexShader9* pShader) = 0;
-    virtual HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData,
-                                             UINT Vector4fCount) = 0;
+    virtual HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) = 0;
     virtual HRESULT CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader) = 0;
     virtual HRESULT SetPixelShader(IDirect3DPixelShader9* pShader) = 0;
     virtual HRESULT SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) = 0;

@@ -1,15 +1,15 @@
 // IDirect3DDevice9 over an OpenGL 3.3 core context.
 #include "Platform/D3D9/D3D9Device.h"
 
-#include <algorithm>
-#include <array>
-#include <cstring>
-#include <new>
-
 #include "Platform/Backend/GLContext.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "System/Common/Log.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -90,19 +90,77 @@ bool ElementFormat(BYTE type, GLint& size, GLenum& glType, GLboolean& normalized
 {
     normalized = GL_FALSE;
     switch (type) {
-    case D3DDECLTYPE_FLOAT1: size = 1; glType = GL_FLOAT; bytes = 4; return true;
-    case D3DDECLTYPE_FLOAT2: size = 2; glType = GL_FLOAT; bytes = 8; return true;
-    case D3DDECLTYPE_FLOAT3: size = 3; glType = GL_FLOAT; bytes = 12; return true;
-    case D3DDECLTYPE_FLOAT4: size = 4; glType = GL_FLOAT; bytes = 16; return true;
-    case D3DDECLTYPE_D3DCOLOR: size = GL_BGRA; glType = GL_UNSIGNED_BYTE; normalized = GL_TRUE; bytes = 4; return true;
-    case D3DDECLTYPE_UBYTE4: size = 4; glType = GL_UNSIGNED_BYTE; bytes = 4; return true;
-    case D3DDECLTYPE_UBYTE4N: size = 4; glType = GL_UNSIGNED_BYTE; normalized = GL_TRUE; bytes = 4; return true;
-    case D3DDECLTYPE_SHORT2: size = 2; glType = GL_SHORT; bytes = 4; return true;
-    case D3DDECLTYPE_SHORT4: size = 4; glType = GL_SHORT; bytes = 8; return true;
-    case D3DDECLTYPE_SHORT2N: size = 2; glType = GL_SHORT; normalized = GL_TRUE; bytes = 4; return true;
-    case D3DDECLTYPE_SHORT4N: size = 4; glType = GL_SHORT; normalized = GL_TRUE; bytes = 8; return true;
-    case D3DDECLTYPE_USHORT2N: size = 2; glType = GL_UNSIGNED_SHORT; normalized = GL_TRUE; bytes = 4; return true;
-    case D3DDECLTYPE_USHORT4N: size = 4; glType = GL_UNSIGNED_SHORT; normalized = GL_TRUE; bytes = 8; return true;
+    case D3DDECLTYPE_FLOAT1:
+        size = 1;
+        glType = GL_FLOAT;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_FLOAT2:
+        size = 2;
+        glType = GL_FLOAT;
+        bytes = 8;
+        return true;
+    case D3DDECLTYPE_FLOAT3:
+        size = 3;
+        glType = GL_FLOAT;
+        bytes = 12;
+        return true;
+    case D3DDECLTYPE_FLOAT4:
+        size = 4;
+        glType = GL_FLOAT;
+        bytes = 16;
+        return true;
+    case D3DDECLTYPE_D3DCOLOR:
+        size = GL_BGRA;
+        glType = GL_UNSIGNED_BYTE;
+        normalized = GL_TRUE;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_UBYTE4:
+        size = 4;
+        glType = GL_UNSIGNED_BYTE;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_UBYTE4N:
+        size = 4;
+        glType = GL_UNSIGNED_BYTE;
+        normalized = GL_TRUE;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_SHORT2:
+        size = 2;
+        glType = GL_SHORT;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_SHORT4:
+        size = 4;
+        glType = GL_SHORT;
+        bytes = 8;
+        return true;
+    case D3DDECLTYPE_SHORT2N:
+        size = 2;
+        glType = GL_SHORT;
+        normalized = GL_TRUE;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_SHORT4N:
+        size = 4;
+        glType = GL_SHORT;
+        normalized = GL_TRUE;
+        bytes = 8;
+        return true;
+    case D3DDECLTYPE_USHORT2N:
+        size = 2;
+        glType = GL_UNSIGNED_SHORT;
+        normalized = GL_TRUE;
+        bytes = 4;
+        return true;
+    case D3DDECLTYPE_USHORT4N:
+        size = 4;
+        glType = GL_UNSIGNED_SHORT;
+        normalized = GL_TRUE;
+        bytes = 8;
+        return true;
     default: return false;
     }
 }
@@ -130,7 +188,8 @@ bool ElementsFromFVF(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& out)
     }
     const DWORD texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
     for (DWORD i = 0; i < texCount; ++i) {
-        out.push_back({0, offset, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(i)});
+        out.push_back(
+            {0, offset, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(i)});
         offset += 8;
     }
     return true;
@@ -173,7 +232,7 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 } // namespace
 
 class D3D9DeviceImpl final : public IDirect3DDevice9 {
-public:
+  public:
     D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params) {}
     bool Init();
 
@@ -250,7 +309,7 @@ public:
     }
     const D3DPRESENT_PARAMETERS& Params() const { return m_Params; }
 
-private:
+  private:
     enum LossState { eLoss_None, eLoss_Lost, eLoss_NotReset };
 
     ~D3D9DeviceImpl();
@@ -354,7 +413,8 @@ D3D9DeviceImpl::~D3D9DeviceImpl()
 
 bool D3D9DeviceImpl::CreateBackBuffer()
 {
-    const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth), h = static_cast<GLsizei>(m_Params.BackBufferHeight);
+    const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth),
+                  h = static_cast<GLsizei>(m_Params.BackBufferHeight);
     glGenFramebuffers(1, &m_nFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
     glGenRenderbuffers(1, &m_nColorBuffer);
@@ -636,8 +696,8 @@ HRESULT D3D9DeviceImpl::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACK
 
 void D3D9DeviceImpl::ApplyViewport()
 {
-    glViewport(static_cast<GLint>(m_Viewport.X), static_cast<GLint>(m_Viewport.Y), static_cast<GLsizei>(m_Viewport.Width),
-               static_cast<GLsizei>(m_Viewport.Height));
+    glViewport(static_cast<GLint>(m_Viewport.X), static_cast<GLint>(m_Viewport.Y),
+               static_cast<GLsizei>(m_Viewport.Width), static_cast<GLsizei>(m_Viewport.Height));
     glDepthRange(m_Viewport.MinZ, m_Viewport.MaxZ);
 }
 
@@ -776,8 +836,8 @@ HRESULT D3D9DeviceImpl::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 // ---------------------------------------------------------------------------------------------
 // Resource creation and copies
 
-HRESULT D3D9DeviceImpl::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                                      D3DPOOL Pool, IDirect3DTexture9** ppTexture, HANDLE*)
+HRESULT D3D9DeviceImpl::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                      IDirect3DTexture9** ppTexture, HANDLE*)
 {
     if (!ppTexture)
         return D3DERR_INVALIDCALL;
@@ -832,8 +892,8 @@ HRESULT D3D9DeviceImpl::UpdateSurface(IDirect3DSurface9* pSource, const RECT* pS
     D3DSURFACE_DESC sd = src->Desc(), dd = dst->Desc();
     // System memory to a default-pool texture level, same size and format.
     if (src->GetKind() != D3D9SurfaceImpl::eKind_Offscreen || sd.Pool != D3DPOOL_SYSTEMMEM ||
-        dst->GetKind() != D3D9SurfaceImpl::eKind_TextureLevel || dd.Pool != D3DPOOL_DEFAULT ||
-        sd.Format != dd.Format || sd.Width != dd.Width || sd.Height != dd.Height)
+        dst->GetKind() != D3D9SurfaceImpl::eKind_TextureLevel || dd.Pool != D3DPOOL_DEFAULT || sd.Format != dd.Format ||
+        sd.Width != dd.Width || sd.Height != dd.Height)
         return D3DERR_INVALIDCALL;
     dst->Texture()->Upload(src->Bits().data());
     return D3D_OK;
@@ -846,8 +906,8 @@ HRESULT D3D9DeviceImpl::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, ID
     D3D9SurfaceImpl* src = static_cast<D3D9SurfaceImpl*>(pRenderTarget);
     D3D9SurfaceImpl* dst = static_cast<D3D9SurfaceImpl*>(pDestSurface);
     D3DSURFACE_DESC sd = src->Desc(), dd = dst->Desc();
-    if (dst->GetKind() != D3D9SurfaceImpl::eKind_Offscreen || dd.Pool != D3DPOOL_SYSTEMMEM ||
-        sd.Width != dd.Width || sd.Height != dd.Height)
+    if (dst->GetKind() != D3D9SurfaceImpl::eKind_Offscreen || dd.Pool != D3DPOOL_SYSTEMMEM || sd.Width != dd.Width ||
+        sd.Height != dd.Height)
         return D3DERR_INVALIDCALL;
     if (src->GetKind() == D3D9SurfaceImpl::eKind_TextureLevel) {
         if (sd.Format != dd.Format)
@@ -1215,12 +1275,30 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
     GLenum mode;
     uint64_t vertices;
     switch (type) {
-    case D3DPT_POINTLIST: mode = GL_POINTS; vertices = PrimitiveCount; break;
-    case D3DPT_LINELIST: mode = GL_LINES; vertices = 2ull * PrimitiveCount; break;
-    case D3DPT_LINESTRIP: mode = GL_LINE_STRIP; vertices = PrimitiveCount + 1ull; break;
-    case D3DPT_TRIANGLELIST: mode = GL_TRIANGLES; vertices = 3ull * PrimitiveCount; break;
-    case D3DPT_TRIANGLESTRIP: mode = GL_TRIANGLE_STRIP; vertices = PrimitiveCount + 2ull; break;
-    case D3DPT_TRIANGLEFAN: mode = GL_TRIANGLE_FAN; vertices = PrimitiveCount + 2ull; break;
+    case D3DPT_POINTLIST:
+        mode = GL_POINTS;
+        vertices = PrimitiveCount;
+        break;
+    case D3DPT_LINELIST:
+        mode = GL_LINES;
+        vertices = 2ull * PrimitiveCount;
+        break;
+    case D3DPT_LINESTRIP:
+        mode = GL_LINE_STRIP;
+        vertices = PrimitiveCount + 1ull;
+        break;
+    case D3DPT_TRIANGLELIST:
+        mode = GL_TRIANGLES;
+        vertices = 3ull * PrimitiveCount;
+        break;
+    case D3DPT_TRIANGLESTRIP:
+        mode = GL_TRIANGLE_STRIP;
+        vertices = PrimitiveCount + 2ull;
+        break;
+    case D3DPT_TRIANGLEFAN:
+        mode = GL_TRIANGLE_FAN;
+        vertices = PrimitiveCount + 2ull;
+        break;
     default: return D3DERR_INVALIDCALL;
     }
     if (vertices + StartVertex > 0x7FFFFFFF)
@@ -1273,20 +1351,59 @@ HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDe
     return D3D_OK;
 }
 
-IDirect3DDevice9* D3D9SurfaceImpl::Device() const { return m_pDevice; }
-D3D9DeviceImpl* GetDeviceImpl(IDirect3DDevice9* device) { return static_cast<D3D9DeviceImpl*>(device); }
-void DeviceAddRef(D3D9DeviceImpl* device) { device->AddRef(); }
-void DeviceRelease(D3D9DeviceImpl* device) { device->Release(); }
-void DeviceCountDefaultPool(D3D9DeviceImpl* device, int delta) { device->CountDefaultPool(delta); }
-void DeviceForget(D3D9DeviceImpl* device, const void* object) { device->Forget(object); }
-void DeviceForgetShader(D3D9DeviceImpl* device, uint64_t serial) { device->ForgetShader(serial); }
-bool DeviceCompressedUpload(D3D9DeviceImpl* device) { return device->CompressedUpload(); }
-UINT DeviceBackBufferWidth(D3D9DeviceImpl* device) { return device->Params().BackBufferWidth; }
-UINT DeviceBackBufferHeight(D3D9DeviceImpl* device) { return device->Params().BackBufferHeight; }
-D3DFORMAT DeviceBackBufferFormat(D3D9DeviceImpl* device) { return device->Params().BackBufferFormat; }
+IDirect3DDevice9* D3D9SurfaceImpl::Device() const
+{
+    return m_pDevice;
+}
+D3D9DeviceImpl* GetDeviceImpl(IDirect3DDevice9* device)
+{
+    return static_cast<D3D9DeviceImpl*>(device);
+}
+void DeviceAddRef(D3D9DeviceImpl* device)
+{
+    device->AddRef();
+}
+void DeviceRelease(D3D9DeviceImpl* device)
+{
+    device->Release();
+}
+void DeviceCountDefaultPool(D3D9DeviceImpl* device, int delta)
+{
+    device->CountDefaultPool(delta);
+}
+void DeviceForget(D3D9DeviceImpl* device, const void* object)
+{
+    device->Forget(object);
+}
+void DeviceForgetShader(D3D9DeviceImpl* device, uint64_t serial)
+{
+    device->ForgetShader(serial);
+}
+bool DeviceCompressedUpload(D3D9DeviceImpl* device)
+{
+    return device->CompressedUpload();
+}
+UINT DeviceBackBufferWidth(D3D9DeviceImpl* device)
+{
+    return device->Params().BackBufferWidth;
+}
+UINT DeviceBackBufferHeight(D3D9DeviceImpl* device)
+{
+    return device->Params().BackBufferHeight;
+}
+D3DFORMAT DeviceBackBufferFormat(D3D9DeviceImpl* device)
+{
+    return device->Params().BackBufferFormat;
+}
 
-void D3D9ForceDeviceLoss(IDirect3DDevice9* device, int lostPolls) { GetDeviceImpl(device)->ForceLoss(lostPolls); }
-int D3D9CountDefaultPoolResources(IDirect3DDevice9* device) { return GetDeviceImpl(device)->DefaultPoolCount(); }
+void D3D9ForceDeviceLoss(IDirect3DDevice9* device, int lostPolls)
+{
+    GetDeviceImpl(device)->ForceLoss(lostPolls);
+}
+int D3D9CountDefaultPoolResources(IDirect3DDevice9* device)
+{
+    return GetDeviceImpl(device)->DefaultPoolCount();
+}
 void D3D9SetCompressedTextureUpload(IDirect3DDevice9* device, bool enabled)
 {
     GetDeviceImpl(device)->SetCompressedUpload(enabled);

@@ -5,20 +5,19 @@
 // to its device, so the device and its OpenGL objects outlive the resources made on it.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "Platform/D3D9/D3D9.h"
+#include "Platform/D3D9/ShaderTranslator.h"
 
+#include <epoxy/gl.h>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "Platform/D3D9/D3D9.h"
-#include "Platform/D3D9/ShaderTranslator.h"
-
 class D3D9DeviceImpl;
 
 class D3D9TextureImpl : public ComObject<IDirect3DTexture9> {
-public:
+  public:
     D3D9TextureImpl(D3D9DeviceImpl* device, UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool);
     bool Init();
 
@@ -35,7 +34,7 @@ public:
     D3DSURFACE_DESC Desc() const;
     GLuint GLTexture() const { return m_nTexture; }
 
-private:
+  private:
     ~D3D9TextureImpl() override;
     void UploadToGL();
 
@@ -51,7 +50,7 @@ private:
 };
 
 class D3D9SurfaceImpl : public ComObject<IDirect3DSurface9> {
-public:
+  public:
     enum Kind { eKind_Offscreen, eKind_TextureLevel, eKind_BackBuffer };
     // An offscreen plain surface.
     D3D9SurfaceImpl(D3D9DeviceImpl* device, UINT width, UINT height, D3DFORMAT format, D3DPOOL pool);
@@ -70,7 +69,7 @@ public:
     D3D9TextureImpl* Texture() const { return m_pTexture; }
     IDirect3DDevice9* Device() const;
 
-private:
+  private:
     ~D3D9SurfaceImpl() override;
 
     Kind m_eKind;
@@ -84,7 +83,7 @@ private:
 };
 
 class D3D9VertexBufferImpl : public ComObject<IDirect3DVertexBuffer9> {
-public:
+  public:
     D3D9VertexBufferImpl(D3D9DeviceImpl* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
@@ -93,7 +92,7 @@ public:
     GLuint GLBuffer() const { return m_nBuffer; }
     size_t Size() const { return m_Data.size(); }
 
-private:
+  private:
     ~D3D9VertexBufferImpl() override;
 
     D3D9DeviceImpl* m_pDevice;
@@ -107,12 +106,12 @@ private:
 };
 
 class D3D9VertexDeclarationImpl : public ComObject<IDirect3DVertexDeclaration9> {
-public:
+  public:
     D3D9VertexDeclarationImpl(D3D9DeviceImpl* device, std::vector<D3DVERTEXELEMENT9> elements);
     HRESULT GetDeclaration(D3DVERTEXELEMENT9* pElement, UINT* pNumElements) override;
     const std::vector<D3DVERTEXELEMENT9>& Elements() const { return m_Elements; }
 
-private:
+  private:
     ~D3D9VertexDeclarationImpl() override;
     D3D9DeviceImpl* m_pDevice;
     std::vector<D3DVERTEXELEMENT9> m_Elements; // without the end marker
@@ -127,24 +126,24 @@ struct D3D9ShaderCode {
 };
 
 class D3D9VertexShaderImpl : public ComObject<IDirect3DVertexShader9> {
-public:
+  public:
     D3D9VertexShaderImpl(D3D9DeviceImpl* device, std::unique_ptr<D3D9ShaderCode> code);
     HRESULT GetFunction(void* pData, UINT* pSizeOfData) override;
     const D3D9ShaderCode& Code() const { return *m_pCode; }
 
-private:
+  private:
     ~D3D9VertexShaderImpl() override;
     D3D9DeviceImpl* m_pDevice;
     std::unique_ptr<D3D9ShaderCode> m_pCode;
 };
 
 class D3D9PixelShaderImpl : public ComObject<IDirect3DPixelShader9> {
-public:
+  public:
     D3D9PixelShaderImpl(D3D9DeviceImpl* device, std::unique_ptr<D3D9ShaderCode> code);
     HRESULT GetFunction(void* pData, UINT* pSizeOfData) override;
     const D3D9ShaderCode& Code() const { return *m_pCode; }
 
-private:
+  private:
     ~D3D9PixelShaderImpl() override;
     D3D9DeviceImpl* m_pDevice;
     std::unique_ptr<D3D9ShaderCode> m_pCode;

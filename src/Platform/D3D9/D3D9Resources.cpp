@@ -1,10 +1,10 @@
 // Textures, surfaces, vertex buffers, declarations and shaders of the OpenGL device.
-#include <algorithm>
-#include <cstring>
-
 #include "Platform/D3D9/D3D9Device.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "System/Common/Log.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -138,8 +138,7 @@ void D3D9TextureImpl::UploadToGL()
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
         }
         break;
-    default:
-        break;
+    default: break;
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }

@@ -2,11 +2,11 @@
 // its tests use is declared.
 #pragma once
 
-#include <cstdint>
-
 #include "Platform/COM/Unknown.h"
-#include "Platform/Win32/Window.h"
 #include "Platform/Win32/WinTypes.h"
+#include "Platform/Win32/Window.h"
+
+#include <cstdint>
 
 // Region and palette types of the Windows headers, only passed as null here.
 struct _RGNDATA;
@@ -129,8 +129,7 @@ enum D3DPRIMITIVETYPE : uint32_t {
 #define D3DFVF_TEXCOUNT_SHIFT 8
 #define D3DFVF_TEX1 0x100u
 
-#define D3DCOLOR_ARGB(a, r, g, b)                                                                                      \
-    ((D3DCOLOR)((((a) & 0xff) << 24) | (((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff)))
+#define D3DCOLOR_ARGB(a, r, g, b) ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
 typedef DWORD D3DCOLOR;
 
@@ -558,11 +557,12 @@ enum D3DSAMPLER_TEXTURE_TYPE : uint32_t {
 // The register type of a parameter token, from its two fields.
 inline uint32_t D3DShaderRegisterType(uint32_t token)
 {
-    return ((token & D3DSP_REGTYPE_MASK) >> D3DSP_REGTYPE_SHIFT) | ((token & D3DSP_REGTYPE_MASK2) >> D3DSP_REGTYPE_SHIFT2);
+    return ((token & D3DSP_REGTYPE_MASK) >> D3DSP_REGTYPE_SHIFT) |
+           ((token & D3DSP_REGTYPE_MASK2) >> D3DSP_REGTYPE_SHIFT2);
 }
 // A parameter token's register type and number fields.
 inline uint32_t D3DShaderRegisterBits(uint32_t type, uint32_t number)
 {
-    return ((type << D3DSP_REGTYPE_SHIFT) & D3DSP_REGTYPE_MASK) | ((type << D3DSP_REGTYPE_SHIFT2) & D3DSP_REGTYPE_MASK2) |
-           (number & D3DSP_REGNUM_MASK);
+    return ((type << D3DSP_REGTYPE_SHIFT) & D3DSP_REGTYPE_MASK) |
+           ((type << D3DSP_REGTYPE_SHIFT2) & D3DSP_REGTYPE_MASK2) | (number & D3DSP_REGNUM_MASK);
 }

@@ -1,16 +1,16 @@
 // The Direct3D object: adapters are the SDL displays; devices run on OpenGL.
-#include <cstdio>
-#include <cstring>
-#include <new>
-
 #include "Platform/Backend/GLContext.h"
 #include "Platform/D3D9/D3D9Device.h"
 #include "System/Common/Log.h"
 
+#include <cstdio>
+#include <cstring>
+#include <new>
+
 namespace {
 
 class Direct3D9Impl : public ComObject<IDirect3D9> {
-public:
+  public:
     UINT GetAdapterCount() override { return static_cast<UINT>(BackendGetDisplayCount()); }
 
     HRESULT GetAdapterIdentifier(UINT Adapter, DWORD, D3DADAPTER_IDENTIFIER9* pIdentifier) override

@@ -1,11 +1,11 @@
 #include "Platform/D3D9/ShaderTranslator.h"
 
+#include "Platform/D3D9/D3D9Types.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <sstream>
-
-#include "Platform/D3D9/D3D9Types.h"
 
 // Vertex stage epilogue shared by both vertex paths. The device renders upside down, so
 // that OpenGL's rows are the surface rows (top row first) and its rasterisation rules meet
@@ -18,7 +18,7 @@
     "out vec4 qm_T0; out vec4 qm_T1; out vec4 qm_T2; out vec4 qm_T3;\n"                                                \
     "out vec4 qm_T4; out vec4 qm_T5; out vec4 qm_T6; out vec4 qm_T7;\n"                                                \
     "void qm_EmitPosition(vec4 p) {\n"                                                                                 \
-    "    p.y = -p.y;\n"                                                                                            \
+    "    p.y = -p.y;\n"                                                                                                \
     "    p.xy += qm_PosFixup.xy * p.w;\n"                                                                              \
     "    p.z = p.z * 2.0 - p.w;\n"                                                                                     \
     "    gl_Position = p;\n"                                                                                           \
@@ -44,8 +44,7 @@
     "}\n"
 
 const char* const kFixedFunctionVertexGlsl =
-    "#version 330 core\n" QM_VS_COMMON
-    "layout(location = 0) in vec4 qm_Position;\n"
+    "#version 330 core\n" QM_VS_COMMON "layout(location = 0) in vec4 qm_Position;\n"
     "layout(location = 1) in vec4 qm_Diffuse;\n"
     "layout(location = 2) in vec4 qm_TexCoord0;\n"
     "uniform mat4 qm_WorldViewProj;\n"
@@ -59,8 +58,7 @@ const char* const kFixedFunctionVertexGlsl =
 // Texture stage 0 of the fixed-function pixel stage. A stage without a texture reads white
 // for its texture argument, so untextured draws give the vertex colour under MODULATE.
 const char* const kFixedFunctionPixelGlsl =
-    "#version 330 core\n" QM_PS_COMMON
-    "uniform sampler2D qm_Texture0;\n"
+    "#version 330 core\n" QM_PS_COMMON "uniform sampler2D qm_Texture0;\n"
     "uniform int qm_TextureBound;\n"
     "uniform ivec3 qm_ColorStage;\n" // op, arg1, arg2
     "uniform ivec3 qm_AlphaStage;\n"
@@ -96,11 +94,11 @@ namespace {
 const char kComponents[] = "xyzw";
 
 class Translator {
-public:
+  public:
     Translator(const uint32_t* tokens, size_t maxTokens) : m_pTokens(tokens), m_nMax(maxTokens) {}
     bool Run(TranslatedShader& out, std::string& error);
 
-private:
+  private:
     bool Fail(const std::string& why)
     {
         if (m_Error.empty())
@@ -205,8 +203,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
             return Fail("bad use of oDepth");
         name = "o_Depth";
         return true;
-    default:
-        return Fail("unsupported register type " + std::to_string(type));
+    default: return Fail("unsupported register type " + std::to_string(type));
     }
 }
 
@@ -307,11 +304,11 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     }
 
     static const uint32_t kSupported[] = {
-        D3DSIO_MOV,  D3DSIO_ADD,  D3DSIO_SUB,  D3DSIO_MAD,  D3DSIO_MUL,  D3DSIO_RCP,    D3DSIO_RSQ,  D3DSIO_DP3,
-        D3DSIO_DP4,  D3DSIO_MIN,  D3DSIO_MAX,  D3DSIO_SLT,  D3DSIO_SGE,  D3DSIO_EXP,    D3DSIO_LOG,  D3DSIO_LIT,
-        D3DSIO_DST,  D3DSIO_LRP,  D3DSIO_FRC,  D3DSIO_M4x4, D3DSIO_M4x3, D3DSIO_M3x4,   D3DSIO_M3x3, D3DSIO_M3x2,
-        D3DSIO_POW,  D3DSIO_CRS,  D3DSIO_SGN,  D3DSIO_ABS,  D3DSIO_NRM,  D3DSIO_SINCOS, D3DSIO_MOVA, D3DSIO_TEXKILL,
-        D3DSIO_TEX,  D3DSIO_EXPP, D3DSIO_LOGP, D3DSIO_CMP,  D3DSIO_DP2ADD};
+        D3DSIO_MOV, D3DSIO_ADD,  D3DSIO_SUB,  D3DSIO_MAD,  D3DSIO_MUL,   D3DSIO_RCP,    D3DSIO_RSQ,  D3DSIO_DP3,
+        D3DSIO_DP4, D3DSIO_MIN,  D3DSIO_MAX,  D3DSIO_SLT,  D3DSIO_SGE,   D3DSIO_EXP,    D3DSIO_LOG,  D3DSIO_LIT,
+        D3DSIO_DST, D3DSIO_LRP,  D3DSIO_FRC,  D3DSIO_M4x4, D3DSIO_M4x3,  D3DSIO_M3x4,   D3DSIO_M3x3, D3DSIO_M3x2,
+        D3DSIO_POW, D3DSIO_CRS,  D3DSIO_SGN,  D3DSIO_ABS,  D3DSIO_NRM,   D3DSIO_SINCOS, D3DSIO_MOVA, D3DSIO_TEXKILL,
+        D3DSIO_TEX, D3DSIO_EXPP, D3DSIO_LOGP, D3DSIO_CMP,  D3DSIO_DP2ADD};
     if (std::find(std::begin(kSupported), std::end(kSupported), opcode) == std::end(kSupported))
         return Fail("unsupported instruction " + std::to_string(opcode));
     std::string dst;
@@ -368,45 +365,141 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     };
     std::string e;
     switch (opcode) {
-    case D3DSIO_MOV: if (!need(1)) return false; e = src[0]; break;
+    case D3DSIO_MOV:
+        if (!need(1))
+            return false;
+        e = src[0];
+        break;
     case D3DSIO_MOVA:
         if (!need(1))
             return false;
         e = "ivec4(floor(" + src[0] + " + 0.5))";
         break;
-    case D3DSIO_ADD: if (!need(2)) return false; e = src[0] + " + " + src[1]; break;
-    case D3DSIO_SUB: if (!need(2)) return false; e = src[0] + " - " + src[1]; break;
-    case D3DSIO_MUL: if (!need(2)) return false; e = src[0] + " * " + src[1]; break;
-    case D3DSIO_MAD: if (!need(3)) return false; e = src[0] + " * " + src[1] + " + " + src[2]; break;
-    case D3DSIO_RCP: if (!need(1)) return false; e = "vec4(1.0 / (" + src[0] + ").w)"; break;
-    case D3DSIO_RSQ: if (!need(1)) return false; e = "vec4(inversesqrt(abs((" + src[0] + ").w)))"; break;
-    case D3DSIO_DP3: if (!need(2)) return false; e = "vec4(dot((" + src[0] + ").xyz, (" + src[1] + ").xyz))"; break;
-    case D3DSIO_DP4: if (!need(2)) return false; e = "vec4(dot(" + src[0] + ", " + src[1] + "))"; break;
-    case D3DSIO_MIN: if (!need(2)) return false; e = "min(" + src[0] + ", " + src[1] + ")"; break;
-    case D3DSIO_MAX: if (!need(2)) return false; e = "max(" + src[0] + ", " + src[1] + ")"; break;
-    case D3DSIO_SLT: if (!need(2)) return false; e = "vec4(lessThan(" + src[0] + ", " + src[1] + "))"; break;
-    case D3DSIO_SGE: if (!need(2)) return false; e = "vec4(greaterThanEqual(" + src[0] + ", " + src[1] + "))"; break;
-    case D3DSIO_EXP: if (!need(1)) return false; e = "vec4(exp2((" + src[0] + ").w))"; break;
-    case D3DSIO_LOG: if (!need(1)) return false; e = "vec4(log2(abs((" + src[0] + ").w)))"; break;
-    case D3DSIO_LOGP: if (!need(1)) return false; e = "vec4(log2(abs((" + src[0] + ").w)))"; break;
+    case D3DSIO_ADD:
+        if (!need(2))
+            return false;
+        e = src[0] + " + " + src[1];
+        break;
+    case D3DSIO_SUB:
+        if (!need(2))
+            return false;
+        e = src[0] + " - " + src[1];
+        break;
+    case D3DSIO_MUL:
+        if (!need(2))
+            return false;
+        e = src[0] + " * " + src[1];
+        break;
+    case D3DSIO_MAD:
+        if (!need(3))
+            return false;
+        e = src[0] + " * " + src[1] + " + " + src[2];
+        break;
+    case D3DSIO_RCP:
+        if (!need(1))
+            return false;
+        e = "vec4(1.0 / (" + src[0] + ").w)";
+        break;
+    case D3DSIO_RSQ:
+        if (!need(1))
+            return false;
+        e = "vec4(inversesqrt(abs((" + src[0] + ").w)))";
+        break;
+    case D3DSIO_DP3:
+        if (!need(2))
+            return false;
+        e = "vec4(dot((" + src[0] + ").xyz, (" + src[1] + ").xyz))";
+        break;
+    case D3DSIO_DP4:
+        if (!need(2))
+            return false;
+        e = "vec4(dot(" + src[0] + ", " + src[1] + "))";
+        break;
+    case D3DSIO_MIN:
+        if (!need(2))
+            return false;
+        e = "min(" + src[0] + ", " + src[1] + ")";
+        break;
+    case D3DSIO_MAX:
+        if (!need(2))
+            return false;
+        e = "max(" + src[0] + ", " + src[1] + ")";
+        break;
+    case D3DSIO_SLT:
+        if (!need(2))
+            return false;
+        e = "vec4(lessThan(" + src[0] + ", " + src[1] + "))";
+        break;
+    case D3DSIO_SGE:
+        if (!need(2))
+            return false;
+        e = "vec4(greaterThanEqual(" + src[0] + ", " + src[1] + "))";
+        break;
+    case D3DSIO_EXP:
+        if (!need(1))
+            return false;
+        e = "vec4(exp2((" + src[0] + ").w))";
+        break;
+    case D3DSIO_LOG:
+        if (!need(1))
+            return false;
+        e = "vec4(log2(abs((" + src[0] + ").w)))";
+        break;
+    case D3DSIO_LOGP:
+        if (!need(1))
+            return false;
+        e = "vec4(log2(abs((" + src[0] + ").w)))";
+        break;
     case D3DSIO_EXPP:
         if (!need(1))
             return false;
         e = "qm_Expp((" + src[0] + ").w)";
         break;
-    case D3DSIO_LIT: if (!need(1)) return false; e = "qm_Lit(" + src[0] + ")"; break;
+    case D3DSIO_LIT:
+        if (!need(1))
+            return false;
+        e = "qm_Lit(" + src[0] + ")";
+        break;
     case D3DSIO_DST:
         if (!need(2))
             return false;
         e = "vec4(1.0, (" + src[0] + ").y * (" + src[1] + ").y, (" + src[0] + ").z, (" + src[1] + ").w)";
         break;
-    case D3DSIO_LRP: if (!need(3)) return false; e = "mix(" + src[2] + ", " + src[1] + ", " + src[0] + ")"; break;
-    case D3DSIO_FRC: if (!need(1)) return false; e = "fract(" + src[0] + ")"; break;
-    case D3DSIO_M4x4: if (!matrix(4, 4)) return false; e = src[0]; break;
-    case D3DSIO_M4x3: if (!matrix(3, 4)) return false; e = src[0]; break;
-    case D3DSIO_M3x4: if (!matrix(4, 3)) return false; e = src[0]; break;
-    case D3DSIO_M3x3: if (!matrix(3, 3)) return false; e = src[0]; break;
-    case D3DSIO_M3x2: if (!matrix(2, 3)) return false; e = src[0]; break;
+    case D3DSIO_LRP:
+        if (!need(3))
+            return false;
+        e = "mix(" + src[2] + ", " + src[1] + ", " + src[0] + ")";
+        break;
+    case D3DSIO_FRC:
+        if (!need(1))
+            return false;
+        e = "fract(" + src[0] + ")";
+        break;
+    case D3DSIO_M4x4:
+        if (!matrix(4, 4))
+            return false;
+        e = src[0];
+        break;
+    case D3DSIO_M4x3:
+        if (!matrix(3, 4))
+            return false;
+        e = src[0];
+        break;
+    case D3DSIO_M3x4:
+        if (!matrix(4, 3))
+            return false;
+        e = src[0];
+        break;
+    case D3DSIO_M3x3:
+        if (!matrix(3, 3))
+            return false;
+        e = src[0];
+        break;
+    case D3DSIO_M3x2:
+        if (!matrix(2, 3))
+            return false;
+        e = src[0];
+        break;
     case D3DSIO_POW:
         if (!need(2))
             return false;
@@ -417,15 +510,31 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
             return false;
         e = "vec4(cross((" + src[0] + ").xyz, (" + src[1] + ").xyz), 0.0)";
         break;
-    case D3DSIO_SGN: if (!need(3)) return false; e = "sign(" + src[0] + ")"; break;
-    case D3DSIO_ABS: if (!need(1)) return false; e = "abs(" + src[0] + ")"; break;
-    case D3DSIO_NRM: if (!need(1)) return false; e = "qm_Nrm(" + src[0] + ")"; break;
+    case D3DSIO_SGN:
+        if (!need(3))
+            return false;
+        e = "sign(" + src[0] + ")";
+        break;
+    case D3DSIO_ABS:
+        if (!need(1))
+            return false;
+        e = "abs(" + src[0] + ")";
+        break;
+    case D3DSIO_NRM:
+        if (!need(1))
+            return false;
+        e = "qm_Nrm(" + src[0] + ")";
+        break;
     case D3DSIO_SINCOS:
         if (!need(3))
             return false;
         e = "vec4(cos((" + src[0] + ").w), sin((" + src[0] + ").w), 0.0, 0.0)";
         break;
-    case D3DSIO_CMP: if (!need(3)) return false; e = "qm_Cmp(" + src[0] + ", " + src[1] + ", " + src[2] + ")"; break;
+    case D3DSIO_CMP:
+        if (!need(3))
+            return false;
+        e = "qm_Cmp(" + src[0] + ", " + src[1] + ", " + src[2] + ")";
+        break;
     case D3DSIO_DP2ADD:
         if (!need(3))
             return false;
@@ -453,8 +562,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
             e = "texture(" + sampler + ", (" + coord + ").xy)";
         break;
     }
-    default:
-        return Fail("unsupported instruction " + std::to_string(opcode));
+    default: return Fail("unsupported instruction " + std::to_string(opcode));
     }
     if (opcode == D3DSIO_MOVA) {
         if (dst != "a0")

@@ -12,8 +12,8 @@
 #include <vector>
 
 struct ShaderInput {
-    uint32_t reg;        // v#
-    uint32_t usage;      // D3DDECLUSAGE
+    uint32_t reg;   // v#
+    uint32_t usage; // D3DDECLUSAGE
     uint32_t usageIndex;
 };
 

@@ -35,8 +35,8 @@ void DecodeColorBlock(const uint8_t* block, bool dxt1, uint8_t texels[16][4])
         palette[2][3] = 255;
         palette[3][3] = 0;
     }
-    uint32_t indices = static_cast<uint32_t>(block[4] | (block[5] << 8) | (block[6] << 16)) |
-                       (static_cast<uint32_t>(block[7]) << 24);
+    uint32_t indices =
+        static_cast<uint32_t>(block[4] | (block[5] << 8) | (block[6] << 16)) | (static_cast<uint32_t>(block[7]) << 24);
     for (int t = 0; t < 16; ++t)
         std::memcpy(texels[t], palette[(indices >> (2 * t)) & 3], 4);
 }

@@ -2,10 +2,10 @@
 // blocks, and the CPU decoder of the DXT block formats.
 #pragma once
 
+#include "Platform/D3D9/D3D9Types.h"
+
 #include <cstddef>
 #include <cstdint>
-
-#include "Platform/D3D9/D3D9Types.h"
 
 inline bool IsBlockFormat(D3DFORMAT format)
 {
@@ -17,16 +17,16 @@ inline uint32_t FormatBytesPerPixel(D3DFORMAT format)
 {
     switch (format) {
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-        return 4;
-    case D3DFMT_R8G8B8:
-        return 3;
-    default:
-        return 0;
+    case D3DFMT_X8R8G8B8: return 4;
+    case D3DFMT_R8G8B8: return 3;
+    default: return 0;
     }
 }
 
-inline bool IsStoredFormat(D3DFORMAT format) { return IsBlockFormat(format) || FormatBytesPerPixel(format) != 0; }
+inline bool IsStoredFormat(D3DFORMAT format)
+{
+    return IsBlockFormat(format) || FormatBytesPerPixel(format) != 0;
+}
 
 // Bytes of one row (of pixels, or of 4 x 4 blocks).
 inline size_t FormatPitch(D3DFORMAT format, uint32_t width)
@@ -37,7 +37,10 @@ inline size_t FormatPitch(D3DFORMAT format, uint32_t width)
 }
 
 // Rows of the pitch above that the surface holds.
-inline uint32_t FormatRows(D3DFORMAT format, uint32_t height) { return IsBlockFormat(format) ? (height + 3) / 4 : height; }
+inline uint32_t FormatRows(D3DFORMAT format, uint32_t height)
+{
+    return IsBlockFormat(format) ? (height + 3) / 4 : height;
+}
 
 inline size_t FormatSurfaceSize(D3DFORMAT format, uint32_t width, uint32_t height)
 {

@@ -1,21 +1,21 @@
 #include "Platform/D3DX/D3DX9.h"
 
+#include "Platform/D3DX/ShaderAssembler.h"
+
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "Platform/D3DX/ShaderAssembler.h"
-
 namespace {
 
 class D3DXBuffer : public ComObject<ID3DXBuffer> {
-public:
+  public:
     explicit D3DXBuffer(size_t size) : m_Bytes(size) {}
     void* GetBufferPointer() override { return m_Bytes.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(m_Bytes.size()); }
 
-private:
+  private:
     std::vector<uint8_t> m_Bytes;
 };
 

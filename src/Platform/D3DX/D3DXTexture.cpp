@@ -1,19 +1,21 @@
 // Texture creation from image files and PNG output of surfaces.
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include <stb_image_write.h>
-
 #include "Platform/D3D9/D3D9Device.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/D3DX/ImageDecode.h"
 #include "System/Common/Log.h"
 
+#include <cstring>
+#include <stb_image_write.h>
+#include <string>
+#include <vector>
+
 namespace {
 
-bool TakesFileSize(UINT size) { return size == 0 || size == D3DX_DEFAULT || size == D3DX_FROM_FILE || size == D3DX_DEFAULT_NONPOW2; }
+bool TakesFileSize(UINT size)
+{
+    return size == 0 || size == D3DX_DEFAULT || size == D3DX_FROM_FILE || size == D3DX_DEFAULT_NONPOW2;
+}
 
 } // namespace
 

@@ -1,14 +1,16 @@
 #include "Platform/D3DX/ImageDecode.h"
 
-#include <cstring>
-
-#include <stb_image.h>
-
 #include "Platform/D3D9/SurfaceFormat.h"
+
+#include <cstring>
+#include <stb_image.h>
 
 namespace {
 
-uint32_t ReadU32(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t ReadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 // DDS header fields (offsets from the start of the file, after the "DDS " magic).
 constexpr size_t kDdsHeaderEnd = 128;

@@ -2,17 +2,17 @@
 // and JPEG (through stb_image).
 #pragma once
 
+#include "Platform/D3DX/D3DX9.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "Platform/D3DX/D3DX9.h"
-
 struct DecodedImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    D3DFORMAT fileFormat = D3DFMT_UNKNOWN;   // what the file holds, as D3DXIMAGE_INFO reports it
+    D3DFORMAT fileFormat = D3DFMT_UNKNOWN;    // what the file holds, as D3DXIMAGE_INFO reports it
     D3DFORMAT surfaceFormat = D3DFMT_UNKNOWN; // format of `bits`: A8R8G8B8, X8R8G8B8 or DXT1/3/5
     D3DXIMAGE_FILEFORMAT fileType = D3DXIFF_BMP;
     std::vector<uint8_t> bits; // rows of FormatPitch(surfaceFormat, width) bytes, top row first

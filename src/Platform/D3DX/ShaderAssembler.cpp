@@ -1,13 +1,13 @@
 #include "Platform/D3DX/ShaderAssembler.h"
 
+#include "Platform/D3D9/D3D9Types.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
-
-#include "Platform/D3D9/D3D9Types.h"
 
 namespace {
 
@@ -24,26 +24,26 @@ struct OpcodeInfo {
 
 // The arithmetic and texture instructions of vs_2_0 and ps_2_0 (flow control is not taken).
 const OpcodeInfo kOpcodes[] = {
-    {"nop", D3DSIO_NOP, false, 0, true, true},      {"mov", D3DSIO_MOV, true, 1, true, true},
-    {"add", D3DSIO_ADD, true, 2, true, true},       {"sub", D3DSIO_SUB, true, 2, true, true},
-    {"mad", D3DSIO_MAD, true, 3, true, true},       {"mul", D3DSIO_MUL, true, 2, true, true},
-    {"rcp", D3DSIO_RCP, true, 1, true, true},       {"rsq", D3DSIO_RSQ, true, 1, true, true},
-    {"dp3", D3DSIO_DP3, true, 2, true, true},       {"dp4", D3DSIO_DP4, true, 2, true, true},
-    {"min", D3DSIO_MIN, true, 2, true, true},       {"max", D3DSIO_MAX, true, 2, true, true},
-    {"slt", D3DSIO_SLT, true, 2, true, false},      {"sge", D3DSIO_SGE, true, 2, true, false},
-    {"exp", D3DSIO_EXP, true, 1, true, true},       {"log", D3DSIO_LOG, true, 1, true, true},
-    {"lit", D3DSIO_LIT, true, 1, true, false},      {"dst", D3DSIO_DST, true, 2, true, false},
-    {"lrp", D3DSIO_LRP, true, 3, true, true},       {"frc", D3DSIO_FRC, true, 1, true, true},
-    {"m4x4", D3DSIO_M4x4, true, 2, true, true},     {"m4x3", D3DSIO_M4x3, true, 2, true, true},
-    {"m3x4", D3DSIO_M3x4, true, 2, true, true},     {"m3x3", D3DSIO_M3x3, true, 2, true, true},
-    {"m3x2", D3DSIO_M3x2, true, 2, true, true},     {"pow", D3DSIO_POW, true, 2, true, true},
-    {"crs", D3DSIO_CRS, true, 2, true, true},       {"sgn", D3DSIO_SGN, true, 3, true, false},
-    {"abs", D3DSIO_ABS, true, 1, true, true},       {"nrm", D3DSIO_NRM, true, 1, true, true},
-    {"sincos", D3DSIO_SINCOS, true, 3, true, true}, {"mova", D3DSIO_MOVA, true, 1, true, false},
-    {"expp", D3DSIO_EXPP, true, 1, true, false},    {"logp", D3DSIO_LOGP, true, 1, true, false},
-    {"cmp", D3DSIO_CMP, true, 3, false, true},      {"dp2add", D3DSIO_DP2ADD, true, 3, false, true},
+    {"nop", D3DSIO_NOP, false, 0, true, true},         {"mov", D3DSIO_MOV, true, 1, true, true},
+    {"add", D3DSIO_ADD, true, 2, true, true},          {"sub", D3DSIO_SUB, true, 2, true, true},
+    {"mad", D3DSIO_MAD, true, 3, true, true},          {"mul", D3DSIO_MUL, true, 2, true, true},
+    {"rcp", D3DSIO_RCP, true, 1, true, true},          {"rsq", D3DSIO_RSQ, true, 1, true, true},
+    {"dp3", D3DSIO_DP3, true, 2, true, true},          {"dp4", D3DSIO_DP4, true, 2, true, true},
+    {"min", D3DSIO_MIN, true, 2, true, true},          {"max", D3DSIO_MAX, true, 2, true, true},
+    {"slt", D3DSIO_SLT, true, 2, true, false},         {"sge", D3DSIO_SGE, true, 2, true, false},
+    {"exp", D3DSIO_EXP, true, 1, true, true},          {"log", D3DSIO_LOG, true, 1, true, true},
+    {"lit", D3DSIO_LIT, true, 1, true, false},         {"dst", D3DSIO_DST, true, 2, true, false},
+    {"lrp", D3DSIO_LRP, true, 3, true, true},          {"frc", D3DSIO_FRC, true, 1, true, true},
+    {"m4x4", D3DSIO_M4x4, true, 2, true, true},        {"m4x3", D3DSIO_M4x3, true, 2, true, true},
+    {"m3x4", D3DSIO_M3x4, true, 2, true, true},        {"m3x3", D3DSIO_M3x3, true, 2, true, true},
+    {"m3x2", D3DSIO_M3x2, true, 2, true, true},        {"pow", D3DSIO_POW, true, 2, true, true},
+    {"crs", D3DSIO_CRS, true, 2, true, true},          {"sgn", D3DSIO_SGN, true, 3, true, false},
+    {"abs", D3DSIO_ABS, true, 1, true, true},          {"nrm", D3DSIO_NRM, true, 1, true, true},
+    {"sincos", D3DSIO_SINCOS, true, 3, true, true},    {"mova", D3DSIO_MOVA, true, 1, true, false},
+    {"expp", D3DSIO_EXPP, true, 1, true, false},       {"logp", D3DSIO_LOGP, true, 1, true, false},
+    {"cmp", D3DSIO_CMP, true, 3, false, true},         {"dp2add", D3DSIO_DP2ADD, true, 3, false, true},
     {"texkill", D3DSIO_TEXKILL, true, 0, false, true}, {"texld", D3DSIO_TEX, true, 2, false, true},
-    {"texldp", D3DSIO_TEX, true, 2, false, true},   {"texldb", D3DSIO_TEX, true, 2, false, true},
+    {"texldp", D3DSIO_TEX, true, 2, false, true},      {"texldb", D3DSIO_TEX, true, 2, false, true},
 };
 
 struct UsageName {
@@ -51,13 +51,20 @@ struct UsageName {
     uint32_t usage;
 };
 const UsageName kUsages[] = {
-    {"position", D3DDECLUSAGE_POSITION}, {"blendweight", D3DDECLUSAGE_BLENDWEIGHT},
-    {"blendindices", D3DDECLUSAGE_BLENDINDICES}, {"normal", D3DDECLUSAGE_NORMAL},
-    {"psize", D3DDECLUSAGE_PSIZE}, {"texcoord", D3DDECLUSAGE_TEXCOORD},
-    {"tangent", D3DDECLUSAGE_TANGENT}, {"binormal", D3DDECLUSAGE_BINORMAL},
-    {"tessfactor", D3DDECLUSAGE_TESSFACTOR}, {"positiont", D3DDECLUSAGE_POSITIONT},
-    {"color", D3DDECLUSAGE_COLOR}, {"fog", D3DDECLUSAGE_FOG},
-    {"depth", D3DDECLUSAGE_DEPTH}, {"sample", D3DDECLUSAGE_SAMPLE},
+    {"position", D3DDECLUSAGE_POSITION},
+    {"blendweight", D3DDECLUSAGE_BLENDWEIGHT},
+    {"blendindices", D3DDECLUSAGE_BLENDINDICES},
+    {"normal", D3DDECLUSAGE_NORMAL},
+    {"psize", D3DDECLUSAGE_PSIZE},
+    {"texcoord", D3DDECLUSAGE_TEXCOORD},
+    {"tangent", D3DDECLUSAGE_TANGENT},
+    {"binormal", D3DDECLUSAGE_BINORMAL},
+    {"tessfactor", D3DDECLUSAGE_TESSFACTOR},
+    {"positiont", D3DDECLUSAGE_POSITIONT},
+    {"color", D3DDECLUSAGE_COLOR},
+    {"fog", D3DDECLUSAGE_FOG},
+    {"depth", D3DDECLUSAGE_DEPTH},
+    {"sample", D3DDECLUSAGE_SAMPLE},
 };
 
 struct RegisterRef {
@@ -88,10 +95,14 @@ std::string Trim(std::string_view s)
 int ComponentIndex(char c)
 {
     switch (c) {
-    case 'x': case 'r': return 0;
-    case 'y': case 'g': return 1;
-    case 'z': case 'b': return 2;
-    case 'w': case 'a': return 3;
+    case 'x':
+    case 'r': return 0;
+    case 'y':
+    case 'g': return 1;
+    case 'z':
+    case 'b': return 2;
+    case 'w':
+    case 'a': return 3;
     default: return -1;
     }
 }
@@ -112,11 +123,15 @@ bool ParseIndex(std::string_view s, uint32_t& out)
 }
 
 class Assembler {
-public:
+  public:
     bool Run(std::string_view text, std::vector<uint32_t>& tokens, std::string& errors);
 
-private:
-    void Error(const std::string& message) { m_Errors << "line " << m_nLine << ": " << message << "\n"; ++m_nErrorCount; }
+  private:
+    void Error(const std::string& message)
+    {
+        m_Errors << "line " << m_nLine << ": " << message << "\n";
+        ++m_nErrorCount;
+    }
     bool ParseVersion(const std::string& line);
     void ParseStatement(const std::string& line);
     void ParseDcl(const std::string& opcodeWord, const std::vector<std::string>& operands);
@@ -217,8 +232,10 @@ bool Assembler::ParseRegister(std::string_view textIn, RegisterRef& reg)
         bool vs;
     };
     static const Named kNamed[] = {
-        {"opos", D3DSPR_RASTOUT, D3DSRO_POSITION, true}, {"ofog", D3DSPR_RASTOUT, D3DSRO_FOG, true},
-        {"opts", D3DSPR_RASTOUT, D3DSRO_POINT_SIZE, true}, {"odepth", D3DSPR_DEPTHOUT, 0, false},
+        {"opos", D3DSPR_RASTOUT, D3DSRO_POSITION, true},
+        {"ofog", D3DSPR_RASTOUT, D3DSRO_FOG, true},
+        {"opts", D3DSPR_RASTOUT, D3DSRO_POINT_SIZE, true},
+        {"odepth", D3DSPR_DEPTHOUT, 0, false},
     };
     for (const Named& n : kNamed) {
         if (text == n.name) {
@@ -238,10 +255,10 @@ bool Assembler::ParseRegister(std::string_view textIn, RegisterRef& reg)
         bool ps;
     };
     static const Prefix kPrefixes[] = {
-        {"od", D3DSPR_ATTROUT, true, false}, {"ot", D3DSPR_TEXCRDOUT, true, false},
+        {"od", D3DSPR_ATTROUT, true, false},  {"ot", D3DSPR_TEXCRDOUT, true, false},
         {"oc", D3DSPR_COLOROUT, false, true}, {"r", D3DSPR_TEMP, true, true},
-        {"v", D3DSPR_INPUT, true, true},     {"c", D3DSPR_CONST, true, true},
-        {"a", D3DSPR_ADDR, true, false},     {"t", D3DSPR_TEXTURE, false, true},
+        {"v", D3DSPR_INPUT, true, true},      {"c", D3DSPR_CONST, true, true},
+        {"a", D3DSPR_ADDR, true, false},      {"t", D3DSPR_TEXTURE, false, true},
         {"s", D3DSPR_SAMPLER, false, true},
     };
     for (const Prefix& p : kPrefixes) {
@@ -272,22 +289,51 @@ bool Assembler::RegisterLimit(uint32_t type, uint32_t number, bool asDestination
     bool readable = true, writable = false;
     isTextureReg = false;
     switch (type) {
-    case D3DSPR_TEMP: limit = 12; writable = true; break;
+    case D3DSPR_TEMP:
+        limit = 12;
+        writable = true;
+        break;
     case D3DSPR_INPUT: limit = vs ? 16 : 2; break;
     case D3DSPR_CONST: limit = vs ? 256 : 32; break;
     case D3DSPR_ADDR: // also D3DSPR_TEXTURE
         if (vs) {
-            limit = 1; readable = false; writable = true;
+            limit = 1;
+            readable = false;
+            writable = true;
         } else {
-            limit = 8; isTextureReg = true;
+            limit = 8;
+            isTextureReg = true;
         }
         break;
-    case D3DSPR_RASTOUT: limit = 3; readable = false; writable = true; break;
-    case D3DSPR_ATTROUT: limit = 2; readable = false; writable = true; break;
-    case D3DSPR_TEXCRDOUT: limit = 8; readable = false; writable = true; break;
-    case D3DSPR_COLOROUT: limit = 4; readable = false; writable = true; break;
-    case D3DSPR_DEPTHOUT: limit = 1; readable = false; writable = true; break;
-    case D3DSPR_SAMPLER: limit = 16; readable = false; break;
+    case D3DSPR_RASTOUT:
+        limit = 3;
+        readable = false;
+        writable = true;
+        break;
+    case D3DSPR_ATTROUT:
+        limit = 2;
+        readable = false;
+        writable = true;
+        break;
+    case D3DSPR_TEXCRDOUT:
+        limit = 8;
+        readable = false;
+        writable = true;
+        break;
+    case D3DSPR_COLOROUT:
+        limit = 4;
+        readable = false;
+        writable = true;
+        break;
+    case D3DSPR_DEPTHOUT:
+        limit = 1;
+        readable = false;
+        writable = true;
+        break;
+    case D3DSPR_SAMPLER:
+        limit = 16;
+        readable = false;
+        break;
     default: break;
     }
     if (number >= limit) {
@@ -587,8 +633,8 @@ void Assembler::ParseStatement(const std::string& line)
     }
     size_t expected = (info->hasDst ? 1u : 0u) + static_cast<size_t>(info->srcCount);
     if (operands.size() != expected) {
-        Error("'" + name + "' takes " + std::to_string(expected) + " operand" + (expected == 1 ? "" : "s") + ", found " +
-              std::to_string(operands.size()));
+        Error("'" + name + "' takes " + std::to_string(expected) + " operand" + (expected == 1 ? "" : "s") +
+              ", found " + std::to_string(operands.size()));
         return;
     }
     uint32_t instruction = info->opcode;
@@ -637,7 +683,8 @@ bool Assembler::Run(std::string_view text, std::vector<uint32_t>& tokens, std::s
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '*') {
             size_t end = text.find("*/", i + 2);
-            std::string_view inner = text.substr(i, end == std::string_view::npos ? std::string_view::npos : end + 2 - i);
+            std::string_view inner =
+                text.substr(i, end == std::string_view::npos ? std::string_view::npos : end + 2 - i);
             for (char c : inner)
                 if (c == '\n')
                     source += '\n';

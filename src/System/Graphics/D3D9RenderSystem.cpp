@@ -1,7 +1,5 @@
 #include "System/Graphics/D3D9RenderSystem.h"
 
-#include <algorithm>
-
 #include "Platform/D3DX/D3DX9.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/Log.h"
@@ -11,9 +9,14 @@
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Graphics/D3D9VertexDeclaration.h"
 
+#include <algorithm>
+
 D3D9RenderSystem* g_pD3D9RenderSystem = nullptr;
 
-IDirect3DDevice9* GetD3DDevice() { return g_pD3D9RenderSystem ? g_pD3D9RenderSystem->GetDevice() : nullptr; }
+IDirect3DDevice9* GetD3DDevice()
+{
+    return g_pD3D9RenderSystem ? g_pD3D9RenderSystem->GetDevice() : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Display modes and viewport
@@ -216,8 +219,8 @@ bool D3D9RenderSystem::CreateDevice()
     IDirect3DDevice9*& device = m_pDeviceState->pDevice;
     for (DWORD mode : modes) {
         BuildPresentParameters(params);
-        if (SUCCEEDED(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, mode | D3DCREATE_MULTITHREADED, &params,
-                                           &device)))
+        if (SUCCEEDED(
+                m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, mode | D3DCREATE_MULTITHREADED, &params, &device)))
             break;
         device = nullptr;
     }
@@ -317,7 +320,10 @@ HRESULT D3D9RenderSystem::Present()
     return hr;
 }
 
-bool D3D9RenderSystem::ResetDisplay(int32_t, int32_t, int32_t) { return ResetDevice(); }
+bool D3D9RenderSystem::ResetDisplay(int32_t, int32_t, int32_t)
+{
+    return ResetDevice();
+}
 
 bool D3D9RenderSystem::IsDeviceReady()
 {
@@ -328,7 +334,10 @@ bool D3D9RenderSystem::IsDeviceReady()
     return hr != D3DERR_DEVICELOST && hr != D3DERR_DEVICENOTRESET;
 }
 
-bool D3D9RenderSystem::RecoverDevice() { return ResetDevice(); }
+bool D3D9RenderSystem::RecoverDevice()
+{
+    return ResetDevice();
+}
 
 bool D3D9RenderSystem::ResetDevice()
 {
@@ -367,7 +376,10 @@ IShaderProgram* D3D9RenderSystem::CreateShaderProgram(int32_t kind)
     return nullptr;
 }
 
-ITexture* D3D9RenderSystem::CreateTexture() { return new D3D9Texture(); }
+ITexture* D3D9RenderSystem::CreateTexture()
+{
+    return new D3D9Texture();
+}
 
 void D3D9RenderSystem::SaveScreenshot(const char* path)
 {

@@ -2,11 +2,11 @@
 // and the registry of device objects that are released and re-created around a reset.
 #pragma once
 
-#include <vector>
-
 #include "Platform/D3D9/D3D9.h"
 #include "Platform/Win32/Sync.h"
 #include "System/Graphics/RenderSystem.h"
+
+#include <vector>
 
 class D3D9Resource;
 
@@ -41,7 +41,7 @@ struct D3D9DeviceState {
 
 // Live device objects, walked in registration order under a lock.
 class D3D9ResourceList {
-public:
+  public:
     D3D9ResourceList();
     ~D3D9ResourceList();
     D3D9ResourceList(const D3D9ResourceList&) = delete;
@@ -53,13 +53,13 @@ public:
     void NotifyReset(IDirect3DDevice9* device);
     size_t Count();
 
-private:
+  private:
     std::vector<D3D9Resource*> m_Resources;
     CRITICAL_SECTION* m_pLock;
 };
 
 class D3D9RenderSystem : public RenderSystem {
-public:
+  public:
     D3D9RenderSystem();
     ~D3D9RenderSystem() override;
 
@@ -86,7 +86,7 @@ public:
     // Releases, resets and re-creates: false while the device is still lost.
     bool ResetDevice();
 
-private:
+  private:
     void EnumerateAdapters();
     bool CreateDevice();
     void BuildPresentParameters(D3DPRESENT_PARAMETERS& params) const;

@@ -6,7 +6,7 @@
 #include "Platform/D3D9/D3D9.h"
 
 class D3D9Resource {
-public:
+  public:
     D3D9Resource();
     virtual ~D3D9Resource();
     D3D9Resource(const D3D9Resource&) = delete;

@@ -37,10 +37,19 @@ void D3D9ShaderProgram::Recreate(IDirect3DDevice9* device)
         Build(device);
 }
 
-void D3D9ShaderProgram::OnDeviceLost(IDirect3DDevice9*) { ReleaseShader(); }
-void D3D9ShaderProgram::OnDeviceReset(IDirect3DDevice9* device) { Recreate(device); }
+void D3D9ShaderProgram::OnDeviceLost(IDirect3DDevice9*)
+{
+    ReleaseShader();
+}
+void D3D9ShaderProgram::OnDeviceReset(IDirect3DDevice9* device)
+{
+    Recreate(device);
+}
 
-D3D9VertexShader::~D3D9VertexShader() { ReleaseShader(); }
+D3D9VertexShader::~D3D9VertexShader()
+{
+    ReleaseShader();
+}
 
 void D3D9VertexShader::ReleaseShader()
 {
@@ -57,7 +66,10 @@ void D3D9VertexShader::CreateShader(IDirect3DDevice9* device, ID3DXBuffer* code)
     }
 }
 
-D3D9PixelShader::~D3D9PixelShader() { ReleaseShader(); }
+D3D9PixelShader::~D3D9PixelShader()
+{
+    ReleaseShader();
+}
 
 void D3D9PixelShader::ReleaseShader()
 {

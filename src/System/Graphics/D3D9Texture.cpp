@@ -1,12 +1,12 @@
 #include "System/Graphics/D3D9Texture.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "Platform/D3DX/D3DX9.h"
 #include "System/Common/Log.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9RenderSystem.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -33,7 +33,10 @@ DWORD UsageOfKind(int32_t kind)
 
 } // namespace
 
-D3D9Texture::~D3D9Texture() { Release(); }
+D3D9Texture::~D3D9Texture()
+{
+    Release();
+}
 
 bool D3D9Texture::Create(uint32_t width, uint32_t height, int32_t usage, int32_t format)
 {
@@ -57,8 +60,8 @@ bool D3D9Texture::Create(uint32_t width, uint32_t height, int32_t usage, int32_t
     CreateDeviceTexture(device);
     D3DSURFACE_DESC desc;
     if (device && m_pTexture && SUCCEEDED(m_pTexture->GetLevelDesc(0, &desc)) &&
-        FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
-                                                   &m_pShadow, nullptr)))
+        FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &m_pShadow,
+                                                   nullptr)))
         m_pShadow = nullptr;
     if (!m_pShadow)
         LOG_ERROR << "Texture " << width << " x " << height << " of format " << format << " could not be created";
@@ -94,10 +97,10 @@ void D3D9Texture::Decode(IDirect3DDevice9* device)
 {
     D3DXIMAGE_INFO info{};
     if (device && !m_Bytes.empty() &&
-        SUCCEEDED(D3DXCreateTextureFromFileInMemoryEx(
-            device, m_Bytes.data(), static_cast<UINT>(m_Bytes.size()), m_nWidth, m_nHeight, m_nMipLevels,
-            UsageOfKind(m_nUsage), D3DFMT_UNKNOWN, m_ePool, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info, nullptr,
-            &m_pTexture))) {
+        SUCCEEDED(D3DXCreateTextureFromFileInMemoryEx(device, m_Bytes.data(), static_cast<UINT>(m_Bytes.size()),
+                                                      m_nWidth, m_nHeight, m_nMipLevels, UsageOfKind(m_nUsage),
+                                                      D3DFMT_UNKNOWN, m_ePool, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info,
+                                                      nullptr, &m_pTexture))) {
         m_nWidth = info.Width;
         m_nHeight = info.Height;
         switch (info.Format) {
@@ -108,10 +111,10 @@ void D3D9Texture::Decode(IDirect3DDevice9* device)
         case D3DFMT_DXT5: m_nFormat = eTextureFormat_DXT5; break;
         default: break;
         }
-        m_nBitsPerPixel = m_nFormat == eTextureFormat_R8G8B8                                   ? 24
-                          : m_nFormat == eTextureFormat_DXT1                                   ? 4
+        m_nBitsPerPixel = m_nFormat == eTextureFormat_R8G8B8                                     ? 24
+                          : m_nFormat == eTextureFormat_DXT1                                     ? 4
                           : m_nFormat == eTextureFormat_DXT3 || m_nFormat == eTextureFormat_DXT5 ? 8
-                                                                                               : 32;
+                                                                                                 : 32;
         m_nSizeValue = static_cast<uint32_t>(m_Bytes.size());
         return;
     }
@@ -131,9 +134,18 @@ void D3D9Texture::Release()
     m_Bytes.shrink_to_fit();
 }
 
-void* D3D9Texture::LockAll(int32_t mode) { return LockRect(0, m_nSizeValue, mode); }
-void* D3D9Texture::LockRect(uint32_t offset, uint32_t size, int32_t mode) { return LockSurface(offset, size, mode); }
-void D3D9Texture::Unlock() { UnlockSurface(); }
+void* D3D9Texture::LockAll(int32_t mode)
+{
+    return LockRect(0, m_nSizeValue, mode);
+}
+void* D3D9Texture::LockRect(uint32_t offset, uint32_t size, int32_t mode)
+{
+    return LockSurface(offset, size, mode);
+}
+void D3D9Texture::Unlock()
+{
+    UnlockSurface();
+}
 
 void* D3D9Texture::LockSurface(uint32_t, uint32_t, int32_t mode)
 {
@@ -214,7 +226,10 @@ void D3D9Texture::WritePixels(uint32_t offset, uint32_t size, const void* source
     Unlock();
 }
 
-void D3D9Texture::OnDeviceLost(IDirect3DDevice9*) { SafeRelease(m_pTexture); }
+void D3D9Texture::OnDeviceLost(IDirect3DDevice9*)
+{
+    SafeRelease(m_pTexture);
+}
 
 void D3D9Texture::OnDeviceReset(IDirect3DDevice9* device)
 {

@@ -2,13 +2,13 @@
 // an image file, whose bytes are kept so the texture can be decoded again after a reset.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "System/Common/NameHash.h"
 #include "System/Graphics/D3D9Resource.h"
 #include "System/Graphics/RenderSystem.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 class StreamIO;
 
@@ -26,7 +26,7 @@ enum eTextureUsage : int32_t {
 };
 
 class ITexture {
-public:
+  public:
     virtual ~ITexture() = default;
     virtual bool Create(uint32_t width, uint32_t height, int32_t usage, int32_t format) = 0;
     // Takes ownership of the stream (deleted once read).
@@ -49,7 +49,7 @@ public:
 };
 
 class D3D9Texture : public ITexture, public D3D9Resource {
-public:
+  public:
     D3D9Texture() = default;
     ~D3D9Texture() override;
 
@@ -74,7 +74,7 @@ public:
 
     IDirect3DTexture9* GetD3DTexture() const { return m_pTexture; }
 
-private:
+  private:
     void Decode(IDirect3DDevice9* device);
     void CreateDeviceTexture(IDirect3DDevice9* device);
     uint32_t ShadowBytes();

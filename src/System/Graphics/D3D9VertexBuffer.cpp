@@ -1,12 +1,15 @@
 #include "System/Graphics/D3D9VertexBuffer.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "System/Common/Log.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 
-void* IRenderingBuffer::LockAll(int32_t mode) { return Lock(0, m_nSize, mode); }
+#include <algorithm>
+#include <cstring>
+
+void* IRenderingBuffer::LockAll(int32_t mode)
+{
+    return Lock(0, m_nSize, mode);
+}
 
 void* IRenderingBuffer::Lock(uint32_t offset, uint32_t size, int32_t mode)
 {
@@ -27,7 +30,10 @@ void IRenderingBuffer::Unlock()
     m_bLocked = false;
 }
 
-void IRenderingBuffer::CopyFrom(IRenderingBuffer* other) { CopyRange(other, 0, 0, std::min(GetSize(), other->GetSize())); }
+void IRenderingBuffer::CopyFrom(IRenderingBuffer* other)
+{
+    CopyRange(other, 0, 0, std::min(GetSize(), other->GetSize()));
+}
 
 void IRenderingBuffer::CopyRange(IRenderingBuffer* other, uint32_t sourceOffset, uint32_t destinationOffset,
                                  uint32_t size)
@@ -46,7 +52,10 @@ D3D9VertexBuffer::D3D9VertexBuffer(uint32_t elementSize, uint32_t elementCount, 
     CreateBuffer(GetD3DDevice());
 }
 
-D3D9VertexBuffer::~D3D9VertexBuffer() { SafeRelease(m_pBuffer); }
+D3D9VertexBuffer::~D3D9VertexBuffer()
+{
+    SafeRelease(m_pBuffer);
+}
 
 void D3D9VertexBuffer::CreateBuffer(IDirect3DDevice9* device)
 {
@@ -111,7 +120,10 @@ void D3D9VertexBuffer::Write(uint32_t offset, uint32_t size, const void* source)
     Unlock();
 }
 
-void D3D9VertexBuffer::OnDeviceLost(IDirect3DDevice9*) { SafeRelease(m_pBuffer); }
+void D3D9VertexBuffer::OnDeviceLost(IDirect3DDevice9*)
+{
+    SafeRelease(m_pBuffer);
+}
 
 void D3D9VertexBuffer::OnDeviceReset(IDirect3DDevice9* device)
 {

@@ -3,14 +3,14 @@
 // again after a device reset).
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "System/Graphics/D3D9Resource.h"
 #include "System/Graphics/RenderSystem.h"
 
+#include <cstdint>
+#include <vector>
+
 class IRenderingBuffer {
-public:
+  public:
     explicit IRenderingBuffer(uint32_t size) : m_nSize(size) {}
     virtual ~IRenderingBuffer() = default;
 
@@ -28,7 +28,7 @@ public:
     uint32_t GetSize() const { return m_nSize; }
     bool IsLocked() const { return m_bLocked; }
 
-protected:
+  protected:
     bool InRange(uint32_t offset, uint32_t size) const { return offset <= m_nSize && size <= m_nSize - offset; }
 
     uint32_t m_nSize;
@@ -38,7 +38,7 @@ protected:
 };
 
 class IVertexBuffer : public IRenderingBuffer {
-public:
+  public:
     IVertexBuffer(uint32_t elementSize, uint32_t elementCount)
         : IRenderingBuffer(elementSize * elementCount), m_nElementSize(elementSize), m_nElementCount(elementCount)
     {
@@ -46,13 +46,13 @@ public:
     uint32_t GetElementSize() const { return m_nElementSize; }
     uint32_t GetElementCount() const { return m_nElementCount; }
 
-protected:
+  protected:
     uint32_t m_nElementSize;
     uint32_t m_nElementCount;
 };
 
 class D3D9VertexBuffer : public IVertexBuffer, public D3D9Resource {
-public:
+  public:
     // Usage flags eBufferUsage_Dynamic and eBufferUsage_WriteOnly; the Direct3D buffer is made at once.
     D3D9VertexBuffer(uint32_t elementSize, uint32_t elementCount, uint32_t usage, bool systemMemory);
     ~D3D9VertexBuffer() override;
@@ -67,7 +67,7 @@ public:
     IDirect3DVertexBuffer9* GetD3DBuffer() const { return m_pBuffer; }
     bool IsSystemMemory() const { return m_bSystemMemory; }
 
-private:
+  private:
     void CreateBuffer(IDirect3DDevice9* device);
 
     uint32_t m_nUsage;

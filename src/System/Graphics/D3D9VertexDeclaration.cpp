@@ -25,12 +25,12 @@ VertexElement* IVertexDeclaration::InsertElement(uint32_t index, int32_t stream,
 
 D3DVERTEXELEMENT9 ToD3DVertexElement(const VertexElement& e)
 {
-    static const BYTE kTypes[] = {D3DDECLTYPE_FLOAT1, D3DDECLTYPE_FLOAT2,   D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT4,
+    static const BYTE kTypes[] = {D3DDECLTYPE_FLOAT1,   D3DDECLTYPE_FLOAT2, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT4,
                                   D3DDECLTYPE_D3DCOLOR, D3DDECLTYPE_UBYTE4, D3DDECLTYPE_SHORT2, D3DDECLTYPE_SHORT4};
     static const BYTE kUsages[][2] = {
-        {D3DDECLUSAGE_POSITION, 0}, {D3DDECLUSAGE_BLENDWEIGHT, 0}, {D3DDECLUSAGE_BLENDINDICES, 0},
-        {D3DDECLUSAGE_NORMAL, 0},   {D3DDECLUSAGE_COLOR, 0},       {D3DDECLUSAGE_COLOR, 1},
-        {D3DDECLUSAGE_TEXCOORD, 0}, {D3DDECLUSAGE_TANGENT, 0},     {D3DDECLUSAGE_BINORMAL, 0},
+        {D3DDECLUSAGE_POSITION, 0},  {D3DDECLUSAGE_BLENDWEIGHT, 0}, {D3DDECLUSAGE_BLENDINDICES, 0},
+        {D3DDECLUSAGE_NORMAL, 0},    {D3DDECLUSAGE_COLOR, 0},       {D3DDECLUSAGE_COLOR, 1},
+        {D3DDECLUSAGE_TEXCOORD, 0},  {D3DDECLUSAGE_TANGENT, 0},     {D3DDECLUSAGE_BINORMAL, 0},
         {D3DDECLUSAGE_POSITIONT, 0},
     };
     D3DVERTEXELEMENT9 d;
@@ -49,7 +49,10 @@ D3D9VertexDeclaration::D3D9VertexDeclaration(const VertexElement* elements, uint
 {
 }
 
-D3D9VertexDeclaration::~D3D9VertexDeclaration() { SafeRelease(m_pDeclaration); }
+D3D9VertexDeclaration::~D3D9VertexDeclaration()
+{
+    SafeRelease(m_pDeclaration);
+}
 
 VertexElement* D3D9VertexDeclaration::AddElement(int32_t stream, int32_t offset, int32_t type, int32_t usage)
 {
@@ -64,7 +67,10 @@ VertexElement* D3D9VertexDeclaration::InsertElement(uint32_t index, int32_t stre
     return IVertexDeclaration::InsertElement(index, stream, offset, type, usage);
 }
 
-void D3D9VertexDeclaration::OnDeviceLost(IDirect3DDevice9*) { SafeRelease(m_pDeclaration); }
+void D3D9VertexDeclaration::OnDeviceLost(IDirect3DDevice9*)
+{
+    SafeRelease(m_pDeclaration);
+}
 
 IDirect3DVertexDeclaration9* D3D9VertexDeclaration::GetD3DDeclaration()
 {

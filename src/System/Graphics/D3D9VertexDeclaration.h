@@ -6,13 +6,13 @@
 // 4 COLOR, 5 COLOR index 1, 6 TEXCOORD, 7 TANGENT, 8 BINORMAL, 9 POSITIONT, any other POSITION.
 #pragma once
 
-#include <vector>
-
 #include "System/Graphics/D3D9Resource.h"
 #include "System/Graphics/RenderSystem.h"
 
+#include <vector>
+
 class IVertexDeclaration {
-public:
+  public:
     IVertexDeclaration(const VertexElement* elements, uint32_t count);
     virtual ~IVertexDeclaration() = default;
     // Both return the new element, valid until the list changes again.
@@ -23,7 +23,7 @@ public:
     const std::vector<VertexElement>& GetElements() const { return m_Elements; }
     uint32_t GetCount() const { return static_cast<uint32_t>(m_Elements.size()); }
 
-protected:
+  protected:
     std::vector<VertexElement> m_Elements;
 };
 
@@ -31,7 +31,7 @@ protected:
 D3DVERTEXELEMENT9 ToD3DVertexElement(const VertexElement& element);
 
 class D3D9VertexDeclaration : public IVertexDeclaration, public D3D9Resource {
-public:
+  public:
     D3D9VertexDeclaration(const VertexElement* elements, uint32_t count);
     ~D3D9VertexDeclaration() override;
 
@@ -42,6 +42,6 @@ public:
     // Built on first request and cached; null when the device refuses it.
     IDirect3DVertexDeclaration9* GetD3DDeclaration();
 
-private:
+  private:
     IDirect3DVertexDeclaration9* m_pDeclaration = nullptr;
 };

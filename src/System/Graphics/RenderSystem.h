@@ -3,9 +3,9 @@
 // it through g_pRenderSystem.
 #pragma once
 
-#include <cstdint>
-
 #include "Platform/D3D9/D3D9Types.h"
+
+#include <cstdint>
 
 class RenderWindow;
 class IVertexDeclaration;
@@ -43,7 +43,7 @@ enum eShaderKind : int32_t {
 };
 
 class RenderSystem {
-public:
+  public:
     // Creates the device on the window; false when it cannot draw (no Direct3D, no device).
     virtual bool Init(RenderWindow* window) = 0;
     virtual void Shutdown() = 0;
