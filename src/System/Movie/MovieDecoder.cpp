@@ -1,8 +1,10 @@
 #include "System/Movie/MovieDecoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "System/Common/Log.h"
 #include "System/Sound/Decoder.h"
@@ -46,8 +48,15 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     m_pStream = stream;
     if (!m_pStream)
         return false;
+    // Pak entries carry only their name id.
+    std::string name = m_pStream->GetName();
+    if (name.empty()) {
+        char id[32];
+        std::snprintf(id, sizeof id, "name id 0x%08X", static_cast<unsigned>(m_pStream->GetNameId()));
+        name = id;
+    }
     m_pMovieStream = new MovieStream();
-    if (!m_pMovieStream->Open(m_pStream, StreamReadCallback, StreamCloseNothing, m_pStream->GetName().c_str())) {
+    if (!m_pMovieStream->Open(m_pStream, StreamReadCallback, StreamCloseNothing, name.c_str())) {
         delete m_pMovieStream;
         m_pMovieStream = nullptr;
         return false;
@@ -63,7 +72,7 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     for (int i = 0; i < m_FrameRing.count; ++i) {
         m_FrameRing.slots[i].pixels = static_cast<uint8_t*>(std::aligned_alloc(16, alignedBytes));
         if (!m_FrameRing.slots[i].pixels) {
-            LOG_ERROR << "Movie \"" << m_pStream->GetName() << "\": no memory for " << m_FrameRing.count
+            LOG_ERROR << "Movie \"" << name << "\": no memory for " << m_FrameRing.count
                       << " frames of " << info.frame_width << " x " << info.frame_height << ".";
             Close();
             return false;
@@ -90,7 +99,8 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
 
 void MovieDecoder::Start()
 {
-    if (!m_pMovieStream)
+    // The rings belong to running threads: only a stopped decoder is reset.
+    if (!m_pMovieStream || m_VideoThread.m_hHandle || m_AudioThread.m_hHandle)
         return;
     ResetEvent(m_Stop.m_hHandle);
     ResetEvent(m_FrameSlotFree.m_hHandle);
@@ -106,7 +116,7 @@ void MovieDecoder::Start()
     }
     if (m_pMovieStream->HasVideo() && !m_VideoThread.m_hHandle) {
         if (!m_VideoThread.Start(VideoThreadMain, this)) {
-            LOG_ERROR << "Movie \"" << m_pStream->GetName() << "\": the decoding thread did not start.";
+            LOG_ERROR << "Movie \"" << m_pMovieStream->GetName() << "\": the decoding thread did not start.";
             m_nFlags |= kFlag_VideoEnded;
         }
     }

@@ -34,6 +34,7 @@ public:
     bool Open(void* userData, MovieReadCallback read, MovieCloseCallback close, const char* name);
     void Close();
     bool IsOpen() const { return m_bOpen; }
+    const std::string& GetName() const { return m_Name; }
 
     // Back to the first frame from a clean state: the headers are read again after `seek` has
     // moved the input to its start. False when the movie can no longer be read.
