@@ -4,27 +4,29 @@
 // (the baselines take exactly one frame's time, so the ratio is the share of the frame the
 // work needs; below 1 keeps up). Also the colour conversion alone against copying the same
 // bytes.
-#include <benchmark/benchmark.h>
+#include "Platform/Backend/Video.h"
+#include "System/Application/IWindowProc.h"
+#include "System/Application/RenderWindow.h"
+#include "System/Archive/ZEVArchive.h"
+#include "System/Common/StreamIO.h"
+#include "System/Graphics/D3D9RenderSystem.h"
+#include "System/Graphics/D3D9Texture.h"
+#include "System/Movie/MovieDecoder.h"
+#include "System/Movie/YuvConverter.h"
 
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "Platform/Backend/Video.h"
-#include "System/Application/IWindowProc.h"
-#include "System/Application/RenderWindow.h"
-#include "System/Archive/ZEVArchive.h"
-#include "System/Graphics/D3D9RenderSystem.h"
-#include "System/Graphics/D3D9Texture.h"
-#include "System/Common/StreamIO.h"
-#include "System/Movie/MovieDecoder.h"
-#include "System/Movie/YuvConverter.h"
-
 namespace {
 
-void SeekToStart(void* stream) { static_cast<StreamIO*>(stream)->Seek(0); }
+void SeekToStart(void* stream)
+{
+    static_cast<StreamIO*>(stream)->Seek(0);
+}
 
 size_t ReadStream(void* buffer, size_t size, size_t count, void* stream)
 {
@@ -48,7 +50,7 @@ struct TitleMovie {
 };
 
 class HiddenProc : public IWindowProc {
-public:
+  public:
     LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
     {
         return DefWindowProcA(hWnd, message, wParam, lParam);
@@ -125,10 +127,22 @@ void FrameDuration(benchmark::State& state, double seconds)
         state.SetIterationTime(seconds);
 }
 
-void BM_MovieFrameAt30fps(benchmark::State& state) { MovieFrame(state); }
-void BM_MovieFrameAt30fps_Baseline(benchmark::State& state) { FrameDuration(state, 1.0 / 30.0); }
-void BM_MovieFrameAt60fps(benchmark::State& state) { MovieFrame(state); }
-void BM_MovieFrameAt60fps_Baseline(benchmark::State& state) { FrameDuration(state, 1.0 / 60.0); }
+void BM_MovieFrameAt30fps(benchmark::State& state)
+{
+    MovieFrame(state);
+}
+void BM_MovieFrameAt30fps_Baseline(benchmark::State& state)
+{
+    FrameDuration(state, 1.0 / 30.0);
+}
+void BM_MovieFrameAt60fps(benchmark::State& state)
+{
+    MovieFrame(state);
+}
+void BM_MovieFrameAt60fps_Baseline(benchmark::State& state)
+{
+    FrameDuration(state, 1.0 / 60.0);
+}
 
 BENCHMARK(BM_MovieFrameAt30fps)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovieFrameAt30fps_Baseline)->UseManualTime()->Unit(benchmark::kMillisecond);

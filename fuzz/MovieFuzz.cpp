@@ -1,12 +1,12 @@
 // Opens arbitrary bytes as a movie and, when it opens, decodes a few frames, loops once and
 // decodes a few more, with the sound thread running.
+#include "System/Common/StreamIO.h"
+#include "System/Movie/MovieDecoder.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include "System/Common/StreamIO.h"
-#include "System/Movie/MovieDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,17 +1,17 @@
 // The movie decoder on movies written here and by ffmpeg: frames, due times, colours, repeats,
 // the ring, looping, closing under load, bounded memory with sound, malformed files.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <memory>
-#include <thread>
-#include <array>
+#include "System/Movie/MovieDecoder.h"
 
 #include "MovieTestUtil.h"
 #include "Support/TempDir.h"
-#include "System/Movie/MovieDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+#include <thread>
 
 namespace {
 

@@ -1,13 +1,12 @@
 // Movies made by another encoder (ffmpeg with libtheora and libvorbis): frame numbers, due
 // times, colours, picture offsets, gaps in the frame numbers, looping.
-#include <gtest/gtest.h>
-
-#include <array>
-#include <memory>
-
 #include "MovieTestUtil.h"
 #include "Support/TempDir.h"
 #include "System/Movie/MovieDecoder.h"
+
+#include <array>
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -29,7 +28,7 @@ std::vector<Taken> TakeAll(MovieDecoder& decoder)
 }
 
 class FfmpegMovie : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         if (!HaveTool("ffmpeg"))

@@ -1,11 +1,6 @@
 // The movie player on a real device: opening by name id, the quad and texture, the clock and
 // due frames, stopping and looping, repeated frames, drawing at the position, the demo movies.
-#include <gtest/gtest.h>
-
-#include <array>
-#include <chrono>
-#include <filesystem>
-#include <memory>
+#include "System/Movie/MoviePlayer.h"
 
 #include "MovieTestUtil.h"
 #include "Platform/Backend/Video.h"
@@ -20,12 +15,17 @@
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Movie/MovieDecoder.h"
-#include "System/Movie/MoviePlayer.h"
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
 class NullProc : public IWindowProc {
-public:
+  public:
     LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
     {
         return DefWindowProcA(hWnd, message, wParam, lParam);
@@ -41,7 +41,7 @@ struct Vertex {
 };
 
 class MoviePlayerTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(BackendInitVideo());
@@ -121,9 +121,9 @@ TEST_F(MoviePlayerTest, QuadAndTextureTakeTheFrameSize)
     Vertex v[6];
     player.GetQuad()->Read(0, sizeof v, v);
     const float u0 = 0.5f / 640, v0 = 0.5f / 352, u1 = 1 + 0.5f / 640, v1 = 1 + 0.5f / 352;
-    const Vertex expected[6] = {{0, 0, 0, 0xFFFFFFFF, u0, v0},     {640, 0, 0, 0xFFFFFFFF, u1, v0},
-                                {0, 352, 0, 0xFFFFFFFF, u0, v1},   {0, 352, 0, 0xFFFFFFFF, u0, v1},
-                                {640, 0, 0, 0xFFFFFFFF, u1, v0},   {640, 352, 0, 0xFFFFFFFF, u1, v1}};
+    const Vertex expected[6] = {{0, 0, 0, 0xFFFFFFFF, u0, v0},   {640, 0, 0, 0xFFFFFFFF, u1, v0},
+                                {0, 352, 0, 0xFFFFFFFF, u0, v1}, {0, 352, 0, 0xFFFFFFFF, u0, v1},
+                                {640, 0, 0, 0xFFFFFFFF, u1, v0}, {640, 352, 0, 0xFFFFFFFF, u1, v1}};
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(expected[i].x, v[i].x);

@@ -1,18 +1,16 @@
 // Helpers of the movie tests: movies written here, streams over their bytes, page surgery.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "MovieWriter.h"
+#include "System/Common/StreamIO.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
+#include <ogg/ogg.h>
 #include <string>
 #include <vector>
-
-#include <ogg/ogg.h>
-
-#include "MovieWriter.h"
-#include "System/Common/StreamIO.h"
 
 // A memory stream holding a copy of the bytes (owned, read-only), like a pak entry.
 inline MemoryStreamIO* MovieStreamOf(const std::vector<uint8_t>& bytes, const std::string& name = "test.ogv")

@@ -1,11 +1,10 @@
 // The movie colour converter: known Y'CbCr triples, the tables' anchor values, row layout.
-#include <gtest/gtest.h>
+#include "System/Movie/YuvConverter.h"
 
 #include <array>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
-
-#include "System/Movie/YuvConverter.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ std::array<uint8_t, 4> ConvertOne(uint8_t y, uint8_t cb, uint8_t cr)
 TEST(YuvConverter, KnownTriplesGiveExpectedBytes)
 {
     const Triple cases[] = {
-        {16, 128, 128, {0, 0, 0, 255}},       // studio black
+        {16, 128, 128, {0, 0, 0, 255}},        // studio black
         {235, 128, 128, {254, 254, 254, 255}}, // studio white
         {255, 128, 128, {255, 255, 255, 255}}, // above white clamps
         {0, 128, 128, {0, 0, 0, 255}},         // below black clamps

@@ -2,14 +2,14 @@
 // whose last frame leads seamlessly back into its first. Deterministic: the same files on
 // every build.
 //   qm_moviegen <movies folder>    writes logo.ogv, opening.ogv and title.ogv into it
+#include "MovieWriter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
-
-#include "MovieWriter.h"
 
 namespace {
 
@@ -98,7 +98,8 @@ bool Make(const std::filesystem::path& folder, const char* name, const MovieSpec
 {
     const std::string path = (folder / name).string();
     std::string error;
-    if (!WriteMovieFile(path, spec, [&](int f, int x, int y) { return paint(f, x, y, spec); }, sound, {}, &error)) {
+    if (!WriteMovieFile(
+            path, spec, [&](int f, int x, int y) { return paint(f, x, y, spec); }, sound, {}, &error)) {
         std::fprintf(stderr, "qm_moviegen: %s: %s\n", path.c_str(), error.c_str());
         return false;
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-
 #include <ogg/ogg.h>
 #include <theora/theoraenc.h>
 #include <vorbis/vorbisenc.h>

@@ -21,7 +21,7 @@ struct MovieSpec {
     int fpsNumerator = 30;
     int fpsDenominator = 1;
     int frameCount = 30;
-    int quality = 48;         // 0..63
+    int quality = 48; // 0..63
     int keyframeInterval = 64;
     // Frames painted the same as the one before go out as repeats (empty packets) when set.
     bool markRepeats = false;

@@ -1,13 +1,13 @@
 #include "System/Movie/MovieDecoder.h"
 
+#include "System/Common/Log.h"
+#include "System/Sound/Decoder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "System/Common/Log.h"
-#include "System/Sound/Decoder.h"
 
 namespace {
 
@@ -17,7 +17,10 @@ int StreamCloseNothing(void*)
     return 0;
 }
 
-void SeekToStart(void* stream) { static_cast<StreamIO*>(stream)->Seek(0); }
+void SeekToStart(void* stream)
+{
+    static_cast<StreamIO*>(stream)->Seek(0);
+}
 
 void JoinThread(Thread& thread)
 {
@@ -40,7 +43,10 @@ void CloseEvent(Event& event)
 
 MovieDecoder::MovieDecoder() = default;
 
-MovieDecoder::~MovieDecoder() { Close(); }
+MovieDecoder::~MovieDecoder()
+{
+    Close();
+}
 
 bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
 {
@@ -72,8 +78,8 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     for (int i = 0; i < m_FrameRing.count; ++i) {
         m_FrameRing.slots[i].pixels = static_cast<uint8_t*>(std::aligned_alloc(16, alignedBytes));
         if (!m_FrameRing.slots[i].pixels) {
-            LOG_ERROR << "Movie \"" << name << "\": no memory for " << m_FrameRing.count
-                      << " frames of " << info.frame_width << " x " << info.frame_height << ".";
+            LOG_ERROR << "Movie \"" << name << "\": no memory for " << m_FrameRing.count << " frames of "
+                      << info.frame_width << " x " << info.frame_height << ".";
             Close();
             return false;
         }
@@ -91,8 +97,7 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     m_pMovieStream->SetAudioPageEvent(m_AudioPage.m_hHandle);
 
     m_nFlags = 0;
-    m_fFrameDuration =
-        1.0f / (static_cast<float>(info.fps_numerator) / static_cast<float>(info.fps_denominator));
+    m_fFrameDuration = 1.0f / (static_cast<float>(info.fps_numerator) / static_cast<float>(info.fps_denominator));
     m_Stop.m_hHandle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return true;
 }
@@ -213,7 +218,10 @@ void MovieDecoder::FreeRings()
     m_SoundRing.fill = 0;
 }
 
-bool MovieDecoder::IsStopSignalled() { return WaitForSingleObject(m_Stop.m_hHandle, 0) == WAIT_OBJECT_0; }
+bool MovieDecoder::IsStopSignalled()
+{
+    return WaitForSingleObject(m_Stop.m_hHandle, 0) == WAIT_OBJECT_0;
+}
 
 unsigned MovieDecoder::VideoThreadMain(void* decoder)
 {

@@ -4,16 +4,16 @@
 // decoded on a second thread into a ring of PCM blocks that nothing plays.
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
-
 #include "System/Common/KernelObject.h"
 #include "System/Common/StreamIO.h"
 #include "System/Movie/MovieStream.h"
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
 class MovieDecoder {
-public:
+  public:
     enum : uint32_t { kFlag_VideoEnded = 1 };
     // A ring of n slots holds n - 1 frames, so fewer than two would never hold one.
     static constexpr int kMinFrameSlots = 2;
@@ -56,7 +56,7 @@ public:
     uint64_t GetSoundBlocksFilled() const { return m_SoundRing.filled.load(); }
     uint64_t GetSoundBlocksDropped() const { return m_SoundRing.dropped.load(); }
 
-private:
+  private:
     struct FrameSlot {
         uint8_t* pixels = nullptr;
         int32_t frameNumber = 0;

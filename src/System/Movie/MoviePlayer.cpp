@@ -20,7 +20,10 @@ static_assert(sizeof(QuadVertex) == 24);
 
 } // namespace
 
-MoviePlayer::~MoviePlayer() { Close(); }
+MoviePlayer::~MoviePlayer()
+{
+    Close();
+}
 
 bool MoviePlayer::Open(NameId movie, int frameSlots, int soundBlocks)
 {
@@ -82,7 +85,10 @@ void MoviePlayer::Close()
     m_bPlaying = false;
 }
 
-void MoviePlayer::Update() { Advance(g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f); }
+void MoviePlayer::Update()
+{
+    Advance(g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f);
+}
 
 void MoviePlayer::Advance(float seconds)
 {

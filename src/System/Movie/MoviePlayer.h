@@ -3,16 +3,16 @@
 // screen with the picture's top-left corner at the position.
 #pragma once
 
-#include <cstdint>
-
 #include "System/Common/NameHash.h"
+
+#include <cstdint>
 
 class MovieDecoder;
 class IVertexBuffer;
 class ITexture;
 
 class MoviePlayer {
-public:
+  public:
     static constexpr float kDefaultDepth = 1.2f;
 
     MoviePlayer() = default;
@@ -46,7 +46,7 @@ public:
     bool m_bLoop = false;
     bool m_bPlaying = false;
 
-private:
+  private:
     MovieDecoder* m_pDecoder = nullptr;
     IVertexBuffer* m_pQuad = nullptr;
     ITexture* m_pTexture = nullptr;

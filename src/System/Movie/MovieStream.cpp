@@ -1,13 +1,16 @@
 #include "System/Movie/MovieStream.h"
 
+#include "System/Common/Log.h"
+#include "System/Movie/YuvConverter.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 
-#include "System/Common/Log.h"
-#include "System/Movie/YuvConverter.h"
-
-MovieStream::MovieStream() { InitializeCriticalSectionAndSpinCount(&m_Lock, 2000); }
+MovieStream::MovieStream()
+{
+    InitializeCriticalSectionAndSpinCount(&m_Lock, 2000);
+}
 
 MovieStream::~MovieStream()
 {
@@ -174,7 +177,8 @@ bool MovieStream::ParseHeaders()
             th_info_clear(&m_TheoraInfo);
             th_info_init(&m_TheoraInfo);
         }
-        if (gotPacket && m_nVorbisHeaders == 0 && vorbis_synthesis_headerin(&m_VorbisInfo, &m_VorbisComment, &packet) == 0) {
+        if (gotPacket && m_nVorbisHeaders == 0 &&
+            vorbis_synthesis_headerin(&m_VorbisInfo, &m_VorbisComment, &packet) == 0) {
             std::memcpy(&m_VorbisStream, &test, sizeof test);
             m_nVorbisHeaders = 1;
             continue;
@@ -189,14 +193,16 @@ bool MovieStream::ParseHeaders()
     // The rest of the headers: three packets per stream.
     while ((m_nTheoraHeaders && m_nTheoraHeaders < 3) || (m_nVorbisHeaders && m_nVorbisHeaders < 3)) {
         int got;
-        while (m_nTheoraHeaders && m_nTheoraHeaders < 3 && (got = ogg_stream_packetout(&m_TheoraStream, &packet)) != 0) {
+        while (m_nTheoraHeaders && m_nTheoraHeaders < 3 &&
+               (got = ogg_stream_packetout(&m_TheoraStream, &packet)) != 0) {
             if (got < 0 || th_decode_headerin(&m_TheoraInfo, &m_TheoraComment, &m_pTheoraSetup, &packet) < 1) {
                 LOG_ERROR << "Movie \"" << m_Name << "\": malformed Theora headers.";
                 return false;
             }
             ++m_nTheoraHeaders;
         }
-        while (m_nVorbisHeaders && m_nVorbisHeaders < 3 && (got = ogg_stream_packetout(&m_VorbisStream, &packet)) != 0) {
+        while (m_nVorbisHeaders && m_nVorbisHeaders < 3 &&
+               (got = ogg_stream_packetout(&m_VorbisStream, &packet)) != 0) {
             if (got < 0 || vorbis_synthesis_headerin(&m_VorbisInfo, &m_VorbisComment, &packet) != 0) {
                 LOG_ERROR << "Movie \"" << m_Name << "\": malformed Vorbis headers.";
                 return false;

@@ -3,21 +3,20 @@
 // thread share it.
 #pragma once
 
+#include "Platform/Win32/Windows.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <string>
-
 #include <ogg/ogg.h>
+#include <string>
 #include <theora/theoradec.h>
 #include <vorbis/codec.h>
-
-#include "Platform/Win32/Windows.h"
 
 typedef size_t (*MovieReadCallback)(void* buffer, size_t size, size_t count, void* userData);
 typedef int (*MovieCloseCallback)(void* userData);
 
 class MovieStream {
-public:
+  public:
     // Frames larger than this on either side are refused before anything is allocated for them.
     static constexpr uint32_t kMaxFrameSide = 4096;
     static constexpr size_t kPageReadBytes = 4096;
@@ -67,7 +66,7 @@ public:
     void Lock() { EnterCriticalSection(&m_Lock); }
     void Unlock() { LeaveCriticalSection(&m_Lock); }
 
-private:
+  private:
     bool ParseHeaders();
     bool ReadPage(ogg_page* page);
     // Hands a page to the stream it belongs to; pages of other streams are dropped.

@@ -29,9 +29,15 @@ YuvTables BuildTables()
 }
 
 #if !defined(QM_YUV_SSE2)
-int16_t AddSaturated(int a, int b) { return static_cast<int16_t>(std::clamp(a + b, -32768, 32767)); }
+int16_t AddSaturated(int a, int b)
+{
+    return static_cast<int16_t>(std::clamp(a + b, -32768, 32767));
+}
 
-uint8_t Channel(int16_t lane) { return static_cast<uint8_t>(std::clamp(lane >> 6, 0, 255)); }
+uint8_t Channel(int16_t lane)
+{
+    return static_cast<uint8_t>(std::clamp(lane >> 6, 0, 255));
+}
 
 void StorePixel(uint8_t* out, const YuvLanes& y, const YuvLanes& chroma)
 {
@@ -91,8 +97,7 @@ void YuvRowToBgra(uint8_t* destination, const uint8_t* y, const uint8_t* cb, con
     for (int x = 0; x < width; ++x) {
         const YuvLanes& b = t.cb[cb[x >> 1]];
         const YuvLanes& r = t.cr[cr[x >> 1]];
-        YuvLanes chroma{AddSaturated(b.b, r.b), AddSaturated(b.g, r.g), AddSaturated(b.r, r.r),
-                        AddSaturated(b.a, r.a)};
+        YuvLanes chroma{AddSaturated(b.b, r.b), AddSaturated(b.g, r.g), AddSaturated(b.r, r.r), AddSaturated(b.a, r.a)};
         StorePixel(destination + x * 4, t.y[y[x]], chroma);
     }
 }
@@ -104,8 +109,8 @@ void YuvToBgra(uint8_t* destination, int destinationStride, const uint8_t* y, in
 {
     for (int i = 0; i < height; ++i) {
         const std::ptrdiff_t chromaRow = static_cast<std::ptrdiff_t>(i / 2) * chromaStride;
-        YuvRowToBgra(destination + static_cast<std::ptrdiff_t>(i) * destinationStride, y + static_cast<std::ptrdiff_t>(i) * yStride,
-                     cb + chromaRow, cr + chromaRow, width);
+        YuvRowToBgra(destination + static_cast<std::ptrdiff_t>(i) * destinationStride,
+                     y + static_cast<std::ptrdiff_t>(i) * yStride, cb + chromaRow, cr + chromaRow, width);
     }
 #if defined(QM_YUV_SSE2)
     // The rows went out with non-temporal stores: make them visible before the frame is handed on.
