@@ -1089,7 +1089,7 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     if (block != GL_INVALID_INDEX)
         glUniformBlockBinding(p.program, block, 1);
     for (int s = 0; s < kStages; ++s) {
-        GLint loc = glGetUniformLocation(p.program, ("s" + std::to_string(s)).c_str());
+        GLint loc = glGetUniformLocation(p.program, (std::string("s") + std::to_string(s)).c_str());
         if (loc >= 0)
             glUniform1i(loc, s);
     }
@@ -1246,7 +1246,11 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
         glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(m_PSConst), m_PSConst.data());
         m_bPSConstDirty = false;
     }
+    // Only the stages the pixel stage samples are bound: stage 0 for the fixed-function stage.
+    const uint32_t used = m_pPixelShader ? m_pPixelShader->Code().translated.samplerMask : 1u;
     for (int s = 0; s < kStages; ++s) {
+        if (!(used & (1u << s)))
+            continue;
         glActiveTexture(GL_TEXTURE0 + s);
         glBindTexture(GL_TEXTURE_2D, m_Textures[s] ? m_Textures[s]->GLTexture() : 0);
         if (!m_Textures[s])

@@ -138,12 +138,12 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_TEMP:
         if (!limit(12))
             return false;
-        name = "r" + std::to_string(number);
+        name = std::string("r") + std::to_string(number);
         return true;
     case D3DSPR_INPUT:
         if (write || !limit(m_bPixel ? 2 : 16))
             return write ? Fail("an input register is written") : false;
-        name = "v" + std::to_string(number);
+        name = std::string("v") + std::to_string(number);
         return true;
     case D3DSPR_CONST: {
         if (write)
@@ -155,7 +155,8 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
             if (D3DShaderRegisterType(relativeToken) != D3DSPR_ADDR)
                 return Fail("relative addressing through a register other than a0");
             uint32_t component = (relativeToken >> D3DSP_SWIZZLE_SHIFT) & 3;
-            name = "qm_C(a0." + std::string(1, kComponents[component]) + " + " + std::to_string(number) + ")";
+            name =
+                "qm_C(a0." + std::string(1, kComponents[component]) + std::string(" + ") + std::to_string(number) + ")";
             return true;
         }
         if (!limit(count))
@@ -171,7 +172,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
         if (m_bPixel) {
             if (write || !limit(8))
                 return write ? Fail("a texture coordinate register is written") : false;
-            name = "t" + std::to_string(number);
+            name = std::string("t") + std::to_string(number);
         } else {
             if (!write || !limit(1))
                 return write ? false : Fail("the address register is read");
@@ -186,12 +187,12 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_ATTROUT:
         if (m_bPixel || !write || !limit(2))
             return Fail("bad use of a colour output");
-        name = "qm_D" + std::to_string(number);
+        name = std::string("qm_D") + std::to_string(number);
         return true;
     case D3DSPR_TEXCRDOUT:
         if (m_bPixel || !write || !limit(8))
             return Fail("bad use of a texture coordinate output");
-        name = "qm_T" + std::to_string(number);
+        name = std::string("qm_T") + std::to_string(number);
         return true;
     case D3DSPR_COLOROUT:
         if (!m_bPixel || !write || !limit(1))
@@ -203,7 +204,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
             return Fail("bad use of oDepth");
         name = "o_Depth";
         return true;
-    default: return Fail("unsupported register type " + std::to_string(type));
+    default: return Fail(std::string("unsupported register type ") + std::to_string(type));
     }
 }
 
@@ -310,7 +311,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         D3DSIO_POW, D3DSIO_CRS,  D3DSIO_SGN,  D3DSIO_ABS,  D3DSIO_NRM,   D3DSIO_SINCOS, D3DSIO_MOVA, D3DSIO_TEXKILL,
         D3DSIO_TEX, D3DSIO_EXPP, D3DSIO_LOGP, D3DSIO_CMP,  D3DSIO_DP2ADD};
     if (std::find(std::begin(kSupported), std::end(kSupported), opcode) == std::end(kSupported))
-        return Fail("unsupported instruction " + std::to_string(opcode));
+        return Fail(std::string("unsupported instruction ") + std::to_string(opcode));
     std::string dst;
     uint32_t mask = 0, modifiers = 0;
     if (opcode == D3DSIO_TEXKILL) {
@@ -553,7 +554,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         const uint32_t s = samplerParam & D3DSP_REGNUM_MASK;
         if (s >= 16 || !(m_nSamplerMask & (1u << s)))
             return Fail("texld from an undeclared sampler");
-        const std::string sampler = "s" + std::to_string(s);
+        const std::string sampler = std::string("s") + std::to_string(s);
         if (token & D3DSI_TEXLD_PROJECT)
             e = "texture(" + sampler + ", (" + coord + ").xy / (" + coord + ").w)";
         else if (token & D3DSI_TEXLD_BIAS)
@@ -562,7 +563,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
             e = "texture(" + sampler + ", (" + coord + ").xy)";
         break;
     }
-    default: return Fail("unsupported instruction " + std::to_string(opcode));
+    default: return Fail(std::string("unsupported instruction ") + std::to_string(opcode));
     }
     if (opcode == D3DSIO_MOVA) {
         if (dst != "a0")

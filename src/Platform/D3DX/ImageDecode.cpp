@@ -72,7 +72,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
         return false;
     }
     if (width == 0 || height == 0 || width > kMaxImageDimension || height > kMaxImageDimension) {
-        error = "DDS image size " + std::to_string(width) + " x " + std::to_string(height) + " out of range";
+        error = std::string("DDS image size ") + std::to_string(width) + std::string(" x ") + std::to_string(height) +
+                " out of range";
         return false;
     }
     if (caps2 & (kDdsCaps2CubeMap | kDdsCaps2Volume)) {
@@ -98,7 +99,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
         }
         const size_t needed = FormatSurfaceSize(format, width, height);
         if (available < needed) {
-            error = "DDS data truncated: " + std::to_string(available) + " bytes for " + std::to_string(needed);
+            error = std::string("DDS data truncated: ") + std::to_string(available) + std::string(" bytes for ") +
+                    std::to_string(needed);
             return false;
         }
         image.fileFormat = image.surfaceFormat = format;
@@ -112,7 +114,7 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
         return false;
     }
     if (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-        error = "DDS bit count " + std::to_string(bitCount) + " is not supported";
+        error = std::string("DDS bit count ") + std::to_string(bitCount) + " is not supported";
         return false;
     }
     const bool hasAlpha = (pfFlags & kDdpfAlphaPixels) && aMask != 0;
@@ -120,7 +122,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
     const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
     const size_t needed = rowBytes * height;
     if (available < needed) {
-        error = "DDS data truncated: " + std::to_string(available) + " bytes for " + std::to_string(needed);
+        error = std::string("DDS data truncated: ") + std::to_string(available) + std::string(" bytes for ") +
+                std::to_string(needed);
         return false;
     }
     image.fileFormat = luminance ? D3DFMT_L8 : MaskedFileFormat(bitCount, rMask, gMask, bMask, hasAlpha ? aMask : 0);
@@ -170,7 +173,8 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
     }
     if (w <= 0 || h <= 0 || static_cast<uint32_t>(w) > kMaxImageDimension ||
         static_cast<uint32_t>(h) > kMaxImageDimension) {
-        error = "image size " + std::to_string(w) + " x " + std::to_string(h) + " out of range";
+        error =
+            std::string("image size ") + std::to_string(w) + std::string(" x ") + std::to_string(h) + " out of range";
         return false;
     }
     int dw = 0, dh = 0, dcomp = 0;

@@ -215,7 +215,7 @@ bool Assembler::ParseRegister(std::string_view textIn, RegisterRef& reg)
             return false;
         }
         if (offset < 0 || offset > 255) {
-            Error("constant offset " + std::to_string(offset) + " out of range 0..255");
+            Error(std::string("constant offset ") + std::to_string(offset) + " out of range 0..255");
             return false;
         }
         reg.type = D3DSPR_CONST;
@@ -337,7 +337,7 @@ bool Assembler::RegisterLimit(uint32_t type, uint32_t number, bool asDestination
     default: break;
     }
     if (number >= limit) {
-        Error("register number " + std::to_string(number) + " out of range");
+        Error(std::string("register number ") + std::to_string(number) + " out of range");
         return false;
     }
     if (asDestination && !writable) {
@@ -387,7 +387,7 @@ bool Assembler::ParseDestination(const std::string& textIn, uint32_t modifiers, 
     if (dclForm) {
         if (reg.type == D3DSPR_SAMPLER) {
             if (reg.number >= 16) {
-                Error("register number " + std::to_string(reg.number) + " out of range");
+                Error(std::string("register number ") + std::to_string(reg.number) + " out of range");
                 return false;
             }
         } else if (!RegisterLimit(reg.type, reg.number, false, isTexture)) {
@@ -444,7 +444,7 @@ bool Assembler::ParseSource(const std::string& textIn, std::vector<uint32_t>& ou
     bool isTexture;
     if (reg.type == D3DSPR_SAMPLER) {
         if (reg.number >= 16) {
-            Error("register number " + std::to_string(reg.number) + " out of range");
+            Error(std::string("register number ") + std::to_string(reg.number) + " out of range");
             return false;
         }
     } else if (!RegisterLimit(reg.type, reg.number, false, isTexture)) {
@@ -633,8 +633,8 @@ void Assembler::ParseStatement(const std::string& line)
     }
     size_t expected = (info->hasDst ? 1u : 0u) + static_cast<size_t>(info->srcCount);
     if (operands.size() != expected) {
-        Error("'" + name + "' takes " + std::to_string(expected) + " operand" + (expected == 1 ? "" : "s") +
-              ", found " + std::to_string(operands.size()));
+        Error("'" + name + std::string("' takes ") + std::to_string(expected) + " operand" +
+              (expected == 1 ? "" : "s") + std::string(", found ") + std::to_string(operands.size()));
         return;
     }
     uint32_t instruction = info->opcode;
