@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -73,11 +74,13 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     const uint64_t frameBytes = uint64_t{info.frame_width} * info.frame_height * 4u;
     m_nFrameSize = static_cast<size_t>(frameBytes);
     m_FrameRing.count = std::max(frameSlots, kMinFrameSlots);
-    m_FrameRing.slots = new FrameSlot[m_FrameRing.count];
+    // The slot count comes from data: a count the memory cannot hold fails the open.
+    m_FrameRing.slots = new (std::nothrow) FrameSlot[static_cast<size_t>(m_FrameRing.count)];
     const size_t alignedBytes = (m_nFrameSize + 15) & ~size_t{15};
     for (int i = 0; i < m_FrameRing.count; ++i) {
-        m_FrameRing.slots[i].pixels = static_cast<uint8_t*>(std::aligned_alloc(16, alignedBytes));
-        if (!m_FrameRing.slots[i].pixels) {
+        if (m_FrameRing.slots)
+            m_FrameRing.slots[i].pixels = static_cast<uint8_t*>(std::aligned_alloc(16, alignedBytes));
+        if (!m_FrameRing.slots || !m_FrameRing.slots[i].pixels) {
             LOG_ERROR << "Movie \"" << name << "\": no memory for " << m_FrameRing.count << " frames of "
                       << info.frame_width << " x " << info.frame_height << ".";
             Close();
