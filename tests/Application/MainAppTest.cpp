@@ -1,29 +1,28 @@
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include "System/Application/MainApp.h"
 
 #include "Platform/Backend/Video.h"
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
-#include "System/Application/MainApp.h"
 #include "System/Application/RenderWindow.h"
 #include "System/Common/GameSettings.h"
+
+#include <SDL.h>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
 class FakeClock : public IFrameClock {
-public:
+  public:
     uint32_t Now() override { return now; }
     void Sleep(uint32_t milliseconds) override { now += milliseconds; }
     uint32_t now = 5000;
 };
 
 class ActivateRecorder : public IEventHandler {
-public:
+  public:
     bool HandleEvent(IEvent* event) override
     {
         if (event->GetTypeId() == EvtWinMsgActivate::TypeId())
@@ -42,7 +41,7 @@ std::string UserName()
 
 // The game runs from <game>/bin; the settings go to <game>/userdata/<user>/.
 class MainAppTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_Game.WriteFile("bin/.keep", "");
@@ -152,9 +151,12 @@ TEST_F(MainAppTest, ScreensaverRequestsFollowTheSetting)
         WPARAM command;
         LRESULT expected;
     } cases[] = {
-        {true, SC_SCREENSAVE, 1},     {true, SC_MONITORPOWER, 1}, {true, SC_SCREENSAVE | 0x2, 1},
+        {true, SC_SCREENSAVE, 1},
+        {true, SC_MONITORPOWER, 1},
+        {true, SC_SCREENSAVE | 0x2, 1},
         {true, SC_MONITORPOWER | 0x1, 1},
-        {false, SC_SCREENSAVE, 0},    {false, SC_MONITORPOWER, 0},
+        {false, SC_SCREENSAVE, 0},
+        {false, SC_MONITORPOWER, 0},
         {true, 0xF020, 0}, // minimise: not ours to refuse
     };
     for (const Case& c : cases) {
@@ -177,6 +179,19 @@ TEST_F(MainAppTest, ActivationReachesTheEventHandlers)
     app.Shutdown();
 }
 
+TEST_F(MainAppTest, QuitSentToTheWindowHidesIt)
+{
+    MainApp app;
+    Start(app);
+    HWND hwnd = app.m_pWindow->GetHandle();
+    SendMessageA(hwnd, WM_SYSKEYDOWN, VK_RETURN, 1 << 29); // full screen: topmost popup
+    EXPECT_EQ(SendMessageA(hwnd, WM_QUIT, 0, 0), 0);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), static_cast<DWORD>(WS_POPUP));
+    EXPECT_TRUE(SDL_GetWindowFlags(BackendGetSDLWindow(hwnd)) & SDL_WINDOW_HIDDEN);
+    app.Shutdown();
+}
+
 TEST_F(MainAppTest, HandlersLeaveAbsentServicesAlone)
 {
     MainApp app; // nothing started
@@ -187,8 +202,9 @@ TEST_F(MainAppTest, HandlersLeaveAbsentServicesAlone)
         LPARAM lParam;
         LRESULT expected;
     } cases[] = {
-        {WM_ACTIVATE, WA_ACTIVE, 0, 0},     {WM_ACTIVATEAPP, 1, 0, 0},  {WM_EXITSIZEMOVE, 0, 0, 0},
-        {WM_SYSKEYDOWN, VK_RETURN, 1 << 29, 0}, {WM_SETCURSOR, 0, HTCLIENT, 1}, {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0},
+        {WM_ACTIVATE, WA_ACTIVE, 0, 0}, {WM_ACTIVATEAPP, 1, 0, 0},
+        {WM_EXITSIZEMOVE, 0, 0, 0},     {WM_SYSKEYDOWN, VK_RETURN, 1 << 29, 0},
+        {WM_SETCURSOR, 0, HTCLIENT, 1}, {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0},
         {WM_CREATE, 0, 0, 0},
     };
     for (const Case& c : cases)
@@ -202,13 +218,13 @@ TEST_F(MainAppTest, TickCountsFramesAndScalesTheFrameTime)
     Start(app);
     struct Case {
         float timeScale;
-        uint32_t workMs;      // time spent in the frame before the next tick
+        uint32_t workMs; // time spent in the frame before the next tick
         float rawSeconds;
         float scaledSeconds;
     } cases[] = {
-        {1.0f, 0, 0.016f, 0.016f},   // the 16, 17, 16, 17, 17 targets
-        {0.5f, 5, 0.017f, 0.0085f},  // work inside the period is slept off
-        {2.0f, 30, 0.030f, 0.060f},  // a late frame is measured as it was
+        {1.0f, 0, 0.016f, 0.016f},  // the 16, 17, 16, 17, 17 targets
+        {0.5f, 5, 0.017f, 0.0085f}, // work inside the period is slept off
+        {2.0f, 30, 0.030f, 0.060f}, // a late frame is measured as it was
         {0.0f, 0, 0.017f, 0.0f},
     };
     uint32_t frame = app.m_nFrameCount;
@@ -265,7 +281,7 @@ namespace {
 
 // A loop-only application: each tick runs the test's script for that tick.
 class LoopApp : public Application {
-public:
+  public:
     bool Startup() override { return true; }
     void Shutdown() override {}
     void Tick() override

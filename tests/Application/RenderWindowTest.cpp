@@ -1,19 +1,18 @@
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include "System/Application/RenderWindow.h"
 
 #include "Platform/Backend/Video.h"
 #include "System/Application/IWindowProc.h"
-#include "System/Application/RenderWindow.h"
+
+#include <SDL.h>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
 class RecordingProc : public IWindowProc {
-public:
+  public:
     LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
     {
         seen.push_back(message);
@@ -61,10 +60,16 @@ void ExpectSdlCoversClient(const RenderWindow& window, const std::string& what)
     EXPECT_EQ(y, g.y - client.top) << what;
     EXPECT_EQ(w, g.clientWidth) << what;
     EXPECT_EQ(h, g.clientHeight) << what;
+    // Only a popup over the whole screen is shown in the desktop's full-screen state.
+    const bool coversScreen = !(style & WS_CAPTION) && g.x == 0 && g.y == 0 &&
+                              g.clientWidth == GetSystemMetrics(SM_CXSCREEN) &&
+                              g.clientHeight == GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP, coversScreen)
+        << what;
 }
 
 class RenderWindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(BackendInitVideo()) << BackendVideoError();
@@ -96,10 +101,20 @@ TEST_F(RenderWindowTest, PlacesTheWindowForEachModeAndToggle)
         Geometry toggledBack;
     } cases[] = {
         {"windowed, centred", 960, 540, false, centred, fullScreen, centred},
-        {"full screen, back to the corner", 960, 540, true, {0, 0, 960, 540, 960, 540}, {0, 0, 976, 579, 960, 540},
+        {"full screen, back to the corner",
+         960,
+         540,
+         true,
+         {0, 0, 960, 540, 960, 540},
+         {0, 0, 976, 579, 960, 540},
          fullScreen},
         // Larger than the screen: the outer window is clipped and the real client size is kept.
-        {"clipped to the screen", sw + 100, sh + 50, false, {0, 0, sw, sh, sw - 16, sh - 39}, fullScreen,
+        {"clipped to the screen",
+         sw + 100,
+         sh + 50,
+         false,
+         {0, 0, sw, sh, sw - 16, sh - 39},
+         fullScreen,
          {0, 0, sw, sh, sw - 16, sh - 39}},
     };
     for (const Case& c : cases) {

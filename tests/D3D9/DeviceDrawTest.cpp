@@ -1,6 +1,8 @@
 // Pixels drawn by the device: clears, the fixed-function stages, blending, alpha and depth
 // tests, culling and the viewport.
+#include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/D3DX9.h"
+#include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
 #include <gtest/gtest.h>
@@ -195,6 +197,62 @@ TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)
     ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_EQ(ReadBackBuffer(), before);
     EXPECT_EQ(HexColor(before[0]), HexColor(kRed));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DeviceTest, PresentScalesTheBackBufferIntoTheWindowKeepingItsAspect)
+{
+    struct Case {
+        int windowWidth, windowHeight;
+        int barTop, barLeft; // size of the black bars
+    };
+    const Case cases[] = {
+        {kWidth, kHeight, 0, 0}, {kWidth, kHeight * 2, kHeight / 2, 0}, {kWidth * 2, kHeight, 0, kWidth / 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.windowWidth << " x " << c.windowHeight);
+        // A 64 x 32 back buffer on a window of the case's size.
+        HWND window = CreateHiddenTestWindow(c.windowWidth, c.windowHeight);
+        ASSERT_NE(window, nullptr);
+        D3DPRESENT_PARAMETERS pp = m_Params;
+        pp.hDeviceWindow = window;
+        IDirect3DDevice9* device = nullptr;
+        ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+                  D3D_OK);
+        // Top half red, bottom half blue, a green pixel at the top left.
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+        D3DVIEWPORT9 top = {0, 0, kWidth, kHeight / 2, 0.0f, 1.0f};
+        device->SetViewport(&top);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kRed, 1.0f, 0);
+        D3DVIEWPORT9 corner = {0, 0, 1, 1, 0.0f, 1.0f};
+        device->SetViewport(&corner);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+
+        D3D9WindowCapture capture;
+        D3D9CaptureNextPresent(device, &capture);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        ASSERT_EQ(capture.width, c.windowWidth);
+        ASSERT_EQ(capture.height, c.windowHeight);
+        auto at = [&](int x, int y) { return HexColor(capture.pixels[static_cast<size_t>(y) * capture.width + x]); };
+        const int imageWidth = c.windowWidth - 2 * c.barLeft, imageHeight = c.windowHeight - 2 * c.barTop;
+        if (c.barTop > 0) {
+            EXPECT_EQ(at(c.windowWidth / 2, c.barTop - 1), HexColor(0xFF000000));
+            EXPECT_EQ(at(c.windowWidth / 2, c.windowHeight - c.barTop), HexColor(0xFF000000));
+        }
+        if (c.barLeft > 0) {
+            EXPECT_EQ(at(c.barLeft - 1, c.windowHeight / 2), HexColor(0xFF000000));
+            EXPECT_EQ(at(c.windowWidth - c.barLeft, c.windowHeight / 2), HexColor(0xFF000000));
+        }
+        EXPECT_EQ(at(c.barLeft + imageWidth / 2, c.barTop + imageHeight / 4), HexColor(kRed));
+        EXPECT_EQ(at(c.barLeft + imageWidth / 2, c.barTop + imageHeight * 3 / 4), HexColor(kBlue));
+        if (imageWidth == kWidth) {
+            EXPECT_EQ(at(c.barLeft, c.barTop), HexColor(kGreen));
+        }
+        device->Release();
+        DestroyWindow(window);
+    }
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 // Textures on the device: files decoded by D3DX and drawn (compressed upload and the CPU
 // decoder alike), lock rules by pool and usage, and copies between surfaces.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Support/GraphicsFixture.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -39,8 +38,8 @@ TEST_F(DeviceTest, CompressedTexturesDrawTheSameWithOrWithoutS3TC)
         IDirect3DTexture9* texture = nullptr;
         D3DXIMAGE_INFO info{};
         ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_pDevice, file.data(), static_cast<UINT>(file.size()), 0, 0, 1,
-                                                      0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                                                      0, &info, nullptr, &texture),
+                                                      0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                      &info, nullptr, &texture),
                   D3D_OK);
         EXPECT_EQ(info.Width, 4u);
         EXPECT_EQ(info.Format, D3DFMT_DXT3);
@@ -118,9 +117,9 @@ TEST_F(DeviceTest, TexturesLockByPoolAndUsage)
 TEST_F(DeviceTest, ShadowSurfaceRoundTripThroughARenderTarget)
 {
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(m_pDevice->CreateTexture(2, 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
-                                       nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        m_pDevice->CreateTexture(2, 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+        D3D_OK);
     IDirect3DSurface9* shadow = nullptr;
     ASSERT_EQ(m_pDevice->CreateOffscreenPlainSurface(2, 2, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &shadow, nullptr),
               D3D_OK);

@@ -1,12 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <csignal>
-#include <vector>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/Win32/Windows.h"
+
+#include <SDL.h>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -31,7 +29,7 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 class MessageTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         g_Seen.clear();
@@ -156,16 +154,30 @@ TEST_F(MessageTest, SdlEventsBecomeWindowMessages)
         return e;
     };
     const Case cases[] = {
-        {"focus gained", windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), {{WM_ACTIVATEAPP, 1, 0}, {WM_ACTIVATE, WA_ACTIVE, 0}}},
-        {"focus lost", windowEvent(SDL_WINDOWEVENT_FOCUS_LOST), {{WM_ACTIVATE, WA_INACTIVE, 0}, {WM_ACTIVATEAPP, 0, 0}}},
-        {"alt+enter", key(SDL_SCANCODE_RETURN, KMOD_LALT, 0), {{WM_SYSKEYDOWN, VK_RETURN, altEnter}, {WM_SYSCHAR, VK_RETURN, altEnter}}},
-        {"alt+enter held", key(SDL_SCANCODE_RETURN, KMOD_RALT, 1),
+        {"focus gained",
+         windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
+         {{WM_ACTIVATEAPP, 1, 0}, {WM_ACTIVATE, WA_ACTIVE, 0}}},
+        {"focus lost",
+         windowEvent(SDL_WINDOWEVENT_FOCUS_LOST),
+         {{WM_ACTIVATE, WA_INACTIVE, 0}, {WM_ACTIVATEAPP, 0, 0}}},
+        {"alt+enter",
+         key(SDL_SCANCODE_RETURN, KMOD_LALT, 0),
+         {{WM_SYSKEYDOWN, VK_RETURN, altEnter}, {WM_SYSCHAR, VK_RETURN, altEnter}}},
+        {"alt+enter held",
+         key(SDL_SCANCODE_RETURN, KMOD_RALT, 1),
          {{WM_SYSKEYDOWN, VK_RETURN, altEnter | (1 << 30)}, {WM_SYSCHAR, VK_RETURN, altEnter | (1 << 30)}}},
-        {"keypad enter", key(SDL_SCANCODE_KP_ENTER, KMOD_LALT, 0),
+        {"keypad enter",
+         key(SDL_SCANCODE_KP_ENTER, KMOD_LALT, 0),
          {{WM_SYSKEYDOWN, VK_RETURN, altEnter | (1 << 24)}, {WM_SYSCHAR, VK_RETURN, altEnter | (1 << 24)}}},
         {"enter without alt", key(SDL_SCANCODE_RETURN, KMOD_NONE, 0), {}},
         {"alt+a", key(SDL_SCANCODE_A, KMOD_LALT, 0), {}},
-        {"other window", [&] { SDL_Event e = windowEvent(SDL_WINDOWEVENT_CLOSE); e.window.windowID += 100; return e; }(), {}},
+        {"other window",
+         [&] {
+             SDL_Event e = windowEvent(SDL_WINDOWEVENT_CLOSE);
+             e.window.windowID += 100;
+             return e;
+         }(),
+         {}},
     };
     for (const Case& c : cases) {
         g_Seen.clear();
@@ -272,4 +284,63 @@ TEST_F(MessageTest, ShutdownHooksRunNewestFirstBeforeTheWindowsGo)
     EXPECT_EQ(order, (std::vector<int>{2, 1}));
     EXPECT_TRUE(windowAlive);
     EXPECT_FALSE(BackendIsVideoReady());
+}
+
+TEST_F(MessageTest, MovesAndResizesByTheSystemEndInOneExitSizeMove)
+{
+    HWND hwnd = Create();
+    ASSERT_NE(hwnd, nullptr);
+    Drain();
+    SDL_Window* window = BackendGetSDLWindow(hwnd);
+    struct Case {
+        const char* name;
+        int x, y, width, height; // where the system put the client area
+        RECT outer;              // the window rectangle that follows
+        size_t exitSizeMoves;
+    } cases[] = {
+        {"moved", 200, 131, 304, 161, {192, 100, 512, 300}, 1},
+        {"resized", 200, 131, 500, 400, {192, 100, 708, 539}, 1},
+        {"reported where it already is", 200, 131, 500, 400, {192, 100, 708, 539}, 0},
+    };
+    for (const Case& c : cases) {
+        SDL_SetWindowPosition(window, c.x, c.y);
+        SDL_SetWindowSize(window, c.width, c.height);
+        for (Uint8 kind : {SDL_WINDOWEVENT_MOVED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_MOVED}) {
+            SDL_Event e = {};
+            e.type = SDL_WINDOWEVENT;
+            e.window.windowID = SdlId();
+            e.window.event = kind;
+            SDL_PushEvent(&e);
+        }
+        g_Seen.clear();
+        Drain();
+        EXPECT_EQ(SeenWithoutScreensaver().size(), c.exitSizeMoves) << c.name;
+        if (c.exitSizeMoves) {
+            EXPECT_EQ(SeenWithoutScreensaver()[0], (Seen{WM_EXITSIZEMOVE, 0, 0})) << c.name;
+        }
+        RECT outer;
+        GetWindowRect(hwnd, &outer);
+        EXPECT_EQ(outer.left, c.outer.left) << c.name;
+        EXPECT_EQ(outer.top, c.outer.top) << c.name;
+        EXPECT_EQ(outer.right, c.outer.right) << c.name;
+        EXPECT_EQ(outer.bottom, c.outer.bottom) << c.name;
+    }
+}
+
+TEST_F(MessageTest, MouseOverTheWindowAsksForTheCursorOncePerPump)
+{
+    HWND hwnd = Create();
+    ASSERT_NE(hwnd, nullptr);
+    Drain();
+    g_Seen.clear();
+    for (int i = 0; i < 3; ++i) {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = SdlId();
+        e.motion.x = i;
+        SDL_PushEvent(&e);
+    }
+    Drain();
+    const LPARAM lParam = HTCLIENT | (WM_MOUSEMOVE << 16);
+    EXPECT_EQ(SeenWithoutScreensaver(), (std::vector<Seen>{{WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), lParam}}));
 }

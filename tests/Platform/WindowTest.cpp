@@ -1,12 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-
-#include <string>
-#include <vector>
-
 #include "Platform/Backend/Video.h"
 #include "Platform/Win32/Windows.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -32,7 +30,7 @@ const char* RegisterTestClass()
 }
 
 class WindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         g_Seen.clear();
@@ -133,8 +131,8 @@ TEST_F(WindowTest, WindowedClientAreaIsTheSdlWindow)
 
 TEST_F(WindowTest, UserDataHoldsAWholePointer)
 {
-    HWND hwnd = CreateWindowExA(0, RegisterTestClass(), "", 0x92000000, 0, 0, 64, 64, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, RegisterTestClass(), "", 0x92000000, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     int object = 0;
     const LONG_PTR pointer = reinterpret_cast<LONG_PTR>(&object);
@@ -146,8 +144,8 @@ TEST_F(WindowTest, UserDataHoldsAWholePointer)
 
 TEST_F(WindowTest, DestroyIsSafeTwiceAndKeepsTheSdlWindowHidden)
 {
-    HWND hwnd = CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(g_Seen, (std::vector<UINT>{WM_NCCREATE, WM_CREATE}));
     SDL_Window* window = BackendGetSDLWindow(hwnd);
@@ -166,16 +164,16 @@ TEST_F(WindowTest, DestroyIsSafeTwiceAndKeepsTheSdlWindowHidden)
     EXPECT_TRUE(g_Seen.empty());
 
     // A new window never gets the old handle.
-    HWND next = CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND next =
+        CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     EXPECT_NE(next, hwnd);
     DestroyWindow(next);
 }
 
 TEST_F(WindowTest, CloseByDefaultDestroysTheWindow)
 {
-    HWND hwnd = CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, RegisterTestClass(), "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     g_Seen.clear();
     EXPECT_EQ(SendMessageA(hwnd, WM_CLOSE, 0, 0), 0);
@@ -185,8 +183,8 @@ TEST_F(WindowTest, CloseByDefaultDestroysTheWindow)
 
 TEST_F(WindowTest, ShowFocusIconsAndRegions)
 {
-    HWND hwnd = CreateWindowExA(0, RegisterTestClass(), "", 0x02CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, RegisterTestClass(), "", 0x02CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     SDL_Window* window = BackendGetSDLWindow(hwnd);
     EXPECT_FALSE(IsWindowVisible(hwnd));
@@ -206,7 +204,8 @@ TEST_F(WindowTest, ShowFocusIconsAndRegions)
     EXPECT_NE(IconPixels(icon, &w, &h), nullptr);
     EXPECT_EQ(w, 32);
     EXPECT_EQ(SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)), 0);
-    EXPECT_EQ(SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)), reinterpret_cast<LRESULT>(icon));
+    EXPECT_EQ(SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)),
+              reinterpret_cast<LRESULT>(icon));
     EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
     EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
 

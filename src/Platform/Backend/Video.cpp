@@ -1,25 +1,27 @@
 #include "Platform/Backend/Video.h"
 
-#include <SDL.h>
-#include <dlfcn.h>
-#include <link.h>
+#include "Platform/Win32/Message.h"
+#include "System/Common/Log.h"
 
+#include <SDL.h>
 #include <csignal>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <link.h>
 #include <map>
 #include <set>
 #include <utility>
 #include <vector>
-
-#include "Platform/Win32/Message.h"
-#include "System/Common/Log.h"
 
 namespace {
 
 // Set from the signal handler, read by the pump on the main thread.
 volatile std::sig_atomic_t g_SignalPending = 0;
 
-void OnTerminateSignal(int) { g_SignalPending = 1; }
+void OnTerminateSignal(int)
+{
+    g_SignalPending = 1;
+}
 
 struct VideoState {
     bool ready = false;
@@ -78,7 +80,10 @@ void RestoreSignalHandlers()
     sigaction(SIGTERM, &s.oldTerm, nullptr);
 }
 
-void ExitHook() { BackendShutdownVideo(); }
+void ExitHook()
+{
+    BackendShutdownVideo();
+}
 
 int PinLibrary(struct dl_phdr_info* info, size_t, void*)
 {
@@ -129,6 +134,15 @@ void AskScreensaver()
     }
 }
 
+// A borderless window over the whole desktop is the game's full screen. Window managers (and
+// Wayland, which places windows itself) only honour that through the desktop full-screen state.
+bool CoversDesktop(const BackendWindowPlace& place)
+{
+    int width = 0, height = 0;
+    return !place.bordered && place.x == 0 && place.y == 0 && BackendDesktopSize(&width, &height) &&
+           place.width == width && place.height == height;
+}
+
 void PostCloseToWindow(HWND hwnd, void* posted)
 {
     if (PostMessageA(hwnd, WM_CLOSE, 0, 0))
@@ -144,6 +158,8 @@ bool BackendInitVideo()
         return true;
     // Terminal signals are ours: they close the windows through the message queue.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A full-screen window stays when another window takes the focus, as a popup does.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         // Every caller retries; the reason is logged once.
         const std::string reason = SDL_GetError();
@@ -193,9 +209,15 @@ void BackendShutdownVideo()
     s.ready = false;
 }
 
-bool BackendIsVideoReady() { return State().ready; }
+bool BackendIsVideoReady()
+{
+    return State().ready;
+}
 
-const std::string& BackendVideoError() { return State().error; }
+const std::string& BackendVideoError()
+{
+    return State().error;
+}
 
 SDL_Window* BackendGetSDLWindow(HWND hwnd)
 {
@@ -239,9 +261,7 @@ void BackendPumpEvents()
                 PostMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
                 PostMessageA(hwnd, WM_ACTIVATEAPP, FALSE, 0);
                 break;
-            case SDL_WINDOWEVENT_CLOSE:
-                PostMessageA(hwnd, WM_CLOSE, 0, 0);
-                break;
+            case SDL_WINDOWEVENT_CLOSE: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
             case SDL_WINDOWEVENT_MOVED:
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
                 int x = 0, y = 0, width = 0, height = 0;
@@ -252,11 +272,8 @@ void BackendPumpEvents()
                     sizeMoved.insert(hwnd);
                 break;
             }
-            case SDL_WINDOWEVENT_ENTER:
-                cursorMoved.insert(hwnd);
-                break;
-            default:
-                break;
+            case SDL_WINDOWEVENT_ENTER: cursorMoved.insert(hwnd); break;
+            default: break;
             }
             break;
         }
@@ -272,8 +289,7 @@ void BackendPumpEvents()
                 PostMessageA(hwnd, WM_SYSKEYDOWN, VK_RETURN, AltEnterParam(e.key));
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     // A drag gives many moves; the window hears once that it ended, and the cursor once per pump.
@@ -333,6 +349,8 @@ bool BackendCreateWindow(HWND hwnd, const char* title, const BackendWindowPlace&
         flags |= SDL_WINDOW_RESIZABLE;
     if (place.topmost)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (CoversDesktop(place))
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
     if (!window) {
         LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
@@ -349,11 +367,17 @@ void BackendPlaceWindow(HWND hwnd, const BackendWindowPlace& place)
     SDL_Window* window = LiveWindow(hwnd);
     if (!window)
         return;
+    const bool fullScreen = CoversDesktop(place);
+    const bool wasFullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (wasFullScreen && !fullScreen)
+        SDL_SetWindowFullscreen(window, 0);
     SDL_SetWindowBordered(window, place.bordered ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowResizable(window, place.resizable ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowAlwaysOnTop(window, place.topmost ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowSize(window, place.width, place.height);
     SDL_SetWindowPosition(window, place.x, place.y);
+    if (fullScreen && !wasFullScreen)
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void BackendShowWindow(HWND hwnd, bool visible)
@@ -383,8 +407,8 @@ void BackendSetWindowIcon(HWND hwnd, const uint32_t* argb, int width, int height
     SDL_Window* window = LiveWindow(hwnd);
     if (!window || !argb)
         return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
-                                                              width * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32, width * 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
     if (!surface)
         return;
     SDL_SetWindowIcon(window, surface);

@@ -3,11 +3,11 @@
 // this header names its types without defining them.
 #pragma once
 
+#include "Platform/Win32/Window.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
-
-#include "Platform/Win32/Window.h"
 
 struct SDL_Window;
 union SDL_Event;

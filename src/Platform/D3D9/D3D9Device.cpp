@@ -301,6 +301,7 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     void ForgetShader(uint64_t serial);
     bool CompressedUpload() const { return m_bS3TC && m_bCompressedUpload; }
     void SetCompressedUpload(bool enabled) { m_bCompressedUpload = enabled; }
+    void CaptureNextPresent(D3D9WindowCapture* capture) { m_pCapture = capture; }
     int DefaultPoolCount() const { return m_nDefaultPool; }
     void ForceLoss(int polls)
     {
@@ -361,6 +362,7 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     uint64_t m_nNextSerial = 1;
     std::map<std::pair<uint64_t, uint64_t>, Program> m_Programs;
     bool m_bReportedDrawFailure = false;
+    D3D9WindowCapture* m_pCapture = nullptr;
 
     friend HRESULT CreateD3D9Device(HWND, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**);
 };
@@ -636,6 +638,20 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     // The back buffer holds its top row first; the window's framebuffer its bottom row.
     glBlitFramebuffer(0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                       (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
+    if (m_pCapture) {
+        // The window's rows, top row first, as the player sees them.
+        m_pCapture->width = dw;
+        m_pCapture->height = dh;
+        std::vector<uint32_t> rows(static_cast<size_t>(dw) * dh);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+        m_pCapture->pixels.resize(rows.size());
+        for (int row = 0; row < dh; ++row)
+            std::memcpy(&m_pCapture->pixels[static_cast<size_t>(row) * dw],
+                        &rows[static_cast<size_t>(dh - 1 - row) * dw], static_cast<size_t>(dw) * 4);
+        m_pCapture = nullptr;
+    }
     BackendGLSwap(m_hWindow);
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
     ApplyViewport();
@@ -1408,6 +1424,11 @@ int D3D9CountDefaultPoolResources(IDirect3DDevice9* device)
 {
     return GetDeviceImpl(device)->DefaultPoolCount();
 }
+void D3D9CaptureNextPresent(IDirect3DDevice9* device, D3D9WindowCapture* capture)
+{
+    GetDeviceImpl(device)->CaptureNextPresent(capture);
+}
+
 void D3D9SetCompressedTextureUpload(IDirect3DDevice9* device, bool enabled)
 {
     GetDeviceImpl(device)->SetCompressedUpload(enabled);

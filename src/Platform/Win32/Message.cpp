@@ -1,12 +1,12 @@
 #include "Platform/Win32/Message.h"
 
+#include "Platform/Backend/Video.h"
+#include "Platform/Win32/Time.h"
+
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
-
-#include "Platform/Backend/Video.h"
-#include "Platform/Win32/Time.h"
 
 namespace {
 
@@ -37,7 +37,10 @@ MessageQueue& CurrentQueue()
     return *t_pQueue;
 }
 
-DWORD MessageTime() { return timeGetTime(); }
+DWORD MessageTime()
+{
+    return timeGetTime();
+}
 
 bool InFilter(UINT message, UINT filterMin, UINT filterMax)
 {
@@ -57,7 +60,10 @@ bool ForWindow(HWND wanted, HWND hwnd)
 
 } // namespace
 
-void* MessageQueueOfCurrentThread() { return &CurrentQueue(); }
+void* MessageQueueOfCurrentThread()
+{
+    return &CurrentQueue();
+}
 
 bool MessagePostToQueue(void* queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -113,10 +119,8 @@ BOOL TranslateMessage(const MSG* msg)
     case VK_BACK:
     case VK_TAB:
     case VK_RETURN:
-    case VK_ESCAPE:
-        break;
-    default:
-        return FALSE;
+    case VK_ESCAPE: break;
+    default: return FALSE;
     }
     const UINT charMessage = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
     return PostMessageA(msg->hwnd, charMessage, msg->wParam, msg->lParam);

@@ -1,5 +1,8 @@
 #include "Platform/Win32/Window.h"
 
+#include "Platform/Backend/Video.h"
+#include "Platform/Win32/Message.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -8,9 +11,6 @@
 #include <string>
 #include <strings.h>
 #include <vector>
-
-#include "Platform/Backend/Video.h"
-#include "Platform/Win32/Message.h"
 
 namespace {
 
@@ -23,7 +23,10 @@ constexpr int kBorder = 1;
 constexpr int kCaption = 23;
 
 // Class names compare without regard to case, as on Windows.
-bool EqualNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+bool EqualNoCase(const std::string& a, const char* b)
+{
+    return strcasecmp(a.c_str(), b) == 0;
+}
 
 struct WindowClass {
     std::string name;
@@ -175,7 +178,10 @@ HICON ApplicationIcon()
     return handle;
 }
 
-void SyncPlace(const Window& w) { BackendPlaceWindow(w.hwnd, PlaceOf(w)); }
+void SyncPlace(const Window& w)
+{
+    BackendPlaceWindow(w.hwnd, PlaceOf(w));
+}
 
 } // namespace
 
@@ -326,7 +332,10 @@ BOOL DestroyWindow(HWND hwnd)
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd)
+{
+    return Find(hwnd) != nullptr;
+}
 
 BOOL IsWindowVisible(HWND hwnd)
 {
@@ -334,7 +343,10 @@ BOOL IsWindowVisible(HWND hwnd)
     return w && w->visible;
 }
 
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu)
+{
+    return AdjustWindowRectEx(rect, style, menu, 0);
+}
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD)
 {
@@ -380,20 +392,14 @@ int GetSystemMetrics(int index)
         return index == SM_CXSCREEN ? cx : cy;
     }
     case SM_CXBORDER:
-    case SM_CYBORDER:
-        return kBorder;
+    case SM_CYBORDER: return kBorder;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return kDialogFrame;
+    case SM_CYDLGFRAME: return kDialogFrame;
     case SM_CXFRAME:
-    case SM_CYFRAME:
-        return kSizingFrame;
-    case SM_CXPADDEDBORDER:
-        return kPaddedBorder;
-    case SM_CYCAPTION:
-        return kCaption;
-    default:
-        return 0;
+    case SM_CYFRAME: return kSizingFrame;
+    case SM_CXPADDEDBORDER: return kPaddedBorder;
+    case SM_CYCAPTION: return kCaption;
+    default: return 0;
     }
 }
 
@@ -467,7 +473,10 @@ HWND GetFocus()
     return Reg().focus;
 }
 
-LONG GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
+LONG GetWindowLongA(HWND hwnd, int index)
+{
+    return static_cast<LONG>(GetWindowLongPtrA(hwnd, index));
+}
 
 LONG SetWindowLongA(HWND hwnd, int index, LONG value)
 {
@@ -480,17 +489,11 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index)
     if (!w)
         return 0;
     switch (index) {
-    case GWL_STYLE:
-        return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE:
-        return static_cast<LONG>(w->exStyle);
-    case GWLP_USERDATA:
-        return w->userData;
-    case GWLP_WNDPROC:
-        return reinterpret_cast<LONG_PTR>(w->proc);
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    case GWL_STYLE: return static_cast<LONG>(w->style);
+    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
+    case GWLP_USERDATA: return w->userData;
+    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
+    default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
     }
 }
 
@@ -526,9 +529,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value)
         if (value)
             w->proc = reinterpret_cast<WNDPROC>(value);
         break;
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
     }
     SetLastError(ERROR_SUCCESS);
     return previous;
@@ -592,7 +593,10 @@ BOOL DeleteObject(HGDIOBJ object)
     return TRUE;
 }
 
-HGDIOBJ GetStockObject(int index) { return index == BLACK_BRUSH ? kBlackBrush : nullptr; }
+HGDIOBJ GetStockObject(int index)
+{
+    return index == BLACK_BRUSH ? kBlackBrush : nullptr;
+}
 
 HICON LoadIconA(HINSTANCE instance, LPCSTR name)
 {
@@ -672,11 +676,8 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
+    case WM_NCCREATE: return TRUE;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_SETICON: {
         std::shared_ptr<Window> w = FindOrFail(hwnd);
         if (!w)
@@ -709,8 +710,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         if ((wParam & 0xFFF0) == SC_CLOSE)
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -7,7 +7,7 @@
 #include "System/Common/EventManager.h"
 
 class Application : public IWindowProc {
-public:
+  public:
     Application() = default;
     ~Application() override = default;
     Application(const Application&) = delete;
@@ -26,6 +26,6 @@ public:
     virtual EventManager* GetEventManager() { return &m_EventManager; }
     virtual void Tick() = 0;
 
-protected:
+  protected:
     EventManager m_EventManager;
 };

@@ -4,7 +4,7 @@
 #include "Platform/Win32/Windows.h"
 
 class IWindowProc {
-public:
+  public:
     virtual LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual ~IWindowProc() = default;
 };

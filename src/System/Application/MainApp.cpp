@@ -1,19 +1,22 @@
 #include "System/Application/MainApp.h"
 
-#include <clocale>
-#include <cstdio>
-#include <ctime>
-
 #include "System/Application/FramePacer.h"
 #include "System/Application/RenderWindow.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/FileSystemArchive.h"
+#include "System/Archive/ZEVArchive.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
+#include "System/Common/StringUtil.h"
 #include "System/Graphics/D3D9RenderSystem.h"
-#include "System/Sound/SoundManager.h"
-#include "World/PlayerSaveData.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
+#include "System/Sound/SoundManager.h"
+#include "World/PlayerSaveData.h"
+
+#include <clocale>
+#include <cstdio>
 
 const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 
@@ -28,20 +31,24 @@ constexpr int kKeyboardDevice = 0;
 
 } // namespace
 
-MainApp::MainApp() { g_pApplication = this; }
+MainApp::MainApp()
+{
+    g_pApplication = this;
+}
 
 bool MainApp::Startup()
 {
     StartLocale();
     g_PlayerSaveData.Reset();
     StartSettings();
+    StartArchives();
     if (!StartWindow())
         return false;
     if (!StartRenderSystem())
         return false;
     StartInput();
-    StartRandom();
     StartSound();
+    StartRandom();
     StartFramePacer();
     return true;
 }
@@ -59,6 +66,20 @@ void MainApp::StartSettings()
     m_pSettings->Open(GAME_SETTINGS_FILE_NAME);
 }
 
+void MainApp::StartArchives()
+{
+    ArchiveSystem* archives = ArchiveSystem::GetInstance();
+    archives->SetRoot(GetCurrentDirectoryPath() + "../");
+    // Loose folders first: the first archive to supply a name keeps it, so loose files override paks.
+    for (const char* folder :
+         {"assets.v1/2d", "assets.v1/scripts", "assets.v1/shaders", "assets.v1/sounds", "assets.v1/movies"})
+        archives->Mount(new FileSystemArchive(folder));
+    // A pak that fails to open is dropped by Mount; the game goes on without it.
+    for (const char* pak : {"../data/bgm.pak", "../data/movie.pak", "../data/script.pak", "../data/se.pak",
+                            "../data/shader.pak", "../data/sprite.pak"})
+        archives->Mount(new ZEVArchive(pak));
+}
+
 bool MainApp::StartWindow()
 {
     m_pWindow = new RenderWindow;
@@ -67,8 +88,7 @@ bool MainApp::StartWindow()
                       m_pSettings && m_pSettings->m_bFullScreen);
     // Nothing can be shown or read without the window: the program stops here.
     if (!m_pWindow->GetHandle()) {
-        LOG_ERROR << "The game window could not be created (error " << GetLastError()
-                  << "); the program cannot run.";
+        LOG_ERROR << "The game window could not be created (error " << GetLastError() << "); the program cannot run.";
         return false;
     }
     return true;
@@ -98,7 +118,10 @@ void MainApp::StartInput()
         pad->BindFromSettings(*m_pSettings);
 }
 
-void MainApp::StartRandom() { SfmtInit(timeGetTime()); }
+void MainApp::StartRandom()
+{
+    SfmtInit(timeGetTime());
+}
 
 void MainApp::StartSound()
 {
@@ -106,7 +129,10 @@ void MainApp::StartSound()
     StartSoundManager(m_pSettings ? m_pSettings->m_nBGMVolume : 0, m_pSettings ? m_pSettings->m_nSEVolume : 0);
 }
 
-void MainApp::StartFramePacer() { m_pFramePacer = new FramePacer(kFrameRate); }
+void MainApp::StartFramePacer()
+{
+    m_pFramePacer = new FramePacer(kFrameRate);
+}
 
 void MainApp::Shutdown()
 {
@@ -115,6 +141,7 @@ void MainApp::Shutdown()
     StopInput();
     StopRenderSystem();
     StopWindow();
+    StopArchives();
     StopSettings();
 }
 
@@ -124,7 +151,11 @@ void MainApp::StopFramePacer()
     m_pFramePacer = nullptr;
 }
 
-void MainApp::StopSound() { StopSoundManager(); }
+void MainApp::StopSound()
+{
+    StopSoundManager();
+}
+
 void MainApp::StopInput()
 {
     delete g_pInputSystem;
@@ -140,6 +171,11 @@ void MainApp::StopWindow()
 {
     delete m_pWindow;
     m_pWindow = nullptr;
+}
+
+void MainApp::StopArchives()
+{
+    delete g_pArchiveSystem; // unmounts everything and clears the global
 }
 
 void MainApp::StopSettings()
@@ -255,8 +291,7 @@ LRESULT MainApp::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         if (m_pFramePacer)
             m_pFramePacer->Reset();
         break;
-    default:
-        break;
+    default: break;
     }
     return Application::WindowProc(hWnd, message, wParam, lParam);
 }

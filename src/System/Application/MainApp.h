@@ -2,11 +2,11 @@
 // of the message loop, answers the window's messages and deletes the services in a fixed order.
 #pragma once
 
+#include "System/Application/Application.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
-
-#include "System/Application/Application.h"
 
 struct GameSettings;
 class RenderWindow;
@@ -18,7 +18,7 @@ constexpr int32_t kGameWindowHeight = 540;
 extern const char* const kGameWindowTitle;
 
 class MainApp : public Application {
-public:
+  public:
     MainApp();
     ~MainApp() override = default;
 
@@ -38,15 +38,16 @@ public:
     // One per tick, counted before the game state updates.
     uint32_t m_nFrameCount = 0;
 
-private:
+  private:
     // Start-up steps, in the order Startup runs them; each step that fails stops start-up.
     void StartLocale();
     void StartSettings();
+    void StartArchives();
     bool StartWindow();
     bool StartRenderSystem();
     void StartInput();
-    void StartRandom();
     void StartSound();
+    void StartRandom();
     void StartFramePacer();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
@@ -55,6 +56,7 @@ private:
     void StopInput();
     void StopRenderSystem();
     void StopWindow();
+    void StopArchives();
     void StopSettings();
 
     // F12 on the keyboard (device 0) while it is held: one screenshot per frame.

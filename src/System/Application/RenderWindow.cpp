@@ -1,8 +1,8 @@
 #include "System/Application/RenderWindow.h"
 
-#include <algorithm>
-
 #include "System/Application/IWindowProc.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -12,7 +12,10 @@ constexpr WORD kIconResourceDefault = 32512;
 
 } // namespace
 
-RenderWindow::~RenderWindow() { Destroy(); }
+RenderWindow::~RenderWindow()
+{
+    Destroy();
+}
 
 void RenderWindow::SetIcon(HICON icon)
 {

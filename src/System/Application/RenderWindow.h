@@ -2,19 +2,19 @@
 // borderless popup over the screen, switched by Alt+Enter. Its messages go to an IWindowProc.
 #pragma once
 
+#include "Platform/Win32/Windows.h"
+
 #include <cstdint>
 #include <string>
-
-#include "Platform/Win32/Windows.h"
 
 class IWindowProc;
 
 // The window styles of the two modes.
-constexpr DWORD kRenderWindowStyle_Windowed = 0x12CE0000; // visible, caption, sizing frame, minimise box
+constexpr DWORD kRenderWindowStyle_Windowed = 0x12CE0000;   // visible, caption, sizing frame, minimise box
 constexpr DWORD kRenderWindowStyle_FullScreen = 0x92000000; // visible borderless popup
 
 class RenderWindow {
-public:
+  public:
     RenderWindow() = default;
     // Destroys the window.
     virtual ~RenderWindow();
@@ -43,7 +43,7 @@ public:
     int32_t GetClientHeight() const { return m_nClientHeight; }
     const std::string& GetTitle() const { return m_Title; }
 
-private:
+  private:
     // The outer size for the stored client size in the windowed style, each side at most the screen's.
     void WindowedOuterSize(int32_t& width, int32_t& height) const;
     void StoreClientSize();

@@ -37,8 +37,12 @@ bool ZEVArchive::Open()
     Close();
     FileStreamIO* file = new FileStreamIO();
     m_pStream = file;
-    if (!file->Open(m_Name, kStreamMode_ReadBinary))
-        return Fail("cannot open the file");
+    if (!file->Open(m_Name, kStreamMode_ReadBinary)) {
+        // An absent pak is an install without that data, not damage: the game goes on without it.
+        LOG_WARNING << "Pak " << m_Name << " not mounted: cannot open the file.";
+        Close();
+        return false;
+    }
 
     uint8_t header[kPakHeaderSize];
     if (file->Read(header, 20) != 20)
