@@ -1,5 +1,5 @@
 // Path and string helpers on arbitrary bytes: the archive system feeds them names from
-// pak indexes and data files.
+// pak indexes and data files, and wide text reaches the code-page conversion.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,5 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<std::string> parts;
     SplitString(name, pattern.substr(0, 4), parts);
     HashName(name);
+    std::string filePart;
+    GetFullPath(name, filePart);
+
+    // The same bytes as wide characters, converted to the ANSI code page.
+    std::wstring wide;
+    for (size_t i = 0; i + 4 <= size; i += 4) {
+        uint32_t c = uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16 |
+                     uint32_t(data[i + 3] & 0x7F) << 24;
+        if (c != 0)
+            wide.push_back(static_cast<wchar_t>(c));
+    }
+    std::string narrow;
+    WideToNarrow(wide, narrow);
     return 0;
 }

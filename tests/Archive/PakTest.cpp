@@ -259,12 +259,12 @@ TEST(Decompress, GrowsTheBufferOnlyAsFarAsAnyStreamCanExpand)
         {"exact", zipped, 10000, 10000, nullptr},
         {"roomy", zipped, 20000, 10000, nullptr},
         {"too small", zipped, 100, 10000,
-         "INFO:Compress.cpp(91)] The buffer 'dest' was not large enough to hold the compressd data."},
-        {"one byte of room", zipped, 1, 10000, "Compress.cpp(91)]"},
+         "INFO:Compress(91)] The buffer 'dest' was not large enough to hold the compressd data."},
+        {"one byte of room", zipped, 1, 10000, "Compress(91)]"},
         {"empty stream, no room", Zip(""), 0, 0, nullptr},
         {"corrupt", corrupt, 10000, 0,
-         "INFO:Compress.cpp(101)] The compressed data (referenced by source) was corrupted."},
-        {"cut short", zipped.substr(0, zipped.size() / 2), 10000, 0, "Compress.cpp(101)]"},
+         "INFO:Compress(101)] The compressed data (referenced by source) was corrupted."},
+        {"cut short", zipped.substr(0, zipped.size() / 2), 10000, 0, "Compress(101)]"},
         {"empty source", "", 10, 0, nullptr},
     };
     for (auto& c : cases) {

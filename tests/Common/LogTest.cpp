@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
 #include "System/Common/Log.h"
 
@@ -85,4 +86,18 @@ TEST(LogDeathTest, FatalWritesThenStops)
             QM_ASSERT(value == 1);
         },
         "FATAL:LogTest.cpp\\([0-9]+\\)\\] Assertion failed: value == 1\\. ");
+}
+
+TEST(Log, WithoutADebuggerTheTerminalShowsEachLineOnce)
+{
+    // The debugger output has no reader here: it must not echo the line on standard error.
+    if (IsDebuggerPresent())
+        GTEST_SKIP() << "a debugger is attached";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    LOG_WARNING << "said once";
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("said once"), std::string::npos) << out;
+    EXPECT_EQ(err, "");
 }

@@ -150,6 +150,22 @@ TEST(StreamIO, SubFileWindows)
     EXPECT_EQ(s->Tell(), 30u);
     s->Skip(30);
     EXPECT_EQ(s->Tell(), 50u);
+
+    // Skipping backwards stays inside the window: the bytes before it belong to other entries.
+    struct { uint32_t seek; int32_t skip; uint32_t tell; } backwards[] = {
+        {40, -15, 25},
+        {10, -10, 0},
+        {10, -20, 0},   // would land at file offset 90
+        {10, -200, 0},  // would wrap below the file's start
+    };
+    for (auto& b : backwards) {
+        s->Seek(b.seek);
+        s->Skip(b.skip);
+        EXPECT_EQ(s->Tell(), b.tell) << b.seek << " " << b.skip;
+        char c = 0;
+        ASSERT_EQ(s->Read(&c, 1), 1u) << b.seek << " " << b.skip;
+        EXPECT_EQ(c, data[100 + b.tell]) << b.seek << " " << b.skip;
+    }
 }
 
 TEST(StreamIO, SubFileOfAVanishedFileReadsNothing)

@@ -173,8 +173,8 @@ TEST(ScriptLibrary, PrintHashAndRand)
     ::testing::internal::CaptureStdout();
     RunText(host, "Script.print('a', 1, 2.5, 'b') Script.print('t', {}, nil, 'u')");
     std::string log = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("INFO:LuaScriptLib.cpp(119)] a12.5b\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("INFO:LuaScriptLib.cpp(119)] tu\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("INFO:LuaScriptLib(119)] a12.5b\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("INFO:LuaScriptLib(119)] tu\n"), std::string::npos) << log;
     EXPECT_NE(log.find("WARNING"), std::string::npos) << log;
 
     struct { const char* argument; NameId expected; } hashes[] = {
@@ -233,5 +233,5 @@ TEST(ScriptLibraryDeathTest, AnErrorOutsideAProtectedCallEndsTheProcessAfterAFat
             lua_pushstring(host.GetState(), "boom");
             lua_error(host.GetState());
         },
-        "FATAL:LuaScriptLib.cpp\\(30\\)\\] boom");
+        "FATAL:LuaScriptLib\\(30\\)\\] boom");
 }

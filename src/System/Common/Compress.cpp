@@ -9,8 +9,9 @@
 
 namespace {
 
-// The log lines of this file carry fixed source positions: tools that watch the log match them.
-const char* const kSourceName = "src/System/Common/Compress.cpp";
+// The log lines of this file carry a fixed source name and line (the module, without extension):
+// tools that watch the log match them.
+const char* const kSourceName = "src/System/Common/Compress";
 
 // A stream whose declared length is wrong by more than this many doublings is corrupt.
 constexpr int kMaxRetries = 24;

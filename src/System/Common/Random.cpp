@@ -111,8 +111,10 @@ float RandomFloat(float a, float b)
     float lo = static_cast<double>(a) < static_cast<double>(b) ? a : b;
     float hi = static_cast<double>(a) < static_cast<double>(b) ? b : a;
     double unit = static_cast<double>(RandomNext()) * kUnit;
-    float span = hi - lo;
-    float offset = static_cast<float>(static_cast<double>(span) * unit);
+    // Only the product is rounded to float: a span rounded on its own loses the last bit of
+    // wide ranges and overflows to infinity for the widest.
+    double span = static_cast<double>(hi) - static_cast<double>(lo);
+    float offset = static_cast<float>(span * unit);
     return lo + offset;
 }
 

@@ -148,6 +148,16 @@ uint32_t SubFileStreamIO::Read(void* buffer, uint32_t count)
     return static_cast<uint32_t>(n);
 }
 
+void SubFileStreamIO::Skip(int32_t count)
+{
+    if (count == 0 || !m_pFile)
+        return;
+    // A backward skip must not leave the window: the bytes before it are other entries' data.
+    const int64_t target = int64_t(m_nPosition) + count;
+    m_nPosition = static_cast<uint32_t>(std::clamp<int64_t>(target, m_nStart, m_nSize));
+    std::fseek(m_pFile, m_nPosition, SEEK_SET);
+}
+
 void SubFileStreamIO::Seek(uint32_t offset)
 {
     if (!m_pFile)

@@ -96,6 +96,8 @@ public:
 
     uint32_t Read(void* buffer, uint32_t count) override;
     uint32_t Write(const void*, uint32_t) override { return 0; }
+    // Bounded by the window at both ends.
+    void Skip(int32_t count) override;
     void Seek(uint32_t offset) override;
     bool Extend(uint32_t) override { return false; }
     uint32_t Tell() override { return m_nPosition - m_nStart; }

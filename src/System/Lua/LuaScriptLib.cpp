@@ -14,8 +14,9 @@
 
 namespace {
 
-// The lines below carry fixed source positions: tools that watch the log match them.
-const char* const kSourceName = "src/System/Lua/LuaScriptLib.cpp";
+// The lines below carry a fixed source name and line (the module, without extension): tools
+// that watch the log match them.
+const char* const kSourceName = "src/System/Lua/LuaScriptLib";
 constexpr int kPanicLine = 30;
 constexpr int kPrintLine = 119;
 
