@@ -1,5 +1,7 @@
 #include "World/AccessoryTable.h"
 
+#include <algorithm>
+
 #include <lua.hpp>
 
 #include "System/Common/Log.h"
@@ -54,7 +56,7 @@ void AccessoryTable::ReadTable(lua_State* L, const std::string& tableName)
     record->m_Explanation = LuaGetStringField(L, "explain");
     lua_getfield(L, -1, "ability");
     if (lua_istable(L, -1)) {
-        int count = static_cast<int>(lua_rawlen(L, -1));
+        int count = static_cast<int>(std::min<size_t>(LuaGetItemCount(L), INT32_MAX));
         for (int i = 1; i <= count; ++i) {
             lua_rawgeti(L, -1, i);
             if (lua_istable(L, -1)) {

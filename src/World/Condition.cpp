@@ -112,12 +112,12 @@ void ConditionSet::Load(lua_State* L, ConditionSet& set)
         set.m_Groups.clear();
         return;
     }
-    size_t groupCount = lua_rawlen(L, -1);
+    size_t groupCount = LuaGetItemCount(L);
     set.m_Groups.resize(groupCount);
     for (size_t i = 0; i < groupCount; ++i) {
         ConditionGroup& group = set.m_Groups[i];
         lua_rawgeti(L, -1, static_cast<int>(i + 1));
-        size_t count = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+        size_t count = LuaGetItemCount(L);
         group.resize(count);
         for (size_t j = 0; j < count; ++j) {
             Condition& condition = group[j];

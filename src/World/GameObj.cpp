@@ -1,5 +1,7 @@
 #include "World/GameObj.h"
 
+#include <algorithm>
+
 #include <lua.hpp>
 
 #include "System/Common/Log.h"
@@ -43,9 +45,13 @@ GameObj::~GameObj()
 
 void GameObj::DestroyComponents()
 {
-    for (Component* component : m_Components)
+    // In list order, each taken off the list once it is gone: a component being disabled or
+    // detached may search the list, and must meet itself and the later ones, never a deleted one.
+    while (!m_Components.empty()) {
+        Component* component = m_Components.front();
         ComponentFactory::Destroy(component);
-    m_Components.clear();
+        m_Components.erase(std::find(m_Components.begin(), m_Components.end(), component));
+    }
 }
 
 Component* GameObj::AddComponent(const char* className, lua_State* L)

@@ -6,6 +6,27 @@
 
 MessageManager::MessageManager() : m_fClock(0.0f) {}
 
+namespace {
+
+// UI messages keep their sender and origin as plain pointers that receivers read; an object
+// that goes must not be left behind in them.
+void ForgetObject(IMessage* message, const GameObj* object)
+{
+    auto forget = [object](GameObj*& slot) {
+        if (slot == object)
+            slot = nullptr;
+    };
+    if (message->GetTypeId() == MsgUIEvent::s_Class.Key) {
+        forget(static_cast<MsgUIEvent*>(message)->m_pSender);
+        forget(static_cast<MsgUIEvent*>(message)->m_pOrigin);
+    } else if (message->GetTypeId() == MsgUIResult::s_Class.Key) {
+        forget(static_cast<MsgUIResult*>(message)->m_pSender);
+        forget(static_cast<MsgUIResult*>(message)->m_pOrigin);
+    }
+}
+
+} // namespace
+
 MessageManager::~MessageManager()
 {
     Clear();
@@ -27,9 +48,12 @@ void MessageManager::UnregisterHandler(GameObj* object)
             delete *it;
             it = m_Pending.erase(it);
         } else {
+            ForgetObject(*it, object);
             ++it;
         }
     }
+    for (IMessage* message : m_InFlight)
+        ForgetObject(message, object);
     m_Handlers.erase(object->GetId());
 }
 
@@ -61,20 +85,21 @@ void MessageManager::Deliver(float dt)
 
 bool MessageManager::Dispatch(IMessage* message)
 {
+    bool delivered = true;
+    m_InFlight.push_back(message);
     if (message->IsSelfExecuting()) {
         message->Execute();
-        delete message;
-        return true;
+    } else {
+        GameObj* target = message->GetTarget();
+        GameObj* object = target ? FindObject(target->GetId()) : nullptr;
+        if (object)
+            static_cast<IMessageHandler*>(object)->SendMessage(message);
+        else
+            delivered = false;
     }
-    GameObj* target = message->GetTarget();
-    GameObj* object = target ? FindObject(target->GetId()) : nullptr;
-    if (!object) {
-        delete message;
-        return false;
-    }
-    static_cast<IMessageHandler*>(object)->SendMessage(message);
+    m_InFlight.pop_back();
     delete message;
-    return true;
+    return delivered;
 }
 
 void MessageManager::Clear()

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 #include <unordered_map>
+#include <vector>
 
 class GameObj;
 class IMessage;
@@ -19,7 +20,8 @@ public:
     virtual ~MessageManager();
 
     void RegisterHandler(GameObj* object);
-    // Deletes every pending message aimed at the object, then forgets its id.
+    // Deletes every pending message aimed at the object, then forgets its id. UI messages that
+    // name the object as their sender or origin, pending or being handed out, get null there.
     void UnregisterHandler(GameObj* object);
     // Takes ownership of a message whose target and delivery time are set.
     void AddPending(IMessage* message);
@@ -53,4 +55,6 @@ private:
     std::unordered_map<int32_t, GameObj*> m_Handlers;
     std::multiset<IMessage*, AddressOrder> m_Pending;
     float m_fClock;
+    // The messages being dispatched (a receiver may dispatch another), out of the pending set.
+    std::vector<IMessage*> m_InFlight;
 };

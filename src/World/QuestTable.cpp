@@ -48,12 +48,12 @@ std::vector<std::vector<std::string>> ReadLineGroups(lua_State* L, const char* n
     std::vector<std::vector<std::string>> groups;
     lua_getfield(L, -1, name);
     if (lua_istable(L, -1)) {
-        size_t count = lua_rawlen(L, -1);
+        size_t count = LuaGetItemCount(L);
         groups.resize(count);
         for (size_t i = 0; i < count; ++i) {
             lua_rawgeti(L, -1, static_cast<int>(i + 1));
             if (lua_istable(L, -1)) {
-                size_t lines = lua_rawlen(L, -1);
+                size_t lines = LuaGetItemCount(L);
                 for (size_t j = 0; j < lines; ++j)
                     groups[i].push_back(LuaGetStringItem(L, static_cast<int>(j)));
             }

@@ -25,7 +25,7 @@ void TextTable::ReadTable(lua_State* L, const std::string& fileName)
         } else if (lua_istable(L, -1)) {
             std::string key = LuaGetKeyString(L);
             std::vector<std::string> lines;
-            size_t count = lua_rawlen(L, -1);
+            size_t count = LuaGetItemCount(L);
             for (size_t i = 0; i < count; ++i)
                 lines.push_back(LuaGetStringItem(L, static_cast<int>(i)));
             Insert(HashName(key), std::move(lines));

@@ -169,3 +169,21 @@ TEST(FileReplace, KeepsPermissionsAndReportsFailures)
     EXPECT_NE(error.find("temporary"), std::string::npos) << error;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 2);
 }
+
+TEST(FileReplace, AWriteThatMakesNoProgressFails)
+{
+    // A device that accepts nothing and reports no error must not hang the writer.
+    TempDir dir;
+    dir.WriteFile("f", "old");
+    SetFileReplaceFaultHook([](FileReplaceStep step, unsigned, size_t* count) {
+        if (step == eFileReplaceStep_Write)
+            *count = 0;
+        return 0;
+    });
+    std::string error;
+    const bool replaced = ReplaceFileContents(dir.File("f"), "new", 3, &error);
+    SetFileReplaceFaultHook(nullptr);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(dir.ReadFile("f"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+}

@@ -302,6 +302,64 @@ TEST_F(DataTableTest, MissingFolderLeavesTablesEmpty)
     EXPECT_EQ(texts.GetCount(), 0u);
 }
 
+// Lua's length of a sparse table is any border: {[1]=x, [2]=x, [4]=x, ..., [2^29]=x} holds 30
+// entries and has a length of 2^29. Such a list must be read in bounded time and memory: the
+// items up to the number of entries the table holds.
+TEST_F(DataTableTest, SparseListsAreReadAsFarAsTheirEntries)
+{
+    auto sparse = [](const std::string& item) {
+        std::string t = "{";
+        for (int bit = 0; bit <= 29; ++bit)
+            t += "[" + std::to_string(1u << bit) + "]=" + item + ",";
+        return t + "}";
+    };
+    Write("quest/quest_Sparse.lua", "quest_Sparse = { startUpMessage = " + sparse("{'a'}") +
+                                        ", clearImpression = { " + sparse("'b'") + " }, rewards = { { rewardType = 4, "
+                                        "condition = " + sparse("{}") + " }, { rewardType = 1, condition = { " +
+                                        sparse("{compare = 7}") + " } } }, enemyList = { mobs = " +
+                                        sparse("{rate = 1}") + " } }");
+    Write("text/text_Sparse.lua", "text_Sparse = { lines = " + sparse("'x'") + " }");
+    Write("accessory/accessory_Sparse.lua", "accessory_Sparse = { ability = " + sparse("{target = 1, point = 2}") + " }");
+    Mount();
+
+    QuestTable quests;
+    quests.Load("assets.v1/scripts/quest/");
+    const QuestRecord* q = quests.Find(HashName("quest_Sparse"));
+    ASSERT_NE(q, nullptr);
+    // Items 1 to 30: present at 1, 2, 4, 8 and 16.
+    ASSERT_EQ(q->m_StartUpMessages.size(), 30u);
+    EXPECT_EQ(q->m_StartUpMessages[0], std::vector<std::string>{"a"});
+    EXPECT_TRUE(q->m_StartUpMessages[2].empty());
+    ASSERT_EQ(q->m_ClearImpressions.size(), 1u);
+    EXPECT_EQ(q->m_ClearImpressions[0].size(), 30u);
+    EXPECT_EQ(q->m_EnemyList.m_Mobs.size(), 5u);
+    ASSERT_EQ(q->m_Rewards.size(), 2u);
+    EXPECT_EQ(q->m_Rewards[0].m_Condition.m_Groups.size(), 30u);
+    ASSERT_EQ(q->m_Rewards[1].m_Condition.m_Groups.size(), 1u);
+    EXPECT_EQ(q->m_Rewards[1].m_Condition.m_Groups[0].size(), 30u);
+
+    TextTable texts;
+    texts.Load("assets.v1/scripts/text/");
+    ASSERT_NE(texts.Find(HashName("lines")), nullptr);
+    EXPECT_EQ(texts.Find(HashName("lines"))->size(), 30u);
+
+    AccessoryTable accessories;
+    accessories.Load("assets.v1/scripts/accessory");
+    ASSERT_NE(accessories.Find(HashName("accessory_Sparse")), nullptr);
+    EXPECT_EQ(accessories.Find(HashName("accessory_Sparse"))->m_aAbilities[1].m_fPoint, 2.0f);
+}
+
+// A script host that has shut down gives no contexts: loading reports it and adds nothing.
+TEST_F(DataTableTest, NoScriptContextLoadsNothing)
+{
+    Write("quest/quest_A.lua", "quest_A = { questId = 1 }");
+    Mount();
+    m_pScript->Shutdown();
+    QuestTable quests;
+    quests.Load("assets.v1/scripts/quest/");
+    EXPECT_EQ(quests.GetCount(), 0u);
+}
+
 TEST(QuestTable, QueryFiltersAndSortsStably)
 {
     QuestTable table;

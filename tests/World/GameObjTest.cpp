@@ -178,6 +178,31 @@ TEST_F(WorldTest, DestructionGoesChildrenFirstThenComponentsInOrder)
         EXPECT_EQ(m_pManager->FindObject(id), nullptr);
 }
 
+// While an object's components go one by one, a component being disabled or detached may look
+// for the others; it must find only those not yet destroyed.
+TEST_F(WorldTest, ComponentsBeingDestroyedSeeOnlyTheLiveOnes)
+{
+    GameObj* obj = Root("obj");
+    AddProbe(obj, "a");
+    Probe* b = AddProbe(obj, "b");
+    Probe* c = AddProbe(obj, "c");
+    std::vector<std::string> seen;
+    auto look = [&](Probe* self) {
+        return [&seen, self] {
+            std::string names;
+            for (Component* other : self->GetOwner()->GetComponents())
+                names += static_cast<Probe*>(other)->m_Name;
+            Component* found = self->GetOwner()->GetComponent(Probe::s_Class.Key);
+            seen.push_back(self->m_Name + " sees " + names + ", finds " + static_cast<Probe*>(found)->m_Name);
+        };
+    };
+    b->m_OnDisable = look(b);
+    c->m_OnDisable = look(c);
+    Forget(obj);
+    delete obj;
+    EXPECT_EQ(seen, (Log{"b sees bc, finds b", "c sees c, finds c"}));
+}
+
 TEST_F(WorldTest, DeletingAChildUnlinksItFromALiveParent)
 {
     GameObj* top = Root("top");

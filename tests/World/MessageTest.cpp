@@ -405,3 +405,80 @@ TEST_F(WorldTest, MessagesCountTheApplicationsFrames)
         g_pApplication = nullptr;
     }
 }
+
+// A UI message names its sender and its origin by pointer. When either object is deleted
+// before the message arrives, or by an earlier receiver while it is being handed out, the
+// receivers must find null there, not the deleted object.
+TEST_F(WorldTest, UIMessagesForgetObjectsDeletedBeforeTheyAreRead)
+{
+    struct Case {
+        const char* what;
+        bool result; // a MsgUIResult rather than a MsgUIEvent
+        bool deleteSender;
+        bool deleteOrigin;
+        bool duringDelivery;
+    };
+    const Case cases[] = {
+        {"event: sender gone before delivery", false, true, false, false},
+        {"event: origin gone before delivery", false, false, true, false},
+        {"event: both gone while it is handed out", false, true, true, true},
+        {"event: sender gone while it is handed out", false, true, false, true},
+        {"result: sender gone before delivery", true, true, false, false},
+        {"result: origin gone while it is handed out", true, false, true, true},
+        {"event: nothing gone", false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetStandInFrameCount(1);
+        GameObj* frame = Root("frame");
+        GameObj* widget = Make("widget", frame);
+        GameObj* source = Make("source", frame);
+        Probe* first = AddProbe(frame, "first");
+        Probe* second = AddProbe(frame, "second");
+        IMessage* message = nullptr;
+        if (c.result) {
+            auto* result = new MsgUIResult(widget);
+            result->m_pOrigin = source;
+            message = result;
+        } else {
+            auto* event = new MsgUIEvent(widget);
+            event->m_pOrigin = source;
+            event->m_eKind = eUIEvent_Click;
+            message = event;
+        }
+        frame->PostMessage(message, 0.0f);
+
+        auto deleteObjects = [&] {
+            if (c.deleteSender)
+                delete widget;
+            if (c.deleteOrigin)
+                delete source;
+        };
+        if (c.duringDelivery)
+            first->m_OnMessage = [&](IMessage*) { deleteObjects(); };
+        else
+            deleteObjects();
+        GameObj* seenSender = widget;
+        GameObj* seenOrigin = source;
+        second->m_OnMessage = [&](IMessage* m) {
+            if (m->GetTypeId() == MsgUIResult::s_Class.Key) {
+                seenSender = static_cast<MsgUIResult*>(m)->m_pSender;
+                seenOrigin = static_cast<MsgUIResult*>(m)->m_pOrigin;
+            } else {
+                seenSender = static_cast<MsgUIEvent*>(m)->m_pSender;
+                seenOrigin = static_cast<MsgUIEvent*>(m)->m_pOrigin;
+            }
+        };
+        ProbeLog().clear();
+        SetStandInFrameCount(2);
+        m_pManager->Deliver(0.0f);
+        EXPECT_EQ(seenSender, c.deleteSender ? nullptr : widget);
+        EXPECT_EQ(seenOrigin, c.deleteOrigin ? nullptr : source);
+        if (!c.result && c.deleteSender) { // the log line names no one rather than a freed object
+            EXPECT_NE(std::find(ProbeLog().begin(), ProbeLog().end(), "second:OnMessage MsgUIEvent() Click"),
+                      ProbeLog().end());
+        }
+        Forget(frame);
+        delete frame;
+    }
+}

@@ -58,7 +58,12 @@ public:
     bool IsKindOf(TypeKey key) const override { return key == s_Class.Key || key == s_BaseClass.Key; }
     void Start() override { Record("Start"); }
     void OnEnable() override { Record("OnEnable"); }
-    void OnDisable() override { Record("OnDisable"); }
+    void OnDisable() override
+    {
+        Record("OnDisable");
+        if (m_OnDisable)
+            m_OnDisable();
+    }
     void OnMessage(IMessage* message) override
     {
         Record("OnMessage " + message->Describe());
@@ -71,6 +76,7 @@ public:
     std::string m_Name = "?";
     bool m_bFailAttach = false;
     std::function<void(IMessage*)> m_OnMessage;
+    std::function<void()> m_OnDisable;
 };
 
 inline const ClassKey Probe::s_Class("Probe");

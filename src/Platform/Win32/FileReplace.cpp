@@ -45,6 +45,11 @@ bool WriteAll(int fd, const char* data, size_t size)
                 continue;
             return false;
         }
+        if (n == 0) {
+            // No progress and no error (a full device can answer so): give up rather than spin.
+            errno = ENOSPC;
+            return false;
+        }
         data += n;
         size -= static_cast<size_t>(n);
     }
