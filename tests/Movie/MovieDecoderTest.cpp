@@ -44,7 +44,7 @@ std::vector<Frame> TakeAll(MovieDecoder& decoder, int limit = 100000)
 std::unique_ptr<MovieDecoder> OpenMovie(const std::vector<uint8_t>& bytes, int slots = 4, int blocks = 0)
 {
     auto decoder = std::make_unique<MovieDecoder>();
-    if (!decoder->Open(MovieStreamOf(bytes), slots, blocks))
+    if (!decoder->Open(MemoryStreamOf(bytes), slots, blocks))
         return nullptr;
     decoder->Start();
     return decoder;
@@ -319,7 +319,7 @@ TEST(MovieDecoder, MalformedFilesFailToOpen)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MovieDecoder decoder;
-        EXPECT_FALSE(decoder.Open(MovieStreamOf(c.bytes), 3, 4));
+        EXPECT_FALSE(decoder.Open(MemoryStreamOf(c.bytes), 3, 4));
         int32_t number = 0;
         float due = 0.0f;
         EXPECT_NE(MovieDecoder::eGetFrame_Taken, decoder.GetFrame(nullptr, number, due));

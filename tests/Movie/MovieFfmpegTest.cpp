@@ -47,7 +47,7 @@ class FfmpegMovie : public testing::Test {
     std::unique_ptr<MovieDecoder> Open(const std::vector<uint8_t>& bytes, int blocks = 0)
     {
         auto decoder = std::make_unique<MovieDecoder>();
-        if (!decoder->Open(MovieStreamOf(bytes, "ffmpeg.ogv"), 4, blocks))
+        if (!decoder->Open(MemoryStreamOf(bytes, "ffmpeg.ogv"), 4, blocks))
             return nullptr;
         decoder->Start();
         return decoder;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "MovieWriter.h"
+#include "Support/MemoryStream.h"
 #include "System/Common/StreamIO.h"
 
 #include <cmath>
@@ -11,18 +12,6 @@
 #include <ogg/ogg.h>
 #include <string>
 #include <vector>
-
-// A memory stream holding a copy of the bytes (owned, read-only), like a pak entry.
-inline MemoryStreamIO* MovieStreamOf(const std::vector<uint8_t>& bytes, const std::string& name = "test.ogv")
-{
-    void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
-    if (!bytes.empty())
-        std::memcpy(copy, bytes.data(), bytes.size());
-    MemoryStreamIO* stream = new MemoryStreamIO();
-    stream->Init(copy, uint32_t(bytes.size()), true, true);
-    stream->SetName(name);
-    return stream;
-}
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
