@@ -2,7 +2,8 @@
 // draw call, per sprite, through the sprite batch on the Direct3D 9 stand-in, against SDL2's
 // opengl render driver doing the same with SDL_RenderGeometry and SDL_RenderFlush. The time is
 // the submitting thread's own CPU time (the driver's rendering threads and any wait for them
-// are not counted), and the frame is presented outside the timed part on both sides.
+// are not counted), and the frame is presented and finished (the driver idle again) outside
+// the timed part on both sides, so neither frame's timing overlaps the previous frame's rendering.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -78,6 +79,16 @@ double ThreadSeconds()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Waits until the current OpenGL context has finished all its work (both sides draw through one).
+// Looked up each time: the GL library may be unloaded between the two cases.
+void FinishFrame()
+{
+    using FinishFn = void (*)();
+    const auto finish = reinterpret_cast<FinishFn>(SDL_GL_GetProcAddress("glFinish"));
+    if (finish)
+        finish();
 }
 
 class NullWindowProc : public IWindowProc {
@@ -158,6 +169,7 @@ void BM_SpriteFrame(benchmark::State& state)
             renderSystem->EndScene();
             state.SetIterationTime(ThreadSeconds() - start);
             renderSystem->Present();
+            FinishFrame();
         }
         state.counters["draws/frame"] = double(g_pSpriteBatch->GetLastDrawCalls());
         state.counters["per_sprite"] =
@@ -223,6 +235,7 @@ void BM_SpriteFrame_Baseline(benchmark::State& state)
             SDL_RenderFlush(renderer);
             state.SetIterationTime(ThreadSeconds() - start);
             SDL_RenderPresent(renderer);
+            FinishFrame();
         }
         state.counters["draws/frame"] = 1.0;
         state.counters["per_sprite"] =
