@@ -30,6 +30,48 @@ struct Program {
     GLint colorStage = -1;
     GLint alphaStage = -1;
     GLint textureFactor = -1;
+    // The values last given to the uniforms above (uniforms live in the program), so that
+    // unchanged ones are not set again on every draw.
+    struct Values {
+        bool valid = false;
+        float posFixup[2] = {};
+        GLint alphaFunc = 0;
+        float alphaRef = 0.0f;
+        D3DMATRIX worldViewProj{};
+        GLint stages[6] = {};
+        GLint textureBound = 0;
+        DWORD textureFactor = 0;
+    } set;
+};
+
+// One vertex attribute as given to OpenGL: an array in a buffer, or (buffer 0) a constant.
+struct AttributeBinding {
+    GLuint buffer = 0;
+    GLint size = 0;
+    GLenum type = 0;
+    GLboolean normalized = GL_FALSE;
+    GLsizei stride = 0;
+    uintptr_t offset = 0;
+    float constant[4] = {};
+
+    bool operator==(const AttributeBinding& o) const
+    {
+        return buffer == o.buffer && size == o.size && type == o.type && normalized == o.normalized &&
+               stride == o.stride && offset == o.offset && std::memcmp(constant, o.constant, sizeof(constant)) == 0;
+    }
+};
+
+// The fixed-function OpenGL state ApplyStates derives from the render states.
+struct FixedStates {
+    DWORD zenable, zfunc, zwrite, cull, blend, separate, src, dest, op, srcAlpha, destAlpha, opAlpha, write, fill;
+    bool operator==(const FixedStates& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
+};
+
+// What the draw path last set on one sampler object.
+struct SamplerParams {
+    GLint wrapS, wrapT, mag, min;
+    DWORD border;
+    bool operator==(const SamplerParams& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
 };
 
 GLenum BlendFactor(DWORD b)
@@ -322,6 +364,17 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     Program* GetProgram();
     bool LinkProgram(GLuint vs, GLuint ps, Program& program);
     bool BindAttributes(UINT startVertex, UINT vertexCount);
+    static void MarkDirty(UINT& first, UINT& end, UINT from, UINT to)
+    {
+        if (first >= end) {
+            first = from;
+            end = to;
+        } else {
+            first = std::min(first, from);
+            end = std::max(end, to);
+        }
+    }
+    void UploadConstants(GLuint buffer, const float* data, UINT& first, UINT& end);
     void ApplyStates(Program& program);
 
     std::atomic<ULONG> m_nRefs{1};
@@ -347,7 +400,21 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     D3DVIEWPORT9 m_Viewport{};
     std::array<float, kVSConstants * 4> m_VSConst{};
     std::array<float, kPSConstants * 4> m_PSConst{};
-    bool m_bVSConstDirty = true, m_bPSConstDirty = true;
+    // Registers changed since the last upload: [first, end) for each constant file.
+    UINT m_nVSDirtyFirst = 0, m_nVSDirtyEnd = kVSConstants;
+    UINT m_nPSDirtyFirst = 0, m_nPSDirtyEnd = kPSConstants;
+
+    // OpenGL state as the draw path last left it. A run of draws (the sprite batch issues
+    // hundreds a frame) then only pays for what changed: every state change makes the driver
+    // validate and rebuild state on the next draw. Invalidated wherever other code touches the
+    // same OpenGL state.
+    AttributeBinding m_BoundAttributes[16];
+    uint32_t m_nEnabledAttributes = 0;
+    bool m_bAttributesValid = false;
+    FixedStates m_AppliedStates{};
+    bool m_bAppliedStatesValid = false;
+    SamplerParams m_AppliedSamplers[kStages] = {};
+    uint32_t m_nAppliedSamplerMask = 0;
 
     D3D9TextureImpl* m_Textures[kStages] = {};
     struct Stream {
@@ -439,6 +506,7 @@ bool D3D9DeviceImpl::CreateBackBuffer()
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    m_bAppliedStatesValid = false;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | (m_nDepthBuffer ? GL_DEPTH_BUFFER_BIT : 0));
@@ -510,12 +578,17 @@ void D3D9DeviceImpl::SetDefaultStates()
     m_Viewport = {0, 0, m_Params.BackBufferWidth, m_Params.BackBufferHeight, 0.0f, 1.0f};
     m_VSConst.fill(0.0f);
     m_PSConst.fill(0.0f);
-    m_bVSConstDirty = m_bPSConstDirty = true;
+    m_nVSDirtyFirst = m_nPSDirtyFirst = 0;
+    m_nVSDirtyEnd = kVSConstants;
+    m_nPSDirtyEnd = kPSConstants;
+    m_bAttributesValid = false;
+    m_bAppliedStatesValid = false;
     ApplyViewport();
 }
 
 void D3D9DeviceImpl::Forget(const void* object)
 {
+    m_bAttributesValid = false;
     for (auto& t : m_Textures)
         if (static_cast<const IDirect3DBaseTexture9*>(t) == object)
             t = nullptr;
@@ -632,6 +705,7 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    m_bAppliedStatesValid = false;
     glViewport(0, 0, dw, dh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -733,6 +807,7 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    m_bAppliedStatesValid = false;
     glClearColor(((Color >> 16) & 0xFF) / 255.0f, ((Color >> 8) & 0xFF) / 255.0f, (Color & 0xFF) / 255.0f,
                  ((Color >> 24) & 0xFF) / 255.0f);
     glClearDepth(std::clamp(Z, 0.0f, 1.0f));
@@ -1054,8 +1129,13 @@ HRESULT D3D9DeviceImpl::SetVertexShaderConstantF(UINT StartRegister, const float
 {
     if (!pConstantData || StartRegister > kVSConstants || Vector4fCount > kVSConstants - StartRegister)
         return D3DERR_INVALIDCALL;
-    std::memcpy(m_VSConst.data() + StartRegister * 4, pConstantData, Vector4fCount * 4 * sizeof(float));
-    m_bVSConstDirty = true;
+    float* target = m_VSConst.data() + StartRegister * 4;
+    const size_t bytes = Vector4fCount * 4 * sizeof(float);
+    // Registers set to what they already hold need no upload (the projection, set every frame).
+    if (Vector4fCount == 0 || std::memcmp(target, pConstantData, bytes) == 0)
+        return D3D_OK;
+    std::memcpy(target, pConstantData, bytes);
+    MarkDirty(m_nVSDirtyFirst, m_nVSDirtyEnd, StartRegister, StartRegister + Vector4fCount);
     return D3D_OK;
 }
 
@@ -1063,8 +1143,12 @@ HRESULT D3D9DeviceImpl::SetPixelShaderConstantF(UINT StartRegister, const float*
 {
     if (!pConstantData || StartRegister > kPSConstants || Vector4fCount > kPSConstants - StartRegister)
         return D3DERR_INVALIDCALL;
-    std::memcpy(m_PSConst.data() + StartRegister * 4, pConstantData, Vector4fCount * 4 * sizeof(float));
-    m_bPSConstDirty = true;
+    float* target = m_PSConst.data() + StartRegister * 4;
+    const size_t bytes = Vector4fCount * 4 * sizeof(float);
+    if (Vector4fCount == 0 || std::memcmp(target, pConstantData, bytes) == 0)
+        return D3D_OK;
+    std::memcpy(target, pConstantData, bytes);
+    MarkDirty(m_nPSDirtyFirst, m_nPSDirtyEnd, StartRegister, StartRegister + Vector4fCount);
     return D3D_OK;
 }
 
@@ -1154,114 +1238,204 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
         BYTE index;
         float fallback[4];
     };
-    std::vector<Want> wants;
+    static const Want kFixedWants[] = {{0, D3DDECLUSAGE_POSITION, 0, {0, 0, 0, 1}},
+                                       {1, D3DDECLUSAGE_COLOR, 0, {1, 1, 1, 1}},
+                                       {2, D3DDECLUSAGE_TEXCOORD, 0, {0, 0, 0, 1}}};
+    Want shaderWants[16];
+    const Want* wants = kFixedWants;
+    size_t wantCount = std::size(kFixedWants);
     if (m_pVertexShader) {
+        wants = shaderWants;
+        wantCount = 0;
         for (const ShaderInput& in : m_pVertexShader->Code().translated.inputs)
-            wants.push_back({in.reg, static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), {0, 0, 0, 1}});
-    } else {
-        wants.push_back({0, D3DDECLUSAGE_POSITION, 0, {0, 0, 0, 1}});
-        wants.push_back({1, D3DDECLUSAGE_COLOR, 0, {1, 1, 1, 1}});
-        wants.push_back({2, D3DDECLUSAGE_TEXCOORD, 0, {0, 0, 0, 1}});
+            if (wantCount < std::size(shaderWants) && in.reg < 16)
+                shaderWants[wantCount++] = {in.reg, static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex),
+                                            {0, 0, 0, 1}};
     }
-    for (GLuint i = 0; i < 16; ++i)
-        glDisableVertexAttribArray(i);
-    for (const Want& w : wants) {
+
+    // Work out every binding (and check every vertex read lies inside its buffer) before
+    // touching OpenGL, so a rejected draw leaves the bound attributes as they were.
+    AttributeBinding bindings[16];
+    uint32_t arrays = 0, constants = 0;
+    for (size_t i = 0; i < wantCount; ++i) {
+        const Want& w = wants[i];
         const D3DVERTEXELEMENT9* e = nullptr;
         for (const D3DVERTEXELEMENT9& candidate : *elements)
             if (candidate.Usage == w.usage && candidate.UsageIndex == w.index)
                 e = &candidate;
+        AttributeBinding& b = bindings[w.location];
         if (!e) {
-            glVertexAttrib4fv(w.location, w.fallback);
+            b = AttributeBinding();
+            std::memcpy(b.constant, w.fallback, sizeof(b.constant));
+            constants |= 1u << w.location;
+            arrays &= ~(1u << w.location);
             continue;
         }
         const Stream& s = m_Streams[e->Stream];
-        GLint size;
-        GLenum type;
-        GLboolean norm;
         GLsizei bytes;
-        if (!s.buffer || !ElementFormat(e->Type, size, type, norm, bytes))
+        b = AttributeBinding();
+        if (!s.buffer || !ElementFormat(e->Type, b.size, b.type, b.normalized, bytes))
             return false;
-        // Every vertex read must lie inside the buffer.
         const uint64_t last = static_cast<uint64_t>(s.offset) + e->Offset +
                               static_cast<uint64_t>(startVertex + vertexCount - 1) * s.stride + bytes;
         if (last > s.buffer->Size())
             return false;
-        glBindBuffer(GL_ARRAY_BUFFER, s.buffer->GLBuffer());
-        glEnableVertexAttribArray(w.location);
-        glVertexAttribPointer(w.location, size, type, norm, static_cast<GLsizei>(s.stride),
-                              reinterpret_cast<const void*>(static_cast<uintptr_t>(s.offset + e->Offset)));
+        b.buffer = s.buffer->GLBuffer();
+        b.stride = static_cast<GLsizei>(s.stride);
+        b.offset = static_cast<uintptr_t>(s.offset) + e->Offset;
+        arrays |= 1u << w.location;
+        constants &= ~(1u << w.location);
     }
+
+    if (!m_bAttributesValid) {
+        for (GLuint i = 0; i < 16; ++i)
+            glDisableVertexAttribArray(i);
+        m_nEnabledAttributes = 0;
+    }
+    for (GLuint i = 0; i < 16; ++i) {
+        const uint32_t bit = 1u << i;
+        if ((m_nEnabledAttributes & bit) && !(arrays & bit))
+            glDisableVertexAttribArray(i);
+        if (arrays & bit) {
+            if (!m_bAttributesValid || !(m_nEnabledAttributes & bit) || !(m_BoundAttributes[i] == bindings[i])) {
+                glBindBuffer(GL_ARRAY_BUFFER, bindings[i].buffer);
+                glVertexAttribPointer(i, bindings[i].size, bindings[i].type, bindings[i].normalized,
+                                      bindings[i].stride, reinterpret_cast<const void*>(bindings[i].offset));
+            }
+            if (!(m_nEnabledAttributes & bit))
+                glEnableVertexAttribArray(i);
+            m_BoundAttributes[i] = bindings[i];
+        } else if (constants & bit) {
+            // Current attribute values are context state, kept between draws like the arrays.
+            if (!m_bAttributesValid || (m_nEnabledAttributes & bit) || !(m_BoundAttributes[i] == bindings[i]))
+                glVertexAttrib4fv(i, bindings[i].constant);
+            m_BoundAttributes[i] = bindings[i];
+        }
+    }
+    m_nEnabledAttributes = arrays;
+    m_bAttributesValid = true;
     return true;
+}
+
+void D3D9DeviceImpl::UploadConstants(GLuint buffer, const float* data, UINT& first, UINT& end)
+{
+    if (first >= end)
+        return;
+    glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+    glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(first) * 16, static_cast<GLsizeiptr>(end - first) * 16,
+                    data + first * 4);
+    first = end = 0;
 }
 
 void D3D9DeviceImpl::ApplyStates(Program& p)
 {
     const auto& rs = m_RenderStates;
-    if (rs[D3DRS_ZENABLE] && m_nDepthBuffer) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
-        glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    // Winding is judged on screen, y down. Rendering upside down mirrors it, so a triangle
-    // clockwise on screen is counter-clockwise to OpenGL: CCW culling drops OpenGL's back faces.
-    if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glFrontFace(GL_CCW);
-        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
-    }
-    if (rs[D3DRS_ALPHABLENDENABLE]) {
-        glEnable(GL_BLEND);
-        if (rs[D3DRS_SEPARATEALPHABLENDENABLE]) {
-            glBlendFuncSeparate(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]),
-                                BlendFactor(rs[D3DRS_SRCBLENDALPHA]), BlendFactor(rs[D3DRS_DESTBLENDALPHA]));
-            glBlendEquationSeparate(BlendOp(rs[D3DRS_BLENDOP]), BlendOp(rs[D3DRS_BLENDOPALPHA]));
+    const bool depth = rs[D3DRS_ZENABLE] && m_nDepthBuffer;
+    const bool blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    const bool separate = blend && rs[D3DRS_SEPARATEALPHABLENDENABLE];
+    // Only the render states that reach OpenGL take part; the others are zero.
+    const FixedStates fixed = {depth,
+                               depth ? rs[D3DRS_ZFUNC] : 0,
+                               depth ? rs[D3DRS_ZWRITEENABLE] : 0,
+                               rs[D3DRS_CULLMODE],
+                               blend,
+                               separate,
+                               blend ? rs[D3DRS_SRCBLEND] : 0,
+                               blend ? rs[D3DRS_DESTBLEND] : 0,
+                               blend ? rs[D3DRS_BLENDOP] : 0,
+                               separate ? rs[D3DRS_SRCBLENDALPHA] : 0,
+                               separate ? rs[D3DRS_DESTBLENDALPHA] : 0,
+                               separate ? rs[D3DRS_BLENDOPALPHA] : 0,
+                               rs[D3DRS_COLORWRITEENABLE],
+                               rs[D3DRS_FILLMODE]};
+    if (!m_bAppliedStatesValid || !(fixed == m_AppliedStates)) {
+        if (depth) {
+            glEnable(GL_DEPTH_TEST);
+            glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
+            glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
         } else {
-            glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
-            glBlendEquation(BlendOp(rs[D3DRS_BLENDOP]));
+            glDisable(GL_DEPTH_TEST);
         }
-    } else {
-        glDisable(GL_BLEND);
+        // Winding is judged on screen, y down. Rendering upside down mirrors it, so a triangle
+        // clockwise on screen is counter-clockwise to OpenGL: CCW culling drops OpenGL's back faces.
+        if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
+            glDisable(GL_CULL_FACE);
+        } else {
+            glEnable(GL_CULL_FACE);
+            glFrontFace(GL_CCW);
+            glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
+        }
+        if (blend) {
+            glEnable(GL_BLEND);
+            if (separate) {
+                glBlendFuncSeparate(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]),
+                                    BlendFactor(rs[D3DRS_SRCBLENDALPHA]), BlendFactor(rs[D3DRS_DESTBLENDALPHA]));
+                glBlendEquationSeparate(BlendOp(rs[D3DRS_BLENDOP]), BlendOp(rs[D3DRS_BLENDOPALPHA]));
+            } else {
+                glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
+                glBlendEquation(BlendOp(rs[D3DRS_BLENDOP]));
+            }
+        } else {
+            glDisable(GL_BLEND);
+        }
+        const DWORD write = rs[D3DRS_COLORWRITEENABLE];
+        glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
+        glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+        m_AppliedStates = fixed;
+        m_bAppliedStatesValid = true;
     }
-    const DWORD write = rs[D3DRS_COLORWRITEENABLE];
-    glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
-    glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
 
-    glUniform4f(p.posFixup, 1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height),
-                0.0f, 0.0f);
-    glUniform1i(p.alphaFunc, rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC])
-                                                       : static_cast<GLint>(D3DCMP_ALWAYS));
-    glUniform1f(p.alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
+    const float fixup[2] = {1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height)};
+    const GLint alphaFunc =
+        rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC]) : static_cast<GLint>(D3DCMP_ALWAYS);
+    const float alphaRef = static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF);
+    const bool all = !p.set.valid;
+    if (all || std::memcmp(fixup, p.set.posFixup, sizeof(fixup)) != 0) {
+        glUniform4f(p.posFixup, fixup[0], fixup[1], 0.0f, 0.0f);
+        std::memcpy(p.set.posFixup, fixup, sizeof(fixup));
+    }
+    if (all || alphaFunc != p.set.alphaFunc) {
+        glUniform1i(p.alphaFunc, alphaFunc);
+        p.set.alphaFunc = alphaFunc;
+    }
+    if (all || alphaRef != p.set.alphaRef) {
+        glUniform1f(p.alphaRef, alphaRef);
+        p.set.alphaRef = alphaRef;
+    }
     if (p.worldViewProj >= 0) {
         D3DMATRIX wv, wvp;
         MultiplyMatrix(m_World, m_View, wv);
         MultiplyMatrix(wv, m_Projection, wvp);
-        glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &wvp.m[0][0]);
+        if (all || std::memcmp(&wvp, &p.set.worldViewProj, sizeof(wvp)) != 0) {
+            glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &wvp.m[0][0]);
+            p.set.worldViewProj = wvp;
+        }
     }
     if (p.colorStage >= 0) {
         const DWORD* st = m_StageStates[0];
-        glUniform3i(p.colorStage, static_cast<GLint>(st[D3DTSS_COLOROP]), static_cast<GLint>(st[D3DTSS_COLORARG1]),
-                    static_cast<GLint>(st[D3DTSS_COLORARG2]));
-        glUniform3i(p.alphaStage, static_cast<GLint>(st[D3DTSS_ALPHAOP]), static_cast<GLint>(st[D3DTSS_ALPHAARG1]),
-                    static_cast<GLint>(st[D3DTSS_ALPHAARG2]));
-        glUniform1i(p.textureBound, m_Textures[0] != nullptr);
+        const GLint stages[6] = {static_cast<GLint>(st[D3DTSS_COLOROP]), static_cast<GLint>(st[D3DTSS_COLORARG1]),
+                                 static_cast<GLint>(st[D3DTSS_COLORARG2]), static_cast<GLint>(st[D3DTSS_ALPHAOP]),
+                                 static_cast<GLint>(st[D3DTSS_ALPHAARG1]), static_cast<GLint>(st[D3DTSS_ALPHAARG2])};
+        if (all || std::memcmp(stages, p.set.stages, sizeof(stages)) != 0) {
+            glUniform3i(p.colorStage, stages[0], stages[1], stages[2]);
+            glUniform3i(p.alphaStage, stages[3], stages[4], stages[5]);
+            std::memcpy(p.set.stages, stages, sizeof(stages));
+        }
+        const GLint bound = m_Textures[0] != nullptr;
+        if (all || bound != p.set.textureBound) {
+            glUniform1i(p.textureBound, bound);
+            p.set.textureBound = bound;
+        }
         const DWORD f = rs[D3DRS_TEXTUREFACTOR];
-        glUniform4f(p.textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
-                    ((f >> 24) & 0xFF) / 255.0f);
+        if (all || f != p.set.textureFactor) {
+            glUniform4f(p.textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
+                        ((f >> 24) & 0xFF) / 255.0f);
+            p.set.textureFactor = f;
+        }
     }
-    if (m_bVSConstDirty) {
-        glBindBuffer(GL_UNIFORM_BUFFER, m_nVSConstBuffer);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(m_VSConst), m_VSConst.data());
-        m_bVSConstDirty = false;
-    }
-    if (m_bPSConstDirty) {
-        glBindBuffer(GL_UNIFORM_BUFFER, m_nPSConstBuffer);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(m_PSConst), m_PSConst.data());
-        m_bPSConstDirty = false;
-    }
+    p.set.valid = true;
+    UploadConstants(m_nVSConstBuffer, m_VSConst.data(), m_nVSDirtyFirst, m_nVSDirtyEnd);
+    UploadConstants(m_nPSConstBuffer, m_PSConst.data(), m_nPSDirtyFirst, m_nPSDirtyEnd);
     // Only the stages the pixel stage samples are bound: stage 0 for the fixed-function stage.
     const uint32_t used = m_pPixelShader ? m_pPixelShader->Code().translated.samplerMask : 1u;
     for (int s = 0; s < kStages; ++s) {
@@ -1272,18 +1446,25 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
         if (!m_Textures[s])
             continue;
         const DWORD* ss = m_SamplerStates[s];
+        const SamplerParams params = {AddressMode(ss[D3DSAMP_ADDRESSU]), AddressMode(ss[D3DSAMP_ADDRESSV]),
+                                      ss[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST,
+                                      ss[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST,
+                                      ss[D3DSAMP_BORDERCOLOR]};
+        // The sampler objects are the device's own: nothing else changes them.
+        if ((m_nAppliedSamplerMask & (1u << s)) && params == m_AppliedSamplers[s])
+            continue;
         GLuint sampler = m_Samplers[s];
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(ss[D3DSAMP_ADDRESSU]));
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(ss[D3DSAMP_ADDRESSV]));
-        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
-                            ss[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
-                            ss[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-        const DWORD b = ss[D3DSAMP_BORDERCOLOR];
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, params.wrapS);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, params.wrapT);
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, params.mag);
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, params.min);
+        const DWORD b = params.border;
         const float border[4] = {((b >> 16) & 0xFF) / 255.0f, ((b >> 8) & 0xFF) / 255.0f, (b & 0xFF) / 255.0f,
                                  ((b >> 24) & 0xFF) / 255.0f};
         glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
         glBindSampler(static_cast<GLuint>(s), sampler);
+        m_AppliedSamplers[s] = params;
+        m_nAppliedSamplerMask |= 1u << s;
     }
     glActiveTexture(GL_TEXTURE0);
 }
