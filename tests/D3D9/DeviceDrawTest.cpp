@@ -186,6 +186,47 @@ TEST_F(DeviceTest, ViewportMapsClipSpaceOntoItsRectangle)
     EXPECT_EQ(m_pDevice->SetViewport(&bad), D3DERR_INVALIDCALL);
 }
 
+// The device keeps what it last gave OpenGL between draws; each step here changes one thing
+// behind that (a clear, a new buffer, a vertex format losing an element) and checks the next
+// draw still sees the device's states rather than stale ones.
+TEST_F(DeviceTest, DrawsFollowEveryChangeMadeBetweenThem)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    // Colour writes off: the clear in between writes every channel, the draw after it none.
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, kRed));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(0xFF000000));
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, kRed));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(kBlue));
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+
+    // Each DrawFixed makes and releases its own buffer: the next one must not draw the last's data.
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, kRed));
+    DrawFixed(Rect(4, 0, 8, 4, 1.0f, kGreen));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(kRed));
+    EXPECT_EQ(HexColor(Pixel(5, 1)), HexColor(kGreen));
+
+    // Positions only, right after a draw with vertex colours: the colour is white again.
+    const std::vector<ColorTexVertex> rect = Rect(8, 0, 12, 4, 1.0f, kRed);
+    float positions[6][3];
+    for (size_t i = 0; i < 6; ++i) {
+        positions[i][0] = rect[i].x;
+        positions[i][1] = rect[i].y;
+        positions[i][2] = rect[i].z;
+    }
+    IDirect3DVertexBuffer9* vb = MakeBuffer(positions, sizeof positions);
+    m_pDevice->SetStreamSource(0, vb, 0, sizeof positions[0]);
+    m_pDevice->SetFVF(D3DFVF_XYZ);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+    EXPECT_EQ(HexColor(Pixel(9, 1)), HexColor(0xFFFFFFFF));
+    DrawFixed(Rect(12, 0, 16, 4, 1.0f, kGreen));
+    EXPECT_EQ(HexColor(Pixel(13, 1)), HexColor(kGreen));
+}
+
 TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)
 {
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF123456, 1.0f, 0);

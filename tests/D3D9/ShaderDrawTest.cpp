@@ -143,6 +143,34 @@ TEST_F(ShaderDrawTest, VertexShaderInstructionsGiveTheirResults)
     }
 }
 
+// Constants set between draws reach the next draw, whether all of them changed or a few, and
+// those not set again keep their values.
+TEST_F(ShaderDrawTest, ConstantsSetBetweenDrawsReachTheNextDraw)
+{
+    struct Step {
+        UINT start;
+        std::vector<float> values;
+        uint32_t rgb; // oD0 = c20 + c21
+    };
+    const Step steps[] = {
+        {20, {0.25f, 0, 0, 1, 0, 0.5f, 0, 0}, 0x408000},
+        {21, {0, 0, 1, 0}, 0x4000FF},
+        {21, {0, 0, 1, 0}, 0x4000FF},
+        {20, {0, 1, 0, 1}, 0x00FFFF},
+        {19, {9, 9, 9, 9, 1, 0, 0, 1, 0, 0, 0, 0}, 0xFF0000},
+    };
+    const std::string vs = "vs_2_0\ndcl_position v0\nmov oPos, v0\nadd oD0, c20, c21\n";
+    const char* const ps = "ps_2_0\ndcl v0\nmov oC0, v0\n";
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "from c" << step.start);
+        ASSERT_EQ(m_pDevice->SetVertexShaderConstantF(step.start, step.values.data(),
+                                                      static_cast<UINT>(step.values.size() / 4)),
+                  D3D_OK);
+        uint32_t pixel = DrawQuad(vs, ps);
+        EXPECT_TRUE(NearColor(pixel | 0xFF000000, step.rgb | 0xFF000000, 1)) << HexColor(pixel);
+    }
+}
+
 // The sprite batch's scheme: a unit quad per sprite in stream 0, the sprite's first constant
 // register in stream 1, six registers per sprite (transposed world matrix, colour, texture
 // rectangle) after a projection in c0-c3.
