@@ -126,6 +126,8 @@ class Translator {
     std::map<uint32_t, std::string> m_Defs;
     std::vector<ShaderInput> m_Inputs;
     uint32_t m_nSamplerMask = 0;
+    uint32_t m_nInputsDeclared = 0; // vertex shaders: v# masks
+    uint32_t m_nInputsRead = 0;
 };
 
 bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relative, int offset, bool write,
@@ -143,6 +145,8 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_INPUT:
         if (write || !limit(m_bPixel ? 2 : 16))
             return write ? Fail("an input register is written") : false;
+        if (!m_bPixel)
+            m_nInputsRead |= 1u << number;
         name = std::string("v") + std::to_string(number);
         return true;
     case D3DSPR_CONST: {
@@ -272,6 +276,9 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         if (!m_bPixel) {
             if (type != D3DSPR_INPUT || number >= 16)
                 return Fail("vertex shader dcl of a register other than v0..v15");
+            if (m_nInputsDeclared & (1u << number))
+                return Fail("v" + std::to_string(number) + " declared twice");
+            m_nInputsDeclared |= 1u << number;
             m_Inputs.push_back({number, usage & D3DSP_DCL_USAGE_MASK,
                                 (usage & D3DSP_DCL_USAGEINDEX_MASK) >> D3DSP_DCL_USAGEINDEX_SHIFT});
         } else if (type == D3DSPR_SAMPLER) {
@@ -315,6 +322,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     std::string dst;
     uint32_t mask = 0, modifiers = 0;
     if (opcode == D3DSIO_TEXKILL) {
+        if (!m_bPixel)
+            return Fail("texkill in a vertex shader");
         std::string reg;
         uint32_t param;
         if (length != 1 || !Token(pos, param) || !RegisterName(param, 0, false, 0, false, reg))
@@ -568,6 +577,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     if (opcode == D3DSIO_MOVA) {
         if (dst != "a0")
             return Fail("mova writes a0 only");
+        if (modifiers & D3DSPDM_SATURATE)
+            return Fail("mova cannot saturate");
     } else if (dst == "a0") {
         return Fail("a0 is written by mova only");
     }
@@ -624,6 +635,14 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
     }
     if (!ended) {
         error = m_Error.empty() ? "token stream ends without an end token" : m_Error;
+        return false;
+    }
+    // A vertex input exists only through its dcl; reading another has no data to give.
+    if (const uint32_t undeclared = m_nInputsRead & ~m_nInputsDeclared) {
+        int n = 0;
+        while (!(undeclared & (1u << n)))
+            ++n;
+        error = "v" + std::to_string(n) + " is read but not declared";
         return false;
     }
 
