@@ -186,6 +186,40 @@ TEST_F(DeviceTest, ViewportMapsClipSpaceOntoItsRectangle)
     EXPECT_EQ(m_pDevice->SetViewport(&bad), D3DERR_INVALIDCALL);
 }
 
+TEST_F(DeviceTest, ZeroStrideGivesEveryVertexTheSameElement)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    // Positions in stream 0; one colour in stream 1 read with stride 0, further colours after it.
+    const float positions[6][3] = {{0, 0, 1}, {16, 0, 1}, {0, 16, 1}, {0, 16, 1}, {16, 0, 1}, {16, 16, 1}};
+    const D3DCOLOR colors[6] = {kGreen, kBlue, kBlue, kRed, kRed, kRed};
+    IDirect3DVertexBuffer9* stream0 = MakeBuffer(positions, sizeof positions);
+    IDirect3DVertexBuffer9* stream1 = MakeBuffer(colors, sizeof colors);
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {1, 0, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                          D3DDECL_END()};
+    IDirect3DVertexDeclaration9* decl = nullptr;
+    ASSERT_EQ(m_pDevice->CreateVertexDeclaration(elements, &decl), D3D_OK);
+    m_pDevice->SetVertexDeclaration(decl);
+    m_pDevice->SetStreamSource(0, stream0, 0, 12);
+    m_pDevice->SetStreamSource(1, stream1, 0, 0);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    std::vector<uint32_t> px = ReadBackBuffer();
+    for (int y = 0; y < 16; y += 5)
+        for (int x = 0; x < 16; x += 5)
+            EXPECT_EQ(HexColor(px[y * kWidth + x]), HexColor(kGreen)) << x << ", " << y;
+    // Later draws with a stride read one element per vertex again.
+    m_pDevice->SetStreamSource(1, stream1, 0, 4);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1), D3D_OK);
+    EXPECT_EQ(HexColor(Pixel(14, 14)), HexColor(kRed));
+    m_pDevice->SetVertexDeclaration(nullptr);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    m_pDevice->SetStreamSource(1, nullptr, 0, 0);
+    decl->Release();
+    stream0->Release();
+    stream1->Release();
+}
+
 TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)
 {
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF123456, 1.0f, 0);

@@ -1188,6 +1188,9 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
             return false;
         glBindBuffer(GL_ARRAY_BUFFER, s.buffer->GLBuffer());
         glEnableVertexAttribArray(w.location);
+        // Stride 0 repeats the first element for every vertex; to OpenGL it would mean packed
+        // elements, read past the one the bounds check allowed for. A divisor pins the element.
+        glVertexAttribDivisor(w.location, s.stride == 0 ? 1 : 0);
         glVertexAttribPointer(w.location, size, type, norm, static_cast<GLsizei>(s.stride),
                               reinterpret_cast<const void*>(static_cast<uintptr_t>(s.offset + e->Offset)));
     }
