@@ -38,6 +38,9 @@ TEST(ShaderTranslator, RefusesMalformedStreams)
         {"input declared twice",
          {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0001, 0x0200001F, 0x80000005, 0x900F0001, 0x0000FFFF},
          "v1 declared twice"},
+        {"relative temporary",
+         {0xFFFE0200, 0x03000001, 0xC00F0000, 0x80E42001, 0xB0000000, 0x0000FFFF},
+         "relative addressing of a register other than c#"},
         {"mova saturated", {0xFFFE0200, 0x0200002E, 0xB0110000, 0xA0000000, 0x0000FFFF}, "mova cannot saturate"},
     };
     for (const Case& c : cases) {

@@ -222,6 +222,8 @@ bool Translator::Source(size_t& pos, int offset, std::string& expr, bool keepSwi
     const bool relative = (param & D3DSHADER_ADDRMODE_RELATIVE) != 0;
     if (relative && !Token(pos++, relativeToken))
         return false;
+    if (relative && D3DShaderRegisterType(param) != D3DSPR_CONST)
+        return Fail("relative addressing of a register other than c#");
     std::string name;
     if (!RegisterName(param, relativeToken, relative, offset, false, name))
         return false;
