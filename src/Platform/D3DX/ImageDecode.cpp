@@ -29,8 +29,9 @@ uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t whenEmpty)
     int shift = 0;
     while (!((mask >> shift) & 1))
         ++shift;
-    uint32_t max = mask >> shift;
-    uint32_t value = (pixel & mask) >> shift;
+    // In 64 bits: a channel of more than 24 bits would overflow the scaling.
+    const uint64_t max = mask >> shift;
+    const uint64_t value = (pixel & mask) >> shift;
     return static_cast<uint8_t>((value * 255 + max / 2) / max);
 }
 
