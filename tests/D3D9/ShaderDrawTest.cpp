@@ -1,11 +1,13 @@
 // Shaders assembled from text, translated by the device and drawn: instruction results read
 // back as pixels, and the sprite batch's instancing scheme (relative constant addressing).
 #include "Platform/D3DX/D3DX9.h"
+#include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -256,6 +258,30 @@ TEST_F(ShaderDrawTest, InstancedSpritesReadTheirOwnConstants)
     decl->Release();
     stream0->Release();
     stream1->Release();
+}
+
+TEST_F(ShaderDrawTest, ConstantsStayWithTheirDeviceWhenTwoExist)
+{
+    // A second device on a second window shares the process's OpenGL context.
+    HWND window = CreateHiddenTestWindow(kWidth, kHeight);
+    ASSERT_NE(window, nullptr);
+    D3DPRESENT_PARAMETERS pp = m_Params;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* other = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &other),
+              D3D_OK);
+    const float red[4] = {1, 0, 0, 1}, green[4] = {0, 1, 0, 1};
+    const char* const ps = "ps_2_0\nmov oC0, c0\n";
+    m_pDevice->SetPixelShaderConstantF(0, red, 1);
+    other->SetPixelShaderConstantF(0, green, 1);
+    std::swap(m_pDevice, other);
+    const uint32_t onOther = DrawQuad(kPassVS, ps);
+    std::swap(m_pDevice, other);
+    const uint32_t onFirst = DrawQuad(kPassVS, ps);
+    EXPECT_EQ(HexColor(onOther), HexColor(0xFF00FF00));
+    EXPECT_EQ(HexColor(onFirst), HexColor(0xFFFF0000));
+    EXPECT_EQ(other->Release(), 0u);
+    DestroyWindow(window);
 }
 
 TEST_F(ShaderDrawTest, MalformedTokenStreamsAreRefused)

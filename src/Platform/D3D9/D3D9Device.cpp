@@ -1336,6 +1336,9 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
         return D3DERR_INVALIDCALL;
     }
     glUseProgram(program->program);
+    // The binding points belong to the context, which every device shares.
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nVSConstBuffer);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, m_nPSConstBuffer);
     ApplyStates(*program);
     glDrawArrays(mode, static_cast<GLint>(StartVertex), static_cast<GLsizei>(vertices));
     return D3D_OK;
