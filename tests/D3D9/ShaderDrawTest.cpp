@@ -129,7 +129,7 @@ TEST_F(ShaderDrawTest, VertexShaderInstructionsGiveTheirResults)
         {"m4x4 oD0, c10, c12", 0x8040BF},
         {"lit r0, c11\nmov oD0, r0.yzxw", 0xFF00FF},
         {"dst r0, c10, c11\nmov oD0, r0.yzww", 0x00BF40},
-        {"expp r0, c10.x\nmov oD0, r0.yyyy", 0x404040},
+        {"expp r0, -c11.x\nmov oD0, r0", 0x808080},
         {"crs r0.xyz, c13, c12\nmov oD0, r0", 0x0000FF},
         {"sgn r0, -c10, r1, r2\nmax oD0, r0, c10.x", 0x404040},
         {"mova a0.x, c11.w\nmov oD0, c[a0.x + 10]", 0x4080BF},

@@ -465,7 +465,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     case D3DSIO_EXPP:
         if (!need(1))
             return false;
-        e = "qm_Expp((" + src[0] + ").w)";
+        // From version 2.0 on, expp is 2^x in every component (the older split form is gone).
+        e = "vec4(exp2((" + src[0] + ").w))";
         break;
     case D3DSIO_LIT:
         if (!need(1))
@@ -667,8 +668,7 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
             if (m_nSamplerMask & (1u << s))
                 g << "uniform sampler2D s" << s << ";\n";
     }
-    g << "vec4 qm_Expp(float x) { return vec4(exp2(floor(x)), fract(x), exp2(x), 1.0); }\n"
-         "vec4 qm_Lit(vec4 s) {\n"
+    g << "vec4 qm_Lit(vec4 s) {\n"
          "    float p = clamp(s.w, -128.0, 128.0);\n"
          "    return vec4(1.0, max(s.x, 0.0), s.x > 0.0 && s.y > 0.0 ? pow(s.y, p) : 0.0, 1.0);\n"
          "}\n"
