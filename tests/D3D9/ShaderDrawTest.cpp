@@ -103,6 +103,7 @@ TEST_F(ShaderDrawTest, PixelShaderInstructionsGiveTheirResults)
         {"mov_sat r0, c3\nmov oC0, r0", 0xFF40FF},
         {"mov r1, c2\ntexkill r1\nmov oC0, c0", 0x000000},
         {"mov r1, c1\ntexkill r1\nmov oC0, c0", 0x4080BF},
+        {"mov oC0, c8\ndef c8, 0.0, 1.0, 0.5, 1.0", 0x00FF80},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);

@@ -610,31 +610,37 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
         error = "unsupported shader version token";
         return false;
     }
+    // Defined constants hold for the whole shader, wherever their def stands: the first pass
+    // takes the defs, the second translates the rest.
     size_t pos = 1;
     bool ended = false;
-    while (!ended) {
-        uint32_t token;
-        if (!Token(pos, token))
-            break;
-        const uint32_t opcode = token & D3DSI_OPCODE_MASK;
-        if (opcode == D3DSIO_END) {
-            ++pos;
-            ended = true;
-            break;
+    for (int pass = 0; pass < 2 && m_Error.empty(); ++pass) {
+        pos = 1;
+        ended = false;
+        while (!ended) {
+            uint32_t token;
+            if (!Token(pos, token))
+                break;
+            const uint32_t opcode = token & D3DSI_OPCODE_MASK;
+            if (opcode == D3DSIO_END) {
+                ++pos;
+                ended = true;
+                break;
+            }
+            if (opcode == D3DSIO_COMMENT) {
+                size_t words = (token & D3DSI_COMMENTSIZE_MASK) >> D3DSI_COMMENTSIZE_SHIFT;
+                pos += 1 + words;
+                continue;
+            }
+            const size_t length = (token & D3DSI_INSTLENGTH_MASK) >> D3DSI_INSTLENGTH_SHIFT;
+            if (pos + 1 + length > m_nMax) {
+                Fail("instruction runs past the end of the stream");
+                break;
+            }
+            if ((opcode == D3DSIO_DEF) == (pass == 0) && !Instruction(token, pos + 1, length))
+                break;
+            pos += 1 + length;
         }
-        if (opcode == D3DSIO_COMMENT) {
-            size_t words = (token & D3DSI_COMMENTSIZE_MASK) >> D3DSI_COMMENTSIZE_SHIFT;
-            pos += 1 + words;
-            continue;
-        }
-        const size_t length = (token & D3DSI_INSTLENGTH_MASK) >> D3DSI_INSTLENGTH_SHIFT;
-        if (pos + 1 + length > m_nMax) {
-            Fail("instruction runs past the end of the stream");
-            break;
-        }
-        if (!Instruction(token, pos + 1, length))
-            break;
-        pos += 1 + length;
     }
     if (!ended) {
         error = m_Error.empty() ? "token stream ends without an end token" : m_Error;
