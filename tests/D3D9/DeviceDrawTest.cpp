@@ -5,6 +5,7 @@
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -218,6 +219,35 @@ TEST_F(DeviceTest, ZeroStrideGivesEveryVertexTheSameElement)
     decl->Release();
     stream0->Release();
     stream1->Release();
+}
+
+TEST_F(DeviceTest, StrideBeyondTheCapsIsRefusedAndLeavesTheDeviceWhole)
+{
+    D3DCAPS9 caps;
+    ASSERT_EQ(m_pDevice->GetDeviceCaps(&caps), D3D_OK);
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    const UINT stride = 4096;
+    ASSERT_GT(stride, caps.MaxStreamStride);
+    std::vector<uint8_t> bytes(3 * stride, 0);
+    const std::vector<ColorTexVertex> tri = {
+        {0, 0, 1, kGreen, 0, 0}, {16, 0, 1, kGreen, 0, 0}, {0, 16, 1, kGreen, 0, 0}};
+    for (size_t i = 0; i < tri.size(); ++i)
+        std::memcpy(&bytes[i * stride], &tri[i], sizeof tri[i]);
+    IDirect3DVertexBuffer9* vb = MakeBuffer(bytes.data(), bytes.size());
+    m_pDevice->SetStreamSource(0, vb, 0, stride);
+    m_pDevice->SetFVF(kColorTexFVF);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+    // The refused draw leaves nothing behind that makes later work fail.
+    IDirect3DTexture9* texture = MakeTexture(1, 1, {kBlue});
+    ASSERT_NE(texture, nullptr);
+    m_pDevice->SetTexture(0, texture);
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, 0xFFFFFFFF));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(kBlue));
+    m_pDevice->SetTexture(0, nullptr);
+    texture->Release();
 }
 
 TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)
