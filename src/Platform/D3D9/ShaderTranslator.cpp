@@ -279,7 +279,7 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
             if (type != D3DSPR_INPUT || number >= 16)
                 return Fail("vertex shader dcl of a register other than v0..v15");
             if (m_nInputsDeclared & (1u << number))
-                return Fail("v" + std::to_string(number) + " declared twice");
+                return Fail(std::string("v") + std::to_string(number) + " declared twice");
             m_nInputsDeclared |= 1u << number;
             m_Inputs.push_back({number, usage & D3DSP_DCL_USAGE_MASK,
                                 (usage & D3DSP_DCL_USAGEINDEX_MASK) >> D3DSP_DCL_USAGEINDEX_SHIFT});
@@ -651,7 +651,7 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
         int n = 0;
         while (!(undeclared & (1u << n)))
             ++n;
-        error = "v" + std::to_string(n) + " is read but not declared";
+        error = std::string("v") + std::to_string(n) + " is read but not declared";
         return false;
     }
 
