@@ -111,6 +111,23 @@ TEST(ImageDecode, FilesWrittenByImageMagick)
     }
 }
 
+TEST(ImageDecode, OtherFormatsOfTheImageLibraryAreRefused)
+{
+    // Only BMP, TGA, PNG, JPEG and DDS are texture files; the image library's other decoders
+    // stay out of reach of game data.
+    TempDir dir;
+    const std::vector<Rgba> px = TestImage(true);
+    for (const char* name : {"t.gif", "t.psd", "t.ppm", "t.pgm", "t.hdr"}) {
+        SCOPED_TRACE(name);
+        const std::string file = Convert(dir, px, 8, 4, "", name);
+        ASSERT_FALSE(file.empty());
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(file.data(), file.size(), image, error));
+        EXPECT_NE(error.find("not a BMP, TGA, PNG, JPEG or DDS file"), std::string::npos) << error;
+    }
+}
+
 TEST(ImageDecode, JpegDecodesCloseToItsSource)
 {
     TempDir dir;
