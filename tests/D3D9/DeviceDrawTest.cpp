@@ -5,6 +5,7 @@
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -225,6 +226,114 @@ TEST_F(DeviceTest, DrawsFollowEveryChangeMadeBetweenThem)
     EXPECT_EQ(HexColor(Pixel(9, 1)), HexColor(0xFFFFFFFF));
     DrawFixed(Rect(12, 0, 16, 4, 1.0f, kGreen));
     EXPECT_EQ(HexColor(Pixel(13, 1)), HexColor(kGreen));
+}
+
+// Devices share one OpenGL context: a draw on another device in between must not leave this
+// device drawing with the other's blend state.
+TEST_F(DeviceTest, DevicesDrawingInTurnKeepTheirOwnStates)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    DrawFixed(Rect(0, 0, 8, 8, 1.0f, 0x80FF0000));
+    EXPECT_TRUE(NearColor(Pixel(4, 4), 0xFF800000, 2)) << HexColor(Pixel(4, 4));
+
+    HWND window = CreateHiddenTestWindow(kWidth, kHeight);
+    ASSERT_NE(window, nullptr);
+    D3DPRESENT_PARAMETERS pp = m_Params;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* other = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &other),
+              D3D_OK);
+    // The other device draws opaque (its blending is off) across its whole back buffer.
+    const ColorTexVertex quad[6] = {{-1, 1, 0.5f, kGreen, 0, 0},  {1, 1, 0.5f, kGreen, 0, 0},
+                                    {-1, -1, 0.5f, kGreen, 0, 0}, {-1, -1, 0.5f, kGreen, 0, 0},
+                                    {1, 1, 0.5f, kGreen, 0, 0},   {1, -1, 0.5f, kGreen, 0, 0}};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(other->CreateVertexBuffer(sizeof quad, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
+    void* bits = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &bits, 0), D3D_OK);
+    std::memcpy(bits, quad, sizeof quad);
+    vb->Unlock();
+    other->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    other->SetStreamSource(0, vb, 0, sizeof quad[0]);
+    other->SetFVF(kColorTexFVF);
+    EXPECT_EQ(other->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    other->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+
+    // This device again, states unchanged: still blending.
+    DrawFixed(Rect(0, 0, 8, 8, 1.0f, 0x80FF0000));
+    EXPECT_TRUE(NearColor(Pixel(4, 4), 0xFFBF0000, 2)) << HexColor(Pixel(4, 4));
+    other->Release();
+    DestroyWindow(window);
+}
+
+TEST_F(DeviceTest, ZeroStrideGivesEveryVertexTheSameElement)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    // Positions in stream 0; one colour in stream 1 read with stride 0, further colours after it.
+    const float positions[6][3] = {{0, 0, 1}, {16, 0, 1}, {0, 16, 1}, {0, 16, 1}, {16, 0, 1}, {16, 16, 1}};
+    const D3DCOLOR colors[6] = {kGreen, kBlue, kBlue, kRed, kRed, kRed};
+    IDirect3DVertexBuffer9* stream0 = MakeBuffer(positions, sizeof positions);
+    IDirect3DVertexBuffer9* stream1 = MakeBuffer(colors, sizeof colors);
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {1, 0, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                          D3DDECL_END()};
+    IDirect3DVertexDeclaration9* decl = nullptr;
+    ASSERT_EQ(m_pDevice->CreateVertexDeclaration(elements, &decl), D3D_OK);
+    m_pDevice->SetVertexDeclaration(decl);
+    m_pDevice->SetStreamSource(0, stream0, 0, 12);
+    m_pDevice->SetStreamSource(1, stream1, 0, 0);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    std::vector<uint32_t> px = ReadBackBuffer();
+    for (int y = 0; y < 16; y += 5)
+        for (int x = 0; x < 16; x += 5)
+            EXPECT_EQ(HexColor(px[y * kWidth + x]), HexColor(kGreen)) << x << ", " << y;
+    // Later draws with a stride read one element per vertex again.
+    m_pDevice->SetStreamSource(1, stream1, 0, 4);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1), D3D_OK);
+    EXPECT_EQ(HexColor(Pixel(14, 14)), HexColor(kRed));
+    m_pDevice->SetVertexDeclaration(nullptr);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    m_pDevice->SetStreamSource(1, nullptr, 0, 0);
+    decl->Release();
+    stream0->Release();
+    stream1->Release();
+}
+
+TEST_F(DeviceTest, StrideBeyondTheCapsIsRefusedAndLeavesTheDeviceWhole)
+{
+    D3DCAPS9 caps;
+    ASSERT_EQ(m_pDevice->GetDeviceCaps(&caps), D3D_OK);
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    const UINT stride = 4096;
+    ASSERT_GT(stride, caps.MaxStreamStride);
+    std::vector<uint8_t> bytes(3 * stride, 0);
+    const std::vector<ColorTexVertex> tri = {
+        {0, 0, 1, kGreen, 0, 0}, {16, 0, 1, kGreen, 0, 0}, {0, 16, 1, kGreen, 0, 0}};
+    for (size_t i = 0; i < tri.size(); ++i)
+        std::memcpy(&bytes[i * stride], &tri[i], sizeof tri[i]);
+    IDirect3DVertexBuffer9* vb = MakeBuffer(bytes.data(), bytes.size());
+    m_pDevice->SetStreamSource(0, vb, 0, stride);
+    m_pDevice->SetFVF(kColorTexFVF);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+    // The refused draw leaves nothing behind that makes later work fail.
+    IDirect3DTexture9* texture = MakeTexture(1, 1, {kBlue});
+    ASSERT_NE(texture, nullptr);
+    m_pDevice->SetTexture(0, texture);
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, 0xFFFFFFFF));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(kBlue));
+    m_pDevice->SetTexture(0, nullptr);
+    texture->Release();
 }
 
 TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)

@@ -19,6 +19,7 @@ constexpr int kVSConstants = 256;
 constexpr int kPSConstants = 32;
 constexpr uint32_t kMaxShaderTokens = 1u << 16;
 constexpr UINT kMaxTextureSize = 8192;
+constexpr UINT kMaxStreamStride = 255; // as the caps say; OpenGL refuses strides past its own limit
 
 struct Program {
     GLuint program = 0;
@@ -52,12 +53,13 @@ struct AttributeBinding {
     GLboolean normalized = GL_FALSE;
     GLsizei stride = 0;
     uintptr_t offset = 0;
+    GLuint divisor = 0;
     float constant[4] = {};
 
     bool operator==(const AttributeBinding& o) const
     {
         return buffer == o.buffer && size == o.size && type == o.type && normalized == o.normalized &&
-               stride == o.stride && offset == o.offset && std::memcmp(constant, o.constant, sizeof(constant)) == 0;
+               stride == o.stride && offset == o.offset && divisor == o.divisor && std::memcmp(constant, o.constant, sizeof(constant)) == 0;
     }
 };
 
@@ -253,6 +255,17 @@ D3DMATRIX Identity()
     return m;
 }
 
+} // namespace
+
+// Clears error flags left by earlier calls, so that a check after some work sees only its own.
+void DrainGLErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+namespace {
+
 GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 {
     GLuint shader = glCreateShader(stage);
@@ -415,6 +428,10 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     bool m_bAppliedStatesValid = false;
     SamplerParams m_AppliedSamplers[kStages] = {};
     uint32_t m_nAppliedSamplerMask = 0;
+    // Every device works through the one OpenGL context, so the copies above hold only while
+    // no other device has touched it: the device that last did is its state's owner.
+    static D3D9DeviceImpl* s_pContextStateOwner;
+    void ClaimContextState();
 
     D3D9TextureImpl* m_Textures[kStages] = {};
     struct Stream {
@@ -437,8 +454,24 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
 // ---------------------------------------------------------------------------------------------
 // Creation and teardown
 
+D3D9DeviceImpl* D3D9DeviceImpl::s_pContextStateOwner = nullptr;
+
+void D3D9DeviceImpl::ClaimContextState()
+{
+    if (s_pContextStateOwner == this)
+        return;
+    s_pContextStateOwner = this;
+    m_bAppliedStatesValid = false;
+    m_nAppliedSamplerMask = 0;
+    m_bAttributesValid = false; // current attribute values are the context's
+    // The binding points belong to the context, which every device shares.
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nVSConstBuffer);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, m_nPSConstBuffer);
+}
+
 bool D3D9DeviceImpl::Init()
 {
+    DrainGLErrors();
     m_bS3TC = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
     if (!CreateBackBuffer())
         return false;
@@ -450,9 +483,9 @@ bool D3D9DeviceImpl::Init()
     glGenBuffers(1, &m_nPSConstBuffer);
     glBindBuffer(GL_UNIFORM_BUFFER, m_nPSConstBuffer);
     glBufferData(GL_UNIFORM_BUFFER, sizeof(m_PSConst), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nVSConstBuffer);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 1, m_nPSConstBuffer);
     glGenSamplers(kStages, m_Samplers);
+    s_pContextStateOwner = nullptr;
+    ClaimContextState();
     std::string log;
     m_nFixedVS = CompileShader(GL_VERTEX_SHADER, kFixedFunctionVertexGlsl, log);
     m_nFixedPS = m_nFixedVS ? CompileShader(GL_FRAGMENT_SHADER, kFixedFunctionPixelGlsl, log) : 0;
@@ -467,6 +500,8 @@ bool D3D9DeviceImpl::Init()
 
 D3D9DeviceImpl::~D3D9DeviceImpl()
 {
+    if (s_pContextStateOwner == this)
+        s_pContextStateOwner = nullptr;
     for (auto& entry : m_Programs)
         glDeleteProgram(entry.second.program);
     if (m_pBackBuffer)
@@ -507,6 +542,7 @@ bool D3D9DeviceImpl::CreateBackBuffer()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     m_bAppliedStatesValid = false;
+    s_pContextStateOwner = nullptr;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | (m_nDepthBuffer ? GL_DEPTH_BUFFER_BIT : 0));
@@ -705,6 +741,7 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    ClaimContextState();
     m_bAppliedStatesValid = false;
     glViewport(0, 0, dw, dh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -763,7 +800,7 @@ HRESULT D3D9DeviceImpl::GetDeviceCaps(D3DCAPS9* pCaps)
     pCaps->MaxPrimitiveCount = 0xFFFFF;
     pCaps->MaxVertexIndex = 0xFFFFF;
     pCaps->MaxStreams = kStreams;
-    pCaps->MaxStreamStride = 255;
+    pCaps->MaxStreamStride = kMaxStreamStride;
     pCaps->VertexShaderVersion = D3DVS_VERSION(2, 0);
     pCaps->MaxVertexShaderConst = kVSConstants;
     pCaps->PixelShaderVersion = D3DPS_VERSION(2, 0);
@@ -807,6 +844,7 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    ClaimContextState();
     m_bAppliedStatesValid = false;
     glClearColor(((Color >> 16) & 0xFF) / 255.0f, ((Color >> 8) & 0xFF) / 255.0f, (Color & 0xFF) / 255.0f,
                  ((Color >> 24) & 0xFF) / 255.0f);
@@ -1274,7 +1312,7 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
         const Stream& s = m_Streams[e->Stream];
         GLsizei bytes;
         b = AttributeBinding();
-        if (!s.buffer || !ElementFormat(e->Type, b.size, b.type, b.normalized, bytes))
+        if (!s.buffer || s.stride > kMaxStreamStride || !ElementFormat(e->Type, b.size, b.type, b.normalized, bytes))
             return false;
         const uint64_t last = static_cast<uint64_t>(s.offset) + e->Offset +
                               static_cast<uint64_t>(startVertex + vertexCount - 1) * s.stride + bytes;
@@ -1283,6 +1321,9 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
         b.buffer = s.buffer->GLBuffer();
         b.stride = static_cast<GLsizei>(s.stride);
         b.offset = static_cast<uintptr_t>(s.offset) + e->Offset;
+        // Stride 0 repeats the first element for every vertex; to OpenGL it would mean packed
+        // elements, read past the one the bounds check allowed for. A divisor pins the element.
+        b.divisor = s.stride == 0 ? 1 : 0;
         arrays |= 1u << w.location;
         constants &= ~(1u << w.location);
     }
@@ -1299,6 +1340,7 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
         if (arrays & bit) {
             if (!m_bAttributesValid || !(m_nEnabledAttributes & bit) || !(m_BoundAttributes[i] == bindings[i])) {
                 glBindBuffer(GL_ARRAY_BUFFER, bindings[i].buffer);
+                glVertexAttribDivisor(i, bindings[i].divisor);
                 glVertexAttribPointer(i, bindings[i].size, bindings[i].type, bindings[i].normalized,
                                       bindings[i].stride, reinterpret_cast<const void*>(bindings[i].offset));
             }
@@ -1504,6 +1546,7 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
     }
     if (vertices + StartVertex > 0x7FFFFFFF)
         return D3DERR_INVALIDCALL;
+    ClaimContextState();
     Program* program = GetProgram();
     glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
     glBindVertexArray(m_nVertexArray);
