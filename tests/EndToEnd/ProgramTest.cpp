@@ -1,5 +1,6 @@
 // Starts the real program as the player would, from its game folder, and ends it from outside.
 #include "Platform/Win32/Windows.h"
+#include "Support/GameFolder.h"
 #include "Support/TempDir.h"
 #include "System/Common/GameSettings.h"
 
@@ -56,7 +57,8 @@ std::map<std::string, std::set<std::string>> IniKeys(const std::string& text)
 class Program {
   public:
     // Starts the program in the folder, its output going to a file; extra environment as "NAME=value".
-    Program(const std::string& workingDir, const std::string& outputPath, const std::string& environment = "")
+    Program(const std::string& program, const std::string& workingDir, const std::string& outputPath,
+            const std::string& environment = "")
     {
         m_Pid = fork();
         if (m_Pid == 0) {
@@ -67,7 +69,7 @@ class Program {
             dup2(out, STDERR_FILENO);
             if (!environment.empty())
                 putenv(const_cast<char*>(environment.c_str()));
-            execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
     }
@@ -118,13 +120,14 @@ class Program {
 TEST(Program, RunsUntilAskedToStopAndSavesEverySetting)
 {
     ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram;
-    const std::string ini = std::string(QM_GAME_DIR) + "/userdata/" + UserName() + "/QMPref.ini";
+    PrivateGameFolder game; // the shared folder's settings stay untouched by parallel runs
+    const std::string ini = game.File("userdata/" + UserName() + "/QMPref.ini");
     TempDir logs;
 
     for (int signal : {SIGINT, SIGTERM}) {
         std::filesystem::remove(ini);
         const std::string output = logs.File("run.log");
-        Program program(std::string(QM_GAME_DIR) + "/bin", output);
+        Program program(game.Program(), game.BinFolder(), output);
         ASSERT_GT(program.Pid(), 0);
 
         // Let it start, then watch it tick for a second.
@@ -160,7 +163,7 @@ TEST(Program, StopsWithAnErrorWhenNoWindowCanBeOpened)
     TempDir game; // a game folder of its own, so the real one's settings stay untouched
     game.WriteFile("bin/.keep", "");
     const std::string output = game.File("run.log");
-    Program program(game.File("bin"), output, "SDL_VIDEODRIVER=no-such-driver");
+    Program program(kProgram, game.File("bin"), output, "SDL_VIDEODRIVER=no-such-driver");
     ASSERT_GT(program.Pid(), 0);
     const int status = program.Wait(std::chrono::seconds(20));
     const std::string log = ReadAll(output);
