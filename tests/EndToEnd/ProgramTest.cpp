@@ -14,9 +14,11 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -60,6 +62,21 @@ class Program {
     Program(const std::string& program, const std::string& workingDir, const std::string& outputPath,
             const std::string& environment = "")
     {
+        // Everything the child needs is made before the fork: only async-signal-safe calls may
+        // follow it in a process that has other threads (the sanitizers' among them).
+        std::vector<std::string> variables;
+        for (char** e = environ; *e; ++e)
+            if (environment.empty() || std::string_view(*e).substr(0, environment.find('=') + 1) !=
+                                           std::string_view(environment).substr(0, environment.find('=') + 1))
+                variables.emplace_back(*e);
+        if (!environment.empty())
+            variables.push_back(environment);
+        std::vector<char*> envp;
+        for (std::string& v : variables)
+            envp.push_back(v.data());
+        envp.push_back(nullptr);
+        char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+
         m_Pid = fork();
         if (m_Pid == 0) {
             const int out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -67,9 +84,7 @@ class Program {
                 _exit(126);
             dup2(out, STDOUT_FILENO);
             dup2(out, STDERR_FILENO);
-            if (!environment.empty())
-                putenv(const_cast<char*>(environment.c_str()));
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            execve(program.c_str(), argv, envp.data());
             _exit(127);
         }
     }
