@@ -3,6 +3,7 @@
 // the tick polls the devices into the virtual pad. Under SDL's offscreen driver no window manager
 // ever gives the window the focus, so the test pushes the focus event too.
 #include "Platform/Backend/Video.h"
+#include "InputTestSupport.h"
 #include "Platform/DInput8/DInput8.h"
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
@@ -28,6 +29,8 @@ class InputEndToEndTest : public testing::Test {
   protected:
     void SetUp() override
     {
+        // The window starts in the background, whatever focus earlier tests in this process gave.
+        FeedFocus(false);
         m_Game.WriteFile("bin/.keep", "");
         m_pCwd = std::make_unique<ScopedCwd>(m_Game.File("bin"));
     }

@@ -225,17 +225,25 @@ TEST_F(SoundManagerTest, GroupVolumesFromSettings)
 TEST_F(SoundManagerTest, SilentDeviceStillAnswers)
 {
     manager = std::make_unique<SoundManager>(new NullAudioDevice());
-    // The silent device refuses group volumes: they go to the listed sources instead.
+    // The silent device takes group volumes and reads them as 0.
+    EXPECT_TRUE(manager->GetDevice()->SetGroupVolume(eSoundGroup_Se, 0.5f));
+    EXPECT_EQ(0.0f, manager->GetDevice()->GetGroupVolume(eSoundGroup_Se));
     manager->SetGroupVolume(eSoundGroup_Se, 0.5f);
     int id = manager->PlaySe(kLooseSe, false);
     EXPECT_GE(id, 0);
     manager->PlayBgm(0.5f, kMusicA, true);
-    ASSERT_NE(nullptr, manager->GetCurrentBgm());
-    EXPECT_NE(nullptr, dynamic_cast<NullAudioSource*>(manager->GetCurrentBgm()));
+    IAudioSource* silent = manager->GetCurrentBgm();
+    ASSERT_NE(nullptr, silent);
+    EXPECT_NE(nullptr, dynamic_cast<NullAudioSource*>(silent));
+    EXPECT_EQ(1.0f, silent->GetVolume());
     manager->Update(0.016f);
+    // Silent music never fades to 0: it stays the fading piece until the next one replaces it.
     manager->FadeOutBgm(1.0f);
-    manager->Update(0.016f);
-    EXPECT_EQ(nullptr, manager->GetFadingBgm()) << "silent music has no volume to fade";
+    manager->Update(2.0f);
+    EXPECT_EQ(silent, manager->GetFadingBgm());
+    manager->PlayBgm(0.5f, kMusicB, true);
+    manager->FadeOutBgm(1.0f);
+    EXPECT_NE(silent, manager->GetFadingBgm());
     manager->StopSe(id);
 }
 
@@ -251,6 +259,10 @@ TEST(SoundManagerStart, FallsBackToTheSilentDevice)
 TEST(DemoSounds, AllOpenAndDecode)
 {
     std::string game = QM_GAME_DIR;
+    // Gone however the test ends: a failed assertion must not leave its mounts to later tests.
+    struct ArchivesGone {
+        ~ArchivesGone() { delete g_pArchiveSystem; }
+    } archivesGone;
     ArchiveSystem* archives = ArchiveSystem::GetInstance();
     archives->SetRoot(game + "/");
     archives->Mount(new FileSystemArchive("assets.v1/sounds"));
@@ -281,7 +293,6 @@ TEST(DemoSounds, AllOpenAndDecode)
     // Both ways of playing an effect occur in the game: loose files stream, pak entries do not.
     EXPECT_GT(streamedEffects, 0);
     EXPECT_LT(streamedEffects, effects);
-    delete g_pArchiveSystem;
 }
 
 } // namespace

@@ -7,19 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "Support/MemoryStream.h"
 #include "System/Common/StreamIO.h"
 
-// A memory stream holding a copy of the bytes (owned, read-only), like a pak entry.
-inline MemoryStreamIO* MemoryStreamOf(const std::vector<uint8_t>& bytes, const std::string& name = "test.wav")
-{
-    void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
-    if (!bytes.empty())
-        std::memcpy(copy, bytes.data(), bytes.size());
-    MemoryStreamIO* stream = new MemoryStreamIO();
-    stream->Init(copy, uint32_t(bytes.size()), true, true);
-    stream->SetName(name);
-    return stream;
-}
 
 inline FileStreamIO* FileStreamOf(const std::string& path)
 {

@@ -7,9 +7,13 @@
 #include "System/Archive/ZEVArchive.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
+#include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/D3D9RenderSystem.h"
+#include "System/Graphics/FontSet.h"
+#include "System/Graphics/ScreenFader.h"
+#include "System/Graphics/SpriteBatch.h"
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
 #include "System/Sound/SoundManager.h"
@@ -46,6 +50,8 @@ bool MainApp::Startup()
         return false;
     if (!StartRenderSystem())
         return false;
+    StartSprites();
+    StartFonts();
     StartInput();
     StartSound();
     StartRandom();
@@ -106,6 +112,28 @@ bool MainApp::StartRenderSystem()
     return true;
 }
 
+void MainApp::StartSprites()
+{
+    if (!g_pSpriteBatch) {
+        g_pSpriteBatch = new SpriteBatch;
+        // Without its shaders the batch draws nothing; the reason is in the log and the game runs on.
+        if (!g_pSpriteBatch->Initialize())
+            LOG_ERROR << "The sprite batch could not start; sprites will not be drawn.";
+    }
+    if (!g_pScreenFader)
+        g_pScreenFader = new ScreenFader;
+}
+
+void MainApp::StartFonts()
+{
+    if (g_pFontSet)
+        return;
+    g_pFontSet = new FontSet;
+    for (const char* name : kFontNames)
+        if (BitmapFont* font = g_pFontSet->CreateFont(HashName(name), kFontFolder))
+            font->SetDepth(kFontDepth);
+}
+
 void MainApp::StartInput()
 {
     if (!g_pInputSystem)
@@ -139,6 +167,8 @@ void MainApp::Shutdown()
     StopFramePacer();
     StopSound();
     StopInput();
+    StopFonts();
+    StopSprites();
     StopRenderSystem();
     StopWindow();
     StopArchives();
@@ -160,6 +190,19 @@ void MainApp::StopInput()
 {
     delete g_pInputSystem;
     g_pInputSystem = nullptr;
+}
+
+void MainApp::StopFonts()
+{
+    delete g_pFontSet;
+    g_pFontSet = nullptr;
+}
+
+void MainApp::StopSprites()
+{
+    delete g_pScreenFader;
+    g_pScreenFader = nullptr;
+    SpriteBatch::Destroy(g_pSpriteBatch);
 }
 
 void MainApp::StopRenderSystem()
@@ -201,6 +244,8 @@ void MainApp::Tick()
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
     if (g_pSoundManager)
         g_pSoundManager->Update(m_fDeltaTime);
+    if (g_pScreenFader)
+        g_pScreenFader->Update(m_fDeltaTime);
     DrawFrame();
 }
 
@@ -213,6 +258,10 @@ void MainApp::DrawFrame()
             return;
         g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
         g_pRenderSystem->BeginScene();
+        if (g_pScreenFader)
+            g_pScreenFader->Draw();
+        if (g_pSpriteBatch)
+            g_pSpriteBatch->Render();
         g_pRenderSystem->EndScene();
         g_pRenderSystem->Present();
     } else {

@@ -45,6 +45,8 @@ class MainApp : public Application {
     void StartArchives();
     bool StartWindow();
     bool StartRenderSystem();
+    void StartSprites();
+    void StartFonts();
     void StartInput();
     void StartSound();
     void StartRandom();
@@ -54,6 +56,8 @@ class MainApp : public Application {
     void StopFramePacer();
     void StopSound();
     void StopInput();
+    void StopFonts();
+    void StopSprites();
     void StopRenderSystem();
     void StopWindow();
     void StopArchives();

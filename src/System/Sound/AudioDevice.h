@@ -88,7 +88,7 @@ public:
     bool Init() override { return true; }
     void Shutdown() override {}
     IAudioSource* CreateSource(int id, int group, NameId key) override;
-    bool SetGroupVolume(int, float) override { return false; }
+    bool SetGroupVolume(int, float) override { return true; }
     float GetGroupVolume(int) override { return 0.0f; }
     IXAudio2* GetEngine() override { return nullptr; }
 };
@@ -105,7 +105,8 @@ public:
     void Stop() override {}
     void Rewind() override {}
     void SetVolume(float) override {}
-    float GetVolume() override { return 0.0f; }
+    // Full volume: a silent piece of music is never taken for one faded out.
+    float GetVolume() override { return 1.0f; }
     bool IsPlaying() override { return false; }
     void UpdateFade(float) override {}
     void FadeTo(float, float) override {}

@@ -180,6 +180,11 @@ unsigned XAudio2Source::StreamThreadEntry(void* self)
     return 0;
 }
 
+int XAudio2Source::RingSlot(const void* context) const
+{
+    return static_cast<int>((static_cast<const uint8_t*>(context) - m_Ring[0]) / kRingBufferBytes);
+}
+
 UINT32 XAudio2Source::QueuedBuffers()
 {
     XAUDIO2_VOICE_STATE state{};
@@ -195,6 +200,9 @@ void XAudio2Source::StreamThread()
     const HANDLE bufferEnd = m_pContext->m_BufferEnd.m_hHandle;
     const HANDLE streamEnd = m_pContext->m_StreamEnd.m_hHandle;
     const WORD blockAlign = std::max<WORD>(1, m_pDecoder->GetFormat().nBlockAlign);
+    // Whole frames only: the voice drops a buffer's partial last frame, and every later buffer
+    // would start inside a frame.
+    const uint32_t readBytes = kRingBufferBytes - kRingBufferBytes % blockAlign;
     int remaining = m_nLoopCount;
     uint64_t passBytes = 0;
     int index = 0;
@@ -218,6 +226,12 @@ void XAudio2Source::StreamThread()
 
         if (WaitForSingleObject(rewind, 0) == WAIT_OBJECT_0) {
             m_pVoice->FlushSourceBuffers();
+            // The flush keeps the buffer that is playing: the ring goes on after that one, so
+            // it is not overwritten while the mixer still reads it.
+            XAUDIO2_VOICE_STATE state{};
+            m_pVoice->GetState(&state);
+            if (state.pCurrentBufferContext)
+                index = (RingSlot(state.pCurrentBufferContext) + 1) % kRingBuffers;
             m_pDecoder->Seek(0.0);
             while (QueuedBuffers() > kMaxQueued - 1 && WaitForSingleObject(stop, 0) != WAIT_OBJECT_0)
                 Sleep(1);
@@ -226,7 +240,7 @@ void XAudio2Source::StreamThread()
         }
 
         uint32_t bytes = 0;
-        const bool end = m_pDecoder->Read(m_Ring[index], kRingBufferBytes, bytes);
+        const bool end = m_pDecoder->Read(m_Ring[index], readBytes, bytes);
         // The stream ends after the last pass, or after a pass that gave nothing (a decoder
         // with no data would otherwise spin here).
         const bool last = end && (remaining == 0 || passBytes + bytes == 0);
@@ -242,6 +256,7 @@ void XAudio2Source::StreamThread()
             }
             buffer.AudioBytes = bytes;
             buffer.pAudioData = m_Ring[index];
+            buffer.pContext = m_Ring[index];
             m_pVoice->SubmitSourceBuffer(&buffer, nullptr);
             index = (index + 1) % kRingBuffers;
         }

@@ -83,11 +83,14 @@ private:
     static unsigned StreamThreadEntry(void* self);
     void StreamThread();
     UINT32 QueuedBuffers();
+    // The ring buffer a submitted buffer's context names.
+    int RingSlot(const void* context) const;
 
     IXAudio2SourceVoice* m_pVoice = nullptr;
     XAudio2VoiceContext* m_pContext = nullptr;
     IDecoder* m_pDecoder = nullptr;
-    int m_nLoopCount = 255;
+    // Read by the streaming thread when a rewind restarts the count; a later Play may set it.
+    std::atomic<int> m_nLoopCount{255};
     bool m_bStreaming = false;
     struct {
         int mode = eFadeMode_None;

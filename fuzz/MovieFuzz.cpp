@@ -1,0 +1,36 @@
+// Opens arbitrary bytes as a movie and, when it opens, decodes a few frames, loops once and
+// decodes a few more, with the sound thread running.
+#include "System/Common/StreamIO.h"
+#include "System/Movie/MovieDecoder.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > (1u << 20))
+        return 0;
+    void* copy = std::malloc(size ? size : 1);
+    if (size)
+        std::memcpy(copy, data, size);
+    MemoryStreamIO* stream = new MemoryStreamIO();
+    stream->Init(copy, static_cast<uint32_t>(size), true, true);
+    stream->SetName("fuzz.ogv");
+
+    MovieDecoder decoder;
+    if (!decoder.Open(stream, 3, 4))
+        return 0;
+    decoder.Start();
+    std::vector<uint8_t> frame(decoder.GetFrameSize());
+    int32_t number = 0;
+    float due = 0.0f;
+    for (int i = 0; i < 6 && decoder.GetFrame(frame.data(), number, due) == MovieDecoder::eGetFrame_Taken; ++i) {
+    }
+    decoder.Restart();
+    for (int i = 0; i < 2 && decoder.GetFrame(frame.data(), number, due) == MovieDecoder::eGetFrame_Taken; ++i) {
+    }
+    decoder.Close();
+    return 0;
+}

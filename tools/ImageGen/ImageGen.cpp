@@ -1,0 +1,367 @@
+// qm_imagegen: draws the placeholder sprite sheets of the demo data and writes the Lua texture
+// and atlas tables that describe them.
+//
+//   qm_imagegen <loose image folder> <pak image folder> <texture script folder> <atlas script folder>
+//
+// Sheets marked "pak" go to the second folder, which the build packs into sprite.pak; the
+// others are loose files. Texture names in the tables are archive entry names below
+// "assets.v1/2d/sprites/" either way. Art: flat shapes with dark outlines on a small palette.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ImageWriter.h"
+
+namespace {
+
+// The palette.
+constexpr uint32_t kInk = 0xFF1E1E2A;
+constexpr uint32_t kWhite = 0xFFF4F1E8;
+constexpr uint32_t kRed = 0xFFD9483B;
+constexpr uint32_t kOrange = 0xFFF08A24;
+constexpr uint32_t kYellow = 0xFFF2C94C;
+constexpr uint32_t kGreen = 0xFF5DAA4F;
+constexpr uint32_t kTeal = 0xFF3BA3A3;
+constexpr uint32_t kBlue = 0xFF3D6FD9;
+constexpr uint32_t kPurple = 0xFF8A55C7;
+constexpr uint32_t kPink = 0xFFE87FB0;
+constexpr uint32_t kGrey = 0xFF8C8C99;
+constexpr uint32_t kBrown = 0xFF8A5A3B;
+constexpr uint32_t kPanel = 0xE0283048;
+
+const char* const kEntryFolder = "assets.v1/2d/sprites/";
+
+enum class Format { Dds, Tga };
+
+struct SpriteDef {
+    std::string name;
+    int cellWidth, cellHeight;
+    std::function<void(Canvas&)> draw;
+};
+
+struct SheetDef {
+    std::string name;
+    Format format;
+    bool inPak;
+    int loadType;
+    uint32_t width, height;
+    std::vector<SpriteDef> sprites; // empty: the whole image is one picture, drawn by `whole`
+    std::function<void(Canvas&)> whole;
+};
+
+// A stick figure with a round head, a scarf and a body; `phase` moves the legs and arms.
+void DrawRunner(Canvas& c, float phase, float lean, uint32_t scarf, bool armOut)
+{
+    const float cx = float(c.width) * 0.5f + lean;
+    const float legA = std::sin(phase) * 9.0f, legB = -legA;
+    c.FillPolygon({cx - 5, 40, cx - 1, 40, cx - 1 + legA, 58, cx - 7 + legA, 58}, kInk);
+    c.FillPolygon({cx + 1, 40, cx + 5, 40, cx + 7 + legB, 58, cx + 1 + legB, 58}, kInk);
+    c.FrameRect(int(cx) - 9, 22, 18, 20, 2, kBlue, kInk);
+    c.FillRect(int(cx) - 9, 22, 18, 5, scarf);
+    c.FillRect(int(cx) + (lean < 0 ? 4 : -16), 23, 12, 4, scarf);
+    if (armOut)
+        c.FrameRect(int(cx) + 8, 27, 16, 5, 1, kWhite, kInk);
+    c.FrameCircle(cx, 14, 10, 2, kWhite, kInk);
+    c.FillCircle(cx + 4, 13, 2, kInk);
+}
+
+void DrawBlob(Canvas& c, float squash, uint32_t body)
+{
+    const float w = float(c.width), h = float(c.height);
+    const float r = 22.0f;
+    c.FillRect(int(w / 2 - r - 2), int(h - 14 + squash), int(2 * r + 4), 12, kInk);
+    c.FrameCircle(w / 2, h - 14 - r * 0.4f + squash, r, 2.5f, body, kInk);
+    c.FillRect(int(w / 2 - r + 1), int(h - 14 + squash), int(2 * r - 2), 10, body);
+    c.FillCircle(w / 2 - 7, h - 24 + squash, 3, kInk);
+    c.FillCircle(w / 2 + 7, h - 24 + squash, 3, kInk);
+}
+
+void DrawWisp(Canvas& c, float glow)
+{
+    const float w = float(c.width), h = float(c.height);
+    c.FrameCircle(w / 2, h / 2, 18 + glow, 3, 0x803BA3A3, kTeal);
+    c.FrameCircle(w / 2, h / 2, 10, 2, kWhite, kInk);
+    c.FillPolygon({w / 2 - 6, h / 2 + 16, w / 2 + 6, h / 2 + 16, w / 2, h / 2 + 30}, kTeal);
+}
+
+void DrawGuard(Canvas& c, float spear)
+{
+    const float w = float(c.width);
+    c.FillRect(int(w / 2) + 14, int(6 + spear), 3, 54, kBrown);
+    c.FillPolygon({w / 2 + 10, 10 + spear, w / 2 + 21, 10 + spear, w / 2 + 15.5f, 0 + spear}, kGrey);
+    c.FrameRect(int(w / 2) - 12, 20, 24, 30, 2, kPurple, kInk);
+    c.FrameRect(int(w / 2) - 10, 50, 8, 12, 2, kGrey, kInk);
+    c.FrameRect(int(w / 2) + 2, 50, 8, 12, 2, kGrey, kInk);
+    c.FrameCircle(w / 2, 14, 10, 2, kGrey, kInk);
+    c.FillRect(int(w / 2) - 6, 12, 12, 3, kInk);
+}
+
+void DrawStar(Canvas& c, float outer, float inner, int points, uint32_t fill)
+{
+    const float w = float(c.width) / 2, h = float(c.height) / 2;
+    for (int k = 0; k < points; ++k) {
+        const float a0 = float(k) * 6.2831853f / float(points);
+        const float a1 = a0 + 3.14159265f / float(points);
+        const float a2 = a0 - 3.14159265f / float(points);
+        c.FillPolygon({w, h, w + std::cos(a2) * inner, h + std::sin(a2) * inner, w + std::cos(a0) * outer,
+                       h + std::sin(a0) * outer, w + std::cos(a1) * inner, h + std::sin(a1) * inner},
+                      fill);
+    }
+}
+
+void DrawHeart(Canvas& c, uint32_t fill)
+{
+    const float w = float(c.width);
+    c.FillCircle(w / 2 - 6, 12, 8, kInk);
+    c.FillCircle(w / 2 + 6, 12, 8, kInk);
+    c.FillPolygon({w / 2 - 14, 14, w / 2 + 14, 14, w / 2, 30}, kInk);
+    c.FillCircle(w / 2 - 6, 12, 6, fill);
+    c.FillCircle(w / 2 + 6, 12, 6, fill);
+    c.FillPolygon({w / 2 - 11, 14, w / 2 + 11, 14, w / 2, 27}, fill);
+}
+
+void DrawDiamond(Canvas& c, uint32_t fill)
+{
+    const float w = float(c.width), h = float(c.height);
+    c.FillPolygon({w / 2, 1, w - 6, h / 2, w / 2, h - 1, 6, h / 2}, kInk);
+    c.FillPolygon({w / 2, 4, w - 9, h / 2, w / 2, h - 4, 9, h / 2}, fill);
+    c.FillPolygon({w / 2, 4, w / 2 + 4, h / 2, w / 2, h - 4}, kWhite);
+}
+
+std::vector<SheetDef> Sheets()
+{
+    std::vector<SheetDef> sheets;
+
+    SheetDef player{"chara_player", Format::Dds, false, 0, 256, 256, {}, nullptr};
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"player_idle_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawRunner(c, 0.0f, 0.0f, i ? kOrange : kRed, false); }});
+    for (int i = 0; i < 4; ++i)
+        player.sprites.push_back({"player_run_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawRunner(c, float(i) * 1.5708f + 0.8f, 3.0f, kRed, false); }});
+    player.sprites.push_back({"player_jump_0", 64, 64, [](Canvas& c) { DrawRunner(c, 0.6f, 0.0f, kRed, false); }});
+    player.sprites.push_back({"player_fall_0", 64, 64, [](Canvas& c) { DrawRunner(c, -0.6f, 0.0f, kRed, false); }});
+    player.sprites.push_back({"player_dash_0", 64, 64, [](Canvas& c) { DrawRunner(c, 1.2f, 8.0f, kOrange, false); }});
+    for (int i = 0; i < 3; ++i)
+        player.sprites.push_back({"player_attack_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawRunner(c, float(i) * 0.4f, 2.0f, kRed, true); }});
+    player.sprites.push_back({"player_damage_0", 64, 64, [](Canvas& c) { DrawRunner(c, 0.3f, -6.0f, kPink, false); }});
+    sheets.push_back(player);
+
+    SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 128, {}, nullptr};
+    for (int i = 0; i < 2; ++i)
+        enemies.sprites.push_back({"enemy_blob_" + std::to_string(i), 64, 64,
+                                   [i](Canvas& c) { DrawBlob(c, float(i) * 3.0f, kGreen); }});
+    for (int i = 0; i < 2; ++i)
+        enemies.sprites.push_back({"enemy_wisp_" + std::to_string(i), 64, 64,
+                                   [i](Canvas& c) { DrawWisp(c, float(i) * 4.0f); }});
+    for (int i = 0; i < 2; ++i)
+        enemies.sprites.push_back({"enemy_guard_" + std::to_string(i), 64, 64,
+                                   [i](Canvas& c) { DrawGuard(c, float(i) * -4.0f); }});
+    enemies.sprites.push_back({"enemy_blob_red_0", 64, 64, [](Canvas& c) { DrawBlob(c, 0.0f, kRed); }});
+    enemies.sprites.push_back({"enemy_blob_red_1", 64, 64, [](Canvas& c) { DrawBlob(c, 3.0f, kRed); }});
+    sheets.push_back(enemies);
+
+    SheetDef bullets{"bullets", Format::Tga, false, 1, 128, 32, {}, nullptr};
+    bullets.sprites.push_back({"bullet_orb", 16, 16, [](Canvas& c) { c.FrameCircle(8, 8, 7, 2, kPink, kInk); }});
+    bullets.sprites.push_back({"bullet_ring", 16, 16, [](Canvas& c) {
+                                   c.FrameCircle(8, 8, 7, 2, kYellow, kInk);
+                                   c.FillCircle(8, 8, 3, 0);
+                               }});
+    bullets.sprites.push_back({"bullet_needle", 16, 16, [](Canvas& c) {
+                                   c.FillPolygon({1, 8, 8, 5, 15, 8, 8, 11}, kInk);
+                                   c.FillPolygon({3, 8, 8, 6.5f, 13, 8, 8, 9.5f}, kTeal);
+                               }});
+    bullets.sprites.push_back({"bullet_star", 16, 16, [](Canvas& c) { DrawStar(c, 7.5f, 3.5f, 5, kYellow); }});
+    bullets.sprites.push_back({"player_shot", 32, 16, [](Canvas& c) {
+                                   c.FrameRect(2, 5, 28, 6, 1, kWhite, kBlue);
+                               }});
+    sheets.push_back(bullets);
+
+    SheetDef items{"items", Format::Tga, true, 0, 128, 32, {}, nullptr};
+    items.sprites.push_back({"item_coin", 32, 32, [](Canvas& c) {
+                                 c.FrameCircle(16, 16, 12, 2, kYellow, kInk);
+                                 c.FillRect(14, 9, 4, 14, kOrange);
+                             }});
+    items.sprites.push_back({"item_heart", 32, 32, [](Canvas& c) { DrawHeart(c, kRed); }});
+    items.sprites.push_back({"item_crystal", 32, 32, [](Canvas& c) { DrawDiamond(c, kPurple); }});
+    items.sprites.push_back({"item_key", 32, 32, [](Canvas& c) {
+                                 c.FrameCircle(10, 16, 7, 2, kYellow, kInk);
+                                 c.FrameRect(15, 14, 14, 5, 1, kYellow, kInk);
+                                 c.FrameRect(24, 18, 4, 6, 1, kYellow, kInk);
+                             }});
+    sheets.push_back(items);
+
+    SheetDef effects{"effects", Format::Tga, true, 0, 256, 64, {}, nullptr};
+    for (int i = 0; i < 3; ++i)
+        effects.sprites.push_back({"fx_hit_" + std::to_string(i), 64, 64, [i](Canvas& c) {
+                                       DrawStar(c, 12.0f + 9.0f * float(i), 5.0f + 2.0f * float(i), 8, kWhite);
+                                       DrawStar(c, 7.0f + 6.0f * float(i), 3.0f + float(i), 8, kYellow);
+                                   }});
+    effects.sprites.push_back({"fx_smoke_0", 64, 64, [](Canvas& c) {
+                                   c.FillCircle(24, 36, 14, 0xC08C8C99);
+                                   c.FillCircle(40, 30, 16, 0xC0A0A0AA);
+                                   c.FillCircle(32, 42, 12, 0xC0B4B4BE);
+                               }});
+    sheets.push_back(effects);
+
+    SheetDef ui{"ui_parts", Format::Tga, false, 1, 256, 128, {}, nullptr};
+    ui.sprites.push_back({"ui_frame", 64, 64, [](Canvas& c) {
+                              c.FrameRect(0, 0, 64, 64, 3, kPanel, kInk);
+                              c.FrameRect(3, 3, 58, 58, 2, kPanel, kWhite);
+                          }});
+    ui.sprites.push_back({"ui_button", 64, 32, [](Canvas& c) { c.FrameRect(0, 0, 64, 32, 2, kGrey, kInk); }});
+    ui.sprites.push_back({"ui_button_on", 64, 32, [](Canvas& c) { c.FrameRect(0, 0, 64, 32, 2, kOrange, kInk); }});
+    ui.sprites.push_back({"ui_gauge_frame", 64, 16, [](Canvas& c) { c.FrameRect(0, 0, 64, 16, 2, 0xFF303040, kInk); }});
+    ui.sprites.push_back({"ui_gauge_fill", 64, 16, [](Canvas& c) { c.FillRect(0, 0, 64, 16, kGreen); }});
+    ui.sprites.push_back({"ui_cursor", 32, 32, [](Canvas& c) {
+                              c.FillPolygon({4, 2, 28, 16, 4, 30}, kInk);
+                              c.FillPolygon({7, 7, 22, 16, 7, 25}, kYellow);
+                          }});
+    ui.sprites.push_back({"ui_icon_life", 32, 32, [](Canvas& c) { DrawHeart(c, kPink); }});
+    ui.sprites.push_back({"ui_icon_power", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 4, kTeal); }});
+    sheets.push_back(ui);
+
+    // Backgrounds: whole images, repeated sideways by wrap addressing.
+    sheets.push_back({"bg_sky", Format::Dds, false, 0, 256, 256, {}, [](Canvas& c) {
+                          for (uint32_t y = 0; y < c.height; ++y) {
+                              const uint32_t t = y * 96 / c.height;
+                              const uint32_t colour = 0xFF000000 | ((0x60 + t) << 16) | ((0xA0 + t / 2) << 8) | 0xE8;
+                              c.FillRect(0, int(y), int(c.width), 1, colour);
+                          }
+                          c.FillCircle(60, 70, 18, kWhite);
+                          c.FillCircle(84, 64, 22, kWhite);
+                          c.FillCircle(108, 72, 16, kWhite);
+                          c.FillCircle(190, 150, 12, 0xFFE8EEF4);
+                          c.FillCircle(206, 146, 15, 0xFFE8EEF4);
+                      }});
+    sheets.push_back({"bg_hills", Format::Tga, false, 0, 512, 128, {}, [](Canvas& c) {
+                          for (uint32_t x = 0; x < c.width; ++x) {
+                              const float a = float(x) * 6.2831853f / float(c.width);
+                              const int top = int(64 + 22 * std::sin(a * 2) + 10 * std::sin(a * 5 + 1));
+                              c.FillRect(int(x), top, 1, int(c.height) - top, kGreen);
+                              c.FillRect(int(x), top, 1, 3, kInk);
+                          }
+                      }});
+    sheets.push_back({"white", Format::Tga, false, 1, 8, 8, {}, [](Canvas& c) { c.FillRect(0, 0, 8, 8, 0xFFFFFFFF); }});
+    return sheets;
+}
+
+struct Placed {
+    std::string name;
+    int srcX, srcY, srcW, srcH; // trimmed rectangle inside the cell
+    int cellW, cellH;
+    int uvX, uvY;               // where the trimmed rectangle sits on the sheet
+};
+
+std::string Num(int v) { return std::to_string(v); }
+
+bool BuildSheet(const SheetDef& sheet, const std::string& imageFolder, const std::string& atlasFolder,
+                std::string& textureLua)
+{
+    Canvas canvas(sheet.width, sheet.height, 0);
+    std::vector<Placed> placed;
+    if (sheet.whole) {
+        sheet.whole(canvas);
+    } else {
+        int x = 0, y = 0, row = 0;
+        for (const SpriteDef& s : sheet.sprites) {
+            if (x + s.cellWidth > int(sheet.width)) {
+                x = 0;
+                y += row;
+                row = 0;
+            }
+            if (y + s.cellHeight > int(sheet.height)) {
+                std::fprintf(stderr, "qm_imagegen: %s does not fit on %s\n", s.name.c_str(), sheet.name.c_str());
+                return false;
+            }
+            Canvas cell(uint32_t(s.cellWidth), uint32_t(s.cellHeight), 0);
+            s.draw(cell);
+            int x0 = s.cellWidth, y0 = s.cellHeight, x1 = -1, y1 = -1;
+            for (int j = 0; j < s.cellHeight; ++j)
+                for (int i = 0; i < s.cellWidth; ++i)
+                    if (cell.Get(uint32_t(i), uint32_t(j)) >> 24) {
+                        x0 = std::min(x0, i);
+                        y0 = std::min(y0, j);
+                        x1 = std::max(x1, i);
+                        y1 = std::max(y1, j);
+                    }
+            if (x1 < 0) {
+                x0 = y0 = 0;
+                x1 = y1 = 0;
+            }
+            for (int j = 0; j < s.cellHeight; ++j)
+                for (int i = 0; i < s.cellWidth; ++i)
+                    canvas.At(uint32_t(x + i), uint32_t(y + j)) = cell.Get(uint32_t(i), uint32_t(j));
+            placed.push_back({s.name, x0, y0, x1 - x0 + 1, y1 - y0 + 1, s.cellWidth, s.cellHeight, x + x0, y + y0});
+            x += s.cellWidth;
+            row = std::max(row, s.cellHeight);
+        }
+    }
+
+    const std::string ext = sheet.format == Format::Dds ? ".dds" : ".tga";
+    const std::string path = imageFolder + "/" + sheet.name + ext;
+    const bool written = sheet.format == Format::Dds ? WriteDds(path, canvas) : WriteTga(path, canvas);
+    if (!written) {
+        std::fprintf(stderr, "qm_imagegen: cannot write %s\n", path.c_str());
+        return false;
+    }
+
+    textureLua += "    " + sheet.name + " = { texture_name = \"" + kEntryFolder + sheet.name + "\", load_type = " +
+                  Num(sheet.loadType) + " },\n";
+
+    if (placed.empty())
+        return true;
+    std::string lua = "-- Sprites of " + sheet.name + ext + " (made by qm_imagegen).\n";
+    lua += "spriteSheet = {\n";
+    lua += "    texture = \"" + sheet.name + ext + "\",\n";
+    lua += "    textureSize = { width = " + Num(int(sheet.width)) + ", height = " + Num(int(sheet.height)) + " },\n";
+    lua += "    sprites = {\n";
+    for (const Placed& p : placed) {
+        lua += "        { name = \"" + p.name + ".png\",\n";
+        lua += "          sourceRect = { x = " + Num(p.srcX) + ", y = " + Num(p.srcY) + ", width = " + Num(p.srcW) +
+               ", height = " + Num(p.srcH) + " },\n";
+        lua += "          originalSize = { width = " + Num(p.cellW) + ", height = " + Num(p.cellH) + " },\n";
+        lua += "          uvRect = { x = " + Num(p.uvX) + ", y = " + Num(p.uvY) + ", width = " + Num(p.srcW) +
+               ", height = " + Num(p.srcH) + " } },\n";
+    }
+    lua += "    },\n}\n";
+    const std::string luaPath = atlasFolder + "/atlas_" + sheet.name + ".lua";
+    if (!WriteTextFile(luaPath, lua)) {
+        std::fprintf(stderr, "qm_imagegen: cannot write %s\n", luaPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: qm_imagegen <loose image folder> <pak image folder> <texture script folder> "
+                             "<atlas script folder>\n");
+        return 2;
+    }
+    for (int i = 1; i < 5; ++i)
+        if (!MakeFolders(argv[i])) {
+            std::fprintf(stderr, "qm_imagegen: cannot make %s\n", argv[i]);
+            return 1;
+        }
+    std::string textureLua = "-- Every sprite sheet and background (made by qm_imagegen).\n"
+                             "-- load_type 1: always resident; 0: loaded while something uses it.\n"
+                             "texture_table = {\n";
+    for (const SheetDef& sheet : Sheets())
+        if (!BuildSheet(sheet, sheet.inPak ? argv[2] : argv[1], argv[4], textureLua))
+            return 1;
+    textureLua += "}\n";
+    const std::string path = std::string(argv[3]) + "/texture_sprites.lua";
+    if (!WriteTextFile(path, textureLua)) {
+        std::fprintf(stderr, "qm_imagegen: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}
