@@ -64,13 +64,23 @@ class Program {
     {
         // Everything the child needs is made before the fork: only async-signal-safe calls may
         // follow it in a process that has other threads (the sanitizers' among them).
+        // Mesa's shader cache stays off: with cached shaders on one or two cores the leak
+        // checker's own tracer crashes at the program's exit, a fault of the tool that would
+        // show as a failed exit.
+        std::vector<std::string> overrides = {"MESA_SHADER_CACHE_DISABLE=true"};
+        if (!environment.empty())
+            overrides.push_back(environment);
+        auto overridden = [&](std::string_view variable) {
+            for (const std::string& o : overrides)
+                if (variable.substr(0, o.find('=') + 1) == std::string_view(o).substr(0, o.find('=') + 1))
+                    return true;
+            return false;
+        };
         std::vector<std::string> variables;
         for (char** e = environ; *e; ++e)
-            if (environment.empty() || std::string_view(*e).substr(0, environment.find('=') + 1) !=
-                                           std::string_view(environment).substr(0, environment.find('=') + 1))
+            if (!overridden(*e))
                 variables.emplace_back(*e);
-        if (!environment.empty())
-            variables.push_back(environment);
+        variables.insert(variables.end(), overrides.begin(), overrides.end());
         std::vector<char*> envp;
         for (std::string& v : variables)
             envp.push_back(v.data());
