@@ -106,3 +106,39 @@ TEST(EventManager, ActivateEventType)
     EXPECT_EQ(event.m_wParam, 2u);
     EXPECT_EQ(event.m_lParam, -3);
 }
+
+TEST(EventManager, HandlerRemovedDuringAnOfferIsNotOfferedTheRest)
+{
+    // A handler may take another down while it handles the event (a game state leaving, an
+    // input device shut down): the one taken down must not be called afterwards.
+    std::vector<std::string> log;
+    EventManager manager;
+    auto* doomed = new Handler("b", log, false);
+    class Remover : public IEventHandler {
+      public:
+        Remover(EventManager& m, IEventHandler*& victim, std::vector<std::string>& l)
+            : manager(m), target(victim), log(l)
+        {
+        }
+        bool HandleEvent(IEvent*) override
+        {
+            log.push_back("a");
+            manager.Unregister(target);
+            delete target;
+            target = nullptr;
+            return false;
+        }
+        EventManager& manager;
+        IEventHandler*& target;
+        std::vector<std::string>& log;
+    };
+    IEventHandler* victim = doomed;
+    Remover remover(manager, victim, log);
+    Handler last("c", log, false);
+    manager.Register(&remover);
+    manager.Register(doomed);
+    manager.Register(&last);
+    manager.Post(new EvtWinMsgActivate(nullptr, WA_ACTIVE, 0));
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "c:-1,-1"}));
+    EXPECT_EQ(manager.GetHandlers(), (std::vector<IEventHandler*>{&remover, &last}));
+}

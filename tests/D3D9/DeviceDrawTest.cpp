@@ -5,6 +5,7 @@
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -184,6 +185,69 @@ TEST_F(DeviceTest, ViewportMapsClipSpaceOntoItsRectangle)
     EXPECT_EQ(inside, kWidth * kHeight);
     D3DVIEWPORT9 bad = {60, 0, 8, 8, 0.0f, 1.0f};
     EXPECT_EQ(m_pDevice->SetViewport(&bad), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DeviceTest, ZeroStrideGivesEveryVertexTheSameElement)
+{
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    // Positions in stream 0; one colour in stream 1 read with stride 0, further colours after it.
+    const float positions[6][3] = {{0, 0, 1}, {16, 0, 1}, {0, 16, 1}, {0, 16, 1}, {16, 0, 1}, {16, 16, 1}};
+    const D3DCOLOR colors[6] = {kGreen, kBlue, kBlue, kRed, kRed, kRed};
+    IDirect3DVertexBuffer9* stream0 = MakeBuffer(positions, sizeof positions);
+    IDirect3DVertexBuffer9* stream1 = MakeBuffer(colors, sizeof colors);
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {1, 0, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                          D3DDECL_END()};
+    IDirect3DVertexDeclaration9* decl = nullptr;
+    ASSERT_EQ(m_pDevice->CreateVertexDeclaration(elements, &decl), D3D_OK);
+    m_pDevice->SetVertexDeclaration(decl);
+    m_pDevice->SetStreamSource(0, stream0, 0, 12);
+    m_pDevice->SetStreamSource(1, stream1, 0, 0);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    std::vector<uint32_t> px = ReadBackBuffer();
+    for (int y = 0; y < 16; y += 5)
+        for (int x = 0; x < 16; x += 5)
+            EXPECT_EQ(HexColor(px[y * kWidth + x]), HexColor(kGreen)) << x << ", " << y;
+    // Later draws with a stride read one element per vertex again.
+    m_pDevice->SetStreamSource(1, stream1, 0, 4);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1), D3D_OK);
+    EXPECT_EQ(HexColor(Pixel(14, 14)), HexColor(kRed));
+    m_pDevice->SetVertexDeclaration(nullptr);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    m_pDevice->SetStreamSource(1, nullptr, 0, 0);
+    decl->Release();
+    stream0->Release();
+    stream1->Release();
+}
+
+TEST_F(DeviceTest, StrideBeyondTheCapsIsRefusedAndLeavesTheDeviceWhole)
+{
+    D3DCAPS9 caps;
+    ASSERT_EQ(m_pDevice->GetDeviceCaps(&caps), D3D_OK);
+    SetScreenTransforms();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    const UINT stride = 4096;
+    ASSERT_GT(stride, caps.MaxStreamStride);
+    std::vector<uint8_t> bytes(3 * stride, 0);
+    const std::vector<ColorTexVertex> tri = {
+        {0, 0, 1, kGreen, 0, 0}, {16, 0, 1, kGreen, 0, 0}, {0, 16, 1, kGreen, 0, 0}};
+    for (size_t i = 0; i < tri.size(); ++i)
+        std::memcpy(&bytes[i * stride], &tri[i], sizeof tri[i]);
+    IDirect3DVertexBuffer9* vb = MakeBuffer(bytes.data(), bytes.size());
+    m_pDevice->SetStreamSource(0, vb, 0, stride);
+    m_pDevice->SetFVF(kColorTexFVF);
+    EXPECT_EQ(m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+    // The refused draw leaves nothing behind that makes later work fail.
+    IDirect3DTexture9* texture = MakeTexture(1, 1, {kBlue});
+    ASSERT_NE(texture, nullptr);
+    m_pDevice->SetTexture(0, texture);
+    DrawFixed(Rect(0, 0, 4, 4, 1.0f, 0xFFFFFFFF));
+    EXPECT_EQ(HexColor(Pixel(1, 1)), HexColor(kBlue));
+    m_pDevice->SetTexture(0, nullptr);
+    texture->Release();
 }
 
 TEST_F(DeviceTest, BackBufferKeepsTheLastFinishedFrameAfterPresent)

@@ -1,11 +1,13 @@
 // Shaders assembled from text, translated by the device and drawn: instruction results read
 // back as pixels, and the sprite batch's instancing scheme (relative constant addressing).
 #include "Platform/D3DX/D3DX9.h"
+#include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -101,6 +103,7 @@ TEST_F(ShaderDrawTest, PixelShaderInstructionsGiveTheirResults)
         {"mov_sat r0, c3\nmov oC0, r0", 0xFF40FF},
         {"mov r1, c2\ntexkill r1\nmov oC0, c0", 0x000000},
         {"mov r1, c1\ntexkill r1\nmov oC0, c0", 0x4080BF},
+        {"mov oC0, c8\ndef c8, 0.0, 1.0, 0.5, 1.0", 0x00FF80},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
@@ -127,7 +130,7 @@ TEST_F(ShaderDrawTest, VertexShaderInstructionsGiveTheirResults)
         {"m4x4 oD0, c10, c12", 0x8040BF},
         {"lit r0, c11\nmov oD0, r0.yzxw", 0xFF00FF},
         {"dst r0, c10, c11\nmov oD0, r0.yzww", 0x00BF40},
-        {"expp r0, c10.x\nmov oD0, r0.yyyy", 0x404040},
+        {"expp r0, -c11.x\nmov oD0, r0", 0x808080},
         {"crs r0.xyz, c13, c12\nmov oD0, r0", 0x0000FF},
         {"sgn r0, -c10, r1, r2\nmax oD0, r0, c10.x", 0x404040},
         {"mova a0.x, c11.w\nmov oD0, c[a0.x + 10]", 0x4080BF},
@@ -256,6 +259,30 @@ TEST_F(ShaderDrawTest, InstancedSpritesReadTheirOwnConstants)
     decl->Release();
     stream0->Release();
     stream1->Release();
+}
+
+TEST_F(ShaderDrawTest, ConstantsStayWithTheirDeviceWhenTwoExist)
+{
+    // A second device on a second window shares the process's OpenGL context.
+    HWND window = CreateHiddenTestWindow(kWidth, kHeight);
+    ASSERT_NE(window, nullptr);
+    D3DPRESENT_PARAMETERS pp = m_Params;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* other = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &other),
+              D3D_OK);
+    const float red[4] = {1, 0, 0, 1}, green[4] = {0, 1, 0, 1};
+    const char* const ps = "ps_2_0\nmov oC0, c0\n";
+    m_pDevice->SetPixelShaderConstantF(0, red, 1);
+    other->SetPixelShaderConstantF(0, green, 1);
+    std::swap(m_pDevice, other);
+    const uint32_t onOther = DrawQuad(kPassVS, ps);
+    std::swap(m_pDevice, other);
+    const uint32_t onFirst = DrawQuad(kPassVS, ps);
+    EXPECT_EQ(HexColor(onOther), HexColor(0xFF00FF00));
+    EXPECT_EQ(HexColor(onFirst), HexColor(0xFFFF0000));
+    EXPECT_EQ(other->Release(), 0u);
+    DestroyWindow(window);
 }
 
 TEST_F(ShaderDrawTest, MalformedTokenStreamsAreRefused)

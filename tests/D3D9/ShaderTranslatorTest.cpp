@@ -29,6 +29,19 @@ TEST(ShaderTranslator, RefusesMalformedStreams)
         {"def of infinity", {0xFFFE0200, 0x05000051, 0xA00F0000, 0x7F800000, 0, 0, 0, 0x0000FFFF}, "not finite"},
         {"cube sampler", {0xFFFF0200, 0x0200001F, 0x98000000, 0xA00F0800, 0x0000FFFF}, "2D samplers"},
         {"length too short", {0xFFFE0200, 0x01000001, 0xC00F0000, 0x0000FFFF}, "missing source"},
+        {"texkill in a vertex shader",
+         {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0000, 0x01000041, 0x900F0000, 0x0000FFFF},
+         "texkill in a vertex shader"},
+        {"undeclared input",
+         {0xFFFE0200, 0x02000001, 0xC00F0000, 0x90E40002, 0x0000FFFF},
+         "v2 is read but not declared"},
+        {"input declared twice",
+         {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0001, 0x0200001F, 0x80000005, 0x900F0001, 0x0000FFFF},
+         "v1 declared twice"},
+        {"relative temporary",
+         {0xFFFE0200, 0x03000001, 0xC00F0000, 0x80E42001, 0xB0000000, 0x0000FFFF},
+         "relative addressing of a register other than c#"},
+        {"mova saturated", {0xFFFE0200, 0x0200002E, 0xB0110000, 0xA0000000, 0x0000FFFF}, "mova cannot saturate"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

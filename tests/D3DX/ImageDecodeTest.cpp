@@ -111,6 +111,23 @@ TEST(ImageDecode, FilesWrittenByImageMagick)
     }
 }
 
+TEST(ImageDecode, OtherFormatsOfTheImageLibraryAreRefused)
+{
+    // Only BMP, TGA, PNG, JPEG and DDS are texture files; the image library's other decoders
+    // stay out of reach of game data.
+    TempDir dir;
+    const std::vector<Rgba> px = TestImage(true);
+    for (const char* name : {"t.gif", "t.psd", "t.ppm", "t.pgm", "t.hdr"}) {
+        SCOPED_TRACE(name);
+        const std::string file = Convert(dir, px, 8, 4, "", name);
+        ASSERT_FALSE(file.empty());
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(file.data(), file.size(), image, error));
+        EXPECT_NE(error.find("not a BMP, TGA, PNG, JPEG or DDS file"), std::string::npos) << error;
+    }
+}
+
 TEST(ImageDecode, JpegDecodesCloseToItsSource)
 {
     TempDir dir;
@@ -247,6 +264,17 @@ TEST(ImageDecode, UncompressedDdsWithOtherMasks)
     EXPECT_EQ(image.fileFormat, D3DFMT_R5G6B5);
     EXPECT_EQ(image.surfaceFormat, D3DFMT_X8R8G8B8);
     ExpectPixels(image, {{255, 255, 255, 255}, {0, 255, 0, 255}}, 0, true);
+
+    // 3 x 1, 32-bit luminance over the whole word: full, none and half scale.
+    std::string l = DdsHeader(3, 1, "\0\0\0\0");
+    std::memcpy(&l[80], "\0\0\2\0", 4); // luminance
+    const uint32_t bits = 32, mask = 0xFFFFFFFFu, words[3] = {0xFFFFFFFFu, 0, 0x80000000u};
+    std::memcpy(&l[88], &bits, 4);
+    std::memcpy(&l[92], &mask, 4);
+    file = l + std::string(reinterpret_cast<const char*>(words), sizeof words);
+    ASSERT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    EXPECT_EQ(image.fileFormat, D3DFMT_L8);
+    ExpectPixels(image, {{255, 255, 255, 255}, {0, 0, 0, 255}, {128, 128, 128, 255}}, 0, true);
 }
 
 } // namespace

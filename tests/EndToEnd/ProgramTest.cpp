@@ -1,5 +1,6 @@
 // Starts the real program as the player would, from its game folder, and ends it from outside.
 #include "Platform/Win32/Windows.h"
+#include "Support/GameFolder.h"
 #include "Support/TempDir.h"
 #include "System/Common/GameSettings.h"
 
@@ -13,9 +14,11 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -56,8 +59,34 @@ std::map<std::string, std::set<std::string>> IniKeys(const std::string& text)
 class Program {
   public:
     // Starts the program in the folder, its output going to a file; extra environment as "NAME=value".
-    Program(const std::string& workingDir, const std::string& outputPath, const std::string& environment = "")
+    Program(const std::string& program, const std::string& workingDir, const std::string& outputPath,
+            const std::string& environment = "")
     {
+        // Everything the child needs is made before the fork: only async-signal-safe calls may
+        // follow it in a process that has other threads (the sanitizers' among them).
+        // Mesa's shader cache stays off: with cached shaders on one or two cores the leak
+        // checker's own tracer crashes at the program's exit, a fault of the tool that would
+        // show as a failed exit.
+        std::vector<std::string> overrides = {"MESA_SHADER_CACHE_DISABLE=true"};
+        if (!environment.empty())
+            overrides.push_back(environment);
+        auto overridden = [&](std::string_view variable) {
+            for (const std::string& o : overrides)
+                if (variable.substr(0, o.find('=') + 1) == std::string_view(o).substr(0, o.find('=') + 1))
+                    return true;
+            return false;
+        };
+        std::vector<std::string> variables;
+        for (char** e = environ; *e; ++e)
+            if (!overridden(*e))
+                variables.emplace_back(*e);
+        variables.insert(variables.end(), overrides.begin(), overrides.end());
+        std::vector<char*> envp;
+        for (std::string& v : variables)
+            envp.push_back(v.data());
+        envp.push_back(nullptr);
+        char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+
         m_Pid = fork();
         if (m_Pid == 0) {
             const int out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -65,9 +94,7 @@ class Program {
                 _exit(126);
             dup2(out, STDOUT_FILENO);
             dup2(out, STDERR_FILENO);
-            if (!environment.empty())
-                putenv(const_cast<char*>(environment.c_str()));
-            execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+            execve(program.c_str(), argv, envp.data());
             _exit(127);
         }
     }
@@ -118,13 +145,14 @@ class Program {
 TEST(Program, RunsUntilAskedToStopAndSavesEverySetting)
 {
     ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram;
-    const std::string ini = std::string(QM_GAME_DIR) + "/userdata/" + UserName() + "/QMPref.ini";
+    PrivateGameFolder game; // the shared folder's settings stay untouched by parallel runs
+    const std::string ini = game.File("userdata/" + UserName() + "/QMPref.ini");
     TempDir logs;
 
     for (int signal : {SIGINT, SIGTERM}) {
         std::filesystem::remove(ini);
         const std::string output = logs.File("run.log");
-        Program program(std::string(QM_GAME_DIR) + "/bin", output);
+        Program program(game.Program(), game.BinFolder(), output);
         ASSERT_GT(program.Pid(), 0);
 
         // Let it start, then watch it tick for a second.
@@ -165,7 +193,7 @@ TEST(Program, StopsWithAnErrorWhenNoWindowCanBeOpened)
     TempDir game; // a game folder of its own, so the real one's settings stay untouched
     game.WriteFile("bin/.keep", "");
     const std::string output = game.File("run.log");
-    Program program(game.File("bin"), output, "SDL_VIDEODRIVER=no-such-driver");
+    Program program(kProgram, game.File("bin"), output, "SDL_VIDEODRIVER=no-such-driver");
     ASSERT_GT(program.Pid(), 0);
     const int status = program.Wait(std::chrono::seconds(20));
     const std::string log = ReadAll(output);

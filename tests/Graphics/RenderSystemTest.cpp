@@ -400,8 +400,12 @@ TEST_F(RenderSystemTest, FailuresAreReportedNotSilent)
 {
     EXPECT_EQ(m_pRender->CreateShaderProgram(2), nullptr);
     IShaderProgram* vs = m_pRender->CreateShaderProgram(eShaderKind_Vertex);
+    testing::internal::CaptureStdout();
     vs->SetSource("vs_2_0\nbogus r0\n");
+    std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(static_cast<D3D9VertexShader*>(vs)->GetShader(), nullptr);
+    EXPECT_NE(log.find(":ERROR:"), std::string::npos) << log;
+    EXPECT_NE(log.find("line 2: unknown instruction 'bogus'"), std::string::npos) << log;
     delete vs;
     // A texture that does not decode still reports success, has no device texture, and keeps
     // a size that can be divided by.
@@ -411,7 +415,10 @@ TEST_F(RenderSystemTest, FailuresAreReportedNotSilent)
     std::memcpy(junk, "junk!", 5);
     stream->Init(junk, 5, true, true);
     stream->SetName("assets.v1/2d/broken");
+    testing::internal::CaptureStdout();
     EXPECT_TRUE(texture->LoadFromMemory(stream, 0, 0, 0, 0));
+    log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("'assets.v1/2d/broken' (5 bytes) could not be decoded"), std::string::npos) << log;
     EXPECT_EQ(static_cast<D3D9Texture*>(texture)->GetD3DTexture(), nullptr);
     EXPECT_GE(texture->GetWidth(), 1u);
     EXPECT_GE(texture->GetHeight(), 1u);

@@ -39,3 +39,23 @@ TEST(Time, TimerPeriods)
         EXPECT_EQ(timeEndPeriod(c.period), c.result) << c.period;
     }
 }
+
+TEST(Time, SleepUntilTimeWakesOnTheMillisecond)
+{
+    // Offsets of the target from the current reading. A target already reached, however far
+    // back (the clock wraps), must not be taken for one nearly 2^32 ms ahead.
+    struct {
+        int32_t offset;
+        bool sleeps;
+    } cases[] = {{5, true}, {17, true}, {0, false}, {-3, false}, {-0x7FFFFFFF, false}};
+    for (const auto& c : cases) {
+        const DWORD start = timeGetTime();
+        const DWORD target = start + static_cast<DWORD>(c.offset);
+        SleepUntilTime(target);
+        const DWORD after = timeGetTime();
+        if (c.sleeps)
+            EXPECT_GE(static_cast<int32_t>(after - target), 0) << c.offset;
+        else
+            EXPECT_LT(after - start, 100u) << c.offset;
+    }
+}

@@ -227,3 +227,34 @@ TEST_F(WindowTest, ScreenMetricsComeFromTheDesktop)
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), mode.w);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), mode.h);
 }
+
+namespace {
+
+// Destroys its own window again while it is being destroyed, as a procedure that cleans up on
+// WM_DESTROY may.
+LRESULT CALLBACK DestroyingAgainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_Seen.push_back(message);
+    if (message == WM_DESTROY || message == WM_NCDESTROY)
+        DestroyWindow(hwnd);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(WindowTest, DestroyCalledFromTheDestroyMessagesHappensOnce)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DestroyingAgainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QmTestDestroyAgain";
+    RegisterClassExA(&wc);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "", 0x12CE0000, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    g_Seen.clear();
+    EXPECT_TRUE(DestroyWindow(hwnd));
+    EXPECT_EQ(g_Seen, (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+    EXPECT_FALSE(IsWindow(hwnd));
+}

@@ -19,6 +19,7 @@ constexpr int kVSConstants = 256;
 constexpr int kPSConstants = 32;
 constexpr uint32_t kMaxShaderTokens = 1u << 16;
 constexpr UINT kMaxTextureSize = 8192;
+constexpr UINT kMaxStreamStride = 255; // as the caps say; OpenGL refuses strides past its own limit
 
 struct Program {
     GLuint program = 0;
@@ -211,6 +212,17 @@ D3DMATRIX Identity()
     return m;
 }
 
+} // namespace
+
+// Clears error flags left by earlier calls, so that a check after some work sees only its own.
+void DrainGLErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+namespace {
+
 GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 {
     GLuint shader = glCreateShader(stage);
@@ -372,6 +384,7 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
 
 bool D3D9DeviceImpl::Init()
 {
+    DrainGLErrors();
     m_bS3TC = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
     if (!CreateBackBuffer())
         return false;
@@ -689,7 +702,7 @@ HRESULT D3D9DeviceImpl::GetDeviceCaps(D3DCAPS9* pCaps)
     pCaps->MaxPrimitiveCount = 0xFFFFF;
     pCaps->MaxVertexIndex = 0xFFFFF;
     pCaps->MaxStreams = kStreams;
-    pCaps->MaxStreamStride = 255;
+    pCaps->MaxStreamStride = kMaxStreamStride;
     pCaps->VertexShaderVersion = D3DVS_VERSION(2, 0);
     pCaps->MaxVertexShaderConst = kVSConstants;
     pCaps->PixelShaderVersion = D3DPS_VERSION(2, 0);
@@ -1179,7 +1192,7 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
         GLenum type;
         GLboolean norm;
         GLsizei bytes;
-        if (!s.buffer || !ElementFormat(e->Type, size, type, norm, bytes))
+        if (!s.buffer || s.stride > kMaxStreamStride || !ElementFormat(e->Type, size, type, norm, bytes))
             return false;
         // Every vertex read must lie inside the buffer.
         const uint64_t last = static_cast<uint64_t>(s.offset) + e->Offset +
@@ -1188,6 +1201,9 @@ bool D3D9DeviceImpl::BindAttributes(UINT startVertex, UINT vertexCount)
             return false;
         glBindBuffer(GL_ARRAY_BUFFER, s.buffer->GLBuffer());
         glEnableVertexAttribArray(w.location);
+        // Stride 0 repeats the first element for every vertex; to OpenGL it would mean packed
+        // elements, read past the one the bounds check allowed for. A divisor pins the element.
+        glVertexAttribDivisor(w.location, s.stride == 0 ? 1 : 0);
         glVertexAttribPointer(w.location, size, type, norm, static_cast<GLsizei>(s.stride),
                               reinterpret_cast<const void*>(static_cast<uintptr_t>(s.offset + e->Offset)));
     }
@@ -1333,6 +1349,9 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
         return D3DERR_INVALIDCALL;
     }
     glUseProgram(program->program);
+    // The binding points belong to the context, which every device shares.
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nVSConstBuffer);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, m_nPSConstBuffer);
     ApplyStates(*program);
     glDrawArrays(mode, static_cast<GLint>(StartVertex), static_cast<GLsizei>(vertices));
     return D3D_OK;

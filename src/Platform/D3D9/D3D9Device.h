@@ -149,6 +149,9 @@ class D3D9PixelShaderImpl : public ComObject<IDirect3DPixelShader9> {
     std::unique_ptr<D3D9ShaderCode> m_pCode;
 };
 
+// Clears stale OpenGL error flags before work whose own errors are checked.
+void DrainGLErrors();
+
 // Creates a device on the window (the Direct3D object's CreateDevice).
 HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** device);
 

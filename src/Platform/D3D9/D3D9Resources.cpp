@@ -29,6 +29,7 @@ D3D9TextureImpl::D3D9TextureImpl(D3D9DeviceImpl* device, UINT width, UINT height
 bool D3D9TextureImpl::Init()
 {
     m_Bits.assign(FormatSurfaceSize(m_eFormat, m_nWidth, m_nHeight), 0);
+    DrainGLErrors();
     glGenTextures(1, &m_nTexture);
     glBindTexture(GL_TEXTURE_2D, m_nTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);

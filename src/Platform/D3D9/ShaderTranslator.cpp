@@ -126,6 +126,8 @@ class Translator {
     std::map<uint32_t, std::string> m_Defs;
     std::vector<ShaderInput> m_Inputs;
     uint32_t m_nSamplerMask = 0;
+    uint32_t m_nInputsDeclared = 0; // vertex shaders: v# masks
+    uint32_t m_nInputsRead = 0;
 };
 
 bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relative, int offset, bool write,
@@ -143,6 +145,8 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
     case D3DSPR_INPUT:
         if (write || !limit(m_bPixel ? 2 : 16))
             return write ? Fail("an input register is written") : false;
+        if (!m_bPixel)
+            m_nInputsRead |= 1u << number;
         name = std::string("v") + std::to_string(number);
         return true;
     case D3DSPR_CONST: {
@@ -218,6 +222,8 @@ bool Translator::Source(size_t& pos, int offset, std::string& expr, bool keepSwi
     const bool relative = (param & D3DSHADER_ADDRMODE_RELATIVE) != 0;
     if (relative && !Token(pos++, relativeToken))
         return false;
+    if (relative && D3DShaderRegisterType(param) != D3DSPR_CONST)
+        return Fail("relative addressing of a register other than c#");
     std::string name;
     if (!RegisterName(param, relativeToken, relative, offset, false, name))
         return false;
@@ -272,6 +278,9 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
         if (!m_bPixel) {
             if (type != D3DSPR_INPUT || number >= 16)
                 return Fail("vertex shader dcl of a register other than v0..v15");
+            if (m_nInputsDeclared & (1u << number))
+                return Fail(std::string("v") + std::to_string(number) + " declared twice");
+            m_nInputsDeclared |= 1u << number;
             m_Inputs.push_back({number, usage & D3DSP_DCL_USAGE_MASK,
                                 (usage & D3DSP_DCL_USAGEINDEX_MASK) >> D3DSP_DCL_USAGEINDEX_SHIFT});
         } else if (type == D3DSPR_SAMPLER) {
@@ -315,6 +324,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     std::string dst;
     uint32_t mask = 0, modifiers = 0;
     if (opcode == D3DSIO_TEXKILL) {
+        if (!m_bPixel)
+            return Fail("texkill in a vertex shader");
         std::string reg;
         uint32_t param;
         if (length != 1 || !Token(pos, param) || !RegisterName(param, 0, false, 0, false, reg))
@@ -454,7 +465,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     case D3DSIO_EXPP:
         if (!need(1))
             return false;
-        e = "qm_Expp((" + src[0] + ").w)";
+        // From version 2.0 on, expp is 2^x in every component (the older split form is gone).
+        e = "vec4(exp2((" + src[0] + ").w))";
         break;
     case D3DSIO_LIT:
         if (!need(1))
@@ -568,6 +580,8 @@ bool Translator::Instruction(uint32_t token, size_t start, size_t length)
     if (opcode == D3DSIO_MOVA) {
         if (dst != "a0")
             return Fail("mova writes a0 only");
+        if (modifiers & D3DSPDM_SATURATE)
+            return Fail("mova cannot saturate");
     } else if (dst == "a0") {
         return Fail("a0 is written by mova only");
     }
@@ -596,34 +610,48 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
         error = "unsupported shader version token";
         return false;
     }
+    // Defined constants hold for the whole shader, wherever their def stands: the first pass
+    // takes the defs, the second translates the rest.
     size_t pos = 1;
     bool ended = false;
-    while (!ended) {
-        uint32_t token;
-        if (!Token(pos, token))
-            break;
-        const uint32_t opcode = token & D3DSI_OPCODE_MASK;
-        if (opcode == D3DSIO_END) {
-            ++pos;
-            ended = true;
-            break;
+    for (int pass = 0; pass < 2 && m_Error.empty(); ++pass) {
+        pos = 1;
+        ended = false;
+        while (!ended) {
+            uint32_t token;
+            if (!Token(pos, token))
+                break;
+            const uint32_t opcode = token & D3DSI_OPCODE_MASK;
+            if (opcode == D3DSIO_END) {
+                ++pos;
+                ended = true;
+                break;
+            }
+            if (opcode == D3DSIO_COMMENT) {
+                size_t words = (token & D3DSI_COMMENTSIZE_MASK) >> D3DSI_COMMENTSIZE_SHIFT;
+                pos += 1 + words;
+                continue;
+            }
+            const size_t length = (token & D3DSI_INSTLENGTH_MASK) >> D3DSI_INSTLENGTH_SHIFT;
+            if (pos + 1 + length > m_nMax) {
+                Fail("instruction runs past the end of the stream");
+                break;
+            }
+            if ((opcode == D3DSIO_DEF) == (pass == 0) && !Instruction(token, pos + 1, length))
+                break;
+            pos += 1 + length;
         }
-        if (opcode == D3DSIO_COMMENT) {
-            size_t words = (token & D3DSI_COMMENTSIZE_MASK) >> D3DSI_COMMENTSIZE_SHIFT;
-            pos += 1 + words;
-            continue;
-        }
-        const size_t length = (token & D3DSI_INSTLENGTH_MASK) >> D3DSI_INSTLENGTH_SHIFT;
-        if (pos + 1 + length > m_nMax) {
-            Fail("instruction runs past the end of the stream");
-            break;
-        }
-        if (!Instruction(token, pos + 1, length))
-            break;
-        pos += 1 + length;
     }
     if (!ended) {
         error = m_Error.empty() ? "token stream ends without an end token" : m_Error;
+        return false;
+    }
+    // A vertex input exists only through its dcl; reading another has no data to give.
+    if (const uint32_t undeclared = m_nInputsRead & ~m_nInputsDeclared) {
+        int n = 0;
+        while (!(undeclared & (1u << n)))
+            ++n;
+        error = std::string("v") + std::to_string(n) + " is read but not declared";
         return false;
     }
 
@@ -646,8 +674,7 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
             if (m_nSamplerMask & (1u << s))
                 g << "uniform sampler2D s" << s << ";\n";
     }
-    g << "vec4 qm_Expp(float x) { return vec4(exp2(floor(x)), fract(x), exp2(x), 1.0); }\n"
-         "vec4 qm_Lit(vec4 s) {\n"
+    g << "vec4 qm_Lit(vec4 s) {\n"
          "    float p = clamp(s.w, -128.0, 128.0);\n"
          "    return vec4(1.0, max(s.x, 0.0), s.x > 0.0 && s.y > 0.0 ? pow(s.y, p) : 0.0, 1.0);\n"
          "}\n"

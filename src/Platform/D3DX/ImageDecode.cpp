@@ -2,7 +2,9 @@
 
 #include "Platform/D3D9/SurfaceFormat.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stb_image.h>
 
 namespace {
@@ -29,8 +31,9 @@ uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t whenEmpty)
     int shift = 0;
     while (!((mask >> shift) & 1))
         ++shift;
-    uint32_t max = mask >> shift;
-    uint32_t value = (pixel & mask) >> shift;
+    // In 64 bits: a channel of more than 24 bits would overflow the scaling.
+    const uint64_t max = mask >> shift;
+    const uint64_t value = (pixel & mask) >> shift;
     return static_cast<uint8_t>((value * 255 + max / 2) / max);
 }
 
@@ -165,6 +168,17 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
         image.fileType = D3DXIFF_JPG;
     else
         image.fileType = D3DXIFF_TGA;
+    // A Targa has no signature, but its colour-map type is 0 or 1 and its image type one of
+    // six. Anything else would reach the image library's other decoders (GIF, PSD, PNM, HDR,
+    // PIC), which are no texture formats of ours.
+    if (image.fileType == D3DXIFF_TGA) {
+        static const uint8_t kTgaTypes[] = {1, 2, 3, 9, 10, 11};
+        if (size < 18 || data[1] > 1 ||
+            std::find(std::begin(kTgaTypes), std::end(kTgaTypes), data[2]) == std::end(kTgaTypes)) {
+            error = "unrecognised or corrupt image (not a BMP, TGA, PNG, JPEG or DDS file)";
+            return false;
+        }
+    }
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
         const char* reason = stbi_failure_reason();

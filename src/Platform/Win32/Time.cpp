@@ -68,6 +68,21 @@ void Sleep(DWORD milliseconds)
     }
 }
 
+void SleepUntilTime(DWORD time)
+{
+    struct timespec now = MonotonicNow();
+    const uint64_t nowMs = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    const int32_t ahead = static_cast<int32_t>(time - static_cast<DWORD>(nowMs));
+    if (ahead <= 0)
+        return;
+    const uint64_t targetMs = nowMs + static_cast<uint64_t>(ahead);
+    struct timespec deadline;
+    deadline.tv_sec = static_cast<time_t>(targetMs / 1000u);
+    deadline.tv_nsec = static_cast<long>(targetMs % 1000u) * 1000000L;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count)
 {
     if (!count)

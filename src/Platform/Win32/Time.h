@@ -24,6 +24,11 @@ DWORD timeGetTime();
 // Suspends the calling thread for at least the milliseconds given; 0 yields the processor.
 void Sleep(DWORD milliseconds);
 
+// Suspends the calling thread until timeGetTime() reaches the given value, waking just after
+// that millisecond begins, as a sleep on a 1 ms timer tick does. A value already reached (the
+// wrapped difference is zero or negative) returns at once.
+void SleepUntilTime(DWORD time);
+
 // A monotonic counter in ticks of QueryPerformanceFrequency (nanoseconds here).
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);

@@ -55,6 +55,9 @@ struct Window {
     HICON iconSmall = nullptr;
     HRGN region = nullptr;
     void* queue = nullptr;
+    // Set while DestroyWindow sends the destroy messages: a call made from their handling
+    // leaves the work to the call already under way.
+    bool destroying = false;
 };
 
 struct Icon {
@@ -315,13 +318,15 @@ BOOL DestroyWindow(HWND hwnd)
     std::shared_ptr<Window> w = FindOrFail(hwnd);
     if (!w)
         return FALSE;
+    if (w->destroying)
+        return TRUE;
+    w->destroying = true;
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
     {
         Registry& reg = Reg();
         std::lock_guard<std::mutex> guard(reg.lock);
-        if (!reg.windows.erase(reinterpret_cast<uintptr_t>(hwnd)))
-            return TRUE; // destroyed again by its own WM_DESTROY handling
+        reg.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
         if (reg.focus == hwnd)
             reg.focus = nullptr;
         if (w->region)

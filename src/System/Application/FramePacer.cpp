@@ -4,11 +4,21 @@
 
 namespace {
 
+// The pacer sleeps for whole milliseconds counted from its last clock reading. Sleeping that
+// long from the moment of the call would add the part of the millisecond already gone by and
+// the wake-up latency to every frame, so frames would slip a fraction of a millisecond each
+// time (about 59.4 instead of 60 per second); waking when the millisecond clock turns to the
+// target keeps every frame on the 16, 17, 16, 17, 17 ms grid.
 class SystemFrameClock : public IFrameClock {
   public:
-    uint32_t Now() override { return timeGetTime(); }
-    void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    uint32_t Now() override { return t_nLastReading = timeGetTime(); }
+    void Sleep(uint32_t milliseconds) override { SleepUntilTime(t_nLastReading + milliseconds); }
+
+  private:
+    static thread_local uint32_t t_nLastReading;
 };
+
+thread_local uint32_t SystemFrameClock::t_nLastReading = 0;
 
 } // namespace
 

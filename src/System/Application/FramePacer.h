@@ -9,10 +9,11 @@ class IFrameClock {
   public:
     virtual ~IFrameClock() = default;
     virtual uint32_t Now() = 0;
+    // Sleeps the milliseconds counted from the last Now() reading.
     virtual void Sleep(uint32_t milliseconds) = 0;
 };
 
-// timeGetTime and Sleep.
+// timeGetTime, and sleeps that end when the millisecond clock reaches the target.
 IFrameClock* GetSystemFrameClock();
 
 class FramePacer {

@@ -28,9 +28,12 @@ bool EventManager::Post(IEvent* event)
     event->m_nSenderId = -1;
     event->m_nResult = -1;
     bool answer = false;
-    // A copy: a handler may register or unregister handlers while the event is offered.
+    // A copy: a handler may register or unregister handlers while the event is offered. One
+    // that was unregistered meanwhile may already be deleted, so it is skipped.
     const std::vector<IEventHandler*> handlers = m_Handlers;
     for (IEventHandler* handler : handlers) {
+        if (std::find(m_Handlers.begin(), m_Handlers.end(), handler) == m_Handlers.end())
+            continue;
         answer = handler->HandleEvent(event);
         if (answer && event->m_nResult != -1)
             break;

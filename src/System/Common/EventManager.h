@@ -54,7 +54,8 @@ class EventManager {
     void Unregister(IEventHandler* handler);
     // Takes the event over: offers it to the handlers in registration order, stopping after
     // one that answers true and sets the result word; deletes it. Returns the last answer
-    // (false for no handler or a null event).
+    // (false for no handler or a null event). A handler unregistered by an earlier one during
+    // the offer is skipped.
     bool Post(IEvent* event);
 
     const std::vector<IEventHandler*>& GetHandlers() const { return m_Handlers; }
