@@ -8,10 +8,6 @@ int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    // Mesa's on-disk shader cache is shared by every test process that draws; with several of
-    // them running at once the leak checker's tracer now and then crashes at a passing test's
-    // exit. Compiling the few shaders again each time is cheap.
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
