@@ -155,9 +155,8 @@ TEST(MovieDecoder, RingHoldsOneFrameLessThanItsSlotsAndAtLeastTwoSlots)
         auto decoder = OpenMovie(SolidMovie(SmallSpec(10), {kRed, kBlue}), c.requested);
         ASSERT_TRUE(decoder);
         EXPECT_EQ(c.slots, decoder->GetFrameSlotCount());
-        // Let the thread run ahead as far as it can.
-        for (int i = 0; i < 200 && decoder->GetReadyFrameCount() < c.slots - 1; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Let the thread run ahead as far as it can, then give it the chance to overrun.
+        EXPECT_TRUE(WaitUntil([&] { return decoder->GetReadyFrameCount() >= c.slots - 1; }));
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         EXPECT_EQ(c.slots - 1, decoder->GetReadyFrameCount());
         EXPECT_EQ(10u, TakeAll(*decoder).size());
@@ -238,7 +237,16 @@ TEST(MovieDecoder, SoundIsDecodedAndLoopingKeepsMemoryFlat)
         ASSERT_EQ(60, frames);
         if (loop == 0)
             firstLoopPeak = peak;
-        decoder->Restart();
+        // Each start's sound thread fills the ring once (nobody takes the blocks) and drops
+        // what follows; the restart would stop it wherever it is, so it is waited for.
+        ASSERT_TRUE(WaitUntil([&] {
+            return decoder->GetSoundBlocksFilled() >= 15u * (loop + 1) &&
+                   decoder->GetSoundBlocksDropped() >= 50u * (loop + 1);
+        })) << "loop " << loop << ": " << decoder->GetSoundBlocksFilled() << " filled, "
+            << decoder->GetSoundBlocksDropped() << " dropped";
+        // The last run's sound is counted; a restart now would start a 26th.
+        if (loop + 1 < 25)
+            decoder->Restart();
     }
     // The sound ring filled once and the rest was dropped rather than kept.
     EXPECT_GE(decoder->GetSoundBlocksFilled(), 15u);

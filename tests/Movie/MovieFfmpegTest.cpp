@@ -95,6 +95,8 @@ TEST_F(FfmpegMovie, FramesDueTimesAndColoursWithSound)
         EXPECT_FLOAT_EQ(float(i + 1) / 24.0f, frames[i].due);
         ExpectColour(i < 12 ? 0xDC1E1E : 0x283CD2, PixelAt(*decoder, frames[i].pixels, 20, 30));
     }
+    // The sound thread decodes the pages the pictures brought in its own time.
+    EXPECT_TRUE(WaitUntil([&] { return decoder->GetSoundBlocksFilled() > 0u; }));
     EXPECT_GT(decoder->GetSoundBlocksFilled(), 0u);
     // And again after a restart.
     decoder->Restart();

@@ -5,12 +5,14 @@
 #include "Support/MemoryStream.h"
 #include "System/Common/StreamIO.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <ogg/ogg.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path)
@@ -94,4 +96,18 @@ inline std::vector<uint8_t> JoinPages(const std::vector<std::vector<uint8_t>>& p
 inline bool HaveTool(const char* tool)
 {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Waits until `done` holds, for what the decoder's threads do in their own time; true once it
+// does. The long limit only stops a broken decoder from hanging the run.
+template <class Condition>
+bool WaitUntil(Condition done, std::chrono::seconds limit = std::chrono::seconds(60))
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }

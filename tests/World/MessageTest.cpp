@@ -247,8 +247,9 @@ TEST_F(WorldTest, MessagesToADeletedObjectAreGoneWithIt)
     GameObj* gone = Make("gone", keep);
     AddProbe(keep, "keep");
     Make("below", gone)->PostMessage(new Note("below"), 0.0f);
-    gone->PostMessage(new Note("x"), 0.0f);
-    gone->PostMessage(new Note("y"), 5.0f);
+    // The manager drops an object's messages in address order: x is placed below y.
+    gone->PostMessage(new (Slot{0}) InSlot<Note>("x"), 0.0f);
+    gone->PostMessage(new (Slot{1}) InSlot<Note>("y"), 5.0f);
     keep->PostMessage(new Note("k"), 0.0f);
     ProbeLog().clear();
     delete gone;
