@@ -286,28 +286,10 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 
 } // namespace
 
-class D3D9DeviceImpl final : public IDirect3DDevice9 {
+class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
   public:
     D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params) {}
     bool Init();
-
-    // IUnknown
-    HRESULT QueryInterface(REFIID, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_nRefs; }
-    ULONG Release() override
-    {
-        ULONG left = --m_nRefs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
@@ -390,7 +372,6 @@ class D3D9DeviceImpl final : public IDirect3DDevice9 {
     void UploadConstants(GLuint buffer, const float* data, UINT& first, UINT& end);
     void ApplyStates(Program& program);
 
-    std::atomic<ULONG> m_nRefs{1};
     HWND m_hWindow;
     D3DPRESENT_PARAMETERS m_Params;
     LossState m_eLoss = eLoss_None;

@@ -413,9 +413,11 @@ void SourceVoice::Process(uint32_t frames)
 // ---------------------------------------------------------------------------------------------
 // Submix and mastering voices
 
-class SubmixVoice final : public IXAudio2SubmixVoice, public VoiceNode {
+// Submix and mastering voices differ only in their interface and their place in the graph.
+template <class Interface, VoiceKind kKind>
+class MixVoice final : public Interface, public VoiceNode {
 public:
-    explicit SubmixVoice(Engine* engine) : VoiceNode(engine, eVoice_Submix) {}
+    explicit MixVoice(Engine* engine) : VoiceNode(engine, kKind) {}
     HRESULT SetVolume(float Volume, UINT32) override
     {
         if (!ValidVolume(Volume))
@@ -433,25 +435,8 @@ public:
     void DestroyVoice() override { m_pEngine->Destroy(this); }
 };
 
-class MasteringVoice final : public IXAudio2MasteringVoice, public VoiceNode {
-public:
-    explicit MasteringVoice(Engine* engine) : VoiceNode(engine, eVoice_Master) {}
-    HRESULT SetVolume(float Volume, UINT32) override
-    {
-        if (!ValidVolume(Volume))
-            return XAUDIO2_E_INVALID_CALL;
-        std::lock_guard lock(m_pEngine->m_Lock);
-        m_fVolume = Volume;
-        return S_OK;
-    }
-    void GetVolume(float* pVolume) override
-    {
-        std::lock_guard lock(m_pEngine->m_Lock);
-        if (pVolume)
-            *pVolume = m_fVolume;
-    }
-    void DestroyVoice() override { m_pEngine->Destroy(this); }
-};
+using SubmixVoice = MixVoice<IXAudio2SubmixVoice, eVoice_Submix>;
+using MasteringVoice = MixVoice<IXAudio2MasteringVoice, eVoice_Master>;
 
 // ---------------------------------------------------------------------------------------------
 // Engine
