@@ -2,6 +2,7 @@
 // back as pixels, and the sprite batch's instancing scheme (relative constant addressing).
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/Win32/Windows.h"
+#include "Support/InstancingShaders.h"
 #include "Support/GraphicsFixture.h"
 
 #include <cstring>
@@ -173,33 +174,6 @@ TEST_F(ShaderDrawTest, ConstantsSetBetweenDrawsReachTheNextDraw)
         EXPECT_TRUE(NearColor(pixel | 0xFF000000, step.rgb | 0xFF000000, 1)) << HexColor(pixel);
     }
 }
-
-// The sprite batch's scheme: a unit quad per sprite in stream 0, the sprite's first constant
-// register in stream 1, six registers per sprite (transposed world matrix, colour, texture
-// rectangle) after a projection in c0-c3.
-const char* const kInstancingVS = "vs_2_0\n"
-                                  "dcl_position v0\n"
-                                  "dcl_color v1\n"
-                                  "dcl_texcoord v2\n"
-                                  "dcl_blendweight v3\n"
-                                  "mova a0.x, v3.x\n"
-                                  "dp4 r0.x, v0, c[a0.x + 0]\n"
-                                  "dp4 r0.y, v0, c[a0.x + 1]\n"
-                                  "dp4 r0.z, v0, c[a0.x + 2]\n"
-                                  "dp4 r0.w, v0, c[a0.x + 3]\n"
-                                  "dp4 oPos.x, r0, c0\n"
-                                  "dp4 oPos.y, r0, c1\n"
-                                  "dp4 oPos.z, r0, c2\n"
-                                  "dp4 oPos.w, r0, c3\n"
-                                  "mul oD0, v1, c[a0.x + 4]\n"
-                                  "mad oT0.xy, v2.xy, c[a0.x + 5].zw, c[a0.x + 5].xy\n";
-const char* const kInstancingPS = "ps_2_0\n"
-                                  "dcl v0\n"
-                                  "dcl t0.xy\n"
-                                  "dcl_2d s0\n"
-                                  "texld r0, t0, s0\n"
-                                  "mul r0, r0, v0\n"
-                                  "mov oC0, r0\n";
 
 struct QuadVertex {
     float x, y, z;

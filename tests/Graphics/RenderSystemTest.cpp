@@ -3,6 +3,7 @@
 #include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/ImageDecode.h"
+#include "Support/InstancingShaders.h"
 #include "Support/GraphicsFixture.h"
 #include "Support/TempDir.h"
 #include "System/Application/IWindowProc.h"
@@ -95,30 +96,6 @@ class NullProc : public IWindowProc {
         return DefWindowProcA(hWnd, message, wParam, lParam);
     }
 };
-
-const char* const kInstancingVS = "vs_2_0\n"
-                                  "dcl_position v0\n"
-                                  "dcl_color v1\n"
-                                  "dcl_texcoord v2\n"
-                                  "dcl_blendweight v3\n"
-                                  "mova a0.x, v3.x\n"
-                                  "dp4 r0.x, v0, c[a0.x + 0]\n"
-                                  "dp4 r0.y, v0, c[a0.x + 1]\n"
-                                  "dp4 r0.z, v0, c[a0.x + 2]\n"
-                                  "dp4 r0.w, v0, c[a0.x + 3]\n"
-                                  "dp4 oPos.x, r0, c0\n"
-                                  "dp4 oPos.y, r0, c1\n"
-                                  "dp4 oPos.z, r0, c2\n"
-                                  "dp4 oPos.w, r0, c3\n"
-                                  "mul oD0, v1, c[a0.x + 4]\n"
-                                  "mad oT0.xy, v2.xy, c[a0.x + 5].zw, c[a0.x + 5].xy\n";
-const char* const kInstancingPS = "ps_2_0\n"
-                                  "dcl v0\n"
-                                  "dcl t0.xy\n"
-                                  "dcl_2d s0\n"
-                                  "texld r0, t0, s0\n"
-                                  "mul r0, r0, v0\n"
-                                  "mov oC0, r0\n";
 
 // 2 x 2 Targa, origin at the bottom left: top row red, green; bottom row blue, white.
 const uint8_t kTarga[18 + 12] = {0, 0,  2, 0,   0, 0, 0,   0,   0,   0, 0, 0,   2, 0,   2,
