@@ -370,6 +370,9 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
         }
     }
     void UploadConstants(GLuint buffer, const float* data, UINT& first, UINT& end);
+    // Copies constant registers into a shadow bank of `count` registers and widens its dirty range.
+    static HRESULT SetConstants(float* bank, UINT count, UINT& first, UINT& end, UINT start, const float* data,
+                                UINT vectors);
     void ApplyStates(Program& program);
 
     HWND m_hWindow;
@@ -1144,31 +1147,31 @@ HRESULT D3D9DeviceImpl::SetPixelShader(IDirect3DPixelShader9* pShader)
     return D3D_OK;
 }
 
+HRESULT D3D9DeviceImpl::SetConstants(float* bank, UINT count, UINT& first, UINT& end, UINT start,
+                                     const float* data, UINT vectors)
+{
+    if (!data || start > count || vectors > count - start)
+        return D3DERR_INVALIDCALL;
+    float* target = bank + start * 4;
+    const size_t bytes = vectors * 4 * sizeof(float);
+    // Registers set to what they already hold need no upload (the projection, set every frame).
+    if (vectors == 0 || std::memcmp(target, data, bytes) == 0)
+        return D3D_OK;
+    std::memcpy(target, data, bytes);
+    MarkDirty(first, end, start, start + vectors);
+    return D3D_OK;
+}
+
 HRESULT D3D9DeviceImpl::SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount)
 {
-    if (!pConstantData || StartRegister > kVSConstants || Vector4fCount > kVSConstants - StartRegister)
-        return D3DERR_INVALIDCALL;
-    float* target = m_VSConst.data() + StartRegister * 4;
-    const size_t bytes = Vector4fCount * 4 * sizeof(float);
-    // Registers set to what they already hold need no upload (the projection, set every frame).
-    if (Vector4fCount == 0 || std::memcmp(target, pConstantData, bytes) == 0)
-        return D3D_OK;
-    std::memcpy(target, pConstantData, bytes);
-    MarkDirty(m_nVSDirtyFirst, m_nVSDirtyEnd, StartRegister, StartRegister + Vector4fCount);
-    return D3D_OK;
+    return SetConstants(m_VSConst.data(), kVSConstants, m_nVSDirtyFirst, m_nVSDirtyEnd, StartRegister, pConstantData,
+                        Vector4fCount);
 }
 
 HRESULT D3D9DeviceImpl::SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount)
 {
-    if (!pConstantData || StartRegister > kPSConstants || Vector4fCount > kPSConstants - StartRegister)
-        return D3DERR_INVALIDCALL;
-    float* target = m_PSConst.data() + StartRegister * 4;
-    const size_t bytes = Vector4fCount * 4 * sizeof(float);
-    if (Vector4fCount == 0 || std::memcmp(target, pConstantData, bytes) == 0)
-        return D3D_OK;
-    std::memcpy(target, pConstantData, bytes);
-    MarkDirty(m_nPSDirtyFirst, m_nPSDirtyEnd, StartRegister, StartRegister + Vector4fCount);
-    return D3D_OK;
+    return SetConstants(m_PSConst.data(), kPSConstants, m_nPSDirtyFirst, m_nPSDirtyEnd, StartRegister, pConstantData,
+                        Vector4fCount);
 }
 
 HRESULT D3D9DeviceImpl::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
