@@ -6,8 +6,12 @@
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 #include "System/Application/RenderWindow.h"
+#include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/D3D9RenderSystem.h"
+#include "World/GameObj.h"
+#include "World/QuestTable.h"
+#include "World/SceneManager.h"
 
 #include <sstream>
 
@@ -151,4 +155,61 @@ HarnessFrame GameHarness::ReadFrame() const
     frame.pixels = ReadBackBuffer(device, &frame.width);
     frame.height = frame.width ? static_cast<int>(frame.pixels.size() / static_cast<size_t>(frame.width)) : 0;
     return frame;
+}
+
+bool GameHarness::MakeQuestCurrent(const std::string& questName)
+{
+    if (!g_pQuestTable) {
+        ADD_FAILURE() << "no quest table";
+        return false;
+    }
+    QuestRecord* quest = g_pQuestTable->Find(HashName(questName));
+    if (!quest) {
+        ADD_FAILURE() << "no quest " << questName;
+        return false;
+    }
+    g_pQuestTable->m_pCurrentQuest = quest;
+    return true;
+}
+
+bool GameHarness::RequestStage(const std::string& stageName)
+{
+    if (!g_pSceneManager) {
+        ADD_FAILURE() << "no scene manager";
+        return false;
+    }
+    g_pSceneManager->RequestStage(stageName);
+    return true;
+}
+
+GameObj* GameHarness::Root() const
+{
+    return g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;
+}
+
+std::vector<GameObj*> GameHarness::FindObjects(const std::string& prototypeName) const
+{
+    std::vector<GameObj*> found;
+    GameObj* root = Root();
+    const GameObj* end = root ? root->GetNextSkippingSubtree() : nullptr;
+    for (GameObj* object = root; object && object != end; object = object->GetNext())
+        if (object->GetPrototypeName() == prototypeName)
+            found.push_back(object);
+    return found;
+}
+
+GameObj* GameHarness::FindObject(const std::string& prototypeName) const
+{
+    const std::vector<GameObj*> found = FindObjects(prototypeName);
+    return found.empty() ? nullptr : found.front();
+}
+
+GameObj* GameHarness::FindObjectByTag(const std::string& tag) const
+{
+    GameObj* root = Root();
+    const GameObj* end = root ? root->GetNextSkippingSubtree() : nullptr;
+    for (GameObj* object = root; object && object != end; object = object->GetNext())
+        if (object->GetTag() == HashName(tag))
+            return object;
+    return nullptr;
 }

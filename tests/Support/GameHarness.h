@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+class GameObj;
+
 // The pacer's clock: it stands still except when the harness moves it, and a pacer sleep
 // moves it by the time slept.
 class HarnessClock : public IFrameClock {
@@ -84,6 +86,22 @@ class GameHarness {
 
     // The back buffer as the last drawn frame left it.
     HarnessFrame ReadFrame() const;
+
+    // The world's globals at hand. Each fails the test (and returns false or null) when the
+    // world is not there.
+    // Makes the quest with this table name the quest table's current quest.
+    bool MakeQuestCurrent(const std::string& questName);
+    // SceneManager::RequestStage: the stage is built at the start of the next tick.
+    bool RequestStage(const std::string& stageName);
+    // The current stage's root, or null.
+    GameObj* Root() const;
+    // The first object of the current tree, in pre-order and active or not, built from the
+    // prototype; null when there is none.
+    GameObj* FindObject(const std::string& prototypeName) const;
+    // Every object of the current tree built from the prototype, in pre-order.
+    std::vector<GameObj*> FindObjects(const std::string& prototypeName) const;
+    // The first object of the current tree with the tag, in pre-order and active or not.
+    GameObj* FindObjectByTag(const std::string& tag) const;
 
   private:
     struct QueuedEvent {

@@ -11,10 +11,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
-#include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "World/GameObj.h"
-#include "World/MessageManager.h"
 #include "World/QuestTable.h"
 
 #include <algorithm>
@@ -98,7 +95,7 @@ std::string StripExtension(const std::string& name)
 class Checker {
   public:
     explicit Checker(const std::string& game) : m_Game(game) {}
-    std::vector<DataFinding> Run();
+    std::vector<DataFinding> Run(DataCounts* counts);
 
   private:
     void Add(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason}); }
@@ -154,8 +151,8 @@ class Checker {
     std::unique_ptr<AtlasTable> m_pAtlas;
     std::unique_ptr<AccessoryTable> m_pAccessories;
     ComponentFactory m_Factory;
-    std::unique_ptr<MessageManager> m_pMessages;
-    std::unique_ptr<GameObj> m_pProbeObject;
+    std::set<std::string> m_TextKeys;
+    std::set<std::string> m_Clips;
 };
 
 void Checker::Mount()
@@ -396,6 +393,7 @@ void Checker::CheckText(const DataFile& file)
 {
     if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
         ForEachStringKey(file.entry, file.name, [&](const std::string& key) {
+            m_TextKeys.insert(key);
             if (!lua_istable(L, -1)) {
                 Add(file.entry, "text " + key + " is a " + TypeName(L, -1) + ", not a list of lines");
                 return;
@@ -594,6 +592,7 @@ void Checker::CheckAnimations(const DataFile& file)
 {
     if (PushGlobal(kAnimations.fixedGlobal) == LUA_TTABLE)
         ForEachStringKey(file.entry, kAnimations.fixedGlobal, [&](const std::string& clip) {
+            m_Clips.insert(clip);
             if (lua_istable(L, -1))
                 CheckClip(file.entry, clip);
             else
@@ -701,11 +700,7 @@ void Checker::CheckQuest(const DataFile& file)
 
 bool Checker::IsComponentClass(const std::string& name)
 {
-    Component* component = m_Factory.Create(name.c_str(), m_pProbeObject.get());
-    if (!component)
-        return false;
-    delete component; // never attached: nothing to detach
-    return true;
+    return m_Factory.GetRegistrationIndex(HashName(name)) >= 0;
 }
 
 void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
@@ -816,7 +811,7 @@ void Checker::CheckRequiredNames()
             Add(kQuests.pattern, std::string("no quest ") + quest);
 }
 
-std::vector<DataFinding> Checker::Run()
+std::vector<DataFinding> Checker::Run(DataCounts* counts)
 {
     if (g_pArchiveSystem || g_pScriptSystem || g_pComponentFactory) {
         Add(m_Game, "the checker needs a process without a running game");
@@ -834,8 +829,6 @@ std::vector<DataFinding> Checker::Run()
     }
     lua_pop(L, 1);
     m_Factory.RegisterAll();
-    m_pMessages = std::make_unique<MessageManager>();
-    m_pProbeObject = std::make_unique<GameObj>("qm_datacheck", m_pMessages.get());
 
     ListFiles();
     // Every file runs folder by folder, as the world state runs them. A folder whose files share
@@ -896,8 +889,15 @@ std::vector<DataFinding> Checker::Run()
     CheckPrototypeCycles();
     CheckRequiredNames();
 
-    m_pProbeObject.reset();
-    m_pMessages.reset();
+    if (counts) {
+        counts->textures = m_pTextures ? m_pTextures->GetCount() : 0;
+        counts->texts = m_TextKeys.size();
+        counts->sprites = m_pAtlas ? m_pAtlas->GetCount() : 0;
+        counts->clips = m_Clips.size();
+        counts->accessories = m_pAccessories ? m_pAccessories->GetCount() : 0;
+        counts->quests = m_Quests.size();
+        counts->prototypes = m_Prototypes.size();
+    }
     m_pAccessories.reset();
     m_pAtlas.reset();
     if (m_pTextures)
@@ -911,8 +911,8 @@ std::vector<DataFinding> Checker::Run()
 
 } // namespace
 
-std::vector<DataFinding> CheckGameData(const std::string& gameFolder)
+std::vector<DataFinding> CheckGameData(const std::string& gameFolder, DataCounts* counts)
 {
     Checker checker(gameFolder);
-    return checker.Run();
+    return checker.Run(counts);
 }
