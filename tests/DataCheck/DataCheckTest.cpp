@@ -94,6 +94,11 @@ const BrokenCase kCases[] = {
     {"a script that waits",
      {{kObj + "obj_Wait.lua", "Script.awakeAt(1)\n" + Proto("obj_Wait")}},
      {{"assets.v1/scripts/game_objects/obj_Wait", "waits"}}},
+    // "ソ" is 0x83 0x5C in Shift-JIS: before an "n" it silently makes a line break; in a comment it
+    // does no harm.
+    {"a string whose character ends in a backslash byte",
+     {{kObj + "obj_So.lua", "-- \x83\x5C\n" + Proto("obj_So", "object_name = '\x83\x5Cn'")}},
+     {{"assets.v1/scripts/game_objects/obj_So", "line 2: a Shift-JIS character in a string ends in the byte"}}},
     {"a file that defines no global",
      {{kObj + "obj_None.lua", "local obj_None = {}\n"}},
      {{"assets.v1/scripts/game_objects/obj_None", "defines no global obj_None"}}},

@@ -97,7 +97,7 @@ TEST(WorldEndToEndTest, StartUpHoldsEveryTableWithTheCheckersCounts)
         EXPECT_EQ(t.held, t.counted) << t.table;
         EXPECT_GT(t.held, 0u) << t.table;
     }
-    // The prerequisite constants are in the shared globals, where the prototypes read them.
+    // The title stage is asked for, and built by the first tick.
     EXPECT_EQ(g_pSceneManager->GetNextStageName(), "stage_TitleScene");
     EXPECT_TRUE(g_pSceneManager->IsStageChangePending());
     EXPECT_EQ(game.Root(), nullptr) << "nothing is built before the first tick";
@@ -255,4 +255,40 @@ TEST(WorldEndToEndTest, ShutdownClearsEveryGlobal)
     };
     for (const auto& g : globals)
         EXPECT_EQ(g.pointer, nullptr) << g.name;
+}
+
+TEST(WorldEndToEndTest, AReplacedTitleStageIsWhatTheFirstTickBuilds)
+{
+    const std::string title = "assets.v1/scripts/stage/stage_TitleScene.lua";
+    const struct {
+        const char* what;
+        std::string lua;
+        const char* root; // prototype of the built root; null: none
+        size_t objects;   // in the built tree
+    } cases[] = {
+        {"a stage of its own",
+         "stage_TitleScene = { object_activity = 1, object_layer = 1,\n"
+         "  children = { { base_script = 'camera' }, { base_script = 'prop_Ground', object_tag = 'Bridge' } } }\n",
+         "stage_TitleScene", 3},
+        {"a stage naming a missing child",
+         "stage_TitleScene = { object_activity = 1, object_layer = 1,\n"
+         "  children = { { base_script = 'camera' }, { base_script = 'prop_Nowhere' } } }\n",
+         "stage_TitleScene", 2},
+        {"a stage that does not load", "stage_TitleScene = { object_activity = 1,\n", nullptr, 0},
+        {"a stage that defines another table", "stage_Title = { object_activity = 1 }\n", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameHarness game;
+        game.WriteFile(title, c.lua);
+        ASSERT_TRUE(game.Start());
+        game.Ticks(2);
+        if (!c.root) {
+            EXPECT_EQ(game.Root(), nullptr);
+            continue;
+        }
+        ASSERT_NE(game.Root(), nullptr);
+        EXPECT_EQ(game.Root()->GetPrototypeName(), c.root);
+        EXPECT_EQ(PreOrder(game.Root()).size(), c.objects);
+    }
 }

@@ -1,5 +1,6 @@
 #include "DataCheck.h"
 
+#include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
@@ -84,6 +85,45 @@ std::string KeyText(lua_State* L, int index)
         return text.str();
     }
     return "a " + TypeName(L, index);
+}
+
+// Line numbers of quoted strings holding a two-byte Shift-JIS character whose second byte is
+// 0x5C (such as the ones for "so", "hyou" or "nou"): Lua's lexer reads that byte as a backslash, so
+// the string breaks or silently changes. Comments and long brackets are passed over.
+std::vector<int> BackslashTrailBytes(const std::string& text)
+{
+    std::vector<int> lines;
+    int line = 1;
+    char quote = 0;
+    bool comment = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++line;
+            comment = false;
+            quote = 0; // an unfinished string is the lexer's error to report
+            continue;
+        }
+        if (comment)
+            continue;
+        if (IsDBCSLeadByteEx(932, c) && i + 1 < text.size()) {
+            if (quote && text[i + 1] == '\\' && (lines.empty() || lines.back() != line))
+                lines.push_back(line);
+            ++i;
+            continue;
+        }
+        if (quote) {
+            if (c == '\\')
+                ++i;
+            else if (c == static_cast<unsigned char>(quote))
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = static_cast<char>(c);
+        } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
+            comment = true;
+        }
+    }
+    return lines;
 }
 
 std::string StripExtension(const std::string& name)
@@ -255,6 +295,10 @@ void Checker::RunFile(DataFile& file)
         lua_pushnil(L);
         lua_setglobal(L, file.folder->fixedGlobal);
     }
+    for (int line : BackslashTrailBytes(bytes.substr(0, length)))
+        Add(file.entry, "line " + std::to_string(line) +
+                            ": a Shift-JIS character in a string ends in the byte of a backslash, which Lua reads "
+                            "as an escape (write the character as \\xNN\\xNN or use another word)");
     SnapshotGlobals();
     ScriptContext* context = g_pScriptSystem->CreateContext();
     lua_State* thread = context->m_pThread;
