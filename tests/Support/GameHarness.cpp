@@ -49,6 +49,9 @@ GameHarness::~GameHarness()
 {
     if (m_bRunning)
         Shutdown();
+    // The application registers itself globally; nothing may reach it once it is gone.
+    if (g_pApplication == m_pApp.get())
+        g_pApplication = nullptr;
     m_pApp.reset();
     m_pCwd.reset();
     BackendShutdownVideo();
@@ -56,6 +59,10 @@ GameHarness::~GameHarness()
 
 bool GameHarness::Start(uint32_t seed, bool focused)
 {
+    if (m_pApp) {
+        ADD_FAILURE() << "the game was started before";
+        return false;
+    }
     m_pCwd = std::make_unique<ScopedCwd>(m_Folder.BinFolder());
     m_pApp = std::make_unique<MainApp>();
     m_bRunning = true; // a failed start-up still has services to shut down
