@@ -205,3 +205,25 @@ std::string LuaGetKeyString(lua_State* L)
 }
 
 void LuaClearStack(lua_State* L) { lua_settop(L, 0); }
+
+size_t LuaGetItemCount(lua_State* L)
+{
+    if (!lua_istable(L, -1))
+        return 0;
+    const size_t length = lua_rawlen(L, -1);
+    if (length <= 64)
+        return length;
+    // An array with a few holes still holds at least half of its length.
+    size_t entries = 0;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        lua_pop(L, 1);
+        if (++entries * 2 >= length) {
+            lua_pop(L, 1);
+            return length;
+        }
+    }
+    LOG_ERROR << "a list has a length of " << length << " but holds only " << entries
+              << " entries; reading its first " << entries << " items";
+    return entries;
+}

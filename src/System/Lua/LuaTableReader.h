@@ -4,6 +4,7 @@
 // component's rule for defaults. Numbers are truncated toward zero.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,12 @@ uint8_t LuaGetByteField(lua_State* L, const char* name);  // 32-bit truncation, 
 float LuaGetFloatField(lua_State* L, const char* name);
 bool LuaGetBoolField(lua_State* L, const char* name);     // true for all but nil and false
 std::string LuaGetStringField(lua_State* L, const char* name); // up to the first zero byte; numbers in Lua's text form
+
+// How many array items (1..n) to read from the table on top: its raw length, unless that length
+// is a border far past the entries the table holds; then the number of entries, with an error
+// logged. (Lua's length of {[1]=x, [2]=x, [4]=x, ..., [2^29]=x}, 30 entries, is 2^29.) 0 for a
+// value that is not a table.
+size_t LuaGetItemCount(lua_State* L);
 
 // Array items, index 0-based (Lua index + 1).
 int32_t LuaGetIntItem(lua_State* L, int index);
