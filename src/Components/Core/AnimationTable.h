@@ -106,6 +106,8 @@ public:
     void ReadAnimationTable(lua_State* L, const std::string& scriptName);
     const AnimationClip* Find(NameId id) const;
     size_t GetCount() const { return m_List.size(); }
+    // The clips in the order they were read.
+    const std::vector<AnimationClip*>& GetList() const { return m_List; }
     // Deletes every clip; players bound to them must be gone.
     void Destroy();
 
