@@ -17,7 +17,7 @@ namespace {
 std::string U32(uint32_t v) { return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)}; }
 std::string DdsHeader(uint32_t w, uint32_t h) { return "DDS " + U32(124) + U32(0x100F) + U32(h) + U32(w) + std::string(108, '\0'); }
 
-// Textures: "grid" 256 x 128 (4 x 2 cells of 64), "tall" 64 x 512, "wide" 8128 x 64 (127 cells of 64), "blank"
+// Textures: "grid" 256 x 128 (4 x 2 cells of 64), "tall" 64 x 512, "wide" 8128 x 64 (127 cells of 64), "wider" 8192 x 64, "blank"
 // an image whose size cannot be read. Atlas sprites "a", "b", "c" on "grid".
 class AnimationTest : public GameFolderTest {
 protected:
@@ -26,11 +26,13 @@ protected:
         Write("assets.v1/2d/sprites/grid.dds", DdsHeader(256, 128));
         Write("assets.v1/2d/sprites/tall.dds", DdsHeader(64, 512));
         Write("assets.v1/2d/sprites/wide.dds", DdsHeader(127 * 64, 64));
+        Write("assets.v1/2d/sprites/wider.dds", DdsHeader(128 * 64, 64));
         Write("assets.v1/2d/sprites/blank.dds", "??");
         Write("assets.v1/scripts/textures/texture_t.lua",
               "texture_table = { grid = { texture_name = 'assets.v1/2d/sprites/grid' },"
               " tall = { texture_name = 'assets.v1/2d/sprites/tall' },"
               " wide = { texture_name = 'assets.v1/2d/sprites/wide' },"
+              " wider = { texture_name = 'assets.v1/2d/sprites/wider' },"
               " blank = { texture_name = 'assets.v1/2d/sprites/blank' } }");
         Write("assets.v1/scripts/atlases/atlas_grid.lua",
               "spriteSheet = { texture = 'grid.dds', textureSize = { width = 256, height = 128 }, sprites = {"
@@ -422,6 +424,7 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
         too_wide_cell = { sprite_anim = { spriteSize = { x = 300, y = 64 }, animation = { { 'grid', 0, 1, 1 } } } },
         negative_cell = { sprite_anim = { spriteSize = { x = -64, y = 64 }, animation = { { 'grid', 0, 1, 1 } } } },
         many_columns = { sprite_anim = { spriteSize = { x = 32, y = 32 }, animation = { { 'wide', 0, 1, 1 } } } },
+        columns_128 = { sprite_anim = { spriteSize = { x = 64, y = 64 }, animation = { { 'wider', 0, 1, 1 } } } },
         columns_127 = { sprite_anim = { spriteSize = { x = 64.9, y = 64 }, animation = { { 'wide', 0, 1, 1 } } } },
         blank_texture = { sprite_anim = { spriteSize = { x = 64, y = 64 }, animation = { { 'blank', 0, 1, 1 } } } },
         bad_channels = { pose_anim = { { 12, 0, 1, 0, 1, 0 }, { -1, 0, 1, 0, 1, 0 }, { 65541, 0, 1, 0, 1, 0 }, { 11, 0, 2, 0, 1, 0 }, 'x' } },
@@ -446,6 +449,7 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
         {"too_wide_cell", "cells 300 wide make 0 columns", false, false, 0},
         {"negative_cell", "cells -64 wide make 0 columns", false, false, 0},
         {"many_columns", "cells 32 wide make 254 columns", false, false, 0},
+        {"columns_128", "cells 64 wide make 128 columns", false, false, 0},
         {"columns_127", nullptr, false, true, 1},
         {"blank_texture", "the texture \"blank\" has no size", false, false, 0},
         {"bad_channels", "keys channel 12, not 0 to 11", false, false, 2},
@@ -484,7 +488,7 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
     EXPECT_NE(log.find("bad_channels\": \"pose_anim\" key 5 is not a table"), std::string::npos) << log;
     EXPECT_NE(log.find("clip \"not_a_table\": the clip is a number, not a table"), std::string::npos) << log;
     EXPECT_NE(log.find("a clip is keyed by a number, not a name"), std::string::npos) << log;
-    EXPECT_EQ(table.GetCount(), 14u);
+    EXPECT_EQ(table.GetCount(), 15u);
 
     // Channel 65541 is 5 as a signed 16-bit index, and stays.
     EXPECT_EQ(Clip("bad_channels")->m_PoseKeys[0].channel, 5);
