@@ -66,7 +66,7 @@ TEST(EventManager, OfferOrderAndStopping)
         EventManager manager;
         for (size_t i = 0; i < c.handlers.size(); ++i) {
             handlers.push_back(
-                std::make_unique<Handler>("h" + std::to_string(i), log, c.handlers[i].answer, c.handlers[i].result));
+                std::make_unique<Handler>(std::string("h").append(std::to_string(i)), log, c.handlers[i].answer, c.handlers[i].result));
             manager.Register(handlers.back().get());
         }
         g_nDeleted = 0;

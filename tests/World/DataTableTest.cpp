@@ -310,7 +310,7 @@ TEST_F(DataTableTest, SparseListsAreReadAsFarAsTheirEntries)
     auto sparse = [](const std::string& item) {
         std::string t = "{";
         for (int bit = 0; bit <= 29; ++bit)
-            t += "[" + std::to_string(1u << bit) + "]=" + item + ",";
+            t.append("[").append(std::to_string(1u << bit)).append("]=").append(item).append(",");
         return t + "}";
     };
     Write("quest/quest_Sparse.lua", "quest_Sparse = { startUpMessage = " + sparse("{'a'}") +

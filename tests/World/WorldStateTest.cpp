@@ -9,13 +9,10 @@
 #include "World/GameStateManager.h"
 #include "World/QuestTable.h"
 #include "World/SceneFixture.h"
+#include "Components/Core/AnimationTable.h"
 #include "World/TextTable.h"
 #include "World/WorldState.h"
 
-#if __has_include("Components/Core/AnimationTable.h")
-#include "Components/Core/AnimationTable.h"
-#define QM_TEST_ANIMATION_TABLE 1
-#endif
 
 namespace {
 
@@ -31,9 +28,7 @@ std::string LiveGlobals()
     add("texture", g_pTextureTable);
     add("text", g_pTextTable);
     add("atlas", g_pAtlasTable);
-#ifdef QM_TEST_ANIMATION_TABLE
     add("animation", g_pAnimationTable);
-#endif
     add("accessory", g_pAccessoryTable);
     add("quest", g_pQuestTable);
     add("scene", g_pSceneManager);
@@ -41,11 +36,7 @@ std::string LiveGlobals()
     return s;
 }
 
-#ifdef QM_TEST_ANIMATION_TABLE
 const char* const kAllGlobals = "script texture text atlas animation accessory quest scene factory";
-#else
-const char* const kAllGlobals = "script texture text atlas accessory quest scene factory";
-#endif
 
 // The strings of the Lua array global "trail".
 std::vector<std::string> Trail()
@@ -101,9 +92,7 @@ TEST(WorldStateTest, BuildsInOrderAndTearsDownInReverse)
     EXPECT_TRUE(world.Enter());
     EXPECT_EQ(LiveGlobals(), kAllGlobals);
     std::vector<std::string> expected = {"prerequisites", "textures", "text", "atlases"};
-#ifdef QM_TEST_ANIMATION_TABLE
     expected.push_back("animations");
-#endif
     for (const char* later : {"accessory", "quest", "stage", "game_objects"})
         expected.push_back(later);
     EXPECT_EQ(Trail(), expected);
