@@ -68,7 +68,7 @@ bool GameSettings::Open(const char* fileName)
 {
     std::string folder, reason;
     if (!GetUserDataFolder(folder, &reason))
-        LOG_WARNING << "Cannot make the user folder (" << reason << "): settings go to " << folder;
+        LOG_WARNING << "No user folder for the settings: " << reason << "; settings go to " << folder;
     m_Path = folder + (fileName ? fileName : "");
     Read();
     return true;
