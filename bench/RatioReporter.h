@@ -4,7 +4,6 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
-
 #include <map>
 #include <string>
 
@@ -15,13 +14,13 @@
 benchmark::ConsoleReporter::OutputOptions RatioReporterOptions(int argc, char** argv);
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
-private:
+  private:
     struct Times {
         double iteration = 0; // the last repetition's time
         double median = 0;    // the median aggregate's time, when repetitions were run

@@ -96,8 +96,8 @@ TEST(RatioReporter, RatioOfTheMedianWhateverIsDisplayed)
         g_BaselineTimes = c.baselineTimes;
         std::vector<std::string> flags = c.flags;
         // Every flag is given each time: the library keeps the values of the previous parse.
-        for (const char* reset : {"--benchmark_report_aggregates_only=false", "--benchmark_display_aggregates_only=false",
-                                  "--benchmark_color=false"})
+        for (const char* reset : {"--benchmark_report_aggregates_only=false",
+                                  "--benchmark_display_aggregates_only=false", "--benchmark_color=false"})
             flags.insert(flags.begin(), reset);
         const std::string text = RunWith(flags);
         EXPECT_NEAR(PrintedRatio(text), c.ratio, 0.001) << c.what << "\n" << text;
