@@ -1,5 +1,8 @@
 #include "World/ComponentFactory.h"
 
+#include "Components/Core/Collider.h"
+#include "Components/Core/Kinematics.h"
+
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -10,6 +13,10 @@ void ComponentFactory::RegisterAll()
 {
     // The order is the game's; each class joins the list at its place when it is written.
     RegisterClass<Transform>();
+    RegisterClass<Kinematics>();
+    RegisterClass<Box2DCollider>();
+    RegisterClass<CircleCollider>();
+    RegisterClass<SegmentCollider>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)
