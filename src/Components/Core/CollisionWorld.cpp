@@ -529,6 +529,13 @@ void CollisionWorld::Remove(Collider* collider)
     m_Proxies.erase(it);
 }
 
+void CollisionWorld::SetupTree(int32_t deepestLevel, float originX, float originY, float width, float height)
+{
+    for (CollisionProxy* p = m_pOldestProxy; p; p = p->newerProxy)
+        m_Tree.Unlink(p);
+    m_Tree.Setup(deepestLevel, originX, originY, width, height);
+}
+
 void CollisionWorld::UpdateProxies()
 {
     // Creation order: the same every run of a seed, unlike the map's order.

@@ -179,6 +179,9 @@ public:
     // Moves the body out of the bodies its collider overlaps (bounding circles).
     void PushOut(Kinematics& kinematics);
 
+    // A new empty tree (a stage generator sizes it for its row of areas); every proxy leaves
+    // the old one first, so none keeps a place in a deleted cell.
+    void SetupTree(int32_t deepestLevel, float originX, float originY, float width, float height);
     LinearQuadtree& GetTree() { return m_Tree; }
     const StageBounds& GetStageBounds() const { return m_StageBounds; }
     void SetStageBounds(const StageBounds& bounds) { m_StageBounds = bounds; }
