@@ -21,7 +21,7 @@ void ComponentFactory::RegisterAll()
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)
 {
-    m_Creators.emplace(key, creator);
+    m_Creators.emplace(key, Registration{creator, static_cast<int>(m_Creators.size())});
 }
 
 Component* ComponentFactory::Create(const char* className, GameObj* owner) const
@@ -29,7 +29,13 @@ Component* ComponentFactory::Create(const char* className, GameObj* owner) const
     auto it = m_Creators.find(HashName(className ? className : ""));
     if (it == m_Creators.end())
         return nullptr;
-    return it->second(owner);
+    return it->second.creator(owner);
+}
+
+int ComponentFactory::GetRegistrationIndex(TypeKey key) const
+{
+    auto it = m_Creators.find(key);
+    return it == m_Creators.end() ? -1 : it->second.index;
 }
 
 void ComponentFactory::Destroy(Component* component)

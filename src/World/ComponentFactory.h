@@ -21,7 +21,7 @@ public:
 
     // Registers every component class, in the game's fixed order.
     virtual void RegisterAll();
-    // A key already present keeps its first creator.
+    // A key already present keeps its first creator and its place in the order.
     void RegisterClass(TypeKey key, Creator creator);
     template <class T>
     void RegisterClass()
@@ -35,10 +35,18 @@ public:
     // Clears the enabled bit (OnDisable when the owner is active), detaches and deletes.
     static void Destroy(Component* component);
 
+    // The class's place in the registration order (0 for the first), or -1 when unknown. Objects
+    // make their components in this order, whatever order the data lists them in.
+    int GetRegistrationIndex(TypeKey key) const;
+
     size_t GetClassCount() const { return m_Creators.size(); }
 
 private:
-    std::unordered_map<TypeKey, Creator> m_Creators;
+    struct Registration {
+        Creator creator;
+        int index;
+    };
+    std::unordered_map<TypeKey, Registration> m_Creators;
 };
 
 extern ComponentFactory* g_pComponentFactory;

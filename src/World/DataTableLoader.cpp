@@ -13,13 +13,6 @@
 #include "System/Lua/LuaTableReader.h"
 #include "System/Lua/ScriptSystem.h"
 
-namespace {
-
-// The entry being read, for the readers' error lines.
-std::string s_CurrentEntry;
-
-} // namespace
-
 void LoadDataTableFolder(const std::string& pattern,
                          const std::function<void(lua_State*, const std::string&, const std::string&)>& reader)
 {
@@ -53,9 +46,8 @@ void LoadDataTableFolder(const std::string& pattern,
         lua_pushglobaltable(L);
         if (LuaPushPath(L, tableName.c_str())) {
             if (lua_istable(L, -1)) {
-                s_CurrentEntry = name;
+                LuaReadingFile reading(name);
                 reader(L, tableName, name);
-                s_CurrentEntry.clear();
             }
             else
                 LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
@@ -85,29 +77,6 @@ bool WithTableField(lua_State* L, const char* name, const std::function<void()>&
         fn();
     lua_pop(L, 1);
     return isTable;
-}
-
-size_t LuaGetItemCount(lua_State* L)
-{
-    if (!lua_istable(L, -1))
-        return 0;
-    const size_t length = lua_rawlen(L, -1);
-    if (length <= 64)
-        return length;
-    // An array with a few holes still holds at least half of its length.
-    size_t entries = 0;
-    lua_pushnil(L);
-    while (lua_next(L, -2) != 0) {
-        lua_pop(L, 1);
-        if (++entries * 2 >= length) {
-            lua_pop(L, 1);
-            return length;
-        }
-    }
-    LOG_ERROR << "data file " << (s_CurrentEntry.empty() ? "?" : s_CurrentEntry) << ": a list has a length of "
-              << length << " but holds only " << entries
-              << " entries; reading its first " << entries << " items";
-    return entries;
 }
 
 void ForEachTableItem(lua_State* L, const std::function<void(int)>& fn)

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "System/Lua/LuaTableReader.h"
+
 struct lua_State;
 
 // reader(L, tableName, entryName) is called with the table on top of L's stack and must leave
@@ -19,12 +21,6 @@ void LoadDataTableFolder(const std::string& pattern,
 // A key that data gives as the light userdata of the Script library's "hash": its 32-bit
 // value; any other value (a number, a string, nothing) reads 0.
 uint32_t LuaGetHashField(lua_State* L, const char* name);
-
-// How many array items (1..n) to read from the table on top: its raw length, unless that length
-// is a border far past the entries the table holds; then the number of entries, with an error
-// logged. (Lua's length of {[1]=x, [2]=x, [4]=x, ..., [2^29]=x}, 30 entries, is 2^29.) 0 for a
-// value that is not a table.
-size_t LuaGetItemCount(lua_State* L);
 
 // Runs fn(L) with the named field pushed when it is a table (and pops it); false otherwise.
 bool WithTableField(lua_State* L, const char* name, const std::function<void()>& fn);

@@ -1,11 +1,29 @@
 #include "World/FrameCounter.h"
 
+#include "System/Application/FramePacer.h"
 #include "System/Application/MainApp.h"
 
 namespace {
 uint32_t s_nStandInFrameCount = 0;
-}
+float s_fStandInDeltaTime = 0.0f;
+} // namespace
 
 uint32_t GetAppFrameCount() { return g_pApplication ? g_pApplication->m_nFrameCount : s_nStandInFrameCount; }
 
 void SetStandInFrameCount(uint32_t count) { s_nStandInFrameCount = count; }
+
+float GetAppDeltaTime() { return g_pApplication ? g_pApplication->m_fDeltaTime : s_fStandInDeltaTime; }
+
+void SetAppDeltaTime(float seconds)
+{
+    if (g_pApplication)
+        g_pApplication->m_fDeltaTime = seconds;
+    else
+        s_fStandInDeltaTime = seconds;
+}
+
+void ResetAppFramePacer()
+{
+    if (g_pApplication && g_pApplication->m_pFramePacer)
+        g_pApplication->m_pFramePacer->Reset();
+}

@@ -1,5 +1,6 @@
-// The application's frame counter as the object model reads it: messages record the frame
-// that made them and are due only in a later one.
+// The application's frame counter and time step as the object model reads them: messages record
+// the frame that made them and are due only in a later one; the scene steps its clock by the
+// scaled frame time.
 #pragma once
 
 #include <cstdint>
@@ -8,3 +9,11 @@
 uint32_t GetAppFrameCount();
 // Sets the count read while no application runs (tools, tests).
 void SetStandInFrameCount(uint32_t count);
+
+// The running application's scaled frame time in seconds; the stand-in while there is none.
+float GetAppDeltaTime();
+// Sets the application's scaled frame time, or the stand-in while there is none.
+void SetAppDeltaTime(float seconds);
+// Restarts the application's frame pacer as at its start, so the time spent until now does not
+// count as frame time; nothing while there is none.
+void ResetAppFramePacer();

@@ -10,6 +10,7 @@
 #include "World/ComponentFactory.h"
 #include "World/IMessage.h"
 #include "World/MessageManager.h"
+#include "World/SceneManager.h"
 
 int32_t g_nNextGameObjId = 0;
 
@@ -35,6 +36,9 @@ GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManage
 
 GameObj::~GameObj()
 {
+    // A root may be the scene's stage root: the scene must not keep walking a deleted tree.
+    if (!GetParent() && g_pSceneManager)
+        g_pSceneManager->OnObjectDeleted(this);
     DestroyChildren(this);
     DestroyComponents();
     if (GameObj* parent = GetParent())

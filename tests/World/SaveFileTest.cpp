@@ -152,6 +152,8 @@ TEST_F(SaveFileTest, StartUpResetsTheSaveData)
 {
     g_PlayerSaveData = Progress(777);
     g_PlayerSaveData.m_OwnedAccessories.clear();
+    // The world the application enters makes and deletes its own tables.
+    g_pAccessoryTable = nullptr;
     {
         MainApp app;
         ASSERT_TRUE(app.Startup());
@@ -160,5 +162,7 @@ TEST_F(SaveFileTest, StartUpResetsTheSaveData)
         EXPECT_EQ(g_PlayerSaveData.Serialize(), reset.Serialize());
         app.Shutdown();
     }
+    EXPECT_EQ(g_pAccessoryTable, nullptr);
+    g_pAccessoryTable = &m_Table;
     g_pApplication = nullptr;
 }

@@ -17,7 +17,10 @@
 #include "System/Input/DI8InputSystem.h"
 #include "System/Input/InputDevice.h"
 #include "System/Sound/SoundManager.h"
+#include "World/GameStateManager.h"
+#include "World/IGameState.h"
 #include "World/PlayerSaveData.h"
+#include "World/WorldState.h"
 
 #include <clocale>
 #include <cstdio>
@@ -56,7 +59,7 @@ bool MainApp::Startup()
     StartSound();
     StartRandom();
     StartFramePacer();
-    return true;
+    return StartGameState();
 }
 
 void MainApp::StartLocale()
@@ -162,8 +165,17 @@ void MainApp::StartFramePacer()
     m_pFramePacer = new FramePacer(kFrameRate);
 }
 
+bool MainApp::StartGameState()
+{
+    m_pGameStateManager = new GameStateManager(g_pRenderSystem);
+    IGameState* world = new WorldState;
+    m_pGameStateManager->SetCurrent(world);
+    return world->Enter();
+}
+
 void MainApp::Shutdown()
 {
+    StopGameState();
     StopFramePacer();
     StopSound();
     StopInput();
@@ -173,6 +185,12 @@ void MainApp::Shutdown()
     StopWindow();
     StopArchives();
     StopSettings();
+}
+
+void MainApp::StopGameState()
+{
+    GameStateManager::Destroy(m_pGameStateManager);
+    m_pGameStateManager = nullptr;
 }
 
 void MainApp::StopFramePacer()
@@ -242,6 +260,14 @@ void MainApp::Tick()
         TakeScreenshot();
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    if (m_pGameStateManager && m_pGameStateManager->GetCurrent()) {
+        const int next = m_pGameStateManager->GetCurrent()->Update(m_fDeltaTime);
+        if (next != -1) {
+            m_pGameStateManager->SwitchState(next);
+            if (g_pSpriteBatch)
+                g_pSpriteBatch->ResetFrame();
+        }
+    }
     if (g_pSoundManager)
         g_pSoundManager->Update(m_fDeltaTime);
     if (g_pScreenFader)
@@ -258,6 +284,8 @@ void MainApp::DrawFrame()
             return;
         g_pRenderSystem->Clear(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0);
         g_pRenderSystem->BeginScene();
+        if (m_pGameStateManager && m_pGameStateManager->GetCurrent())
+            m_pGameStateManager->GetCurrent()->Draw();
         if (g_pScreenFader)
             g_pScreenFader->Draw();
         if (g_pSpriteBatch)

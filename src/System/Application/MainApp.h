@@ -11,6 +11,7 @@
 struct GameSettings;
 class RenderWindow;
 class FramePacer;
+class GameStateManager;
 
 // The game window's client size and title.
 constexpr int32_t kGameWindowWidth = 960;
@@ -30,6 +31,7 @@ class MainApp : public Application {
     GameSettings* m_pSettings = nullptr;
     RenderWindow* m_pWindow = nullptr;
     FramePacer* m_pFramePacer = nullptr;
+    GameStateManager* m_pGameStateManager = nullptr;
     // Scaled frame time in seconds: the time step of components, messages and scripts.
     float m_fDeltaTime = 0.0f;
     float m_fRawDeltaTime = 0.0f;
@@ -51,8 +53,10 @@ class MainApp : public Application {
     void StartSound();
     void StartRandom();
     void StartFramePacer();
+    bool StartGameState();
 
     // Shutdown steps, in the order Shutdown runs them; each deletes its service when present.
+    void StopGameState();
     void StopFramePacer();
     void StopSound();
     void StopInput();

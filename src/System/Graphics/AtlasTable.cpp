@@ -63,7 +63,7 @@ void AtlasTable::ReadSpriteSheet(lua_State* L, const std::string& scriptName)
     }
     lua_getfield(L, -1, "sprites");
     if (lua_istable(L, -1)) {
-        const size_t count = lua_rawlen(L, -1);
+        const size_t count = LuaGetItemCount(L);
         for (size_t i = 1; i <= count; ++i) {
             lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
             if (lua_istable(L, -1))

@@ -23,6 +23,10 @@ void LoadTableScripts(const std::string& folder, const char* global,
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         ScriptContext* context = g_pScriptSystem->CreateContext();
+        if (!context) {
+            LOG_ERROR << "Cannot run the table script " << name << ": the script host has no Lua state.";
+            return;
+        }
         lua_State* L = context->m_pThread;
         // Every script shares one global table: a script that fails or defines nothing must not
         // hand over the table its predecessor left behind.
@@ -31,8 +35,10 @@ void LoadTableScripts(const std::string& folder, const char* global,
         RunScriptStream(g_pArchiveSystem->Open(HashName(name)), context, name.c_str());
         lua_pushglobaltable(L);
         lua_getfield(L, -1, global);
-        if (lua_istable(L, -1))
+        if (lua_istable(L, -1)) {
+            LuaReadingFile reading(name);
             reader(L, name);
+        }
         else
             LOG_WARNING << "The table script " << name << " defines no table " << global << ".";
         LuaClearStack(L);

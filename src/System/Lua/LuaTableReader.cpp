@@ -59,7 +59,36 @@ std::string PopString(lua_State* L)
     return result;
 }
 
+// The data file being read, for the item counter's error lines.
+std::string s_ReadingFile;
+
 } // namespace
+
+LuaReadingFile::LuaReadingFile(const std::string& name) : m_Previous(s_ReadingFile) { s_ReadingFile = name; }
+
+LuaReadingFile::~LuaReadingFile() { s_ReadingFile = m_Previous; }
+
+size_t LuaGetItemCount(lua_State* L)
+{
+    if (!lua_istable(L, -1))
+        return 0;
+    const size_t length = lua_rawlen(L, -1);
+    if (length <= 64)
+        return length;
+    // An array with a few holes still holds at least half of its length.
+    size_t entries = 0;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        lua_pop(L, 1);
+        if (++entries * 2 >= length) {
+            lua_pop(L, 1);
+            return length;
+        }
+    }
+    LOG_ERROR << "data file " << (s_ReadingFile.empty() ? "?" : s_ReadingFile) << ": a list has a length of "
+              << length << " but holds only " << entries << " entries; reading its first " << entries << " items";
+    return entries;
+}
 
 int64_t LuaTruncateToInt64(double value)
 {

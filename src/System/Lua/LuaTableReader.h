@@ -4,6 +4,7 @@
 // component's rule for defaults. Numbers are truncated toward zero.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,25 @@ int32_t LuaGetIntItem(lua_State* L, int index);
 uint32_t LuaGetUIntItem(lua_State* L, int index);
 uint16_t LuaGetUShortItem(lua_State* L, int index); // 64-bit truncation, low 16 bits
 std::string LuaGetStringItem(lua_State* L, int index);
+
+// How many array items (1..n) to read from the table on top: its raw length, unless that length
+// is a border far past the entries the table holds; then the number of entries, with an error
+// logged. (Lua's length of {[1]=x, [2]=x, [4]=x, ..., [2^29]=x}, 30 entries, is 2^29.) 0 for a
+// value that is not a table. Every loader counts its arrays with it, never by raw length.
+size_t LuaGetItemCount(lua_State* L);
+
+// Names the data file being read in the item counter's error lines while it lives; the name
+// before it comes back when it goes.
+class LuaReadingFile {
+public:
+    explicit LuaReadingFile(const std::string& name);
+    ~LuaReadingFile();
+    LuaReadingFile(const LuaReadingFile&) = delete;
+    LuaReadingFile& operator=(const LuaReadingFile&) = delete;
+
+private:
+    std::string m_Previous;
+};
 
 // The top value as a string, not popped; "" when it has no string form.
 std::string LuaToStdString(lua_State* L);

@@ -1,0 +1,54 @@
+// The base of every component that shows its object on screen. The scene's draw pass collects
+// the enabled and started renderers of the objects in its draw mask, prepares them, asks each
+// whether it is out of view, tells the object when that changes, and draws the ones in view.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "World/Component.h"
+
+class Renderer : public Component {
+public:
+    static const ClassKey s_Class;
+
+    Renderer(GameObj* owner, const ClassKey& classKey);
+
+    // Caches itself as the owner's renderer: the last one attached wins.
+    bool Attach() override;
+    // Clears the owner's renderer slot, whichever renderer it holds.
+    void Detach() override;
+    // Sets or clears the visible flag, then passes the event to the owner's other enabled and
+    // started components in list order. An event passed on by a renderer is not passed on
+    // again, so two renderers on one object do not echo it between them forever.
+    void OnBecameVisible() override;
+    void OnBecameInvisible() override;
+
+    // Runs before the cull test of every frame the renderer is collected.
+    virtual void PreRender();
+    // True when the renderer is out of view; by default never.
+    virtual bool IsCulled();
+    // Queues what the renderer shows.
+    virtual void Draw() = 0;
+
+    // "brightness" (present and not nil) and "color" {r, g, b, a} of bytes; every renderer's
+    // Load starts with it. Never fails.
+    bool LoadColor(lua_State* L);
+
+    uint32_t GetColor() const { return m_nColor; }
+    void SetColor(uint32_t color) { m_nColor = color; }
+    float GetAlphaFactor() const { return m_fAlphaFactor; }
+    void SetAlphaFactor(float factor) { m_fAlphaFactor = factor; }
+    float GetBrightness() const { return m_fBrightness; }
+    void SetBrightness(float brightness) { m_fBrightness = brightness; }
+
+private:
+    void Forward(void (Component::*handler)());
+
+    uint32_t m_nColor;     // packed, alpha in the high byte; opaque white by default
+    float m_fAlphaFactor;  // no Lua key: other components fade the renderer through it
+    float m_fBrightness;
+};
+
+// Appends the object's components that answer to the renderer key, in list order.
+void GetRenderers(const GameObj* object, std::vector<Renderer*>& renderers);

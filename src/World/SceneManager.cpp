@@ -1,0 +1,392 @@
+#include "World/SceneManager.h"
+
+#include <lua.hpp>
+
+#include <algorithm>
+#include <utility>
+
+#include "Components/Core/Renderer.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Common/Log.h"
+#include "System/Common/StringUtil.h"
+#include "System/Graphics/SpriteBatch.h"
+#include "System/Graphics/TextureTable.h"
+#include "System/Lua/LuaTableReader.h"
+#include "System/Lua/ScriptSystem.h"
+#include "World/Component.h"
+#include "World/ComponentFactory.h"
+#include "World/FrameCounter.h"
+#include "World/GameObj.h"
+#include "World/IMessage.h"
+#include "World/MessageManager.h"
+#include "World/Transform.h"
+
+SceneManager* g_pSceneManager = nullptr;
+
+namespace {
+
+// Room for what one level of building pushes on a thread, whatever state the thread is in.
+constexpr int kBuildStackSlots = 16;
+
+// Reads a scalar key from the instance table when it gives one (not nil), else from the
+// template; both tables are on top of their threads' stacks.
+template <class Reader>
+auto ReadKey(lua_State* templ, lua_State* instance, const char* key, Reader reader)
+{
+    if (instance) {
+        lua_getfield(instance, -1, key);
+        const bool given = !lua_isnil(instance, -1);
+        lua_pop(instance, 1);
+        if (given)
+            return reader(instance, key);
+    }
+    return reader(templ, key);
+}
+
+} // namespace
+
+SceneManager::SceneManager()
+    : m_nUpdateMask(0xFFFFFFFFu),
+      m_nDrawMask(0xFFFFFFFFu),
+      m_pMessageManager(nullptr),
+      m_pRoot(nullptr),
+      m_bStageChangePending(false)
+{
+    if (!g_pSceneManager)
+        g_pSceneManager = this;
+}
+
+SceneManager::~SceneManager()
+{
+    Teardown();
+    if (g_pSceneManager == this)
+        g_pSceneManager = nullptr;
+}
+
+bool SceneManager::Init()
+{
+    if (!m_pMessageManager)
+        m_pMessageManager = new MessageManager;
+    if (!g_pComponentFactory) {
+        g_pComponentFactory = new ComponentFactory;
+        g_pComponentFactory->RegisterAll();
+    }
+    return true;
+}
+
+void SceneManager::LoadPrototypes(const std::string& folder)
+{
+    if (!g_pArchiveSystem || !g_pScriptSystem) {
+        LOG_ERROR << "Cannot load the prototypes in " << folder << ": no archive system or script host.";
+        return;
+    }
+    std::vector<std::string> names;
+    g_pArchiveSystem->FindNames(names, folder + "*");
+    // The archive lists names in no set order; sorting fixes which file keeps a name two give.
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        ScriptContext* context = g_pScriptSystem->CreateContext();
+        if (!context) {
+            LOG_ERROR << "Cannot run the prototype " << name << ": the script host has no Lua state.";
+            return;
+        }
+        RunScriptStream(g_pArchiveSystem->Open(HashName(name)), context, name.c_str());
+        std::string directory, finalName;
+        SplitPath(name, directory, finalName);
+        if (!m_Prototypes.emplace(HashName(finalName), context).second)
+            LOG_WARNING << "Prototype " << name << ": the name " << finalName
+                        << " is taken by an earlier file, which keeps it.";
+    }
+}
+
+bool SceneManager::HasPrototype(const std::string& name) const { return m_Prototypes.count(HashName(name)) != 0; }
+
+GameObj* SceneManager::Instantiate(const std::string& name, GameObj* parent, lua_State* instance)
+{
+    if (std::find(m_BuildPath.begin(), m_BuildPath.end(), name) != m_BuildPath.end()) {
+        std::string chain;
+        for (const std::string& step : m_BuildPath)
+            chain += step + " -> ";
+        LOG_ERROR << "Prototype " << name << " contains itself (" << chain << name << "); it is not built again.";
+        return nullptr;
+    }
+    m_BuildPath.push_back(name);
+    GameObj* object = Build(name, parent, instance);
+    m_BuildPath.pop_back();
+    return object;
+}
+
+GameObj* SceneManager::Build(const std::string& name, GameObj* parent, lua_State* instance)
+{
+    auto it = m_Prototypes.find(HashName(name));
+    if (it == m_Prototypes.end()) {
+        LOG_WARNING << "No prototype " << name << " is loaded.";
+        return nullptr;
+    }
+    lua_State* L = it->second->m_pThread;
+    if (!lua_checkstack(L, kBuildStackSlots) || (instance && !lua_checkstack(instance, kBuildStackSlots))) {
+        LOG_ERROR << "Prototype " << name << ": no room on the Lua stack.";
+        return nullptr;
+    }
+    const int top = lua_gettop(L);
+    lua_pushglobaltable(L);
+    if (!LuaPushPath(L, name.c_str()) || !lua_istable(L, -1)) {
+        LOG_WARNING << "Prototype " << name << " defines no table " << name << ".";
+        lua_settop(L, top);
+        return nullptr;
+    }
+
+    GameObj* object = new GameObj(name, m_pMessageManager);
+    if (parent)
+        object->SetParent(parent);
+    object->SetObjectName(ReadKey(L, instance, "object_name", LuaGetStringField));
+    object->SetTag(HashName(ReadKey(L, instance, "object_tag", LuaGetStringField)));
+    object->SetLayer(ReadKey(L, instance, "object_layer", LuaGetUIntField));
+    if (ReadKey(L, instance, "object_activity", LuaGetIntField) != 0)
+        object->Activate();
+    else
+        object->Deactivate();
+
+    if (instance) {
+        AddComponents(object, instance, false, name);
+        AddComponents(object, L, true, name);
+    } else {
+        AddComponents(object, L, false, name);
+    }
+    if (!object->GetTransform())
+        object->AddComponent(Transform::s_Class.Name, nullptr);
+
+    AddChildren(object, L, name);
+    if (instance)
+        AddChildren(object, instance, name);
+    lua_settop(L, top);
+    return object;
+}
+
+void SceneManager::AddComponents(GameObj* object, lua_State* L, bool skipPresent, const std::string& prototype)
+{
+    lua_getfield(L, -1, "components");
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        return;
+    }
+    // Lua walks a table in an order that changes from run to run; the factory's order does not.
+    std::vector<std::pair<int, std::string>> classes;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        std::string className = LuaGetKeyString(L);
+        const bool isTable = lua_istable(L, -1);
+        lua_pop(L, 1);
+        if (className.empty())
+            continue;
+        const int index = g_pComponentFactory ? g_pComponentFactory->GetRegistrationIndex(HashName(className)) : -1;
+        if (index < 0)
+            LOG_WARNING << "Prototype " << prototype << ": unknown component class " << className << "; left out.";
+        else if (!isTable)
+            LOG_WARNING << "Prototype " << prototype << ": the parameters of " << className
+                        << " are not a table; left out.";
+        else
+            classes.emplace_back(index, std::move(className));
+    }
+    std::sort(classes.begin(), classes.end());
+    for (const auto& entry : classes) {
+        const char* className = entry.second.c_str();
+        if (skipPresent && object->GetComponent(HashName(className)))
+            continue;
+        lua_getfield(L, -1, className);
+        object->AddComponent(className, L);
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+void SceneManager::AddChildren(GameObj* object, lua_State* L, const std::string& prototype)
+{
+    lua_getfield(L, -1, "children");
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        return;
+    }
+    size_t count;
+    {
+        LuaReadingFile reading(prototype);
+        count = LuaGetItemCount(L);
+    }
+    for (size_t i = 1; i <= count; ++i) {
+        lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
+        if (lua_istable(L, -1))
+            Instantiate(LuaGetStringField(L, "base_script"), object, L);
+        else
+            LOG_WARNING << "Prototype " << prototype << ": child " << i << " is not a table; left out.";
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+GameObj* SceneManager::Spawn(const std::string& name, GameObj* parent, float x, float y)
+{
+    GameObj* object = Instantiate(name, parent, nullptr);
+    if (!object)
+        return nullptr;
+    if (Transform* transform = object->GetTransform()) {
+        Matrix4x4& local = transform->LocalMatrix();
+        local.m[3][0] += x;
+        local.m[3][1] += y;
+        transform->UpdateWorldMatrices();
+    }
+    return object;
+}
+
+void SceneManager::RequestStage(const std::string& name)
+{
+    m_NextStageName = name;
+    if (!name.empty())
+        m_bStageChangePending = true;
+}
+
+void SceneManager::DestroyLater(GameObj* object, float delay)
+{
+    if (!object || !m_pMessageManager)
+        return;
+    object->Deactivate();
+    object->SetFlags(eGameObjFlag_PendingRemoval);
+    auto* message = new MsgRemoveObject(object);
+    message->SetDeliveryTime(m_pMessageManager->GetClock() + delay);
+    m_pMessageManager->AddPending(message);
+}
+
+template <class Visit>
+void SceneManager::Walk(uint32_t mask, Visit visit)
+{
+    for (GameObj* object = m_pRoot; object;) {
+        if (!object->IsActive()) {
+            object = object->GetNextSkippingSubtree();
+            continue;
+        }
+        if (object->GetLayer() & mask) {
+            // By index: a component may add another to its object.
+            const std::vector<Component*>& components = object->GetComponents();
+            for (size_t i = 0; i < components.size(); ++i)
+                visit(components[i]);
+        }
+        // Read after the visit, so that objects linked after this one in the meantime are met,
+        // and a subtree the visit deactivated is passed over.
+        object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
+    }
+}
+
+void SceneManager::Update()
+{
+    GameObj* oldRoot = nullptr;
+    bool switched = false;
+    if (m_bStageChangePending) {
+        // The request is taken now, so that one made while the new stage starts is kept for
+        // the next frame.
+        const std::string stage = m_NextStageName;
+        m_bStageChangePending = false;
+        switched = true;
+        oldRoot = m_pRoot;
+        GameObj* root = Instantiate(stage, nullptr, nullptr);
+        if (root) {
+            if (Transform* transform = root->GetTransform())
+                transform->UpdateWorldMatrices();
+        } else {
+            LOG_WARNING << "Stage " << stage << " could not be built; the scene is empty.";
+        }
+        m_pRoot = root;
+    }
+
+    Walk(m_nUpdateMask, [](Component* component) {
+        if (component->IsEnabled() && !component->IsStarted()) {
+            component->OnEnable();
+            component->Start();
+            component->SetFlags(eComponentFlag_Started);
+        }
+    });
+
+    if (switched) {
+        delete oldRoot;
+        if (g_pSpriteBatch)
+            g_pSpriteBatch->ResetFrame();
+    }
+
+    if (g_pTextureTable && g_pTextureTable->Update()) {
+        // Loading took real time: none of it counts, and the rest of the frame stands still.
+        ResetAppFramePacer();
+        SetAppDeltaTime(0.0f);
+    }
+
+    Walk(m_nUpdateMask, [](Component* component) {
+        if (component->IsLive())
+            component->PhysicsUpdate();
+    });
+    if (m_pMessageManager)
+        m_pMessageManager->Deliver(GetAppDeltaTime());
+    Walk(m_nUpdateMask, [](Component* component) {
+        if (component->IsLive())
+            component->Update();
+    });
+    Walk(m_nUpdateMask, [](Component* component) {
+        if (component->IsLive())
+            component->LateUpdate();
+    });
+}
+
+void SceneManager::Draw()
+{
+    m_DrawList.clear();
+    Walk(m_nDrawMask, [this](Component* component) {
+        if (component->IsLive() && component->IsKindOf(Renderer::s_Class.Key)) {
+            auto* renderer = static_cast<Renderer*>(component);
+            renderer->PreRender();
+            m_DrawList.push_back(renderer);
+        }
+    });
+    for (Renderer* renderer : m_DrawList) {
+        const bool culled = renderer->IsCulled();
+        const bool visible = renderer->HasFlags(eComponentFlag_Visible);
+        if (culled && visible)
+            renderer->OnBecameInvisible();
+        else if (!culled && !visible)
+            renderer->OnBecameVisible();
+    }
+    for (Renderer* renderer : m_DrawList)
+        if (renderer->HasFlags(eComponentFlag_Visible))
+            renderer->Draw();
+}
+
+void SceneManager::Teardown()
+{
+    for (auto& entry : m_Prototypes)
+        if (g_pScriptSystem)
+            g_pScriptSystem->ReleaseContext(entry.second);
+    m_Prototypes.clear();
+    GameObj* root = m_pRoot;
+    m_pRoot = nullptr;
+    delete root;
+    if (g_pComponentFactory) {
+        delete g_pComponentFactory;
+        g_pComponentFactory = nullptr;
+    }
+    delete m_pMessageManager;
+    m_pMessageManager = nullptr;
+}
+
+GameObj* SceneManager::FindObjectByTag(NameId tag) const { return m_pRoot ? m_pRoot->FindActiveByTag(tag) : nullptr; }
+
+GameObj* SceneManager::FindObjectByName(const std::string& name) const
+{
+    for (GameObj* object = m_pRoot; object; object = object->GetNext())
+        if (object->GetObjectName() == name)
+            return object;
+    return nullptr;
+}
+
+void SceneManager::OnObjectDeleted(GameObj* object)
+{
+    if (!object || object != m_pRoot)
+        return;
+    LOG_ERROR << "The root of stage " << object->GetPrototypeName()
+              << " was deleted while the stage ran; the scene is empty until the next stage.";
+    m_pRoot = nullptr;
+}

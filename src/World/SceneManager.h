@@ -1,0 +1,100 @@
+// The world of game objects: the loaded object prototypes (Lua files that each define one global
+// table), the trees built from them, the current stage's root, stage changes on request, the
+// per-frame passes over the tree in a fixed order, the draw pass, and removal by message.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "System/Common/NameHash.h"
+
+struct lua_State;
+struct ScriptContext;
+class GameObj;
+class MessageManager;
+class Renderer;
+
+// A prototype is the script context its file ran on: a Lua thread of the script host on which
+// the prototype's global table is read.
+typedef ScriptContext ScriptPrototype;
+
+class SceneManager {
+public:
+    SceneManager();
+    ~SceneManager();
+    SceneManager(const SceneManager&) = delete;
+    SceneManager& operator=(const SceneManager&) = delete;
+
+    // Creates the message manager, and the component factory with every class when there is none.
+    bool Init();
+    // Runs every archive entry below the folder (in name order) on a context of its own and
+    // keeps the context under the name id of the entry's name after its last '/'. The first
+    // file to give a name keeps it.
+    void LoadPrototypes(const std::string& folder);
+
+    // Builds the named prototype's tree as the first child of the parent (a root when null). An
+    // instance table (on top of the given thread's stack) overrides the prototype's keys and adds
+    // components and children. Components are made in the factory's registration order: the
+    // instance's, then the prototype's that the object does not have yet. Children come out in
+    // reverse order of creation: the instance's before the prototype's, each list last entry
+    // first. Null when the prototype or its table is missing, or when it would contain itself.
+    GameObj* Instantiate(const std::string& name, GameObj* parent, lua_State* instance);
+    // Instantiate without an instance table, then moves the new object by the offset.
+    GameObj* Spawn(const std::string& name, GameObj* parent, float x, float y);
+
+    // The stage is built at the start of the next update; an empty name changes nothing.
+    void RequestStage(const std::string& name);
+    // Deactivates the object and deletes it with its subtree when the delay has passed on the
+    // message clock: at the earliest in the next frame's delivery.
+    void DestroyLater(GameObj* object, float delay);
+
+    // One frame: stage switch, start pass, old stage deleted, textures loaded, physics pass,
+    // message delivery, update pass, late pass.
+    void Update();
+    // Collects the renderers in the draw mask, tells them when they come into or leave view,
+    // and draws the ones in view.
+    void Draw();
+    // Frees the prototypes, deletes the tree, the component factory and the message manager.
+    void Teardown();
+
+    // The first active object in the current tree with the tag (pre-order), or null.
+    GameObj* FindObjectByTag(NameId tag) const;
+    // The first object in the current tree with the object name (pre-order, active or not), or null.
+    GameObj* FindObjectByName(const std::string& name) const;
+    bool HasPrototype(const std::string& name) const;
+
+    MessageManager* GetMessageManager() const { return m_pMessageManager; }
+    GameObj* GetRoot() const { return m_pRoot; }
+    const std::string& GetNextStageName() const { return m_NextStageName; }
+    bool IsStageChangePending() const { return m_bStageChangePending; }
+    size_t GetPrototypeCount() const { return m_Prototypes.size(); }
+
+    // Called by an object as it is deleted: the stage root going by any other way than a stage
+    // change leaves the scene with no root rather than a dangling one.
+    void OnObjectDeleted(GameObj* object);
+
+    // Layers whose objects take part in the update passes; gameplay writes it directly.
+    uint32_t m_nUpdateMask;
+    // Layers whose objects are drawn.
+    uint32_t m_nDrawMask;
+
+private:
+    GameObj* Build(const std::string& name, GameObj* parent, lua_State* instance);
+    void AddComponents(GameObj* object, lua_State* L, bool skipPresent, const std::string& prototype);
+    void AddChildren(GameObj* object, lua_State* L, const std::string& prototype);
+    template <class Visit>
+    void Walk(uint32_t mask, Visit visit);
+
+    MessageManager* m_pMessageManager;
+    GameObj* m_pRoot;
+    std::unordered_map<NameId, ScriptPrototype*> m_Prototypes;
+    std::string m_NextStageName;
+    bool m_bStageChangePending;
+    // The prototypes being built, outermost first: one met again would build itself forever.
+    std::vector<std::string> m_BuildPath;
+    std::vector<Renderer*> m_DrawList;
+};
+
+extern SceneManager* g_pSceneManager;
