@@ -67,7 +67,7 @@ public:
         g_pComponentFactory = &m_Factory;
         m_pWorld = CollisionWorld::Create();
         m_L = luaL_newstate();
-        SetStandInDeltaTime(kDt);
+        SetAppDeltaTime(kDt);
         const int areas = crowded ? 1 : 8;
         const float w = 1024.0f * static_cast<float>(areas);
         m_pWorld->SetupTree(6, 0.0f, 0.0f, w, w);
@@ -106,7 +106,7 @@ public:
         CollisionWorld::Destroy();
         g_pComponentFactory = nullptr;
         lua_close(m_L);
-        SetStandInDeltaTime(0.0f);
+        SetAppDeltaTime(0.0f);
     }
 
     // Moves the bodies along their paths (not timed), then the step.

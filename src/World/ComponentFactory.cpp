@@ -2,7 +2,6 @@
 
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
-
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"

@@ -7,18 +7,16 @@
 #include "Components/Core/Collider.h"
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/SteeringBehavior.h"
-#include "System/Application/MainApp.h"
 #include "System/Common/Log.h"
 #include "System/Common/MathUtil.h"
 #include "System/Lua/LuaTableReader.h"
+#include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 
 const ClassKey Kinematics::s_Class("Kinematics");
 
 namespace {
-
-float s_fStandInDeltaTime = 0.0f;
 
 bool HasField(lua_State* L, const char* name)
 {
@@ -29,10 +27,6 @@ bool HasField(lua_State* L, const char* name)
 }
 
 } // namespace
-
-float GetAppDeltaTime() { return g_pApplication ? g_pApplication->m_fDeltaTime : s_fStandInDeltaTime; }
-
-void SetStandInDeltaTime(float seconds) { s_fStandInDeltaTime = seconds; }
 
 Kinematics::Kinematics(GameObj* owner) : Component(owner, s_Class) {}
 

@@ -16,10 +16,6 @@ class SteeringBehavior;
 constexpr float kGravityX = 0.0f;
 constexpr float kGravityY = -1470.99755859375f;
 
-// The scaled frame time: the application's, or the stand-in while none runs (tools, tests).
-float GetAppDeltaTime();
-void SetStandInDeltaTime(float seconds);
-
 class Kinematics : public Component {
 public:
     static const ClassKey s_Class;

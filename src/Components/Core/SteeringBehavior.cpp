@@ -4,6 +4,7 @@
 
 #include "Components/Core/Kinematics.h"
 #include "System/Common/Random.h"
+#include "World/FrameCounter.h"
 
 namespace ZEV {
 

@@ -54,13 +54,13 @@ protected:
         ContactLog().clear();
         m_pFactory->RegisterClass<ContactRecorder>();
         m_pWorld = CollisionWorld::Create();
-        SetStandInDeltaTime(1.0f / 60.0f);
+        SetAppDeltaTime(1.0f / 60.0f);
     }
     void TearDown() override
     {
         WorldTest::TearDown();
         CollisionWorld::Destroy();
-        SetStandInDeltaTime(0.0f);
+        SetAppDeltaTime(0.0f);
     }
 
     // The tree and bounds of a row of areas, as a stage generator leaves them.

@@ -57,7 +57,7 @@ TEST_F(CollisionTest, TruncateVelocity)
         {"under the limit", -30, 40, 1000, -30, 40, 50, -0.6f, 0.8f},
         {"at rest keeps the old heading", 0, 0, 1000, 0, 0, 0, 1, 0},
     };
-    SetStandInDeltaTime(0.5f);
+    SetAppDeltaTime(0.5f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameObj* obj = Body("b", 0, 0, 1, "", "", "{}", nullptr, false);
@@ -119,7 +119,7 @@ TEST_F(CollisionTest, KinematicsUpdateClampsAndWritesBack)
         {"circle by its radius", "CircleCollider", "{radius = 15}", 3, 3, -60, -60, 15, 15, 0, 0},
         {"no collider: the bare point", "", "", -5, 3, -60, 0, 0, 3, 0, 0},
     };
-    SetStandInDeltaTime(1.0f / 60.0f);
+    SetAppDeltaTime(1.0f / 60.0f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameObj* obj = Body("b", c.x, c.y, 1, c.colliderClass, c.collider, "{useGravity = false}", nullptr, false);
@@ -240,7 +240,7 @@ TEST_F(SteeringTest, Behaviours)
 // at the target projected ahead of the body along its heading.
 TEST_F(SteeringTest, WanderDrawsFromThePool)
 {
-    SetStandInDeltaTime(0.1f);
+    SetAppDeltaTime(0.1f);
     SfmtInit(11);
     Kinematics& self = Agent(10, 20, 0, 50); // heading up: side is (-1, 0)
     std::vector<uint32_t> words;
@@ -314,9 +314,9 @@ TEST_F(SteeringTest, Summing)
         s->m_afWeights[0] = c.seekWeight;
         const uint32_t before = g_nRandomPoolIndex;
         const float vx = self.m_fVelX, vy = self.m_fVelY;
-        SetStandInDeltaTime(1.0f);
+        SetAppDeltaTime(1.0f);
         self.PhysicsUpdate();
-        SetStandInDeltaTime(1.0f / 60.0f);
+        SetAppDeltaTime(1.0f / 60.0f);
         EXPECT_EQ((g_nRandomPoolIndex + kRandomPoolSize - before) % kRandomPoolSize, static_cast<uint32_t>(c.poolWords));
         if (c.fx != 777) {
             EXPECT_NEAR(s->m_SteeringForce.x, c.fx, 0.05f);
