@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "CollisionFixture.h"
 #include "Components/Core/SteeringBehavior.h"
 #include "System/Common/Random.h"
+#include "World/Condition.h"
 
 namespace {
 
@@ -352,4 +354,34 @@ TEST_F(SteeringTest, AccumulateForce)
         EXPECT_NEAR(total.x, c.ex, 1e-4f);
         EXPECT_NEAR(total.y, c.ey, 1e-4f);
     }
+}
+
+// Distances that conditions measure between bodies and to a steering target.
+TEST_F(CollisionTest, ConditionDistances)
+{
+    GameObj* steered = Body("s", 10, 20, 1, "", "", "{useSteering = true}", nullptr, false);
+    steered->GetKinematics()->GetSteering()->m_fTargetX = 40.0f;
+    steered->GetKinematics()->GetSteering()->m_fTargetY = 60.0f;
+    GameObj* plain = Body("p", 13, 24, 1, "", "", "{}", nullptr, false);
+    GameObj* bare = Root("bare");
+    struct Case {
+        const char* name;
+        GameObj* object;
+        float kind29;
+    };
+    const Case cases[] = {
+        {"steering target 50 away", steered, 50.0f},
+        {"no steering: the target is at (FLT_MAX, FLT_MAX)", plain, INFINITY},
+        {"no Kinematics", bare, INFINITY},
+        {"no object", nullptr, INFINITY},
+    };
+    for (const Case& c : cases) {
+        ConditionContext context;
+        context.m_pObject = c.object;
+        EXPECT_FLOAT_EQ(ConditionValue(context, 29, 0), c.kind29) << c.name;
+    }
+    EXPECT_FLOAT_EQ(KinematicsDistance(steered, plain), 5.0f);
+    EXPECT_FLOAT_EQ(KinematicsDistance(plain, steered), 5.0f);
+    EXPECT_FLOAT_EQ(KinematicsDistance(steered, bare), FLT_MAX);
+    EXPECT_FLOAT_EQ(KinematicsDistance(nullptr, plain), FLT_MAX);
 }
