@@ -2,6 +2,8 @@
 
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
+#include "Components/Core/StageGenerator.h"
+#include "Components/Core/TerrainFactory.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -16,6 +18,8 @@ void ComponentFactory::RegisterAll()
     RegisterClass<Box2DCollider>();
     RegisterClass<CircleCollider>();
     RegisterClass<SegmentCollider>();
+    RegisterClass<StageGenerator>();
+    RegisterClass<TerrainFactory>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)
