@@ -50,7 +50,9 @@ private:
         size_t start = 0;
         while (start <= rel.size()) {
             const size_t end = rel.find('/', start);
-            path += "/" + rel.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            // Appended in two steps: GCC 12 at -O3 misreads "/" + substr as an overlapping copy.
+            path += '/';
+            path.append(rel, start, end == std::string::npos ? std::string::npos : end - start);
             ::mkdir(path.c_str(), 0755);
             if (end == std::string::npos)
                 break;
