@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "Components/Core/Camera2D.h"
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/Renderer.h"
@@ -293,6 +294,9 @@ void SceneManager::Update()
         // generator sizes the tree again.
         if (g_pCollisionWorld)
             g_pCollisionWorld->Clear();
+        // The old stage's cameras leave the registry now: the new stage's cameras take their
+        // tags at Attach, and its renderers never bind a camera that is deleted below.
+        g_CameraRegistry.Clear();
         GameObj* root = Instantiate(stage, nullptr, nullptr);
         if (root) {
             if (Transform* transform = root->GetTransform())

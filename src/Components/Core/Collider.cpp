@@ -4,8 +4,12 @@
 
 #include <lua.hpp>
 
+#include "Components/Core/Camera2D.h"
 #include "Components/Core/CollisionWorld.h"
+#include "Components/Core/Renderer.h"
 #include "System/Common/MathUtil.h"
+#include "System/Graphics/Color.h"
+#include "System/Graphics/SpriteBatch.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -290,3 +294,21 @@ void SegmentCollider::ComputeWorldShape(WorldBox& out)
     const float minY = std::fmin(m_fWorldSY, m_fWorldEY), maxY = std::fmax(m_fWorldSY, m_fWorldEY);
     out = {(minX + maxX) / 2.0f, (minY + maxY) / 2.0f, (maxX - minX) / 2.0f + 10.0f, (maxY - minY) / 2.0f + 10.0f};
 }
+
+void Collider::DrawWorldBox(uint32_t color)
+{
+    Camera2D* camera = g_CameraRegistry.Find(GameCameraTag());
+    if (!camera || !g_pSpriteBatch)
+        return;
+    WorldBox box;
+    ComputeWorldShape(box);
+    float sx, sy;
+    MapToScreen(*camera, box.cx, box.cy, sx, sy);
+    g_pSpriteBatch->DrawSprite(0.2f, nullptr, sx, sy, box.hw * 2.0f, box.hh * 2.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f,
+                               0.0f, 0.0f, 0.0f, ColorRed(color) / 255.0f, ColorGreen(color) / 255.0f,
+                               ColorBlue(color) / 255.0f, 0.5f);
+}
+
+void Box2DCollider::DebugDraw() { DrawWorldBox(g_colorCyan); }
+
+void CircleCollider::DebugDraw() { DrawWorldBox(g_colorYellow); }

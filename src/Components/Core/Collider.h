@@ -36,6 +36,10 @@ public:
 
     virtual void ComputeWorldShape(WorldBox& out) = 0;
     virtual float GetBoundingRadius() const = 0;
+    // Queues the world box as a translucent untextured quad seen through the game camera, for
+    // looking at shapes while debugging; nothing without a camera or a sprite batch. Boxes and
+    // circles only; the frame's passes never call it.
+    virtual void DebugDraw() {}
     // Copies the loaded shape into the working one.
     virtual void ResetShape() {}
 
@@ -59,6 +63,8 @@ protected:
 
     // The owner's world position, scale x and y, and rotation angle (identity without a Transform).
     void OwnerPlacement(float& px, float& py, float& sx, float& sy, float& angle) const;
+    // DebugDraw of a shape, in the colour's red, green and blue at half alpha.
+    void DrawWorldBox(uint32_t color);
 
 private:
     template <class Call>
@@ -88,6 +94,7 @@ public:
     // turns with the object and the extents grow to hold the turned box.
     void ComputeWorldShape(WorldBox& out) override;
     float GetBoundingRadius() const override { return m_fBoundingRadius; }
+    void DebugDraw() override;
     void ResetShape() override;
 
     void SetCenter(float x, float y) { m_fCenterX = x, m_fCenterY = y; }
@@ -129,6 +136,7 @@ public:
     // No rotation: the centre moves with the object, the radius scales with scale x only.
     void ComputeWorldShape(WorldBox& out) override;
     float GetBoundingRadius() const override { return m_fWorldRadius; }
+    void DebugDraw() override;
     void ResetShape() override;
 
     void SetCenter(float x, float y) { m_fCenterX = x, m_fCenterY = y; }
