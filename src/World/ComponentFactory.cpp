@@ -1,5 +1,12 @@
 #include "World/ComponentFactory.h"
 
+#include "Components/Core/Animation.h"
+#include "Components/Core/Camera2D.h"
+#include "Components/Core/Collider.h"
+#include "Components/Core/Kinematics.h"
+#include "Components/Core/SpriteRenderer.h"
+#include "Components/Core/StageGenerator.h"
+#include "Components/Core/TerrainFactory.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -10,6 +17,19 @@ void ComponentFactory::RegisterAll()
 {
     // The order is the game's; each class joins the list at its place when it is written.
     RegisterClass<Transform>();
+    RegisterClass<Kinematics>();
+    RegisterClass<Camera2D>();
+    RegisterClass<SpriteRenderer>();
+    RegisterClass<SlicedSpriteRenderer>();
+    RegisterClass<SlideBarRenderer>();
+    RegisterClass<TextureAtlas>();
+    RegisterClass<Box2DCollider>();
+    RegisterClass<CircleCollider>();
+    RegisterClass<SegmentCollider>();
+    RegisterClass<StageGenerator>();
+    RegisterClass<TerrainFactory>();
+    RegisterClass<SpriteAnimation>();
+    RegisterClass<CollisionAnimation>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

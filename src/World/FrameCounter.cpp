@@ -6,6 +6,7 @@
 namespace {
 uint32_t s_nStandInFrameCount = 0;
 float s_fStandInDeltaTime = 0.0f;
+float s_fStandInRawDeltaTime = 0.0f;
 } // namespace
 
 uint32_t GetAppFrameCount() { return g_pApplication ? g_pApplication->m_nFrameCount : s_nStandInFrameCount; }
@@ -20,6 +21,16 @@ void SetAppDeltaTime(float seconds)
         g_pApplication->m_fDeltaTime = seconds;
     else
         s_fStandInDeltaTime = seconds;
+}
+
+float GetAppRawDeltaTime() { return g_pApplication ? g_pApplication->m_fRawDeltaTime : s_fStandInRawDeltaTime; }
+
+void SetAppRawDeltaTime(float seconds)
+{
+    if (g_pApplication)
+        g_pApplication->m_fRawDeltaTime = seconds;
+    else
+        s_fStandInRawDeltaTime = seconds;
 }
 
 void ResetAppFramePacer()

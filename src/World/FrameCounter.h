@@ -17,3 +17,8 @@ void SetAppDeltaTime(float seconds);
 // Restarts the application's frame pacer as at its start, so the time spent until now does not
 // count as frame time; nothing while there is none.
 void ResetAppFramePacer();
+
+// The application's unscaled frame time in seconds (the game speed not applied); the stand-in
+// while there is none.
+float GetAppRawDeltaTime();
+void SetAppRawDeltaTime(float seconds);

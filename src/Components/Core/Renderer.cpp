@@ -1,7 +1,9 @@
 #include "Components/Core/Renderer.h"
 
+#include <cmath>
 #include <lua.hpp>
 
+#include "Components/Core/Camera2D.h"
 #include "System/Graphics/Color.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/GameObj.h"
@@ -88,4 +90,18 @@ void GetRenderers(const GameObj* object, std::vector<Renderer*>& renderers)
     for (Component* component : object->GetComponents())
         if (component->IsKindOf(Renderer::s_Class.Key))
             renderers.push_back(static_cast<Renderer*>(component));
+}
+
+void MapToScreen(const Camera2D& camera, float x, float y, float& screenX, float& screenY)
+{
+    const float left = camera.GetX() - camera.GetHalfWidth() + camera.GetShakeX();
+    const float top = camera.GetY() + camera.GetHalfHeight() + camera.GetShakeY();
+    screenX = std::trunc(x - left + 0.5f);
+    screenY = std::trunc(top - y + 0.5f);
+}
+
+bool IsOutOfView(const Camera2D& camera, float x, float y, float width, float height)
+{
+    return std::fabs(camera.GetX() - x) > std::fabs(camera.GetHalfWidth() + 0.5f * width) ||
+           std::fabs(camera.GetY() - y) > std::fabs(camera.GetHalfHeight() + 0.5f * height);
 }

@@ -8,6 +8,16 @@
 
 #include "World/Component.h"
 
+class Camera2D;
+
+// Where a world point lands on the screen of the camera, in whole pixels (y grows downward):
+// each coordinate is offset by half a pixel and truncated toward zero. The camera's shake moves
+// the view's edges.
+void MapToScreen(const Camera2D& camera, float x, float y, float& screenX, float& screenY);
+// True when a box of the size centred at the world point lies wholly outside the camera's view
+// on either axis.
+bool IsOutOfView(const Camera2D& camera, float x, float y, float width, float height);
+
 class Renderer : public Component {
 public:
     static const ClassKey s_Class;
