@@ -84,10 +84,10 @@ inline std::string PlayerPrototype(const std::string& controller, const std::str
            "  components = {"
            "    Transform = { position = { x = 500, y = 0 } },"
            "    Kinematics = { maxSpeed = 5000, needClamp = false },"
-           "    Box2DCollider = { center = { x = 0, y = 40 }, size = { width = 40, height = 80 }, cullingMask = 1 },"
+           "    Box2DCollider = { center = { x = 0, y = 40 }, size = { width = 40, height = 80 }, cullingMask = 3 },"
            "    StatusParameter = { health = { init = 100, max = 100 }, powerRecharge = { init = 30, max = 30 } },"
            "    HealthController = {}, PowerController = { maxPower = 100 },"
-           "    InvincibleController = { duration = 1, blinkInterval = 0.1, invincibleMask = 0 },"
+           "    InvincibleController = { duration = 1, blinkInterval = 0.1, invincibleMask = 1 },"
            "    KnockbackController = {}," +
            more + "    PlayerController = { " + controller +
            " } },"
