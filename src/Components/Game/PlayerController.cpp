@@ -147,8 +147,10 @@ void PlayerController::Detach()
     if (m_bRegistered && quest && quest == m_pQuestController && quest->m_pPlayerObj == GetOwner())
         quest->m_pPlayerObj = nullptr;
     m_bRegistered = false;
+    // The Transform may have gone before this component (components go in list order), so the
+    // pointer taken at Start is what the camera is compared with.
     if (Camera2D* camera = g_CameraRegistry.Find(GameCameraTag()))
-        if (camera->GetTarget() && camera->GetTarget() == GetOwner()->GetTransform())
+        if (camera->GetTarget() && camera->GetTarget() == m_pTransform)
             camera->SetTarget(nullptr);
     DestroyStates();
     ActorController::Detach();
