@@ -5,6 +5,7 @@
 
 #include <lua.hpp>
 
+#include "Components/Core/Animation.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/SteeringBehavior.h"
 #include "System/Common/Random.h"
@@ -66,8 +67,11 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     case 18: // the player's power
     case 25: // the object's hit points
     case 26: // the time the object's enemy controller spent in its state
-    case 30: // the object's sprite animation has stopped
         return 0.0f;
+    case 30: { // the object's sprite animation has stopped
+        const SpriteAnimation* animation = context.m_pObject ? context.m_pObject->GetSpriteAnimation() : nullptr;
+        return animation && !animation->IsPlaying() ? 1.0f : 0.0f;
+    }
     case 24:
         return static_cast<float>(g_PlayerSaveData.m_nEquippedAccessory);
     case 27: // distance to the player: no player to measure to until the quest controller exists
