@@ -1,5 +1,6 @@
 // Arbitrary text run as a data file of each game table (accessory, quest, text) and read by
-// its loader: whatever shapes of values the file leaves behind must be read safely. Inputs
+// its loader, and as an object prototype that is built, started, updated and drawn as a stage:
+// whatever shapes of values the file leaves behind must be read safely. Inputs
 // that could loop, grow without bound or install metamethods are passed over: they test the
 // Lua interpreter, not the readers.
 #include <lua.hpp>
@@ -15,6 +16,10 @@
 #include "System/Common/StreamIO.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
+#include "World/ComponentFactory.h"
+#include "World/FrameCounter.h"
+#include "World/GameObj.h"
+#include "World/SceneManager.h"
 #include "World/QuestTable.h"
 #include "World/TextTable.h"
 
@@ -24,6 +29,7 @@ const char* const kEntries[] = {
     "assets.v1/scripts/accessory/accessory_F",
     "assets.v1/scripts/quest/quest_F",
     "assets.v1/scripts/text/text_F",
+    "assets.v1/scripts/game_objects/gameobj_F",
 };
 
 // One input served under every table's entry name.
@@ -92,6 +98,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (QuestRecord* quest : all)
         for (const QuestReward& reward : quest->m_Rewards)
             reward.m_Condition.Evaluate(ConditionContext{});
+
+    {
+        SceneManager scene;
+        scene.Init();
+        scene.LoadPrototypes("assets.v1/scripts/game_objects/");
+        delete scene.Instantiate("gameobj_F", nullptr, nullptr);
+        scene.RequestStage("gameobj_F");
+        for (uint32_t frame = 1; frame <= 2; ++frame) {
+            SetStandInFrameCount(frame);
+            scene.Update();
+            scene.Draw();
+        }
+        SetStandInFrameCount(0);
+    }
 
     host.Shutdown();
     g_pScriptSystem = nullptr;
