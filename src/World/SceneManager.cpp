@@ -263,6 +263,9 @@ void SceneManager::Walk(uint32_t mask, Visit visit)
             object = object->GetNextSkippingSubtree();
             continue;
         }
+        // The walk chases pointers: fetching the next object early overlaps its memory latency
+        // with the work on this one.
+        __builtin_prefetch(object->GetNext());
         if (object->GetLayer() & mask) {
             // By index: a component may add another to its object.
             const std::vector<Component*>& components = object->GetComponents();
@@ -271,6 +274,33 @@ void SceneManager::Walk(uint32_t mask, Visit visit)
         }
         // Read after the visit, so that objects linked after this one in the meantime are met,
         // and a subtree the visit deactivated is passed over.
+        object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
+    }
+}
+
+void SceneManager::StartPass()
+{
+    // As the walk of the passes; an object none of whose components waits to start is passed
+    // over without looking at them.
+    for (GameObj* object = m_pRoot; object;) {
+        if (!object->IsActive()) {
+            object = object->GetNextSkippingSubtree();
+            continue;
+        }
+        __builtin_prefetch(object->GetNext());
+        if ((object->GetLayer() & m_nUpdateMask) && (object->GetFlags() & eGameObjFlag_HasUnstarted)) {
+            // Cleared first: a component enabled again behind the loop marks the object anew.
+            object->ClearFlags(eGameObjFlag_HasUnstarted);
+            const std::vector<Component*>& components = object->GetComponents();
+            for (size_t i = 0; i < components.size(); ++i) {
+                Component* component = components[i];
+                if (component->IsEnabled() && !component->IsStarted()) {
+                    component->OnEnable();
+                    component->Start();
+                    component->SetFlags(eComponentFlag_Started);
+                }
+            }
+        }
         object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
     }
 }
@@ -296,13 +326,7 @@ void SceneManager::Update()
         m_pRoot = root;
     }
 
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsEnabled() && !component->IsStarted()) {
-            component->OnEnable();
-            component->Start();
-            component->SetFlags(eComponentFlag_Started);
-        }
-    });
+    StartPass();
 
     if (switched) {
         delete oldRoot;
@@ -335,8 +359,10 @@ void SceneManager::Update()
 void SceneManager::Draw()
 {
     m_DrawList.clear();
+    // The renderer bit answers what asking each component for the renderer key would, without
+    // a virtual call per component and frame.
     Walk(m_nDrawMask, [this](Component* component) {
-        if (component->IsLive() && component->IsKindOf(Renderer::s_Class.Key)) {
+        if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
             auto* renderer = static_cast<Renderer*>(component);
             renderer->PreRender();
             m_DrawList.push_back(renderer);

@@ -86,6 +86,7 @@ private:
     void AddChildren(GameObj* object, lua_State* L, const std::string& prototype);
     template <class Visit>
     void Walk(uint32_t mask, Visit visit);
+    void StartPass();
 
     MessageManager* m_pMessageManager;
     GameObj* m_pRoot;

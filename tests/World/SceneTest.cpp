@@ -332,6 +332,46 @@ TEST(SceneUpdate, ObjectsMadeDuringAPass)
     }
 }
 
+// A component that is not enabled waits; once enabled, by whatever means and whenever in the
+// frame, the next start pass starts it, and only it.
+TEST(SceneUpdate, ComponentsEnabledLaterStartAtTheNextStartPass)
+{
+    struct Case {
+        const char* what;
+        const char* event; // where RecB enables RecA in the second frame
+        bool direct;       // by setting the flag rather than through Enable
+    };
+    const Case cases[] = {
+        {"enabled in an update", "Update", false},
+        {"enabled in a late update", "LateUpdate", false},
+        {"flag set in a physics update", "PhysicsUpdate", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestWorld world(Files{{"stage/S", "S = { object_name = 'S', object_activity = 1, object_layer = 1, "
+                                          "components = { RecA = { name = 'a', enabled = false }, "
+                                          "RecB = { name = 'b' } } }"}});
+        RecHook() = [&](Rec* rec, const std::string& event) {
+            if (rec->Name() != "b" || event != c.event || world.Frame() != 2)
+                return;
+            Component* a = rec->GetOwner()->GetComponent(RecA::s_Class.Key);
+            if (c.direct)
+                a->SetFlags(eComponentFlag_Enabled);
+            else
+                a->Enable();
+        };
+        world.Scene()->RequestStage("S");
+        for (int i = 0; i < 4; ++i)
+            world.Tick();
+        EXPECT_EQ(EventsWith(EventsOfFrame(1), ":Start"), std::vector<std::string>{"b:Start"});
+        EXPECT_EQ(EventsWith(EventsOfFrame(2), ":Start"), std::vector<std::string>{});
+        EXPECT_EQ(EventsWith(EventsOfFrame(3), ":Start"), std::vector<std::string>{"a:Start"});
+        EXPECT_EQ(EventsOfFrame(3).front(), "a:OnEnable");
+        EXPECT_EQ(EventsWith(EventsOfFrame(4), ":Start"), std::vector<std::string>{});
+        EXPECT_EQ(EventsWith(EventsOfFrame(4), "a:Update").size(), 1u);
+    }
+}
+
 // A stage request takes effect at the start of the next frame: the old stage still updates in
 // the frame of the request, the new one is built and started before the old one goes. A
 // request made while the new stage is built or started is kept for the frame after.
