@@ -223,6 +223,30 @@ TEST(SceneInstantiate, DefaultTransformAndSpawnOffset)
     delete obj;
 }
 
+// A caller may hand an instance table on any thread, the prototype's own included: the
+// instance's keys still win and both stacks are left as found.
+TEST(SceneInstantiate, InstanceTableOnAnyThread)
+{
+    TestWorld world(Files{{"game_objects/P", "P = { object_name = 'tpl', object_layer = 3, components = { "
+                                             "RecA = { name = 'tplA' } }, children = { { base_script = 'C' } } }"},
+                          {"game_objects/C", "C = { object_name = 'C' }"}});
+    std::vector<lua_State*> threads = {g_pScriptSystem->GetState()};
+    for (ScriptContext* context = g_pScriptSystem->GetContexts(); context; context = context->m_pNext)
+        threads.push_back(context->m_pThread); // the prototypes' own threads
+    for (lua_State* L : threads) {
+        const int top = lua_gettop(L);
+        ASSERT_EQ(luaL_dostring(L, "return { object_name = 'inst', components = { RecB = { name = 'instB' } }, "
+                                   "children = { { base_script = 'C', object_name = 'extra' } } }"),
+                  0);
+        GameObj* obj = world.Scene()->Instantiate("P", nullptr, L);
+        ASSERT_NE(obj, nullptr);
+        EXPECT_EQ(Describe(obj), "-inst@3[RecB(instB),RecA(tplA),Transform]{-extra[Transform];-C[Transform]}");
+        EXPECT_EQ(lua_gettop(L), top + 1);
+        lua_settop(L, top);
+        delete obj;
+    }
+}
+
 // A stage of recorders: S (layer 1) with children X (layer 2, with child Y on layer 1) and Z
 // (layer 1); pre-order S, X, Y, Z.
 std::map<std::string, std::string> LayeredStage(bool xActive = true)
