@@ -24,7 +24,7 @@ std::string Describe(const GameObj* obj)
     std::string s = obj->IsActive() ? "" : "-";
     s += obj->GetObjectName();
     if (obj->GetLayer())
-        s += "@" + std::to_string(obj->GetLayer());
+        s.append("@").append(std::to_string(obj->GetLayer()));
     if (obj->GetTag() == HashName("t"))
         s += "#t";
     else if (obj->GetTag() == HashName("u"))
@@ -54,7 +54,7 @@ std::string SparseArray(const std::string& entry)
 {
     std::string s = "{";
     for (int i = 0; i < 30; ++i)
-        s += "[" + std::to_string(1L << i) + "] = " + entry + ", ";
+        s.append("[").append(std::to_string(1L << i)).append("] = ").append(entry).append(", ");
     return s + "}";
 }
 
@@ -267,7 +267,7 @@ std::string Joined(const std::vector<std::string>& events, const std::string& su
     std::string out;
     for (const std::string& e : events)
         if (e.size() > suffix.size() && e.compare(e.size() - suffix.size(), suffix.size(), suffix) == 0)
-            out += (out.empty() ? "" : " ") + e.substr(0, e.size() - suffix.size());
+            out.append(out.empty() ? "" : " ").append(e, 0, e.size() - suffix.size());
     return out;
 }
 

@@ -25,7 +25,7 @@ std::string LiveGlobals()
     std::string s;
     auto add = [&s](const char* name, const void* p) {
         if (p)
-            s += (s.empty() ? "" : " ") + std::string(name);
+            s.append(s.empty() ? "" : " ").append(name);
     };
     add("script", g_pScriptSystem);
     add("texture", g_pTextureTable);
@@ -165,8 +165,8 @@ TEST(WorldStateTest, ASparseSpriteListLoadsAtOnce)
 {
     std::string sprites = "{";
     for (int i = 0; i < 30; ++i)
-        sprites += "[" + std::to_string(1L << i) + "] = { name = 's" + std::to_string(i) +
-                   "', sourceRect = { width = 1, height = 1 } }, ";
+        sprites.append("[").append(std::to_string(1L << i)).append("] = { name = 's").append(std::to_string(i))
+            .append("', sourceRect = { width = 1, height = 1 } }, ");
     sprites += "}";
     ScriptFolder folder(Files{{"atlases/sheet", "spriteSheet = { texture = 'tex.png', textureSize = { width = 8, height = 8 "
                                            "}, sprites = " + sprites + " }"}});
