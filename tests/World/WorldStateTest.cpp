@@ -159,6 +159,21 @@ TEST(WorldStateTest, AWaitingPrerequisiteNeverResumes)
     EXPECT_EQ(LiveGlobals(), "");
 }
 
+// An accessory table that is already there is kept and gets the default record again.
+TEST(WorldStateTest, AnAccessoryTableAlreadyThereGetsTheDefaultRecordAgain)
+{
+    ScriptFolder folder(Files{{"accessory/accessory_Ring", "accessory_Ring = { accessoryId = 4 }"}});
+    auto* accessories = new AccessoryTable;
+    g_pAccessoryTable = accessories;
+    WorldState world;
+    world.Enter();
+    EXPECT_EQ(g_pAccessoryTable, accessories);
+    EXPECT_NE(accessories->Find(g_nDefaultAccessoryKey), nullptr);
+    EXPECT_NE(accessories->Find(HashName("accessory_Ring")), nullptr);
+    world.Leave();
+    EXPECT_EQ(g_pAccessoryTable, nullptr);
+}
+
 // An atlas list whose length, as Lua counts it, is 2^29 but which holds 30 sprites loads at
 // once, reading the entries it holds rather than walking half a billion items.
 TEST(WorldStateTest, ASparseSpriteListLoadsAtOnce)
