@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Components/Core/AnimationTable.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/AtlasTable.h"
@@ -13,13 +14,6 @@
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
 #include "World/TextTable.h"
-
-// The animation table is built beside the other tables; until its loader is part of the build,
-// the world goes without it.
-#if __has_include("Components/Core/AnimationTable.h")
-#include "Components/Core/AnimationTable.h"
-#define QM_HAS_ANIMATION_TABLE 1
-#endif
 
 const char* const kTitleStageName = "stage_TitleScene";
 
@@ -73,12 +67,10 @@ bool WorldState::Enter()
         g_pAtlasTable = new AtlasTable;
         g_pAtlasTable->LoadFolder("assets.v1/scripts/atlases/");
     }
-#ifdef QM_HAS_ANIMATION_TABLE
     if (!g_pAnimationTable) {
         g_pAnimationTable = new AnimationTable;
         g_pAnimationTable->LoadFolder("assets.v1/scripts/animations/");
     }
-#endif
     if (!g_pAccessoryTable)
         g_pAccessoryTable = new AccessoryTable;
     // The default record goes in again even into a table that was already there.
@@ -107,11 +99,9 @@ void WorldState::Leave()
     if (g_pAccessoryTable)
         g_pAccessoryTable->Clear();
     DeleteGlobal(g_pAccessoryTable);
-#ifdef QM_HAS_ANIMATION_TABLE
     if (g_pAnimationTable)
         g_pAnimationTable->Destroy();
     DeleteGlobal(g_pAnimationTable);
-#endif
     DeleteGlobal(g_pTextTable);
     DeleteGlobal(g_pAtlasTable);
     if (g_pTextureTable)

@@ -65,8 +65,9 @@ TEST(EventManager, OfferOrderAndStopping)
         std::vector<std::unique_ptr<Handler>> handlers;
         EventManager manager;
         for (size_t i = 0; i < c.handlers.size(); ++i) {
-            handlers.push_back(
-                std::make_unique<Handler>("h" + std::to_string(i), log, c.handlers[i].answer, c.handlers[i].result));
+            std::string name = "h";
+            name += std::to_string(i);
+            handlers.push_back(std::make_unique<Handler>(name, log, c.handlers[i].answer, c.handlers[i].result));
             manager.Register(handlers.back().get());
         }
         g_nDeleted = 0;

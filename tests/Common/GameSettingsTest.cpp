@@ -1,13 +1,16 @@
 #include "System/Common/GameSettings.h"
 
+#include "Platform/Win32/FileReplace.h"
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
 #include "System/Common/UserDataFolder.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <pwd.h>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -32,16 +35,87 @@ struct GameFolder {
     std::string IniName() const { return "userdata/" + UserName() + "/QMPref.ini"; }
 };
 
-// The file a first run writes: each section's keys in the order they are read.
+// Every key of the settings file with its default, written out from the settings' own
+// definition (not from the code's table): each section's keys in the order they are read and
+// written, the bindings in record order (keyboard set, then the first controller's set).
+struct KeyDefault {
+    const char* section;
+    const char* key;
+    uint32_t value;
+};
+const KeyDefault kKeyDefaults[] = {
+    {"GameConfig", "FullScreen", 0},
+    {"GameConfig", "DisableScreensaver", 1},
+    {"GameConfig", "WindowTransmittance", 75},
+    {"GameConfig", "AutoSave", 1},
+    {"Sound", "BGMVolume", 20},
+    {"Sound", "SEVolume", 40},
+    {"Key", "GAMEPAD_0_UP", 0xC80000},
+    {"Key", "GAMEPAD_0_DOWN", 0xD00000},
+    {"Key", "GAMEPAD_0_LEFT", 0xCB0000},
+    {"Key", "GAMEPAD_0_RIGHT", 0xCD0000},
+    {"Key", "GAMEPAD_0_A", 0x270000},
+    {"Key", "GAMEPAD_0_B", 0x260000},
+    {"Key", "GAMEPAD_0_X", 0x250000},
+    {"Key", "GAMEPAD_0_Y", 0x240000},
+    {"Key", "GAMEPAD_0_LB", 0x310000},
+    {"Key", "GAMEPAD_0_RB", 0x160000},
+    {"Key", "GAMEPAD_0_LT", 0x340000},
+    {"Key", "GAMEPAD_0_RT", 0x230000},
+    {"Key", "GAMEPAD_0_LSB", 0},
+    {"Key", "GAMEPAD_0_RSB", 0},
+    {"Key", "GAMEPAD_0_START", 0x120000},
+    {"Key", "GAMEPAD_0_SELECT", 0x100000},
+    {"Key", "GAMEPAD_1_UP", 0x10202},
+    {"Key", "GAMEPAD_1_DOWN", 0x10102},
+    {"Key", "GAMEPAD_1_LEFT", 0x202},
+    {"Key", "GAMEPAD_1_RIGHT", 0x102},
+    {"Key", "GAMEPAD_1_A", 0x10002},
+    {"Key", "GAMEPAD_1_B", 0x20002},
+    {"Key", "GAMEPAD_1_X", 0x2},
+    {"Key", "GAMEPAD_1_Y", 0x30002},
+    {"Key", "GAMEPAD_1_LB", 0x60002},
+    {"Key", "GAMEPAD_1_RB", 0x70002},
+    {"Key", "GAMEPAD_1_LT", 0x40002},
+    {"Key", "GAMEPAD_1_RT", 0x50002},
+    {"Key", "GAMEPAD_1_LSB", 0xA0002},
+    {"Key", "GAMEPAD_1_RSB", 0xB0002},
+    {"Key", "GAMEPAD_1_START", 0x80002},
+    {"Key", "GAMEPAD_1_SELECT", 0x90002},
+};
+static_assert(sizeof kKeyDefaults / sizeof kKeyDefaults[0] == eGameSettings_KeyCount);
+const int kFirstBinding = 6;
+
+// The file a first run writes: every key with its default, as signed decimal text.
 std::string DefaultFile()
 {
     std::ostringstream s;
-    s << "[GameConfig]\nFullScreen=0\nDisableScreensaver=1\nWindowTransmittance=75\nAutoSave=1\n"
-      << "[Sound]\nBGMVolume=20\nSEVolume=40\n[Key]\n";
-    for (int i = 0; i < eGameSettings_BindingCount; ++i)
-        s << GetBindingKeyName(i) << "=" << static_cast<int32_t>(GetBindingDefault(i)) << "\n";
+    std::string section;
+    for (const KeyDefault& k : kKeyDefaults) {
+        if (section != k.section)
+            s << "[" << (section = k.section) << "]\n";
+        s << k.key << "=" << static_cast<int32_t>(k.value) << "\n";
+    }
     return s.str();
 }
+
+// Counts replacements and file syncs; fails the given step, if any, with EACCES.
+struct ReplaceCounter {
+    static inline unsigned renames = 0;
+    static inline unsigned syncs = 0;
+    static inline FileReplaceStep failing = eFileReplaceStep_max;
+    explicit ReplaceCounter(FileReplaceStep fail = eFileReplaceStep_max)
+    {
+        renames = syncs = 0;
+        failing = fail;
+        SetFileReplaceFaultHook([](FileReplaceStep step, unsigned, size_t*) {
+            renames += step == eFileReplaceStep_Rename;
+            syncs += step == eFileReplaceStep_Sync;
+            return step == failing ? EACCES : 0;
+        });
+    }
+    ~ReplaceCounter() { SetFileReplaceFaultHook(nullptr); }
+};
 
 } // namespace
 
@@ -66,15 +140,16 @@ TEST(GameSettings, ConstructionValuesThenFileDefaults)
     // No file: the key defaults, not the construction values.
     EXPECT_EQ(settings.m_nSEVolume, 40);
     EXPECT_EQ(settings.m_nBGMVolume, 20);
-    struct {
-        int index;
-        PadBindingCode value;
-    } bindings[] = {
-        {0, 0xC80000}, {3, 0xCD0000}, {4, 0x270000}, {12, 0},       {15, 0x100000},
-        {16, 0x10202}, {19, 0x102},   {22, 0x2},     {28, 0xA0002}, {31, 0x90002},
-    };
-    for (auto& b : bindings)
-        EXPECT_EQ(settings.m_aBindings[b.index], b.value) << GetBindingKeyName(b.index);
+    EXPECT_FALSE(settings.m_bFullScreen);
+    EXPECT_TRUE(settings.m_bDisableScreensaver);
+    EXPECT_EQ(settings.m_nWindowTransmittance, 75);
+    EXPECT_TRUE(settings.m_bAutoSave);
+    for (int i = 0; i < eGameSettings_BindingCount; ++i) {
+        const KeyDefault& k = kKeyDefaults[kFirstBinding + i];
+        EXPECT_STREQ(GetBindingKeyName(i), k.key) << i;
+        EXPECT_EQ(GetBindingDefault(i), k.value) << k.key;
+        EXPECT_EQ(settings.m_aBindings[i], k.value) << k.key;
+    }
 
     ASSERT_TRUE(settings.Write());
     EXPECT_EQ(game.dir.ReadFile(game.IniName()), DefaultFile());
@@ -157,6 +232,77 @@ TEST(GameSettings, WriteFailsWhenTheFolderIsGone)
     std::filesystem::remove_all(game.dir.File("userdata"));
     EXPECT_FALSE(settings.Write());
     EXPECT_FALSE(game.dir.Exists("userdata"));
+}
+
+TEST(GameSettings, WriteReplacesTheFileOnce)
+{
+    struct Case {
+        const char* what;
+        const char* before; // null: no file yet
+    } cases[] = {
+        {"first run", nullptr},
+        {"every key differs", "[GameConfig]\nFullScreen=1\n[Sound]\nSEVolume=0x10\n"},
+    };
+    for (const Case& c : cases) {
+        GameFolder game;
+        GameSettings settings;
+        settings.Open(GAME_SETTINGS_FILE_NAME);
+        if (c.before)
+            game.dir.WriteFile(game.IniName(), c.before);
+        settings.Read();
+        ReplaceCounter counter;
+        ASSERT_TRUE(settings.Write()) << c.what;
+        // One replacement, one sync of the data: a kill at any moment leaves the old or the new file.
+        EXPECT_EQ(counter.renames, 1u) << c.what;
+        EXPECT_EQ(counter.syncs, 1u) << c.what;
+        if (!c.before) {
+            EXPECT_EQ(game.dir.ReadFile(game.IniName()), DefaultFile());
+        }
+    }
+}
+
+TEST(GameSettings, FailuresSayWhichStepAndWhy)
+{
+    // The settings file cannot be replaced: the old file stays and the log gives the reason.
+    struct Case {
+        const char* what;
+        FileReplaceStep failing;
+    } cases[] = {
+        {"no temporary file", eFileReplaceStep_Open},
+        {"no rename", eFileReplaceStep_Rename},
+    };
+    for (const Case& c : cases) {
+        GameFolder game;
+        std::filesystem::create_directories(game.dir.File("userdata/" + UserName()));
+        const std::string old = "[Sound]\nSEVolume=7\n";
+        game.dir.WriteFile(game.IniName(), old);
+        GameSettings settings;
+        settings.Open(GAME_SETTINGS_FILE_NAME);
+        settings.m_nSEVolume = 8;
+        ReplaceCounter counter(c.failing);
+        testing::internal::CaptureStdout();
+        const bool written = settings.Write();
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(written) << c.what;
+        EXPECT_NE(log.find("Cannot write the settings file"), std::string::npos) << c.what << log;
+        EXPECT_NE(log.find(std::strerror(EACCES)), std::string::npos) << c.what << log;
+        EXPECT_EQ(game.dir.ReadFile(game.IniName()), old) << c.what;
+    }
+
+    // The user folder cannot be made (a file stands where "userdata" should be): the log names
+    // that step and its reason, not the user name, which was read.
+    GameFolder game;
+    game.dir.WriteFile("userdata", "not a folder");
+    GameSettings settings;
+    testing::internal::CaptureStdout();
+    settings.Open(GAME_SETTINGS_FILE_NAME);
+    const bool written = settings.Write();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(log.find("user name"), std::string::npos) << log;
+    EXPECT_NE(log.find("cannot create the folder ..\\userdata\\" + UserName()), std::string::npos) << log;
+    EXPECT_NE(log.find(std::strerror(ENOTDIR)), std::string::npos) << log;
+    EXPECT_EQ(game.dir.ReadFile("userdata"), "not a folder");
 }
 
 TEST(UserDataFolder, CreatesEveryMissingLevel)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -51,6 +52,23 @@ TEST(MathUtil, FloatRoutines)
 
     for (float x : {0.01f, 0.25f, 1.0f, 2.0f, 100.0f, 12345.0f})
         EXPECT_NEAR(FastInvSqrt(x), 1.0f / std::sqrt(x), 1e-5f / std::sqrt(x)) << x;
+    // Exact results, worked out by hand in 64-bit-mantissa arithmetic from the first estimate
+    // (0xBE6EB508 - bits) >> 1 and h as the bits lowered by one exponent step. Where h becomes
+    // 0 or infinite the estimate is all there is, so the constant shows through.
+    struct { uint32_t x, expected; } invSqrts[] = {
+        {0x3F800000u, 0x3F800000u}, // 1 -> 1
+        {0x40000000u, 0x3F3504F3u}, // 2 -> 0.70710677
+        {0x40400000u, 0x3F13CD3Au}, // 3 -> 0.57735026
+        {0x3C23D70Au, 0x41200000u}, // 0.01 -> 10
+        {0x4640E400u, 0x3C1375C6u}, // 12345 -> 0.0090002473
+        {0x00800000u, 0x5FD0B45Fu}, // the smallest normal: h is 0, the estimate 0x5EF75A84 times 1.5^3
+        {0x7F800000u, 0x1F800000u}, // infinity: h is 2^127, so 2^-64
+        {0x00000000u, 0x7F800000u}, // zero: h is -infinity, so +infinity
+    };
+    for (auto& c : invSqrts) {
+        const float result = FastInvSqrt(std::bit_cast<float>(c.x));
+        EXPECT_EQ(std::bit_cast<uint32_t>(result), c.expected) << std::hex << c.x;
+    }
 
     struct { float a, b, expected; } mods[] = {
         {5.5f, 2, 1.5f}, {-5.5f, 2, -1.5f}, {5.5f, -2, 1.5f}, {720, 360, 0}, {-0.25f, 360, -0.25f},

@@ -50,7 +50,6 @@ private:
         size_t start = 0;
         while (start <= rel.size()) {
             const size_t end = rel.find('/', start);
-            // Appended in two steps: GCC 12 at -O3 misreads "/" + substr as an overlapping copy.
             path += '/';
             path.append(rel, start, end == std::string::npos ? std::string::npos : end - start);
             ::mkdir(path.c_str(), 0755);

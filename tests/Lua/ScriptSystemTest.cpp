@@ -212,6 +212,50 @@ TEST(ScriptLibrary, PrintHashAndRand)
     lua_settop(L, 0);
 }
 
+TEST(ScriptLibrary, RandReducesTheNextPoolWordModuloTheSpan)
+{
+    ScriptSystem host;
+    lua_State* L = host.GetState();
+    auto rand = [&](int64_t a, int64_t b) {
+        const std::string chunk = "r = Script.rand(" + std::to_string(a) + ", " + std::to_string(b) + ")";
+        EXPECT_EQ(luaL_dostring(L, chunk.c_str()), LUA_OK) << chunk;
+        return Global(host, "r");
+    };
+
+    // Chosen words: the span and the word are unsigned 32-bit, the sum wraps as a signed one.
+    struct { uint32_t w; int64_t a, b; double expected; } words[] = {
+        {0xFFFFFFFFu, 1, 6, 4},             // 4294967295 mod 6 = 3
+        {0xFFFFFFFFu, -2, 2, -2},           // 4294967295 mod 5 = 0
+        {0x80000000u, -3, 3, -1},           // 2147483648 mod 7 = 2 (a signed word would give -5)
+        {7u, 0, 2147483647, 7},             // a span of 2^31
+        {0xFFFFFFFFu, 0, 2147483647, 2147483647},
+        {0x7FFFFFFFu, 2147483647, 2147483647, 2147483647},
+        {12345u, 5, 4, 5},                  // a span that wraps to zero gives a
+    };
+    for (auto& c : words) {
+        g_aRandomPool[0] = c.w;
+        g_nRandomPoolIndex = 0;
+        EXPECT_EQ(rand(c.a, c.b), c.expected) << c.w << " for " << c.a << ".." << c.b;
+        EXPECT_EQ(g_nRandomPoolIndex, 1u) << "one word per call";
+    }
+
+    // A seeded pool: each call takes the next word of the one shared sequence.
+    struct { int64_t a, b; } spans[] = {{1, 6}, {-2, 2}, {0, 99}, {-1000000000, 1000000000}};
+    for (auto& c : spans) {
+        SfmtInit(8086);
+        std::vector<uint32_t> pool(45);
+        for (uint32_t& w : pool)
+            w = RandomNext();
+        SfmtInit(8086);
+        const uint32_t span = static_cast<uint32_t>(c.b - c.a + 1);
+        for (uint32_t w : pool) {
+            const int32_t expected = static_cast<int32_t>(static_cast<uint32_t>(c.a) + w % span);
+            ASSERT_EQ(rand(c.a, c.b), expected) << c.a << ".." << c.b;
+        }
+    }
+    lua_settop(L, 0);
+}
+
 TEST(ScriptLibrary, AllocatorFreesOnZeroAndReallocatesOtherwise)
 {
     void* block = LuaAlloc(nullptr, nullptr, 0, 16);

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kVideoSerial = 0x5157;
 constexpr uint32_t kAudioSerial = 0x5158;
 
 const MovieRgb kRed{220, 30, 30}, kGreen{30, 200, 60}, kBlue{40, 60, 210}, kWhite{240, 240, 240}, kGrey{128, 128, 128};

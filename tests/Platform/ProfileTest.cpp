@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(Profile, ReadIntRules)
@@ -83,6 +84,7 @@ TEST(Profile, WriteStringEdits)
         if (c.before)
             dir.WriteFile("t.ini", c.before);
         EXPECT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, dir.File("t.ini").c_str())) << c.what;
+        EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, dir.File("t.ini").c_str())) << c.what;
         if (c.after) {
             EXPECT_EQ(dir.ReadFile("t.ini"), c.after) << c.what;
         } else {
@@ -108,6 +110,7 @@ TEST(Profile, WindowsSeparatorsInThePath)
     std::filesystem::create_directories(dir.File("a/b"));
     std::string windowsPath = dir.Path() + "\\a\\b\\t.ini";
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "3", windowsPath.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, windowsPath.c_str()));
     EXPECT_EQ(dir.ReadFile("a/b/t.ini"), "[S]\nk=3\n");
     EXPECT_EQ(GetPrivateProfileIntA("S", "k", 0, windowsPath.c_str()), 3u);
 }
@@ -137,6 +140,7 @@ TEST(Profile, ReaderNeverSeesAPartialFile)
     ASSERT_GE(reader, 0);
 
     ASSERT_TRUE(WritePrivateProfileStringA("Sound", "SEVolume", "2", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()));
 
     // A reader that opened the file before the write still reads the whole old file: the new
     // one was put in place by a rename, not written over the old bytes.
@@ -147,6 +151,132 @@ TEST(Profile, ReaderNeverSeesAPartialFile)
     EXPECT_EQ(dir.ReadFile("t.ini"), "[Sound]\nSEVolume=2\n");
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+}
+
+namespace {
+
+// Counts the replacements (renames) and file syncs; fails the step given, if any, with EACCES.
+struct ReplaceCounter {
+    static inline unsigned renames = 0;
+    static inline unsigned syncs = 0;
+    static inline FileReplaceStep failing = eFileReplaceStep_max;
+    ReplaceCounter(FileReplaceStep fail = eFileReplaceStep_max)
+    {
+        renames = syncs = 0;
+        failing = fail;
+        SetFileReplaceFaultHook([](FileReplaceStep step, unsigned, size_t*) {
+            renames += step == eFileReplaceStep_Rename;
+            syncs += step == eFileReplaceStep_Sync;
+            return step == failing ? EACCES : 0;
+        });
+    }
+    ~ReplaceCounter() { SetFileReplaceFaultHook(nullptr); }
+};
+
+size_t FilesIn(const std::string& dir)
+{
+    return static_cast<size_t>(
+        std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
+}
+
+} // namespace
+
+TEST(Profile, WritesWaitForTheFlushAndGoOutInOneReplacement)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ini");
+    dir.WriteFile("t.ini", "[S]\na=1\n");
+    ReplaceCounter counter;
+
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "a", "2", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "b", "3", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("T", "c", "4", path.c_str()));
+    // Not yet on disk, but read back as written.
+    EXPECT_EQ(dir.ReadFile("t.ini"), "[S]\na=1\n");
+    EXPECT_EQ(GetPrivateProfileIntA("S", "a", 0, path.c_str()), 2u);
+    EXPECT_EQ(GetPrivateProfileIntA("T", "c", 0, path.c_str()), 4u);
+    EXPECT_EQ(counter.renames, 0u);
+
+    // A flush of another file leaves this one pending.
+    EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, dir.File("other.ini").c_str()));
+    EXPECT_EQ(counter.renames, 0u);
+
+    ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()));
+    EXPECT_EQ(dir.ReadFile("t.ini"), "[S]\na=2\nb=3\n[T]\nc=4\n");
+    EXPECT_EQ(counter.renames, 1u);
+    EXPECT_EQ(counter.syncs, 1u);
+    // Nothing pending: a second flush writes nothing.
+    ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()));
+    EXPECT_EQ(counter.renames, 1u);
+
+    // A write to another file puts the pending one on disk first.
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "a", "5", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "a", "6", dir.File("other.ini").c_str()));
+    EXPECT_EQ(dir.ReadFile("t.ini"), "[S]\na=5\nb=3\n[T]\nc=4\n");
+    ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, dir.File("other.ini").c_str()));
+    EXPECT_EQ(dir.ReadFile("other.ini"), "[S]\na=6\n");
+    EXPECT_EQ(counter.renames, 3u);
+    EXPECT_EQ(FilesIn(dir.Path()), 2u);
+}
+
+TEST(Profile, AFailedFlushKeepsTheOldFile)
+{
+    struct Case {
+        const char* what;
+        FileReplaceStep failing;
+    } cases[] = {
+        {"no temporary file", eFileReplaceStep_Open},
+        {"the data does not reach the disk", eFileReplaceStep_Sync},
+        {"the rename fails", eFileReplaceStep_Rename},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.File("t.ini");
+        dir.WriteFile("t.ini", "[S]\na=1\n");
+        ReplaceCounter counter(c.failing);
+        ASSERT_TRUE(WritePrivateProfileStringA("S", "a", "2", path.c_str())) << c.what;
+        EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str())) << c.what;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << c.what;
+        EXPECT_EQ(dir.ReadFile("t.ini"), "[S]\na=1\n") << c.what;
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << c.what;
+        // What was pending is gone with the failed flush: reads see the disk again.
+        EXPECT_EQ(GetPrivateProfileIntA("S", "a", 0, path.c_str()), 1u) << c.what;
+    }
+}
+
+TEST(FileReplace, RemovesTheTemporariesOfEndedProcesses)
+{
+    // A process that has ended: its pid answers no signal any more.
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(getpid());
+
+    struct Case {
+        std::string name;
+        bool kept;
+    } cases[] = {
+        {"t.ini.tmp." + dead + ".0", false},
+        {"t.ini.tmp." + dead + ".17", false},
+        {"t.ini.tmp." + self + ".3", true},  // this process may be writing it
+        {"t.ini.tmp.1.0", true},             // a running process
+        {"u.ini.tmp." + dead + ".0", true},  // another file's
+        {"t.ini.tmp." + dead, true},         // not a name this program makes
+        {"t.ini.tmp." + dead + ".0x", true},
+        {"t.ini.tmp.+" + dead + ".0", true},
+        {"t.ini.bak", true},
+    };
+    TempDir dir;
+    dir.WriteFile("t.ini", "old");
+    for (const Case& c : cases)
+        dir.WriteFile(c.name, "partial");
+    ASSERT_TRUE(ReplaceFileContents(dir.File("t.ini"), "new", 3));
+    EXPECT_EQ(dir.ReadFile("t.ini"), "new");
+    for (const Case& c : cases)
+        EXPECT_EQ(dir.Exists(c.name), c.kept) << c.name;
 }
 
 TEST(FileReplace, KeepsPermissionsAndReportsFailures)

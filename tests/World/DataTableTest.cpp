@@ -309,8 +309,13 @@ TEST_F(DataTableTest, SparseListsAreReadAsFarAsTheirEntries)
 {
     auto sparse = [](const std::string& item) {
         std::string t = "{";
-        for (int bit = 0; bit <= 29; ++bit)
-            t += "[" + std::to_string(1u << bit) + "]=" + item + ",";
+        for (int bit = 0; bit <= 29; ++bit) {
+            t += '[';
+            t += std::to_string(1u << bit);
+            t += "]=";
+            t += item;
+            t += ',';
+        }
         return t + "}";
     };
     Write("quest/quest_Sparse.lua", "quest_Sparse = { startUpMessage = " + sparse("{'a'}") +

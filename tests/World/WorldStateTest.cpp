@@ -9,13 +9,10 @@
 #include "World/GameStateManager.h"
 #include "World/QuestTable.h"
 #include "World/SceneFixture.h"
+#include "Components/Core/AnimationTable.h"
 #include "World/TextTable.h"
 #include "World/WorldState.h"
 
-#if __has_include("Components/Core/AnimationTable.h")
-#include "Components/Core/AnimationTable.h"
-#define QM_TEST_ANIMATION_TABLE 1
-#endif
 
 namespace {
 
@@ -25,15 +22,13 @@ std::string LiveGlobals()
     std::string s;
     auto add = [&s](const char* name, const void* p) {
         if (p)
-            s += (s.empty() ? "" : " ") + std::string(name);
+            s.append(s.empty() ? "" : " ").append(name);
     };
     add("script", g_pScriptSystem);
     add("texture", g_pTextureTable);
     add("text", g_pTextTable);
     add("atlas", g_pAtlasTable);
-#ifdef QM_TEST_ANIMATION_TABLE
     add("animation", g_pAnimationTable);
-#endif
     add("accessory", g_pAccessoryTable);
     add("quest", g_pQuestTable);
     add("scene", g_pSceneManager);
@@ -41,11 +36,7 @@ std::string LiveGlobals()
     return s;
 }
 
-#ifdef QM_TEST_ANIMATION_TABLE
 const char* const kAllGlobals = "script texture text atlas animation accessory quest scene factory";
-#else
-const char* const kAllGlobals = "script texture text atlas accessory quest scene factory";
-#endif
 
 // The strings of the Lua array global "trail".
 std::vector<std::string> Trail()
@@ -101,9 +92,7 @@ TEST(WorldStateTest, BuildsInOrderAndTearsDownInReverse)
     EXPECT_TRUE(world.Enter());
     EXPECT_EQ(LiveGlobals(), kAllGlobals);
     std::vector<std::string> expected = {"prerequisites", "textures", "text", "atlases"};
-#ifdef QM_TEST_ANIMATION_TABLE
     expected.push_back("animations");
-#endif
     for (const char* later : {"accessory", "quest", "stage", "game_objects"})
         expected.push_back(later);
     EXPECT_EQ(Trail(), expected);
@@ -159,14 +148,29 @@ TEST(WorldStateTest, AWaitingPrerequisiteNeverResumes)
     EXPECT_EQ(LiveGlobals(), "");
 }
 
+// An accessory table that is already there is kept and gets the default record again.
+TEST(WorldStateTest, AnAccessoryTableAlreadyThereGetsTheDefaultRecordAgain)
+{
+    ScriptFolder folder(Files{{"accessory/accessory_Ring", "accessory_Ring = { accessoryId = 4 }"}});
+    auto* accessories = new AccessoryTable;
+    g_pAccessoryTable = accessories;
+    WorldState world;
+    world.Enter();
+    EXPECT_EQ(g_pAccessoryTable, accessories);
+    EXPECT_NE(accessories->Find(g_nDefaultAccessoryKey), nullptr);
+    EXPECT_NE(accessories->Find(HashName("accessory_Ring")), nullptr);
+    world.Leave();
+    EXPECT_EQ(g_pAccessoryTable, nullptr);
+}
+
 // An atlas list whose length, as Lua counts it, is 2^29 but which holds 30 sprites loads at
 // once, reading the entries it holds rather than walking half a billion items.
 TEST(WorldStateTest, ASparseSpriteListLoadsAtOnce)
 {
     std::string sprites = "{";
     for (int i = 0; i < 30; ++i)
-        sprites += "[" + std::to_string(1L << i) + "] = { name = 's" + std::to_string(i) +
-                   "', sourceRect = { width = 1, height = 1 } }, ";
+        sprites.append("[").append(std::to_string(1L << i)).append("] = { name = 's").append(std::to_string(i))
+            .append("', sourceRect = { width = 1, height = 1 } }, ");
     sprites += "}";
     ScriptFolder folder(Files{{"atlases/sheet", "spriteSheet = { texture = 'tex.png', textureSize = { width = 8, height = 8 "
                                            "}, sprites = " + sprites + " }"}});

@@ -2,8 +2,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,10 +72,47 @@ void SyncDirectoryOf(const std::string& path)
     }
 }
 
+// Removes the temporary files of path ("<name>.tmp.<pid>.<n>") that a process of this program
+// left behind when it ended during a replacement. A temporary file of a running process (this
+// one included) is left alone: that process may be writing it now.
+void RemoveStaleTemporaries(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+    DIR* listing = opendir(dir.c_str());
+    if (!listing)
+        return;
+    const pid_t self = getpid();
+    while (const dirent* entry = readdir(listing)) {
+        const char* name = entry->d_name;
+        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0)
+            continue;
+        // Exactly "<pid>.<n>" after the prefix, both decimal.
+        const char* digits = name + prefix.size();
+        if (!std::isdigit(static_cast<unsigned char>(*digits)))
+            continue;
+        char* end = nullptr;
+        errno = 0;
+        const long pid = std::strtol(digits, &end, 10);
+        if (end == digits || *end != '.' || errno != 0 || pid <= 0 || pid == self)
+            continue;
+        const char* counter = end + 1;
+        std::strtoul(counter, &end, 10);
+        if (end == counter || *end != '\0' || !std::isdigit(static_cast<unsigned char>(*counter)))
+            continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue; // that process still runs (or is not ours to ask about)
+        unlinkat(dirfd(listing), name, 0);
+    }
+    closedir(listing);
+}
+
 } // namespace
 
 bool ReplaceFileContents(const std::string& path, const void* data, size_t size, std::string* error)
 {
+    RemoveStaleTemporaries(path);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {

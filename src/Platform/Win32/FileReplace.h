@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <string>
 
-// True on success. On failure the target is untouched, the temporary file is removed and
+// Temporary files of this path that an ended process of this program left behind are removed
+// first. True on success. On failure the target is untouched, the temporary file is removed and
 // error (when given) holds the reason.
 bool ReplaceFileContents(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 

@@ -11,8 +11,11 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
 
 // Sets key=value in the section: an existing key keeps its place, a new key goes after the
 // last entry of its section, a new section goes at the end of the file. A null value removes
-// the key, a null key removes the whole section. Every call rewrites the file through a
-// temporary file and a rename, so no call leaves a truncated file; the call with a null
-// section, key and value (the flush request) therefore has nothing left to do.
-// FALSE when the file cannot be read or written (for example its folder does not exist).
+// the key, a null key removes the whole section. The edits of a file are kept in memory (and
+// read back from there) until the flush request, the call with a null section, key and value
+// for that file, writes them out in one replacement through a temporary file and a rename, so
+// the file on disk is always either the old or the new whole. A write to another file, and
+// the end of the process, flush what is pending too.
+// FALSE when the file cannot be read, when its folder does not exist, or (for the flush
+// request) when it cannot be written; the file on disk is then unchanged.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);

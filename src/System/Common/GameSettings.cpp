@@ -4,7 +4,9 @@
 #include "System/Common/Log.h"
 #include "System/Common/UserDataFolder.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -64,9 +66,9 @@ bool WriteProfileInt(const char* path, int32_t value, const char* key, const cha
 
 bool GameSettings::Open(const char* fileName)
 {
-    std::string folder;
-    if (!GetUserDataFolder(folder))
-        LOG_WARNING << "Cannot read the user name: settings go to " << folder;
+    std::string folder, reason;
+    if (!GetUserDataFolder(folder, &reason))
+        LOG_WARNING << "No user folder for the settings: " << reason << "; settings go to " << folder;
     m_Path = folder + (fileName ? fileName : "");
     Read();
     return true;
@@ -89,18 +91,28 @@ void GameSettings::Read()
 bool GameSettings::Write() const
 {
     const char* path = m_Path.c_str();
-    bool ok = true;
-    ok &= WriteProfileInt(path, m_bFullScreen ? 1 : 0, "FullScreen", kSectionGameConfig);
-    ok &= WriteProfileInt(path, m_bDisableScreensaver ? 1 : 0, "DisableScreensaver", kSectionGameConfig);
-    ok &= WriteProfileInt(path, m_nWindowTransmittance, "WindowTransmittance", kSectionGameConfig);
-    ok &= WriteProfileInt(path, m_bAutoSave ? 1 : 0, "AutoSave", kSectionGameConfig);
-    ok &= WriteProfileInt(path, m_nBGMVolume, "BGMVolume", kSectionSound);
-    ok &= WriteProfileInt(path, m_nSEVolume, "SEVolume", kSectionSound);
+    // The writes are only gathered; the flush at the end replaces the file once, so it is
+    // either the old or the new one whole, whenever the process ends.
+    int failure = 0;
+    auto write = [&](int32_t value, const char* key, const char* section) {
+        if (!WriteProfileInt(path, value, key, section) && !failure)
+            failure = errno ? errno : EIO;
+    };
+    write(m_bFullScreen ? 1 : 0, "FullScreen", kSectionGameConfig);
+    write(m_bDisableScreensaver ? 1 : 0, "DisableScreensaver", kSectionGameConfig);
+    write(m_nWindowTransmittance, "WindowTransmittance", kSectionGameConfig);
+    write(m_bAutoSave ? 1 : 0, "AutoSave", kSectionGameConfig);
+    write(m_nBGMVolume, "BGMVolume", kSectionSound);
+    write(m_nSEVolume, "SEVolume", kSectionSound);
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
-        ok &= WriteProfileInt(path, static_cast<int32_t>(m_aBindings[i]), kBindingKeys[i].name, kSectionKey);
-    if (!ok)
-        LOG_WARNING << "Cannot write the settings file " << m_Path;
-    return ok;
+        write(static_cast<int32_t>(m_aBindings[i]), kBindingKeys[i].name, kSectionKey);
+    errno = 0;
+    if (!WritePrivateProfileStringA(nullptr, nullptr, nullptr, path) && !failure)
+        failure = errno ? errno : EIO;
+    if (failure)
+        LOG_WARNING << "Cannot write the settings file " << m_Path << ": " << std::strerror(failure)
+                    << " (the file on disk is kept as it was)";
+    return failure == 0;
 }
 
 void GameSettings::Destroy(GameSettings* settings)

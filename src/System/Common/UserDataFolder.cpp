@@ -2,6 +2,9 @@
 
 #include "Platform/Win32/Windows.h"
 
+#include <cerrno>
+#include <cstring>
+
 bool CreateDirectoryRecursive(const char* path)
 {
     if (!path)
@@ -19,11 +22,15 @@ bool CreateDirectoryRecursive(const char* path)
         return true;
     if (CreateDirectoryA(path, nullptr))
         return true;
+    const int reason = errno;
     // Someone else may have made it in the meantime.
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    errno = reason; // why the folder could not be made, for the caller's log
+    return false;
 }
 
-bool GetUserDataFolder(std::string& folder)
+bool GetUserDataFolder(std::string& folder, std::string* reason)
 {
     folder = "..\\";
     folder += "userdata";
@@ -31,9 +38,17 @@ bool GetUserDataFolder(std::string& folder)
 
     char name[MAX_PATH + 1];
     DWORD size = sizeof name;
-    if (!GetUserNameA(name, &size))
+    if (!GetUserNameA(name, &size)) {
+        if (reason)
+            *reason = "cannot read the user name (error " + std::to_string(GetLastError()) + ")";
         return false;
+    }
     folder += name;
     folder += "\\";
-    return CreateDirectoryRecursive(folder.c_str());
+    errno = 0;
+    if (CreateDirectoryRecursive(folder.c_str()))
+        return true;
+    if (reason)
+        *reason = "cannot create the folder " + folder + ": " + std::strerror(errno ? errno : EIO);
+    return false;
 }

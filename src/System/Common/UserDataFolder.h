@@ -4,9 +4,11 @@
 
 #include <string>
 
-// Creates the directory and every missing parent; true when it exists afterwards.
+// Creates the directory and every missing parent; true when it exists afterwards. When false,
+// errno holds why the last level could not be made.
 bool CreateDirectoryRecursive(const char* path);
 
 // Builds the per-user folder path (ending with '\') into folder and creates it. False when
-// the user name cannot be read; folder then holds "..\userdata\" and nothing is created.
-bool GetUserDataFolder(std::string& folder);
+// the user name cannot be read (folder then holds "..\userdata\" and nothing is created) or
+// the folder cannot be created; reason (when given) then says which step failed and why.
+bool GetUserDataFolder(std::string& folder, std::string* reason = nullptr);
