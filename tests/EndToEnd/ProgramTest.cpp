@@ -171,6 +171,9 @@ TEST(Program, RunsUntilAskedToStopAndSavesEverySetting)
         kill(program.Pid(), signal);
         EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 0) << "signal " << signal << ":\n" << ReadAll(output);
         EXPECT_EQ(ReadAll(output).find(":ERROR:"), std::string::npos) << ReadAll(output);
+        // The demo data's prerequisite says its one line as the world starts.
+        EXPECT_NE(ReadAll(output).find(":INFO:"), std::string::npos) << ReadAll(output);
+        EXPECT_NE(ReadAll(output).find("] prerequisites: demo data ready\n"), std::string::npos) << ReadAll(output);
 
         const auto keys = IniKeys(ReadAll(ini));
         std::map<std::string, std::set<std::string>> expected = {

@@ -2,86 +2,18 @@
 // (SDL_PushEvent), the message loop's PeekMessageA pumps them through the platform backend, and
 // the tick polls the devices into the virtual pad. Under SDL's offscreen driver no window manager
 // ever gives the window the focus, so the test pushes the focus event too.
-#include "Platform/Backend/Video.h"
-#include "InputTestSupport.h"
 #include "Platform/DInput8/DInput8.h"
-#include "Support/TempDir.h"
-#include "System/Application/FramePacer.h"
-#include "System/Application/MainApp.h"
-#include "System/Application/RenderWindow.h"
+#include "Support/GameHarness.h"
 #include "System/Input/InputDevice.h"
 #include "System/Input/InputSystem.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
-#include <memory>
 
-namespace {
-
-class FakeClock : public IFrameClock {
-  public:
-    uint32_t Now() override { return now; }
-    void Sleep(uint32_t milliseconds) override { now += milliseconds; }
-    uint32_t now = 1000;
-};
-
-class InputEndToEndTest : public testing::Test {
-  protected:
-    void SetUp() override
-    {
-        // The window starts in the background, whatever focus earlier tests in this process gave.
-        FeedFocus(false);
-        m_Game.WriteFile("bin/.keep", "");
-        m_pCwd = std::make_unique<ScopedCwd>(m_Game.File("bin"));
-    }
-    void TearDown() override
-    {
-        m_pCwd.reset();
-        BackendShutdownVideo();
-    }
-
-    void PushWindowEvent(MainApp& app, SDL_WindowEventID id)
-    {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.event = id;
-        e.window.windowID = SDL_GetWindowID(BackendGetSDLWindow(app.m_pWindow->GetHandle()));
-        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-    }
-    void PushKey(MainApp& app, SDL_Scancode scancode, bool down)
-    {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.windowID = SDL_GetWindowID(BackendGetSDLWindow(app.m_pWindow->GetHandle()));
-        e.key.keysym.scancode = scancode;
-        e.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-    }
-    // One pass of the message loop: dispatch every pending message, then tick.
-    void LoopOnce(MainApp& app)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        app.Tick();
-    }
-
-    TempDir m_Game;
-    std::unique_ptr<ScopedCwd> m_pCwd;
-    FakeClock m_Clock;
-};
-
-} // namespace
-
-TEST_F(InputEndToEndTest, KeyboardEventsReachThePadThroughTheMessageLoop)
+TEST(InputEndToEndTest, KeyboardEventsReachThePadThroughTheMessageLoop)
 {
-    MainApp app;
-    ASSERT_TRUE(app.Startup());
-    delete app.m_pFramePacer;
-    app.m_pFramePacer = new FramePacer(60, &m_Clock);
+    GameHarness game;
+    ASSERT_TRUE(game.Start(GameHarness::kDefaultSeed, /*focused=*/false));
+    MainApp& app = game.App();
     ASSERT_NE(g_pInputSystem, nullptr);
     VirtualPad* pad = g_pInputSystem->GetPad(0);
     ASSERT_NE(pad, nullptr);
@@ -108,15 +40,15 @@ TEST_F(InputEndToEndTest, KeyboardEventsReachThePadThroughTheMessageLoop)
     for (const auto& f : frames) {
         switch (f.push) {
         case Nothing: break;
-        case Focus: PushWindowEvent(app, SDL_WINDOWEVENT_FOCUS_GAINED); break;
-        case Blur: PushWindowEvent(app, SDL_WINDOWEVENT_FOCUS_LOST); break;
-        case ADown: PushKey(app, SDL_SCANCODE_SEMICOLON, true); break;
-        case AUp: PushKey(app, SDL_SCANCODE_SEMICOLON, false); break;
-        case F12Down: PushKey(app, SDL_SCANCODE_F12, true); break;
-        case F12Up: PushKey(app, SDL_SCANCODE_F12, false); break;
+        case Focus: game.Focus(true); break;
+        case Blur: game.Focus(false); break;
+        case ADown: game.KeyDown(SDL_SCANCODE_SEMICOLON); break;
+        case AUp: game.KeyUp(SDL_SCANCODE_SEMICOLON); break;
+        case F12Down: game.KeyDown(SDL_SCANCODE_F12); break;
+        case F12Up: game.KeyUp(SDL_SCANCODE_F12); break;
         }
         const uint32_t framesBefore = app.m_nFrameCount;
-        LoopOnce(app);
+        game.Tick();
         EXPECT_EQ(app.m_nFrameCount, framesBefore + 1);
         EXPECT_EQ(pad->GetCurrentMask(), f.mask) << "frame " << n;
         EXPECT_EQ(pad->IsTriggered(a), f.triggered) << "frame " << n;
@@ -126,6 +58,6 @@ TEST_F(InputEndToEndTest, KeyboardEventsReachThePadThroughTheMessageLoop)
         ++n;
     }
 
-    app.Shutdown();
+    game.Shutdown();
     EXPECT_EQ(g_pInputSystem, nullptr);
 }

@@ -1,5 +1,6 @@
--- The second quest, offered once the meadow is cleared (flag bit 1): a boss in the cave.
-quest_Cave = {
+-- The second quest, offered once the meadow is cleared (flag bit 0): a boss in the cave.
+-- Its key, "quest501", is the one the ending's skip rule reads.
+quest501 = {
   questId = 2,
   questName = "洞窟の主",                     -- "Master of the cave"
   questNameImage = "quest_name_cave",
@@ -29,7 +30,7 @@ quest_Cave = {
       rewardType = 3, rewardValue = Script.hash("accessory_Ring"),
       rewardText = "守りの指輪を手に入れた",                                -- "Got the Ring of Guarding"
       -- Cleared at least once before (value kind 31: clear count of this quest, compare 5: >=).
-      condition = { { { compare = 5, target = 31, type = Script.hash("quest_Cave"), value = 1 } } },
+      condition = { { { compare = 5, target = 31, type = Script.hash("quest501"), value = 1 } } },
       rewardInfo = {
         { name = "守りの指輪", suggestion = "もう一度クリアしよう" },       -- "Ring of Guarding", "Clear it once more"
         { name = "守りの指輪", suggestion = "入手済み" },                   -- "Ring of Guarding", "Already obtained"

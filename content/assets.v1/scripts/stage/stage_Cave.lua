@@ -1,0 +1,30 @@
+-- The cave of quest501: two areas, a ledge above the floor, and the boss's hall behind a door
+-- that opens when the way is clear.
+stage_Cave = {
+  object_name = "洞窟",          -- "Cave"
+  object_tag = "Stage",
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+  },
+  children = {
+    {
+      base_script = "prop_Door", object_name = "主の間の扉",   -- "Door of the master's hall"
+      object_activity = INACTIVE,
+      components = { Transform = { position = { x = 1900, y = 440 } } },
+    },
+    {
+      base_script = "prop_Ground", object_name = "岩棚",       -- "Ledge"
+      object_layer = LAYER_STAGE_CAMERA,
+      components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
+    },
+    {
+      base_script = "prop_Ground", object_name = "洞窟の床",   -- "Cave floor"
+      components = { Transform = { position = { x = 1024, y = 500 }, scaling = { x = 16, y = 1 } } },
+    },
+    { base_script = "prop_Backdrop", object_name = "岩壁" },   -- "Rock wall"
+    { base_script = "ui_camera" },
+    { base_script = "camera" },
+  },
+}

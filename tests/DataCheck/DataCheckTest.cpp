@@ -1,0 +1,270 @@
+// The data checker on a small game folder of its own: clean, it finds nothing; each broken
+// snippet dropped into it gives exactly the findings listed, each naming its file.
+#include "DataCheck.h"
+
+#include "Support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A TGA header (sizes at offsets 12 and 14) of a 64 x 32 image; the checker reads no further.
+std::string TgaHeader()
+{
+    std::string header(18, '\0');
+    header[2] = 2;
+    header[12] = 64;
+    header[14] = 32;
+    header[16] = 32;
+    return header;
+}
+
+const std::map<std::string, std::string> kCleanFolder = {
+    {"assets.v1/2d/sprites/sheet.tga", TgaHeader()},
+    {"assets.v1/scripts/prerequisites/prereq_base.lua", "LAYER_BASE = 1 -- bit 0\n"},
+    {"assets.v1/scripts/textures/tex_base.lua",
+     "texture_table = { sheet = { texture_name = 'assets.v1/2d/sprites/sheet', load_type = 0 } }\n"},
+    {"assets.v1/scripts/text/text_base.lua", "text_base = { hello = { 'a', 'b' } }\n"},
+    {"assets.v1/scripts/atlases/atlas_base.lua",
+     "spriteSheet = { texture = 'sheet.tga', textureSize = { width = 64, height = 32 }, sprites = {\n"
+     "  { name = 'dot_0.png', sourceRect = { x = 0, y = 0, width = 32, height = 32 },\n"
+     "    originalSize = { width = 32, height = 32 }, uvRect = { x = 0, y = 0, width = 32, height = 32 } } } }\n"},
+    {"assets.v1/scripts/animations/anim_base.lua",
+     "animation_table = {\n"
+     "  dot_blink = { wrapMode = 1, animationSheet = { frame_per_sec = 10, animation = { { 'dot_0', 2 } } } },\n"
+     "  dot_grid = { sprite_anim = { spriteSize = { x = 32, y = 32 }, animation = { { 'sheet', 0, 1, 4 } } } },\n"
+     "  dot_still = { texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 2, 1, 90, 0, 1, 0 } } },\n"
+     "}\n"},
+    {"assets.v1/scripts/accessory/accessory_Base.lua",
+     "accessory_Base = { accessoryId = 1, name = 'n', explain = 'e', ability = { { target = 18, point = 1 } } }\n"},
+    {"assets.v1/scripts/quest/vididezare.lua",
+     "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Home' } }\n"},
+    {"assets.v1/scripts/quest/quest501.lua",
+     "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_TitleScene' },\n"
+     "  enemyList = { boss = { name = 'x', nextStage = 'stage_Home' } },\n"
+     "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Base'),\n"
+     "    condition = { { { compare = 5, target = 31, type = Script.hash('quest501'), value = 1 } } } } } }\n"},
+    {"assets.v1/scripts/stage/stage_TitleScene.lua",
+     "stage_TitleScene = { object_activity = 1, object_layer = LAYER_BASE, components = { Transform = {} },\n"
+     "  children = { { base_script = 'ui_camera', object_activity = 0 }, { base_script = 'camera',\n"
+     "    components = { Transform = { position = { x = 1 } } }, children = { { base_script = 'ui_camera' } } } } }\n"},
+    {"assets.v1/scripts/stage/stage_Home.lua", "stage_Home = { object_activity = 1, object_layer = 0 }\n"},
+    {"assets.v1/scripts/game_objects/camera.lua",
+     "camera = { object_tag = 'GameCamera', object_activity = 1, object_layer = 4 }\n"},
+    {"assets.v1/scripts/game_objects/ui_camera.lua",
+     "ui_camera = { object_tag = 'UICamera', object_activity = 1, object_layer = 4 }\n"},
+};
+
+struct Expected {
+    std::string file;
+    std::string reason; // a part of the reason
+};
+
+struct BrokenCase {
+    const char* what;
+    std::map<std::string, std::string> files; // added or replaced; empty text removes the file
+    std::vector<Expected> findings;
+};
+
+std::string Proto(const std::string& name, const std::string& extra = "")
+{
+    return name + " = { object_activity = 1, object_layer = 1" + (extra.empty() ? "" : ", " + extra) + " }\n";
+}
+
+std::string Anim(const std::string& clip)
+{
+    return "animation_table = { bad = " + clip + " }\n";
+}
+
+const std::string kObj = "assets.v1/scripts/game_objects/";
+const std::string kAnim = "assets.v1/scripts/animations/anim_more.lua";
+const std::string kAnimEntry = "assets.v1/scripts/animations/anim_more";
+
+const BrokenCase kCases[] = {
+    {"a script that does not load",
+     {{kObj + "obj_Bad.lua", "obj_Bad = {"}},
+     {{"assets.v1/scripts/game_objects/obj_Bad", "does not load"}}},
+    {"a script that fails",
+     {{kObj + "obj_Bad.lua", "error('boom')"}},
+     {{"assets.v1/scripts/game_objects/obj_Bad", "fails to run"}}},
+    {"a script that waits",
+     {{kObj + "obj_Wait.lua", "Script.awakeAt(1)\n" + Proto("obj_Wait")}},
+     {{"assets.v1/scripts/game_objects/obj_Wait", "waits"}}},
+    // "ソ" is 0x83 0x5C in Shift-JIS: before an "n" it silently makes a line break; in a comment it
+    // does no harm.
+    {"a string whose character ends in a backslash byte",
+     {{kObj + "obj_So.lua", "-- \x83\x5C\n" + Proto("obj_So", "object_name = '\x83\x5Cn'")}},
+     {{"assets.v1/scripts/game_objects/obj_So", "line 2: a Shift-JIS character in a string ends in the byte"}}},
+    {"a file that defines no global",
+     {{kObj + "obj_None.lua", "local obj_None = {}\n"}},
+     {{"assets.v1/scripts/game_objects/obj_None", "defines no global obj_None"}}},
+    {"a table named unlike its file",
+     {{kObj + "obj_Mine.lua", Proto("obj_Yours")}},
+     {{"assets.v1/scripts/game_objects/obj_Mine", "defines no global obj_Mine"}}},
+    {"a sheet that sets no spriteSheet",
+     {{"assets.v1/scripts/atlases/atlas_more.lua", "sheet = {}\n"}},
+     {{"assets.v1/scripts/atlases/atlas_more", "defines no global spriteSheet"}}},
+    {"one file name in two folders",
+     {{kObj + "stage_Home.lua", Proto("stage_Home")}},
+     {{"assets.v1/scripts/stage/stage_Home", "same file name as assets.v1/scripts/game_objects/stage_Home"}}},
+    {"a file named like a library global",
+     {{kObj + "string.lua", Proto("string")}},
+     {{"assets.v1/scripts/game_objects/string", "replaces the Lua global string"}}},
+    {"a file named like a constant",
+     {{kObj + "LAYER_BASE.lua", Proto("LAYER_BASE")}},
+     {{"assets.v1/scripts/game_objects/LAYER_BASE", "already set by assets.v1/scripts/prerequisites/prereq_base"}}},
+    {"a file outside the data folders",
+     {{"assets.v1/scripts/misc/extra.lua", "extra = {}"}},
+     {{"assets.v1/scripts/misc/extra", "lies in no folder the game reads"}}},
+    {"a text keyed by number",
+     {{"assets.v1/scripts/text/text_base.lua", "text_base = { [1] = { 'a' } }"}},
+     {{"assets.v1/scripts/text/text_base", "keys the game walks must be strings"}}},
+    {"components keyed by number",
+     {{kObj + "obj_Keys.lua", Proto("obj_Keys", "components = { {} }")}},
+     {{"assets.v1/scripts/game_objects/obj_Keys", "keys the game walks must be strings"}}},
+    {"a texture without its image",
+     {{"assets.v1/scripts/textures/tex_more.lua",
+       "texture_table = { ghost = { texture_name = 'assets.v1/2d/sprites/ghost', load_type = 0 } }"}},
+     {{"assets.v1/scripts/textures/tex_more", "its image assets.v1/2d/sprites/ghost is in no archive"}}},
+    {"a sheet on an unknown texture",
+     {{"assets.v1/scripts/atlases/atlas_more.lua",
+       "spriteSheet = { texture = 'ghost.tga', textureSize = { width = 8, height = 8 }, sprites = {} }"}},
+     {{"assets.v1/scripts/atlases/atlas_more", "the sheet's texture ghost is not in the texture table"}}},
+    {"an unknown atlas sprite",
+     {{kAnim, Anim("{ animationSheet = { animation = { { 'dot_9', 1 } } } }")}},
+     {{kAnimEntry, "the atlas has no sprite dot_9"}}},
+    {"an empty sheet",
+     {{kAnim, Anim("{ animationSheet = { animation = {} } }")}},
+     {{kAnimEntry, "empty \"animation\" list: the track is dropped"}}},
+    {"a grid on an unknown texture",
+     {{kAnim, Anim("{ sprite_anim = { spriteSize = { x = 32, y = 32 }, animation = { { 'ghost', 0, 0, 1 } } } }")}},
+     {{kAnimEntry, "which the texture table lacks: the run is dropped"}}},
+    {"a grid without a cell size",
+     {{kAnim, Anim("{ sprite_anim = { animation = { { 'sheet', 0, 0, 1 } } } }")}},
+     {{kAnimEntry, "into 0 columns"}}},
+    {"a grid of too many columns",
+     {{kAnim, Anim("{ sprite_anim = { spriteSize = { x = 0.25, y = 32 }, animation = { { 'sheet', 0, 0, 1 } } } }")}},
+     {{kAnimEntry, "into 256 columns"}}},
+    {"a cell outside the grid",
+     {{kAnim, Anim("{ sprite_anim = { spriteSize = { x = 32, y = 32 }, animation = { { 'sheet', 0, 2, 1 } } } }")}},
+     {{kAnimEntry, "cell 2 lies outside the 2 x 1 grid of sheet"}}},
+    {"a rectangle on an unknown texture",
+     {{kAnim, Anim("{ texcoord = { 'ghost', 0, 0, 1, 1 } }")}},
+     {{kAnimEntry, "the rectangle is dropped"}}},
+    {"a pose channel past the last",
+     {{kAnim, Anim("{ pose_anim = { { 12, 1, 1, 0, 1, 0 } } }")}},
+     {{kAnimEntry, "keys the channel 12 (0 to 11 exist): the key is dropped"}}},
+    {"no object_activity",
+     {{kObj + "obj_Off.lua", "obj_Off = { object_layer = 1 }"}},
+     {{"assets.v1/scripts/game_objects/obj_Off", "has no \"object_activity\" (write 0 when"}}},
+    {"a misspelt layer constant",
+     {{kObj + "obj_Layer.lua", "obj_Layer = { object_activity = 1, object_layer = LAYER_BASS }"}},
+     {{"assets.v1/scripts/game_objects/obj_Layer", "has no \"object_layer\""}}},
+    {"an unknown component",
+     {{kObj + "obj_Comp.lua", Proto("obj_Comp", "components = { Transfrom = {} }")}},
+     {{"assets.v1/scripts/game_objects/obj_Comp", "unknown component Transfrom"}}},
+    {"a child naming no prototype",
+     {{kObj + "obj_Kid.lua", Proto("obj_Kid", "children = { { base_script = 'obj_Nobody' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Kid", "child 1: its base_script \"obj_Nobody\" names no prototype"}}},
+    {"a child that is not a table",
+     {{kObj + "obj_Kid.lua", Proto("obj_Kid", "children = { 'camera' }")}},
+     {{"assets.v1/scripts/game_objects/obj_Kid", "child 1 is a string, not a table: it is skipped"}}},
+    {"a sparse children list",
+     {{kObj + "obj_Kid.lua",
+       Proto("obj_Kid", "children = { [1] = { base_script = 'camera' }, [9] = { base_script = 'camera' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Kid", "has holes: 2 entries up to position 9"}}},
+    {"prototypes that contain themselves",
+     {{kObj + "loop_A.lua", Proto("loop_A", "children = { { base_script = 'loop_B' } }")},
+      {kObj + "loop_B.lua",
+       Proto("loop_B", "children = { { base_script = 'camera', children = { { base_script = 'loop_A' } } } }")}},
+     {{"assets.v1/scripts/stage/", "prototypes contain themselves: loop_A -> loop_B -> loop_A"}}},
+    {"a quest stage naming no prototype",
+     {{"assets.v1/scripts/quest/vididezare.lua",
+       "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Hom' } }"}},
+     {{"assets.v1/scripts/quest/vididezare", "the quest's stage \"stage_Hom\" names no prototype"}}},
+    {"a reward counting an unknown quest",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, rewards = { { rewardType = 1,\n"
+       "  condition = { { { compare = 5, target = 31, type = Script.hash('quest_Cave'), value = 1 } } } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "counts the clears of no known quest"}}},
+    {"a reward of an unknown accessory",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' },\n"
+       "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Gone') } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "gives an accessory the accessory table lacks"}}},
+    {"an ability slot past the last",
+     {{"assets.v1/scripts/accessory/accessory_Base.lua",
+       "accessory_Base = { accessoryId = 1, name = 'n', explain = 'e', ability = { { target = 19 } } }"}},
+     {{"assets.v1/scripts/accessory/accessory_Base", "targets the slot 19 (0 to 18 exist)"}}},
+    {"no title stage",
+     {{"assets.v1/scripts/stage/stage_TitleScene.lua", ""}},
+     {{"assets.v1/scripts/stage/", "no prototype stage_TitleScene"},
+      {"assets.v1/scripts/quest/quest501", "the quest's stage \"stage_TitleScene\" names no prototype"}}},
+    {"no quest501",
+     {{"assets.v1/scripts/quest/quest501.lua", ""}},
+     {{"assets.v1/scripts/quest/", "no quest quest501"}}},
+    {"a camera without its tag",
+     {{kObj + "camera.lua", "camera = { object_tag = 'Camera', object_activity = 1, object_layer = 4 }"}},
+     {{"assets.v1/scripts/game_objects/", "the prototype camera is not tagged \"GameCamera\""}}},
+};
+
+void WriteFolder(const TempDir& game, const std::map<std::string, std::string>& changes)
+{
+    for (const auto& [name, text] : kCleanFolder)
+        if (!changes.count(name))
+            game.WriteFile(name, text);
+    for (const auto& [name, text] : changes)
+        if (!text.empty())
+            game.WriteFile(name, text);
+}
+
+} // namespace
+
+TEST(DataCheckTest, ACleanFolderHasNoFinding)
+{
+    TempDir game;
+    WriteFolder(game, {});
+    const std::vector<DataFinding> findings = CheckGameData(game.Path());
+    for (const DataFinding& f : findings)
+        ADD_FAILURE() << FormatFinding(f);
+}
+
+TEST(DataCheckTest, EachBrokenSnippetIsFoundInItsFile)
+{
+    for (const BrokenCase& c : kCases) {
+        TempDir game;
+        WriteFolder(game, c.files);
+        const std::vector<DataFinding> findings = CheckGameData(game.Path());
+        std::string all;
+        for (const DataFinding& f : findings)
+            all += "\n  " + FormatFinding(f);
+        EXPECT_EQ(findings.size(), c.findings.size()) << c.what << ":" << all;
+        for (const Expected& e : c.findings) {
+            bool found = false;
+            for (const DataFinding& f : findings)
+                found = found || (f.file == e.file && f.reason.find(e.reason) != std::string::npos);
+            EXPECT_TRUE(found) << c.what << ": no \"" << e.file << ": ..." << e.reason << "...\" among" << all;
+        }
+    }
+}
+
+TEST(DataCheckTest, AFolderWithoutDataLacksTheNamesTheGameNeeds)
+{
+    TempDir game;
+    const std::vector<DataFinding> findings = CheckGameData(game.Path());
+    std::vector<std::string> lines;
+    for (const DataFinding& f : findings)
+        lines.push_back(FormatFinding(f));
+    const std::vector<std::string> expected = {
+        "assets.v1/scripts/stage/: no prototype stage_TitleScene: the game starts with that stage",
+        "assets.v1/scripts/game_objects/: no prototype camera",
+        "assets.v1/scripts/game_objects/: no prototype ui_camera",
+        "assets.v1/scripts/quest/: no quest vididezare",
+        "assets.v1/scripts/quest/: no quest quest501",
+    };
+    EXPECT_EQ(lines, expected);
+}

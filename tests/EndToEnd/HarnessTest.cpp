@@ -1,0 +1,127 @@
+// The end-to-end harness itself: the promises every later end-to-end test builds on.
+#include "Support/GameHarness.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Common/NameHash.h"
+#include "System/Common/Random.h"
+#include "System/Common/StreamIO.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ReadArchiveEntry(const std::string& name)
+{
+    StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(HashName(name)) : nullptr;
+    if (!stream)
+        return "<none>";
+    std::string bytes(stream->GetSize(), '\0');
+    stream->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    delete stream;
+    return bytes;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST(GameHarnessTest, EveryTickIsOneEqualStepOfTheClock)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    for (int i = 0; i < 12; ++i) {
+        const uint32_t before = game.App().m_nFrameCount;
+        game.Tick();
+        EXPECT_EQ(game.App().m_nFrameCount, before + 1);
+        EXPECT_EQ(game.App().m_fRawDeltaTime, GameHarness::kStepMilliseconds / 1000.0f) << "tick " << i;
+    }
+    EXPECT_EQ(game.TickCount(), 12);
+}
+
+TEST(GameHarnessTest, SeededRunsDrawTheSameNumbers)
+{
+    std::vector<uint32_t> draws[2];
+    for (std::vector<uint32_t>& run : draws) {
+        GameHarness game;
+        ASSERT_TRUE(game.Start(7));
+        game.Tick();
+        for (int i = 0; i < 8; ++i)
+            run.push_back(RandomNext());
+    }
+    EXPECT_EQ(draws[0], draws[1]);
+}
+
+TEST(GameHarnessTest, TickUntilStopsAtTheConditionOrFailsAtTheLimit)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    const uint32_t start = game.App().m_nFrameCount;
+    // Already true: no tick is spent.
+    EXPECT_TRUE(game.TickUntil([] { return true; }, "at once"));
+    EXPECT_EQ(game.TickCount(), 0);
+    EXPECT_TRUE(game.TickUntil([&] { return game.App().m_nFrameCount == start + 5; }, "five frames", 10));
+    EXPECT_EQ(game.TickCount(), 5);
+    const testing::AssertionResult never = game.TickUntil([] { return false; }, "the impossible", 3);
+    EXPECT_FALSE(never);
+    EXPECT_NE(std::string(never.message()).find("\"the impossible\" still false after 3 ticks"), std::string::npos)
+        << never.message();
+    EXPECT_EQ(game.TickCount(), 8);
+}
+
+TEST(GameHarnessTest, FramesAreReadBackAndProbed)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    game.Ticks(2);
+    const HarnessFrame frame = game.ReadFrame();
+    ASSERT_EQ(frame.width, 960);
+    ASSERT_EQ(frame.height, 540);
+    // Nothing draws over the cleared back buffer yet.
+    const struct {
+        int x, y;
+        uint32_t argb;
+        int tolerance;
+        bool matches;
+    } probes[] = {
+        {0, 0, 0xFF000000, 0, true},      {959, 539, 0xFF000000, 0, true},  {480, 270, 0xFF060606, 8, true},
+        {480, 270, 0xFF0A0000, 8, false}, {480, 270, 0xFFFFFFFF, 8, false}, {960, 0, 0xFF000000, 255, false},
+        {-1, 5, 0xFF000000, 255, false},
+    };
+    for (const auto& p : probes)
+        EXPECT_EQ(static_cast<bool>(frame.Probe(p.x, p.y, p.argb, p.tolerance)), p.matches)
+            << p.x << ", " << p.y << " " << std::hex << p.argb;
+    const testing::AssertionResult miss = frame.Probe(10, 20, 0xFFFF0000, 4);
+    EXPECT_NE(std::string(miss.message()).find("pixel (10, 20) is 0x"), std::string::npos) << miss.message();
+}
+
+TEST(GameHarnessTest, AWrittenFileOverridesThePakAndStaysPrivate)
+{
+    // The atlas scripts live only in the script pak; the loose folders are searched first.
+    // Archive names have no extension.
+    const std::string entry = "assets.v1/scripts/atlases/atlas_items.lua";
+    const std::string shared = std::string(QM_GAME_DIR) + "/" + entry;
+    const std::string sharedStage = std::string(QM_GAME_DIR) + "/assets.v1/scripts/quest/vididezare.lua";
+    const std::string sharedText = ReadFile(sharedStage);
+    GameHarness game;
+    game.WriteFile(entry, "spriteSheet = nil -- replaced\n");
+    game.WriteFile("assets.v1/scripts/quest/vididezare.lua", "vididezare = nil -- replaced\n");
+    ASSERT_TRUE(game.Start());
+    EXPECT_EQ(ReadArchiveEntry("assets.v1/scripts/atlases/atlas_items"), "spriteSheet = nil -- replaced\n");
+    EXPECT_EQ(ReadArchiveEntry("assets.v1/scripts/quest/vididezare"), "vididezare = nil -- replaced\n");
+    // The other files of a folder that held a replaced one are still there.
+    EXPECT_NE(ReadArchiveEntry("assets.v1/scripts/quest/quest_Meadow"), "<none>");
+    game.Shutdown();
+    EXPECT_FALSE(std::filesystem::exists(shared));
+    EXPECT_EQ(ReadFile(sharedStage), sharedText);
+    EXPECT_TRUE(std::filesystem::is_symlink(game.Folder().File("assets.v1/scripts/quest/quest_Meadow.lua")));
+}

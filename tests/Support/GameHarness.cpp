@@ -1,0 +1,222 @@
+#include "Support/GameHarness.h"
+
+#include "Platform/Backend/Input.h"
+#include "Platform/Backend/Video.h"
+#include "Platform/D3D9/D3D9.h"
+#include "Platform/Win32/Windows.h"
+#include "Support/GraphicsFixture.h"
+#include "System/Application/RenderWindow.h"
+#include "System/Common/NameHash.h"
+#include "System/Common/Random.h"
+#include "System/Graphics/D3D9RenderSystem.h"
+#include "World/GameObj.h"
+#include "World/QuestTable.h"
+#include "World/SceneManager.h"
+
+#include <sstream>
+
+uint32_t HarnessFrame::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+}
+
+testing::AssertionResult HarnessFrame::Probe(int x, int y, uint32_t argb, int tolerance) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return testing::AssertionFailure()
+               << "(" << x << ", " << y << ") lies outside the " << width << " x " << height << " frame";
+    const uint32_t actual = Pixel(x, y);
+    // The back buffer is X8R8G8B8: its alpha byte says nothing.
+    if (NearColor(actual | 0xFF000000u, argb | 0xFF000000u, tolerance))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << HexColor(actual) << ", not "
+                                       << HexColor(argb) << " within " << tolerance;
+}
+
+GameHarness::GameHarness()
+{
+    // The backend's focus outlives a window: the game starts in the background, whatever focus
+    // an earlier test in this process gave.
+    SDL_Event blur{};
+    blur.type = SDL_WINDOWEVENT;
+    blur.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    BackendInputHandleEvent(blur);
+}
+
+GameHarness::~GameHarness()
+{
+    if (m_bRunning)
+        Shutdown();
+    // The application registers itself globally; nothing may reach it once it is gone.
+    if (g_pApplication == m_pApp.get())
+        g_pApplication = nullptr;
+    m_pApp.reset();
+    m_pCwd.reset();
+    BackendShutdownVideo();
+}
+
+bool GameHarness::Start(uint32_t seed, bool focused)
+{
+    if (m_pApp) {
+        ADD_FAILURE() << "the game was started before";
+        return false;
+    }
+    m_pCwd = std::make_unique<ScopedCwd>(m_Folder.BinFolder());
+    m_pApp = std::make_unique<MainApp>();
+    m_bRunning = true; // a failed start-up still has services to shut down
+    if (!m_pApp->Startup())
+        return false;
+    delete m_pApp->m_pFramePacer;
+    m_pApp->m_pFramePacer = new FramePacer(60, &m_Clock);
+    SfmtInit(seed);
+    if (focused)
+        Focus(true);
+    return true;
+}
+
+void GameHarness::Shutdown()
+{
+    if (!m_bRunning)
+        return;
+    m_bRunning = false;
+    m_pApp->Shutdown();
+}
+
+void GameHarness::KeyDown(SDL_Scancode scancode)
+{
+    m_Queued.push_back({SDL_KEYDOWN, scancode});
+}
+
+void GameHarness::KeyUp(SDL_Scancode scancode)
+{
+    m_Queued.push_back({SDL_KEYUP, scancode});
+}
+
+void GameHarness::Focus(bool gained)
+{
+    m_Queued.push_back({SDL_WINDOWEVENT, gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST});
+}
+
+void GameHarness::Tick()
+{
+    ASSERT_TRUE(m_bRunning) << "the game is not running";
+    const uint32_t window =
+        m_pApp->m_pWindow ? SDL_GetWindowID(BackendGetSDLWindow(m_pApp->m_pWindow->GetHandle())) : 0;
+    for (const QueuedEvent& queued : m_Queued) {
+        SDL_Event e{};
+        e.type = queued.type;
+        if (queued.type == SDL_WINDOWEVENT) {
+            e.window.event = static_cast<uint8_t>(queued.detail);
+            e.window.windowID = window;
+        } else {
+            const bool down = queued.type == SDL_KEYDOWN;
+            const auto scancode = static_cast<SDL_Scancode>(queued.detail);
+            e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+            e.key.windowID = window;
+            e.key.keysym.scancode = scancode;
+            e.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+        }
+        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+    }
+    m_Queued.clear();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    m_Clock.Advance(kStepMilliseconds);
+    m_pApp->Tick();
+    ++m_nTicks;
+}
+
+void GameHarness::Ticks(int count)
+{
+    for (int i = 0; i < count; ++i)
+        Tick();
+}
+
+testing::AssertionResult GameHarness::TickUntil(const std::function<bool()>& condition, const std::string& description,
+                                                int frameLimit)
+{
+    for (int spent = 0;; ++spent) {
+        if (condition())
+            return testing::AssertionSuccess();
+        if (spent >= frameLimit)
+            return testing::AssertionFailure() << "\"" << description << "\" still false after " << spent << " ticks";
+        Tick();
+        if (testing::Test::HasFatalFailure())
+            return testing::AssertionFailure() << "a tick failed while waiting for \"" << description << "\"";
+    }
+}
+
+HarnessFrame GameHarness::ReadFrame() const
+{
+    HarnessFrame frame;
+    IDirect3DDevice9* device = g_pD3D9RenderSystem ? g_pD3D9RenderSystem->GetDevice() : nullptr;
+    if (!device) {
+        ADD_FAILURE() << "no render device to read the back buffer from";
+        return frame;
+    }
+    frame.pixels = ReadBackBuffer(device, &frame.width);
+    frame.height = frame.width ? static_cast<int>(frame.pixels.size() / static_cast<size_t>(frame.width)) : 0;
+    return frame;
+}
+
+bool GameHarness::MakeQuestCurrent(const std::string& questName)
+{
+    if (!g_pQuestTable) {
+        ADD_FAILURE() << "no quest table";
+        return false;
+    }
+    QuestRecord* quest = g_pQuestTable->Find(HashName(questName));
+    if (!quest) {
+        ADD_FAILURE() << "no quest " << questName;
+        return false;
+    }
+    g_pQuestTable->m_pCurrentQuest = quest;
+    return true;
+}
+
+bool GameHarness::RequestStage(const std::string& stageName)
+{
+    if (!g_pSceneManager) {
+        ADD_FAILURE() << "no scene manager";
+        return false;
+    }
+    g_pSceneManager->RequestStage(stageName);
+    return true;
+}
+
+GameObj* GameHarness::Root() const
+{
+    return g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;
+}
+
+std::vector<GameObj*> GameHarness::FindObjects(const std::string& prototypeName) const
+{
+    std::vector<GameObj*> found;
+    GameObj* root = Root();
+    const GameObj* end = root ? root->GetNextSkippingSubtree() : nullptr;
+    for (GameObj* object = root; object && object != end; object = object->GetNext())
+        if (object->GetPrototypeName() == prototypeName)
+            found.push_back(object);
+    return found;
+}
+
+GameObj* GameHarness::FindObject(const std::string& prototypeName) const
+{
+    const std::vector<GameObj*> found = FindObjects(prototypeName);
+    return found.empty() ? nullptr : found.front();
+}
+
+GameObj* GameHarness::FindObjectByTag(const std::string& tag) const
+{
+    GameObj* root = Root();
+    const GameObj* end = root ? root->GetNextSkippingSubtree() : nullptr;
+    for (GameObj* object = root; object && object != end; object = object->GetNext())
+        if (object->GetTag() == HashName(tag))
+            return object;
+    return nullptr;
+}

@@ -1,0 +1,119 @@
+// The game running in the test's own process, frame by frame: the real MainApp started in a
+// private copy of the built game folder, its frame pacer on a clock that moves one fixed step
+// per tick, the random pool seeded, keys pushed into SDL's queue before a tick, and the back
+// buffer read back after it. Every end-to-end test drives the game through this one class.
+#pragma once
+
+#include "Support/GameFolder.h"
+#include "Support/TempDir.h"
+#include "System/Application/FramePacer.h"
+#include "System/Application/MainApp.h"
+
+#include <SDL.h>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+class GameObj;
+
+// The pacer's clock: it stands still except when the harness moves it, and a pacer sleep
+// moves it by the time slept.
+class HarnessClock : public IFrameClock {
+  public:
+    uint32_t Now() override { return m_nNow; }
+    void Sleep(uint32_t milliseconds) override { m_nNow += milliseconds; }
+    void Advance(uint32_t milliseconds) { m_nNow += milliseconds; }
+
+  private:
+    uint32_t m_nNow = 1000;
+};
+
+// The pixels of a back buffer, 0xAARRGGBB, top row first.
+struct HarnessFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t Pixel(int x, int y) const;
+    // Whether the pixel at (x, y) is within `tolerance` of `argb` in every colour channel
+    // (alpha is not compared: the back buffer has none); the failure names both colours.
+    testing::AssertionResult Probe(int x, int y, uint32_t argb, int tolerance = 8) const;
+};
+
+class GameHarness {
+  public:
+    // Every tick lasts this long on the pacer's clock: one step of 17 ms is never a period
+    // behind, so each tick draws and the game sees the same frame time (0.017 s) every time.
+    static constexpr uint32_t kStepMilliseconds = 17;
+    static constexpr uint32_t kDefaultSeed = 20240611;
+
+    GameHarness();
+    ~GameHarness();
+    GameHarness(const GameHarness&) = delete;
+    GameHarness& operator=(const GameHarness&) = delete;
+
+    // The game folder: add or replace data files here before Start.
+    const PrivateGameFolder& Folder() const { return m_Folder; }
+    void WriteFile(const std::string& name, const std::string& bytes) const { m_Folder.WriteFile(name, bytes); }
+
+    // Starts the application from the folder's "bin", swaps in the pacer on the harness clock,
+    // seeds the random pool (after start-up, so the draws of the first tick on repeat) and, when
+    // `focused`, queues the window's focus for the first tick. False when start-up fails.
+    bool Start(uint32_t seed = kDefaultSeed, bool focused = true);
+    bool IsRunning() const { return m_bRunning; }
+    // Application::Shutdown: every service deleted in order and its global cleared.
+    void Shutdown();
+
+    MainApp& App() { return *m_pApp; }
+
+    // Events queued for the next tick, in the order given.
+    void KeyDown(SDL_Scancode scancode);
+    void KeyUp(SDL_Scancode scancode);
+    void Focus(bool gained);
+
+    // One pass of the message loop: the queued events into SDL, every pending window message
+    // dispatched, one step of the clock and one Application::Tick.
+    void Tick();
+    void Ticks(int count);
+    // Ticks until `condition` holds, at most `frameLimit` ticks; the condition is tested before
+    // the first tick too. The failure names the condition and the ticks spent.
+    testing::AssertionResult TickUntil(const std::function<bool()>& condition, const std::string& description,
+                                       int frameLimit = 600);
+    int TickCount() const { return m_nTicks; }
+
+    // The back buffer as the last drawn frame left it.
+    HarnessFrame ReadFrame() const;
+
+    // The world's globals at hand. Each fails the test (and returns false or null) when the
+    // world is not there.
+    // Makes the quest with this table name the quest table's current quest.
+    bool MakeQuestCurrent(const std::string& questName);
+    // SceneManager::RequestStage: the stage is built at the start of the next tick.
+    bool RequestStage(const std::string& stageName);
+    // The current stage's root, or null.
+    GameObj* Root() const;
+    // The first object of the current tree, in pre-order and active or not, built from the
+    // prototype; null when there is none.
+    GameObj* FindObject(const std::string& prototypeName) const;
+    // Every object of the current tree built from the prototype, in pre-order.
+    std::vector<GameObj*> FindObjects(const std::string& prototypeName) const;
+    // The first object of the current tree with the tag, in pre-order and active or not.
+    GameObj* FindObjectByTag(const std::string& tag) const;
+
+  private:
+    struct QueuedEvent {
+        uint32_t type;  // SDL_KEYDOWN, SDL_KEYUP or SDL_WINDOWEVENT
+        int32_t detail; // the scancode, or the window event id
+    };
+
+    PrivateGameFolder m_Folder;
+    std::unique_ptr<ScopedCwd> m_pCwd;
+    HarnessClock m_Clock;
+    std::unique_ptr<MainApp> m_pApp;
+    std::vector<QueuedEvent> m_Queued;
+    bool m_bRunning = false;
+    int m_nTicks = 0;
+};

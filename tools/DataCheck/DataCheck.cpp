@@ -1,0 +1,962 @@
+#include "DataCheck.h"
+
+#include "Platform/Win32/Windows.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/FileSystemArchive.h"
+#include "System/Archive/ZEVArchive.h"
+#include "System/Common/NameHash.h"
+#include "System/Common/StreamIO.h"
+#include "System/Common/StringUtil.h"
+#include "System/Graphics/AtlasTable.h"
+#include "System/Graphics/TextureTable.h"
+#include "System/Lua/LuaTableReader.h"
+#include "System/Lua/ScriptSystem.h"
+#include "World/AccessoryTable.h"
+#include "World/ComponentFactory.h"
+#include "World/QuestTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <lua.hpp>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+std::string FormatFinding(const DataFinding& finding)
+{
+    return finding.file + ": " + finding.reason;
+}
+
+namespace {
+
+// The data folders in the order the world state reads them. A folder whose files all set one
+// fixed global names it; the others' files each set the global named like the file.
+struct DataFolder {
+    const char* pattern;
+    const char* fixedGlobal;
+    bool namedGlobal;
+};
+const DataFolder kPrerequisites = {"assets.v1/scripts/prerequisites/", nullptr, false};
+const DataFolder kTextures = {"assets.v1/scripts/textures/", "texture_table", false};
+const DataFolder kTexts = {"assets.v1/scripts/text/", nullptr, true};
+const DataFolder kAtlases = {"assets.v1/scripts/atlases/", "spriteSheet", false};
+const DataFolder kAnimations = {"assets.v1/scripts/animations/", "animation_table", false};
+const DataFolder kAccessories = {"assets.v1/scripts/accessory", nullptr, true};
+const DataFolder kQuests = {"assets.v1/scripts/quest/", nullptr, true};
+const DataFolder kStages = {"assets.v1/scripts/stage/", nullptr, true};
+const DataFolder kGameObjects = {"assets.v1/scripts/game_objects/", nullptr, true};
+const DataFolder* const kFolders[] = {&kPrerequisites, &kTextures, &kTexts,  &kAtlases,    &kAnimations,
+                                      &kAccessories,   &kQuests,   &kStages, &kGameObjects};
+
+// The names the game's code looks up by name.
+const char* const kTitleStage = "stage_TitleScene";
+const char* const kRequiredQuests[] = {"vididezare", "quest501"};
+const struct {
+    const char* prototype;
+    const char* tag;
+} kRequiredTaggedPrototypes[] = {{"camera", "GameCamera"}, {"ui_camera", "UICamera"}};
+
+// Ability slots of an accessory; pose channels of an animation; columns of an animation grid.
+constexpr double kAbilitySlots = 19;
+constexpr double kPoseChannels = 12;
+constexpr int kMaxGridColumns = 127;
+
+struct DataFile {
+    std::string entry; // archive name, no extension
+    std::string name;  // after the last '/'
+    const DataFolder* folder = nullptr;
+    bool ran = false; // loaded and ran to its end
+};
+
+std::string TypeName(lua_State* L, int index)
+{
+    return lua_typename(L, lua_type(L, index));
+}
+
+std::string KeyText(lua_State* L, int index)
+{
+    if (lua_type(L, index) == LUA_TSTRING)
+        return std::string("\"") + lua_tostring(L, index) + "\"";
+    if (lua_type(L, index) == LUA_TNUMBER) {
+        std::ostringstream text;
+        text << lua_tonumber(L, index);
+        return text.str();
+    }
+    return "a " + TypeName(L, index);
+}
+
+// Line numbers of quoted strings holding a two-byte Shift-JIS character whose second byte is
+// 0x5C (such as the ones for "so", "hyou" or "nou"): Lua's lexer reads that byte as a backslash, so
+// the string breaks or silently changes. Comments and long brackets are passed over.
+std::vector<int> BackslashTrailBytes(const std::string& text)
+{
+    std::vector<int> lines;
+    int line = 1;
+    char quote = 0;
+    bool comment = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++line;
+            comment = false;
+            quote = 0; // an unfinished string is the lexer's error to report
+            continue;
+        }
+        if (comment)
+            continue;
+        if (IsDBCSLeadByteEx(932, c) && i + 1 < text.size()) {
+            if (quote && text[i + 1] == '\\' && (lines.empty() || lines.back() != line))
+                lines.push_back(line);
+            ++i;
+            continue;
+        }
+        if (quote) {
+            if (c == '\\')
+                ++i;
+            else if (c == static_cast<unsigned char>(quote))
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = static_cast<char>(c);
+        } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
+            comment = true;
+        }
+    }
+    return lines;
+}
+
+std::string StripExtension(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+class Checker {
+  public:
+    explicit Checker(const std::string& game) : m_Game(game) {}
+    std::vector<DataFinding> Run(DataCounts* counts);
+
+  private:
+    void Add(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason}); }
+
+    void Mount();
+    void ListFiles();
+    void RunFile(DataFile& file);
+    void SnapshotGlobals();
+    std::set<std::string> ChangedGlobals();
+    // Pushes the global; returns its Lua type.
+    int PushGlobal(const char* name);
+
+    // Integer items 1..n of the table on top, each pushed in turn for fn(i). Keys that are not
+    // list positions and holes below the largest position are findings.
+    void ForEachItem(const std::string& file, const std::string& where, const std::function<void(int)>& fn);
+    // Each string key of the table on top with its value pushed; other keys are findings.
+    void ForEachStringKey(const std::string& file, const std::string& where,
+                          const std::function<void(const std::string&)>& fn);
+    // A field that must be there with the given Lua type; a finding otherwise. Leaves the stack.
+    bool RequireField(const std::string& file, const std::string& where, const char* key, int type,
+                      const char* hint = nullptr);
+    // A field that may be absent but, when there, has the given type.
+    void OptionalField(const std::string& file, const std::string& where, const char* key, int type);
+
+    void CheckTextures(const DataFile& file);
+    void CheckText(const DataFile& file);
+    void CheckAtlas(const DataFile& file);
+    void CheckAnimations(const DataFile& file);
+    void CheckClip(const std::string& file, const std::string& clip);
+    void CheckAccessory(const DataFile& file);
+    void CheckQuest(const DataFile& file);
+    void CheckPrototype(const DataFile& file);
+    void CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
+                         std::vector<std::string>& bases);
+    void CheckPrototypeCycles();
+    void CheckRequiredNames();
+
+    bool IsComponentClass(const std::string& name);
+    bool IsPrototype(const std::string& name) const { return m_Prototypes.count(name) != 0; }
+
+    std::string m_Game;
+    std::vector<DataFinding> m_Findings;
+    std::vector<DataFile> m_Files;
+    lua_State* L = nullptr;
+    std::set<std::string> m_LibraryGlobals;
+    std::set<std::string> m_SharedNames;                              // file names that more than one file has
+    std::map<std::string, std::string> m_GlobalOwners;                // global -> the file that set it
+    std::map<std::string, std::vector<std::string>> m_PrototypeBases; // prototype -> base_script names
+    std::set<std::string> m_Prototypes;
+    std::set<std::string> m_Quests;
+    std::map<std::string, std::string> m_SpriteOwners; // atlas sprite -> sheet file
+    std::unique_ptr<TextureTable> m_pTextures;
+    std::unique_ptr<AtlasTable> m_pAtlas;
+    std::unique_ptr<AccessoryTable> m_pAccessories;
+    ComponentFactory m_Factory;
+    std::set<std::string> m_TextKeys;
+    std::set<std::string> m_Clips;
+};
+
+void Checker::Mount()
+{
+    ArchiveSystem* archives = ArchiveSystem::GetInstance();
+    archives->SetRoot(m_Game + "/");
+    // As the game mounts them: loose folders first, so a loose file overrides a pak entry.
+    for (const char* folder :
+         {"assets.v1/2d", "assets.v1/scripts", "assets.v1/shaders", "assets.v1/sounds", "assets.v1/movies"})
+        archives->Mount(new FileSystemArchive(folder));
+    for (const char* pak : {"bgm", "movie", "script", "se", "shader", "sprite"})
+        archives->Mount(new ZEVArchive(m_Game + "/data/" + pak + ".pak"));
+}
+
+void Checker::ListFiles()
+{
+    std::vector<std::string> all;
+    g_pArchiveSystem->FindNames(all, "assets.v1/scripts/*");
+    std::sort(all.begin(), all.end());
+    std::map<std::string, std::string> firstByName;
+    for (const std::string& entry : all) {
+        DataFile file;
+        file.entry = entry;
+        std::string directory;
+        SplitPath(entry, directory, file.name);
+        for (const DataFolder* folder : kFolders)
+            if (entry.compare(0, std::string(folder->pattern).size(), folder->pattern) == 0) {
+                file.folder = folder;
+                break;
+            }
+        if (!file.folder) {
+            Add(entry, "lies in no folder the game reads");
+            continue;
+        }
+        // All files share one global table, and the loaders key tables by the final name.
+        if (auto [it, fresh] = firstByName.emplace(file.name, entry); !fresh) {
+            Add(entry, "has the same file name as " + it->second + ": file names must be unique across folders");
+            m_SharedNames.insert(file.name);
+        }
+        m_Files.push_back(file);
+    }
+}
+
+void Checker::SnapshotGlobals()
+{
+    lua_newtable(L);
+    lua_pushglobaltable(L);
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        lua_pushvalue(L, -2);
+        lua_insert(L, -2);
+        lua_rawset(L, -5);
+    }
+    lua_pop(L, 1);
+    lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
+}
+
+std::set<std::string> Checker::ChangedGlobals()
+{
+    std::set<std::string> changed;
+    lua_getfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
+    lua_pushglobaltable(L);
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        if (lua_type(L, -2) == LUA_TSTRING) {
+            lua_pushvalue(L, -2);
+            lua_rawget(L, -5);
+            if (!lua_rawequal(L, -1, -2))
+                changed.insert(lua_tostring(L, -3));
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 2);
+    return changed;
+}
+
+int Checker::PushGlobal(const char* name)
+{
+    lua_pushglobaltable(L);
+    lua_getfield(L, -1, name);
+    lua_remove(L, -2);
+    return lua_type(L, -1);
+}
+
+void Checker::RunFile(DataFile& file)
+{
+    StreamIO* stream = g_pArchiveSystem->Open(HashName(file.entry));
+    if (!stream) {
+        Add(file.entry, "cannot be opened");
+        return;
+    }
+    std::string bytes(stream->GetSize(), '\0');
+    const uint32_t length = bytes.empty() ? 0 : stream->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    delete stream;
+
+    // As the game's table loaders do: a file that sets nothing must not leave its predecessor's
+    // table in the shared global.
+    if (file.folder->fixedGlobal) {
+        lua_pushnil(L);
+        lua_setglobal(L, file.folder->fixedGlobal);
+    }
+    for (int line : BackslashTrailBytes(bytes.substr(0, length)))
+        Add(file.entry, "line " + std::to_string(line) +
+                            ": a Shift-JIS character in a string ends in the byte of a backslash, which Lua reads "
+                            "as an escape (write the character as \\xNN\\xNN or use another word)");
+    SnapshotGlobals();
+    ScriptContext* context = g_pScriptSystem->CreateContext();
+    lua_State* thread = context->m_pThread;
+    if (luaL_loadbufferx(thread, bytes.data(), length, file.entry.c_str(), "bt") != LUA_OK) {
+        Add(file.entry, std::string("does not load: ") + lua_tostring(thread, -1));
+    } else {
+        // As the game starts a script: resumed once with the number 0.
+        lua_pushnumber(thread, 0);
+        const int result = lua_resume(thread, nullptr, 1);
+        if (result == LUA_OK)
+            file.ran = true;
+        else if (result == LUA_YIELD && file.folder == &kPrerequisites)
+            file.ran = true; // a prerequisite may wait; it is never resumed
+        else if (result == LUA_YIELD)
+            Add(file.entry, "waits: the rest of a data file never runs");
+        else
+            Add(file.entry,
+                std::string("fails to run: ") + (lua_tostring(thread, -1) ? lua_tostring(thread, -1) : "(no message)"));
+    }
+    g_pScriptSystem->ReleaseContext(context);
+
+    const std::set<std::string> changed = ChangedGlobals();
+    for (const std::string& global : changed) {
+        if (file.folder->fixedGlobal && global == file.folder->fixedGlobal)
+            continue;
+        if (m_LibraryGlobals.count(global))
+            Add(file.entry, "replaces the Lua global " + global + " of the game's libraries");
+        else if (auto it = m_GlobalOwners.find(global); it != m_GlobalOwners.end() && it->second != file.entry) {
+            if (!m_SharedNames.count(global)) // reported once, as a name used twice
+                Add(file.entry, "sets the global " + global + ", already set by " + it->second);
+        } else
+            m_GlobalOwners[global] = file.entry;
+    }
+    if (!file.ran)
+        return;
+    if (file.folder->fixedGlobal && !changed.count(file.folder->fixedGlobal))
+        Add(file.entry, std::string("defines no global ") + file.folder->fixedGlobal);
+    if (file.folder->namedGlobal && !changed.count(file.name))
+        Add(file.entry, "defines no global " + file.name + " (the table must be named like its file)");
+}
+
+void Checker::ForEachItem(const std::string& file, const std::string& where, const std::function<void(int)>& fn)
+{
+    std::vector<lua_Integer> positions;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        lua_pop(L, 1);
+        const bool position = lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) >= 1 &&
+                              lua_tonumber(L, -1) == std::floor(lua_tonumber(L, -1));
+        if (position)
+            positions.push_back(static_cast<lua_Integer>(lua_tonumber(L, -1)));
+        else
+            Add(file, where + " has the key " + KeyText(L, -1) + ", which is not a list position");
+    }
+    std::sort(positions.begin(), positions.end());
+    if (!positions.empty() && positions.back() != static_cast<lua_Integer>(positions.size()))
+        Add(file, where + " has holes: " + std::to_string(positions.size()) + " entries up to position " +
+                      std::to_string(positions.back()));
+    for (lua_Integer i : positions) {
+        lua_rawgeti(L, -1, static_cast<int>(std::min<lua_Integer>(i, INT32_MAX)));
+        fn(static_cast<int>(std::min<lua_Integer>(i, INT32_MAX)));
+        lua_pop(L, 1);
+    }
+}
+
+void Checker::ForEachStringKey(const std::string& file, const std::string& where,
+                               const std::function<void(const std::string&)>& fn)
+{
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        if (lua_type(L, -2) == LUA_TSTRING) {
+            const std::string key = lua_tostring(L, -2);
+            fn(key);
+        } else {
+            Add(file, where + " has the key " + KeyText(L, -2) + ": keys the game walks must be strings");
+        }
+        lua_pop(L, 1);
+    }
+}
+
+bool Checker::RequireField(const std::string& file, const std::string& where, const char* key, int type,
+                           const char* hint)
+{
+    lua_getfield(L, -1, key);
+    const int actual = lua_type(L, -1);
+    lua_pop(L, 1);
+    if (actual == type)
+        return true;
+    std::string reason = where + (actual == LUA_TNIL ? " has no \"" + std::string(key) + "\""
+                                                     : std::string(" \"") + key + "\" is a " + lua_typename(L, actual) +
+                                                           ", not a " + lua_typename(L, type));
+    if (hint)
+        reason += std::string(" (") + hint + ")";
+    Add(file, reason);
+    return false;
+}
+
+void Checker::OptionalField(const std::string& file, const std::string& where, const char* key, int type)
+{
+    lua_getfield(L, -1, key);
+    const int actual = lua_type(L, -1);
+    lua_pop(L, 1);
+    if (actual != LUA_TNIL && actual != type)
+        Add(file, where + " \"" + key + "\" is a " + lua_typename(L, actual) + ", not a " + lua_typename(L, type));
+}
+
+void Checker::CheckTextures(const DataFile& file)
+{
+    if (PushGlobal(kTextures.fixedGlobal) == LUA_TTABLE)
+        ForEachStringKey(file.entry, kTextures.fixedGlobal, [&](const std::string& key) {
+            const std::string where = "texture " + key;
+            if (!lua_istable(L, -1)) {
+                Add(file.entry, where + " is a " + TypeName(L, -1) + ", not a table");
+                return;
+            }
+            RequireField(file.entry, where, "load_type", LUA_TNUMBER);
+            if (!RequireField(file.entry, where, "texture_name", LUA_TSTRING))
+                return;
+            lua_getfield(L, -1, "texture_name");
+            const std::string image = lua_tostring(L, -1);
+            lua_pop(L, 1);
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(image));
+            if (!stream) {
+                Add(file.entry, where + ": its image " + image + " is in no archive");
+                return;
+            }
+            TextureEntry probe;
+            ProbeImageSize(stream, &probe);
+            if (probe.width == 0 || probe.height == 0)
+                Add(file.entry, where + ": the header of " + image + " gives no size");
+        });
+    lua_pop(L, 1);
+}
+
+void Checker::CheckText(const DataFile& file)
+{
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
+        ForEachStringKey(file.entry, file.name, [&](const std::string& key) {
+            m_TextKeys.insert(key);
+            if (!lua_istable(L, -1)) {
+                Add(file.entry, "text " + key + " is a " + TypeName(L, -1) + ", not a list of lines");
+                return;
+            }
+            ForEachItem(file.entry, "text " + key, [&](int i) {
+                if (lua_type(L, -1) != LUA_TSTRING)
+                    Add(file.entry, "text " + key + " line " + std::to_string(i) + " is a " + TypeName(L, -1));
+            });
+        });
+    lua_pop(L, 1);
+}
+
+void Checker::CheckAtlas(const DataFile& file)
+{
+    if (PushGlobal(kAtlases.fixedGlobal) == LUA_TTABLE) {
+        const std::string where = kAtlases.fixedGlobal;
+        if (RequireField(file.entry, where, "texture", LUA_TSTRING)) {
+            lua_getfield(L, -1, "texture");
+            const std::string texture = StripExtension(lua_tostring(L, -1));
+            lua_pop(L, 1);
+            if (!m_pTextures->Find(HashName(texture)))
+                Add(file.entry, "the sheet's texture " + texture + " is not in the texture table");
+        }
+        if (RequireField(file.entry, where, "textureSize", LUA_TTABLE)) {
+            lua_getfield(L, -1, "textureSize");
+            for (const char* key : {"width", "height"})
+                if (RequireField(file.entry, "textureSize", key, LUA_TNUMBER)) {
+                    lua_getfield(L, -1, key);
+                    if (lua_tonumber(L, -1) <= 0)
+                        Add(file.entry, std::string("textureSize \"") + key + "\" is not above 0");
+                    lua_pop(L, 1);
+                }
+            lua_pop(L, 1);
+        }
+        if (RequireField(file.entry, where, "sprites", LUA_TTABLE)) {
+            lua_getfield(L, -1, "sprites");
+            ForEachItem(file.entry, "sprites", [&](int i) {
+                const std::string item = "sprite " + std::to_string(i);
+                if (!lua_istable(L, -1)) {
+                    Add(file.entry, item + " is a " + TypeName(L, -1) + ", not a table");
+                    return;
+                }
+                for (const char* key : {"sourceRect", "originalSize", "uvRect"})
+                    RequireField(file.entry, item, key, LUA_TTABLE);
+                if (!RequireField(file.entry, item, "name", LUA_TSTRING))
+                    return;
+                lua_getfield(L, -1, "name");
+                const std::string name = StripExtension(lua_tostring(L, -1));
+                lua_pop(L, 1);
+                if (auto [it, fresh] = m_SpriteOwners.emplace(name, file.entry); !fresh)
+                    Add(file.entry, "sprite " + name + " is also in " + it->second + ", which keeps it");
+            });
+            lua_pop(L, 1);
+        }
+    }
+    lua_pop(L, 1);
+}
+
+void Checker::CheckClip(const std::string& file, const std::string& clip)
+{
+    const std::string where = "clip " + clip;
+    OptionalField(file, where, "wrapMode", LUA_TNUMBER);
+    OptionalField(file, where, "flags", LUA_TNUMBER);
+    // An image track with no rows has nothing to show: the loader drops it.
+    auto rowsOf = [&](const std::string& track) -> bool {
+        lua_getfield(L, -1, "animation");
+        if (!lua_istable(L, -1)) {
+            Add(file, where + " " + track + " has no \"animation\" list: the track is dropped");
+            lua_pop(L, 1);
+            return false;
+        }
+        lua_pushnil(L);
+        const bool empty = lua_next(L, -2) == 0;
+        if (!empty)
+            lua_pop(L, 2);
+        if (empty) {
+            Add(file, where + " " + track + " has an empty \"animation\" list: the track is dropped");
+            lua_pop(L, 1);
+            return false;
+        }
+        return true;
+    };
+
+    lua_getfield(L, -1, "animationSheet");
+    const bool sheet = lua_istable(L, -1);
+    if (sheet && rowsOf("animationSheet")) {
+        ForEachItem(file, where + " animationSheet", [&](int i) {
+            const std::string row = where + " row " + std::to_string(i);
+            if (!lua_istable(L, -1)) {
+                Add(file, row + " is a " + TypeName(L, -1) + ", not {sprite, frames}");
+                return;
+            }
+            lua_rawgeti(L, -1, 1);
+            if (lua_type(L, -1) != LUA_TSTRING)
+                Add(file, row + " names no sprite");
+            else if (!m_pAtlas->Find(HashName(lua_tostring(L, -1))))
+                Add(file, row + ": the atlas has no sprite " + lua_tostring(L, -1));
+            lua_pop(L, 1);
+            lua_rawgeti(L, -1, 2);
+            if (lua_type(L, -1) != LUA_TNUMBER)
+                Add(file, row + " gives no frame count");
+            lua_pop(L, 1);
+        });
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+
+    bool gridBuilt = false;
+    lua_getfield(L, -1, "sprite_anim");
+    if (!sheet && lua_istable(L, -1)) {
+        gridBuilt = true;
+        float cellWidth = 0, cellHeight = 0;
+        lua_getfield(L, -1, "spriteSize");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "x");
+            cellWidth = static_cast<float>(lua_tonumber(L, -1));
+            lua_getfield(L, -2, "y");
+            cellHeight = static_cast<float>(lua_tonumber(L, -1));
+            lua_pop(L, 2);
+        }
+        lua_pop(L, 1);
+        if (rowsOf("sprite_anim")) {
+            ForEachItem(file, where + " sprite_anim", [&](int i) {
+                const std::string run = where + " run " + std::to_string(i);
+                if (!lua_istable(L, -1)) {
+                    Add(file, run + " is a " + TypeName(L, -1) + ", not {texture, first, last, frames}");
+                    return;
+                }
+                lua_rawgeti(L, -1, 1);
+                const std::string texture = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                const TextureEntry* entry = m_pTextures->Find(HashName(texture));
+                if (!entry) {
+                    Add(file, run + " names the texture \"" + texture +
+                                  "\", which the texture table lacks: the run is dropped");
+                    return;
+                }
+                const int columns = cellWidth > 0 ? static_cast<int>(static_cast<float>(entry->width) / cellWidth) : 0;
+                if (columns < 1 || columns > kMaxGridColumns) {
+                    Add(file, run + " cuts " + texture + " into " + std::to_string(columns) +
+                                  " columns (1 to 127 work): the run is dropped");
+                    return;
+                }
+                const int rows = cellHeight > 0 ? static_cast<int>(static_cast<float>(entry->height) / cellHeight) : 0;
+                for (int n : {2, 3}) {
+                    lua_rawgeti(L, -1, n);
+                    const double cell = lua_tonumber(L, -1);
+                    lua_pop(L, 1);
+                    if (cell < 0 || cell >= static_cast<double>(columns) * rows)
+                        Add(file, run + " cell " + std::to_string(static_cast<long long>(cell)) + " lies outside the " +
+                                      std::to_string(columns) + " x " + std::to_string(rows) + " grid of " + texture);
+                }
+            });
+            lua_pop(L, 1);
+        }
+    }
+    lua_pop(L, 1);
+
+    lua_getfield(L, -1, "texcoord");
+    if (!gridBuilt && lua_istable(L, -1)) {
+        lua_rawgeti(L, -1, 1);
+        const std::string texture = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+        lua_pop(L, 1);
+        if (!m_pTextures->Find(HashName(texture)))
+            Add(file, where + " texcoord names the texture \"" + texture +
+                          "\", which the texture table lacks: the rectangle is dropped");
+    }
+    lua_pop(L, 1);
+
+    lua_getfield(L, -1, "pose_anim");
+    if (lua_istable(L, -1))
+        ForEachItem(file, where + " pose_anim", [&](int i) {
+            const std::string key = where + " pose key " + std::to_string(i);
+            if (!lua_istable(L, -1)) {
+                Add(file, key + " is a " + TypeName(L, -1) + ", not six numbers");
+                return;
+            }
+            for (int n = 1; n <= 6; ++n) {
+                lua_rawgeti(L, -1, n);
+                const bool number = lua_type(L, -1) == LUA_TNUMBER;
+                const double value = lua_tonumber(L, -1);
+                lua_pop(L, 1);
+                if (!number)
+                    Add(file, key + " item " + std::to_string(n) + " is not a number");
+                else if (n == 1 && (value < 0 || value >= kPoseChannels))
+                    Add(file, key + " keys the channel " + std::to_string(static_cast<long long>(value)) +
+                                  " (0 to 11 exist): the key is dropped");
+            }
+        });
+    else if (!lua_isnil(L, -1))
+        Add(file, where + " \"pose_anim\" is a " + TypeName(L, -1) + ", not a list of keys");
+    lua_pop(L, 1);
+}
+
+void Checker::CheckAnimations(const DataFile& file)
+{
+    if (PushGlobal(kAnimations.fixedGlobal) == LUA_TTABLE)
+        ForEachStringKey(file.entry, kAnimations.fixedGlobal, [&](const std::string& clip) {
+            m_Clips.insert(clip);
+            if (lua_istable(L, -1))
+                CheckClip(file.entry, clip);
+            else
+                Add(file.entry, "clip " + clip + " is a " + TypeName(L, -1) + ", not a table");
+        });
+    lua_pop(L, 1);
+}
+
+void Checker::CheckAccessory(const DataFile& file)
+{
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
+        RequireField(file.entry, file.name, "accessoryId", LUA_TNUMBER);
+        RequireField(file.entry, file.name, "name", LUA_TSTRING);
+        RequireField(file.entry, file.name, "explain", LUA_TSTRING);
+        lua_getfield(L, -1, "ability");
+        if (lua_istable(L, -1))
+            ForEachItem(file.entry, "ability", [&](int i) {
+                const std::string item = "ability " + std::to_string(i);
+                if (!lua_istable(L, -1) || !RequireField(file.entry, item, "target", LUA_TNUMBER))
+                    return;
+                lua_getfield(L, -1, "target");
+                const double target = lua_tonumber(L, -1);
+                lua_pop(L, 1);
+                if (target < 0 || target >= kAbilitySlots)
+                    Add(file.entry, item + " targets the slot " + std::to_string(static_cast<long long>(target)) +
+                                        " (0 to 18 exist)");
+            });
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+void Checker::CheckQuest(const DataFile& file)
+{
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
+        RequireField(file.entry, file.name, "questId", LUA_TNUMBER);
+        RequireField(file.entry, file.name, "questName", LUA_TSTRING);
+        lua_getfield(L, -1, "stage");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "name");
+            const std::string stage = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+            lua_pop(L, 1);
+            if (!IsPrototype(stage))
+                Add(file.entry, "the quest's stage \"" + stage + "\" names no prototype");
+        } else {
+            Add(file.entry, file.name + " has no \"stage\"");
+        }
+        lua_pop(L, 1);
+        if (LuaPushPath(L, "enemyList.boss.nextStage")) {
+            const std::string next = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+            if (!IsPrototype(next))
+                Add(file.entry, "the boss's next stage \"" + next + "\" names no prototype");
+            lua_pop(L, 1);
+        }
+        lua_getfield(L, -1, "rewards");
+        if (lua_istable(L, -1))
+            ForEachItem(file.entry, "rewards", [&](int i) {
+                const std::string reward = "reward " + std::to_string(i);
+                if (!lua_istable(L, -1))
+                    return;
+                lua_getfield(L, -1, "rewardType");
+                const double type = lua_tonumber(L, -1);
+                lua_pop(L, 1);
+                lua_getfield(L, -1, "rewardValue");
+                if (type == static_cast<double>(eRewardType_Accessory) &&
+                    (lua_type(L, -1) != LUA_TLIGHTUSERDATA ||
+                     !m_pAccessories->Find(static_cast<NameId>(reinterpret_cast<uintptr_t>(lua_touserdata(L, -1))))))
+                    Add(file.entry, reward + " gives an accessory the accessory table lacks (write Script.hash of "
+                                             "its table name)");
+                lua_pop(L, 1);
+                // Value kind 31 counts the clears of the quest its "type" names.
+                lua_getfield(L, -1, "condition");
+                if (lua_istable(L, -1))
+                    ForEachItem(file.entry, reward + " condition", [&](int g) {
+                        if (!lua_istable(L, -1))
+                            return;
+                        ForEachItem(file.entry, reward + " condition group " + std::to_string(g), [&](int c) {
+                            if (!lua_istable(L, -1))
+                                return;
+                            lua_getfield(L, -1, "target");
+                            const bool clearCount = lua_tonumber(L, -1) == 31;
+                            lua_pop(L, 1);
+                            if (!clearCount)
+                                return;
+                            lua_getfield(L, -1, "type");
+                            bool known = false;
+                            if (lua_type(L, -1) == LUA_TLIGHTUSERDATA)
+                                for (const std::string& quest : m_Quests)
+                                    known = known ||
+                                            HashName(quest) ==
+                                                static_cast<NameId>(reinterpret_cast<uintptr_t>(lua_touserdata(L, -1)));
+                            lua_pop(L, 1);
+                            if (!known)
+                                Add(file.entry, reward + " condition " + std::to_string(g) + "." + std::to_string(c) +
+                                                    " counts the clears of no known quest (write Script.hash of "
+                                                    "the quest's table name)");
+                        });
+                    });
+                lua_pop(L, 1);
+            });
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+bool Checker::IsComponentClass(const std::string& name)
+{
+    return m_Factory.GetRegistrationIndex(HashName(name)) >= 0;
+}
+
+void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
+                              std::vector<std::string>& bases)
+{
+    if (instance) {
+        OptionalField(file, where, "object_activity", LUA_TNUMBER);
+        OptionalField(file, where, "object_layer", LUA_TNUMBER);
+    } else {
+        // A missing number reads 0: an inactive object, or one on no layer, that no pass visits.
+        RequireField(file, where, "object_activity", LUA_TNUMBER, "write 0 when the object is meant to start inactive");
+        RequireField(file, where, "object_layer", LUA_TNUMBER, "write 0 when the object is meant to be on no layer");
+    }
+    OptionalField(file, where, "object_name", LUA_TSTRING);
+    OptionalField(file, where, "object_tag", LUA_TSTRING);
+
+    lua_getfield(L, -1, "components");
+    if (lua_istable(L, -1))
+        ForEachStringKey(file, where + " components", [&](const std::string& name) {
+            if (!IsComponentClass(name))
+                Add(file, where + " names the unknown component " + name);
+            if (!lua_istable(L, -1))
+                Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
+        });
+    else if (!lua_isnil(L, -1))
+        Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
+    lua_pop(L, 1);
+
+    lua_getfield(L, -1, "children");
+    if (lua_istable(L, -1))
+        ForEachItem(file, where + " children", [&](int i) {
+            const std::string child = where + " child " + std::to_string(i);
+            if (!lua_istable(L, -1)) {
+                Add(file, child + " is a " + TypeName(L, -1) + ", not a table: it is skipped");
+                return;
+            }
+            if (RequireField(file, child, "base_script", LUA_TSTRING)) {
+                lua_getfield(L, -1, "base_script");
+                const std::string base = lua_tostring(L, -1);
+                lua_pop(L, 1);
+                if (!IsPrototype(base))
+                    Add(file, child + ": its base_script \"" + base + "\" names no prototype");
+                bases.push_back(base);
+            }
+            CheckObjectKeys(file, child, true, bases);
+        });
+    else if (!lua_isnil(L, -1))
+        Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
+    lua_pop(L, 1);
+}
+
+void Checker::CheckPrototype(const DataFile& file)
+{
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
+        CheckObjectKeys(file.entry, file.name, false, m_PrototypeBases[file.name]);
+    else if (!lua_isnil(L, -1))
+        Add(file.entry, "the global " + file.name + " is a " + TypeName(L, -1) + ", not a table");
+    lua_pop(L, 1);
+}
+
+void Checker::CheckPrototypeCycles()
+{
+    // A prototype built again inside itself never finishes.
+    std::set<std::set<std::string>> reported;
+    std::vector<std::string> path;
+    std::function<void(const std::string&)> visit = [&](const std::string& name) {
+        if (auto it = std::find(path.begin(), path.end(), name); it != path.end()) {
+            // One finding per loop, whichever of its prototypes the walk entered it by.
+            if (reported.insert(std::set<std::string>(it, path.end())).second) {
+                std::string chain;
+                for (auto step = it; step != path.end(); ++step)
+                    chain += *step + " -> ";
+                Add(kStages.pattern, "prototypes contain themselves: " + chain + name);
+            }
+            return;
+        }
+        if (path.size() > 64)
+            return;
+        path.push_back(name);
+        auto bases = m_PrototypeBases.find(name);
+        if (bases != m_PrototypeBases.end())
+            for (const std::string& base : std::set<std::string>(bases->second.begin(), bases->second.end()))
+                visit(base);
+        path.pop_back();
+    };
+    for (const auto& [name, bases] : m_PrototypeBases)
+        visit(name);
+}
+
+void Checker::CheckRequiredNames()
+{
+    if (!IsPrototype(kTitleStage))
+        Add(kStages.pattern, std::string("no prototype ") + kTitleStage + ": the game starts with that stage");
+    for (const auto& required : kRequiredTaggedPrototypes) {
+        if (!IsPrototype(required.prototype)) {
+            Add(kGameObjects.pattern, std::string("no prototype ") + required.prototype);
+            continue;
+        }
+        PushGlobal(required.prototype);
+        lua_getfield(L, -1, "object_tag");
+        if (!lua_isstring(L, -1) || std::string(lua_tostring(L, -1)) != required.tag)
+            Add(kGameObjects.pattern,
+                std::string("the prototype ") + required.prototype + " is not tagged \"" + required.tag + "\"");
+        lua_pop(L, 2);
+    }
+    for (const char* quest : kRequiredQuests)
+        if (!m_Quests.count(quest))
+            Add(kQuests.pattern, std::string("no quest ") + quest);
+}
+
+std::vector<DataFinding> Checker::Run(DataCounts* counts)
+{
+    if (g_pArchiveSystem || g_pScriptSystem || g_pComponentFactory) {
+        Add(m_Game, "the checker needs a process without a running game");
+        return m_Findings;
+    }
+    Mount();
+    g_pScriptSystem = new ScriptSystem;
+    L = g_pScriptSystem->GetState();
+    lua_pushglobaltable(L);
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        if (lua_type(L, -2) == LUA_TSTRING)
+            m_LibraryGlobals.insert(lua_tostring(L, -2));
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    m_Factory.RegisterAll();
+
+    ListFiles();
+    // Every file runs folder by folder, as the world state runs them. A folder whose files share
+    // one global is checked file by file as they run (the next file replaces the global); the
+    // tables named like their files are checked once everything has run, since they name each
+    // other (quests name stages, children name prototypes).
+    for (const DataFolder* folder : kFolders) {
+        for (DataFile& file : m_Files) {
+            if (file.folder != folder)
+                continue;
+            RunFile(file);
+            if (!file.ran)
+                continue;
+            if (folder == &kTextures)
+                CheckTextures(file);
+            else if (folder == &kAtlases)
+                CheckAtlas(file);
+            else if (folder == &kAnimations)
+                CheckAnimations(file);
+            lua_settop(L, 0);
+        }
+        // The game's own loaders build the tables later folders are checked against.
+        if (folder == &kTextures) {
+            m_pTextures = std::make_unique<TextureTable>();
+            m_pTextures->LoadFolder(kTextures.pattern);
+        } else if (folder == &kAtlases) {
+            m_pAtlas = std::make_unique<AtlasTable>();
+            m_pAtlas->LoadFolder(kAtlases.pattern);
+        } else if (folder == &kAccessories) {
+            m_pAccessories = std::make_unique<AccessoryTable>();
+            m_pAccessories->Create();
+            m_pAccessories->Load(kAccessories.pattern);
+        }
+    }
+    for (const DataFile& file : m_Files) {
+        if (!file.ran)
+            continue;
+        if (file.folder == &kQuests && PushGlobal(file.name.c_str()) == LUA_TTABLE)
+            m_Quests.insert(file.name);
+        else if ((file.folder == &kStages || file.folder == &kGameObjects) &&
+                 PushGlobal(file.name.c_str()) == LUA_TTABLE)
+            m_Prototypes.insert(file.name);
+        lua_settop(L, 0);
+    }
+    for (const DataFile& file : m_Files) {
+        if (!file.ran)
+            continue;
+        if (file.folder == &kTexts)
+            CheckText(file);
+        else if (file.folder == &kAccessories)
+            CheckAccessory(file);
+        else if (file.folder == &kQuests)
+            CheckQuest(file);
+        else if (file.folder == &kStages || file.folder == &kGameObjects)
+            CheckPrototype(file);
+        lua_settop(L, 0);
+    }
+    CheckPrototypeCycles();
+    CheckRequiredNames();
+
+    if (counts) {
+        counts->textures = m_pTextures ? m_pTextures->GetCount() : 0;
+        counts->texts = m_TextKeys.size();
+        counts->sprites = m_pAtlas ? m_pAtlas->GetCount() : 0;
+        counts->clips = m_Clips.size();
+        counts->accessories = m_pAccessories ? m_pAccessories->GetCount() : 0;
+        counts->quests = m_Quests.size();
+        counts->prototypes = m_Prototypes.size();
+    }
+    m_pAccessories.reset();
+    m_pAtlas.reset();
+    if (m_pTextures)
+        m_pTextures->Clear();
+    m_pTextures.reset();
+    delete g_pScriptSystem;
+    g_pScriptSystem = nullptr;
+    delete g_pArchiveSystem;
+    return m_Findings;
+}
+
+} // namespace
+
+std::vector<DataFinding> CheckGameData(const std::string& gameFolder, DataCounts* counts)
+{
+    Checker checker(gameFolder);
+    return checker.Run(counts);
+}
