@@ -210,7 +210,8 @@ TEST(StageEndToEndTest, MeadowRowIsDrawnFromTheSeed)
         std::string row;
         for (size_t k = 0; k < areas.size(); ++k) {
             EXPECT_FLOAT_EQ(areas[k].first, 512.0f + 1024.0f * static_cast<float>(k));
-            row += (k ? " " : "") + areas[k].second;
+            row += k ? " " : "";
+            row += areas[k].second;
         }
         rows.push_back(row);
         EXPECT_FLOAT_EQ(g_pCollisionWorld->GetStageBounds().maxX, 3072.0f);
