@@ -13,4 +13,11 @@ area_Cave_Hall = {
       },
     },
   },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "広間の床",  -- "Hall floor"
+      components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "高台",  -- "Upper floor"
+      components = { Transform = { position = { x = 238, y = -136, z = 20 }, scaling = { x = 4.6875, y = 0.5 } } } },
+  },
 }

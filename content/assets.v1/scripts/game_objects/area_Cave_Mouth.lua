@@ -14,4 +14,11 @@ area_Cave_Mouth = {
       },
     },
   },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "入口の床",  -- "Mouth floor"
+      components = { Transform = { position = { x = -262, y = -196, z = 20 }, scaling = { x = 7.8125, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "奥の床",  -- "Inner floor"
+      components = { Transform = { position = { x = 250, y = -248, z = 20 }, scaling = { x = 8.1875, y = 0.5 } } } },
+  },
 }

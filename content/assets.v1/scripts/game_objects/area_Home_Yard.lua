@@ -25,6 +25,8 @@ area_Home_Yard = {
   },
   -- Positions are from the area's centre, y up; the stage's bottom is y -256.
   children = {
+    { base_script = "prop_Ground", object_name = "庭の地面",  -- "Yard ground"
+      components = { Transform = { position = { x = -212, y = -248, z = 20 }, scaling = { x = 9.375, y = 0.5 } } } },
     { base_script = "prop_Post", object_name = "杭",              -- "Post"
       components = { Transform = { position = { x = -346, y = -196 } } } },
     { base_script = "prop_Ball", object_name = "まり",            -- "Ball"

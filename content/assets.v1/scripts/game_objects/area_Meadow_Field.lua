@@ -12,4 +12,9 @@ area_Meadow_Field = {
       },
     },
   },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "草地",  -- "Grass"
+      components = { Transform = { position = { x = 0, y = -248, z = 20 }, scaling = { x = 16, y = 0.5 } } } },
+  },
 }

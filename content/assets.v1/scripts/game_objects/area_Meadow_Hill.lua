@@ -12,4 +12,11 @@ area_Meadow_Hill = {
       },
     },
   },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "丘の麓",  -- "Hill foot"
+      components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "丘の向こう",  -- "Beyond the hill"
+      components = { Transform = { position = { x = 400, y = -248, z = 20 }, scaling = { x = 3.5, y = 0.5 } } } },
+  },
 }

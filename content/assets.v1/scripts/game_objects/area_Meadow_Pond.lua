@@ -12,4 +12,13 @@ area_Meadow_Pond = {
       },
     },
   },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "池の手前",  -- "Near bank"
+      components = { Transform = { position = { x = -362, y = -216, z = 20 }, scaling = { x = 4.6875, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "池の底",  -- "Pond bed"
+      components = { Transform = { position = { x = -12, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "池の向こう",  -- "Far bank"
+      components = { Transform = { position = { x = 350, y = -216, z = 20 }, scaling = { x = 5.0625, y = 0.5 } } } },
+  },
 }

@@ -5,8 +5,10 @@ prop_Ball = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = {},
+    Transform = { position = { z = 10 } },
     Kinematics = { nonPenetrationConstraint = true },
+    SpriteRenderer = {},
+    TextureAtlas = { atlasName = "prop_ball" },
     CircleCollider = { radius = 16 },
   },
 }

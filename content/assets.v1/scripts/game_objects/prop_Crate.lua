@@ -5,8 +5,10 @@ prop_Crate = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = {},
+    Transform = { position = { z = 10 } },
     Kinematics = { mass = 2 },
+    SpriteRenderer = {},
+    TextureAtlas = { atlasName = "prop_crate" },
     Box2DCollider = { size = { width = 48, height = 40 } },
   },
 }

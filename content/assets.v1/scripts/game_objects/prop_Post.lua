@@ -5,7 +5,9 @@ prop_Post = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = {},
+    Transform = { position = { z = 10 } },
+    SpriteRenderer = {},
+    TextureAtlas = { atlasName = "prop_post" },
     Box2DCollider = { size = { width = 12, height = 120 } },
   },
 }

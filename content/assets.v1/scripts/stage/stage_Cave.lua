@@ -24,10 +24,6 @@ stage_Cave = {
       object_layer = LAYER_STAGE_CAMERA,
       components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
     },
-    {
-      base_script = "prop_Ground", object_name = "洞窟の床",   -- "Cave floor"
-      components = { Transform = { position = { x = 1024, y = 500 }, scaling = { x = 16, y = 1 } } },
-    },
     { base_script = "prop_Backdrop", object_name = "岩壁" },   -- "Rock wall"
     { base_script = "ui_camera" },
     { base_script = "camera" },

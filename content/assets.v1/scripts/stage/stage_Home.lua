@@ -1,4 +1,4 @@
--- The home base, where quests are chosen: the house on a strip of ground.
+-- The home base, where quests are chosen: the house beside the yard.
 stage_Home = {
   object_name = "拠点",          -- "Home base"
   object_tag = "Stage",
@@ -14,10 +14,6 @@ stage_Home = {
   },
   children = {
     { base_script = "prop_House" },
-    {
-      base_script = "prop_Ground", object_name = "庭",         -- "Yard"
-      components = { Transform = { position = { x = 480, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
     { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
     { base_script = "ui_camera" },
     { base_script = "camera" },

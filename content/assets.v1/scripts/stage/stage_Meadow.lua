@@ -16,18 +16,6 @@ stage_Meadow = {
     },
   },
   children = {
-    {
-      base_script = "prop_Ground", object_name = "東の草地",   -- "East field"
-      components = { Transform = { position = { x = 2560, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
-    {
-      base_script = "prop_Ground", object_name = "中の草地",   -- "Middle field"
-      components = { Transform = { position = { x = 1536, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
-    {
-      base_script = "prop_Ground", object_name = "西の草地",   -- "West field"
-      components = { Transform = { position = { x = 512, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
     { base_script = "prop_Backdrop", object_name = "青空" },   -- "Blue sky"
     { base_script = "ui_camera" },
     { base_script = "camera" },
