@@ -1,6 +1,7 @@
 // Arbitrary text run as a data file of each game table (accessory, quest, text, animation) and
-// read by its loader: whatever shapes of values the file leaves behind must be read safely, and
-// every clip read must play. Inputs
+// read by its loader, and as an object prototype that is built, started, updated and drawn as a
+// stage: whatever shapes of values the file leaves behind must be read safely, and every clip
+// read must play. Inputs
 // that could loop, grow without bound or install metamethods are passed over: they test the
 // Lua interpreter, not the readers.
 #include <lua.hpp>
@@ -22,6 +23,10 @@
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
+#include "World/ComponentFactory.h"
+#include "World/FrameCounter.h"
+#include "World/GameObj.h"
+#include "World/SceneManager.h"
 #include "World/QuestTable.h"
 #include "World/TextTable.h"
 
@@ -32,6 +37,7 @@ const char* const kEntries[] = {
     "assets.v1/scripts/quest/quest_F",
     "assets.v1/scripts/text/text_F",
     "assets.v1/scripts/animations/anim_F",
+    "assets.v1/scripts/game_objects/gameobj_F",
 };
 
 // One input served under every table's entry name.
@@ -175,6 +181,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     g_pTextureTable = nullptr;
     g_pAtlasTable = nullptr;
+    {
+        SceneManager scene;
+        scene.Init();
+        scene.LoadPrototypes("assets.v1/scripts/game_objects/");
+        delete scene.Instantiate("gameobj_F", nullptr, nullptr);
+        scene.RequestStage("gameobj_F");
+        for (uint32_t frame = 1; frame <= 2; ++frame) {
+            SetStandInFrameCount(frame);
+            scene.Update();
+            scene.Draw();
+        }
+        SetStandInFrameCount(0);
+    }
 
     host.Shutdown();
     g_pScriptSystem = nullptr;

@@ -9,6 +9,12 @@ Component::Component(GameObj* owner, const ClassKey& classKey)
 
 Component::~Component() = default;
 
+void Component::MarkOwnerUnstarted()
+{
+    if (m_pOwner)
+        m_pOwner->SetFlags(eGameObjFlag_HasUnstarted);
+}
+
 bool Component::Load(lua_State*) { return true; }
 bool Component::Attach() { return true; }
 void Component::Detach() {}

@@ -16,6 +16,7 @@ enum ComponentFlag : uint32_t {
     eComponentFlag_Started = 1u << 0, // the start pass ran OnEnable and Start
     eComponentFlag_Enabled = 1u << 1, // takes part in the passes
     eComponentFlag_Visible = 1u << 2, // renderers: counted as in view
+    eComponentFlag_Renderer = 1u << 3, // set by the renderer base: the draw pass collects it
 };
 
 class Component {
@@ -53,8 +54,18 @@ public:
     GameObj* GetOwner() const { return m_pOwner; }
     uint32_t GetFlags() const { return m_nFlags; }
     bool HasFlags(uint32_t flags) const { return (m_nFlags & flags) == flags; }
-    void SetFlags(uint32_t flags) { m_nFlags |= flags; }
-    void ClearFlags(uint32_t flags) { m_nFlags &= ~flags; }
+    // A component left enabled and not started marks its owner, so that the scene's start pass
+    // looks at the objects that have such components and passes the others over.
+    void SetFlags(uint32_t flags)
+    {
+        m_nFlags |= flags;
+        NoteIfUnstarted();
+    }
+    void ClearFlags(uint32_t flags)
+    {
+        m_nFlags &= ~flags;
+        NoteIfUnstarted();
+    }
     bool IsEnabled() const { return HasFlags(eComponentFlag_Enabled); }
     bool IsStarted() const { return HasFlags(eComponentFlag_Started); }
     // Enabled and started: what every pass and message delivery asks of a component.
@@ -63,6 +74,13 @@ public:
     const std::string& GetClassName() const { return m_ClassName; }
 
 private:
+    void NoteIfUnstarted()
+    {
+        if ((m_nFlags & (eComponentFlag_Enabled | eComponentFlag_Started)) == eComponentFlag_Enabled)
+            MarkOwnerUnstarted();
+    }
+    void MarkOwnerUnstarted();
+
     GameObj* m_pOwner;
     uint32_t m_nFlags;
     TypeKey m_nTypeKey;

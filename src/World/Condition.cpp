@@ -5,6 +5,7 @@
 
 #include <lua.hpp>
 
+#include "Components/Core/Animation.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/SteeringBehavior.h"
 #include "Components/Game/HealthController.h"
@@ -94,8 +95,11 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
         return health ? static_cast<float>(health->m_nHealth) : 0.0f;
     }
     case 26: // the time the object's enemy controller spent in its state
-    case 30: // the object's sprite animation has stopped
         return 0.0f;
+    case 30: { // the object's sprite animation has stopped
+        const SpriteAnimation* animation = context.m_pObject ? context.m_pObject->GetSpriteAnimation() : nullptr;
+        return animation && !animation->IsPlaying() ? 1.0f : 0.0f;
+    }
     case 24:
         return static_cast<float>(g_PlayerSaveData.m_nEquippedAccessory);
     case 27: {

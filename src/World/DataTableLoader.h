@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "System/Lua/LuaTableReader.h" // LuaGetItemCount, used by every table reader
+#include "System/Lua/LuaTableReader.h"
 
 struct lua_State;
 

@@ -26,6 +26,7 @@ class Transform;
 enum GameObjFlag : uint32_t {
     eGameObjFlag_Active = 1u << 0,
     eGameObjFlag_PendingRemoval = 1u << 1, // scheduled for removal by a message
+    eGameObjFlag_HasUnstarted = 1u << 2,   // may hold an enabled component not started yet
 };
 
 // Ids come from this process-wide counter and are never reused.

@@ -29,21 +29,38 @@ SceneManager* g_pSceneManager = nullptr;
 namespace {
 
 // Room for what one level of building pushes on a thread, whatever state the thread is in.
-constexpr int kBuildStackSlots = 16;
+constexpr int kBuildStackSlots = 32;
 
-// Reads a scalar key from the instance table when it gives one (not nil), else from the
-// template; both tables are on top of their threads' stacks.
-template <class Reader>
-auto ReadKey(lua_State* templ, lua_State* instance, const char* key, Reader reader)
-{
-    if (instance) {
-        lua_getfield(instance, -1, key);
-        const bool given = !lua_isnil(instance, -1);
-        lua_pop(instance, 1);
-        if (given)
-            return reader(instance, key);
+// A table at a fixed place of a thread's stack. The instance table and the template may sit on
+// the same thread, so neither is taken to be on top: each read pushes its table first.
+struct TableRef {
+    lua_State* L;
+    int index;
+
+    template <class Reader>
+    auto Read(const char* key, Reader reader) const
+    {
+        lua_pushvalue(L, index);
+        auto value = reader(L, key);
+        lua_pop(L, 1);
+        return value;
     }
-    return reader(templ, key);
+    bool Has(const char* key) const
+    {
+        lua_getfield(L, index, key);
+        const bool given = !lua_isnil(L, -1);
+        lua_pop(L, 1);
+        return given;
+    }
+};
+
+// A scalar key from the instance table when it gives one (not nil), else from the template.
+template <class Reader>
+auto ReadKey(const TableRef& templ, const TableRef* instance, const char* key, Reader reader)
+{
+    if (instance && instance->Has(key))
+        return instance->Read(key, reader);
+    return templ.Read(key, reader);
 }
 
 } // namespace
@@ -132,6 +149,8 @@ GameObj* SceneManager::Build(const std::string& name, GameObj* parent, lua_State
         LOG_ERROR << "Prototype " << name << ": no room on the Lua stack.";
         return nullptr;
     }
+    // Taken before anything is pushed: the instance may sit on the prototype's own thread.
+    TableRef instanceRef{instance, instance ? lua_gettop(instance) : 0};
     const int top = lua_gettop(L);
     lua_pushglobaltable(L);
     if (!LuaPushPath(L, name.c_str()) || !lua_istable(L, -1)) {
@@ -140,44 +159,50 @@ GameObj* SceneManager::Build(const std::string& name, GameObj* parent, lua_State
         return nullptr;
     }
 
+    const TableRef templ{L, lua_gettop(L)};
+    const TableRef* inst = instance ? &instanceRef : nullptr;
+
     GameObj* object = new GameObj(name, m_pMessageManager);
     if (parent)
         object->SetParent(parent);
-    object->SetObjectName(ReadKey(L, instance, "object_name", LuaGetStringField));
-    object->SetTag(HashName(ReadKey(L, instance, "object_tag", LuaGetStringField)));
-    object->SetLayer(ReadKey(L, instance, "object_layer", LuaGetUIntField));
-    if (ReadKey(L, instance, "object_activity", LuaGetIntField) != 0)
+    object->SetObjectName(ReadKey(templ, inst, "object_name", LuaGetStringField));
+    object->SetTag(HashName(ReadKey(templ, inst, "object_tag", LuaGetStringField)));
+    object->SetLayer(ReadKey(templ, inst, "object_layer", LuaGetUIntField));
+    if (ReadKey(templ, inst, "object_activity", LuaGetIntField) != 0)
         object->Activate();
     else
         object->Deactivate();
 
-    if (instance) {
-        AddComponents(object, instance, false, name);
-        AddComponents(object, L, true, name);
+    if (inst) {
+        AddComponents(object, instance, inst->index, false, name);
+        AddComponents(object, L, templ.index, true, name);
     } else {
-        AddComponents(object, L, false, name);
+        AddComponents(object, L, templ.index, false, name);
     }
     if (!object->GetTransform())
         object->AddComponent(Transform::s_Class.Name, nullptr);
 
-    AddChildren(object, L, name);
-    if (instance)
-        AddChildren(object, instance, name);
+    AddChildren(object, L, templ.index, name);
+    if (inst)
+        AddChildren(object, instance, inst->index, name);
     lua_settop(L, top);
     return object;
 }
 
-void SceneManager::AddComponents(GameObj* object, lua_State* L, bool skipPresent, const std::string& prototype)
+void SceneManager::AddComponents(GameObj* object, lua_State* L, int table, bool skipPresent,
+                                 const std::string& prototype)
 {
-    lua_getfield(L, -1, "components");
+    const int top = lua_gettop(L);
+    lua_getfield(L, table, "components");
     if (!lua_istable(L, -1)) {
-        lua_pop(L, 1);
+        lua_settop(L, top);
         return;
     }
+    const int components = lua_gettop(L);
     // Lua walks a table in an order that changes from run to run; the factory's order does not.
     std::vector<std::pair<int, std::string>> classes;
     lua_pushnil(L);
-    while (lua_next(L, -2) != 0) {
+    while (lua_next(L, components) != 0) {
         std::string className = LuaGetKeyString(L);
         const bool isTable = lua_istable(L, -1);
         lua_pop(L, 1);
@@ -197,34 +222,36 @@ void SceneManager::AddComponents(GameObj* object, lua_State* L, bool skipPresent
         const char* className = entry.second.c_str();
         if (skipPresent && object->GetComponent(HashName(className)))
             continue;
-        lua_getfield(L, -1, className);
+        lua_getfield(L, components, className);
         object->AddComponent(className, L);
-        lua_pop(L, 1);
+        lua_settop(L, components);
     }
-    lua_pop(L, 1);
+    lua_settop(L, top);
 }
 
-void SceneManager::AddChildren(GameObj* object, lua_State* L, const std::string& prototype)
+void SceneManager::AddChildren(GameObj* object, lua_State* L, int table, const std::string& prototype)
 {
-    lua_getfield(L, -1, "children");
+    const int top = lua_gettop(L);
+    lua_getfield(L, table, "children");
     if (!lua_istable(L, -1)) {
-        lua_pop(L, 1);
+        lua_settop(L, top);
         return;
     }
+    const int children = lua_gettop(L);
     size_t count;
     {
         LuaReadingFile reading(prototype);
         count = LuaGetItemCount(L);
     }
     for (size_t i = 1; i <= count; ++i) {
-        lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
+        lua_rawgeti(L, children, static_cast<lua_Integer>(i));
         if (lua_istable(L, -1))
             Instantiate(LuaGetStringField(L, "base_script"), object, L);
         else
             LOG_WARNING << "Prototype " << prototype << ": child " << i << " is not a table; left out.";
-        lua_pop(L, 1);
+        lua_settop(L, children);
     }
-    lua_pop(L, 1);
+    lua_settop(L, top);
 }
 
 GameObj* SceneManager::Spawn(const std::string& name, GameObj* parent, float x, float y)
@@ -267,6 +294,9 @@ void SceneManager::Walk(uint32_t mask, Visit visit)
             object = object->GetNextSkippingSubtree();
             continue;
         }
+        // The walk chases pointers: fetching the next object early overlaps its memory latency
+        // with the work on this one.
+        __builtin_prefetch(object->GetNext());
         if (object->GetLayer() & mask) {
             // By index: a component may add another to its object.
             const std::vector<Component*>& components = object->GetComponents();
@@ -275,6 +305,33 @@ void SceneManager::Walk(uint32_t mask, Visit visit)
         }
         // Read after the visit, so that objects linked after this one in the meantime are met,
         // and a subtree the visit deactivated is passed over.
+        object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
+    }
+}
+
+void SceneManager::StartPass()
+{
+    // As the walk of the passes; an object none of whose components waits to start is passed
+    // over without looking at them.
+    for (GameObj* object = m_pRoot; object;) {
+        if (!object->IsActive()) {
+            object = object->GetNextSkippingSubtree();
+            continue;
+        }
+        __builtin_prefetch(object->GetNext());
+        if ((object->GetLayer() & m_nUpdateMask) && (object->GetFlags() & eGameObjFlag_HasUnstarted)) {
+            // Cleared first: a component enabled again behind the loop marks the object anew.
+            object->ClearFlags(eGameObjFlag_HasUnstarted);
+            const std::vector<Component*>& components = object->GetComponents();
+            for (size_t i = 0; i < components.size(); ++i) {
+                Component* component = components[i];
+                if (component->IsEnabled() && !component->IsStarted()) {
+                    component->OnEnable();
+                    component->Start();
+                    component->SetFlags(eComponentFlag_Started);
+                }
+            }
+        }
         object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
     }
 }
@@ -307,13 +364,7 @@ void SceneManager::Update()
         m_pRoot = root;
     }
 
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsEnabled() && !component->IsStarted()) {
-            component->OnEnable();
-            component->Start();
-            component->SetFlags(eComponentFlag_Started);
-        }
-    });
+    StartPass();
 
     if (switched) {
         delete oldRoot;
@@ -353,8 +404,10 @@ void SceneManager::Update()
 void SceneManager::Draw()
 {
     m_DrawList.clear();
+    // The renderer bit answers what asking each component for the renderer key would, without
+    // a virtual call per component and frame.
     Walk(m_nDrawMask, [this](Component* component) {
-        if (component->IsLive() && component->IsKindOf(Renderer::s_Class.Key)) {
+        if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
             auto* renderer = static_cast<Renderer*>(component);
             renderer->PreRender();
             m_DrawList.push_back(renderer);

@@ -85,10 +85,12 @@ public:
 
 private:
     GameObj* Build(const std::string& name, GameObj* parent, lua_State* instance);
-    void AddComponents(GameObj* object, lua_State* L, bool skipPresent, const std::string& prototype);
-    void AddChildren(GameObj* object, lua_State* L, const std::string& prototype);
+    // From the table at the given place of L's stack.
+    void AddComponents(GameObj* object, lua_State* L, int table, bool skipPresent, const std::string& prototype);
+    void AddChildren(GameObj* object, lua_State* L, int table, const std::string& prototype);
     template <class Visit>
     void Walk(uint32_t mask, Visit visit);
+    void StartPass();
 
     MessageManager* m_pMessageManager;
     GameObj* m_pRoot;

@@ -81,12 +81,15 @@ TEST(GameHarnessTest, TickUntilStopsAtTheConditionOrFailsAtTheLimit)
 TEST(GameHarnessTest, FramesAreReadBackAndProbed)
 {
     GameHarness game;
+    // A title stage with nothing to draw: only the cleared back buffer is left to probe.
+    game.WriteFile("assets.v1/scripts/stage/stage_TitleScene.lua",
+                   "stage_TitleScene = { object_name = 'T', object_activity = 1, object_layer = 1,"
+                   " components = { Transform = {} } }\n");
     ASSERT_TRUE(game.Start());
     game.Ticks(2);
     const HarnessFrame frame = game.ReadFrame();
     ASSERT_EQ(frame.width, 960);
     ASSERT_EQ(frame.height, 540);
-    // Nothing draws over the cleared back buffer yet.
     const struct {
         int x, y;
         uint32_t argb;

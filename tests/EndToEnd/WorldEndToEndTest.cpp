@@ -124,7 +124,10 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {1, "camera", "カメラ", "GameCamera", 4, 480, 270},
         {1, "ui_camera", "画面カメラ", "UICamera", 4, 480, 270},
         {1, "prop_Backdrop", "空", "Backdrop", 1, 480, 270},
-        {1, "title_Logo", "ロゴ", "TitleLogo", 2048, 480, 160},
+        {1, "title_Player", "主人公", "TitlePlayer", 2048, 150, 100},
+        {1, "title_Panel", "パネル", "TitlePanel", 2048, 480, 150},
+        {2, "title_Gauge", "ゲージ", "TitleGauge", 2048, 480, 120},
+        {1, "title_Logo", "ロゴ", "TitleLogo", 2048, 480, 460},
         {1, "title_Menu", "タイトルメニュー", "TitleMenu", 2048, 480, 360},
         {2, "title_Button", "はじめから", "select_start", 2048, 480, 360},
         {3, "title_Cursor", "矢印", "Cursor", 2048, 360, 360},
@@ -150,7 +153,7 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         for (const Component* c : o->GetComponents())
             EXPECT_TRUE(c->GetFlags() & eComponentFlag_Started);
     }
-    EXPECT_EQ(game.FindObjectByTag("select_start"), objects[6]);
+    EXPECT_EQ(game.FindObjectByTag("select_start"), objects[9]);
 }
 
 TEST(WorldEndToEndTest, ARequestedStageReplacesTheOldTreeAtTheNextTick)
@@ -189,14 +192,14 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
     const struct {
         const char* quest;
         const char* stage;
-        size_t grounds;    // objects tagged "Terrain"
+        size_t grounds;    // objects tagged "Terrain": the terrain segments
         int inactive;      // objects that start inactive
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
-        {"vididezare", "stage_Home", 1, 1, 1 | 4},
-        {"quest_Meadow", "stage_Meadow", 3, 0, 1 | 4},
-        {"quest501", "stage_Cave", 2, 1, 1 | 4 | 5},
-        {"vididezare", "stage_Home", 1, 1, 1 | 4}, // and back home
+        {"vididezare", "stage_Home", 10, 1, 1 | 4},
+        {"quest_Meadow", "stage_Meadow", 10, 0, 1 | 4}, // the seeded draw's three areas
+        {"quest501", "stage_Cave", 9, 1, 1 | 4 | 5},
+        {"vididezare", "stage_Home", 10, 1, 1 | 4}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

@@ -217,7 +217,7 @@ public:
     {
         SetStandInFrameCount(++m_nFrame);
         SetAppDeltaTime(dt);
-        Events().push_back("frame " + std::to_string(m_nFrame));
+        Events().push_back(std::string("frame ").append(std::to_string(m_nFrame)));
         m_pScene->Update();
     }
     uint32_t Frame() const { return m_nFrame; }
@@ -236,7 +236,7 @@ inline std::vector<std::string> EventsOfFrame(uint32_t frame)
     bool in = false;
     for (const std::string& e : Events()) {
         if (e.rfind("frame ", 0) == 0) {
-            in = e == "frame " + std::to_string(frame);
+            in = e == std::string("frame ").append(std::to_string(frame));
             continue;
         }
         if (in)

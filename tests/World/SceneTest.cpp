@@ -24,7 +24,7 @@ std::string Describe(const GameObj* obj)
     std::string s = obj->IsActive() ? "" : "-";
     s += obj->GetObjectName();
     if (obj->GetLayer())
-        s += "@" + std::to_string(obj->GetLayer());
+        s.append("@").append(std::to_string(obj->GetLayer()));
     if (obj->GetTag() == HashName("t"))
         s += "#t";
     else if (obj->GetTag() == HashName("u"))
@@ -54,7 +54,7 @@ std::string SparseArray(const std::string& entry)
 {
     std::string s = "{";
     for (int i = 0; i < 30; ++i)
-        s += "[" + std::to_string(1L << i) + "] = " + entry + ", ";
+        s.append("[").append(std::to_string(1L << i)).append("] = ").append(entry).append(", ");
     return s + "}";
 }
 
@@ -223,6 +223,30 @@ TEST(SceneInstantiate, DefaultTransformAndSpawnOffset)
     delete obj;
 }
 
+// A caller may hand an instance table on any thread, the prototype's own included: the
+// instance's keys still win and both stacks are left as found.
+TEST(SceneInstantiate, InstanceTableOnAnyThread)
+{
+    TestWorld world(Files{{"game_objects/P", "P = { object_name = 'tpl', object_layer = 3, components = { "
+                                             "RecA = { name = 'tplA' } }, children = { { base_script = 'C' } } }"},
+                          {"game_objects/C", "C = { object_name = 'C' }"}});
+    std::vector<lua_State*> threads = {g_pScriptSystem->GetState()};
+    for (ScriptContext* context = g_pScriptSystem->GetContexts(); context; context = context->m_pNext)
+        threads.push_back(context->m_pThread); // the prototypes' own threads
+    for (lua_State* L : threads) {
+        const int top = lua_gettop(L);
+        ASSERT_EQ(luaL_dostring(L, "return { object_name = 'inst', components = { RecB = { name = 'instB' } }, "
+                                   "children = { { base_script = 'C', object_name = 'extra' } } }"),
+                  0);
+        GameObj* obj = world.Scene()->Instantiate("P", nullptr, L);
+        ASSERT_NE(obj, nullptr);
+        EXPECT_EQ(Describe(obj), "-inst@3[RecB(instB),RecA(tplA),Transform]{-extra[Transform];-C[Transform]}");
+        EXPECT_EQ(lua_gettop(L), top + 1);
+        lua_settop(L, top);
+        delete obj;
+    }
+}
+
 // A stage of recorders: S (layer 1) with children X (layer 2, with child Y on layer 1) and Z
 // (layer 1); pre-order S, X, Y, Z.
 std::map<std::string, std::string> LayeredStage(bool xActive = true)
@@ -243,7 +267,7 @@ std::string Joined(const std::vector<std::string>& events, const std::string& su
     std::string out;
     for (const std::string& e : events)
         if (e.size() > suffix.size() && e.compare(e.size() - suffix.size(), suffix.size(), suffix) == 0)
-            out += (out.empty() ? "" : " ") + e.substr(0, e.size() - suffix.size());
+            out.append(out.empty() ? "" : " ").append(e, 0, e.size() - suffix.size());
     return out;
 }
 
@@ -329,6 +353,46 @@ TEST(SceneUpdate, ObjectsMadeDuringAPass)
                                                   "N:LateUpdate"}));
         // The start pass runs before any pass of the frame.
         EXPECT_EQ(EventsOfFrame(2).front(), "N:OnEnable");
+    }
+}
+
+// A component that is not enabled waits; once enabled, by whatever means and whenever in the
+// frame, the next start pass starts it, and only it.
+TEST(SceneUpdate, ComponentsEnabledLaterStartAtTheNextStartPass)
+{
+    struct Case {
+        const char* what;
+        const char* event; // where RecB enables RecA in the second frame
+        bool direct;       // by setting the flag rather than through Enable
+    };
+    const Case cases[] = {
+        {"enabled in an update", "Update", false},
+        {"enabled in a late update", "LateUpdate", false},
+        {"flag set in a physics update", "PhysicsUpdate", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestWorld world(Files{{"stage/S", "S = { object_name = 'S', object_activity = 1, object_layer = 1, "
+                                          "components = { RecA = { name = 'a', enabled = false }, "
+                                          "RecB = { name = 'b' } } }"}});
+        RecHook() = [&](Rec* rec, const std::string& event) {
+            if (rec->Name() != "b" || event != c.event || world.Frame() != 2)
+                return;
+            Component* a = rec->GetOwner()->GetComponent(RecA::s_Class.Key);
+            if (c.direct)
+                a->SetFlags(eComponentFlag_Enabled);
+            else
+                a->Enable();
+        };
+        world.Scene()->RequestStage("S");
+        for (int i = 0; i < 4; ++i)
+            world.Tick();
+        EXPECT_EQ(EventsWith(EventsOfFrame(1), ":Start"), std::vector<std::string>{"b:Start"});
+        EXPECT_EQ(EventsWith(EventsOfFrame(2), ":Start"), std::vector<std::string>{});
+        EXPECT_EQ(EventsWith(EventsOfFrame(3), ":Start"), std::vector<std::string>{"a:Start"});
+        EXPECT_EQ(EventsOfFrame(3).front(), "a:OnEnable");
+        EXPECT_EQ(EventsWith(EventsOfFrame(4), ":Start"), std::vector<std::string>{});
+        EXPECT_EQ(EventsWith(EventsOfFrame(4), "a:Update").size(), 1u);
     }
 }
 

@@ -22,7 +22,7 @@ std::string LiveGlobals()
     std::string s;
     auto add = [&s](const char* name, const void* p) {
         if (p)
-            s += (s.empty() ? "" : " ") + std::string(name);
+            s.append(s.empty() ? "" : " ").append(name);
     };
     add("script", g_pScriptSystem);
     add("texture", g_pTextureTable);
@@ -148,14 +148,29 @@ TEST(WorldStateTest, AWaitingPrerequisiteNeverResumes)
     EXPECT_EQ(LiveGlobals(), "");
 }
 
+// An accessory table that is already there is kept and gets the default record again.
+TEST(WorldStateTest, AnAccessoryTableAlreadyThereGetsTheDefaultRecordAgain)
+{
+    ScriptFolder folder(Files{{"accessory/accessory_Ring", "accessory_Ring = { accessoryId = 4 }"}});
+    auto* accessories = new AccessoryTable;
+    g_pAccessoryTable = accessories;
+    WorldState world;
+    world.Enter();
+    EXPECT_EQ(g_pAccessoryTable, accessories);
+    EXPECT_NE(accessories->Find(g_nDefaultAccessoryKey), nullptr);
+    EXPECT_NE(accessories->Find(HashName("accessory_Ring")), nullptr);
+    world.Leave();
+    EXPECT_EQ(g_pAccessoryTable, nullptr);
+}
+
 // An atlas list whose length, as Lua counts it, is 2^29 but which holds 30 sprites loads at
 // once, reading the entries it holds rather than walking half a billion items.
 TEST(WorldStateTest, ASparseSpriteListLoadsAtOnce)
 {
     std::string sprites = "{";
     for (int i = 0; i < 30; ++i)
-        sprites += "[" + std::to_string(1L << i) + "] = { name = 's" + std::to_string(i) +
-                   "', sourceRect = { width = 1, height = 1 } }, ";
+        sprites.append("[").append(std::to_string(1L << i)).append("] = { name = 's").append(std::to_string(i))
+            .append("', sourceRect = { width = 1, height = 1 } }, ");
     sprites += "}";
     ScriptFolder folder(Files{{"atlases/sheet", "spriteSheet = { texture = 'tex.png', textureSize = { width = 8, height = 8 "
                                            "}, sprites = " + sprites + " }"}});

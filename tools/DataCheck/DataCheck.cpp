@@ -26,7 +26,7 @@
 
 std::string FormatFinding(const DataFinding& finding)
 {
-    return finding.file + ": " + finding.reason;
+    return finding.file + ": " + (finding.warning ? "warning: " : "") + finding.reason;
 }
 
 namespace {
@@ -57,6 +57,8 @@ const struct {
     const char* prototype;
     const char* tag;
 } kRequiredTaggedPrototypes[] = {{"camera", "GameCamera"}, {"ui_camera", "UICamera"}};
+
+constexpr const char* kTerrainTemplate = "terrain_template";
 
 // Ability slots of an accessory; pose channels of an animation; columns of an animation grid.
 constexpr double kAbilitySlots = 19;
@@ -139,6 +141,7 @@ class Checker {
 
   private:
     void Add(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason}); }
+    void Warn(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason, true}); }
 
     void Mount();
     void ListFiles();
@@ -168,10 +171,17 @@ class Checker {
     void CheckAccessory(const DataFile& file);
     void CheckQuest(const DataFile& file);
     void CheckPrototype(const DataFile& file);
+    // `base` is the prototype an instance is built from ("" for a prototype's own table).
     void CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                         std::vector<std::string>& bases);
+                         std::vector<std::string>& bases, const std::string& base = "");
+    // The component class names of a prototype's own table.
+    std::set<std::string> PrototypeComponents(const std::string& prototype);
+    // A colour table on top of the stack under `key` that leaves out "a" reads alpha 0.
+    void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
+    // The parameter table of one component, on top of the stack.
+    void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
 
     bool IsComponentClass(const std::string& name);
     bool IsPrototype(const std::string& name) const { return m_Prototypes.count(name) != 0; }
@@ -193,6 +203,8 @@ class Checker {
     ComponentFactory m_Factory;
     std::set<std::string> m_TextKeys;
     std::set<std::string> m_Clips;
+    bool m_bBuildsTerrain = false; // some prototype has a TerrainFactory
+    bool m_bStageRoot = false;     // the table being checked is a stage's root object
 };
 
 void Checker::Mount()
@@ -608,6 +620,7 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
     lua_pop(L, 1);
 
     lua_getfield(L, -1, "pose_anim");
+    std::set<int> keyed;
     if (lua_istable(L, -1))
         ForEachItem(file, where + " pose_anim", [&](int i) {
             const std::string key = where + " pose key " + std::to_string(i);
@@ -625,10 +638,19 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
                 else if (n == 1 && (value < 0 || value >= kPoseChannels))
                     Add(file, key + " keys the channel " + std::to_string(static_cast<long long>(value)) +
                                   " (0 to 11 exist): the key is dropped");
+                else if (n == 1)
+                    keyed.insert(static_cast<int>(value));
             }
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"pose_anim\" is a " + TypeName(L, -1) + ", not a list of keys");
+    // A pose track sets every channel it does not key to 0: the sprite or collider it drives is
+    // scaled to nothing or made transparent.
+    if (lua_istable(L, -1))
+        for (const auto& [channel, what] : {std::pair<int, const char*>{3, "scale x"}, {4, "scale y"}, {5, "alpha"}})
+            if (!keyed.count(channel))
+                Warn(file, where + " has a pose track that leaves channel " + std::to_string(channel) + " (" + what +
+                               ") unkeyed: it stays 0");
     lua_pop(L, 1);
 }
 
@@ -747,9 +769,33 @@ bool Checker::IsComponentClass(const std::string& name)
     return m_Factory.GetRegistrationIndex(HashName(name)) >= 0;
 }
 
-void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                              std::vector<std::string>& bases)
+std::set<std::string> Checker::PrototypeComponents(const std::string& prototype)
 {
+    std::set<std::string> names;
+    if (PushGlobal(prototype.c_str()) == LUA_TTABLE) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_pushnil(L);
+            while (lua_next(L, -2) != 0) {
+                if (lua_type(L, -2) == LUA_TSTRING)
+                    names.insert(lua_tostring(L, -2));
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return names;
+}
+
+void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
+                              std::vector<std::string>& bases, const std::string& base)
+{
+    const bool stageRoot = m_bStageRoot;
+    m_bStageRoot = false;
+    // An object keeps one renderer and one collider in its caches; a second replaces the first
+    // there, and the two renderers' visibility events would be handed back and forth.
+    std::set<std::string> components = base.empty() ? std::set<std::string>() : PrototypeComponents(base);
     if (instance) {
         OptionalField(file, where, "object_activity", LUA_TNUMBER);
         OptionalField(file, where, "object_layer", LUA_TNUMBER);
@@ -768,10 +814,32 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, where + " names the unknown component " + name);
             if (!lua_istable(L, -1))
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
+            else
+                CheckComponent(file, where + " " + name, name);
+            components.insert(name);
+            if (name == "SlideBarRenderer" && stageRoot)
+                Add(file, where + " carries a SlideBarRenderer on a stage's root: the bar is placed against its "
+                                  "parent, and a root has none, so it draws nothing");
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
+    const auto countOf = [&](std::initializer_list<const char*> classes) {
+        std::string names;
+        int count = 0;
+        for (const char* c : classes)
+            if (components.count(c)) {
+                names += (count++ ? " and " : "") + std::string(c);
+            }
+        return std::make_pair(count, names);
+    };
+    if (const auto [count, names] = countOf({"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                             "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer",
+                                             "MovieRenderer"});
+        count > 1)
+        Add(file, where + " has two renderers (" + names + "): an object keeps one");
+    if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
+        Add(file, where + " has two colliders (" + names + "): an object keeps one");
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -788,6 +856,8 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 if (!IsPrototype(base))
                     Add(file, child + ": its base_script \"" + base + "\" names no prototype");
                 bases.push_back(base);
+                CheckObjectKeys(file, child, true, bases, base);
+                return;
             }
             CheckObjectKeys(file, child, true, bases);
         });
@@ -796,10 +866,138 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     lua_pop(L, 1);
 }
 
+void Checker::CheckColorAlpha(const std::string& file, const std::string& where, const char* key)
+{
+    lua_getfield(L, -1, key);
+    if (lua_istable(L, -1)) {
+        lua_getfield(L, -1, "a");
+        if (lua_isnil(L, -1))
+            Add(file, where + ": \"" + key + "\" has no \"a\": it reads alpha 0 and draws nothing");
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+void Checker::CheckComponent(const std::string& file, const std::string& where, const std::string& name)
+{
+    static const std::set<std::string> kRenderers = {"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                                     "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer"};
+    if (kRenderers.count(name)) {
+        CheckColorAlpha(file, where, "color");
+        if (name == "SlideBarRenderer")
+            CheckColorAlpha(file, where, "undercoatCol");
+    }
+    if (name == "SlicedSpriteRenderer") {
+        lua_getfield(L, -1, "border");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"border\" table: every border is 0 and the frame stretches whole");
+        lua_pop(L, 1);
+    } else if (name == "SlideBarRenderer") {
+        lua_getfield(L, -1, "size");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"size\" table: the bar is 0 wide and draws nothing");
+        lua_pop(L, 1);
+    } else if (name == "Camera2D") {
+        lua_getfield(L, -1, "screenSize");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"screenSize\" table: its view is 0 by 0, it is never kept inside the "
+                              "stage and it culls everything");
+        lua_pop(L, 1);
+    } else if (name == "TextureAtlas") {
+        lua_getfield(L, -1, "atlasName");
+        const std::string atlasName = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+        lua_pop(L, 1);
+        if (!atlasName.empty()) {
+            if (m_pAtlas && !m_pAtlas->Find(HashName(atlasName)))
+                Add(file, where + " \"atlasName\" names \"" + atlasName + "\", which the atlas lacks: no image");
+        } else {
+            lua_getfield(L, -1, "atlasInfo");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "texture");
+                const std::string texture = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                if (m_pTextures && !m_pTextures->Find(HashName(texture)))
+                    Add(file, where + " \"atlasInfo\" names the texture \"" + texture +
+                                  "\", which the texture table lacks: no image");
+            } else {
+                Add(file, where + " has neither \"atlasName\" nor an \"atlasInfo\" table: no image");
+            }
+            lua_pop(L, 1);
+        }
+    } else if (name == "SpriteAnimation" || name == "CollisionAnimation") {
+        ForEachStringKey(file, where, [&](const std::string& animation) {
+            const std::string list = where + " animation " + animation;
+            if (!lua_istable(L, -1)) {
+                Add(file, list + " is a " + TypeName(L, -1) + ", not a list of clip names");
+                return;
+            }
+            ForEachItem(file, list, [&](int i) {
+                if (lua_type(L, -1) != LUA_TSTRING)
+                    Add(file, list + " part " + std::to_string(i) + " is a " + TypeName(L, -1) + ", not a clip name");
+                else if (!m_Clips.count(lua_tostring(L, -1)))
+                    Add(file, list + " names the clip \"" + lua_tostring(L, -1) +
+                                  "\", which the animation table lacks: the part is dropped");
+            });
+        });
+    } else if (name == "Kinematics") {
+        lua_getfield(L, -1, "mass");
+        // The steering force is divided by the mass; the game refuses such a mass and keeps 1.
+        if (lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) <= 0)
+            Add(file, where + ": \"mass\" " + lua_tostring(L, -1) + " is not positive");
+        lua_pop(L, 1);
+    } else if (name == "TerrainFactory") {
+        m_bBuildsTerrain = true;
+        lua_getfield(L, -1, "terrain");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " terrain", [&](int i) {
+                const std::string record = where + " terrain record " + std::to_string(i);
+                if (!lua_istable(L, -1)) {
+                    Add(file, record + " is a " + TypeName(L, -1) + ", not a table");
+                    return;
+                }
+                lua_getfield(L, -1, "polyline");
+                const size_t points = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+                lua_pop(L, 1);
+                if (points < 2)
+                    Add(file, record + ": a polyline of " + std::to_string(points) + " points makes no segment");
+                lua_getfield(L, -1, "cullingMask");
+                if (lua_isnil(L, -1))
+                    Add(file, record + " has no \"cullingMask\": its segments would pair with each other");
+                lua_pop(L, 1);
+            });
+        lua_pop(L, 1);
+    } else if (name == "StageGenerator") {
+        lua_getfield(L, -1, "generateType");
+        const bool ruleDriven = lua_tonumber(L, -1) == 0;
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "rules");
+        const size_t rules = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "areas");
+        size_t areas = 0;
+        if (lua_istable(L, -1)) {
+            areas = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= areas; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                if (!lua_isstring(L, -1) || !IsPrototype(lua_tostring(L, -1)))
+                    Add(file, where + " area " + std::to_string(i) + " \"" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "")
+                        + "\" names no prototype");
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+        if (ruleDriven && (rules == 0 || areas == 0))
+            Add(file, where + " draws its areas by rules but has " + std::to_string(rules) + " rules and " +
+                std::to_string(areas) + " areas: it places nothing");
+    }
+}
+
 void Checker::CheckPrototype(const DataFile& file)
 {
-    if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
+        m_bStageRoot = file.folder == &kStages;
         CheckObjectKeys(file.entry, file.name, false, m_PrototypeBases[file.name]);
+    }
     else if (!lua_isnil(L, -1))
         Add(file.entry, "the global " + file.name + " is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
@@ -849,6 +1047,26 @@ void Checker::CheckRequiredNames()
             Add(kGameObjects.pattern,
                 std::string("the prototype ") + required.prototype + " is not tagged \"" + required.tag + "\"");
         lua_pop(L, 2);
+    }
+    // Terrain segments are made from this prototype, and their colliders are added to it.
+    if (IsPrototype(kTerrainTemplate)) {
+        PushGlobal(kTerrainTemplate);
+        lua_getfield(L, -1, "object_tag");
+        if (!lua_isstring(L, -1) || std::string(lua_tostring(L, -1)) != "Terrain")
+            Add(kGameObjects.pattern, std::string("the prototype ") + kTerrainTemplate + " is not tagged \"Terrain\"");
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1))
+            for (const char* collider : {"Box2DCollider", "CircleCollider", "SegmentCollider"}) {
+                lua_getfield(L, -1, collider);
+                if (!lua_isnil(L, -1))
+                    Add(kGameObjects.pattern, std::string("the prototype ") + kTerrainTemplate + " carries a " + collider +
+                        ": each segment gets its own");
+                lua_pop(L, 1);
+            }
+        lua_pop(L, 2);
+    } else if (m_bBuildsTerrain) {
+        Add(kGameObjects.pattern, std::string("no prototype ") + kTerrainTemplate + ": terrain factories build from it");
     }
     for (const char* quest : kRequiredQuests)
         if (!m_Quests.count(quest))

@@ -249,6 +249,39 @@ std::vector<SheetDef> Sheets()
     ui.sprites.push_back({"ui_icon_power", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 4, kTeal); }});
     sheets.push_back(ui);
 
+    // Stage props, and a strip of ground whose top is grass.
+    SheetDef props{"props", Format::Tga, false, 0, 256, 128, {}, nullptr};
+    props.sprites.push_back({"prop_crate", 48, 40, [](Canvas& c) {
+                                 c.FrameRect(0, 0, 48, 40, 3, kBrown, kInk);
+                                 c.FillRect(3, 18, 42, 4, kInk);
+                             }});
+    props.sprites.push_back({"prop_ball", 32, 32, [](Canvas& c) { c.FrameCircle(16, 16, 15.5f, 2, kOrange, kInk); }});
+    props.sprites.push_back({"prop_post", 12, 120, [](Canvas& c) { c.FrameRect(0, 0, 12, 120, 2, kGrey, kInk); }});
+    props.sprites.push_back({"ground_strip", 64, 32, [](Canvas& c) {
+                                 c.FillRect(0, 0, 64, 32, kBrown);
+                                 c.FillRect(0, 0, 64, 8, kGreen);
+                                 c.FillRect(0, 8, 64, 2, kInk);
+                             }});
+    sheets.push_back(props);
+
+    // The title's logo: a yellow plate with a dark rim, a star at each end and a band of
+    // three blocks in the middle.
+    SheetDef title{"title", Format::Tga, false, 0, 512, 128, {}, nullptr};
+    title.sprites.push_back({"title_logo", 384, 96, [](Canvas& c) {
+                                 c.FrameRect(0, 0, 384, 96, 4, kYellow, kInk);
+                                 for (int i = 0; i < 3; ++i)
+                                     c.FrameRect(112 + i * 56, 28, 48, 40, 3, i == 1 ? kRed : kBlue, kInk);
+                                 Canvas star(48, 48, 0);
+                                 DrawStar(star, 22, 9, 5, kOrange);
+                                 for (int j = 0; j < 48; ++j)
+                                     for (int i = 0; i < 48; ++i)
+                                         if (star.Get(uint32_t(i), uint32_t(j)) >> 24) {
+                                             c.At(uint32_t(24 + i), uint32_t(24 + j)) = star.Get(uint32_t(i), uint32_t(j));
+                                             c.At(uint32_t(312 + i), uint32_t(24 + j)) = star.Get(uint32_t(i), uint32_t(j));
+                                         }
+                             }});
+    sheets.push_back(title);
+
     // Backgrounds: whole images, repeated sideways by wrap addressing.
     sheets.push_back({"bg_sky", Format::Dds, false, 0, 256, 256, {}, [](Canvas& c) {
                           for (uint32_t y = 0; y < c.height; ++y) {

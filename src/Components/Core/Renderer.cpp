@@ -23,6 +23,7 @@ bool s_bForwarding = false;
 Renderer::Renderer(GameObj* owner, const ClassKey& classKey)
     : Component(owner, classKey), m_nColor(0xFFFFFFFFu), m_fAlphaFactor(1.0f), m_fBrightness(1.0f)
 {
+    SetFlags(eComponentFlag_Renderer);
 }
 
 bool Renderer::Attach()

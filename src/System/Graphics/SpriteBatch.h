@@ -100,6 +100,8 @@ public:
     void SetDefaultDepth(float depth) { m_fDefaultDepth = depth; }
 
     size_t GetBatchCount() const { return m_Batches.size(); }
+    // The batches in drawing order: what the frame has queued so far.
+    const std::map<SpriteBatchKey, SpriteBatchEntry*>& GetBatches() const { return m_Batches; }
     uint32_t GetQueuedSpriteCount() const;
     // Draw calls issued by the last Render.
     uint32_t GetLastDrawCalls() const { return m_nLastDrawCalls; }

@@ -234,4 +234,3 @@ std::string LuaGetKeyString(lua_State* L)
 }
 
 void LuaClearStack(lua_State* L) { lua_settop(L, 0); }
-

@@ -36,8 +36,10 @@ private:
 std::string Join(const std::vector<int32_t>& v)
 {
     std::string out;
-    for (int32_t i : v)
-        out += (out.empty() ? "" : " ") + std::to_string(i);
+    for (int32_t i : v) {
+        out += out.empty() ? "" : " ";
+        out += std::to_string(i);
+    }
     return out;
 }
 
@@ -81,7 +83,7 @@ TEST(StageGenerator, ChoosesAreas)
         gen.m_nGenerateType = c.generateType;
         gen.m_Rules = c.rules;
         for (int i = 0; i < c.areaNames; ++i)
-            gen.m_Areas.push_back("area" + std::to_string(i));
+            gen.m_Areas.push_back(std::string("area").append(std::to_string(i)));
         CurrentQuest quest(c.areaCount == INT32_MIN ? 0 : c.areaCount, c.areaCount != INT32_MIN);
         SfmtInit(2026);
         int32_t counted = -1;

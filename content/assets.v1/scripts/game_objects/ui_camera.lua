@@ -6,5 +6,6 @@ ui_camera = {
   object_activity = ACTIVE,
   components = {
     Transform = { position = { x = 480, y = 270 } },
+    Camera2D = { screenSize = { width = 960, height = 540 } },
   },
 }

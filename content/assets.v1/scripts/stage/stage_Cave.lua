@@ -7,6 +7,11 @@ stage_Cave = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    StageGenerator = {
+      generateType = 1,
+      areas = { "area_Cave_Mouth", "area_Cave_Hall" },
+      blurColor = { r = 90, g = 80, b = 110, a = 255 },
+    },
   },
   children = {
     {
@@ -18,10 +23,6 @@ stage_Cave = {
       base_script = "prop_Ground", object_name = "岩棚",       -- "Ledge"
       object_layer = LAYER_STAGE_CAMERA,
       components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
-    },
-    {
-      base_script = "prop_Ground", object_name = "洞窟の床",   -- "Cave floor"
-      components = { Transform = { position = { x = 1024, y = 500 }, scaling = { x = 16, y = 1 } } },
     },
     { base_script = "prop_Backdrop", object_name = "岩壁" },   -- "Rock wall"
     { base_script = "ui_camera" },

@@ -6,20 +6,16 @@ stage_Meadow = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- The quest's "areaCount" areas, drawn: one or two at random, one or two never the same
+    -- twice running, or two to three from a shuffle.
+    StageGenerator = {
+      generateType = 0,
+      areas = { "area_Meadow_Field", "area_Meadow_Pond", "area_Meadow_Hill" },
+      rules = { { 1, 2, 0 }, { 2, 1, 1 }, { 2, 3, 2 } },
+      blurColor = { r = 170, g = 220, b = 255, a = 255 },
+    },
   },
   children = {
-    {
-      base_script = "prop_Ground", object_name = "東の草地",   -- "East field"
-      components = { Transform = { position = { x = 2560, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
-    {
-      base_script = "prop_Ground", object_name = "中の草地",   -- "Middle field"
-      components = { Transform = { position = { x = 1536, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
-    {
-      base_script = "prop_Ground", object_name = "西の草地",   -- "West field"
-      components = { Transform = { position = { x = 512, y = 500 }, scaling = { x = 8, y = 1 } } },
-    },
     { base_script = "prop_Backdrop", object_name = "青空" },   -- "Blue sky"
     { base_script = "ui_camera" },
     { base_script = "camera" },

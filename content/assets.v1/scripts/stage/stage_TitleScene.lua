@@ -1,5 +1,5 @@
--- The title screen, the first stage the game builds: a sky, the logo and the menu, seen
--- through both cameras.
+-- The title screen, the first stage the game builds: a sky, the logo, a framed panel with a
+-- gauge, the heroine standing, and the menu, seen through both cameras.
 stage_TitleScene = {
   object_name = "タイトル画面",  -- "Title screen"
   object_tag = "Stage",
@@ -8,10 +8,13 @@ stage_TitleScene = {
   components = {
     Transform = {},
   },
-  -- Built last entry first: the finished children run camera, screen camera, sky, logo, menu.
+  -- Built last entry first: the finished children run camera, screen camera, sky, heroine,
+  -- panel, logo, menu.
   children = {
     { base_script = "title_Menu" },
     { base_script = "title_Logo" },
+    { base_script = "title_Panel" },
+    { base_script = "title_Player" },
     { base_script = "prop_Backdrop", object_name = "空" }, -- "Sky"
     { base_script = "ui_camera" },
     { base_script = "camera" },

@@ -52,6 +52,18 @@ animation_table = {
         wrapMode = 1,
         sprite_anim = { frame_per_sec = 6, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 7, 6, 2 } } },
     },
+    -- The cave golem's spear hit box: out (channel 5 on) for the first 0.4 s of every 0.8 s,
+    -- reaching forward as it goes.
+    boss_golem_spear = {
+        wrapMode = 1,
+        pose_anim = {
+            { 3, 0, 1, 0, 0.8, 1 },
+            { 4, 0, 1, 0, 0.8, 1 },
+            { 5, 0, 1, 0, 0.8, 1 },
+            { 5, 0, -1, 0.4, 0.8, 1 },
+            { 0, 1, 24, 0, 0.4, 1 },
+        },
+    },
     -- The guard standing still: one fixed rectangle, cell 4.
     enemy_guard_still = {
         wrapMode = 0,

@@ -1,0 +1,23 @@
+-- The cave's second area: the hall, a slope up to a ledge and the far wall.
+area_Cave_Hall = {
+  object_name = "洞窟の広間",    -- "Cave hall"
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    TerrainFactory = {
+      terrain = {
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 0, y = 512 }, { x = 400, y = 512 }, { x = 600, y = 400 }, { x = 900, y = 400 },
+                       { x = 900, y = 100 } } },
+      },
+    },
+  },
+  -- Ground strips along the floors (positions from the area's centre, y up).
+  children = {
+    { base_script = "prop_Ground", object_name = "広間の床",  -- "Hall floor"
+      components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
+    { base_script = "prop_Ground", object_name = "高台",  -- "Upper floor"
+      components = { Transform = { position = { x = 238, y = -136, z = 20 }, scaling = { x = 4.6875, y = 0.5 } } } },
+  },
+}
