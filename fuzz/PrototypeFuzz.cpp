@@ -1,6 +1,6 @@
 // Arbitrary text run as the prototype files of a stage: served as the stage "stage_F", the
-// areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
-// it. The stage is built, started and stepped for a few frames with a current quest that asks
+// areas "area_F" and "area_G", "terrain_template" and the player "gameobj_player_pemba" (which a
+// quest controller on the stage places), each file keeping the global named like it. The stage is built, started and stepped for a few frames with a current quest that asks
 // for three areas, so every component's Lua reader, start and per-frame work (colliders,
 // bodies, stage layout, terrain) meets whatever values the text leaves. Inputs that could
 // loop, grow without bound or install metamethods are passed over: they test the Lua
@@ -32,6 +32,7 @@ const char* const kEntries[] = {
     "assets.v1/scripts/game_objects/area_F",
     "assets.v1/scripts/game_objects/area_G",
     "assets.v1/scripts/game_objects/terrain_template",
+    "assets.v1/scripts/game_objects/gameobj_player_pemba",
 };
 
 // One input served under every prototype's entry name.
