@@ -172,3 +172,22 @@ TEST_F(QuestTest, PlayerUnregisters)
     ASSERT_NE(camera, nullptr);
     EXPECT_EQ(camera->GetTarget(), nullptr);
 }
+
+// A quest controller anywhere but on the stage's root places nothing: on the player itself it
+// would place a player at every start, without end.
+TEST_F(QuestTest, OnlyTheRootPlaces)
+{
+    CurrentQuest quest("quest_Test", 1, 1);
+    auto files = QuestFiles("initPlayerPos = { x = 300, y = 700 }");
+    std::string& player = files["game_objects/gameobj_player_pemba"];
+    player.replace(player.find("Transform ="), 0, "QuestController = {}, ");
+    testing::internal::CaptureStdout();
+    Build(files);
+    Ticks(2);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("not on the stage's root"), std::string::npos) << log;
+    int players = 0;
+    for (GameObj* o = m_pWorld->Scene()->GetRoot(); o; o = o->GetNext())
+        players += o->GetPrototypeName() == "gameobj_player_pemba";
+    EXPECT_EQ(players, 1);
+}

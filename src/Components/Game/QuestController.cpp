@@ -73,6 +73,13 @@ void QuestController::Start()
     g_PlayStatistics.Reset();
     m_pQuest = g_pQuestTable ? g_pQuestTable->m_pCurrentQuest : nullptr;
     m_pObjective = GetOwner()->GetComponent(kObjectiveClass.Key);
+    // Only the stage's own director places: one on a placed object would place again at every
+    // start, without end when the player carries one.
+    if (!g_pSceneManager || g_pSceneManager->GetRoot() != GetOwner()) {
+        LOG_ERROR << "QuestController of \"" << GetOwner()->GetPrototypeName()
+                  << "\" is not on the stage's root; it places nothing.";
+        return;
+    }
     if (!m_pQuest) {
         LOG_ERROR << "QuestController of \"" << GetOwner()->GetPrototypeName()
                   << "\": no current quest; nothing is placed.";

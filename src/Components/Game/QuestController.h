@@ -34,7 +34,8 @@ public:
     bool Attach() override;
     bool IsKindOf(TypeKey key) const override;
     // Takes the current quest, places the player and the cameras, sets the levels (or, on the
-    // home stage, autosaves). Without a current quest, an error and nothing placed.
+    // home stage, autosaves). Without a current quest, or off the stage's root, an error and
+    // nothing placed.
     void Start() override;
 
     // The player's spot on a quest stage: "initPlayerPos", else a random x over the areas
