@@ -8,7 +8,10 @@
 #include "Support/GameHarness.h"
 #include "Support/GameplayDriver.h"
 #include "World/GameObj.h"
+#include "Platform/Win32/FileSystem.h"
+#include "World/PlayerSaveData.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -134,6 +137,10 @@ TEST(GameplayEndToEndTest, OnTheHomeStageThePlayerFacesLeftAndCanOnlyRun)
     EXPECT_EQ(camera->GetTarget(), nullptr);
     EXPECT_FALSE(driver.Controller()->m_bFacesRight);
     EXPECT_TRUE(driver.Controller()->m_bHomeStage);
+    // The settings' AutoSave is on by default: arriving home wrote the save file.
+    std::string folder;
+    ASSERT_TRUE(PlayerSaveData::GetSaveFolder(folder));
+    EXPECT_TRUE(std::filesystem::exists(ToNativePath((folder + "QMSave.sav").c_str()))) << folder;
     ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded(); }, "the player lands", 120));
     game.Ticks(5);
     EXPECT_TRUE(driver.Checkpoint("at home", FigureProbes(driver, kGreen)));

@@ -191,3 +191,24 @@ TEST_F(QuestTest, OnlyTheRootPlaces)
         players += o->GetPrototypeName() == "gameobj_player_pemba";
     EXPECT_EQ(players, 1);
 }
+
+// A stage whose prototype holds the player: its objects attach while the old stage is still the
+// root, so the player registers with the new stage's controller only when it starts.
+TEST_F(QuestTest, APlayerBuiltWithItsStageJoinsThatStage)
+{
+    CurrentQuest quest("quest_Test", 1, 1, false);
+    auto files = QuestFiles("");
+    files["stage/stage_Next"] = "stage_Next = { object_name = 'next', object_layer = 1, object_activity = 1,"
+                                "  components = { Transform = {}, TestStageSize = {}, QuestController = {} },"
+                                "  children = { { base_script = 'test_floor' }, { base_script = 'gameobj_player_pemba' } } }";
+    Build(files);
+    QuestController* old = &Quest();
+    m_pWorld->Scene()->RequestStage("stage_Next");
+    Tick();
+    GameObj* next = Find("next");
+    ASSERT_NE(next, nullptr);
+    auto& quest2 = *static_cast<QuestController*>(next->GetComponent(QuestController::s_Class.Key));
+    EXPECT_NE(&quest2, old);
+    EXPECT_EQ(quest2.m_pPlayerObj, Find("player"));
+    EXPECT_EQ(Find("player")->GetActorController()->m_pQuestController, &quest2);
+}
