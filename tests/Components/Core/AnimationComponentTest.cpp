@@ -16,6 +16,7 @@
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "World/ComponentFactory.h"
+#include "World/Condition.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -364,4 +365,19 @@ TEST_F(AnimationComponentTest, CollisionAnimationDrivesTheCollider)
     box->SetOffset(50, 50);
     anim->PhysicsUpdate();
     EXPECT_EQ(box->GetOffsetX(), 50.0f);
+}
+
+// Condition kind 30 asks whether the object's sprite animation has stopped.
+TEST_F(AnimationComponentTest, TheStoppedAnimationCondition)
+{
+    GameObj* obj = nullptr;
+    SpriteAnimation* anim = Sprite(&obj);
+    const ConditionContext context{obj, nullptr};
+    anim->Play(Id("c"), true);
+    EXPECT_EQ(ConditionValue(context, 30, 0), 0.0f);
+    Tick(anim, 0.0f);
+    Tick(anim, 0.1f);
+    Tick(anim, 0.1f);
+    EXPECT_EQ(ConditionValue(context, 30, 0), 1.0f);
+    EXPECT_EQ(ConditionValue(ConditionContext{Object("plain"), nullptr}, 30, 0), 0.0f);
 }
