@@ -1,5 +1,9 @@
 #include "World/ComponentFactory.h"
 
+#include "Components/Core/Collider.h"
+#include "Components/Core/Kinematics.h"
+#include "Components/Core/StageGenerator.h"
+#include "Components/Core/TerrainFactory.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -10,6 +14,12 @@ void ComponentFactory::RegisterAll()
 {
     // The order is the game's; each class joins the list at its place when it is written.
     RegisterClass<Transform>();
+    RegisterClass<Kinematics>();
+    RegisterClass<Box2DCollider>();
+    RegisterClass<CircleCollider>();
+    RegisterClass<SegmentCollider>();
+    RegisterClass<StageGenerator>();
+    RegisterClass<TerrainFactory>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

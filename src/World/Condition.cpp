@@ -5,10 +5,13 @@
 
 #include <lua.hpp>
 
+#include "Components/Core/Kinematics.h"
+#include "Components/Core/SteeringBehavior.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/AccessoryTable.h"
 #include "World/DataTableLoader.h"
+#include "World/GameObj.h"
 #include "World/PlayStatistics.h"
 #include "World/PlayerSaveData.h"
 
@@ -27,11 +30,33 @@ bool OwnsEveryAccessory()
     return true;
 }
 
+// From one body's position to a point, in floats.
+float DistanceTo(const Kinematics& from, float x, float y)
+{
+    const float dx = x - from.m_fPosX;
+    const float dy = y - from.m_fPosY;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// The object's body, when the context has an object with one.
+const Kinematics* ObjectBody(const ConditionContext& context)
+{
+    return context.m_pObject ? context.m_pObject->GetKinematics() : nullptr;
+}
+
 } // namespace
+
+float KinematicsDistance(const GameObj* from, const GameObj* to)
+{
+    const Kinematics* a = from ? from->GetKinematics() : nullptr;
+    const Kinematics* b = to ? to->GetKinematics() : nullptr;
+    if (!a || !b)
+        return FLT_MAX;
+    return DistanceTo(*a, b->m_fPosX, b->m_fPosY);
+}
 
 float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t argument)
 {
-    (void)context;
     switch (kind) {
     case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8:
     case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16:
@@ -46,10 +71,17 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     case 24:
         return static_cast<float>(g_PlayerSaveData.m_nEquippedAccessory);
     case 27: // distance to the player: no player to measure to until the quest controller exists
+        return KinematicsDistance(context.m_pObject, nullptr);
     case 28: // distance to the quest controller's second object, a slot nothing fills
         return FLT_MAX;
-    case 29: // distance to the steering target: without one the target is (FLT_MAX, FLT_MAX)
-        return INFINITY;
+    case 29: { // distance to the steering target: without one the target is (FLT_MAX, FLT_MAX)
+        const Kinematics* body = ObjectBody(context);
+        if (!body)
+            return INFINITY;
+        const ZEV::SteeringBehavior* steering = body->GetSteering();
+        return steering ? DistanceTo(*body, steering->m_fTargetX, steering->m_fTargetY)
+                        : DistanceTo(*body, FLT_MAX, FLT_MAX);
+    }
     case 31:
         return static_cast<float>(g_PlayerSaveData.GetQuestClearCount(static_cast<uint32_t>(argument)));
     case 32:

@@ -53,5 +53,7 @@ struct ConditionSet {
 
 // The left side of a condition of the given kind.
 float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t argument);
+// The distance between two objects' Kinematics positions; FLT_MAX when either has none.
+float KinematicsDistance(const GameObj* from, const GameObj* to);
 // The right side: the value, or a percentage of a maximum when the predicate asks for one.
 float ConditionRightSide(const ConditionContext& context, uint32_t kind, float value, int32_t predicate);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "Components/Core/CollisionWorld.h"
+#include "Components/Core/Kinematics.h"
 #include "Components/Core/Renderer.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
@@ -88,6 +90,7 @@ bool SceneManager::Init()
         g_pComponentFactory = new ComponentFactory;
         g_pComponentFactory->RegisterAll();
     }
+    CollisionWorld::Create();
     return true;
 }
 
@@ -343,6 +346,10 @@ void SceneManager::Update()
         m_bStageChangePending = false;
         switched = true;
         oldRoot = m_pRoot;
+        // The old stage's colliders lose their proxies and records here; the new stage's
+        // generator sizes the tree again.
+        if (g_pCollisionWorld)
+            g_pCollisionWorld->Clear();
         GameObj* root = Instantiate(stage, nullptr, nullptr);
         if (root) {
             if (Transform* transform = root->GetTransform())
@@ -371,6 +378,13 @@ void SceneManager::Update()
         if (component->IsLive())
             component->PhysicsUpdate();
     });
+    // Motion: each taking part object's own body, once.
+    Walk(m_nUpdateMask, [](Component* component) {
+        if (component == component->GetOwner()->GetKinematics() && component->IsLive())
+            static_cast<Kinematics*>(component)->TruncateVelocity();
+    });
+    if (g_pCollisionWorld)
+        g_pCollisionWorld->Step();
     if (m_pMessageManager)
         m_pMessageManager->Deliver(GetAppDeltaTime());
     Walk(m_nUpdateMask, [](Component* component) {
@@ -417,6 +431,7 @@ void SceneManager::Teardown()
     GameObj* root = m_pRoot;
     m_pRoot = nullptr;
     delete root;
+    CollisionWorld::Destroy();
     if (g_pComponentFactory) {
         delete g_pComponentFactory;
         g_pComponentFactory = nullptr;

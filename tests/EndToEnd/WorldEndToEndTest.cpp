@@ -189,14 +189,14 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
     const struct {
         const char* quest;
         const char* stage;
-        size_t grounds;    // objects tagged "Terrain"
+        size_t grounds;    // objects tagged "Terrain": ground blocks and terrain segments
         int inactive;      // objects that start inactive
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
-        {"vididezare", "stage_Home", 1, 1, 1 | 4},
-        {"quest_Meadow", "stage_Meadow", 3, 0, 1 | 4},
-        {"quest501", "stage_Cave", 2, 1, 1 | 4 | 5},
-        {"vididezare", "stage_Home", 1, 1, 1 | 4}, // and back home
+        {"vididezare", "stage_Home", 1 + 10, 1, 1 | 4},
+        {"quest_Meadow", "stage_Meadow", 3 + 10, 0, 1 | 4}, // the seeded draw's three areas
+        {"quest501", "stage_Cave", 2 + 9, 1, 1 | 4 | 5},
+        {"vididezare", "stage_Home", 1 + 10, 1, 1 | 4}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

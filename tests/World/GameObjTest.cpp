@@ -255,9 +255,10 @@ TEST_F(WorldTest, FactoryKeepsTheFirstCreatorAndDestroysSoundly)
 {
     ComponentFactory factory;
     factory.RegisterAll();
-    EXPECT_EQ(factory.GetClassCount(), 1u);
+    const size_t count = factory.GetClassCount();
+    EXPECT_GE(count, 1u);
     factory.RegisterClass(Transform::s_Class.Key, [](GameObj* owner) -> Component* { return new Probe(owner); });
-    EXPECT_EQ(factory.GetClassCount(), 1u);
+    EXPECT_EQ(factory.GetClassCount(), count);
     GameObj* obj = Root("obj", false);
     Component* made = factory.Create("Transform", obj);
     ASSERT_NE(made, nullptr);

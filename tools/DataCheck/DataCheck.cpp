@@ -58,6 +58,8 @@ const struct {
     const char* tag;
 } kRequiredTaggedPrototypes[] = {{"camera", "GameCamera"}, {"ui_camera", "UICamera"}};
 
+constexpr const char* kTerrainTemplate = "terrain_template";
+
 // Ability slots of an accessory; pose channels of an animation; columns of an animation grid.
 constexpr double kAbilitySlots = 19;
 constexpr double kPoseChannels = 12;
@@ -172,6 +174,8 @@ class Checker {
                          std::vector<std::string>& bases);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
+    // The parameter table of one component, on top of the stack.
+    void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
 
     bool IsComponentClass(const std::string& name);
     bool IsPrototype(const std::string& name) const { return m_Prototypes.count(name) != 0; }
@@ -193,6 +197,7 @@ class Checker {
     ComponentFactory m_Factory;
     std::set<std::string> m_TextKeys;
     std::set<std::string> m_Clips;
+    bool m_bBuildsTerrain = false; // some prototype has a TerrainFactory
 };
 
 void Checker::Mount()
@@ -768,6 +773,8 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, where + " names the unknown component " + name);
             if (!lua_istable(L, -1))
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
+            else
+                CheckComponent(file, where + " " + name, name);
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
@@ -794,6 +801,61 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
     lua_pop(L, 1);
+}
+
+void Checker::CheckComponent(const std::string& file, const std::string& where, const std::string& name)
+{
+    if (name == "Kinematics") {
+        lua_getfield(L, -1, "mass");
+        // The steering force is divided by the mass; the game refuses such a mass and keeps 1.
+        if (lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) <= 0)
+            Add(file, where + ": \"mass\" " + lua_tostring(L, -1) + " is not positive");
+        lua_pop(L, 1);
+    } else if (name == "TerrainFactory") {
+        m_bBuildsTerrain = true;
+        lua_getfield(L, -1, "terrain");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " terrain", [&](int i) {
+                const std::string record = where + " terrain record " + std::to_string(i);
+                if (!lua_istable(L, -1)) {
+                    Add(file, record + " is a " + TypeName(L, -1) + ", not a table");
+                    return;
+                }
+                lua_getfield(L, -1, "polyline");
+                const size_t points = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+                lua_pop(L, 1);
+                if (points < 2)
+                    Add(file, record + ": a polyline of " + std::to_string(points) + " points makes no segment");
+                lua_getfield(L, -1, "cullingMask");
+                if (lua_isnil(L, -1))
+                    Add(file, record + " has no \"cullingMask\": its segments would pair with each other");
+                lua_pop(L, 1);
+            });
+        lua_pop(L, 1);
+    } else if (name == "StageGenerator") {
+        lua_getfield(L, -1, "generateType");
+        const bool ruleDriven = lua_tonumber(L, -1) == 0;
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "rules");
+        const size_t rules = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "areas");
+        size_t areas = 0;
+        if (lua_istable(L, -1)) {
+            areas = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= areas; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                if (!lua_isstring(L, -1) || !IsPrototype(lua_tostring(L, -1)))
+                    Add(file, where + " area " + std::to_string(i) + " \"" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "")
+                        + "\" names no prototype");
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+        if (ruleDriven && (rules == 0 || areas == 0))
+            Add(file, where + " draws its areas by rules but has " + std::to_string(rules) + " rules and " +
+                std::to_string(areas) + " areas: it places nothing");
+    }
 }
 
 void Checker::CheckPrototype(const DataFile& file)
@@ -849,6 +911,26 @@ void Checker::CheckRequiredNames()
             Add(kGameObjects.pattern,
                 std::string("the prototype ") + required.prototype + " is not tagged \"" + required.tag + "\"");
         lua_pop(L, 2);
+    }
+    // Terrain segments are made from this prototype, and their colliders are added to it.
+    if (IsPrototype(kTerrainTemplate)) {
+        PushGlobal(kTerrainTemplate);
+        lua_getfield(L, -1, "object_tag");
+        if (!lua_isstring(L, -1) || std::string(lua_tostring(L, -1)) != "Terrain")
+            Add(kGameObjects.pattern, std::string("the prototype ") + kTerrainTemplate + " is not tagged \"Terrain\"");
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1))
+            for (const char* collider : {"Box2DCollider", "CircleCollider", "SegmentCollider"}) {
+                lua_getfield(L, -1, collider);
+                if (!lua_isnil(L, -1))
+                    Add(kGameObjects.pattern, std::string("the prototype ") + kTerrainTemplate + " carries a " + collider +
+                        ": each segment gets its own");
+                lua_pop(L, 1);
+            }
+        lua_pop(L, 2);
+    } else if (m_bBuildsTerrain) {
+        Add(kGameObjects.pattern, std::string("no prototype ") + kTerrainTemplate + ": terrain factories build from it");
     }
     for (const char* quest : kRequiredQuests)
         if (!m_Quests.count(quest))

@@ -12,6 +12,12 @@ LAYER_BULLET = 32768    -- bit 15: bullets (held with the enemies)
 LAYER_STAGE_CAMERA = 5  -- bits 0 and 2: a stage object the cameras also follow
 LAYER_ALL = 4294967295  -- bits 0-31
 
+-- Terrain segments: their objects' layer (bit 2: the bit a bullet takes out of its collider's
+-- mask to pass through terrain), and the layers they meet: stage props, the player, enemies
+-- and bullets (bits 0, 1, 5, 15).
+TERRAIN_LAYER = 4
+TERRAIN_MEETS = LAYER_STAGE + LAYER_PLAYER + LAYER_ENEMY + LAYER_BULLET
+
 -- "object_activity" values.
 ACTIVE = 1
 INACTIVE = 0

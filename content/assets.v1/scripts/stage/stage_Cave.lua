@@ -7,6 +7,11 @@ stage_Cave = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    StageGenerator = {
+      generateType = 1,
+      areas = { "area_Cave_Mouth", "area_Cave_Hall" },
+      blurColor = { r = 90, g = 80, b = 110, a = 255 },
+    },
   },
   children = {
     {

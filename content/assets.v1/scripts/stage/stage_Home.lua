@@ -6,6 +6,11 @@ stage_Home = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    StageGenerator = {
+      generateType = 1,
+      areas = { "area_Home_Yard" },
+      blurColor = { r = 255, g = 214, b = 170, a = 255 },
+    },
   },
   children = {
     { base_script = "prop_House" },

@@ -6,6 +6,14 @@ stage_Meadow = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- The quest's "areaCount" areas, drawn: one or two at random, one or two never the same
+    -- twice running, or two to three from a shuffle.
+    StageGenerator = {
+      generateType = 0,
+      areas = { "area_Meadow_Field", "area_Meadow_Pond", "area_Meadow_Hill" },
+      rules = { { 1, 2, 0 }, { 2, 1, 1 }, { 2, 3, 2 } },
+      blurColor = { r = 170, g = 220, b = 255, a = 255 },
+    },
   },
   children = {
     {

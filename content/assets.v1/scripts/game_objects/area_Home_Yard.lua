@@ -1,0 +1,39 @@
+-- The home base's one area: ground along the bottom, a raised bank with a slope, a floating
+-- block, and a few props. Terrain points are y-down from the area's top-left; floors run left
+-- to right, so their normals point up.
+area_Home_Yard = {
+  object_name = "庭の区画",      -- "Yard area"
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    TerrainFactory = {
+      terrain = {
+        -- The ground, on the stage's bottom.
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 0, y = 512 }, { x = 600, y = 512 } } },
+        -- The bank: a wall up, a step, a slope up, a top, and a wall down.
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 650, y = 512 }, { x = 650, y = 420 }, { x = 760, y = 420 }, { x = 860, y = 340 },
+                       { x = 1000, y = 340 }, { x = 1000, y = 512 } } },
+        -- A floating block: its top, its right side down, its underside (a ceiling, right to
+        -- left), its left side up.
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 300, y = 200,
+          polyline = { { x = 0, y = 0 }, { x = 120, y = 0 }, { x = 120, y = 30 }, { x = 0, y = 30 }, { x = 0, y = 0 } } },
+      },
+    },
+  },
+  -- Positions are from the area's centre, y up; the stage's bottom is y -256.
+  children = {
+    { base_script = "prop_Post", object_name = "杭",              -- "Post"
+      components = { Transform = { position = { x = -346, y = -196 } } } },
+    { base_script = "prop_Ball", object_name = "まり",            -- "Ball"
+      components = { Transform = { position = { x = -390, y = 60 } } } },
+    { base_script = "prop_Crate", object_name = "坂の上の木箱",   -- "Crate over the slope"
+      components = { Transform = { position = { x = 298, y = 60 } } } },
+    { base_script = "prop_Crate", object_name = "木箱",           -- "Crate"
+      components = { Transform = { position = { x = -400, y = -100 } } } },
+    { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"
+      components = { Transform = { position = { x = -150, y = -60 } } } },
+  },
+}

@@ -1,0 +1,15 @@
+-- One area the meadow's rules may draw.
+area_Meadow_Hill = {
+  object_name = "丘の区画",        -- "Hill area"
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    TerrainFactory = {
+      terrain = {
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 0, y = 512 }, { x = 400, y = 512 }, { x = 600, y = 420 }, { x = 800, y = 512 }, { x = 1024, y = 512 } } },
+      },
+    },
+  },
+}

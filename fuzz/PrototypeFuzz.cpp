@@ -1,0 +1,124 @@
+// Arbitrary text run as the prototype files of a stage: served as the stage "stage_F", the
+// areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
+// it. The stage is built, started and stepped for a few frames with a current quest that asks
+// for three areas, so every component's Lua reader, start and per-frame work (colliders,
+// bodies, stage layout, terrain) meets whatever values the text leaves. Inputs that could
+// loop, grow without bound or install metamethods are passed over: they test the Lua
+// interpreter, not the readers.
+#include <lua.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Components/Core/CollisionWorld.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/IArchive.h"
+#include "System/Common/Random.h"
+#include "System/Common/StreamIO.h"
+#include "System/Lua/ScriptSystem.h"
+#include "World/ComponentFactory.h"
+#include "World/FrameCounter.h"
+#include "World/QuestTable.h"
+#include "World/SceneManager.h"
+
+namespace {
+
+const char* const kEntries[] = {
+    "assets.v1/scripts/stage/stage_F",
+    "assets.v1/scripts/game_objects/area_F",
+    "assets.v1/scripts/game_objects/area_G",
+    "assets.v1/scripts/game_objects/terrain_template",
+};
+
+// One input served under every prototype's entry name.
+class InputArchive : public IArchive {
+public:
+    explicit InputArchive(std::string text) : m_Text(std::move(text)) { m_Name = "fuzz"; m_nNameId = HashName(m_Name); }
+    bool Open() override { return true; }
+    void Close() override {}
+    StreamIO* OpenEntry(NameId, bool) override
+    {
+        auto* stream = new MemoryStreamIO();
+        void* copy = std::malloc(m_Text.size() + 1);
+        std::memcpy(copy, m_Text.data(), m_Text.size());
+        stream->Init(copy, static_cast<uint32_t>(m_Text.size()), true, true);
+        return stream;
+    }
+    bool Exists(NameId id) override
+    {
+        for (const char* name : kEntries)
+            if (HashName(name) == id)
+                return true;
+        return false;
+    }
+    void ListEntries(std::vector<ArchiveEntry>& entries) override
+    {
+        for (const char* name : kEntries)
+            entries.push_back(ArchiveEntry{HashName(name), name, nullptr});
+    }
+
+private:
+    std::string m_Text;
+};
+
+bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }
+
+// The word as a whole name: "for" is a loop, "Transform" is not.
+bool HasWord(const std::string& text, const char* word)
+{
+    const size_t len = std::strlen(word);
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        const bool startsName = at == 0 || !IsNameChar(text[at - 1]);
+        const bool endsName = at + len >= text.size() || !IsNameChar(text[at + len]);
+        if (startsName && endsName)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size);
+    // Loops by keyword (whole names: "Transform" holds no loop); library calls by any mention.
+    for (const char* word : {"while", "for", "repeat", "goto", "function"})
+        if (HasWord(text, word))
+            return 0;
+    for (const char* word : {"metatable", "rep", "load", "require", "collectgarbage", "dofile", "concat"})
+        if (text.find(word) != std::string::npos)
+            return 0;
+
+    delete g_pArchiveSystem;
+    ArchiveSystem::GetInstance()->Mount(new InputArchive(text));
+    ScriptSystem host;
+    g_pScriptSystem = &host;
+    QuestTable quests;
+    QuestRecord quest;
+    quest.m_nAreaCount = 3;
+    quests.m_pCurrentQuest = &quest;
+    g_pQuestTable = &quests;
+    SfmtInit(1);
+    {
+        SceneManager scene;
+        g_pSceneManager = &scene;
+        scene.Init();
+        scene.LoadPrototypes("assets.v1/scripts/stage/");
+        scene.LoadPrototypes("assets.v1/scripts/game_objects/");
+        scene.RequestStage("stage_F");
+        for (uint32_t frame = 1; frame <= 4; ++frame) {
+            SetStandInFrameCount(frame);
+            SetAppDeltaTime(1.0f / 60.0f);
+            scene.Update();
+        }
+    }
+    g_pQuestTable = nullptr;
+    host.Shutdown();
+    g_pScriptSystem = nullptr;
+    delete g_pArchiveSystem;
+    return 0;
+}
