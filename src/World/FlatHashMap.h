@@ -87,6 +87,15 @@ public:
         return true;
     }
 
+    // Calls f(key, value) for every entry; f must not insert or erase.
+    template <class F>
+    void ForEach(F f)
+    {
+        for (Slot& slot : m_Slots)
+            if (slot.used)
+                f(slot.key, slot.value);
+    }
+
     void Clear()
     {
         m_Slots.clear();

@@ -57,92 +57,135 @@ MessageManager::~MessageManager()
 
 void MessageManager::RegisterHandler(GameObj* object)
 {
-    if (object)
-        m_Handlers[object->GetId()] = object;
+    if (!object)
+        return;
+    Handler& handler = m_Handlers[object->GetId()];
+    if (handler.object != object) {
+        MoveAside(handler);
+        handler.object = object;
+    }
+}
+
+void MessageManager::MoveAside(Handler& handler)
+{
+    if (handler.object && (IsLive(handler.aimed.first) || !handler.aimed.more.empty())) {
+        Named& moved = m_Named[handler.object];
+        for (Handle handle : handler.aimed.more)
+            if (IsLive(handle))
+                Name(moved, handle);
+        if (IsLive(handler.aimed.first))
+            Name(moved, handler.aimed.first);
+    }
+    handler.aimed = Named();
 }
 
 void MessageManager::UnregisterHandler(GameObj* object)
 {
     if (!object)
         return;
-    if (Named* found = m_Named.Find(object)) {
-        const Named named = std::move(*found);
-        m_Named.Erase(object);
-        // The deletions below may come back here (a message's destructor is the game's code),
-        // so the scratch list is taken out while in use.
-        std::vector<IMessage*> doomed;
-        doomed.swap(m_Doomed);
-        auto take = [&](Handle handle) {
-            if (handle.record == kNoRecord || !IsLive(handle))
-                return;
-            IMessage* message = m_Records[handle.record].message;
-            if (message->GetTarget() == object) {
-                Withdraw(handle.record);
-                doomed.push_back(message);
-            } else {
-                ForgetObject(message, object);
-            }
-        };
-        take(named.first);
-        for (Handle handle : named.more)
-            take(handle);
-        // The set gives them up in its own order.
-        std::sort(doomed.begin(), doomed.end(), ByAddress);
-        for (IMessage* message : doomed)
-            delete message;
-        doomed.clear();
-        if (doomed.capacity() > m_Doomed.capacity())
-            m_Doomed.swap(doomed);
+    // The deletions below may come back here (a message's destructor is the game's code), so
+    // the lists are taken out first and the scratch list while in use.
+    Named aimed, named;
+    if (Handler* handler = m_Handlers.Find(object->GetId())) {
+        if (handler->object == object)
+            aimed = std::move(handler->aimed);
+        else
+            MoveAside(*handler); // the id leaves the map below, not the object that holds it
     }
+    if (Named* found = m_Named.Find(object)) {
+        named = std::move(*found);
+        m_Named.Erase(object);
+    }
+    std::vector<IMessage*> doomed;
+    doomed.swap(m_Doomed);
+    Collect(aimed, object, doomed);
+    Collect(named, object, doomed);
+    // The set gives them up in its own order.
+    std::sort(doomed.begin(), doomed.end(), ByAddress);
+    for (IMessage* message : doomed)
+        delete message;
+    doomed.clear();
+    if (doomed.capacity() > m_Doomed.capacity())
+        m_Doomed.swap(doomed);
     for (IMessage* message : m_InFlight)
         ForgetObject(message, object);
     m_Handlers.Erase(object->GetId());
+}
+
+void MessageManager::Collect(const Named& named, const GameObj* object, std::vector<IMessage*>& doomed)
+{
+    auto take = [&](Handle handle) {
+        if (!IsLive(handle))
+            return;
+        IMessage* message = m_Records[handle.record].message;
+        if (message->GetTarget() == object) {
+            Withdraw(handle.record);
+            doomed.push_back(message);
+        } else {
+            ForgetObject(message, object);
+        }
+    };
+    take(named.first);
+    for (Handle handle : named.more)
+        take(handle);
 }
 
 void MessageManager::AddPending(IMessage* message)
 {
     if (!message)
         return;
-    const uint32_t record = NewRecord(message);
-    m_Records[record].place = kInFresh | static_cast<uint32_t>(m_Fresh.size());
-    m_Fresh.push_back({reinterpret_cast<uintptr_t>(message), record});
-    ++m_nPending;
-    const Handle handle{record, m_Records[record].generation};
-    // Entries withdrawn before any delivery ordered them would otherwise pile up here.
+    // Stale entries of messages withdrawn before any delivery ordered them would otherwise
+    // pile up in m_Fresh.
     if (m_nWalks == 0 && m_Fresh.size() + m_Sorted.size() >= 2 * m_nPending + 1024)
         Fold();
+    const uint32_t record = NewRecord(message);
+    const Handle handle{record, m_Records[record].generation};
+    m_Fresh.push_back({reinterpret_cast<uintptr_t>(message), handle});
+    ++m_nPending;
     GameObj* target = message->GetTarget();
+    if (target) {
+        Handler* handler = m_Handlers.Find(target->GetId());
+        Name(handler && handler->object == target ? handler->aimed : m_Named[target], handle);
+    }
     GameObj *sender, *origin;
     NamedBesideTarget(message, sender, origin);
-    Name(target, handle);
-    if (sender != target)
-        Name(sender, handle);
-    if (origin != target && origin != sender)
-        Name(origin, handle);
+    if (sender && sender != target)
+        Name(m_Named[sender], handle);
+    if (origin && origin != target && origin != sender)
+        Name(m_Named[origin], handle);
 }
 
 void MessageManager::Deliver(float dt)
 {
     m_fClock += dt;
     const uint32_t frame = GetAppFrameCount();
-    if (m_nWalks == 0)
+    const bool outermost = m_nWalks == 0;
+    if (outermost)
         Fold();
-    // Messages posted from here on go to m_Fresh and are not walked; removals only mark
-    // entries, so the walk keeps its place by index.
+    // Messages posted from here on go to m_Fresh and are not walked; a removal only makes the
+    // message's entry stale, so the walk keeps its place by index. The outermost walk packs
+    // the entries it keeps to the front as it goes: one nested in it meets them first, still
+    // in address order, and then only stale copies.
     ++m_nWalks;
     const size_t count = m_Sorted.size();
+    size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         Prefetch(i, count);
         const Entry entry = m_Sorted[i];
-        if (entry.address & kGone)
+        if (!IsLive(entry.handle))
             continue;
         IMessage* message = reinterpret_cast<IMessage*>(entry.address);
-        if (!(message->GetDeliveryTime() <= m_fClock && message->GetPostFrame() < frame))
+        if (!(message->GetDeliveryTime() <= m_fClock && message->GetPostFrame() < frame)) {
+            if (outermost)
+                m_Sorted[kept++] = entry;
             continue;
-        Withdraw(entry.record);
+        }
+        Withdraw(entry.handle.record);
         Dispatch(message);
     }
     --m_nWalks;
+    if (outermost)
+        m_Sorted.resize(kept);
 }
 
 namespace {
@@ -162,25 +205,24 @@ void PrefetchBytes(const void* start, size_t size)
 // of the walk, start each link of the chain for a later message, one link per distance.
 void MessageManager::Prefetch(size_t i, size_t count) const
 {
-    constexpr size_t kMessage = 48, kTarget = 28, kSlot = 14, kComponents = 6;
+    constexpr size_t kMessage = 40, kTarget = 24, kSlot = 12, kComponents = 5;
     auto pending = [&](size_t at) -> const IMessage* {
-        if (at >= count || (m_Sorted[at].address & kGone))
+        if (at >= count || !IsLive(m_Sorted[at].handle))
             return nullptr;
         return reinterpret_cast<const IMessage*>(m_Sorted[at].address);
     };
     if (i + kMessage < count) {
-        PrefetchBytes(reinterpret_cast<const void*>(m_Sorted[i + kMessage].address & ~kGone), sizeof(IMessage));
+        PrefetchBytes(reinterpret_cast<const void*>(m_Sorted[i + kMessage].address), sizeof(IMessage));
+        __builtin_prefetch(&m_Records[m_Sorted[i + kMessage].handle.record]);
     }
     if (const IMessage* message = pending(i + kTarget))
         if (const GameObj* target = message->GetTarget())
             PrefetchBytes(target, sizeof(GameObj));
-    if (const IMessage* message = pending(i + kSlot)) {
-        __builtin_prefetch(&m_Records[m_Sorted[i + kSlot].record]);
+    if (const IMessage* message = pending(i + kSlot))
         if (const GameObj* target = message->GetTarget()) {
             m_Handlers.Prefetch(target->GetId());
             __builtin_prefetch(target->GetComponents().data());
         }
-    }
     if (const IMessage* message = pending(i + kComponents))
         if (const GameObj* target = message->GetTarget())
             for (const Component* component : target->GetComponents())
@@ -210,25 +252,22 @@ void MessageManager::Clear()
 {
     std::vector<IMessage*> doomed;
     doomed.reserve(m_nPending);
-    for (std::vector<Entry>* entries : {&m_Sorted, &m_Fresh})
-        for (Entry& entry : *entries)
-            if (!(entry.address & kGone)) {
+    for (const std::vector<Entry>* entries : {&m_Sorted, &m_Fresh})
+        for (const Entry& entry : *entries)
+            if (IsLive(entry.handle)) {
                 doomed.push_back(reinterpret_cast<IMessage*>(entry.address));
-                entry.address |= kGone;
+                FreeRecord(entry.handle.record);
             }
     std::sort(doomed.begin(), doomed.end(), ByAddress);
     m_Named.Clear();
+    m_Handlers.ForEach([](int32_t, Handler& handler) { handler.aimed = Named(); });
     m_Fresh.clear();
     m_nPending = 0;
+    // A walk under way still reads its entries, all stale now.
     if (m_nWalks == 0) {
         m_Sorted.clear();
         m_Records.clear();
         m_nFreeRecord = kNoRecord;
-    } else {
-        // The walk under way still reads the records through its entries, all now gone.
-        for (uint32_t i = 0; i < m_Records.size(); ++i)
-            if (m_Records[i].message)
-                FreeRecord(i);
     }
     for (IMessage* message : doomed)
         delete message;
@@ -236,21 +275,17 @@ void MessageManager::Clear()
 
 GameObj* MessageManager::FindObject(int32_t id) const
 {
-    GameObj* const* object = m_Handlers.Find(id);
-    return object ? *object : nullptr;
+    const Handler* handler = m_Handlers.Find(id);
+    return handler ? handler->object : nullptr;
 }
 
 bool MessageManager::IsPending(const IMessage* message) const
 {
     const uintptr_t address = reinterpret_cast<uintptr_t>(message);
-    auto it = std::lower_bound(m_Sorted.begin(), m_Sorted.end(), address,
-                               [](const Entry& e, uintptr_t a) { return (e.address & ~kGone) < a; });
-    for (; it != m_Sorted.end() && (it->address & ~kGone) == address; ++it)
-        if (!(it->address & kGone))
-            return true;
-    for (const Entry& entry : m_Fresh)
-        if (entry.address == address)
-            return true;
+    for (const std::vector<Entry>* entries : {&m_Sorted, &m_Fresh})
+        for (const Entry& entry : *entries)
+            if (entry.address == address && IsLive(entry.handle))
+                return true;
     return false;
 }
 
@@ -261,7 +296,7 @@ uint32_t MessageManager::NewRecord(IMessage* message)
         record = static_cast<uint32_t>(m_Records.size());
         m_Records.push_back({nullptr, 0, kNoRecord});
     } else {
-        m_nFreeRecord = m_Records[record].place;
+        m_nFreeRecord = m_Records[record].nextFree;
     }
     m_Records[record].message = message;
     return record;
@@ -272,39 +307,23 @@ void MessageManager::FreeRecord(uint32_t record)
     Record& r = m_Records[record];
     r.message = nullptr;
     ++r.generation;
-    r.place = m_nFreeRecord;
+    r.nextFree = m_nFreeRecord;
     m_nFreeRecord = record;
 }
 
-bool MessageManager::IsLive(Handle handle) const
+void MessageManager::Name(Named& named, Handle handle)
 {
-    const Record& r = m_Records[handle.record];
-    return r.generation == handle.generation && r.message;
-}
-
-void MessageManager::Name(GameObj* object, Handle handle)
-{
-    if (!object)
-        return;
-    Named& named = m_Named[object];
-    if (named.first.record == kNoRecord || !IsLive(named.first)) {
+    if (!IsLive(named.first)) {
         named.first = handle;
         return;
     }
-    if (named.more.size() >= named.sweepAt) {
+    if (named.more.size() == named.more.capacity())
         std::erase_if(named.more, [this](Handle h) { return !IsLive(h); });
-        named.sweepAt = std::max<uint32_t>(4, static_cast<uint32_t>(named.more.size() * 2));
-    }
     named.more.push_back(handle);
 }
 
 void MessageManager::Withdraw(uint32_t record)
 {
-    const uint32_t place = m_Records[record].place;
-    if (place & kInFresh)
-        m_Fresh[place & ~kInFresh].address |= kGone;
-    else
-        m_Sorted[place].address |= kGone;
     FreeRecord(record);
     --m_nPending;
 }
@@ -356,26 +375,24 @@ void SortByAddress(std::vector<Entry>& entries, std::vector<Entry>& scratch)
 
 void MessageManager::Fold()
 {
-    if (m_Fresh.empty() && m_Sorted.size() == m_nPending)
+    const bool anyStale = m_Sorted.size() + m_Fresh.size() != m_nPending;
+    if (m_Fresh.empty() && !anyStale)
         return;
-    std::erase_if(m_Fresh, [](const Entry& e) { return (e.address & kGone) != 0; });
-    SortByAddress(m_Fresh, m_Spare);
-    m_Spare.clear();
-    m_Spare.reserve(m_nPending);
-    auto keep = [this](const Entry& e) {
-        m_Records[e.record].place = static_cast<uint32_t>(m_Spare.size());
-        m_Spare.push_back(e);
-    };
-    size_t f = 0;
-    for (const Entry& e : m_Sorted) {
-        if (e.address & kGone)
-            continue;
-        for (; f < m_Fresh.size() && m_Fresh[f].address < e.address; ++f)
-            keep(m_Fresh[f]);
-        keep(e);
+    if (anyStale) {
+        auto stale = [this](const Entry& e) { return !IsLive(e.handle); };
+        std::erase_if(m_Fresh, stale);
+        std::erase_if(m_Sorted, stale);
     }
-    for (; f < m_Fresh.size(); ++f)
-        keep(m_Fresh[f]);
+    if (m_Fresh.empty())
+        return;
+    SortByAddress(m_Fresh, m_Spare);
+    if (m_Sorted.empty()) {
+        m_Sorted.swap(m_Fresh);
+        return;
+    }
+    m_Spare.resize(m_Sorted.size() + m_Fresh.size());
+    std::merge(m_Sorted.begin(), m_Sorted.end(), m_Fresh.begin(), m_Fresh.end(), m_Spare.begin(),
+               [](const Entry& a, const Entry& b) { return a.address < b.address; });
     m_Sorted.swap(m_Spare);
     m_Fresh.clear();
 }

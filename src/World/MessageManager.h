@@ -45,53 +45,66 @@ public:
     bool IsPending(const IMessage* message) const;
 
 private:
-    static constexpr uint32_t kInFresh = 0x80000000u;
     static constexpr uint32_t kNoRecord = 0xFFFFFFFFu;
-    static constexpr uintptr_t kGone = 1;
 
-    // A pending message's place in the walk: its address, with bit 0 set once it has left the
-    // set (messages are at least 2-byte aligned), and its record.
-    struct Entry {
-        uintptr_t address;
-        uint32_t record;
-    };
-    // One per pending message. While pending, place is its entry's index in m_Sorted, or in
-    // m_Fresh with kInFresh set; while free, the next free record. The generation changes
-    // whenever the record is freed, so an object's list can tell a stale handle.
+    // One per pending message. The generation changes whenever the record is freed, so an
+    // entry or handle made for an earlier message tells itself stale without reading the
+    // message, which may be gone.
     struct Record {
         IMessage* message;
         uint32_t generation;
-        uint32_t place;
+        uint32_t nextFree;
     };
     struct Handle {
         uint32_t record;
         uint32_t generation;
     };
+    // A place in the walk: the message's address and its record.
+    struct Entry {
+        uintptr_t address;
+        Handle handle;
+    };
     // The pending messages that name one object: the usual one in place, more in a list whose
-    // stale handles are swept out when it has doubled since the last sweep, so a long-lived
-    // object's list stays in proportion to its pending messages.
+    // stale handles are swept out before it grows, so a long-lived object's list stays in
+    // proportion to its pending messages.
     struct Named {
         std::vector<Handle> more;
         Handle first{kNoRecord, 0};
-        uint32_t sweepAt = 4;
+    };
+    // A registered object, with the messages aimed at it: removing an object finds both in
+    // one place.
+    struct Handler {
+        GameObj* object = nullptr;
+        Named aimed;
     };
 
     uint32_t NewRecord(IMessage* message);
     void FreeRecord(uint32_t record);
-    bool IsLive(Handle handle) const;
-    void Name(GameObj* object, Handle handle);
-    // Marks the message's entry gone and frees its record; the caller deletes the message.
+    bool IsLive(Handle handle) const
+    {
+        return handle.record != kNoRecord && m_Records[handle.record].generation == handle.generation;
+    }
+    void Name(Named& named, Handle handle);
+    // Moves the list of messages aimed at a registered object to m_Named, when its id is
+    // taken over or leaves the map while the object stays.
+    void MoveAside(Handler& handler);
+    // Takes the messages of a list that are aimed at the object for deletion, and makes the
+    // others forget it.
+    void Collect(const Named& named, const GameObj* object, std::vector<IMessage*>& doomed);
+    // Takes the message out of the set; the caller deletes it.
     void Withdraw(uint32_t record);
     void Prefetch(size_t i, size_t count) const;
-    // Drops gone entries and merges the fresh ones into m_Sorted in address order.
+    // Drops stale entries and merges the fresh ones into m_Sorted in address order.
     void Fold();
 
-    FlatHashMap<int32_t, GameObj*> m_Handlers;
-    // The pending messages by every object they name.
+    FlatHashMap<int32_t, Handler> m_Handlers;
+    // The pending messages naming an object otherwise: a UI message's sender and origin, and
+    // the target when it is not the object registered under its id.
     FlatHashMap<const GameObj*, Named> m_Named;
     std::vector<Record> m_Records;
     uint32_t m_nFreeRecord;
     // The set in ascending address order, and the messages posted since it was last ordered.
+    // Both may hold stale entries, of messages since delivered or deleted.
     std::vector<Entry> m_Sorted;
     std::vector<Entry> m_Fresh;
     std::vector<Entry> m_Spare;

@@ -797,3 +797,46 @@ TEST_F(WorldTest, ManyMessagesGoOutInAddressOrder)
         delete keep;
     }
 }
+
+// Removing an object deletes the messages aimed at it wherever it stands with this manager:
+// not registered here at all, or sharing its id with another object (ids are never reused by
+// the game, but the map must not lose messages if they were).
+TEST_F(WorldTest, RemovalFindsMessagesOfObjectsOutsideTheMap)
+{
+    auto post = [&](GameObj* target, const std::string& label) {
+        Note* note = new Note(label);
+        note->SetTarget(target);
+        m_pManager->AddPending(note);
+    };
+    struct Case {
+        const char* what;
+        bool sharedId;
+    };
+    for (const Case& c : {Case{"target never registered", false}, Case{"two objects under one id", true}}) {
+        SCOPED_TRACE(c.what);
+        ProbeLog().clear();
+        GameObj* first = c.sharedId ? new GameObj("first", m_pManager) : new GameObj("first", nullptr);
+        post(first, "to-first");
+        GameObj* second = nullptr;
+        if (c.sharedId) {
+            const int32_t next = g_nNextGameObjId;
+            g_nNextGameObjId = first->GetId();
+            second = new GameObj("second", m_pManager); // takes the id over in the map
+            g_nNextGameObjId = next;
+            EXPECT_EQ(m_pManager->FindObject(first->GetId()), second);
+            post(second, "to-second");
+        }
+        m_pManager->UnregisterHandler(first);
+        EXPECT_EQ(ProbeLog(), (Log{"~to-first"}));
+        if (c.sharedId) {
+            EXPECT_EQ(m_pManager->FindObject(first->GetId()), nullptr); // the id goes, whoever held it
+            ProbeLog().clear();
+            delete second;
+            EXPECT_EQ(ProbeLog(), (Log{"~to-second"}));
+        }
+        EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
+        ProbeLog().clear();
+        delete first; // nothing of it is left to delete
+        EXPECT_EQ(ProbeLog(), Log{});
+    }
+}
