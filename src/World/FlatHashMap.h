@@ -36,8 +36,11 @@ public:
     // Starts loading the key's home slot, for a Find soon after.
     void Prefetch(Key key) const
     {
-        if (m_nCount != 0)
-            __builtin_prefetch(&m_Slots[Home(key)]);
+        if (m_nCount == 0)
+            return;
+        const char* slot = reinterpret_cast<const char*>(&m_Slots[Home(key)]);
+        __builtin_prefetch(slot);
+        __builtin_prefetch(slot + sizeof(Slot) - 1);
     }
 
     // The value under the key, default-made when the key is new. The reference lasts until the
