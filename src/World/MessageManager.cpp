@@ -70,11 +70,15 @@ void MessageManager::MoveAside(Handler& handler)
 {
     if (handler.object && (IsLive(handler.aimed.first) || !handler.aimed.more.empty())) {
         Named& moved = m_Named[handler.object];
-        for (Handle handle : handler.aimed.more)
-            if (IsLive(handle))
+        auto move = [&](Handle handle) {
+            if (IsLive(handle)) {
+                m_Records[handle.record].link = 0;
                 Name(moved, handle);
-        if (IsLive(handler.aimed.first))
-            Name(moved, handler.aimed.first);
+            }
+        };
+        for (Handle handle : handler.aimed.more)
+            move(handle);
+        move(handler.aimed.first);
     }
     handler.aimed = Named();
 }
@@ -145,7 +149,12 @@ void MessageManager::AddPending(IMessage* message)
     GameObj* target = message->GetTarget();
     if (target) {
         Handler* handler = m_Handlers.Find(target->GetId());
-        Name(handler && handler->object == target ? handler->aimed : m_Named[target], handle);
+        if (handler && handler->object == target) {
+            Name(handler->aimed, handle);
+            m_Records[record].link = kToHolder;
+        } else {
+            Name(m_Named[target], handle);
+        }
     }
     GameObj *sender, *origin;
     NamedBesideTarget(message, sender, origin);
@@ -180,8 +189,9 @@ void MessageManager::Deliver(float dt)
                 m_Sorted[kept++] = entry;
             continue;
         }
+        const bool toHolder = m_Records[entry.handle.record].link == kToHolder;
         Withdraw(entry.handle.record);
-        Dispatch(message);
+        Dispatch(message, toHolder ? message->GetTarget() : nullptr);
     }
     --m_nWalks;
     if (outermost)
@@ -220,7 +230,8 @@ void MessageManager::Prefetch(size_t i, size_t count) const
             PrefetchBytes(target, sizeof(GameObj));
     if (const IMessage* message = pending(i + kSlot))
         if (const GameObj* target = message->GetTarget()) {
-            m_Handlers.Prefetch(target->GetId());
+            if (m_Records[m_Sorted[i + kSlot].handle.record].link != kToHolder)
+                m_Handlers.Prefetch(target->GetId());
             __builtin_prefetch(target->GetComponents().data());
         }
     if (const IMessage* message = pending(i + kComponents))
@@ -229,7 +240,9 @@ void MessageManager::Prefetch(size_t i, size_t count) const
                 PrefetchBytes(component, sizeof(Component) + sizeof(int));
 }
 
-bool MessageManager::Dispatch(IMessage* message)
+bool MessageManager::Dispatch(IMessage* message) { return Dispatch(message, nullptr); }
+
+bool MessageManager::Dispatch(IMessage* message, GameObj* holder)
 {
     bool delivered = true;
     m_InFlight.push_back(message);
@@ -237,7 +250,7 @@ bool MessageManager::Dispatch(IMessage* message)
         message->Execute();
     } else {
         GameObj* target = message->GetTarget();
-        GameObj* object = target ? FindObject(target->GetId()) : nullptr;
+        GameObj* object = holder ? holder : target ? FindObject(target->GetId()) : nullptr;
         if (object)
             static_cast<IMessageHandler*>(object)->SendMessage(message);
         else
@@ -294,11 +307,12 @@ uint32_t MessageManager::NewRecord(IMessage* message)
     uint32_t record = m_nFreeRecord;
     if (record == kNoRecord) {
         record = static_cast<uint32_t>(m_Records.size());
-        m_Records.push_back({nullptr, 0, kNoRecord});
+        m_Records.push_back({nullptr, 0, 0});
     } else {
-        m_nFreeRecord = m_Records[record].nextFree;
+        m_nFreeRecord = m_Records[record].link;
     }
     m_Records[record].message = message;
+    m_Records[record].link = 0;
     return record;
 }
 
@@ -307,7 +321,7 @@ void MessageManager::FreeRecord(uint32_t record)
     Record& r = m_Records[record];
     r.message = nullptr;
     ++r.generation;
-    r.nextFree = m_nFreeRecord;
+    r.link = m_nFreeRecord;
     m_nFreeRecord = record;
 }
 

@@ -46,14 +46,18 @@ public:
 
 private:
     static constexpr uint32_t kNoRecord = 0xFFFFFFFFu;
+    static constexpr uint32_t kToHolder = 1;
 
     // One per pending message. The generation changes whenever the record is freed, so an
     // entry or handle made for an earlier message tells itself stale without reading the
-    // message, which may be gone.
+    // message, which may be gone. While free, link is the next free record; while pending,
+    // kToHolder when the target is the object registered under its id and stays so: such a
+    // message is dropped with its target, and the mark is cleared if the id changes hands,
+    // so delivery can skip the lookup.
     struct Record {
         IMessage* message;
         uint32_t generation;
-        uint32_t nextFree;
+        uint32_t link;
     };
     struct Handle {
         uint32_t record;
@@ -94,6 +98,8 @@ private:
     // Takes the message out of the set; the caller deletes it.
     void Withdraw(uint32_t record);
     void Prefetch(size_t i, size_t count) const;
+    // Dispatch, with the target already known to be the object its id maps to, or null.
+    bool Dispatch(IMessage* message, GameObj* holder);
     // Drops stale entries and merges the fresh ones into m_Sorted in address order.
     void Fold();
 

@@ -800,12 +800,14 @@ TEST_F(WorldTest, ManyMessagesGoOutInAddressOrder)
 
 // Removing an object deletes the messages aimed at it wherever it stands with this manager:
 // not registered here at all, or sharing its id with another object (ids are never reused by
-// the game, but the map must not lose messages if they were).
+// the game, but the map must not lose messages if they were). A message is handed to the object
+// its target's id maps to when it is due, even if that changed since it was posted.
 TEST_F(WorldTest, RemovalFindsMessagesOfObjectsOutsideTheMap)
 {
-    auto post = [&](GameObj* target, const std::string& label) {
+    auto post = [&](GameObj* target, const std::string& label, float time = 100.0f) {
         Note* note = new Note(label);
         note->SetTarget(target);
+        note->SetDeliveryTime(time);
         m_pManager->AddPending(note);
     };
     struct Case {
@@ -815,16 +817,25 @@ TEST_F(WorldTest, RemovalFindsMessagesOfObjectsOutsideTheMap)
     for (const Case& c : {Case{"target never registered", false}, Case{"two objects under one id", true}}) {
         SCOPED_TRACE(c.what);
         ProbeLog().clear();
+        SetStandInFrameCount(1);
         GameObj* first = c.sharedId ? new GameObj("first", m_pManager) : new GameObj("first", nullptr);
         post(first, "to-first");
         GameObj* second = nullptr;
         if (c.sharedId) {
+            post(first, "to-first-now", 0.0f);
             const int32_t next = g_nNextGameObjId;
             g_nNextGameObjId = first->GetId();
             second = new GameObj("second", m_pManager); // takes the id over in the map
             g_nNextGameObjId = next;
             EXPECT_EQ(m_pManager->FindObject(first->GetId()), second);
+            second->Activate();
+            AddProbe(second, "second");
             post(second, "to-second");
+            ProbeLog().clear();
+            SetStandInFrameCount(2);
+            m_pManager->Deliver(0.0f);
+            EXPECT_EQ(ProbeLog(), (Log{"second:OnMessage to-first-now", "~to-first-now"}));
+            ProbeLog().clear();
         }
         m_pManager->UnregisterHandler(first);
         EXPECT_EQ(ProbeLog(), (Log{"~to-first"}));
@@ -832,7 +843,7 @@ TEST_F(WorldTest, RemovalFindsMessagesOfObjectsOutsideTheMap)
             EXPECT_EQ(m_pManager->FindObject(first->GetId()), nullptr); // the id goes, whoever held it
             ProbeLog().clear();
             delete second;
-            EXPECT_EQ(ProbeLog(), (Log{"~to-second"}));
+            EXPECT_EQ(ProbeLog(), (Log{"second:OnDisable", "second:Detach", "second:delete", "~to-second"}));
         }
         EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
         ProbeLog().clear();
