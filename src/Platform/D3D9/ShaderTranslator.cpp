@@ -121,6 +121,9 @@ class Translator {
     const uint32_t* m_pTokens;
     size_t m_nMax;
     bool m_bPixel = false;
+    // Only a pixel stage that writes oDepth sets the fragment's depth: writing gl_FragDepth at
+    // all turns off the rasteriser's early depth test and its depth interpolation.
+    bool m_bWritesDepth = false;
     std::string m_Error;
     std::ostringstream m_Body;
     std::map<uint32_t, std::string> m_Defs;
@@ -207,6 +210,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
         if (!m_bPixel || !write || !limit(1))
             return Fail("bad use of oDepth");
         name = "o_Depth";
+        m_bWritesDepth = true;
         return true;
     default: return Fail(std::string("unsupported register type ") + std::to_string(type));
     }
@@ -696,13 +700,15 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
         g << "    vec4 v0 = clamp(qm_D0, 0.0, 1.0); vec4 v1 = clamp(qm_D1, 0.0, 1.0);\n"
              "    vec4 t0 = qm_T0; vec4 t1 = qm_T1; vec4 t2 = qm_T2; vec4 t3 = qm_T3;\n"
              "    vec4 t4 = qm_T4; vec4 t5 = qm_T5; vec4 t6 = qm_T6; vec4 t7 = qm_T7;\n"
-             "    vec4 o_C0 = vec4(0.0); vec4 o_Depth = vec4(gl_FragCoord.z);\n";
+             "    vec4 o_C0 = vec4(0.0);\n";
+        if (m_bWritesDepth)
+            g << "    vec4 o_Depth = vec4(gl_FragCoord.z);\n";
     }
     g << m_Body.str();
     if (!m_bPixel)
         g << "    qm_EmitPosition(o_Pos);\n";
     else
-        g << "    gl_FragDepth = clamp(o_Depth.x, 0.0, 1.0);\n    qm_Output(o_C0);\n";
+        g << (m_bWritesDepth ? "    gl_FragDepth = clamp(o_Depth.x, 0.0, 1.0);\n" : "") << "    qm_Output(o_C0);\n";
     g << "}\n";
 
     out.pixel = m_bPixel;
