@@ -184,7 +184,8 @@ void BM_SpriteFrame(benchmark::State& state)
 BENCHMARK(BM_SpriteFrame)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // The same frame through SDL2's opengl render driver: each sprite's four corners transformed
-// on the CPU (pivot, scale, turn), one SDL_RenderGeometry call for all of them, then a flush.
+// on the CPU (pivot, scale, turn), one SDL_RenderGeometry call for all of them, then a flush,
+// with the texture blended and filtered bilinearly as the sprite batch does.
 // With the render driver named, SDL's batching is off unless asked for: without it the draw
 // happens inside SDL_RenderGeometry, with it SDL_RenderFlush issues the queued draw.
 void SpriteFrameThroughSDL(benchmark::State& state, bool batching)
@@ -206,6 +207,9 @@ void SpriteFrameThroughSDL(benchmark::State& state, bool batching)
             SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, kTextureSize, kTextureSize);
         SDL_UpdateTexture(texture, nullptr, texels.data(), kTextureSize * 4);
         SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+        // Filtered like the sprite batch's textures (SDL's default is nearest), so that both
+        // sides draw the same image.
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
 
         const std::vector<SpriteParams>& sprites = Sprites();
         std::vector<SDL_Vertex> vertices(size_t(kSprites) * 4);
