@@ -873,7 +873,9 @@ HRESULT D3D9DeviceImpl::EndScene()
     if (!m_bInScene)
         return D3DERR_INVALIDCALL;
     m_bInScene = false;
-    glFlush();
+    // No flush: Present's swap hands the frame over, and a read-back waits for what it reads.
+    // Flushing here too would make the rasteriser run frames a window never shows (an offscreen
+    // surface's swap shows nothing).
     return D3D_OK;
 }
 
