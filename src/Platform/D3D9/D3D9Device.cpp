@@ -356,7 +356,7 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     void DestroyBackBuffer();
     // Whether the window's own framebuffer can be the back buffer for a drawable of this size.
     bool WindowServesAsBackBuffer(int drawableWidth, int drawableHeight) const;
-    void ReadWindowRows(GLenum buffer, int width, int height, uint8_t* out);
+    void ReadWindowRows(bool shown, int width, int height, uint8_t* out);
     // Where draws and clears go: the window's framebuffer (0) or the offscreen back buffer.
     GLuint TargetFramebuffer() const { return m_bDirect ? 0 : m_nFramebuffer; }
     void SetDefaultStates();
@@ -503,7 +503,15 @@ bool D3D9DeviceImpl::Init()
             depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits == 24 && stencilBits == 8
                                                                         : depthBits == 16;
         m_bClipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-        m_bWindowFormatFits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
+        bool fits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
+        // After a swap the frame shown must stay readable (screenshots read it): from the front
+        // buffer, which some window systems do not let a double-buffered window read.
+        if (fits && m_bWindowDoubleBuffered) {
+            glReadBuffer(GL_FRONT);
+            fits = glGetError() == GL_NO_ERROR;
+            glReadBuffer(GL_BACK);
+        }
+        m_bWindowFormatFits = fits;
         DrainGLErrors();
     }
     if (!CreateBackBuffer())
@@ -788,7 +796,7 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
             m_pCapture->width = dw;
             m_pCapture->height = dh;
             m_pCapture->pixels.resize(static_cast<size_t>(dw) * dh);
-            ReadWindowRows(GL_BACK, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
+            ReadWindowRows(false, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
             m_pCapture = nullptr;
         }
         BackendGLSwap(m_hWindow);
@@ -826,7 +834,7 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
         m_pCapture->width = dw;
         m_pCapture->height = dh;
         m_pCapture->pixels.resize(static_cast<size_t>(dw) * dh);
-        ReadWindowRows(GL_BACK, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
+        ReadWindowRows(false, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
         m_pCapture = nullptr;
     }
     BackendGLSwap(m_hWindow);
@@ -844,9 +852,11 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     return D3D_OK;
 }
 
-// The window framebuffer's rows (one of its colour buffers), top row first, as BGRA bytes.
-void D3D9DeviceImpl::ReadWindowRows(GLenum buffer, int width, int height, uint8_t* out)
+// The window framebuffer's rows, top row first, as BGRA bytes: of the frame being drawn, or of
+// the one last swapped to the front (a single-buffered window has only the one buffer).
+void D3D9DeviceImpl::ReadWindowRows(bool shown, int width, int height, uint8_t* out)
 {
+    const GLenum buffer = m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT;
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     const size_t pitch = static_cast<size_t>(width) * 4;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -1149,8 +1159,7 @@ HRESULT D3D9DeviceImpl::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, ID
     ClaimContextState();
     if (m_bDirect) {
         // Once swapped, the frame is the front buffer's (a single-buffered window keeps it).
-        ReadWindowRows(m_bFramePresented && m_bWindowDoubleBuffered ? GL_FRONT : GL_BACK,
-                       static_cast<int>(dd.Width), static_cast<int>(dd.Height), out.data());
+        ReadWindowRows(m_bFramePresented, static_cast<int>(dd.Width), static_cast<int>(dd.Height), out.data());
     } else {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
