@@ -1538,9 +1538,9 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
         const DWORD write = rs[D3DRS_COLORWRITEENABLE];
         glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
         glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
-        // The window's framebuffer keeps its top row first in memory, as the offscreen back buffer
-        // keeps the surface's: with the upper-left origin the same upside-down rendering lands on
-        // the same memory rows, under the same rasterisation rules and winding.
+        // Into the window (rows counted from the bottom) the upper-left origin turns the
+        // upside-down rendering upright, and with it the winding and the edge rules, so the
+        // same triangles cover the same pixels as offscreen.
         if (m_bClipControl)
             glClipControl(m_bDirect ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         m_AppliedStates = fixed;
