@@ -102,7 +102,13 @@ TEST_F(DeviceTest, AlphaTestDiscardsAfterThePixelStage)
     const AlphaTestCase cases[] = {
         {D3DCMP_GREATEREQUAL, 3, 2, false}, {D3DCMP_GREATEREQUAL, 3, 3, true}, {D3DCMP_GREATEREQUAL, 3, 255, true},
         {D3DCMP_LESS, 128, 127, true},      {D3DCMP_LESS, 128, 128, false},    {D3DCMP_EQUAL, 64, 64, true},
-        {D3DCMP_NEVER, 0, 255, false},
+        {D3DCMP_NEVER, 0, 255, false},      {D3DCMP_LESSEQUAL, 64, 64, true},  {D3DCMP_LESSEQUAL, 64, 65, false},
+        {D3DCMP_GREATER, 64, 64, false},    {D3DCMP_GREATER, 64, 65, true},    {D3DCMP_NOTEQUAL, 64, 64, false},
+        {D3DCMP_NOTEQUAL, 64, 63, true},    {D3DCMP_ALWAYS, 255, 0, true},
+        // No comparison at all: nothing passes.
+        {0, 0, 255, false},                 {9, 0, 255, false},
+        // Back to a function already used: its program is reused.
+        {D3DCMP_GREATEREQUAL, 3, 2, false},
     };
     SetScreenTransforms();
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);

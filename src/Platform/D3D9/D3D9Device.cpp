@@ -10,6 +10,8 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -24,7 +26,6 @@ constexpr UINT kMaxStreamStride = 255; // as the caps say; OpenGL refuses stride
 struct Program {
     GLuint program = 0;
     GLint posFixup = -1;
-    GLint alphaFunc = -1;
     GLint alphaRef = -1;
     GLint worldViewProj = -1;
     GLint textureBound = -1;
@@ -36,7 +37,6 @@ struct Program {
     struct Values {
         bool valid = false;
         float posFixup[2] = {};
-        GLint alphaFunc = 0;
         float alphaRef = 0.0f;
         D3DMATRIX worldViewProj{};
         GLint stages[6] = {};
@@ -363,6 +363,9 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     void ApplyViewport();
     void PollLoss();
     Program* GetProgram();
+    // The alpha function the pixel stage is compiled for: ALWAYS when the test is off, NEVER
+    // for a value outside the comparisons (as nothing then passes).
+    DWORD AlphaFunction() const;
     bool LinkProgram(GLuint vs, GLuint ps, Program& program);
     bool BindAttributes(UINT startVertex, UINT vertexCount);
     static void MarkDirty(UINT& first, UINT& end, UINT from, UINT to)
@@ -407,6 +410,8 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     GLuint m_nVertexArray = 0, m_nVSConstBuffer = 0, m_nPSConstBuffer = 0;
     GLuint m_Samplers[kStages] = {};
     GLuint m_nFixedVS = 0, m_nFixedPS = 0;
+    // The fixed-function pixel stage for the other alpha functions (1 to 7), compiled when needed.
+    GLuint m_FixedPSVariants[8] = {};
     D3D9SurfaceImpl* m_pBackBuffer = nullptr;
 
     std::array<DWORD, 256> m_RenderStates{};
@@ -447,7 +452,8 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     D3D9VertexShaderImpl* m_pVertexShader = nullptr;
     D3D9PixelShaderImpl* m_pPixelShader = nullptr;
     uint64_t m_nNextSerial = 1;
-    std::map<std::pair<uint64_t, uint64_t>, Program> m_Programs;
+    // Linked programs by (vertex shader, pixel shader, alpha function); 0 is the fixed stage.
+    std::map<std::tuple<uint64_t, uint64_t, DWORD>, Program> m_Programs;
     bool m_bReportedDrawFailure = false;
     D3D9WindowCapture* m_pCapture = nullptr;
 
@@ -549,6 +555,9 @@ D3D9DeviceImpl::~D3D9DeviceImpl()
         m_pBackBuffer->Release();
     glDeleteShader(m_nFixedVS);
     glDeleteShader(m_nFixedPS);
+    for (GLuint variant : m_FixedPSVariants)
+        if (variant)
+            glDeleteShader(variant);
     glDeleteSamplers(kStages, m_Samplers);
     glDeleteBuffers(1, &m_nVSConstBuffer);
     glDeleteBuffers(1, &m_nPSConstBuffer);
@@ -702,7 +711,7 @@ void D3D9DeviceImpl::Forget(const void* object)
 void D3D9DeviceImpl::ForgetShader(uint64_t serial)
 {
     for (auto it = m_Programs.begin(); it != m_Programs.end();) {
-        if (it->first.first == serial || it->first.second == serial) {
+        if (std::get<0>(it->first) == serial || std::get<1>(it->first) == serial) {
             glDeleteProgram(it->second.program);
             it = m_Programs.erase(it);
         } else {
@@ -1349,7 +1358,6 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     if (loc >= 0)
         glUniform1i(loc, 0);
     p.posFixup = glGetUniformLocation(p.program, "qm_PosFixup");
-    p.alphaFunc = glGetUniformLocation(p.program, "qm_AlphaFunc");
     p.alphaRef = glGetUniformLocation(p.program, "qm_AlphaRef");
     p.worldViewProj = glGetUniformLocation(p.program, "qm_WorldViewProj");
     p.textureBound = glGetUniformLocation(p.program, "qm_TextureBound");
@@ -1359,16 +1367,41 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     return true;
 }
 
+DWORD D3D9DeviceImpl::AlphaFunction() const
+{
+    if (!m_RenderStates[D3DRS_ALPHATESTENABLE])
+        return D3DCMP_ALWAYS;
+    const DWORD f = m_RenderStates[D3DRS_ALPHAFUNC];
+    return f >= D3DCMP_NEVER && f <= D3DCMP_ALWAYS ? f : D3DCMP_NEVER;
+}
+
 Program* D3D9DeviceImpl::GetProgram()
 {
     const uint64_t vsKey = m_pVertexShader ? m_pVertexShader->Code().serial : 0;
     const uint64_t psKey = m_pPixelShader ? m_pPixelShader->Code().serial : 0;
-    auto found = m_Programs.find({vsKey, psKey});
+    const DWORD alpha = AlphaFunction();
+    const auto key = std::make_tuple(vsKey, psKey, alpha);
+    auto found = m_Programs.find(key);
     if (found != m_Programs.end())
         return found->second.program ? &found->second : nullptr;
-    Program& p = m_Programs[{vsKey, psKey}];
-    LinkProgram(m_pVertexShader ? m_pVertexShader->Code().shader : m_nFixedVS,
-                m_pPixelShader ? m_pPixelShader->Code().shader : m_nFixedPS, p);
+    GLuint ps = m_pPixelShader ? m_pPixelShader->Code().shader : m_nFixedPS;
+    if (alpha != D3DCMP_ALWAYS) {
+        GLuint& variant = m_pPixelShader ? m_pPixelShader->Code().alphaVariants[alpha] : m_FixedPSVariants[alpha];
+        if (!variant) {
+            // The same text with the alpha function defined right after the version line.
+            std::string source = m_pPixelShader ? m_pPixelShader->Code().translated.glsl : kFixedFunctionPixelGlsl;
+            const size_t line = source.find('\n') + 1;
+            source.insert(line, "#define QM_ALPHA_FUNC " + std::to_string(alpha) + "\n");
+            std::string log;
+            variant = CompileShader(GL_FRAGMENT_SHADER, source, log);
+            if (!variant)
+                LOG_ERROR << "Pixel stage failed to compile for alpha function " << alpha << ": " << log;
+        }
+        ps = variant;
+    }
+    Program& p = m_Programs[key];
+    if (ps)
+        LinkProgram(m_pVertexShader ? m_pVertexShader->Code().shader : m_nFixedVS, ps, p);
     return p.program ? &p : nullptr;
 }
 
@@ -1548,17 +1581,11 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
     }
 
     const float fixup[2] = {1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height)};
-    const GLint alphaFunc =
-        rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC]) : static_cast<GLint>(D3DCMP_ALWAYS);
     const float alphaRef = static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF);
     const bool all = !p.set.valid;
     if (all || std::memcmp(fixup, p.set.posFixup, sizeof(fixup)) != 0) {
         glUniform4f(p.posFixup, fixup[0], fixup[1], 0.0f, 0.0f);
         std::memcpy(p.set.posFixup, fixup, sizeof(fixup));
-    }
-    if (all || alphaFunc != p.set.alphaFunc) {
-        glUniform1i(p.alphaFunc, alphaFunc);
-        p.set.alphaFunc = alphaFunc;
     }
     if (all || alphaRef != p.set.alphaRef) {
         glUniform1f(p.alphaRef, alphaRef);

@@ -24,22 +24,27 @@
     "    gl_Position = p;\n"                                                                                           \
     "}\n"
 
-// Pixel stage prologue: inputs and the alpha test, which runs on the final colour.
+// Pixel stage prologue: inputs and the alpha test, which runs on the final colour. The alpha
+// function is compiled in (the device defines QM_ALPHA_FUNC, one program per function in use):
+// a software rasteriser runs both sides of a branch on a uniform for every pixel, and ALWAYS
+// then needs no discard at all. The reference value stays a uniform.
 #define QM_PS_COMMON                                                                                                   \
+    "#ifndef QM_ALPHA_FUNC\n"                                                                                          \
+    "#define QM_ALPHA_FUNC 8\n"                                                                                        \
+    "#endif\n"                                                                                                         \
     "in vec4 qm_D0; in vec4 qm_D1;\n"                                                                                  \
     "in vec4 qm_T0; in vec4 qm_T1; in vec4 qm_T2; in vec4 qm_T3;\n"                                                    \
     "in vec4 qm_T4; in vec4 qm_T5; in vec4 qm_T6; in vec4 qm_T7;\n"                                                    \
     "out vec4 qm_Color;\n"                                                                                             \
-    "uniform int qm_AlphaFunc;\n"                                                                                      \
     "uniform float qm_AlphaRef;\n"                                                                                     \
     "void qm_Output(vec4 c) {\n"                                                                                       \
-    "    if (qm_AlphaFunc != 8) {\n"                                                                                   \
-    "        float a = floor(clamp(c.a, 0.0, 1.0) * 255.0 + 0.5);\n"                                                   \
-    "        bool pass = qm_AlphaFunc == 2 ? a < qm_AlphaRef : qm_AlphaFunc == 3 ? a == qm_AlphaRef :\n"               \
-    "                    qm_AlphaFunc == 4 ? a <= qm_AlphaRef : qm_AlphaFunc == 5 ? a > qm_AlphaRef :\n"               \
-    "                    qm_AlphaFunc == 6 ? a != qm_AlphaRef : qm_AlphaFunc == 7 ? a >= qm_AlphaRef : false;\n"       \
-    "        if (!pass) discard;\n"                                                                                    \
-    "    }\n"                                                                                                          \
+    "#if QM_ALPHA_FUNC != 8\n"                                                                                         \
+    "    float a = floor(clamp(c.a, 0.0, 1.0) * 255.0 + 0.5);\n"                                                       \
+    "    bool pass = QM_ALPHA_FUNC == 2 ? a < qm_AlphaRef : QM_ALPHA_FUNC == 3 ? a == qm_AlphaRef :\n"                 \
+    "                QM_ALPHA_FUNC == 4 ? a <= qm_AlphaRef : QM_ALPHA_FUNC == 5 ? a > qm_AlphaRef :\n"                 \
+    "                QM_ALPHA_FUNC == 6 ? a != qm_AlphaRef : QM_ALPHA_FUNC == 7 ? a >= qm_AlphaRef : false;\n"         \
+    "    if (!pass) discard;\n"                                                                                        \
+    "#endif\n"                                                                                                         \
     "    qm_Color = c;\n"                                                                                              \
     "}\n"
 
