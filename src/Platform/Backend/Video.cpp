@@ -359,6 +359,15 @@ bool BackendCreateWindow(HWND hwnd, const char* title, const BackendWindowPlace&
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
     if (!window) {
+        // A display without an alpha channel or depth buffer still gets a window: devices then
+        // keep their back buffer offscreen.
+        LOG_WARNING << "The window \"" << title << "\" has no 8-bit alpha and 16-bit depth (" << SDL_GetError()
+                    << "); asking for a plain colour buffer";
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+        window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
+    }
+    if (!window) {
         LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
         return false;
     }
