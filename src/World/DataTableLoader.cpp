@@ -47,22 +47,25 @@ void LoadDataTableFolder(const std::string& pattern,
         RunScriptStream(stream, context, name.c_str());
         std::string directory, tableName;
         SplitPath(name, directory, tableName);
+        s_CurrentEntry = name;
 
-        lua_State* L = context->m_pThread;
-        int top = lua_gettop(L);
-        lua_pushglobaltable(L);
-        if (LuaPushPath(L, tableName.c_str())) {
-            if (lua_istable(L, -1)) {
-                s_CurrentEntry = name;
-                reader(L, tableName, name);
-                s_CurrentEntry.clear();
-            }
-            else
+        // The data's own metatables run during these reads, so a failing one ends this file
+        // with a logged error instead of the process.
+        std::string error;
+        const bool read = LuaReadProtected(context->m_pThread, [&](lua_State* L) {
+            lua_pushglobaltable(L);
+            if (!LuaPushPath(L, tableName.c_str())) {
+                LOG_WARNING << "data file " << name << " defines no table " << tableName;
+            } else if (!lua_istable(L, -1)) {
                 LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
-        } else {
-            LOG_WARNING << "data file " << name << " defines no table " << tableName;
-        }
-        lua_settop(L, top);
+            } else {
+                reader(L, tableName, name);
+            }
+        }, error);
+        s_CurrentEntry.clear();
+        if (!read)
+            LOG_ERROR << "data file " << name << ": reading it stopped at a Lua error: " << error
+                      << "; the rest of the file is skipped";
         g_pScriptSystem->ReleaseContext(context);
     }
 }
