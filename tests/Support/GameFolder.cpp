@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <stdexcept>
 
-PrivateGameFolder::PrivateGameFolder()
+PrivateGameFolder::PrivateGameFolder(const std::string& below)
+    : m_Path(below.empty() ? m_Dir.Path() : m_Dir.File(below))
 {
     namespace fs = std::filesystem;
     const fs::path shared = QM_GAME_DIR;
+    fs::create_directories(m_Path);
     // "bin" must be a real folder: the program finds its data through "../" of its working
     // folder, which would lead back into the shared folder through a linked one.
     fs::create_directory(File("bin"));

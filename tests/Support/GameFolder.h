@@ -9,14 +9,17 @@
 
 class PrivateGameFolder {
   public:
-    PrivateGameFolder();
+    // The game folder is the temporary folder itself, or a folder below it at the relative path
+    // given (to run the program from a deep working folder).
+    explicit PrivateGameFolder(const std::string& below = "");
 
-    const std::string& Path() const { return m_Dir.Path(); }
-    std::string File(const std::string& name) const { return m_Dir.File(name); }
+    const std::string& Path() const { return m_Path; }
+    std::string File(const std::string& name) const { return m_Path + "/" + name; }
     // The program inside this folder, and its working folder.
     std::string Program() const { return File("bin/quillmark"); }
     std::string BinFolder() const { return File("bin"); }
 
   private:
     TempDir m_Dir;
+    std::string m_Path;
 };
