@@ -246,6 +246,64 @@ TEST(ImageDecode, RefusesMalformedFiles)
     }
 }
 
+// A header may claim far more pixels than its file holds; the image library would decode them
+// all from nothing (reading missing bytes as 0), taking seconds and hundreds of megabytes.
+// Such files are refused before decoding, as are sizes past the pixel limit.
+TEST(ImageDecode, RefusesSizesTheFileCannotHold)
+{
+    TempDir dir;
+    const std::vector<Rgba> px = TestImage(true);
+    const std::string png = Convert(dir, px, 8, 4, "", "t.png");
+    const std::string bmp = Convert(dir, px, 8, 4, "-alpha off -type TrueColor", "t.bmp");
+    const std::string jpg = Convert(dir, std::vector<Rgba>(16 * 16, Rgba{9, 9, 9, 255}), 16, 16, "", "t.jpg");
+    auto tga = [](uint8_t type, uint32_t width, uint32_t height, size_t dataBytes) {
+        std::string t = {0, 0, char(type), 0, 0, 0, 0, 0, 0, 0, 0, 0, char(width & 0xFF), char(width >> 8),
+                         char(height & 0xFF), char(height >> 8), 24, 0x20};
+        for (size_t i = 0; i < dataBytes; ++i)
+            t += (i % 4 == 0) ? char(0xFF) : char(0x40); // runs of 128 pixels
+        return t;
+    };
+    auto patched = [](std::string file, size_t at, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            file[at++] = char(b);
+        return file;
+    };
+    const size_t sof = jpg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"run-length TGA claiming 8192 x 8192 in 243 bytes", tga(10, 8192, 8192, 225), "pixels an image may have"},
+        {"run-length TGA claiming 2048 x 2048 in 243 bytes", tga(10, 2048, 2048, 225),
+         "more than a TGA file of 243 bytes can hold"},
+        {"uncompressed TGA cut short", tga(2, 64, 64, 64 * 63 * 3), "more than a TGA file"},
+        {"BMP claiming 1000 x 1000", patched(bmp, 18, {0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0}), "more than a BMP file"},
+        {"PNG claiming 4000 x 4000", patched(png, 16, {0, 0, 0x0F, 0xA0, 0, 0, 0x0F, 0xA0}), "more than a PNG file"},
+        {"JPEG claiming 8192 x 8192", patched(jpg, sof + 5, {0x20, 0, 0x20, 0}), "pixels an image may have"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(c.bytes.data(), c.bytes.size(), image, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_TRUE(image.bits.empty());
+    }
+
+    // Files that really hold their pixels still decode: the fullest runs there are, a file
+    // exactly as long as its pixels, and a run-length file written by ImageMagick.
+    const std::string solid = Convert(dir, std::vector<Rgba>(256 * 128, Rgba{0, 128, 255, 255}), 256, 128,
+                                      "-alpha off -compress RLE", "solid.tga");
+    for (const std::string& file : {tga(10, 128, 8, 32), tga(2, 4, 4, 48), solid}) {
+        DecodedImage image;
+        std::string error;
+        EXPECT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    }
+}
+
 TEST(ImageDecode, UncompressedDdsWithOtherMasks)
 {
     // 2 x 1, 16-bit R5G6B5: white and pure green.

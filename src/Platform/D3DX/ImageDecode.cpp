@@ -14,6 +14,60 @@ uint32_t ReadU32(const uint8_t* p)
     return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+
+std::string SizeText(uint64_t width, uint64_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+bool WithinPixelLimit(uint64_t width, uint64_t height, std::string& error)
+{
+    if (width * height <= kMaxImagePixels)
+        return true;
+    error = "image size " + SizeText(width, height) + " has more than the " + std::to_string(kMaxImagePixels) +
+            " pixels an image may have";
+    return false;
+}
+
+// Whether a file of `size` bytes can hold the pixels its header claims, for the formats the
+// image library would otherwise decode in full from any file (it reads missing bytes as 0).
+bool FileCanHoldImage(const uint8_t* data, size_t size, D3DXIMAGE_FILEFORMAT type, uint64_t width, uint64_t height,
+                      std::string& error)
+{
+    const char* kind = nullptr;
+    bool fits = true;
+    if (type == D3DXIFF_TGA) {
+        kind = "TGA";
+        const uint64_t mapEntryBytes = (uint64_t{data[7]} + 7) / 8;
+        const uint64_t offset = 18 + uint64_t{data[0]} + (data[1] ? ReadU16(data + 5) * mapEntryBytes : 0);
+        const uint64_t available = size > offset ? size - offset : 0;
+        const uint64_t pixelBytes = std::max<uint64_t>(1, (uint64_t{data[16]} + 7) / 8);
+        // Run-length packets: one header byte and at least one pixel value for up to 128 pixels.
+        const uint64_t holds = data[2] >= 9 ? available / (1 + pixelBytes) * 128 : available / pixelBytes;
+        fits = width * height <= holds;
+    } else if (type == D3DXIFF_BMP && size >= 30) {
+        kind = "BMP";
+        const uint64_t offset = ReadU32(data + 10);
+        const uint64_t available = size > offset ? size - offset : 0;
+        const uint64_t bits = ReadU32(data + 14) == 12 ? ReadU16(data + 24) : ReadU16(data + 28);
+        fits = width * height * bits <= available * 8;
+    } else if (type == D3DXIFF_PNG && size >= 26) {
+        kind = "PNG";
+        static const uint8_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+        const uint64_t channels = data[25] < 7 && kChannels[data[25]] ? kChannels[data[25]] : 4;
+        const uint64_t rowBytes = (width * channels * std::max<uint64_t>(1, data[24]) + 7) / 8;
+        fits = height * rowBytes <= kDeflateMaxRatio * size;
+    }
+    // JPEG has no such bound (progressive scans cover any area in a few bytes): the pixel limit
+    // bounds it.
+    if (fits)
+        return true;
+    error = "image size " + SizeText(width, height) + " is more than a " + kind + " file of " + std::to_string(size) +
+            " bytes can hold";
+    return false;
+}
+
 // DDS header fields (offsets from the start of the file, after the "DDS " magic).
 constexpr size_t kDdsHeaderEnd = 128;
 constexpr uint32_t kDdpfAlphaPixels = 0x1;
@@ -79,6 +133,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
                 " out of range";
         return false;
     }
+    if (!WithinPixelLimit(width, height, error))
+        return false;
     if (caps2 & (kDdsCaps2CubeMap | kDdsCaps2Volume)) {
         error = "DDS cube maps and volume textures are not supported";
         return false;
@@ -191,6 +247,9 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
             std::string("image size ") + std::to_string(w) + std::string(" x ") + std::to_string(h) + " out of range";
         return false;
     }
+    if (!WithinPixelLimit(uint64_t(w), uint64_t(h), error) ||
+        !FileCanHoldImage(data, size, image.fileType, uint64_t(w), uint64_t(h), error))
+        return false;
     int dw = 0, dh = 0, dcomp = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &dw, &dh, &dcomp, 4);
     if (!rgba) {
