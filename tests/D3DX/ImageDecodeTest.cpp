@@ -283,6 +283,7 @@ TEST(ImageDecode, RefusesSizesTheFileCannotHold)
         {"BMP claiming 1000 x 1000", patched(bmp, 18, {0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0}), "more than a BMP file"},
         {"PNG claiming 4000 x 4000", patched(png, 16, {0, 0, 0x0F, 0xA0, 0, 0, 0x0F, 0xA0}), "more than a PNG file"},
         {"JPEG claiming 8192 x 8192", patched(jpg, sof + 5, {0x20, 0, 0x20, 0}), "pixels an image may have"},
+        {"baseline JPEG claiming 1000 x 1000", patched(jpg, sof + 5, {0x03, 0xE8, 0x03, 0xE8}), "more than a JPEG file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -294,13 +295,50 @@ TEST(ImageDecode, RefusesSizesTheFileCannotHold)
     }
 
     // Files that really hold their pixels still decode: the fullest runs there are, a file
-    // exactly as long as its pixels, and a run-length file written by ImageMagick.
+    // exactly as long as its pixels, a run-length file and a progressive JPEG written by ImageMagick.
     const std::string solid = Convert(dir, std::vector<Rgba>(256 * 128, Rgba{0, 128, 255, 255}), 256, 128,
                                       "-alpha off -compress RLE", "solid.tga");
-    for (const std::string& file : {tga(10, 128, 8, 32), tga(2, 4, 4, 48), solid}) {
+    const std::string progressive = Convert(dir, std::vector<Rgba>(64 * 64, Rgba{9, 99, 199, 255}), 64, 64,
+                                            "-interlace JPEG", "progressive.jpg");
+    for (const std::string& file : {tga(10, 128, 8, 32), tga(2, 4, 4, 48), solid, progressive}) {
         DecodedImage image;
         std::string error;
         EXPECT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    }
+}
+
+// A JPEG Huffman table has room for 256 codes; the image library fills the table before it
+// counts them, so a table claiming more must be refused before the library sees it, wherever
+// it stands (progressive files define tables between their scans).
+TEST(ImageDecode, JpegHuffmanTablesPastTheirRoomAreRefused)
+{
+    TempDir dir;
+    const std::vector<Rgba> px(16 * 16, Rgba{60, 120, 180, 255});
+    for (const char* options : {"", "-interlace JPEG"}) {
+        SCOPED_TRACE(options);
+        const std::string jpg = Convert(dir, px, 16, 16, options, "h.jpg");
+        size_t last = std::string::npos;
+        for (size_t at = jpg.find("\xFF\xC4"); at != std::string::npos; at = jpg.find("\xFF\xC4", at + 2))
+            last = at;
+        ASSERT_NE(last, std::string::npos);
+        struct Case {
+            uint8_t count15, count16; // codes of lengths 15 and 16 in the last table of the file
+            bool decodes;
+        } cases[] = {{0, 0, true}, {1, 255, false}, {255, 255, false}};
+        for (const Case& c : cases) {
+            std::string file = jpg;
+            file[last + 5 + 14] = char(c.count15);
+            file[last + 5 + 15] = char(c.count16);
+            DecodedImage image;
+            std::string error;
+            const bool decoded = DecodeImageFile(file.data(), file.size(), image, error);
+            if (c.decodes) {
+                EXPECT_TRUE(decoded) << error;
+            } else {
+                EXPECT_FALSE(decoded);
+                EXPECT_NE(error.find("Huffman table"), std::string::npos) << error;
+            }
+        }
     }
 }
 

@@ -30,6 +30,69 @@ bool WithinPixelLimit(uint64_t width, uint64_t height, std::string& error)
     return false;
 }
 
+// Whether a JPEG's frame is coded in sequential (baseline or extended) Huffman scans: its first
+// frame marker is SOF0 or SOF1.
+bool IsSequentialJpeg(const uint8_t* data, size_t size)
+{
+    size_t at = 2;
+    while (at + 4 <= size && data[at] == 0xFF) {
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == 0xC0 || marker == 0xC1)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += 2; // a marker without a length
+            continue;
+        }
+        if ((marker >= 0xC2 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) ||
+            marker == 0xDA)
+            return false;
+        at += 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
+    }
+    return false;
+}
+
+// Whether every Huffman table of a JPEG holds at most the 256 codes a table has room for. The
+// image library builds a table before it checks the count, writing past the table's end for
+// more (and then reads symbols through the damaged table).
+bool JpegHuffmanTablesFit(const uint8_t* data, size_t size, std::string& error)
+{
+    size_t at = 2;
+    while (at + 4 <= size) {
+        if (data[at] != 0xFF)
+            return true; // not a marker where one belongs: the image library reports it
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        const size_t end = at + 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
+        if (marker == 0xC4) {
+            for (size_t table = at + 4; table < end && table < size;) {
+                size_t codes = 0;
+                for (size_t i = 1; i <= 16 && table + i < size; ++i)
+                    codes += data[table + i];
+                if (codes > 256) {
+                    error = "corrupt JPEG: a Huffman table of " + std::to_string(codes) + " codes (256 at most)";
+                    return false;
+                }
+                table += 17 + codes;
+            }
+        }
+        at = end;
+        if (marker == 0xDA) {
+            // Entropy-coded data up to the next marker that is not a stuffed byte or a restart.
+            while (at + 1 < size &&
+                   !(data[at] == 0xFF && data[at + 1] != 0 && !(data[at + 1] >= 0xD0 && data[at + 1] <= 0xD7)))
+                ++at;
+        }
+    }
+    return true;
+}
+
 // Whether a file of `size` bytes can hold the pixels its header claims, for the formats the
 // image library would otherwise decode in full from any file (it reads missing bytes as 0).
 bool FileCanHoldImage(const uint8_t* data, size_t size, D3DXIMAGE_FILEFORMAT type, uint64_t width, uint64_t height,
@@ -58,9 +121,13 @@ bool FileCanHoldImage(const uint8_t* data, size_t size, D3DXIMAGE_FILEFORMAT typ
         const uint64_t channels = data[25] < 7 && kChannels[data[25]] ? kChannels[data[25]] : 4;
         const uint64_t rowBytes = (width * channels * std::max<uint64_t>(1, data[24]) + 7) / 8;
         fits = height * rowBytes <= kDeflateMaxRatio * size;
+    } else if (type == D3DXIFF_JPG && IsSequentialJpeg(data, size)) {
+        kind = "JPEG";
+        // Every 8 x 8 block takes at least two bits (a DC code and an end-of-block code). A
+        // progressive file has no such bound (one code can end thousands of blocks): the pixel
+        // limit bounds it.
+        fits = 2 * ((width + 7) / 8) * ((height + 7) / 8) <= uint64_t{size} * 8;
     }
-    // JPEG has no such bound (progressive scans cover any area in a few bytes): the pixel limit
-    // bounds it.
     if (fits)
         return true;
     error = "image size " + SizeText(width, height) + " is more than a " + kind + " file of " + std::to_string(size) +
@@ -249,6 +316,8 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
     }
     if (!WithinPixelLimit(uint64_t(w), uint64_t(h), error) ||
         !FileCanHoldImage(data, size, image.fileType, uint64_t(w), uint64_t(h), error))
+        return false;
+    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size, error))
         return false;
     int dw = 0, dh = 0, dcomp = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &dw, &dh, &dcomp, 4);
