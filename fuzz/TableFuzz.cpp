@@ -1,6 +1,7 @@
 // Arbitrary text run as a data file of each game table (accessory, quest, text) and read by
-// its loader: whatever shapes of values the file leaves behind must be read safely. Inputs
-// that could loop, grow without bound or install metamethods are passed over: they test the
+// its loader: whatever shapes of values the file leaves behind must be read safely, metatables
+// whose functions fail or recurse included (the loaders read protected; an instruction budget
+// ends long runs). Inputs that could loop or grow without bound are passed over: they test the
 // Lua interpreter, not the readers.
 #include <lua.hpp>
 
@@ -67,8 +68,8 @@ void StopLongRuns(lua_State* L, lua_Debug*)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string text(reinterpret_cast<const char*>(data), size);
-    for (const char* word : {"metatable", "rep", "while", "for", "repeat", "goto", "function", "load", "require",
-                             "collectgarbage", "dofile", "concat"}) {
+    for (const char* word : {"rep", "while", "for", "repeat", "goto", "load", "require", "collectgarbage", "dofile",
+                             "concat", "..", "format"}) {
         if (text.find(word) != std::string::npos)
             return 0;
     }

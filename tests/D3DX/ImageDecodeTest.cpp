@@ -309,26 +309,35 @@ TEST(ImageDecode, RefusesSizesTheFileCannotHold)
 
 // A JPEG Huffman table has room for 256 codes; the image library fills the table before it
 // counts them, so a table claiming more must be refused before the library sees it, wherever
-// it stands (progressive files define tables between their scans).
+// it stands (progressive files define tables between their scans, any file may before its
+// frame header).
 TEST(ImageDecode, JpegHuffmanTablesPastTheirRoomAreRefused)
 {
     TempDir dir;
     const std::vector<Rgba> px(16 * 16, Rgba{60, 120, 180, 255});
     for (const char* options : {"", "-interlace JPEG"}) {
         SCOPED_TRACE(options);
-        const std::string jpg = Convert(dir, px, 16, 16, options, "h.jpg");
+        const std::string written = Convert(dir, px, 16, 16, options, "h.jpg");
         size_t last = std::string::npos;
-        for (size_t at = jpg.find("\xFF\xC4"); at != std::string::npos; at = jpg.find("\xFF\xC4", at + 2))
+        for (size_t at = written.find("\xFF\xC4"); at != std::string::npos; at = written.find("\xFF\xC4", at + 2))
             last = at;
         ASSERT_NE(last, std::string::npos);
+        const size_t length = 2 + (size_t(uint8_t(written[last + 2])) << 8 | uint8_t(written[last + 3]));
+        // The same table moved up to follow the start marker: read before the frame header,
+        // where even the size query meets it.
+        const std::string moved = written.substr(0, 2) + written.substr(last, length) + written.substr(2, last - 2) +
+                                  written.substr(last + length);
         struct Case {
-            uint8_t count15, count16; // codes of lengths 15 and 16 in the last table of the file
+            bool movedUp;
+            uint8_t count15, count16; // codes of lengths 15 and 16 in that table
             bool decodes;
-        } cases[] = {{0, 0, true}, {1, 255, false}, {255, 255, false}};
+        } cases[] = {{false, 0, 0, true}, {false, 1, 255, false}, {false, 255, 255, false},
+                     {true, 0, 0, true},  {true, 255, 255, false}};
         for (const Case& c : cases) {
-            std::string file = jpg;
-            file[last + 5 + 14] = char(c.count15);
-            file[last + 5 + 15] = char(c.count16);
+            std::string file = c.movedUp ? moved : written;
+            const size_t table = c.movedUp ? 2 : last;
+            file[table + 5 + 14] = char(c.count15);
+            file[table + 5 + 15] = char(c.count16);
             DecodedImage image;
             std::string error;
             const bool decoded = DecodeImageFile(file.data(), file.size(), image, error);

@@ -35,7 +35,11 @@ bool WithinPixelLimit(uint64_t width, uint64_t height, std::string& error)
 bool IsSequentialJpeg(const uint8_t* data, size_t size)
 {
     size_t at = 2;
-    while (at + 4 <= size && data[at] == 0xFF) {
+    while (at + 4 <= size) {
+        if (data[at] != 0xFF) {
+            ++at; // as the image library does, bytes between segments are passed over
+            continue;
+        }
         const uint8_t marker = data[at + 1];
         if (marker == 0xFF) {
             ++at; // fill byte
@@ -62,8 +66,10 @@ bool JpegHuffmanTablesFit(const uint8_t* data, size_t size, std::string& error)
 {
     size_t at = 2;
     while (at + 4 <= size) {
-        if (data[at] != 0xFF)
-            return true; // not a marker where one belongs: the image library reports it
+        if (data[at] != 0xFF) {
+            ++at; // the image library passes over bytes between segments, looking for a marker
+            continue;
+        }
         const uint8_t marker = data[at + 1];
         if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
             at += marker == 0xFF ? 1 : 2;
@@ -302,6 +308,9 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
             return false;
         }
     }
+    // Before the image library reads even the header: it builds the tables it meets on the way.
+    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size, error))
+        return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
         const char* reason = stbi_failure_reason();
@@ -317,8 +326,7 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
     if (!WithinPixelLimit(uint64_t(w), uint64_t(h), error) ||
         !FileCanHoldImage(data, size, image.fileType, uint64_t(w), uint64_t(h), error))
         return false;
-    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size, error))
-        return false;
+
     int dw = 0, dh = 0, dcomp = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &dw, &dh, &dcomp, 4);
     if (!rgba) {
