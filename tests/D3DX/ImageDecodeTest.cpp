@@ -351,6 +351,29 @@ TEST(ImageDecode, JpegHuffmanTablesPastTheirRoomAreRefused)
     }
 }
 
+// A scan whose Huffman table was never defined would be decoded through a table the image
+// library never filled. Taking out each table definition of a progressive file in turn: the
+// file either still decodes (the table is defined again, or not used) or is refused, and the
+// first definition of a table is always missed.
+TEST(ImageDecode, JpegScansThroughUndefinedTablesAreRefused)
+{
+    TempDir dir;
+    const std::string jpg = Convert(dir, std::vector<Rgba>(16 * 16, Rgba{60, 120, 180, 255}), 16, 16,
+                                    "-interlace JPEG", "p.jpg");
+    int refused = 0;
+    for (size_t at = jpg.find("\xFF\xC4"); at != std::string::npos; at = jpg.find("\xFF\xC4", at + 2)) {
+        const size_t length = 2 + (size_t(uint8_t(jpg[at + 2])) << 8 | uint8_t(jpg[at + 3]));
+        const std::string file = jpg.substr(0, at) + jpg.substr(at + length);
+        DecodedImage image;
+        std::string error;
+        if (!DecodeImageFile(file.data(), file.size(), image, error)) {
+            EXPECT_NE(error.find("never defined"), std::string::npos) << error;
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST(ImageDecode, UncompressedDdsWithOtherMasks)
 {
     // 2 x 1, 16-bit R5G6B5: white and pure green.

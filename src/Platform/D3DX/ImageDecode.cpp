@@ -59,11 +59,14 @@ bool IsSequentialJpeg(const uint8_t* data, size_t size)
     return false;
 }
 
-// Whether every Huffman table of a JPEG holds at most the 256 codes a table has room for. The
-// image library builds a table before it checks the count, writing past the table's end for
-// more (and then reads symbols through the damaged table).
-bool JpegHuffmanTablesFit(const uint8_t* data, size_t size, std::string& error)
+// Whether a JPEG's Huffman tables are safe to hand to the image library: each holds at most the
+// 256 codes a table has room for (the library fills a table before it counts its codes), and
+// every scan uses only tables defined before it (the library would decode through a table it
+// never filled).
+bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error)
 {
+    bool defined[2][4] = {}; // [DC, AC][table]
+    bool progressive = false;
     size_t at = 2;
     while (at + 4 <= size) {
         if (data[at] != 0xFF) {
@@ -76,6 +79,8 @@ bool JpegHuffmanTablesFit(const uint8_t* data, size_t size, std::string& error)
             continue;
         }
         const size_t end = at + 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
+        if (marker == 0xC2)
+            progressive = true;
         if (marker == 0xC4) {
             for (size_t table = at + 4; table < end && table < size;) {
                 size_t codes = 0;
@@ -85,7 +90,28 @@ bool JpegHuffmanTablesFit(const uint8_t* data, size_t size, std::string& error)
                     error = "corrupt JPEG: a Huffman table of " + std::to_string(codes) + " codes (256 at most)";
                     return false;
                 }
+                const uint8_t kind = data[table] >> 4, index = data[table] & 15;
+                if (kind <= 1 && index <= 3)
+                    defined[kind][index] = true;
                 table += 17 + codes;
+            }
+        }
+        if (marker == 0xDA && at + 5 <= size) {
+            const size_t count = data[at + 4];
+            const size_t spectrum = at + 5 + 2 * count; // start, end, approximation
+            if (spectrum + 3 <= size) {
+                const uint8_t start = data[spectrum], last = data[spectrum + 1], high = data[spectrum + 2] >> 4;
+                // Baseline scans use both tables; progressive DC scans the DC table on the first
+                // pass only, progressive AC scans the AC table.
+                const bool usesDc = !progressive || (start == 0 && high == 0);
+                const bool usesAc = !progressive || last > 0;
+                for (size_t c = 0; c < count; ++c) {
+                    const uint8_t dc = data[at + 6 + 2 * c] >> 4, ac = data[at + 6 + 2 * c] & 15;
+                    if ((usesDc && dc <= 3 && !defined[0][dc]) || (usesAc && ac <= 3 && !defined[1][ac])) {
+                        error = "corrupt JPEG: a scan uses a Huffman table that was never defined";
+                        return false;
+                    }
+                }
             }
         }
         at = end;
@@ -309,7 +335,7 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
         }
     }
     // Before the image library reads even the header: it builds the tables it meets on the way.
-    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size, error))
+    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesSound(data, size, error))
         return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
