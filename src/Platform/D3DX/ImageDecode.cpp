@@ -74,8 +74,8 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
             continue;
         }
         const uint8_t marker = data[at + 1];
-        if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
-            at += marker == 0xFF ? 1 : 2;
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += marker == 0xFF ? 1 : 2; // fill, or a marker without a length
             continue;
         }
         const size_t end = at + 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
@@ -116,10 +116,24 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
         }
         at = end;
         if (marker == 0xDA) {
-            // Entropy-coded data up to the next marker that is not a stuffed byte or a restart.
-            while (at + 1 < size &&
-                   !(data[at] == 0xFF && data[at + 1] != 0 && !(data[at + 1] >= 0xD0 && data[at + 1] <= 0xD7)))
-                ++at;
+            // Entropy-coded data, read as the image library reads it: 0xFF, any fill 0xFF bytes,
+            // then 0 is a data byte; a restart marker stays in the data; anything else is the
+            // next marker.
+            while (at < size) {
+                if (data[at] != 0xFF) {
+                    ++at;
+                    continue;
+                }
+                size_t next = at + 1;
+                while (next < size && data[next] == 0xFF)
+                    ++next;
+                if (next < size && (data[next] == 0 || (data[next] >= 0xD0 && data[next] <= 0xD7))) {
+                    at = next + 1;
+                    continue;
+                }
+                at = next - 1; // the marker's 0xFF
+                break;
+            }
         }
     }
     return true;
