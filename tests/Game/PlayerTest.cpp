@@ -5,6 +5,7 @@
 
 #include "Components/Core/Collider.h"
 #include "GameFixture.h"
+#include "System/Sound/SoundManager.h"
 
 namespace {
 
@@ -422,4 +423,26 @@ TEST_F(PlayerTest, PowerCosts)
     power.m_fPending = 0.5f;
     EXPECT_TRUE(p.HasPower(24.6f));  // trunc(25.1) = 25
     EXPECT_FALSE(p.HasPower(25.5f)); // trunc(26.0) = 26
+}
+
+// The step's and the dash's sounds are one-shot effects: each joins the sound manager's effect
+// list, which frees it once it has ended, so no source or voice is left behind.
+TEST_F(PlayerTest, MoveSoundsAreListedAndFreed)
+{
+    SoundManager sound(new NullAudioDevice);
+    g_pSoundManager = &sound;
+    struct Unset {
+        ~Unset() { g_pSoundManager = nullptr; }
+    } unset;
+    BuildPlayer();
+    Settle();
+    Tick(kStep | kRight);
+    ASSERT_EQ(State(), ePlayerState_Step);
+    ASSERT_EQ(sound.GetSeList().size(), 1u);
+    EXPECT_EQ(sound.GetSeList()[0]->GetKey(), HashName("assets.v1/sounds/se/step2"));
+    TicksWhile(ePlayerState_Step, kStep | kRight);
+    ASSERT_EQ(State(), ePlayerState_Dash);
+    EXPECT_EQ(sound.GetSeList().back()->GetKey(), HashName("assets.v1/sounds/se/dash_f"));
+    sound.Update(1.0f / 60.0f);
+    EXPECT_TRUE(sound.GetSeList().empty());
 }
