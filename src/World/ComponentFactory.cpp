@@ -7,9 +7,15 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
+#include "Components/Game/AttemptDamageController.h"
+#include "Components/Game/ComboController.h"
+#include "Components/Game/EffectController.h"
+#include "Components/Game/EnemyController.h"
 #include "Components/Game/HealthController.h"
+#include "Components/Game/ItemController.h"
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/KnockbackController.h"
+#include "Components/Game/MeleeHitController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
@@ -37,13 +43,22 @@ void ComponentFactory::RegisterAll()
     RegisterClass<TerrainFactory>();
     RegisterClass<SpriteAnimation>();
     RegisterClass<CollisionAnimation>();
+    RegisterClass<EffectController>();
+    RegisterClass<EffectEmitter>();
+    RegisterClass<EffectPointIcon>();
     RegisterClass<KnockbackController>();
     RegisterClass<InvincibleController>();
     RegisterClass<StatusParameter>();
     RegisterClass<HealthController>();
     RegisterClass<PowerController>();
+    RegisterClass<Inventory>();
+    RegisterClass<AttemptDamageController>();
+    RegisterClass<MeleeHitController>();
+    RegisterClass<ComboController>();
     RegisterClass<PlayerController>();
+    RegisterClass<EnemyController>();
     RegisterClass<QuestController>();
+    RegisterClass<ItemController>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

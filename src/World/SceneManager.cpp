@@ -9,6 +9,7 @@
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/Renderer.h"
+#include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
 #include "System/Common/StringUtil.h"
@@ -117,6 +118,8 @@ void SceneManager::LoadPrototypes(const std::string& folder)
         if (!m_Prototypes.emplace(HashName(finalName), context).second)
             LOG_WARNING << "Prototype " << name << ": the name " << finalName
                         << " is taken by an earlier file, which keeps it.";
+        else
+            LoadEnemyStateMachine(finalName, g_EnemyStateMachineCache, context->m_pThread);
     }
 }
 
@@ -435,6 +438,8 @@ void SceneManager::Teardown()
     GameObj* root = m_pRoot;
     m_pRoot = nullptr;
     delete root;
+    // The machines belong to the prototypes just released.
+    g_EnemyStateMachineCache.Destroy();
     CollisionWorld::Destroy();
     if (g_pComponentFactory) {
         delete g_pComponentFactory;
