@@ -6,6 +6,8 @@ stage_Home = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- The music of the home base and the meadow: the same track, so it plays on between them.
+    MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
     StageGenerator = {
       generateType = 1,
       areas = { "area_Home_Yard" },
@@ -14,7 +16,7 @@ stage_Home = {
   },
   children = {
     { base_script = "prop_House" },
-    { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
+    { base_script = "bg_Sky" },
     { base_script = "ui_camera" },
     { base_script = "camera" },
   },
