@@ -19,6 +19,14 @@
 
 const ClassKey LandscapeFactory::s_Class("LandscapeFactory");
 
+namespace {
+
+// Placements made under the current stage root (by its id: ids are never reused).
+int32_t g_nBudgetRootId = -1;
+int64_t g_nStagePlacements = 0;
+
+} // namespace
+
 QuestController* RootQuestController()
 {
 #ifdef QM_HAS_QUEST_CONTROLLER
@@ -163,9 +171,24 @@ GameObj* LandscapeFactory::Make(const std::string& name, GameObj* parent)
                       << "\" holds this factory and would place itself without end; it is left out.";
             return nullptr;
         }
+    const GameObj* root = GetOwner();
+    while (root->GetParent())
+        root = root->GetParent();
+    if (root->GetId() != g_nBudgetRootId) {
+        g_nBudgetRootId = root->GetId();
+        g_nStagePlacements = 0;
+    }
+    if (g_nStagePlacements >= kMaxStagePlacements) {
+        if (g_nStagePlacements++ == kMaxStagePlacements)
+            LOG_ERROR << "LandscapeFactory of \"" << area << "\": the stage already has " << kMaxStagePlacements
+                      << " landscape objects; \"" << name << "\" and every later one are left out.";
+        return nullptr;
+    }
     GameObj* object = g_pSceneManager ? g_pSceneManager->Instantiate(name, parent, nullptr) : nullptr;
     if (!object)
         LOG_ERROR << "LandscapeFactory of \"" << area << "\": no prototype \"" << name << "\" to place; it is left out.";
+    else
+        ++g_nStagePlacements;
     return object;
 }
 

@@ -42,6 +42,9 @@ public:
     // More objects than this from one spread entry are not placed: a count in the millions would
     // stall the stage's start and exhaust memory.
     static constexpr int64_t kMaxSpreadCount = 10000;
+    // Nor more than this from all the factories of one stage together: placed objects may hold
+    // factories of their own, and counts multiply down the tree.
+    static constexpr int64_t kMaxStagePlacements = 20000;
 
     explicit LandscapeFactory(GameObj* owner);
 
@@ -68,8 +71,8 @@ public:
 
 private:
     // Instantiates the name under the parent. Null, with an error naming the area and the name,
-    // when there is no such prototype or when it would place what holds this factory (that would
-    // place itself again without end).
+    // when there is no such prototype, when it would place what holds this factory (that would
+    // place itself again without end), or when the stage has had its fill of placements.
     GameObj* Make(const std::string& name, GameObj* parent);
     // The owner's world position; (0, 0) without a Transform.
     void Origin(float& x, float& y) const;

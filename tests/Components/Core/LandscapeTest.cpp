@@ -471,3 +471,57 @@ TEST_F(DressingTest, MusicPlayerSwitchesTheTrack)
 }
 
 } // namespace
+
+namespace {
+
+size_t ChildCount(const GameObj* owner)
+{
+    size_t n = 0;
+    for (const GameObj* child = owner->GetFirstChild(); child; child = child->GetNextSibling())
+        ++n;
+    return n;
+}
+
+size_t Occurrences(const std::string& log, const std::string& text)
+{
+    size_t n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// Counts in the billions, or factories whose objects hold factories, would stall the stage's
+// start and exhaust memory: one spread places at most its limit, one stage at most its own.
+TEST_F(DressingTest, RunawayCountsAreCapped)
+{
+    GameObj* stage = Object("stage", 0, 0);
+    const char* const huge = "{ procedural = { { name = 'prop_B', count = { min = 2000000000, max = 2000000000 } } } }";
+    std::vector<GameObj*> areas;
+    std::vector<std::string> logs;
+    for (int i = 0; i < 4; ++i) {
+        GameObj* area = Object("area_L", 512.0f + 1024.0f * float(i), 256, 0, stage);
+        auto* factory = static_cast<LandscapeFactory*>(Add(area, "LandscapeFactory", huge));
+        ::testing::internal::CaptureStdout();
+        factory->Start();
+        logs.push_back(::testing::internal::GetCapturedStdout());
+        areas.push_back(area);
+    }
+    EXPECT_EQ(ChildCount(areas[0]), size_t(LandscapeFactory::kMaxSpreadCount));
+    EXPECT_EQ(ChildCount(areas[1]), size_t(LandscapeFactory::kMaxStagePlacements - LandscapeFactory::kMaxSpreadCount));
+    EXPECT_EQ(ChildCount(areas[2]), 0u);
+    EXPECT_EQ(ChildCount(areas[3]), 0u);
+    for (const std::string& log : logs)
+        EXPECT_EQ(Occurrences(log, "only 10000 are placed"), 1u) << log;
+    EXPECT_EQ(Occurrences(logs[0], "ERROR"), 1u) << logs[0];
+    EXPECT_EQ(Occurrences(logs[1], "ERROR"), 1u) << "the budget is just full: " << logs[1];
+    EXPECT_EQ(Occurrences(logs[2], "the stage already has 20000 landscape objects"), 1u) << logs[2];
+    EXPECT_EQ(Occurrences(logs[3], "the stage already has"), 0u) << "reported once per stage: " << logs[3];
+    // Another stage starts with a budget of its own.
+    GameObj* next = Object("area_L", 512, 256);
+    auto* factory = static_cast<LandscapeFactory*>(
+        Add(next, "LandscapeFactory", "{ manual = { { name = 'prop_A', rate = 100 } } }"));
+    factory->Start();
+    EXPECT_EQ(ChildCount(next), 1u);
+}
