@@ -2,7 +2,8 @@
 // areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
 // it. The stage is built, started and stepped for a few frames with a current quest that asks
 // for three areas, so every component's Lua reader, start and per-frame work (colliders,
-// bodies, stage layout, terrain) meets whatever values the text leaves. Inputs that could
+// bodies, stage layout, terrain, landscape, backdrops, music on a silent device) meets whatever
+// values the text leaves. Inputs that could
 // loop, grow without bound or install metamethods are passed over: they test the Lua
 // interpreter, not the readers.
 #include <lua.hpp>
@@ -20,6 +21,7 @@
 #include "System/Common/Random.h"
 #include "System/Common/StreamIO.h"
 #include "System/Lua/ScriptSystem.h"
+#include "System/Sound/SoundManager.h"
 #include "World/ComponentFactory.h"
 #include "World/FrameCounter.h"
 #include "World/QuestTable.h"
@@ -103,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     quests.m_pCurrentQuest = &quest;
     g_pQuestTable = &quests;
     SfmtInit(1);
+    SoundManager sounds(new NullAudioDevice);
+    g_pSoundManager = &sounds;
     {
         SceneManager scene;
         g_pSceneManager = &scene;
@@ -117,6 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     g_pQuestTable = nullptr;
+    sounds.Release();
+    g_pSoundManager = nullptr;
     host.Shutdown();
     g_pScriptSystem = nullptr;
     delete g_pArchiveSystem;
