@@ -8,6 +8,7 @@
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
+#include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
@@ -21,8 +22,9 @@ const ClassKey LandscapeFactory::s_Class("LandscapeFactory");
 
 namespace {
 
-// Placements made under the current stage root (by its id: ids are never reused).
+// Placements made in one frame under one stage root (by its id: ids are never reused).
 int32_t g_nBudgetRootId = -1;
+uint32_t g_nBudgetFrame = 0;
 int64_t g_nStagePlacements = 0;
 
 } // namespace
@@ -174,14 +176,15 @@ GameObj* LandscapeFactory::Make(const std::string& name, GameObj* parent)
     const GameObj* root = GetOwner();
     while (root->GetParent())
         root = root->GetParent();
-    if (root->GetId() != g_nBudgetRootId) {
+    if (root->GetId() != g_nBudgetRootId || GetAppFrameCount() != g_nBudgetFrame) {
         g_nBudgetRootId = root->GetId();
+        g_nBudgetFrame = GetAppFrameCount();
         g_nStagePlacements = 0;
     }
     if (g_nStagePlacements >= kMaxStagePlacements) {
         if (g_nStagePlacements++ == kMaxStagePlacements)
             LOG_ERROR << "LandscapeFactory of \"" << area << "\": the stage already has " << kMaxStagePlacements
-                      << " landscape objects; \"" << name << "\" and every later one are left out.";
+                      << " landscape objects placed in this frame; \"" << name << "\" and every later one are left out.";
         return nullptr;
     }
     GameObj* object = g_pSceneManager ? g_pSceneManager->Instantiate(name, parent, nullptr) : nullptr;

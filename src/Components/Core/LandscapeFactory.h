@@ -42,8 +42,8 @@ public:
     // More objects than this from one spread entry are not placed: a count in the millions would
     // stall the stage's start and exhaust memory.
     static constexpr int64_t kMaxSpreadCount = 10000;
-    // Nor more than this from all the factories of one stage together: placed objects may hold
-    // factories of their own, and counts multiply down the tree.
+    // Nor more than this from all the factories of one stage in one frame together: placed
+    // objects may hold factories of their own, and counts multiply down the tree.
     static constexpr int64_t kMaxStagePlacements = 20000;
 
     explicit LandscapeFactory(GameObj* owner);

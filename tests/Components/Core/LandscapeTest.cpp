@@ -18,6 +18,7 @@
 #include "System/Graphics/TextureTable.h"
 #include "System/Sound/Decoder.h"
 #include "System/Sound/SoundManager.h"
+#include "World/FrameCounter.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneFixture.h"
 
@@ -518,6 +519,14 @@ TEST_F(DressingTest, RunawayCountsAreCapped)
     EXPECT_EQ(Occurrences(logs[1], "ERROR"), 1u) << "the budget is just full: " << logs[1];
     EXPECT_EQ(Occurrences(logs[2], "the stage already has 20000 landscape objects"), 1u) << logs[2];
     EXPECT_EQ(Occurrences(logs[3], "the stage already has"), 0u) << "reported once per stage: " << logs[3];
+    // The next frame has a budget of its own.
+    SetStandInFrameCount(GetAppFrameCount() + 1);
+    auto* later = static_cast<LandscapeFactory*>(areas[3]->GetComponent(LandscapeFactory::s_Class.Key));
+    ::testing::internal::CaptureStdout();
+    later->Start();
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ChildCount(areas[3]), size_t(LandscapeFactory::kMaxSpreadCount));
+    SetStandInFrameCount(0);
     // Another stage starts with a budget of its own.
     GameObj* next = Object("area_L", 512, 256);
     auto* factory = static_cast<LandscapeFactory*>(
