@@ -141,7 +141,7 @@ class Checker {
 
   private:
     void Add(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason}); }
-    void AddWarning(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason, true}); }
+    void Warn(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason, true}); }
 
     void Mount();
     void ListFiles();
@@ -171,8 +171,13 @@ class Checker {
     void CheckAccessory(const DataFile& file);
     void CheckQuest(const DataFile& file);
     void CheckPrototype(const DataFile& file);
+    // `base` is the prototype an instance is built from ("" for a prototype's own table).
     void CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                         std::vector<std::string>& bases);
+                         std::vector<std::string>& bases, const std::string& base = "");
+    // The component class names of a prototype's own table.
+    std::set<std::string> PrototypeComponents(const std::string& prototype);
+    // A colour table on top of the stack under `key` that leaves out "a" reads alpha 0.
+    void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
     // The parameter table of one component, on top of the stack.
@@ -216,7 +221,7 @@ class Checker {
     };
     std::map<std::string, PrototypeFacts> m_Facts;
     std::string m_CurrentPrototype;
-    bool m_bAtStageRoot = false; // the table being checked is a stage's root
+    bool m_bStageRoot = false;     // the table being checked is a stage's root object
 };
 
 void Checker::Mount()
@@ -632,6 +637,7 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
     lua_pop(L, 1);
 
     lua_getfield(L, -1, "pose_anim");
+    std::set<int> keyed;
     if (lua_istable(L, -1))
         ForEachItem(file, where + " pose_anim", [&](int i) {
             const std::string key = where + " pose key " + std::to_string(i);
@@ -649,10 +655,19 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
                 else if (n == 1 && (value < 0 || value >= kPoseChannels))
                     Add(file, key + " keys the channel " + std::to_string(static_cast<long long>(value)) +
                                   " (0 to 11 exist): the key is dropped");
+                else if (n == 1)
+                    keyed.insert(static_cast<int>(value));
             }
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"pose_anim\" is a " + TypeName(L, -1) + ", not a list of keys");
+    // A pose track sets every channel it does not key to 0: the sprite or collider it drives is
+    // scaled to nothing or made transparent.
+    if (lua_istable(L, -1))
+        for (const auto& [channel, what] : {std::pair<int, const char*>{3, "scale x"}, {4, "scale y"}, {5, "alpha"}})
+            if (!keyed.count(channel))
+                Warn(file, where + " has a pose track that leaves channel " + std::to_string(channel) + " (" + what +
+                               ") unkeyed: it stays 0");
     lua_pop(L, 1);
 }
 
@@ -771,9 +786,33 @@ bool Checker::IsComponentClass(const std::string& name)
     return m_Factory.GetRegistrationIndex(HashName(name)) >= 0;
 }
 
-void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                              std::vector<std::string>& bases)
+std::set<std::string> Checker::PrototypeComponents(const std::string& prototype)
 {
+    std::set<std::string> names;
+    if (PushGlobal(prototype.c_str()) == LUA_TTABLE) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_pushnil(L);
+            while (lua_next(L, -2) != 0) {
+                if (lua_type(L, -2) == LUA_TSTRING)
+                    names.insert(lua_tostring(L, -2));
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return names;
+}
+
+void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
+                              std::vector<std::string>& bases, const std::string& base)
+{
+    const bool stageRoot = m_bStageRoot;
+    m_bStageRoot = false;
+    // An object keeps one renderer and one collider in its caches; a second replaces the first
+    // there, and the two renderers' visibility events would be handed back and forth.
+    std::set<std::string> components = base.empty() ? std::set<std::string>() : PrototypeComponents(base);
     if (instance) {
         OptionalField(file, where, "object_activity", LUA_TNUMBER);
         OptionalField(file, where, "object_layer", LUA_TNUMBER);
@@ -789,15 +828,6 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     if (lua_type(L, -1) == LUA_TSTRING && std::string(lua_tostring(L, -1)) == "GameCamera")
         facts.gameCamera = true;
     lua_pop(L, 1);
-    std::string base;
-    if (instance) {
-        lua_getfield(L, -1, "base_script");
-        if (lua_type(L, -1) == LUA_TSTRING)
-            base = lua_tostring(L, -1);
-        lua_pop(L, 1);
-    }
-
-    m_bAtStageRoot = !instance && file.compare(0, std::string(kStages.pattern).size(), kStages.pattern) == 0;
     bool backdrop = false;
     lua_getfield(L, -1, "components");
     if (lua_istable(L, -1))
@@ -812,11 +842,33 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
             else
                 CheckComponent(file, where + " " + name, name);
+            components.insert(name);
+            if (name == "MusicPlayer" && !stageRoot)
+                Add(file, where + " MusicPlayer is not on a stage's root object: only the root's plays when a stage "
+                                  "starts");
+            if (name == "SlideBarRenderer" && stageRoot)
+                Add(file, where + " carries a SlideBarRenderer on a stage's root: the bar is placed against its "
+                                  "parent, and a root has none, so it draws nothing");
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
-    m_bAtStageRoot = false;
+    const auto countOf = [&](std::initializer_list<const char*> classes) {
+        std::string names;
+        int count = 0;
+        for (const char* c : classes)
+            if (components.count(c)) {
+                names += (count++ ? " and " : "") + std::string(c);
+            }
+        return std::make_pair(count, names);
+    };
+    if (const auto [count, names] = countOf({"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                             "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer",
+                                             "MovieRenderer"});
+        count > 1)
+        Add(file, where + " has two renderers (" + names + "): an object keeps one");
+    if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
+        Add(file, where + " has two colliders (" + names + "): an object keeps one");
     // An instance of a backdrop prototype is checked with that prototype.
     if (backdrop) {
         facts.backdrop = true;
@@ -839,6 +891,8 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                     Add(file, child + ": its base_script \"" + base + "\" names no prototype");
                 bases.push_back(base);
                 m_Facts[m_CurrentPrototype].reaches.insert(base);
+                CheckObjectKeys(file, child, true, bases, base);
+                return;
             }
             CheckObjectKeys(file, child, true, bases);
         });
@@ -847,9 +901,80 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     lua_pop(L, 1);
 }
 
+void Checker::CheckColorAlpha(const std::string& file, const std::string& where, const char* key)
+{
+    lua_getfield(L, -1, key);
+    if (lua_istable(L, -1)) {
+        lua_getfield(L, -1, "a");
+        if (lua_isnil(L, -1))
+            Add(file, where + ": \"" + key + "\" has no \"a\": it reads alpha 0 and draws nothing");
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
 void Checker::CheckComponent(const std::string& file, const std::string& where, const std::string& name)
 {
-    if (name == "Kinematics") {
+    static const std::set<std::string> kRenderers = {"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                                     "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer"};
+    if (kRenderers.count(name)) {
+        CheckColorAlpha(file, where, "color");
+        if (name == "SlideBarRenderer")
+            CheckColorAlpha(file, where, "undercoatCol");
+    }
+    if (name == "SlicedSpriteRenderer") {
+        lua_getfield(L, -1, "border");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"border\" table: every border is 0 and the frame stretches whole");
+        lua_pop(L, 1);
+    } else if (name == "SlideBarRenderer") {
+        lua_getfield(L, -1, "size");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"size\" table: the bar is 0 wide and draws nothing");
+        lua_pop(L, 1);
+    } else if (name == "Camera2D") {
+        lua_getfield(L, -1, "screenSize");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"screenSize\" table: its view is 0 by 0, it is never kept inside the "
+                              "stage and it culls everything");
+        lua_pop(L, 1);
+    } else if (name == "TextureAtlas") {
+        lua_getfield(L, -1, "atlasName");
+        const std::string atlasName = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+        lua_pop(L, 1);
+        if (!atlasName.empty()) {
+            if (m_pAtlas && !m_pAtlas->Find(HashName(atlasName)))
+                Add(file, where + " \"atlasName\" names \"" + atlasName + "\", which the atlas lacks: no image");
+        } else {
+            lua_getfield(L, -1, "atlasInfo");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "texture");
+                const std::string texture = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                if (m_pTextures && !m_pTextures->Find(HashName(texture)))
+                    Add(file, where + " \"atlasInfo\" names the texture \"" + texture +
+                                  "\", which the texture table lacks: no image");
+            } else {
+                Add(file, where + " has neither \"atlasName\" nor an \"atlasInfo\" table: no image");
+            }
+            lua_pop(L, 1);
+        }
+    } else if (name == "SpriteAnimation" || name == "CollisionAnimation") {
+        ForEachStringKey(file, where, [&](const std::string& animation) {
+            const std::string list = where + " animation " + animation;
+            if (!lua_istable(L, -1)) {
+                Add(file, list + " is a " + TypeName(L, -1) + ", not a list of clip names");
+                return;
+            }
+            ForEachItem(file, list, [&](int i) {
+                if (lua_type(L, -1) != LUA_TSTRING)
+                    Add(file, list + " part " + std::to_string(i) + " is a " + TypeName(L, -1) + ", not a clip name");
+                else if (!m_Clips.count(lua_tostring(L, -1)))
+                    Add(file, list + " names the clip \"" + lua_tostring(L, -1) +
+                                  "\", which the animation table lacks: the part is dropped");
+            });
+        });
+    } else if (name == "Kinematics") {
         lua_getfield(L, -1, "mass");
         // The steering force is divided by the mass; the game refuses such a mass and keeps 1.
         if (lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) <= 0)
@@ -907,8 +1032,6 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             });
         lua_pop(L, 1);
     } else if (name == "MusicPlayer") {
-        if (!m_bAtStageRoot)
-            Add(file, where + " is not on a stage's root object: only the root's plays when a stage starts");
         lua_getfield(L, -1, "name");
         if (lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0) {
             StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
@@ -964,7 +1087,7 @@ void Checker::CheckLandscapeEntry(const std::string& file, const std::string& wh
     const bool rated = lua_type(L, -1) == LUA_TNUMBER;
     lua_pop(L, 1);
     if (!rated)
-        AddWarning(file, where + " \"" + name + "\" has no \"rate\": a chance of 0, it is never placed");
+        Warn(file, where + " \"" + name + "\" has no \"rate\": a chance of 0, it is never placed");
 }
 
 void Checker::CheckBackdrop(const std::string& file, const std::string& where, const std::string& base)
@@ -1061,8 +1184,10 @@ void Checker::CheckBackdropCameras()
 void Checker::CheckPrototype(const DataFile& file)
 {
     m_CurrentPrototype = file.name;
-    if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
+        m_bStageRoot = file.folder == &kStages;
         CheckObjectKeys(file.entry, file.name, false, m_PrototypeBases[file.name]);
+    }
     else if (!lua_isnil(L, -1))
         Add(file.entry, "the global " + file.name + " is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);

@@ -1,5 +1,5 @@
 // qm_datacheck <game folder>: prints one line per finding; exits 1 when there is any error, 0
-// when the data is clean or has only warnings, 2 on a wrong command line.
+// when the data is clean (warnings aside), 2 on a wrong command line.
 #include "DataCheck.h"
 
 #include <cstdio>
@@ -14,8 +14,8 @@ int main(int argc, char** argv)
     size_t errors = 0;
     for (const DataFinding& finding : findings) {
         std::printf("DATA %s %s\n", finding.warning ? "WARNING" : "ERROR", FormatFinding(finding).c_str());
-        errors += finding.warning ? 0 : 1;
+        errors += !finding.warning;
     }
-    std::printf("%zu data error(s) and %zu warning(s) in %s\n", errors, findings.size() - errors, argv[1]);
+    std::printf("%zu data error(s) in %s\n", errors, argv[1]);
     return errors == 0 ? 0 : 1;
 }
