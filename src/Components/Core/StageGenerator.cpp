@@ -157,19 +157,9 @@ void StageGenerator::Start()
     int32_t counted = 0;
     const std::vector<int32_t> chosen = ChooseAreas(counted);
     if (g_pSceneManager) {
-        for (size_t k = 0; k < chosen.size(); ++k) {
-            const std::string& area = m_Areas[static_cast<size_t>(chosen[k])];
-            // An area holding this generator would lay itself out again without end.
-            bool holdsThis = false;
-            for (const GameObj* o = GetOwner(); o && !holdsThis; o = o->GetParent())
-                holdsThis = o->GetPrototypeName() == area;
-            if (holdsThis) {
-                LOG_ERROR << "StageGenerator of \"" << GetOwner()->GetPrototypeName() << "\": the area \"" << area
-                          << "\" holds this generator; it is left out.";
-                continue;
-            }
-            g_pSceneManager->Spawn(area, GetOwner(), 512.0f + 1024.0f * static_cast<float>(k), 256.0f);
-        }
+        for (size_t k = 0; k < chosen.size(); ++k)
+            g_pSceneManager->Spawn(m_Areas[static_cast<size_t>(chosen[k])], GetOwner(),
+                512.0f + 1024.0f * static_cast<float>(k), 256.0f);
     }
     const float w = static_cast<float>(counted) * 1024.0f;
     if (g_pCollisionWorld) {

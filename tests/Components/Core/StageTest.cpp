@@ -197,32 +197,6 @@ TEST(StageLayout, ListedRow)
     EXPECT_FLOAT_EQ(b.minY, 0.0f);
 }
 
-// A row naming the stage itself, or an area naming itself, would lay itself out without end:
-// those entries are left out with an error, the others placed, and the start pass ends.
-TEST(StageLayout, AnAreaHoldingItsGeneratorIsLeftOut)
-{
-    TestWorld world({
-        {"stage/stage_Loop", "stage_Loop = { object_name = 'loop', object_activity = 1, object_layer = 1, components = { "
-                             "Transform = {}, StageGenerator = { generateType = 1, areas = { 'a', 'stage_Loop', 'b' } } } }"},
-        {"game_objects/a", Area("a")},
-        {"game_objects/b", "b = { object_name = 'b', object_activity = 1, object_layer = 1, components = { "
-                           "Transform = {}, StageGenerator = { generateType = 1, areas = { 'b' } } } }"},
-    });
-    world.Scene()->RequestStage("stage_Loop");
-    ::testing::internal::CaptureStdout();
-    world.Tick();
-    const std::string log = ::testing::internal::GetCapturedStdout();
-    ASSERT_NE(Placed(world.Scene(), "a"), nullptr);
-    ASSERT_NE(Placed(world.Scene(), "b"), nullptr);
-    EXPECT_FLOAT_EQ(Placed(world.Scene(), "b")->WorldMatrix().m[3][0], 2560.0f);
-    size_t objects = 0;
-    for (GameObj* o = world.Scene()->GetRoot(); o; o = o->GetNext())
-        ++objects;
-    EXPECT_EQ(objects, 3u) << "the stage, a and b";
-    EXPECT_NE(log.find("StageGenerator of \"stage_Loop\": the area \"stage_Loop\" holds this generator"), std::string::npos) << log;
-    EXPECT_NE(log.find("StageGenerator of \"b\": the area \"b\" holds this generator"), std::string::npos) << log;
-}
-
 // Before any generator the bounds are one area's; a stage without a generator keeps its
 // predecessor's bounds, and its tree is gone with the clear.
 TEST(StageLayout, BoundsWithoutAGenerator)
