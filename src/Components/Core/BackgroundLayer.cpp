@@ -33,13 +33,13 @@ void BackgroundLayer::Start()
     m_pCamera = g_CameraRegistry.Find(GameCameraTag());
     m_bBound = false;
     const std::string& name = owner->GetPrototypeName();
-    const char* missing = !m_pTransform ? "a Transform"
-        : !m_pSprite                    ? "a SpriteRenderer"
-        : !m_pAtlas                     ? "a TextureAtlas"
-        : !m_pCamera                    ? "a camera tagged \"GameCamera\""
+    const char* missing = !m_pTransform ? "its object has no Transform"
+        : !m_pSprite                    ? "its object has no SpriteRenderer"
+        : !m_pAtlas                     ? "its object has no TextureAtlas"
+        : !m_pCamera                    ? "no camera is registered as \"GameCamera\""
                                         : nullptr;
     if (missing) {
-        LOG_ERROR << "BackgroundLayer of \"" << name << "\": there is no " << missing << "; the layer stays still.";
+        LOG_ERROR << "BackgroundLayer of \"" << name << "\": " << missing << "; the layer stays still.";
         return;
     }
     m_fAtlasWidth = static_cast<float>(m_pAtlas->GetWidth());

@@ -33,7 +33,9 @@ public:
     // Layer 1: also vertically, over the part of the texture taller than the screen.
     void ScrollXY();
 
+    // Started with everything it needs: only then does the late pass move it.
     bool IsBound() const { return m_bBound; }
+
     int32_t m_nLayer = -1;
     float m_fScroll = 0.0f;
     float m_fScrollWidth = 0.0f;
