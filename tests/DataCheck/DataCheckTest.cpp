@@ -343,6 +343,20 @@ const BrokenCase kCases[] = {
        Proto("stage_Home", "components = { QuestController = { initPlayerPos = 5 } }")}},
      {{"assets.v1/scripts/stage/stage_Home", "places the player, but there is no prototype gameobj_player_pemba"},
       {"assets.v1/scripts/stage/stage_Home", "\"initPlayerPos\" is a number, not a table"}}},
+    {"an enemy machine with a missing initial state and target, and missing attendant, drop and effect prototypes",
+     {{kObj + "obj_Enemy.lua",
+       Proto("obj_Enemy", "components = { Inventory = { items = { { name = 'obj_NoHeart', rate = 1 } } },"
+                          " AttemptDamageController = { hitEffects = { { name = 'obj_NoSpark' } } },"
+                          " EffectEmitter = { particle_name = 'obj_NoMote' },"
+                          " EnemyController = { initState = 'sleep', stateMachine = {"
+                          "   walk = { enterState = { attendantObject = { name = 'obj_NoBite' } },"
+                          "            changeState = { { state = 'walk' }, { state = 'fly' } } } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Enemy", "\"initState\" \"sleep\" is no state of its machine"},
+      {"assets.v1/scripts/game_objects/obj_Enemy", "transition 2 goes to \"fly\", no state of its machine"},
+      {"assets.v1/scripts/game_objects/obj_Enemy", "attendant \"name\" \"obj_NoBite\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Enemy", "item 1 \"name\" \"obj_NoHeart\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Enemy", "hit effect 1 \"name\" \"obj_NoSpark\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Enemy", "\"particle_name\" \"obj_NoMote\" names no prototype"}}},
     {"a pose track that leaves scale y and alpha unkeyed",
      {{kAnim, Anim("{ texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 3, 0, 1, 0, 1, 1 } } }")}},
      {{kAnimEntry, "leaves channel 4 (scale y) unkeyed", true}, {kAnimEntry, "leaves channel 5 (alpha) unkeyed", true}}},

@@ -186,6 +186,10 @@ class Checker {
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
     // A landscape entry (a table on top): its prototype and its chance.
     void CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual);
+    // The named prototype of a key of the table on top, when given.
+    void CheckNamedPrototype(const std::string& file, const std::string& where, const char* key);
+    // "initState" and every transition target are states of the machine; attendants exist.
+    void CheckEnemyMachine(const std::string& file, const std::string& where);
     // The object table on top holds a BackgroundLayer (or its base does): its sprite and atlas,
     // with the base's components where the table has none of its own.
     void CheckBackdrop(const std::string& file, const std::string& where, const std::string& base);
@@ -1141,6 +1145,28 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (lua_isnumber(L, -1) && lua_tonumber(L, -1) < 0)
             Add(file, where + ": \"jumpHeight\" is negative: the player cannot jump");
         lua_pop(L, 1);
+    } else if (name == "EnemyController") {
+        CheckEnemyMachine(file, where);
+    } else if (name == "Inventory") {
+        lua_getfield(L, -1, "items");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " \"items\"", [&](int i) {
+                if (lua_istable(L, -1))
+                    CheckNamedPrototype(file, where + " item " + std::to_string(i), "name");
+            });
+        else if (!lua_isnil(L, -1))
+            Add(file, where + " \"items\" is a " + TypeName(L, -1) + ", not a list");
+        lua_pop(L, 1);
+    } else if (name == "AttemptDamageController") {
+        lua_getfield(L, -1, "hitEffects");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " \"hitEffects\"", [&](int i) {
+                if (lua_istable(L, -1))
+                    CheckNamedPrototype(file, where + " hit effect " + std::to_string(i), "name");
+            });
+        lua_pop(L, 1);
+    } else if (name == "EffectEmitter") {
+        CheckNamedPrototype(file, where, "particle_name");
     } else if (name == "QuestController") {
         lua_getfield(L, -1, "initPlayerPos");
         if (!lua_isnil(L, -1) && !lua_istable(L, -1))
@@ -1149,6 +1175,73 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (!IsPrototype(kPlayerPrototype))
             Add(file, where + " places the player, but there is no prototype " + kPlayerPrototype);
     }
+}
+
+void Checker::CheckNamedPrototype(const std::string& file, const std::string& where, const char* key)
+{
+    lua_getfield(L, -1, key);
+    const std::string name = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (name.empty())
+        return;
+    m_Facts[m_CurrentPrototype].reaches.insert(name);
+    if (!IsPrototype(name))
+        Add(file, where + " \"" + key + "\" \"" + name + "\" names no prototype");
+}
+
+void Checker::CheckEnemyMachine(const std::string& file, const std::string& where)
+{
+    lua_getfield(L, -1, "stateMachine");
+    if (!lua_istable(L, -1)) {
+        if (!lua_isnil(L, -1))
+            Add(file, where + " \"stateMachine\" is a " + TypeName(L, -1) + ", not a table of states");
+        else
+            Warn(file, where + " has no \"stateMachine\": the enemy keeps still");
+        lua_pop(L, 1);
+        return;
+    }
+    std::set<std::string> states;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        if (lua_type(L, -2) == LUA_TSTRING && lua_istable(L, -1))
+            states.insert(lua_tostring(L, -2));
+        else
+            Add(file, where + " \"stateMachine\" has an entry that is not a named state table");
+        lua_pop(L, 1);
+    }
+    lua_getfield(L, -2, "initState");
+    const std::string init = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (!states.count(init))
+        Add(file, where + " \"initState\" \"" + init + "\" is no state of its machine");
+    for (const std::string& state : states) {
+        const std::string at = where + " state \"" + state + "\"";
+        lua_getfield(L, -1, state.c_str());
+        lua_getfield(L, -1, "enterState");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "attendantObject");
+            if (lua_istable(L, -1))
+                CheckNamedPrototype(file, at + " attendant", "name");
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "changeState");
+        if (lua_istable(L, -1))
+            ForEachItem(file, at + " \"changeState\"", [&](int i) {
+                if (!lua_istable(L, -1)) {
+                    Add(file, at + " transition " + std::to_string(i) + " is not a table { state, condition }");
+                    return;
+                }
+                lua_getfield(L, -1, "state");
+                const std::string target = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                if (!states.count(target))
+                    Add(file, at + " transition " + std::to_string(i) + " goes to \"" + target +
+                                  "\", no state of its machine");
+            });
+        lua_pop(L, 2);
+    }
+    lua_pop(L, 1);
 }
 
 void Checker::CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual)
