@@ -103,6 +103,17 @@ TEST_F(EffectTest, Emitter)
     EXPECT_EQ(CountNamed("emit"), 0);
 }
 
+// A count from data beyond reason makes the most one emitter makes, not a memory's worth.
+TEST_F(EffectTest, EmitterCountIsBounded)
+{
+    BuildWith({{"test_emit", "test_emit = { object_name = 'emit', object_layer = 1, object_activity = 1,"
+                             "  components = { Transform = {}, EffectEmitter = { count = 2000000000,"
+                             "    particle_name = 'test_mote' } } }"}},
+              {{"test_mote", "test_mote = { object_name = 'mote', object_layer = 1, object_activity = 1,"
+                             "  components = { Transform = {} } }"}});
+    EXPECT_EQ(CountNamed("mote"), kMaxEmitterCount);
+}
+
 // Point icons: no friction keeps the speed, a remove length of 0 never collects, one close
 // enough is collected.
 TEST_F(EffectTest, PointIcons)

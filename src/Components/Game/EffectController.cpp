@@ -8,6 +8,7 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/ActorController.h"
 #include "Components/Game/QuestController.h"
+#include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
@@ -162,6 +163,12 @@ bool EffectEmitter::Load(lua_State* L)
 {
     m_nCount = LuaGetIntField(L, "count");
     m_sParticleName = LuaGetStringField(L, "particle_name");
+    // Every particle is a whole object: a count from data must not exhaust memory.
+    if (m_nCount > kMaxEmitterCount) {
+        LOG_ERROR << "EffectEmitter of \"" << GetOwner()->GetPrototypeName() << "\": count " << m_nCount
+                  << " is above " << kMaxEmitterCount << "; it makes " << kMaxEmitterCount << ".";
+        m_nCount = kMaxEmitterCount;
+    }
     return true;
 }
 

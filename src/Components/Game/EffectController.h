@@ -43,6 +43,9 @@ private:
     void Reveal();
 };
 
+// The most particles one emitter makes.
+constexpr int32_t kMaxEmitterCount = 256;
+
 class EffectEmitter : public Component {
 public:
     static const ClassKey s_Class;
