@@ -340,3 +340,25 @@ TEST_F(EnemyTest, DefeatRewards)
         m_pWorld.reset();
     }
 }
+
+// Entering a state the machine lacks, or having no machine, is named once per prototype and
+// state however often a transition asks for it; the enemy keeps its state.
+TEST_F(EnemyTest, MissingStateNamedOnce)
+{
+    testing::internal::CaptureStdout();
+    BuildEnemies({{"test_lost", EnemyPrototype("test_lost", "idle = { changeState = { { state = 'gone', condition = { {} } } } }")},
+                  {"test_bare", "test_bare = { object_name = 'test_bare', object_tag = 'Enemy', object_layer = 4,"
+                                " object_activity = 1, components = { Transform = {}, EnemyController = { initState = 'a' } } }"}});
+    Ticks(10);
+    const std::string log = testing::internal::GetCapturedStdout();
+    auto count = [&](const std::string& what) {
+        int n = 0;
+        for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("\"test_lost\": its state machine has no state"), 1);
+    EXPECT_EQ(count("\"test_bare\": it has no state machine"), 1);
+    EXPECT_EQ(Enemy("test_lost").m_nStateId, HashName("idle"));
+    EXPECT_EQ(Enemy("test_bare").m_pState, nullptr);
+}
