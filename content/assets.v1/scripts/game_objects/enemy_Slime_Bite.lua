@@ -8,7 +8,7 @@ enemy_Slime_Bite = {
     Transform = {},
     CircleCollider = { center = { x = 24, y = 0 }, radius = 16, cullingMask = LAYER_PLAYER },
     CollisionAnimation = { default = { "enemy_bite_box" } },
-    MeleeHitController = { followPosition = true, followDirection = true },
+    MeleeHitController = { followPosition = true, followDirection = true, swingSE = "assets.v1/sounds/se/swing" },
     AttemptDamageController = {
       targetLayer = LAYER_PLAYER,
       targetTag = "Player",
@@ -17,7 +17,7 @@ enemy_Slime_Bite = {
       criticalRate = 5,
       knockback = { velocity = { x = 260, y = 320 }, angularVel = 0, boundCount = 0 },
       cameraShake = { dx = 6, dy = 4, duration = 0.25, count = 3 },
-      hitEffects = { { name = "gameobj_effect_hit_spark", posType = 1, angle = 0 } },
+      hitEffects = { { name = "gameobj_effect_hit_spark", posType = 1, angle = 0, se = "assets.v1/sounds/se/hit" } },
     },
   },
 }

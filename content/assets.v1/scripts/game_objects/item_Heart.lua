@@ -10,6 +10,7 @@ item_Heart = {
     SpriteRenderer = { color = { r = 255, g = 64, b = 129, a = 255 } },  -- pink
     SpriteAnimation = { stand_loop = { "fx_pulse" } },
     CircleCollider = { radius = 12, cullingMask = TERRAIN_LAYER + LAYER_PLAYER },
-    ItemController = { effect = 0, healType = 1, value = 0.33, layerMask = LAYER_PLAYER, takeMessage = "take_heart" },
+    ItemController = { effect = 0, healType = 1, value = 0.33, layerMask = LAYER_PLAYER, takeMessage = "take_heart",
+      takeSe = "assets.v1/sounds/se/pickup" },
   },
 }

@@ -12,7 +12,7 @@ item_Herb = {
     CircleCollider = { radius = 12, cullingMask = TERRAIN_LAYER + LAYER_PLAYER },
     ItemController = {
       effect = 1, healType = 0, duration = 5, interval = 0.5, value = 2,
-      layerMask = LAYER_PLAYER, takeMessage = "take_herb",
+      layerMask = LAYER_PLAYER, takeMessage = "take_herb", takeSe = "assets.v1/sounds/se/pickup",
     },
   },
 }
