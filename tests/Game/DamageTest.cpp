@@ -2,6 +2,9 @@
 
 #include <initializer_list>
 
+#include <lua.hpp>
+
+#include "Components/Core/AnimationTable.h"
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/ComboController.h"
 #include "Components/Game/MeleeHitController.h"
@@ -75,6 +78,11 @@ protected:
         files["game_objects/test_swing"] =
             "test_swing = { object_name = 'swing', object_layer = 8, object_activity = 1,"
             "  components = { Transform = {}, MeleeHitController = { followPosition = true, followDirection = true },"
+            "    AttemptDamageController = { targetLayer = 4 } } }";
+        files["game_objects/test_clip_swing"] =
+            "test_clip_swing = { object_name = 'clip_swing', object_layer = 8, object_activity = 1,"
+            "  components = { Transform = {}, CollisionAnimation = { default = { 'test_swing_box' } },"
+            "    MeleeHitController = { followPosition = true, followDirection = true },"
             "    AttemptDamageController = { targetLayer = 4 } } }";
         files["game_objects/test_spark"] = "test_spark = { object_name = 'spark', object_layer = 1, object_activity = 1,"
                                            "  components = { Transform = {} } }";
@@ -318,4 +326,41 @@ TEST_F(DamageTest, MeleeHitFollowsAndLeaves)
     Ticks(2);
     EXPECT_EQ(Player().m_pHeldObject, nullptr);
     EXPECT_EQ(Find("swing"), nullptr);
+}
+
+// A swing with its collision clip follows the player while "default" plays (position and
+// facing) and leaves, released by the player, once the clip has ended.
+TEST_F(DamageTest, MeleeHitLeavesWhenItsClipEnds)
+{
+    AnimationTable clips;
+    lua_State* L = luaL_newstate();
+    ASSERT_EQ(luaL_dostring(L, "return { test_swing_box = { wrapMode = 0, pose_anim = {"
+                               " { 3, 0, 1, 0, 0.25, 1 }, { 4, 0, 1, 0, 0.25, 1 }, { 5, 0, 1, 0, 0.25, 1 } } } }"),
+              0);
+    clips.ReadAnimationTable(L, "test");
+    lua_close(L);
+    struct UseClips {
+        AnimationTable* old;
+        explicit UseClips(AnimationTable* clips) : old(g_pAnimationTable) { g_pAnimationTable = clips; }
+        ~UseClips() { g_pAnimationTable = old; }
+    } use(&clips);
+    // The world goes before the clips it plays.
+    struct DropWorld {
+        std::unique_ptr<TestWorld>& world;
+        ~DropWorld() { world.reset(); }
+    } drop{m_pWorld};
+    BuildHit("targetLayer = 4");
+    GameObj* swing = Player().SpawnHitObject("test_clip_swing");
+    ASSERT_NE(swing, nullptr);
+    Tick();
+    Player().SetFacing(false);
+    Put(700.0f, 40.0f);
+    Ticks(5);
+    ASSERT_EQ(Find("clip_swing"), swing);
+    EXPECT_FLOAT_EQ(WorldPosition(swing).x, 700.0f);
+    EXPECT_FALSE(static_cast<AttemptDamageController*>(swing->GetComponent(AttemptDamageController::s_Class.Key))
+                     ->m_bFacesRight);
+    Ticks(20); // past the clip's quarter second
+    EXPECT_EQ(Find("clip_swing"), nullptr);
+    EXPECT_EQ(Player().m_pHeldObject, nullptr);
 }
