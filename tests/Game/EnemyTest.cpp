@@ -362,3 +362,18 @@ TEST_F(EnemyTest, MissingStateNamedOnce)
     EXPECT_EQ(Enemy("test_lost").m_nStateId, HashName("idle"));
     EXPECT_EQ(Enemy("test_bare").m_pState, nullptr);
 }
+
+// A machine whose reading raises a Lua error (a failing metamethod) is left out with a logged
+// error; the enemy is built and keeps still.
+TEST_F(EnemyTest, MachineThatFailsToReadIsLeftOut)
+{
+    testing::internal::CaptureStdout();
+    BuildEnemies({{"test_enemy", EnemyPrototype("test_enemy", "idle = {}") +
+                                     "\nsetmetatable(test_enemy.components.EnemyController.stateMachine.idle,"
+                                     " { __index = function() error('no such key') end })"}});
+    Ticks(2);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(g_EnemyStateMachineCache.Find(HashName("test_enemy")), nullptr);
+    EXPECT_NE(log.find("test_enemy: its state machine cannot be read"), std::string::npos) << log;
+    EXPECT_EQ(Enemy().m_pState, nullptr);
+}

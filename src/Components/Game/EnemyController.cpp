@@ -118,31 +118,44 @@ void LoadEnemyState(lua_State* L, EnemyStateDef& state)
 
 void LoadEnemyStateMachine(const std::string& prototype, EnemyStateMachineCache& cache, lua_State* L)
 {
-    if (!L || !lua_checkstack(L, 16))
+    if (!L)
         return;
-    const int top = lua_gettop(L);
-    lua_pushglobaltable(L);
-    lua_getfield(L, -1, prototype.c_str());
-    if (!lua_istable(L, -1) || !LuaPushPath(L, "components.EnemyController.stateMachine") || !lua_istable(L, -1)) {
-        lua_settop(L, top);
-        return;
-    }
     EnemyStateMachine machine;
-    const int table = lua_gettop(L);
-    lua_pushnil(L);
-    while (lua_next(L, table) != 0) {
-        if (lua_type(L, -2) == LUA_TSTRING && lua_istable(L, -1)) {
-            const std::string key = LuaGetKeyString(L);
-            EnemyStateDef state;
-            LoadEnemyState(L, state);
-            machine[HashName(key)] = std::move(state);
-        } else {
-            LOG_ERROR << "Prototype " << prototype << ": a state machine entry is not a named table; it is passed over.";
-        }
-        lua_pop(L, 1);
+    bool found = false;
+    std::string error;
+    // Data can make a read raise a Lua error; it comes back here as a message, not a panic.
+    const bool read = LuaReadProtected(
+        L,
+        [&](lua_State* R) {
+            lua_pushglobaltable(R);
+            lua_getfield(R, -1, prototype.c_str());
+            if (!lua_istable(R, -1) || !LuaPushPath(R, "components.EnemyController.stateMachine") ||
+                !lua_istable(R, -1))
+                return;
+            found = true;
+            const int table = lua_gettop(R);
+            lua_pushnil(R);
+            while (lua_next(R, table) != 0) {
+                if (lua_type(R, -2) == LUA_TSTRING && lua_istable(R, -1)) {
+                    const std::string key = LuaGetKeyString(R);
+                    EnemyStateDef state;
+                    LoadEnemyState(R, state);
+                    machine[HashName(key)] = std::move(state);
+                } else {
+                    LOG_ERROR << "Prototype " << prototype
+                              << ": a state machine entry is not a named table; it is passed over.";
+                }
+                lua_pop(R, 1);
+            }
+        },
+        error);
+    if (!read) {
+        LOG_ERROR << "Prototype " << prototype << ": its state machine cannot be read (" << error
+                  << "); the enemy has none.";
+        return;
     }
-    cache.Insert(HashName(prototype), std::move(machine));
-    lua_settop(L, top);
+    if (found)
+        cache.Insert(HashName(prototype), std::move(machine));
 }
 
 EnemyController::EnemyController(GameObj* owner) : ActorController(owner, s_Class) {}
