@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 
 #include <lua.hpp>
 
 #include "Components/Core/AnimationTable.h"
+#include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/ComboController.h"
 #include "Components/Game/MeleeHitController.h"
@@ -84,6 +86,13 @@ protected:
             "  components = { Transform = {}, CollisionAnimation = { default = { 'test_swing_box' } },"
             "    MeleeHitController = { followPosition = true, followDirection = true },"
             "    AttemptDamageController = { targetLayer = 4 } } }";
+        files["game_objects/test_turned_spark"] =
+            "test_turned_spark = { object_name = 'turned', object_layer = 1, object_activity = 1,"
+            "  components = { Transform = {}, EffectController = {} },"
+            "  children = { { base_script = 'test_spark_picture' } } }";
+        files["game_objects/test_spark_picture"] =
+            "test_spark_picture = { object_name = 'picture', object_layer = 1, object_activity = 1,"
+            "  components = { Transform = {}, SpriteRenderer = {} } }";
         files["game_objects/test_spark"] = "test_spark = { object_name = 'spark', object_layer = 1, object_activity = 1,"
                                            "  components = { Transform = {} } }";
         Build(files);
@@ -363,4 +372,25 @@ TEST_F(DamageTest, MeleeHitLeavesWhenItsClipEnds)
     Ticks(20); // past the clip's quarter second
     EXPECT_EQ(Find("clip_swing"), nullptr);
     EXPECT_EQ(Player().m_pHeldObject, nullptr);
+}
+
+// A hit effect's angle turns it against the facing (-angle facing right, +angle left) and its
+// pictures are mirrored when the hit faces left.
+TEST_F(DamageTest, HitEffectFacing)
+{
+    float sines[2] = {0.0f, 0.0f};
+    for (bool right : {true, false}) {
+        SCOPED_TRACE(right);
+        BuildHit("targetLayer = 4, hitEffects = { { name = 'test_turned_spark', posType = 1, angle = 30 } }");
+        Hit().m_bFacesRight = right;
+        Hit().Hit(Find("victim"));
+        GameObj* turned = Find("turned");
+        ASSERT_NE(turned, nullptr);
+        sines[right ? 0 : 1] = turned->GetTransform()->LocalMatrix().m[0][1];
+        auto* picture = static_cast<SpriteRenderer*>(Find("picture")->GetRenderer());
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->GetFlipH(), !right);
+    }
+    EXPECT_NEAR(std::fabs(sines[0]), 0.5f, 1e-5f);
+    EXPECT_FLOAT_EQ(sines[0], -sines[1]);
 }
