@@ -7,8 +7,8 @@ item_Heart = {
   components = {
     Transform = { position = { z = 7 } },
     Kinematics = { maxSpeed = 800 },
-    SpriteRenderer = { color = { r = 255, g = 64, b = 129, a = 255 } },  -- pink
-    SpriteAnimation = { stand_loop = { "fx_pulse" } },
+    SpriteRenderer = {},
+    SpriteAnimation = { stand_loop = { "item_heart_idle" } },
     CircleCollider = { radius = 12, cullingMask = TERRAIN_LAYER + LAYER_PLAYER },
     ItemController = { effect = 0, healType = 1, value = 0.33, layerMask = LAYER_PLAYER, takeMessage = "take_heart",
       takeSe = "assets.v1/sounds/se/pickup" },

@@ -7,8 +7,8 @@ item_Herb = {
   components = {
     Transform = { position = { z = 7 } },
     Kinematics = { maxSpeed = 800 },
-    SpriteRenderer = { color = { r = 76, g = 175, b = 80, a = 255 } },  -- green
-    SpriteAnimation = { stand_loop = { "fx_pulse" } },
+    SpriteRenderer = { color = { r = 76, g = 175, b = 80, a = 255 } },  -- tints the crystal green
+    SpriteAnimation = { stand_loop = { "item_herb_idle" } },
     CircleCollider = { radius = 12, cullingMask = TERRAIN_LAYER + LAYER_PLAYER },
     ItemController = {
       effect = 1, healType = 0, duration = 5, interval = 0.5, value = 2,
