@@ -33,7 +33,6 @@
 const ClassKey EnemyController::s_Class("EnemyController");
 EnemyStateMachineCache g_EnemyStateMachineCache;
 
-// The bullet pattern's owner is set through this when the pattern exists.
 void (*g_pfnSetBulletOwner)(GameObj* attendant, GameObj* owner) = nullptr;
 
 namespace {

@@ -129,5 +129,9 @@ private:
     void SpawnAttendant();
 };
 
+// Hands an attendant's bullet pattern its owner enemy; set by the bullet patterns when they
+// exist (null: attendants get no owner of that kind).
+extern void (*g_pfnSetBulletOwner)(GameObj* attendant, GameObj* owner);
+
 // The health share for bars and chances, in float; a maximum of 0 gives 0.
 float HealthShare(int32_t health, int32_t maxHealth);
