@@ -109,7 +109,9 @@ struct RenderWorld {
 
     RenderWorld()
     {
-        root = std::filesystem::temp_directory_path() / ("qm-render-bench-" + std::to_string(getpid()));
+        std::string name = "qm-render-bench-";
+        name += std::to_string(getpid());
+        root = std::filesystem::temp_directory_path() / name;
         for (const auto& file : kFiles) {
             const std::filesystem::path path = root / "assets.v1" / file[0];
             std::filesystem::create_directories(path.parent_path());

@@ -10,6 +10,7 @@
 #include "World/GameObj.h"
 #include "Platform/Win32/FileSystem.h"
 #include "World/PlayerSaveData.h"
+#include "World/SceneManager.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -51,6 +52,17 @@ TEST(GameplayEndToEndTest, OnAQuestStageThePlayerRunsJumpsStepsDashesAndGlides)
                                  "the player lands", 120));
     const float ground = driver.PlayerY();
     EXPECT_NEAR(ground, 26.0f, 1.0f) << "feet on the floor at y 0";
+    // No enemy spawns yet; two slimes put down by hand: the nearer one is found.
+    EXPECT_EQ(driver.NearestEnemy(), nullptr);
+    GameObj* far = g_pSceneManager->Spawn("enemy_Slime", game.Root(), driver.PlayerX() + 600.0f, 40.0f);
+    GameObj* near = g_pSceneManager->Spawn("enemy_Slime", game.Root(), driver.PlayerX() - 200.0f, 40.0f);
+    ASSERT_NE(far, nullptr);
+    ASSERT_NE(near, nullptr);
+    EXPECT_EQ(driver.NearestEnemy(), near);
+    g_pSceneManager->DestroyLater(far, 0.0f);
+    g_pSceneManager->DestroyLater(near, 0.0f);
+    game.Ticks(2);
+    EXPECT_EQ(driver.NearestEnemy(), nullptr);
     // Keep away from the stage's ends whatever x the draw gave.
     const float startX = driver.PlayerX();
     const std::string away = startX < 1536.0f ? "right" : "left";
