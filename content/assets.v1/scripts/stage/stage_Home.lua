@@ -15,6 +15,7 @@ stage_Home = {
     },
   },
   children = {
+    { base_script = "ui_root_home" },
     { base_script = "prop_House" },
     { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
   },

@@ -18,6 +18,7 @@ stage_Meadow = {
     },
   },
   children = {
+    { base_script = "ui_root_quest" },
     { base_script = "prop_Backdrop", object_name = "青空" },   -- "Blue sky"
   },
 }
