@@ -5,7 +5,7 @@ ui_title_emblem = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 480, y = 370, z = 6 } },
+    Transform = { position = { x = 480, y = 370, z = 3 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "ui_title_emblem" },
     TweenPosition = { from = { x = 480, y = 370 }, to = { x = 480, y = 270 }, duration = 0.25, play = true },

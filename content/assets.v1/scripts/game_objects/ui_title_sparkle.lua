@@ -5,7 +5,7 @@ ui_title_sparkle = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 560, y = 300, z = 7 } },
+    Transform = { position = { x = 560, y = 300, z = 2 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "ui_sparkle_1" },
     TweenAtlasAnimation = {
