@@ -1,9 +1,12 @@
 #include "World/ComponentFactory.h"
 
 #include "Components/Core/Animation.h"
+#include "Components/Core/BackgroundLayer.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
+#include "Components/Core/LandscapeFactory.h"
+#include "Components/Core/MusicPlayer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
@@ -38,6 +41,9 @@ void ComponentFactory::RegisterAll()
     RegisterClass<SegmentCollider>();
     RegisterClass<StageGenerator>();
     RegisterClass<TerrainFactory>();
+    RegisterClass<LandscapeFactory>();
+    RegisterClass<MusicPlayer>();
+    RegisterClass<BackgroundLayer>();
     RegisterClass<SpriteAnimation>();
     RegisterClass<CollisionAnimation>();
     RegisterClass<KnockbackController>();

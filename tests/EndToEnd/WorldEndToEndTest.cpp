@@ -205,7 +205,7 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
     } cases[] = {
         // The quest controller places the player (2); every stage has a UI tree (2048).
         {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048},
-        {"quest_Meadow", "stage_Meadow", 10, 0, 1 | 2 | 4 | 2048}, // the seeded draw's three areas
+        {"quest_Meadow", "stage_Meadow", 13, 0, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
         {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5 | 2048},
         {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048}, // and back home
     };

@@ -8,6 +8,8 @@ stage_Home = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
+    -- The music of the home base and the meadow: the same track, so it plays on between them.
+    MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
     StageGenerator = {
       generateType = 1,
       areas = { "area_Home_Yard" },
@@ -17,6 +19,6 @@ stage_Home = {
   children = {
     { base_script = "ui_root_home" },
     { base_script = "prop_House" },
-    { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
+    { base_script = "bg_Sky" },
   },
 }
