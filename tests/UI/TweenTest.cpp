@@ -282,3 +282,42 @@ TEST(TweenPositionMove, WorldAndLocalTargetsUnderAParent)
     EXPECT_EQ(t->WorldMatrix().m[3][0], 210.0f);
     EXPECT_TRUE(tween->IsFinished());
 }
+
+// A tween whose target component is missing from its object says so once, at Start, naming the
+// prototype, and then applies nothing, whatever it is asked.
+TEST(TweenTargets, AMissingTargetIsOneErrorAndNothingApplied)
+{
+    struct Case {
+        const char* tween;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"TweenColor = { from = { a = 0 }, to = { a = 255 } }", "TweenColor of \"bare\": the object has no renderer"},
+        {"TweenAtlasAnimation = { frames = { { 'x', 1 } } }", "TweenAtlasAnimation of \"bare\": the object has no TextureAtlas"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tween);
+        std::map<std::string, std::string> files = {
+            {"stage/stage_B", "stage_B = { object_name = 'stage', object_layer = 1, object_activity = 1,"
+                              " children = { { base_script = 'bare' } } }"},
+            {"game_objects/bare", std::string("bare = { object_name = 'bare', object_layer = 1, object_activity = 1,"
+                                              " components = { ") + c.tween + " } }"},
+        };
+        testing::internal::CaptureStdout();
+        {
+            UIWorld w(files, "stage_B");
+            for (Component* comp : w.Find("bare")->GetComponents())
+                if (comp->IsKindOf(UITweener::s_Class.Key)) {
+                    auto* tween = static_cast<UITweener*>(comp);
+                    tween->Play(true);
+                    tween->Sample(0.5f);
+                }
+            w.Ticks(3);
+        }
+        const std::string log = testing::internal::GetCapturedStdout();
+        size_t count = 0;
+        for (size_t at = log.find(c.message); at != std::string::npos; at = log.find(c.message, at + 1))
+            ++count;
+        EXPECT_EQ(count, 1u) << log;
+    }
+}

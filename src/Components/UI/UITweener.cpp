@@ -295,7 +295,12 @@ bool TweenColor::Load(lua_State* L)
     return true;
 }
 
-void TweenColor::Start() { m_pRenderer = static_cast<Renderer*>(GetOwner()->GetComponent(Renderer::s_Class.Key)); }
+void TweenColor::Start()
+{
+    m_pRenderer = static_cast<Renderer*>(GetOwner()->GetComponent(Renderer::s_Class.Key));
+    if (!m_pRenderer)
+        LOG_ERROR << "TweenColor of \"" << GetOwner()->GetPrototypeName() << "\": the object has no renderer; it colours nothing.";
+}
 
 void TweenColor::OnEnable()
 {
@@ -396,6 +401,8 @@ void TweenShake::Start()
     if (m_pTransform) {
         m_fBaseX = m_pTransform->WorldMatrix().m[3][0];
         m_fBaseY = m_pTransform->WorldMatrix().m[3][1];
+    } else {
+        LOG_ERROR << "TweenShake of \"" << GetOwner()->GetPrototypeName() << "\": the object has no Transform; it shakes nothing.";
     }
 }
 
@@ -458,6 +465,9 @@ bool TweenAtlasAnimation::Load(lua_State* L)
 void TweenAtlasAnimation::Start()
 {
     m_pAtlas = static_cast<TextureAtlas*>(GetOwner()->GetComponent(TextureAtlas::s_Class.Key));
+    if (!m_pAtlas)
+        LOG_ERROR << "TweenAtlasAnimation of \"" << GetOwner()->GetPrototypeName()
+                  << "\": the object has no TextureAtlas; it shows no frames.";
 }
 
 void TweenAtlasAnimation::OnUpdate(float value)
