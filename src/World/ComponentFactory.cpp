@@ -23,6 +23,9 @@
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/UI/UIRoot.h"
+#include "Components/UI/UITweener.h"
+#include "Components/UI/UIWidget.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -65,6 +68,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<EnemyController>();
     RegisterClass<QuestController>();
     RegisterClass<ItemController>();
+    RegisterClass<UIFrame>();
+    RegisterClass<UIRoot>();
+    RegisterClass<TweenPosition>();
+    RegisterClass<TweenColor>();
+    RegisterClass<TweenAlpha>();
+    RegisterClass<TweenAtlasAnimation>();
+    RegisterClass<TweenShake>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)
