@@ -50,7 +50,7 @@ bool SpriteNumberRenderer::Load(lua_State* L)
             LOG_ERROR << GetOwner()->GetPrototypeName() << ": SpriteNumberRenderer \"sprite_names\" has " << count
                       << " entries; only the first ten name digits";
         for (size_t i = 0; i < std::min<size_t>(count, 10); ++i)
-            m_aSprites[i] = HashName(LuaGetStringItem(L, int(i + 1)).c_str());
+            m_aSprites[i] = HashName(LuaGetStringItem(L, int(i)).c_str());
     }
     lua_pop(L, 1);
     lua_getfield(L, -1, "scale");
