@@ -14,6 +14,7 @@ stage_Home = {
   },
   children = {
     { base_script = "prop_House" },
+    { base_script = "prop_Counter" },
     { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
     { base_script = "ui_camera" },
     { base_script = "camera" },
