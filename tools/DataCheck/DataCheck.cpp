@@ -8,6 +8,7 @@
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/AtlasTable.h"
+#include "System/Graphics/FontSet.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Lua/ScriptSystem.h"
@@ -174,6 +175,9 @@ class Checker {
                          std::vector<std::string>& bases);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
+    // Trails under objects without a sprite, and stage-coloured trails on stages without a
+    // generator; after every prototype is read.
+    void CheckTrails();
     // The parameter table of one component, on top of the stack.
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
 
@@ -198,6 +202,18 @@ class Checker {
     std::set<std::string> m_TextKeys;
     std::set<std::string> m_Clips;
     bool m_bBuildsTerrain = false; // some prototype has a TerrainFactory
+    // An object listed as a child: its parent's and its own component names, each with the
+    // prototype it is built from (its components count too).
+    struct ChildLink {
+        std::string file, where;
+        std::set<std::string> parentComponents, childComponents;
+        std::string parentBase, childBase;
+    };
+    std::vector<ChildLink> m_ChildLinks;
+    std::string m_CurrentBase; // the base_script of the instance being read
+    std::map<std::string, std::set<std::string>> m_PrototypeComponents; // prototype -> its component names
+    std::set<std::string> m_StageColorTrails; // prototypes whose trail takes the stage's colour
+    std::map<std::string, std::string> m_StageFiles; // stage prototype -> its file
 };
 
 void Checker::Mount()
@@ -766,19 +782,29 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     OptionalField(file, where, "object_name", LUA_TSTRING);
     OptionalField(file, where, "object_tag", LUA_TSTRING);
 
+    std::set<std::string> own;
     lua_getfield(L, -1, "components");
     if (lua_istable(L, -1))
         ForEachStringKey(file, where + " components", [&](const std::string& name) {
+            own.insert(name);
             if (!IsComponentClass(name))
                 Add(file, where + " names the unknown component " + name);
             if (!lua_istable(L, -1))
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
             else
                 CheckComponent(file, where + " " + name, name);
+            if (name == "SpriteBlurRenderer" && lua_istable(L, -1)) {
+                lua_getfield(L, -1, "useStageColor");
+                if (lua_toboolean(L, -1) && !instance)
+                    m_StageColorTrails.insert(where);
+                lua_pop(L, 1);
+            }
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
+    if (!instance)
+        m_PrototypeComponents[where] = own;
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -788,6 +814,7 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, child + " is a " + TypeName(L, -1) + ", not a table: it is skipped");
                 return;
             }
+            ChildLink link{file, child, own, {}, instance ? m_CurrentBase : std::string(), {}};
             if (RequireField(file, child, "base_script", LUA_TSTRING)) {
                 lua_getfield(L, -1, "base_script");
                 const std::string base = lua_tostring(L, -1);
@@ -795,8 +822,23 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 if (!IsPrototype(base))
                     Add(file, child + ": its base_script \"" + base + "\" names no prototype");
                 bases.push_back(base);
+                link.childBase = base;
             }
+            lua_getfield(L, -1, "components");
+            if (lua_istable(L, -1)) {
+                lua_pushnil(L);
+                while (lua_next(L, -2)) {
+                    if (lua_type(L, -2) == LUA_TSTRING)
+                        link.childComponents.insert(lua_tostring(L, -2));
+                    lua_pop(L, 1);
+                }
+            }
+            lua_pop(L, 1);
+            const std::string outerBase = m_CurrentBase;
+            m_CurrentBase = link.childBase;
+            m_ChildLinks.push_back(std::move(link));
             CheckObjectKeys(file, child, true, bases);
+            m_CurrentBase = outerBase;
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
@@ -831,6 +873,50 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                     Add(file, record + " has no \"cullingMask\": its segments would pair with each other");
                 lua_pop(L, 1);
             });
+        lua_pop(L, 1);
+    } else if (name == "FontRenderer") {
+        lua_getfield(L, -1, "font");
+        if (!lua_isnil(L, -1)) {
+            // The game reads the index as a byte and draws nothing for one past its fonts.
+            const int32_t index = int32_t(LuaTruncateToInt32(lua_tonumber(L, -1)) & 0xFF);
+            if (!lua_isnumber(L, -1) || index >= int32_t(std::size(kFontNames)))
+                Add(file, where + ": \"font\" " + (lua_isstring(L, -1) ? lua_tostring(L, -1) : TypeName(L, -1)) +
+                              " is outside the " + std::to_string(std::size(kFontNames)) +
+                              " fonts: the text is not drawn");
+        }
+        lua_pop(L, 1);
+    } else if (name == "SpriteBlurRenderer") {
+        lua_getfield(L, -1, "intervalTime");
+        if (!lua_isnumber(L, -1) || lua_tonumber(L, -1) <= 0)
+            Add(file, where + ": \"intervalTime\" " + (lua_isstring(L, -1) ? lua_tostring(L, -1) : TypeName(L, -1)) +
+                          " is not positive: the trail takes no snapshot");
+        lua_pop(L, 1);
+    } else if (name == "SpriteNumberRenderer") {
+        lua_getfield(L, -1, "sprite_names");
+        size_t count = 0;
+        if (lua_istable(L, -1)) {
+            count = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= count; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                if (!m_SpriteOwners.count(sprite))
+                    Add(file, where + " digit " + std::to_string(i - 1) + " \"" + sprite + "\" is no atlas sprite");
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+        if (count != 10)
+            Add(file, where + ": \"sprite_names\" lists " + std::to_string(count) +
+                          " sprites, not the ten digits 0 to 9");
+    } else if (name == "MovieRenderer") {
+        lua_getfield(L, -1, "title");
+        if (lua_isstring(L, -1)) {
+            const std::string title = lua_tostring(L, -1);
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(title));
+            if (!stream)
+                Add(file, where + ": the movie \"" + title + "\" is in no archive");
+            delete stream;
+        }
         lua_pop(L, 1);
     } else if (name == "StageGenerator") {
         lua_getfield(L, -1, "generateType");
@@ -894,6 +980,43 @@ void Checker::CheckPrototypeCycles()
     };
     for (const auto& [name, bases] : m_PrototypeBases)
         visit(name);
+}
+
+void Checker::CheckTrails()
+{
+    auto components = [&](const std::set<std::string>& own, const std::string& base) {
+        std::set<std::string> all = own;
+        if (auto it = m_PrototypeComponents.find(base); it != m_PrototypeComponents.end())
+            all.insert(it->second.begin(), it->second.end());
+        return all;
+    };
+    for (const ChildLink& link : m_ChildLinks) {
+        if (!components(link.childComponents, link.childBase).count("SpriteBlurRenderer"))
+            continue;
+        const std::set<std::string> parent = components(link.parentComponents, link.parentBase);
+        if (!parent.count("SpriteRenderer") && !parent.count("SlicedSpriteRenderer"))
+            Add(link.file, link.where + ": its SpriteBlurRenderer is not the child of a sprite: the trail copies nothing");
+    }
+    // A stage-coloured trail anywhere below a stage without a generator keeps its own colour.
+    for (const auto& [stage, file] : m_StageFiles) {
+        if (m_PrototypeComponents[stage].count("StageGenerator"))
+            continue;
+        std::set<std::string> seen;
+        std::vector<std::string> open{stage};
+        while (!open.empty()) {
+            const std::string name = open.back();
+            open.pop_back();
+            if (!seen.insert(name).second)
+                continue;
+            if (m_StageColorTrails.count(name)) {
+                Add(file, "warning: " + name + " takes the stage's blur colour, but " + stage +
+                              " has no StageGenerator: the trail keeps its own colour");
+                break;
+            }
+            if (auto it = m_PrototypeBases.find(name); it != m_PrototypeBases.end())
+                open.insert(open.end(), it->second.begin(), it->second.end());
+        }
+    }
 }
 
 void Checker::CheckRequiredNames()
@@ -1010,9 +1133,12 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
             CheckQuest(file);
         else if (file.folder == &kStages || file.folder == &kGameObjects)
             CheckPrototype(file);
+        if (file.folder == &kStages)
+            m_StageFiles[file.name] = file.entry;
         lua_settop(L, 0);
     }
     CheckPrototypeCycles();
+    CheckTrails();
     CheckRequiredNames();
 
     if (counts) {
