@@ -2,9 +2,9 @@
 // areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
 // it. The stage is built, started and stepped for a few frames with a current quest that asks
 // for three areas, so every component's Lua reader, start and per-frame work (colliders,
-// bodies, stage layout, terrain) meets whatever values the text leaves. Inputs that could
-// loop, grow without bound or install metamethods are passed over: they test the Lua
-// interpreter, not the readers.
+// bodies, stage layout, terrain, text layout, movies, trails, numbers) meets whatever values
+// the text leaves. Inputs that could loop, grow without bound or install metamethods are
+// passed over: they test the Lua interpreter, not the readers.
 #include <lua.hpp>
 
 #include <cstddef>
