@@ -70,13 +70,20 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
         if (run.error_occurred)
             continue;
         Times& times = m_Times[run.run_name.str()];
+        std::map<std::string, double>* counters = nullptr;
         if (run.run_type == Run::RT_Iteration) {
             times.iteration = run.GetAdjustedRealTime();
             times.hasIteration = true;
+            counters = &times.iterationCounters;
         } else if (run.aggregate_name == "median") {
             times.median = run.GetAdjustedRealTime();
             times.hasMedian = true;
+            counters = &times.medianCounters;
         }
+        if (counters)
+            for (const auto& [name, counter] : run.counters)
+                if (name.size() > 3 && name.compare(name.size() - 3, 3, "_ms") == 0)
+                    (*counters)[name] = counter.value;
     }
 }
 
@@ -88,15 +95,30 @@ void RatioReporter::Finalize()
     const std::string tag = "_Baseline";
     for (const auto& [name, baseline] : m_Times) {
         const size_t at = name.find(tag);
-        if (at == std::string::npos || !(baseline.hasIteration || baseline.hasMedian))
+        if (at == std::string::npos || !baseline.Any())
             continue;
-        const std::string caseName = name.substr(0, at) + name.substr(at + tag.size());
-        auto it = m_Times.find(caseName);
-        if (it == m_Times.end() || !(it->second.hasIteration || it->second.hasMedian) || baseline.Best() <= 0)
+        // What follows the tag: a variant ("_Y") and the run's own suffix ("/manual_time").
+        const std::string rest = name.substr(at + tag.size());
+        const size_t slash = std::min(rest.find('/'), rest.size());
+        std::string label = name.substr(0, at) + rest;
+        auto it = m_Times.find(label);
+        if ((it == m_Times.end() || !it->second.Any()) && slash > 0) {
+            it = m_Times.find(name.substr(0, at) + rest.substr(slash));
+            label = name.substr(0, at) + rest.substr(slash) + " vs" + rest.substr(0, slash);
+        }
+        if (it == m_Times.end() || !it->second.Any() || baseline.Best() <= 0)
             continue;
-        char line[128];
-        std::snprintf(line, sizeof line, "  %-48s %8.3f\n", caseName.c_str(), it->second.Best() / baseline.Best());
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-48s %8.3f\n", label.c_str(), it->second.Best() / baseline.Best());
         out << line;
+        const std::map<std::string, double>& own = it->second.BestCounters();
+        for (const auto& [counter, value] : baseline.BestCounters()) {
+            auto other = own.find(counter);
+            if (other == own.end() || value <= 0)
+                continue;
+            std::snprintf(line, sizeof line, "  %-48s %8.3f\n", ("  " + counter).c_str(), other->second / value);
+            out << line;
+        }
     }
     out.flush();
 }

@@ -1,10 +1,12 @@
 // Arbitrary text run as the prototype files of a stage: served as the stage "stage_F", the
 // areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
-// it. The stage is built, started and stepped for a few frames with a current quest that asks
-// for three areas, so every component's Lua reader, start and per-frame work (colliders,
-// bodies, stage layout, terrain, text layout, movies, trails, numbers) meets whatever values
-// the text leaves. Inputs that could loop, grow without bound or install metamethods are
-// passed over: they test the Lua interpreter, not the readers.
+// it. The stage is built, started, stepped and drawn (into a sprite batch without a device) for
+// a few frames with a current quest that asks for three areas and a small animation table
+// ("fz_once", "fz_loop", "fz_pose"), so every component's Lua reader, start and per-frame work
+// (colliders, bodies, stage layout, terrain, cameras, renderers, texts, movies, trails,
+// numbers, animations) meets whatever values the text leaves. Inputs that could loop, grow
+// without bound or install metamethods are passed over: they test the Lua interpreter, not the
+// readers.
 #include <lua.hpp>
 
 #include <cstddef>
@@ -14,11 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "Components/Core/AnimationTable.h"
+#include "Components/Core/Camera2D.h"
 #include "Components/Core/CollisionWorld.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
 #include "System/Common/Random.h"
 #include "System/Common/StreamIO.h"
+#include "System/Graphics/SpriteBatch.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/ComponentFactory.h"
 #include "World/FrameCounter.h"
@@ -80,6 +85,15 @@ bool HasWord(const std::string& text, const char* word)
     return false;
 }
 
+// Clips the inputs may name: one played once, one looping, one with pose keys on the channels
+// the animation components read.
+const char* const kClips = R"(animation_table = {
+    fz_once = { wrapMode = 0, texcoord = { 'none', 0, 0, 8, 8 }, pose_anim = { { 3, 0, 1, 0, 0.05, 1 } } },
+    fz_loop = { wrapMode = 1, pose_anim = { { 0, 1, 5, 0, 0.03, 0 }, { 5, 0, 1, 0, 0.03, 1 } } },
+    fz_pose = { wrapMode = 0, pose_anim = { { 0, 1, 5, 0, 0.1, 1 }, { 1, 2, -3, 0, 0.1, 1 }, { 2, 3, 45, 0, 0.1, 1 },
+        { 3, 0, 2, 0, 0.1, 1 }, { 4, 0, 0.5, 0, 0.1, 1 }, { 5, 0, 0.5, 0, 0.1, 1 }, { 8, 1, 4, 0, 0.1, 1 } } },
+})";
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -103,6 +117,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     quests.m_pCurrentQuest = &quest;
     g_pQuestTable = &quests;
     SfmtInit(1);
+    AnimationTable clips;
+    {
+        lua_State* L = host.GetState();
+        if (luaL_dostring(L, kClips) == 0) {
+            lua_getglobal(L, "animation_table");
+            clips.ReadAnimationTable(L, "fuzz clips");
+        }
+        lua_settop(L, 0);
+    }
+    g_pAnimationTable = &clips;
+    SpriteBatch batch;
+    g_pSpriteBatch = &batch;
     {
         SceneManager scene;
         g_pSceneManager = &scene;
@@ -113,9 +139,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (uint32_t frame = 1; frame <= 4; ++frame) {
             SetStandInFrameCount(frame);
             SetAppDeltaTime(1.0f / 60.0f);
+            SetAppRawDeltaTime(1.0f / 60.0f);
             scene.Update();
+            scene.Draw();
+            batch.ResetFrame();
         }
     }
+    g_pSpriteBatch = nullptr;
+    g_pAnimationTable = nullptr;
+    g_CameraRegistry.Clear();
     g_pQuestTable = nullptr;
     host.Shutdown();
     g_pScriptSystem = nullptr;

@@ -41,20 +41,22 @@ void LoadDataTableFolder(const std::string& pattern,
         std::string directory, tableName;
         SplitPath(name, directory, tableName);
 
-        lua_State* L = context->m_pThread;
-        int top = lua_gettop(L);
-        lua_pushglobaltable(L);
-        if (LuaPushPath(L, tableName.c_str())) {
-            if (lua_istable(L, -1)) {
-                LuaReadingFile reading(name);
+        // The data's own metatables run during these reads, so a failing one ends this file
+        // with a logged error instead of the process.
+        std::string error;
+        const bool read = LuaReadProtected(context->m_pThread, [&](lua_State* L) {
+            lua_pushglobaltable(L);
+            if (!LuaPushPath(L, tableName.c_str())) {
+                LOG_WARNING << "data file " << name << " defines no table " << tableName;
+            } else if (!lua_istable(L, -1)) {
+                LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
+            } else {
                 reader(L, tableName, name);
             }
-            else
-                LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
-        } else {
-            LOG_WARNING << "data file " << name << " defines no table " << tableName;
-        }
-        lua_settop(L, top);
+        }, error);
+        if (!read)
+            LOG_ERROR << "data file " << name << ": reading it stopped at a Lua error: " << error
+                      << "; the rest of the file is skipped";
         g_pScriptSystem->ReleaseContext(context);
     }
 }

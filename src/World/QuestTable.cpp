@@ -4,6 +4,7 @@
 
 #include <lua.hpp>
 
+#include "System/Graphics/Color.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/DataTableLoader.h"
 
@@ -80,18 +81,13 @@ void ReadTimeRange(lua_State* L, float& from, float& to)
     });
 }
 
-// A Lua colour {r, g, b, a} of bytes, packed as the renderers pack colours: bytes in memory
-// order alpha, red, green, blue, each channel scaled to 0..1 and back to 0..255.
+// A Lua colour {r, g, b, a} of bytes, packed as every colour of the renderers is (0xAARRGGBB).
 uint32_t ReadPackedColor(lua_State* L)
 {
     const float kInv255 = 0.003921568859368563f;
-    auto channel = [&](const char* name) {
-        float f = static_cast<float>(LuaGetByteField(L, name)) * kInv255;
-        f = f < 0.0f ? 0.0f : (f > 1.0f ? 1.0f : f);
-        return static_cast<uint32_t>(static_cast<uint8_t>(f * 255.0f));
-    };
-    uint32_t a = channel("a"), r = channel("r"), g = channel("g"), b = channel("b");
-    return a | (r << 8) | (g << 16) | (b << 24);
+    auto channel = [&](const char* name) { return static_cast<float>(LuaGetByteField(L, name)) * kInv255; };
+    const float a = channel("a"), r = channel("r"), g = channel("g"), b = channel("b");
+    return PackColor(a, r, g, b);
 }
 
 QuestReward ReadReward(lua_State* L)

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
@@ -132,6 +136,59 @@ TEST(StringUtil, FullPathIsLexical)
 
     char small[4];
     EXPECT_GT(GetFullPathNameA("abc", sizeof small, small, nullptr), sizeof small);
+}
+
+// A game folder may lie deeper than the 260 bytes of a fixed path buffer, and deeper than one
+// page (absolute paths that long cannot be opened, so each level is entered by a relative step).
+TEST(StringUtil, CurrentDirectoryOfAnyLength)
+{
+    TempDir dir;
+    const std::string root = std::filesystem::canonical(dir.Path()).string();
+    ScopedCwd back(root);
+    const std::string level(97, 'd');
+    std::string path = root;
+    int depth = 0;
+    while (path.size() < 6000) {
+        ASSERT_EQ(::mkdir(level.c_str(), 0755), 0);
+        ASSERT_EQ(::chdir(level.c_str()), 0);
+        const std::string parent = path;
+        path += "/" + level;
+        ++depth;
+        EXPECT_EQ(GetCurrentDirectoryPath(), path + "/") << path.size() << " bytes";
+        std::string part;
+        EXPECT_EQ(GetFullPath("../data/se.pak", part), parent + "/data/se.pak") << path.size() << " bytes";
+        EXPECT_EQ(part, "se.pak");
+    }
+    for (; depth > 0; --depth) {
+        ASSERT_EQ(::chdir(".."), 0);
+        ASSERT_EQ(::rmdir(level.c_str()), 0);
+    }
+}
+
+// A working folder that has been removed cannot be read: an error with the system's reason, and
+// no made-up path in its place.
+TEST(StringUtil, UnreadableCurrentDirectoryIsAnError)
+{
+    TempDir dir;
+    ScopedCwd back(dir.Path());
+    ASSERT_EQ(::mkdir("gone", 0755), 0);
+    ASSERT_EQ(::chdir("gone"), 0);
+    ASSERT_EQ(::rmdir("../gone"), 0);
+    testing::internal::CaptureStdout();
+    const std::string current = GetCurrentDirectoryPath();
+    std::string part = "kept";
+    const std::string full = GetFullPath("../x", part);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(current, "");
+    EXPECT_EQ(full, "");
+    EXPECT_EQ(part, "kept");
+    for (const char* what : {"current directory", "../x"}) {
+        const size_t at = log.find(what);
+        ASSERT_NE(at, std::string::npos) << what << "\n" << log;
+        const std::string line = log.substr(log.rfind('[', at), log.find('\n', at) - log.rfind('[', at));
+        EXPECT_NE(line.find(":ERROR:"), std::string::npos) << line;
+        EXPECT_NE(line.find(std::strerror(ENOENT)), std::string::npos) << line;
+    }
 }
 
 TEST(StringUtil, WildcardMatch)

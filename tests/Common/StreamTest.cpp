@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "Support/TempDir.h"
 #include "System/Common/StreamIO.h"
@@ -176,6 +181,104 @@ TEST(StreamIO, SubFileOfAVanishedFileReadsNothing)
     char buf[10];
     EXPECT_EQ(s->Read(buf, 10), 0u);
     EXPECT_EQ(s->GetSize(), 0u);
+}
+
+// The three kinds of stream over the same 100 bytes answer moves, reads and closing alike.
+TEST(StreamIO, EveryKindStopsAtBothEndsAndIsEmptyOnceClosed)
+{
+    TempDir dir;
+    const std::string data = Bytes(100);
+    dir.WriteFile("plain.bin", data);
+    dir.WriteFile("pak.bin", Bytes(50) + data + Bytes(50)); // the window is [50, 150)
+    std::string block = data;
+    FileStreamIO pak;
+    ASSERT_TRUE(pak.Open(dir.File("pak.bin"), kStreamMode_ReadBinary));
+
+    struct Kind {
+        const char* what;
+        std::function<std::unique_ptr<StreamIO>()> open;
+    } kinds[] = {
+        {"file",
+         [&]() -> std::unique_ptr<StreamIO> {
+             auto f = std::make_unique<FileStreamIO>();
+             EXPECT_TRUE(f->Open(dir.File("plain.bin"), kStreamMode_ReadBinary));
+             return f;
+         }},
+        {"sub-file", [&]() -> std::unique_ptr<StreamIO> { return std::unique_ptr<StreamIO>(SubFileStreamIO::Open(pak, 50, 100)); }},
+        {"memory",
+         [&]() -> std::unique_ptr<StreamIO> {
+             auto m = std::make_unique<MemoryStreamIO>();
+             m->Init(block.data(), 100, false, true);
+             return m;
+         }},
+    };
+    struct Move {
+        uint32_t seek;
+        int32_t skip;
+        uint32_t tell;
+    } moves[] = {
+        {30, -30, 0},        {30, -31, 0}, {30, -100000, 0}, {30, INT32_MIN, 0}, {30, 20, 50},
+        {90, 9, 99},         {90, 50, 100}, {90, INT32_MAX, 100}, {1000, -1, 99}, {0, 0, 0},
+    };
+    for (const Kind& k : kinds) {
+        std::unique_ptr<StreamIO> s = k.open();
+        EXPECT_EQ(s->GetSize(), 100u) << k.what;
+        for (const Move& m : moves) {
+            s->Seek(m.seek);
+            s->Skip(m.skip);
+            EXPECT_EQ(s->Tell(), m.tell) << k.what << ": " << m.seek << " " << m.skip;
+            char c = 0;
+            EXPECT_EQ(s->Read(&c, 1), m.tell < 100 ? 1u : 0u) << k.what << ": " << m.seek << " " << m.skip;
+            if (m.tell < 100) {
+                EXPECT_EQ(c, data[m.tell]) << k.what << ": " << m.seek << " " << m.skip;
+            }
+        }
+        s->Seek(40);
+        s->Close();
+        EXPECT_EQ(s->GetSize(), 0u) << k.what;
+        EXPECT_EQ(s->Tell(), 0u) << k.what;
+        EXPECT_TRUE(s->IsEof()) << k.what;
+        char buf[8];
+        EXPECT_EQ(s->Read(buf, sizeof buf), 0u) << k.what;
+        s->Skip(-5);
+        s->Skip(5);
+        EXPECT_EQ(s->Tell(), 0u) << k.what;
+        EXPECT_EQ(ReadStreamToString(*s), "") << k.what;
+    }
+}
+
+// Extending a file by a large count writes zeros piece by piece: no buffer of the count's size,
+// and a write that fails part way stops there, reported as a failure with the position true.
+TEST(StreamIO, FileExtendNeedsNoBufferOfItsSize)
+{
+    TempDir dir;
+    FileStreamIO f;
+    ASSERT_TRUE(f.Open(dir.File("big.bin"), kStreamMode_WriteUpdateBinary));
+    ASSERT_EQ(f.Write("x", 1), 1u);
+    EXPECT_FALSE(f.Extend(UINT32_MAX)); // past what 32-bit positions can tell
+    EXPECT_EQ(f.Tell(), 1u);
+
+    // The file may grow by 1 MiB only; the extension asks for 1 GiB.
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1 << 20;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    struct rusage before {};
+    getrusage(RUSAGE_SELF, &before);
+    const bool extended = f.Extend(1u << 30);
+    struct rusage after {};
+    getrusage(RUSAGE_SELF, &after);
+    const uint32_t reached = f.Tell();
+    f.Close(); // flushes what was buffered while the limit still holds
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(extended);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "KiB of peak memory grew";
+    EXPECT_LE(dir.ReadFile("big.bin").size(), 1u << 20);
+    EXPECT_LE(reached, (1u << 20) + 64 * 1024); // the C library may hold one piece it cannot write
 }
 
 TEST(StreamIO, MemoryReadsAndSeeks)

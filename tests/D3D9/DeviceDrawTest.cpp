@@ -102,7 +102,13 @@ TEST_F(DeviceTest, AlphaTestDiscardsAfterThePixelStage)
     const AlphaTestCase cases[] = {
         {D3DCMP_GREATEREQUAL, 3, 2, false}, {D3DCMP_GREATEREQUAL, 3, 3, true}, {D3DCMP_GREATEREQUAL, 3, 255, true},
         {D3DCMP_LESS, 128, 127, true},      {D3DCMP_LESS, 128, 128, false},    {D3DCMP_EQUAL, 64, 64, true},
-        {D3DCMP_NEVER, 0, 255, false},
+        {D3DCMP_NEVER, 0, 255, false},      {D3DCMP_LESSEQUAL, 64, 64, true},  {D3DCMP_LESSEQUAL, 64, 65, false},
+        {D3DCMP_GREATER, 64, 64, false},    {D3DCMP_GREATER, 64, 65, true},    {D3DCMP_NOTEQUAL, 64, 64, false},
+        {D3DCMP_NOTEQUAL, 64, 63, true},    {D3DCMP_ALWAYS, 255, 0, true},
+        // No comparison at all: nothing passes.
+        {0, 0, 255, false},                 {9, 0, 255, false},
+        // Back to a function already used: its program is reused.
+        {D3DCMP_GREATEREQUAL, 3, 2, false},
     };
     SetScreenTransforms();
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
@@ -403,6 +409,83 @@ TEST_F(DeviceTest, PresentScalesTheBackBufferIntoTheWindowKeepingItsAspect)
         device->Release();
         DestroyWindow(window);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A window the back buffer's size is shown without scaling, whichever way the device keeps the
+// back buffer (a depth format the window lacks keeps it offscreen): the window shows the frame
+// upright, pixel for pixel, and after the Present the back buffer still reads as that frame.
+TEST_F(DeviceTest, PresentShowsTheFrameUprightForEveryDepthFormat)
+{
+    for (D3DFORMAT depth : {D3DFMT_D16, D3DFMT_D24S8}) {
+        SCOPED_TRACE(testing::Message() << "depth format " << depth);
+        HWND window = CreateHiddenTestWindow(kWidth, kHeight);
+        ASSERT_NE(window, nullptr);
+        D3DPRESENT_PARAMETERS pp = m_Params;
+        pp.hDeviceWindow = window;
+        pp.AutoDepthStencilFormat = depth;
+        IDirect3DDevice9* device = nullptr;
+        ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+                  D3D_OK);
+        // Blue, a red band over the top quarter and a green pixel at the bottom right.
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+        D3DVIEWPORT9 band = {0, 0, kWidth, kHeight / 4, 0.0f, 1.0f};
+        device->SetViewport(&band);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kRed, 1.0f, 0);
+        D3DVIEWPORT9 corner = {kWidth - 1, kHeight - 1, 1, 1, 0.0f, 1.0f};
+        device->SetViewport(&corner);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+        const std::vector<uint32_t> drawn = ::ReadBackBuffer(device);
+        ASSERT_EQ(HexColor(drawn[0]), HexColor(kRed));
+        ASSERT_EQ(HexColor(drawn[kWidth * (kHeight / 4)]), HexColor(kBlue));
+        ASSERT_EQ(HexColor(drawn.back()), HexColor(kGreen));
+
+        D3D9WindowCapture capture;
+        D3D9CaptureNextPresent(device, &capture);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        ASSERT_EQ(capture.width, kWidth);
+        ASSERT_EQ(capture.height, kHeight);
+        EXPECT_TRUE(capture.pixels == drawn);
+        EXPECT_TRUE(::ReadBackBuffer(device) == drawn);
+        device->Release();
+        DestroyWindow(window);
+    }
+}
+
+// Two devices on two windows share one OpenGL context; each draws into and reads from its own
+// window, whichever was made current last.
+TEST_F(DeviceTest, DevicesOnTwoWindowsKeepTheirOwnPixels)
+{
+    HWND window = CreateHiddenTestWindow(kWidth, kHeight);
+    ASSERT_NE(window, nullptr);
+    D3DPRESENT_PARAMETERS pp = m_Params;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* other = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &other),
+              D3D_OK);
+    for (int frame = 0; frame < 2; ++frame) {
+        SCOPED_TRACE(frame == 0 ? "before presenting" : "after presenting");
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kRed, 1.0f, 0);
+        other->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+        SetScreenTransforms();
+        m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+        DrawFixed(Rect(0, 0, 4, 4, 1.0f, kGreen));
+        if (frame == 1) {
+            ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+            ASSERT_EQ(other->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        }
+        std::vector<uint32_t> mine = ReadBackBuffer();
+        EXPECT_EQ(HexColor(mine[0]), HexColor(kGreen));
+        EXPECT_EQ(HexColor(mine[kWidth * 10 + 10]), HexColor(kRed));
+        std::vector<uint32_t> theirs = ::ReadBackBuffer(other);
+        EXPECT_EQ(HexColor(theirs[0]), HexColor(kBlue));
+        EXPECT_EQ(HexColor(theirs[kWidth * 10 + 10]), HexColor(kBlue));
+    }
+    other->Release();
+    DestroyWindow(window);
 }
 
 } // namespace

@@ -246,6 +246,134 @@ TEST(ImageDecode, RefusesMalformedFiles)
     }
 }
 
+// A header may claim far more pixels than its file holds; the image library would decode them
+// all from nothing (reading missing bytes as 0), taking seconds and hundreds of megabytes.
+// Such files are refused before decoding, as are sizes past the pixel limit.
+TEST(ImageDecode, RefusesSizesTheFileCannotHold)
+{
+    TempDir dir;
+    const std::vector<Rgba> px = TestImage(true);
+    const std::string png = Convert(dir, px, 8, 4, "", "t.png");
+    const std::string bmp = Convert(dir, px, 8, 4, "-alpha off -type TrueColor", "t.bmp");
+    const std::string jpg = Convert(dir, std::vector<Rgba>(16 * 16, Rgba{9, 9, 9, 255}), 16, 16, "", "t.jpg");
+    auto tga = [](uint8_t type, uint32_t width, uint32_t height, size_t dataBytes) {
+        std::string t = {0, 0, char(type), 0, 0, 0, 0, 0, 0, 0, 0, 0, char(width & 0xFF), char(width >> 8),
+                         char(height & 0xFF), char(height >> 8), 24, 0x20};
+        for (size_t i = 0; i < dataBytes; ++i)
+            t += (i % 4 == 0) ? char(0xFF) : char(0x40); // runs of 128 pixels
+        return t;
+    };
+    auto patched = [](std::string file, size_t at, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            file[at++] = char(b);
+        return file;
+    };
+    const size_t sof = jpg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"run-length TGA claiming 8192 x 8192 in 243 bytes", tga(10, 8192, 8192, 225), "pixels an image may have"},
+        {"run-length TGA claiming 2048 x 2048 in 243 bytes", tga(10, 2048, 2048, 225),
+         "more than a TGA file of 243 bytes can hold"},
+        {"uncompressed TGA cut short", tga(2, 64, 64, 64 * 63 * 3), "more than a TGA file"},
+        {"BMP claiming 1000 x 1000", patched(bmp, 18, {0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0}), "more than a BMP file"},
+        {"PNG claiming 4000 x 4000", patched(png, 16, {0, 0, 0x0F, 0xA0, 0, 0, 0x0F, 0xA0}), "more than a PNG file"},
+        {"JPEG claiming 8192 x 8192", patched(jpg, sof + 5, {0x20, 0, 0x20, 0}), "pixels an image may have"},
+        {"baseline JPEG claiming 1000 x 1000", patched(jpg, sof + 5, {0x03, 0xE8, 0x03, 0xE8}), "more than a JPEG file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(c.bytes.data(), c.bytes.size(), image, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_TRUE(image.bits.empty());
+    }
+
+    // Files that really hold their pixels still decode: the fullest runs there are, a file
+    // exactly as long as its pixels, a run-length file and a progressive JPEG written by ImageMagick.
+    const std::string solid = Convert(dir, std::vector<Rgba>(256 * 128, Rgba{0, 128, 255, 255}), 256, 128,
+                                      "-alpha off -compress RLE", "solid.tga");
+    const std::string progressive = Convert(dir, std::vector<Rgba>(64 * 64, Rgba{9, 99, 199, 255}), 64, 64,
+                                            "-interlace JPEG", "progressive.jpg");
+    for (const std::string& file : {tga(10, 128, 8, 32), tga(2, 4, 4, 48), solid, progressive}) {
+        DecodedImage image;
+        std::string error;
+        EXPECT_TRUE(DecodeImageFile(file.data(), file.size(), image, error)) << error;
+    }
+}
+
+// A JPEG Huffman table has room for 256 codes; the image library fills the table before it
+// counts them, so a table claiming more must be refused before the library sees it, wherever
+// it stands (progressive files define tables between their scans, any file may before its
+// frame header).
+TEST(ImageDecode, JpegHuffmanTablesPastTheirRoomAreRefused)
+{
+    TempDir dir;
+    const std::vector<Rgba> px(16 * 16, Rgba{60, 120, 180, 255});
+    for (const char* options : {"", "-interlace JPEG"}) {
+        SCOPED_TRACE(options);
+        const std::string written = Convert(dir, px, 16, 16, options, "h.jpg");
+        size_t last = std::string::npos;
+        for (size_t at = written.find("\xFF\xC4"); at != std::string::npos; at = written.find("\xFF\xC4", at + 2))
+            last = at;
+        ASSERT_NE(last, std::string::npos);
+        const size_t length = 2 + (size_t(uint8_t(written[last + 2])) << 8 | uint8_t(written[last + 3]));
+        // The same table moved up to follow the start marker: read before the frame header,
+        // where even the size query meets it.
+        const std::string moved = written.substr(0, 2) + written.substr(last, length) + written.substr(2, last - 2) +
+                                  written.substr(last + length);
+        struct Case {
+            bool movedUp;
+            uint8_t count15, count16; // codes of lengths 15 and 16 in that table
+            bool decodes;
+        } cases[] = {{false, 0, 0, true}, {false, 1, 255, false}, {false, 255, 255, false},
+                     {true, 0, 0, true},  {true, 255, 255, false}};
+        for (const Case& c : cases) {
+            std::string file = c.movedUp ? moved : written;
+            const size_t table = c.movedUp ? 2 : last;
+            file[table + 5 + 14] = char(c.count15);
+            file[table + 5 + 15] = char(c.count16);
+            DecodedImage image;
+            std::string error;
+            const bool decoded = DecodeImageFile(file.data(), file.size(), image, error);
+            if (c.decodes) {
+                EXPECT_TRUE(decoded) << error;
+            } else {
+                EXPECT_FALSE(decoded);
+                EXPECT_NE(error.find("Huffman table"), std::string::npos) << error;
+            }
+        }
+    }
+}
+
+// A scan whose Huffman table was never defined would be decoded through a table the image
+// library never filled. Taking out each table definition of a progressive file in turn: the
+// file either still decodes (the table is defined again, or not used) or is refused, and the
+// first definition of a table is always missed.
+TEST(ImageDecode, JpegScansThroughUndefinedTablesAreRefused)
+{
+    TempDir dir;
+    const std::string jpg = Convert(dir, std::vector<Rgba>(16 * 16, Rgba{60, 120, 180, 255}), 16, 16,
+                                    "-interlace JPEG", "p.jpg");
+    int refused = 0;
+    for (size_t at = jpg.find("\xFF\xC4"); at != std::string::npos; at = jpg.find("\xFF\xC4", at + 2)) {
+        const size_t length = 2 + (size_t(uint8_t(jpg[at + 2])) << 8 | uint8_t(jpg[at + 3]));
+        const std::string file = jpg.substr(0, at) + jpg.substr(at + length);
+        DecodedImage image;
+        std::string error;
+        if (!DecodeImageFile(file.data(), file.size(), image, error)) {
+            EXPECT_NE(error.find("never defined"), std::string::npos) << error;
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST(ImageDecode, UncompressedDdsWithOtherMasks)
 {
     // 2 x 1, 16-bit R5G6B5: white and pure green.

@@ -205,3 +205,26 @@ TEST(Program, StopsWithAnErrorWhenNoWindowCanBeOpened)
     EXPECT_NE(log.find(":ERROR:"), std::string::npos) << log;
     EXPECT_NE(log.find("no-such-driver"), std::string::npos) << log; // the reason is named
 }
+
+// Deep game folders: paths past the 260 bytes of a fixed buffer lose nothing, and nothing in the
+// log is an error.
+TEST(Program, RunsFromADeepGameFolder)
+{
+    ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram;
+    std::string below;
+    while (below.size() < 400)
+        below += "a_rather_long_folder_name_" + std::to_string(below.size()) + "/";
+    below += "game";
+    PrivateGameFolder game(below);
+    ASSERT_GE(game.BinFolder().size(), 400u);
+    TempDir logs;
+    const std::string output = logs.File("run.log");
+    Program program(game.Program(), game.BinFolder(), output);
+    ASSERT_GT(program.Pid(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    ASSERT_EQ(program.Wait(std::chrono::milliseconds(0)), -1) << "ended early:\n" << ReadAll(output);
+    kill(program.Pid(), SIGINT);
+    EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 0) << ReadAll(output);
+    EXPECT_EQ(ReadAll(output).find(":ERROR:"), std::string::npos) << ReadAll(output);
+    EXPECT_TRUE(std::filesystem::exists(game.File("userdata/" + UserName() + "/QMPref.ini")));
+}

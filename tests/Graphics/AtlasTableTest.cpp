@@ -112,4 +112,26 @@ TEST_F(AtlasTableTest, SheetsThatCannotBeReadAddNothing)
     EXPECT_EQ(table.Find(HashName("s")), nullptr);
 }
 
+// A metatable in the data that raises an error while a sprite is read costs that sheet from
+// there on, with an error line naming the script and Lua's message; other sheets still load.
+TEST_F(AtlasTableTest, ALuaErrorWhileReadingSkipsItsSheetWithAnError)
+{
+    const std::string good = Sprite("kept", "{ x = 0, y = 0, width = 8, height = 8 }", "{ width = 8, height = 8 }",
+                                    "{ x = 0, y = 0, width = 8, height = 8 }");
+    WriteSheet("atlas_a.lua", "bad.png", "{ width = 64, height = 64 }",
+               "setmetatable({}, { __index = function(t, k) error('no ' .. k) end }),");
+    WriteSheet("atlas_b.lua", "good.png", "{ width = 64, height = 64 }", good);
+    Mount();
+    testing::internal::CaptureStdout();
+    table.LoadFolder("assets.v1/scripts/atlases/");
+    const std::string log = testing::internal::GetCapturedStdout();
+    const size_t at = log.find("assets.v1/scripts/atlases/atlas_a:");
+    ASSERT_NE(at, std::string::npos) << log;
+    const std::string line = log.substr(log.rfind('[', at), log.find('\n', at) - log.rfind('[', at));
+    EXPECT_NE(line.find(":ERROR:"), std::string::npos) << line;
+    EXPECT_NE(line.find("no name"), std::string::npos) << line;
+    ASSERT_EQ(table.GetCount(), 1u);
+    EXPECT_EQ(table.Find(HashName("kept"))->textureId, HashName("good"));
+}
+
 } // namespace

@@ -16,6 +16,9 @@
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Graphics/SpriteBatch.h"
+#include "World/QuestTable.h"
+
+#include <lua.hpp>
 
 namespace {
 
@@ -282,6 +285,33 @@ TEST_F(SpriteDrawTest, FadesOutHoldsAndFadesIn)
         ReadBackBuffer();
         for (auto [x, y] : {std::pair{0, 0}, std::pair{480, 270}, std::pair{959, 539}})
             EXPECT_TRUE(NearRgb(At(x, y), s.pixel, 3)) << s.dt << " at " << x << "," << y << ": " << Hex(At(x, y));
+    }
+}
+
+TEST_F(SpriteDrawTest, BossFadeColourFromQuestDataDrawsAsWritten)
+{
+    g_pScreenFader = new ScreenFader;
+    struct Case {
+        const char* fadeColor;
+        uint32_t pixel; // held fade over a white screen
+    } cases[] = {
+        {"{ r = 0, g = 0, b = 0, a = 255 }", kBlack},
+        {"{ r = 255, g = 0, b = 0, a = 255 }", kRed},
+        {"{ r = 0, g = 255, b = 0, a = 0 }", kGreen}, // the fader drives the alpha
+        {"{ r = 0, g = 0, b = 255, a = 255 }", kBlue},
+    };
+    for (const Case& c : cases) {
+        lua_State* L = luaL_newstate();
+        const std::string chunk = std::string("return { boss = { fadeColor = ") + c.fadeColor + " } }";
+        ASSERT_EQ(luaL_dostring(L, chunk.c_str()), 0);
+        QuestEnemyList list;
+        QuestTable::LoadEnemyList(L, list);
+        lua_close(L);
+        g_pScreenFader->Start(eScreenFade_FadeOut, 0, list.m_nBossFadeColor, 0.0f);
+        g_pScreenFader->Update(0.0f);
+        Frame(kWhite, [] { g_pScreenFader->Draw(); });
+        ReadBackBuffer();
+        EXPECT_TRUE(NearRgb(At(480, 270), c.pixel, 3)) << c.fadeColor << ": " << Hex(At(480, 270));
     }
 }
 

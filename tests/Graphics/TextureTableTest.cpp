@@ -135,4 +135,41 @@ TEST_F(TextureTableTest, UseCountsStopAtZeroAndLeaveResidentEntriesAlone)
     TextureTable::RemoveUse(nullptr);
 }
 
+// Data can give its tables metatables, which run while the table is read. One that raises an
+// error costs the script it is in, with an error line naming the script and Lua's message;
+// the other scripts still load.
+TEST_F(TextureTableTest, ALuaErrorWhileReadingSkipsItsScriptWithAnError)
+{
+    Write("assets.v1/2d/sprites/sheet.dds", DdsHeader(16, 8));
+    struct Case {
+        const char* file;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"texture_a", // the entry fails after its image is found
+         "texture_table = { bad = setmetatable({ texture_name = 'assets.v1/2d/sprites/sheet' },"
+         " { __index = function(t, k) error('no ' .. k) end }) }",
+         "no load_type"},
+        {"texture_b", // the globals fail when the table is looked up
+         "setmetatable(_G, { __index = function(t, k) error('no global ' .. k) end })", "no global texture_table"},
+    };
+    for (const Case& c : cases)
+        Write(std::string("assets.v1/scripts/textures/") + c.file + ".lua", c.text);
+    WriteTable("texture_c.lua", "good = { texture_name = 'assets.v1/2d/sprites/sheet', load_type = 1 },");
+    Mount();
+    testing::internal::CaptureStdout();
+    table.LoadFolder("assets.v1/scripts/textures/");
+    const std::string log = testing::internal::GetCapturedStdout();
+    for (const Case& c : cases) {
+        const size_t at = log.find(std::string("assets.v1/scripts/textures/") + c.file + ":");
+        ASSERT_NE(at, std::string::npos) << c.file << "\n" << log;
+        const std::string line = log.substr(log.rfind('[', at), log.find('\n', at) - log.rfind('[', at));
+        EXPECT_NE(line.find(":ERROR:"), std::string::npos) << line;
+        EXPECT_NE(line.find(c.message), std::string::npos) << line;
+    }
+    EXPECT_EQ(table.Find(HashName("bad")), nullptr);
+    ASSERT_EQ(table.GetCount(), 1u);
+    EXPECT_EQ(table.Find(HashName("good"))->width, 16u);
+}
+
 } // namespace

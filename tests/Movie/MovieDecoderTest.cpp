@@ -9,6 +9,8 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -160,6 +162,93 @@ TEST(MovieDecoder, RingHoldsOneFrameLessThanItsSlotsAndAtLeastTwoSlots)
         EXPECT_EQ(c.slots - 1, decoder->GetReadyFrameCount());
         EXPECT_EQ(10u, TakeAll(*decoder).size());
     }
+}
+
+// The slot counts come from data: past their bounds they are cut to them, with an error, and
+// the movie still plays.
+TEST(MovieDecoder, SlotCountsFromDataHaveAnUpperBound)
+{
+    struct Case {
+        int slots, blocks;
+        int expectedSlots;
+        bool error;
+    } cases[] = {
+        {MovieDecoder::kMaxFrameSlots, 0, MovieDecoder::kMaxFrameSlots, false},
+        {MovieDecoder::kMaxFrameSlots + 1, 0, MovieDecoder::kMaxFrameSlots, true},
+        {INT32_MAX, 0, MovieDecoder::kMaxFrameSlots, true},
+        {4, INT32_MAX, 4, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.slots);
+        testing::internal::CaptureStdout();
+        auto decoder = OpenMovie(SolidMovie(SmallSpec(40), {kRed, kBlue}), c.slots, c.blocks);
+        const std::string log = testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(c.expectedSlots, decoder->GetFrameSlotCount());
+        EXPECT_EQ(c.error, log.find(":ERROR:") != std::string::npos) << log;
+        EXPECT_EQ(40u, TakeAll(*decoder).size());
+    }
+}
+
+// Frame numbers come from the file's granule positions. Moved to the top of the 32-bit range,
+// they neither overflow the next frame's due time nor wrap to negative numbers.
+TEST(MovieDecoder, FrameNumbersAtTheTopOfTheRangeStayInIt)
+{
+    const std::vector<uint8_t> movie = SolidMovie(SmallSpec(12), {kRed, kBlue});
+    int shift = 0;
+    {
+        auto probe = OpenMovie(movie);
+        ASSERT_TRUE(probe);
+        shift = probe->GetVideoInfo().keyframe_granule_shift;
+    }
+    auto pages = SplitPages(movie);
+    const int64_t offset = (int64_t{INT32_MAX} - 5) << shift;
+    for (auto& page : pages) {
+        int64_t granule = 0;
+        std::memcpy(&granule, &page[6], 8);
+        if (granule <= 0)
+            continue; // the header pages, and pages where no packet ends
+        granule += offset;
+        std::memcpy(&page[6], &granule, 8);
+        ResealPage(page);
+    }
+    auto decoder = OpenMovie(JoinPages(pages));
+    ASSERT_TRUE(decoder);
+    const std::vector<Frame> frames = TakeAll(*decoder);
+    ASSERT_FALSE(frames.empty());
+    int32_t highest = -1;
+    for (const Frame& f : frames) {
+        EXPECT_GE(f.number, -1);
+        EXPECT_TRUE(std::isfinite(f.due) && f.due > 0.0f) << f.number << " " << f.due;
+        highest = std::max(highest, f.number);
+    }
+    EXPECT_EQ(highest, INT32_MAX);
+}
+
+// A restart that cannot read the movie again (here: its bytes are gone) ends it: the player
+// sees the end, not a decoder stopped for ever.
+TEST(MovieDecoder, RestartThatCannotReadTheFileAgainEnds)
+{
+    std::vector<uint8_t> bytes = SolidMovie(SmallSpec(6), {kRed, kBlue});
+    auto* stream = new MemoryStreamIO();
+    stream->Init(bytes.data(), uint32_t(bytes.size()), false, true);
+    stream->SetName("vanishing");
+    MovieDecoder decoder;
+    ASSERT_TRUE(decoder.Open(stream, 4, 0));
+    decoder.Start();
+    EXPECT_EQ(6u, TakeAll(decoder).size());
+    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+    testing::internal::CaptureStdout();
+    for (int restart = 0; restart < 3; ++restart) {
+        decoder.Restart();
+        int32_t number = 0;
+        float due = 0.0f;
+        EXPECT_EQ(MovieDecoder::eGetFrame_Ended, decoder.GetFrame(nullptr, number, due)) << restart;
+        EXPECT_EQ(MovieDecoder::eGetFrame_Ended, decoder.GetFrame(nullptr, number, due)) << restart;
+    }
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("vanishing"), std::string::npos) << log;
+    decoder.Close();
 }
 
 TEST(MovieDecoder, RestartLoopsFromFrameZeroWithTheSamePictures)

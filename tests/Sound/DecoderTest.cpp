@@ -399,6 +399,27 @@ TEST(VorbisDecoder, RejectsWhatIsNotVorbis)
     }
 }
 
+// Closing frees the stream the decoder reads through; every call after it must find nothing
+// to read rather than the freed stream, and the decoder opens again as new.
+TEST(VorbisDecoder, ClosedDecoderReadsNothingAndOpensAgain)
+{
+    const std::vector<uint8_t> file = MakeVorbis(Tune(20000, 1, 22050), 1, 22050, 0.2f, {"LOOP_START=0.25"});
+    bool opened = false;
+    auto d = OpenVorbis(file, true, &opened);
+    ASSERT_TRUE(opened);
+    d->Close();
+    std::vector<int16_t> buffer(4096);
+    uint32_t got = 7;
+    EXPECT_TRUE(d->Read(buffer.data(), 8192, got));
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(d->Tell(), 0.0L);
+    EXPECT_EQ(d->GetLength(), 0.0);
+    d->Seek(0.1);
+    d->Close();
+    ASSERT_TRUE(d->Open(MemoryStreamOf(file, "again.ogg"), false));
+    EXPECT_EQ(DecodeAll(*d).size(), 20000u);
+}
+
 // Files made by other encoders (installed by the bootstrap).
 bool Have(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
 

@@ -6,9 +6,11 @@
 
 namespace fs = std::filesystem;
 
-PrivateGameFolder::PrivateGameFolder()
+PrivateGameFolder::PrivateGameFolder(const std::string& below)
+    : m_Path(below.empty() ? m_Dir.Path() : m_Dir.File(below))
 {
     const fs::path shared = QM_GAME_DIR;
+    fs::create_directories(m_Path);
     // "bin" must be a real folder: the program finds its data through "../" of its working
     // folder, which would lead back into the shared folder through a linked one.
     fs::create_directory(File("bin"));

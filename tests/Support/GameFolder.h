@@ -10,10 +10,12 @@
 
 class PrivateGameFolder {
   public:
-    PrivateGameFolder();
+    // The game folder is the temporary folder itself, or a folder below it at the relative path
+    // given (to run the program from a deep working folder).
+    explicit PrivateGameFolder(const std::string& below = "");
 
-    const std::string& Path() const { return m_Dir.Path(); }
-    std::string File(const std::string& name) const { return m_Dir.File(name); }
+    const std::string& Path() const { return m_Path; }
+    std::string File(const std::string& name) const { return m_Path + "/" + name; }
     // The program inside this folder, and its working folder.
     std::string Program() const { return File("bin/quillmark"); }
     std::string BinFolder() const { return File("bin"); }
@@ -31,4 +33,5 @@ class PrivateGameFolder {
     void Unshare(const std::string& name) const;
 
     TempDir m_Dir;
+    std::string m_Path;
 };

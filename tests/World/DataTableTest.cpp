@@ -183,9 +183,8 @@ TEST_F(DataTableTest, QuestsReadEveryKey)
     EXPECT_EQ(e.m_fBossPositionX, 100.0f);
     EXPECT_EQ(e.m_fBossPositionY, -20.0f);
     EXPECT_EQ(e.m_BossNextStage, "stage_Next");
-    // Memory order alpha, red, green, blue: 64, 255, 128 (0.50196 * 255 truncated), 0.
-    const uint8_t* fade = reinterpret_cast<const uint8_t*>(&e.m_nBossFadeColor);
-    EXPECT_EQ(std::vector<int>(fade, fade + 4), (std::vector<int>{64, 255, 128, 0}));
+    // 0xAARRGGBB like every colour the renderers take; green 128 survives the trip through 0..1.
+    EXPECT_EQ(e.m_nBossFadeColor, 0x40FF8000u);
     ASSERT_EQ(e.m_Followers.size(), 1u);
     EXPECT_EQ(e.m_Followers[0].m_Name, "fol");
     EXPECT_EQ(e.m_Followers[0].m_fPositionX, 1.0f);
@@ -352,6 +351,59 @@ TEST_F(DataTableTest, SparseListsAreReadAsFarAsTheirEntries)
     accessories.Load("assets.v1/scripts/accessory");
     ASSERT_NE(accessories.Find(HashName("accessory_Sparse")), nullptr);
     EXPECT_EQ(accessories.Find(HashName("accessory_Sparse"))->m_aAbilities[1].m_fPoint, 2.0f);
+}
+
+// Data can give its tables metatables, which run while the loaders read. One that raises an
+// error costs the file it is in, with an error line naming the file and Lua's message; the
+// process and the other files go on.
+TEST_F(DataTableTest, ALuaErrorWhileReadingSkipsItsFileWithAnError)
+{
+    const std::string failing = "setmetatable({}, { __index = function(t, k) error('no field ' .. k) end })";
+    struct Case {
+        const char* what;
+        const char* folder; // quest/ or accessory/
+        const char* name;   // the global and file name
+        std::string table;
+        const char* message;
+    } cases[] = {
+        {"failing record", "quest/", "quest_Bad", failing, "no field "},
+        {"failing sub-table", "quest/", "quest_Deep",
+         "{ questId = 2, enemyList = { boss = setmetatable({}, { __index = function() error('boss unreadable') end }) } }",
+         "boss unreadable"},
+        {"error value that is no string", "quest/", "quest_Odd",
+         "setmetatable({}, { __index = function() error({}) end })", "error value of type table"},
+        {"endless __index", "quest/", "quest_Loop", "setmetatable({}, { __index = function(t, k) return t[k] end })",
+         "stack overflow"},
+        {"failing accessory", "accessory/", "accessory_Bad", failing, "no field "},
+    };
+    for (const Case& c : cases)
+        Write(std::string(c.folder) + c.name + ".lua", std::string(c.name) + " = " + c.table);
+    Write("quest/quest_Zed.lua", "quest_Zed = { questId = 9 }");
+    Write("accessory/accessory_Zed.lua", "accessory_Zed = { accessoryId = 9 }");
+    Mount();
+
+    QuestTable quests;
+    AccessoryTable accessories;
+    testing::internal::CaptureStdout();
+    quests.Load("assets.v1/scripts/quest/");
+    accessories.Load("assets.v1/scripts/accessory/");
+    const std::string log = testing::internal::GetCapturedStdout();
+
+    for (const Case& c : cases) {
+        const std::string file = std::string("assets.v1/scripts/") + c.folder + c.name + ":";
+        bool reported = false;
+        for (size_t at = log.find(":ERROR:"); at != std::string::npos; at = log.find(":ERROR:", at + 1)) {
+            const std::string line = log.substr(at, log.find('\n', at) - at);
+            reported = reported || (line.find(file) != std::string::npos && line.find(c.message) != std::string::npos);
+        }
+        EXPECT_TRUE(reported) << c.what << "\n" << log;
+        EXPECT_EQ(quests.Find(HashName(c.name)), nullptr) << c.what;
+        EXPECT_EQ(accessories.Find(HashName(c.name)), nullptr) << c.what;
+    }
+    ASSERT_NE(quests.Find(HashName("quest_Zed")), nullptr);
+    EXPECT_EQ(quests.Find(HashName("quest_Zed"))->m_nQuestId, 9);
+    ASSERT_NE(accessories.Find(HashName("accessory_Zed")), nullptr);
+    EXPECT_EQ(accessories.Find(HashName("accessory_Zed"))->m_nAccessoryId, 9);
 }
 
 // A script host that has shut down gives no contexts: loading reports it and adds nothing.

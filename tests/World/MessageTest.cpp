@@ -1,5 +1,10 @@
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <new>
+#include <numeric>
+#include <random>
+#include <set>
 
 #include "System/Application/MainApp.h"
 #include "WorldFixture.h"
@@ -481,5 +486,368 @@ TEST_F(WorldTest, UIMessagesForgetObjectsDeletedBeforeTheyAreRead)
         }
         Forget(frame);
         delete frame;
+    }
+}
+
+namespace {
+
+// Messages for the randomised index test: each logs its deletion under its label; the event
+// also shows whom it names when read.
+class LabeledEvent : public MsgUIEvent {
+public:
+    LabeledEvent(const std::string& label, GameObj* sender, GameObj* origin) : MsgUIEvent(sender), m_Label(label)
+    {
+        m_pOrigin = origin;
+    }
+    ~LabeledEvent() override { ProbeLog().push_back("~" + m_Label); }
+    std::string Describe() const override
+    {
+        return m_Label + " from " + (m_pSender ? m_pSender->GetObjectName() : "-") + " via " +
+               (m_pOrigin ? m_pOrigin->GetObjectName() : "-");
+    }
+
+    std::string m_Label;
+};
+
+class LabeledRemove : public MsgRemoveObject {
+public:
+    LabeledRemove(const std::string& label, GameObj* target) : MsgRemoveObject(target), m_Label(label) {}
+    ~LabeledRemove() override { ProbeLog().push_back("~" + m_Label); }
+
+    std::string m_Label;
+};
+
+// The manager's rules kept the plain way: every pending message in one list, every removal and
+// every delivery a walk over all of them.
+class FullWalkModel {
+public:
+    enum Kind { eNote, eEvent, eRemove };
+    struct Message {
+        uintptr_t address;
+        std::string label;
+        Kind kind;
+        int target, sender, origin; // object numbers, -1 for none
+        float time;
+        uint32_t frame;
+    };
+    struct Object {
+        std::string name;
+        int parent;
+        std::vector<int> children; // first child first
+    };
+
+    std::map<int, Object> objects;
+    std::vector<Message> pending;
+    float clock = 0.0f;
+    std::vector<std::string> log;
+
+    void Add(int n, const std::string& name, int parent)
+    {
+        objects[n] = {name, parent, {}};
+        if (parent >= 0)
+            objects[parent].children.insert(objects[parent].children.begin(), n);
+    }
+
+    // Children first, in sibling order; then the object's probe; then its messages, lowest
+    // address first; a sender or origin it was becomes none.
+    void Delete(int n)
+    {
+        for (int child : std::vector<int>(objects.at(n).children))
+            Delete(child);
+        const std::string& name = objects.at(n).name;
+        log.insert(log.end(), {name + ":OnDisable", name + ":Detach", name + ":delete"});
+        if (int parent = objects.at(n).parent; parent >= 0)
+            std::erase(objects.at(parent).children, n);
+        std::sort(pending.begin(), pending.end(), [](auto& a, auto& b) { return a.address < b.address; });
+        std::vector<Message> kept;
+        for (Message& m : pending) {
+            if (m.target == n) {
+                log.push_back("~" + m.label);
+                continue;
+            }
+            if (m.sender == n)
+                m.sender = -1;
+            if (m.origin == n)
+                m.origin = -1;
+            kept.push_back(m);
+        }
+        pending = kept;
+        objects.erase(n);
+    }
+
+    std::string NameOf(int n) const { return n < 0 ? "-" : objects.at(n).name; }
+
+    void Deliver(float dt, uint32_t frame)
+    {
+        clock += dt;
+        std::sort(pending.begin(), pending.end(), [](auto& a, auto& b) { return a.address < b.address; });
+        std::vector<uintptr_t> order;
+        for (const Message& m : pending)
+            order.push_back(m.address);
+        for (uintptr_t address : order) {
+            auto it = std::find_if(pending.begin(), pending.end(), [&](auto& m) { return m.address == address; });
+            if (it == pending.end() || !(it->time <= clock && it->frame < frame))
+                continue;
+            Message m = *it;
+            pending.erase(it);
+            const std::string& target = objects.at(m.target).name;
+            if (m.kind == eRemove)
+                Delete(m.target);
+            else if (m.kind == eNote)
+                log.push_back(target + ":OnMessage " + m.label);
+            else
+                log.push_back(target + ":OnMessage " + m.label + " from " + NameOf(m.sender) + " via " +
+                              NameOf(m.origin));
+            log.push_back("~" + m.label);
+        }
+    }
+};
+
+} // namespace
+
+// Random posts (plain, UI with a random sender and origin, removals), deletions of subtrees and
+// deliveries, each checked against the full-walk model: the same messages delivered in the
+// same order, the same ones deleted with their objects, senders and origins forgotten alike.
+TEST_F(WorldTest, RandomRemovalsAndDeliveriesMatchAFullWalk)
+{
+    std::mt19937 rng(20261210);
+    FullWalkModel model;
+    std::map<int, GameObj*> objects;
+    int nextObject = 0, nextLabel = 0;
+    uint32_t frame = 1;
+    SetStandInFrameCount(frame);
+    auto pick = [&]() {
+        auto it = objects.begin();
+        std::advance(it, rng() % objects.size());
+        return it->first;
+    };
+    auto maybe = [&]() { return rng() % 3 == 0 ? -1 : pick(); };
+    auto obj = [&](int n) { return n < 0 ? nullptr : objects.at(n); };
+    const float delays[] = {0.0f, 0.0f, 0.05f, 0.25f};
+
+    for (int round = 0; round < 4000; ++round) {
+        ProbeLog().clear();
+        model.log.clear();
+        const int op = objects.size() < 6 ? 0 : static_cast<int>(rng() % 20);
+        std::string step;
+        if (op < 4) {
+            step = "make";
+            const int n = nextObject++;
+            const int parent = objects.empty() || rng() % 4 == 0 ? -1 : pick();
+            const std::string name = "o" + std::to_string(n);
+            GameObj* made = parent < 0 ? Root(name) : Make(name, obj(parent));
+            AddProbe(made, name);
+            objects[n] = made;
+            model.Add(n, name, parent);
+            ProbeLog().clear();
+        } else if (op < 14) {
+            step = "post";
+            const int target = pick();
+            const float delay = delays[rng() % 4];
+            const std::string label = "m" + std::to_string(nextLabel++);
+            FullWalkModel::Message m{0, label, FullWalkModel::eNote, target, -1, -1, 0.0f, frame};
+            IMessage* message = nullptr;
+            const int kind = static_cast<int>(rng() % 10);
+            if (kind < 4) {
+                message = new Note(label);
+            } else if (kind < 9) {
+                m.kind = FullWalkModel::eEvent;
+                m.sender = maybe();
+                m.origin = rng() % 2 ? m.sender : maybe();
+                message = new LabeledEvent(label, obj(m.sender), obj(m.origin));
+            } else {
+                m.kind = FullWalkModel::eRemove;
+                message = new LabeledRemove(label, obj(target));
+            }
+            obj(target)->PostMessage(message, delay);
+            m.address = reinterpret_cast<uintptr_t>(message);
+            m.time = message->GetDeliveryTime();
+            model.pending.push_back(m);
+        } else if (op < 17) {
+            step = "delete";
+            const int n = pick();
+            GameObj* gone = obj(n);
+            model.Delete(n);
+            Forget(gone);
+            delete gone;
+        } else {
+            step = "deliver";
+            const float dt = rng() % 2 ? 0.1f : 0.0f;
+            SetStandInFrameCount(++frame);
+            m_pManager->Deliver(dt);
+            model.Deliver(dt, frame);
+        }
+        for (auto it = objects.begin(); it != objects.end();) {
+            if (model.objects.count(it->first)) {
+                ++it;
+                continue;
+            }
+            Forget(it->second); // a root removed by a message is no longer the fixture's
+            it = objects.erase(it);
+        }
+        SCOPED_TRACE(::testing::Message() << step << " in round " << round);
+        ASSERT_EQ(ProbeLog(), model.log);
+        ASSERT_EQ(m_pManager->GetPendingCount(), model.pending.size());
+        for (auto& [n, o] : objects)
+            ASSERT_EQ(m_pManager->FindObject(o->GetId()), o);
+    }
+    // The roots still standing go with the fixture, their messages with them.
+    for (GameObj* root : std::vector<GameObj*>(m_Roots)) {
+        Forget(root);
+        delete root;
+    }
+    EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
+}
+
+namespace {
+
+// Large enough that the allocator maps it apart from the heap, far from the small messages.
+class BulkyNote : public IMessage {
+public:
+    BulkyNote() : IMessage(Note::s_Class) {}
+    char m_Padding[256 * 1024] = {};
+};
+
+// Notes packed into one small block, in shuffled places: their addresses differ in few bits.
+alignas(128) unsigned char g_Packed[1024][128];
+
+class PackedNote : public Note {
+public:
+    using Note::Note;
+    static void* operator new(size_t size, int place)
+    {
+        EXPECT_LE(size, sizeof(g_Packed[0]));
+        return g_Packed[place];
+    }
+    static void operator delete(void*) {}
+    static void operator delete(void*, int) {}
+};
+
+} // namespace
+
+// Many messages at once, some held over from earlier frames, some removed with their objects,
+// addresses near and far apart: every delivery goes out in ascending address order, and each
+// message exactly once.
+TEST_F(WorldTest, ManyMessagesGoOutInAddressOrder)
+{
+    struct Case {
+        const char* what;
+        int perFrame;
+        int bulkyEvery; // 0: none
+        bool packed;
+    };
+    const Case cases[] = {
+        {"a few", 5, 0, false},
+        {"thousands", 3000, 0, false},
+        {"thousands, some far apart", 3000, 500, false},
+        {"hundreds packed close", 250, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameObj* keep = Root("keep");
+        std::vector<GameObj*> doomed;
+        for (int i = 0; i < 8; ++i)
+            doomed.push_back(Make("doomed", keep));
+        std::vector<const IMessage*> seen;
+        AddProbe(keep, "keep")->m_OnMessage = [&](IMessage* m) { seen.push_back(m); };
+        std::set<const IMessage*> expected;
+        std::mt19937 rng(7);
+        std::vector<int> places(std::size(g_Packed));
+        std::iota(places.begin(), places.end(), 0);
+        std::shuffle(places.begin(), places.end(), rng);
+        for (uint32_t frame = 1; frame <= 4; ++frame) {
+            SetStandInFrameCount(frame);
+            seen.clear();
+            m_pManager->Deliver(0.25f);
+            ProbeLog().clear();
+            ASSERT_TRUE(std::is_sorted(seen.begin(), seen.end(), std::less<const IMessage*>()));
+            for (const IMessage* m : seen)
+                EXPECT_EQ(expected.erase(m), 1u);
+            for (int i = 0; i < c.perFrame; ++i) {
+                IMessage* m = nullptr;
+                if (c.packed)
+                    m = new (places[(frame - 1) * c.perFrame + i]) PackedNote("n");
+                else if (c.bulkyEvery && i % c.bulkyEvery == 0)
+                    m = new BulkyNote;
+                else
+                    m = new Note("n");
+                const float delay = (rng() % 3) * 0.25f;
+                if (rng() % 4 == 0) {
+                    doomed[rng() % doomed.size()]->PostMessage(m, delay);
+                } else {
+                    keep->PostMessage(m, delay);
+                    expected.insert(m);
+                }
+            }
+            if (frame == 2)
+                for (GameObj* obj : doomed)
+                    delete obj;
+            if (frame == 2)
+                doomed = {Make("doomed", keep)};
+        }
+        SetStandInFrameCount(10);
+        seen.clear();
+        m_pManager->Deliver(1.0f);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), std::less<const IMessage*>()));
+        for (const IMessage* m : seen)
+            EXPECT_EQ(expected.erase(m), 1u);
+        EXPECT_TRUE(expected.empty());
+        EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
+        Forget(keep);
+        delete keep;
+    }
+}
+
+// Removing an object deletes the messages aimed at it wherever it stands with this manager:
+// not registered here at all, or sharing its id with another object (ids are never reused by
+// the game, but the map must not lose messages if they were). A message is handed to the object
+// its target's id maps to when it is due, even if that changed since it was posted.
+TEST_F(WorldTest, RemovalFindsMessagesOfObjectsOutsideTheMap)
+{
+    auto post = [&](GameObj* target, const std::string& label, float time = 100.0f) {
+        Note* note = new Note(label);
+        note->SetTarget(target);
+        note->SetDeliveryTime(time);
+        m_pManager->AddPending(note);
+    };
+    struct Case {
+        const char* what;
+        bool sharedId;
+    };
+    for (const Case& c : {Case{"target never registered", false}, Case{"two objects under one id", true}}) {
+        SCOPED_TRACE(c.what);
+        ProbeLog().clear();
+        SetStandInFrameCount(1);
+        GameObj* first = c.sharedId ? new GameObj("first", m_pManager) : new GameObj("first", nullptr);
+        post(first, "to-first");
+        GameObj* second = nullptr;
+        if (c.sharedId) {
+            post(first, "to-first-now", 0.0f);
+            const int32_t next = g_nNextGameObjId;
+            g_nNextGameObjId = first->GetId();
+            second = new GameObj("second", m_pManager); // takes the id over in the map
+            g_nNextGameObjId = next;
+            EXPECT_EQ(m_pManager->FindObject(first->GetId()), second);
+            second->Activate();
+            AddProbe(second, "second");
+            post(second, "to-second");
+            ProbeLog().clear();
+            SetStandInFrameCount(2);
+            m_pManager->Deliver(0.0f);
+            EXPECT_EQ(ProbeLog(), (Log{"second:OnMessage to-first-now", "~to-first-now"}));
+            ProbeLog().clear();
+        }
+        m_pManager->UnregisterHandler(first);
+        EXPECT_EQ(ProbeLog(), (Log{"~to-first"}));
+        if (c.sharedId) {
+            EXPECT_EQ(m_pManager->FindObject(first->GetId()), nullptr); // the id goes, whoever held it
+            ProbeLog().clear();
+            delete second;
+            EXPECT_EQ(ProbeLog(), (Log{"second:OnDisable", "second:Detach", "second:delete", "~to-second"}));
+        }
+        EXPECT_EQ(m_pManager->GetPendingCount(), 0u);
+        ProbeLog().clear();
+        delete first; // nothing of it is left to delete
+        EXPECT_EQ(ProbeLog(), Log{});
     }
 }

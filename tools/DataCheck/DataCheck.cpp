@@ -27,7 +27,7 @@
 
 std::string FormatFinding(const DataFinding& finding)
 {
-    return finding.file + ": " + finding.reason;
+    return finding.file + ": " + (finding.warning ? "warning: " : "") + finding.reason;
 }
 
 namespace {
@@ -142,6 +142,7 @@ class Checker {
 
   private:
     void Add(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason}); }
+    void Warn(const std::string& file, const std::string& reason) { m_Findings.push_back({file, reason, true}); }
 
     void Mount();
     void ListFiles();
@@ -171,13 +172,17 @@ class Checker {
     void CheckAccessory(const DataFile& file);
     void CheckQuest(const DataFile& file);
     void CheckPrototype(const DataFile& file);
+    // `base` is the prototype an instance is built from ("" for a prototype's own table).
     void CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                         std::vector<std::string>& bases);
+                         std::vector<std::string>& bases, const std::string& base = "");
+    // The component class names of a prototype's own table.
+    std::set<std::string> PrototypeComponents(const std::string& prototype);
+    // A colour table on top of the stack under `key` that leaves out "a" reads alpha 0.
+    void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
-    // Trails under objects without a sprite, and stage-coloured trails on stages without a
-    // generator; after every prototype is read.
-    void CheckTrails();
+    // Stage-coloured trails below stages without a generator; after every prototype is read.
+    void CheckStageColorTrails();
     // The parameter table of one component, on top of the stack.
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
 
@@ -202,17 +207,8 @@ class Checker {
     std::set<std::string> m_TextKeys;
     std::set<std::string> m_Clips;
     bool m_bBuildsTerrain = false; // some prototype has a TerrainFactory
-    // An object listed as a child: its parent's and its own component names, each with the
-    // prototype it is built from (its components count too).
-    struct ChildLink {
-        std::string file, where;
-        std::set<std::string> parentComponents, childComponents;
-        std::string parentBase, childBase;
-    };
-    std::vector<ChildLink> m_ChildLinks;
-    std::string m_CurrentBase; // the base_script of the instance being read
-    std::map<std::string, std::set<std::string>> m_PrototypeComponents; // prototype -> its component names
-    std::set<std::string> m_StageColorTrails; // prototypes whose trail takes the stage's colour
+    bool m_bStageRoot = false;     // the table being checked is a stage's root object
+    std::set<std::string> m_StageColorTrails;        // prototypes whose trail takes the stage's colour
     std::map<std::string, std::string> m_StageFiles; // stage prototype -> its file
 };
 
@@ -629,6 +625,7 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
     lua_pop(L, 1);
 
     lua_getfield(L, -1, "pose_anim");
+    std::set<int> keyed;
     if (lua_istable(L, -1))
         ForEachItem(file, where + " pose_anim", [&](int i) {
             const std::string key = where + " pose key " + std::to_string(i);
@@ -646,10 +643,19 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
                 else if (n == 1 && (value < 0 || value >= kPoseChannels))
                     Add(file, key + " keys the channel " + std::to_string(static_cast<long long>(value)) +
                                   " (0 to 11 exist): the key is dropped");
+                else if (n == 1)
+                    keyed.insert(static_cast<int>(value));
             }
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"pose_anim\" is a " + TypeName(L, -1) + ", not a list of keys");
+    // A pose track sets every channel it does not key to 0: the sprite or collider it drives is
+    // scaled to nothing or made transparent.
+    if (lua_istable(L, -1))
+        for (const auto& [channel, what] : {std::pair<int, const char*>{3, "scale x"}, {4, "scale y"}, {5, "alpha"}})
+            if (!keyed.count(channel))
+                Warn(file, where + " has a pose track that leaves channel " + std::to_string(channel) + " (" + what +
+                               ") unkeyed: it stays 0");
     lua_pop(L, 1);
 }
 
@@ -768,9 +774,33 @@ bool Checker::IsComponentClass(const std::string& name)
     return m_Factory.GetRegistrationIndex(HashName(name)) >= 0;
 }
 
-void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
-                              std::vector<std::string>& bases)
+std::set<std::string> Checker::PrototypeComponents(const std::string& prototype)
 {
+    std::set<std::string> names;
+    if (PushGlobal(prototype.c_str()) == LUA_TTABLE) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_pushnil(L);
+            while (lua_next(L, -2) != 0) {
+                if (lua_type(L, -2) == LUA_TSTRING)
+                    names.insert(lua_tostring(L, -2));
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return names;
+}
+
+void Checker::CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
+                              std::vector<std::string>& bases, const std::string& base)
+{
+    const bool stageRoot = m_bStageRoot;
+    m_bStageRoot = false;
+    // An object keeps one renderer and one collider in its caches; a second replaces the first
+    // there, and the two renderers' visibility events would be handed back and forth.
+    std::set<std::string> components = base.empty() ? std::set<std::string>() : PrototypeComponents(base);
     if (instance) {
         OptionalField(file, where, "object_activity", LUA_TNUMBER);
         OptionalField(file, where, "object_layer", LUA_TNUMBER);
@@ -782,29 +812,45 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     OptionalField(file, where, "object_name", LUA_TSTRING);
     OptionalField(file, where, "object_tag", LUA_TSTRING);
 
-    std::set<std::string> own;
     lua_getfield(L, -1, "components");
     if (lua_istable(L, -1))
         ForEachStringKey(file, where + " components", [&](const std::string& name) {
-            own.insert(name);
             if (!IsComponentClass(name))
                 Add(file, where + " names the unknown component " + name);
             if (!lua_istable(L, -1))
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
             else
                 CheckComponent(file, where + " " + name, name);
-            if (name == "SpriteBlurRenderer" && lua_istable(L, -1)) {
+            components.insert(name);
+            if (name == "SpriteBlurRenderer" && !instance && lua_istable(L, -1)) {
                 lua_getfield(L, -1, "useStageColor");
-                if (lua_toboolean(L, -1) && !instance)
+                if (lua_toboolean(L, -1))
                     m_StageColorTrails.insert(where);
                 lua_pop(L, 1);
             }
+            if (name == "SlideBarRenderer" && stageRoot)
+                Add(file, where + " carries a SlideBarRenderer on a stage's root: the bar is placed against its "
+                                  "parent, and a root has none, so it draws nothing");
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"components\" is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
-    if (!instance)
-        m_PrototypeComponents[where] = own;
+    const auto countOf = [&](std::initializer_list<const char*> classes) {
+        std::string names;
+        int count = 0;
+        for (const char* c : classes)
+            if (components.count(c)) {
+                names += (count++ ? " and " : "") + std::string(c);
+            }
+        return std::make_pair(count, names);
+    };
+    if (const auto [count, names] = countOf({"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                             "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer",
+                                             "MovieRenderer"});
+        count > 1)
+        Add(file, where + " has two renderers (" + names + "): an object keeps one");
+    if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
+        Add(file, where + " has two colliders (" + names + "): an object keeps one");
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -814,7 +860,25 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, child + " is a " + TypeName(L, -1) + ", not a table: it is skipped");
                 return;
             }
-            ChildLink link{file, child, own, {}, instance ? m_CurrentBase : std::string(), {}};
+            // A trail copies the sprite of the object above it.
+            std::set<std::string> childComponents;
+            lua_getfield(L, -1, "base_script");
+            if (lua_isstring(L, -1))
+                childComponents = PrototypeComponents(lua_tostring(L, -1));
+            lua_pop(L, 1);
+            lua_getfield(L, -1, "components");
+            if (lua_istable(L, -1)) {
+                lua_pushnil(L);
+                while (lua_next(L, -2)) {
+                    if (lua_type(L, -2) == LUA_TSTRING)
+                        childComponents.insert(lua_tostring(L, -2));
+                    lua_pop(L, 1);
+                }
+            }
+            lua_pop(L, 1);
+            if (childComponents.count("SpriteBlurRenderer") && !components.count("SpriteRenderer") &&
+                !components.count("SlicedSpriteRenderer"))
+                Add(file, child + ": its SpriteBlurRenderer is not the child of a sprite: the trail copies nothing");
             if (RequireField(file, child, "base_script", LUA_TSTRING)) {
                 lua_getfield(L, -1, "base_script");
                 const std::string base = lua_tostring(L, -1);
@@ -822,32 +886,90 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 if (!IsPrototype(base))
                     Add(file, child + ": its base_script \"" + base + "\" names no prototype");
                 bases.push_back(base);
-                link.childBase = base;
+                CheckObjectKeys(file, child, true, bases, base);
+                return;
             }
-            lua_getfield(L, -1, "components");
-            if (lua_istable(L, -1)) {
-                lua_pushnil(L);
-                while (lua_next(L, -2)) {
-                    if (lua_type(L, -2) == LUA_TSTRING)
-                        link.childComponents.insert(lua_tostring(L, -2));
-                    lua_pop(L, 1);
-                }
-            }
-            lua_pop(L, 1);
-            const std::string outerBase = m_CurrentBase;
-            m_CurrentBase = link.childBase;
-            m_ChildLinks.push_back(std::move(link));
             CheckObjectKeys(file, child, true, bases);
-            m_CurrentBase = outerBase;
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
     lua_pop(L, 1);
 }
 
+void Checker::CheckColorAlpha(const std::string& file, const std::string& where, const char* key)
+{
+    lua_getfield(L, -1, key);
+    if (lua_istable(L, -1)) {
+        lua_getfield(L, -1, "a");
+        if (lua_isnil(L, -1))
+            Add(file, where + ": \"" + key + "\" has no \"a\": it reads alpha 0 and draws nothing");
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
 void Checker::CheckComponent(const std::string& file, const std::string& where, const std::string& name)
 {
-    if (name == "Kinematics") {
+    static const std::set<std::string> kRenderers = {"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer",
+                                                     "SlideBarRenderer", "FontRenderer", "SpriteNumberRenderer"};
+    if (kRenderers.count(name)) {
+        CheckColorAlpha(file, where, "color");
+        if (name == "SlideBarRenderer")
+            CheckColorAlpha(file, where, "undercoatCol");
+    }
+    if (name == "SlicedSpriteRenderer") {
+        lua_getfield(L, -1, "border");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"border\" table: every border is 0 and the frame stretches whole");
+        lua_pop(L, 1);
+    } else if (name == "SlideBarRenderer") {
+        lua_getfield(L, -1, "size");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"size\" table: the bar is 0 wide and draws nothing");
+        lua_pop(L, 1);
+    } else if (name == "Camera2D") {
+        lua_getfield(L, -1, "screenSize");
+        if (!lua_istable(L, -1))
+            Add(file, where + " has no \"screenSize\" table: its view is 0 by 0, it is never kept inside the "
+                              "stage and it culls everything");
+        lua_pop(L, 1);
+    } else if (name == "TextureAtlas") {
+        lua_getfield(L, -1, "atlasName");
+        const std::string atlasName = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+        lua_pop(L, 1);
+        if (!atlasName.empty()) {
+            if (m_pAtlas && !m_pAtlas->Find(HashName(atlasName)))
+                Add(file, where + " \"atlasName\" names \"" + atlasName + "\", which the atlas lacks: no image");
+        } else {
+            lua_getfield(L, -1, "atlasInfo");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "texture");
+                const std::string texture = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                if (m_pTextures && !m_pTextures->Find(HashName(texture)))
+                    Add(file, where + " \"atlasInfo\" names the texture \"" + texture +
+                                  "\", which the texture table lacks: no image");
+            } else {
+                Add(file, where + " has neither \"atlasName\" nor an \"atlasInfo\" table: no image");
+            }
+            lua_pop(L, 1);
+        }
+    } else if (name == "SpriteAnimation" || name == "CollisionAnimation") {
+        ForEachStringKey(file, where, [&](const std::string& animation) {
+            const std::string list = where + " animation " + animation;
+            if (!lua_istable(L, -1)) {
+                Add(file, list + " is a " + TypeName(L, -1) + ", not a list of clip names");
+                return;
+            }
+            ForEachItem(file, list, [&](int i) {
+                if (lua_type(L, -1) != LUA_TSTRING)
+                    Add(file, list + " part " + std::to_string(i) + " is a " + TypeName(L, -1) + ", not a clip name");
+                else if (!m_Clips.count(lua_tostring(L, -1)))
+                    Add(file, list + " names the clip \"" + lua_tostring(L, -1) +
+                                  "\", which the animation table lacks: the part is dropped");
+            });
+        });
+    } else if (name == "Kinematics") {
         lua_getfield(L, -1, "mass");
         // The steering force is divided by the mass; the game refuses such a mass and keeps 1.
         if (lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) <= 0)
@@ -946,8 +1068,10 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
 
 void Checker::CheckPrototype(const DataFile& file)
 {
-    if (PushGlobal(file.name.c_str()) == LUA_TTABLE)
+    if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
+        m_bStageRoot = file.folder == &kStages;
         CheckObjectKeys(file.entry, file.name, false, m_PrototypeBases[file.name]);
+    }
     else if (!lua_isnil(L, -1))
         Add(file.entry, "the global " + file.name + " is a " + TypeName(L, -1) + ", not a table");
     lua_pop(L, 1);
@@ -982,24 +1106,11 @@ void Checker::CheckPrototypeCycles()
         visit(name);
 }
 
-void Checker::CheckTrails()
+void Checker::CheckStageColorTrails()
 {
-    auto components = [&](const std::set<std::string>& own, const std::string& base) {
-        std::set<std::string> all = own;
-        if (auto it = m_PrototypeComponents.find(base); it != m_PrototypeComponents.end())
-            all.insert(it->second.begin(), it->second.end());
-        return all;
-    };
-    for (const ChildLink& link : m_ChildLinks) {
-        if (!components(link.childComponents, link.childBase).count("SpriteBlurRenderer"))
-            continue;
-        const std::set<std::string> parent = components(link.parentComponents, link.parentBase);
-        if (!parent.count("SpriteRenderer") && !parent.count("SlicedSpriteRenderer"))
-            Add(link.file, link.where + ": its SpriteBlurRenderer is not the child of a sprite: the trail copies nothing");
-    }
     // A stage-coloured trail anywhere below a stage without a generator keeps its own colour.
     for (const auto& [stage, file] : m_StageFiles) {
-        if (m_PrototypeComponents[stage].count("StageGenerator"))
+        if (PrototypeComponents(stage).count("StageGenerator"))
             continue;
         std::set<std::string> seen;
         std::vector<std::string> open{stage};
@@ -1138,7 +1249,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_settop(L, 0);
     }
     CheckPrototypeCycles();
-    CheckTrails();
+    CheckStageColorTrails();
     CheckRequiredNames();
 
     if (counts) {

@@ -11,6 +11,7 @@
 struct DataFinding {
     std::string file; // archive entry name, or the folder for a fault of the whole data set
     std::string reason;
+    bool warning = false; // likely a mistake, but the game may mean it: not counted as an error
 };
 
 // What the data holds, counted as the game's tables count it (the first of two equal keys
@@ -25,7 +26,7 @@ struct DataCounts {
     size_t prototypes = 0;  // stage and game-object prototypes
 };
 
-// "<file>: <reason>"
+// "<file>: <reason>", with "warning: " before the reason of a warning
 std::string FormatFinding(const DataFinding& finding);
 
 // Checks the game folder (the one holding "assets.v1" and "data"). The checker sets up and

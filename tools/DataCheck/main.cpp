@@ -1,5 +1,5 @@
-// qm_datacheck <game folder>: prints one line per finding; exits 1 when there is any, 0 when
-// the data is clean, 2 on a wrong command line.
+// qm_datacheck <game folder>: prints one line per finding; exits 1 when there is any error, 0
+// when the data is clean (warnings aside), 2 on a wrong command line.
 #include "DataCheck.h"
 
 #include <cstdio>
@@ -11,8 +11,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::vector<DataFinding> findings = CheckGameData(argv[1]);
-    for (const DataFinding& finding : findings)
-        std::printf("DATA ERROR %s\n", FormatFinding(finding).c_str());
-    std::printf("%zu data error(s) in %s\n", findings.size(), argv[1]);
-    return findings.empty() ? 0 : 1;
+    size_t errors = 0;
+    for (const DataFinding& finding : findings) {
+        std::printf("DATA %s %s\n", finding.warning ? "WARNING" : "ERROR", FormatFinding(finding).c_str());
+        errors += !finding.warning;
+    }
+    std::printf("%zu data error(s) in %s\n", errors, argv[1]);
+    return errors == 0 ? 0 : 1;
 }

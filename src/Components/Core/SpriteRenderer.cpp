@@ -91,7 +91,16 @@ bool SpriteRenderer::IsKindOf(TypeKey key) const
     return key == s_Class.Key || key == Renderer::s_Class.Key;
 }
 
-void SpriteRenderer::Start() { m_pCamera = g_CameraRegistry.Find(m_nCameraTag); }
+void SpriteRenderer::Start()
+{
+    m_pCamera = g_CameraRegistry.Find(m_nCameraTag);
+    m_pTransform = GetOwner()->GetTransform();
+}
+
+const Transform* SpriteRenderer::OwnerTransform() const
+{
+    return m_pTransform ? m_pTransform : GetOwner()->GetTransform();
+}
 
 void SpriteRenderer::OnMessage(IMessage* message)
 {
@@ -105,7 +114,7 @@ bool SpriteRenderer::IsCulled()
 {
     if (!m_pCamera)
         return true;
-    const Transform* t = GetOwner()->GetTransform();
+    const Transform* t = OwnerTransform();
     const float x = t ? t->WorldMatrix().m[3][0] : 0.0f;
     const float y = t ? t->WorldMatrix().m[3][1] : 0.0f;
     return IsOutOfView(*m_pCamera, x, y, m_fWidth, m_fHeight);
@@ -119,7 +128,7 @@ void SpriteRenderer::Prepare(Quad& quad, float pivotWidth, float pivotHeight) co
     quad.depth = 0.0f;
     quad.scaleX = quad.scaleY = 1.0f;
     quad.angle = 0.0f;
-    if (const Transform* t = GetOwner()->GetTransform()) {
+    if (const Transform* t = OwnerTransform()) {
         const Matrix4x4& w = t->WorldMatrix();
         x = w.m[3][0];
         y = w.m[3][1];

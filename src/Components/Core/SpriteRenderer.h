@@ -25,7 +25,8 @@ public:
     // quad by half the base size, in this order: 2 right, 4 left, 1 along +y, 8 along -y.
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
-    // Binds the camera named by the camera tag (null when none holds it).
+    // Binds the camera named by the camera tag (null when none holds it), and keeps the owner's
+    // Transform at hand for the per-frame reads.
     void Start() override;
     // "MsgSetCamera" names a new camera tag and binds it again.
     void OnMessage(IMessage* message) override;
@@ -71,6 +72,7 @@ protected:
         float r, g, b, a;
     };
     void Prepare(Quad& quad, float pivotWidth, float pivotHeight) const;
+    const Transform* OwnerTransform() const;
     // Sets the batch's blend and address bits; returns the word to restore.
     uint32_t ApplyRenderState() const;
     static void RestoreRenderState(uint32_t saved);
@@ -84,6 +86,7 @@ protected:
     float m_fOffsetX = 0.0f, m_fOffsetY = 0.0f;
     bool m_bFlipH = false, m_bFlipV = false;
     Camera2D* m_pCamera = nullptr;
+    Transform* m_pTransform = nullptr; // the owner's, from Start; read through the owner before
     NameId m_nTextureId = 0;
     float m_fU0 = 0.0f, m_fV0 = 0.0f, m_fDU = 0.0f, m_fDV = 0.0f;
 };

@@ -147,6 +147,13 @@ std::vector<int32_t> StageGenerator::ChooseAreas(int32_t& counted) const
 
 void StageGenerator::Start()
 {
+    // An area that lays out a row of its own would lay out another inside that, without end.
+    for (GameObj* p = GetOwner()->GetParent(); p; p = p->GetParent())
+        if (p->GetComponent(s_Class.Key)) {
+            LOG_ERROR << "StageGenerator of \"" << GetOwner()->GetPrototypeName() << "\" lies inside the row of \""
+                      << p->GetPrototypeName() << "\"; it places nothing.";
+            return;
+        }
     int32_t counted = 0;
     const std::vector<int32_t> chosen = ChooseAreas(counted);
     if (g_pSceneManager) {

@@ -37,7 +37,7 @@ public:
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
     // Places the row under the owner, then sizes the tree and bounds to it, even when nothing
-    // was placed.
+    // was placed. A generator inside another's row does nothing (it would nest rows forever).
     void Start() override;
 
     // The area indices of the row in order: the listed ones, or the drawn ones. Also gives the

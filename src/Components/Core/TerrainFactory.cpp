@@ -57,6 +57,13 @@ bool TerrainFactory::Load(lua_State* L)
 
 void TerrainFactory::Start()
 {
+    // Terrain built inside terrain (a template that builds terrain itself) would never end.
+    for (GameObj* p = GetOwner()->GetParent(); p; p = p->GetParent())
+        if (p->GetComponent(s_Class.Key)) {
+            LOG_ERROR << "TerrainFactory of \"" << GetOwner()->GetPrototypeName() << "\" lies inside the terrain of \""
+                      << p->GetPrototypeName() << "\"; it builds nothing.";
+            return;
+        }
     for (const TerrainRecord& record : m_Terrain)
         BuildSegments(record);
 }

@@ -30,7 +30,7 @@ public:
     // "terrain": records of "layerMask", "cullingMask", "x", "y" and "polyline" ({x, y} each).
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
-    // Builds every record's chain in order.
+    // Builds every record's chain in order; nothing inside another factory's terrain.
     void Start() override;
 
     // One chain: n points make n - 1 segments. A segment that cannot be made (no template, no

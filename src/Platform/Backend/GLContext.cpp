@@ -43,6 +43,19 @@ bool BackendGLAttach(HWND hwnd)
     return true;
 }
 
+bool BackendGLMakeCurrent(HWND hwnd)
+{
+    SDL_Window* window = ResolveWindow(hwnd);
+    if (!window || !g_GLContext)
+        return false;
+    if (window == g_pContextWindow)
+        return true;
+    if (SDL_GL_MakeCurrent(window, g_GLContext) != 0)
+        return false;
+    g_pContextWindow = window;
+    return true;
+}
+
 void BackendGLSwap(HWND hwnd)
 {
     SDL_Window* window = ResolveWindow(hwnd);

@@ -8,6 +8,9 @@
 // Makes the context current on the window, creating the context (OpenGL 3.3 core, entry
 // points through libepoxy) on first use. False with a logged reason when that fails.
 bool BackendGLAttach(HWND hwnd);
+// Makes the (existing) context current on the window, so that the default framebuffer is the
+// window's; does nothing when it already is. False when that fails.
+bool BackendGLMakeCurrent(HWND hwnd);
 // Shows the window's back buffer (the default framebuffer) and makes it the current target.
 void BackendGLSwap(HWND hwnd);
 // Size in pixels of the window's default framebuffer; false for an unknown window.

@@ -173,7 +173,13 @@ bool BackendInitVideo()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    // The window's own framebuffer can then serve as a device's back buffer (8-bit colour and
+    // alpha, a 16-bit depth buffer) when the two have the same size.
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     InstallSignalHandlers();
     s.ready = true;
@@ -352,6 +358,15 @@ bool BackendCreateWindow(HWND hwnd, const char* title, const BackendWindowPlace&
     if (CoversDesktop(place))
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
+    if (!window) {
+        // A display without an alpha channel or depth buffer still gets a window: devices then
+        // keep their back buffer offscreen.
+        LOG_WARNING << "The window \"" << title << "\" has no 8-bit alpha and 16-bit depth (" << SDL_GetError()
+                    << "); asking for a plain colour buffer";
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+        window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
+    }
     if (!window) {
         LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
         return false;

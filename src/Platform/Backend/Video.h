@@ -13,7 +13,8 @@ struct SDL_Window;
 union SDL_Event;
 
 // Starts SDL video once (later calls answer whether it runs). Sets the OpenGL attributes of a 3.3
-// core context without depth or stencil on the default framebuffer before any window exists, and
+// core context with 8-bit RGBA and 16-bit depth on the default framebuffer before any window
+// exists, and
 // routes SIGINT and SIGTERM to the message queue as WM_CLOSE. Shutdown runs at exit on its own.
 bool BackendInitVideo();
 // Runs the shutdown hooks (newest first: the GL context goes before its window), frees every SDL

@@ -2,9 +2,11 @@
 //
 // Conventions kept from the real API: pixel centres at integer coordinates, clip-space z from
 // 0 to w, D3DCOLOR as BGRA bytes, clockwise triangles are front faces, alpha test after the
-// pixel stage. The back buffer is an offscreen framebuffer of the size given at creation or
-// reset; Present scales it into the window keeping its aspect, and it keeps its contents after
-// Present, so a read-back before the next frame is drawn returns the last finished frame.
+// pixel stage. The back buffer has the size given at creation or reset. While the window's
+// drawable has that size (and the window's framebuffer its formats) the back buffer is the
+// window's own framebuffer and Present is a swap; otherwise it is an offscreen framebuffer that
+// Present scales into the window keeping its aspect. Either way a read-back after Present and
+// before the next frame is drawn returns the last finished frame.
 #pragma once
 
 #include "Platform/D3D9/D3D9Types.h"

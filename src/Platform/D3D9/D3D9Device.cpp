@@ -10,6 +10,8 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -24,7 +26,6 @@ constexpr UINT kMaxStreamStride = 255; // as the caps say; OpenGL refuses stride
 struct Program {
     GLuint program = 0;
     GLint posFixup = -1;
-    GLint alphaFunc = -1;
     GLint alphaRef = -1;
     GLint worldViewProj = -1;
     GLint textureBound = -1;
@@ -36,7 +37,6 @@ struct Program {
     struct Values {
         bool valid = false;
         float posFixup[2] = {};
-        GLint alphaFunc = 0;
         float alphaRef = 0.0f;
         D3DMATRIX worldViewProj{};
         GLint stages[6] = {};
@@ -65,7 +65,8 @@ struct AttributeBinding {
 
 // The fixed-function OpenGL state ApplyStates derives from the render states.
 struct FixedStates {
-    DWORD zenable, zfunc, zwrite, cull, blend, separate, src, dest, op, srcAlpha, destAlpha, opAlpha, write, fill;
+    DWORD zenable, zfunc, zwrite, cull, blend, separate, src, dest, op, srcAlpha, destAlpha, opAlpha, write, fill,
+        direct;
     bool operator==(const FixedStates& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
 };
 
@@ -353,10 +354,18 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     ~D3D9DeviceImpl();
     bool CreateBackBuffer();
     void DestroyBackBuffer();
+    // Whether the window's own framebuffer can be the back buffer for a drawable of this size.
+    bool WindowServesAsBackBuffer(int drawableWidth, int drawableHeight) const;
+    void ReadWindowRows(bool shown, int width, int height, uint8_t* out);
+    // Where draws and clears go: the window's framebuffer (0) or the offscreen back buffer.
+    GLuint TargetFramebuffer() const { return m_bDirect ? 0 : m_nFramebuffer; }
     void SetDefaultStates();
     void ApplyViewport();
     void PollLoss();
     Program* GetProgram();
+    // The alpha function the pixel stage is compiled for: ALWAYS when the test is off, NEVER
+    // for a value outside the comparisons (as nothing then passes).
+    DWORD AlphaFunction() const;
     bool LinkProgram(GLuint vs, GLuint ps, Program& program);
     bool BindAttributes(UINT startVertex, UINT vertexCount);
     static void MarkDirty(UINT& first, UINT& end, UINT from, UINT to)
@@ -385,9 +394,24 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     bool m_bCompressedUpload = true;
 
     GLuint m_nFramebuffer = 0, m_nColorBuffer = 0, m_nDepthBuffer = 0;
+    // The back buffer is the window's framebuffer when the drawable has its size: presenting is
+    // then a swap, with no copy. Otherwise it is the offscreen framebuffer above, scaled into
+    // the window. OpenGL counts the window's rows from the bottom (viewports, scissors, reads).
+    bool m_bDirect = false;
+    bool m_bHasDepth = false;
+    // The window's framebuffer has the back buffer's formats (checked once, on the device's window).
+    bool m_bWindowFormatFits = false;
+    bool m_bWindowDoubleBuffered = true;
+    // The origin of clip space can be moved to the upper left (needed to draw into the window).
+    bool m_bClipControl = false;
+    // Direct only: the last frame was swapped to the front and nothing drawn since, so the
+    // back buffer's content is read from the front buffer.
+    bool m_bFramePresented = false;
     GLuint m_nVertexArray = 0, m_nVSConstBuffer = 0, m_nPSConstBuffer = 0;
     GLuint m_Samplers[kStages] = {};
     GLuint m_nFixedVS = 0, m_nFixedPS = 0;
+    // The fixed-function pixel stage for the other alpha functions (1 to 7), compiled when needed.
+    GLuint m_FixedPSVariants[8] = {};
     D3D9SurfaceImpl* m_pBackBuffer = nullptr;
 
     std::array<DWORD, 256> m_RenderStates{};
@@ -428,7 +452,8 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     D3D9VertexShaderImpl* m_pVertexShader = nullptr;
     D3D9PixelShaderImpl* m_pPixelShader = nullptr;
     uint64_t m_nNextSerial = 1;
-    std::map<std::pair<uint64_t, uint64_t>, Program> m_Programs;
+    // Linked programs by (vertex shader, pixel shader, alpha function); 0 is the fixed stage.
+    std::map<std::tuple<uint64_t, uint64_t, DWORD>, Program> m_Programs;
     bool m_bReportedDrawFailure = false;
     D3D9WindowCapture* m_pCapture = nullptr;
 
@@ -445,6 +470,8 @@ void D3D9DeviceImpl::ClaimContextState()
     if (s_pContextStateOwner == this)
         return;
     s_pContextStateOwner = this;
+    // The window's framebuffer is the one of the window the context is current on.
+    BackendGLMakeCurrent(m_hWindow);
     m_bAppliedStatesValid = false;
     m_nAppliedSamplerMask = 0;
     m_bAttributesValid = false; // current attribute values are the context's
@@ -457,6 +484,42 @@ bool D3D9DeviceImpl::Init()
 {
     DrainGLErrors();
     m_bS3TC = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        GLint doubleBuffered = GL_TRUE;
+        glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+        m_bWindowDoubleBuffered = doubleBuffered != GL_FALSE;
+        auto size = [](GLenum attachment, GLenum what) {
+            GLint type = GL_NONE, bits = 0;
+            glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                                  &type);
+            if (type != GL_NONE)
+                glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, what, &bits);
+            return bits;
+        };
+        const GLenum color = m_bWindowDoubleBuffered ? GL_BACK_LEFT : GL_FRONT_LEFT;
+        const bool colorFits = size(color, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) == 8 &&
+                               size(color, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) == 8 &&
+                               size(color, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) == 8 &&
+                               size(color, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE) == 8;
+        const GLint depthBits = size(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE);
+        const GLint stencilBits = size(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE);
+        bool depthFits = true;
+        if (m_Params.EnableAutoDepthStencil)
+            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits == 24 && stencilBits == 8
+                                                                        : depthBits == 16;
+        m_bClipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+        bool fits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
+        // After a swap the frame shown must stay readable (screenshots read it): from the front
+        // buffer, which some window systems do not let a double-buffered window read.
+        if (fits && m_bWindowDoubleBuffered) {
+            glReadBuffer(GL_FRONT);
+            fits = glGetError() == GL_NO_ERROR;
+            glReadBuffer(GL_BACK);
+        }
+        m_bWindowFormatFits = fits;
+        DrainGLErrors();
+    }
     if (!CreateBackBuffer())
         return false;
     glGenVertexArrays(1, &m_nVertexArray);
@@ -492,6 +555,9 @@ D3D9DeviceImpl::~D3D9DeviceImpl()
         m_pBackBuffer->Release();
     glDeleteShader(m_nFixedVS);
     glDeleteShader(m_nFixedPS);
+    for (GLuint variant : m_FixedPSVariants)
+        if (variant)
+            glDeleteShader(variant);
     glDeleteSamplers(kStages, m_Samplers);
     glDeleteBuffers(1, &m_nVSConstBuffer);
     glDeleteBuffers(1, &m_nPSConstBuffer);
@@ -499,27 +565,45 @@ D3D9DeviceImpl::~D3D9DeviceImpl()
     DestroyBackBuffer();
 }
 
+bool D3D9DeviceImpl::WindowServesAsBackBuffer(int drawableWidth, int drawableHeight) const
+{
+    // A copy or flip swap keeps the back buffer's content for the next frame; only a discarding
+    // one lets the window's framebuffer stand in for it.
+    return m_bWindowFormatFits && m_Params.SwapEffect == D3DSWAPEFFECT_DISCARD &&
+           drawableWidth == static_cast<int>(m_Params.BackBufferWidth) &&
+           drawableHeight == static_cast<int>(m_Params.BackBufferHeight);
+}
+
 bool D3D9DeviceImpl::CreateBackBuffer()
 {
     const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth),
                   h = static_cast<GLsizei>(m_Params.BackBufferHeight);
-    glGenFramebuffers(1, &m_nFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
-    glGenRenderbuffers(1, &m_nColorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_nColorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nColorBuffer);
-    if (m_Params.EnableAutoDepthStencil) {
-        const bool stencil = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8;
-        glGenRenderbuffers(1, &m_nDepthBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_nDepthBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                                  GL_RENDERBUFFER, m_nDepthBuffer);
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
-        return false;
+    m_bHasDepth = m_Params.EnableAutoDepthStencil != FALSE;
+    m_bFramePresented = false;
+    int dw = 0, dh = 0;
+    m_bDirect = BackendGLDrawableSize(m_hWindow, &dw, &dh) && WindowServesAsBackBuffer(dw, dh);
+    if (m_bDirect) {
+        BackendGLMakeCurrent(m_hWindow);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    } else {
+        glGenFramebuffers(1, &m_nFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+        glGenRenderbuffers(1, &m_nColorBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_nColorBuffer);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nColorBuffer);
+        if (m_bHasDepth) {
+            const bool stencil = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8;
+            glGenRenderbuffers(1, &m_nDepthBuffer);
+            glBindRenderbuffer(GL_RENDERBUFFER, m_nDepthBuffer);
+            glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                      GL_RENDERBUFFER, m_nDepthBuffer);
+        }
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
+            return false;
+        }
     }
     // A new back buffer starts black, as the first Present would show it.
     glDisable(GL_SCISSOR_TEST);
@@ -529,7 +613,7 @@ bool D3D9DeviceImpl::CreateBackBuffer()
     s_pContextStateOwner = nullptr;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | (m_nDepthBuffer ? GL_DEPTH_BUFFER_BIT : 0));
+    glClear(GL_COLOR_BUFFER_BIT | (m_bHasDepth ? GL_DEPTH_BUFFER_BIT : 0));
     return true;
 }
 
@@ -543,6 +627,7 @@ void D3D9DeviceImpl::DestroyBackBuffer()
     if (m_nDepthBuffer)
         glDeleteRenderbuffers(1, &m_nDepthBuffer);
     m_nFramebuffer = m_nColorBuffer = m_nDepthBuffer = 0;
+    m_bDirect = false;
 }
 
 // The states of a new or reset device, as the real API documents them.
@@ -626,7 +711,7 @@ void D3D9DeviceImpl::Forget(const void* object)
 void D3D9DeviceImpl::ForgetShader(uint64_t serial)
 {
     for (auto it = m_Programs.begin(); it != m_Programs.end();) {
-        if (it->first.first == serial || it->first.second == serial) {
+        if (std::get<0>(it->first) == serial || std::get<1>(it->first) == serial) {
             glDeleteProgram(it->second.program);
             it = m_Programs.erase(it);
         } else {
@@ -713,6 +798,28 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     int dw = 0, dh = 0;
     if (!BackendGLDrawableSize(m_hWindow, &dw, &dh) || dw <= 0 || dh <= 0)
         return D3D_OK;
+    ClaimContextState();
+    if (m_bDirect) {
+        // The frame is already in the window's framebuffer.
+        if (m_pCapture) {
+            m_pCapture->width = dw;
+            m_pCapture->height = dh;
+            m_pCapture->pixels.resize(static_cast<size_t>(dw) * dh);
+            ReadWindowRows(false, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
+            m_pCapture = nullptr;
+        }
+        BackendGLSwap(m_hWindow);
+        m_bFramePresented = true;
+        if (!WindowServesAsBackBuffer(dw, dh)) {
+            // The window changed size: from the next frame on, draw offscreen and scale.
+            if (!CreateBackBuffer()) {
+                m_eLoss = eLoss_NotReset;
+                return D3DERR_DEVICELOST;
+            }
+            ApplyViewport();
+        }
+        return D3D_OK;
+    }
     const int bw = static_cast<int>(m_Params.BackBufferWidth), bh = static_cast<int>(m_Params.BackBufferHeight);
     // Scale the whole back buffer into the window, keeping its aspect, with black bars.
     int w = dw, h = dh;
@@ -725,7 +832,6 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    ClaimContextState();
     m_bAppliedStatesValid = false;
     glViewport(0, 0, dw, dh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -734,23 +840,43 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     glBlitFramebuffer(0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                       (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR);
     if (m_pCapture) {
-        // The window's rows, top row first, as the player sees them.
         m_pCapture->width = dw;
         m_pCapture->height = dh;
-        std::vector<uint32_t> rows(static_cast<size_t>(dw) * dh);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
-        m_pCapture->pixels.resize(rows.size());
-        for (int row = 0; row < dh; ++row)
-            std::memcpy(&m_pCapture->pixels[static_cast<size_t>(row) * dw],
-                        &rows[static_cast<size_t>(dh - 1 - row) * dw], static_cast<size_t>(dw) * 4);
+        m_pCapture->pixels.resize(static_cast<size_t>(dw) * dh);
+        ReadWindowRows(false, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
         m_pCapture = nullptr;
     }
     BackendGLSwap(m_hWindow);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    if (WindowServesAsBackBuffer(dw, dh)) {
+        // The window has the back buffer's size again: draw into it from the next frame on. The
+        // frame just shown stays readable from the front buffer.
+        DestroyBackBuffer();
+        m_bDirect = true;
+        m_bFramePresented = true;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    }
     ApplyViewport();
     return D3D_OK;
+}
+
+// The window framebuffer's rows, top row first, as BGRA bytes: of the frame being drawn, or of
+// the one last swapped to the front (a single-buffered window has only the one buffer).
+void D3D9DeviceImpl::ReadWindowRows(bool shown, int width, int height, uint8_t* out)
+{
+    const GLenum buffer = m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT;
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
+    const size_t pitch = static_cast<size_t>(width) * 4;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(buffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+    glReadBuffer(m_bWindowDoubleBuffered ? GL_BACK : GL_FRONT);
+    for (int row = 0; row < height; ++row)
+        std::memcpy(out + static_cast<size_t>(row) * pitch, &rows[static_cast<size_t>(height - 1 - row) * pitch],
+                    pitch);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, TargetFramebuffer());
 }
 
 HRESULT D3D9DeviceImpl::BeginScene()
@@ -766,7 +892,9 @@ HRESULT D3D9DeviceImpl::EndScene()
     if (!m_bInScene)
         return D3DERR_INVALIDCALL;
     m_bInScene = false;
-    glFlush();
+    // No flush: Present's swap hands the frame over, and a read-back waits for what it reads.
+    // Flushing here too would make the rasteriser run frames a window never shows (an offscreen
+    // surface's swap shows nothing).
     return D3D_OK;
 }
 
@@ -807,14 +935,17 @@ HRESULT D3D9DeviceImpl::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACK
 
 void D3D9DeviceImpl::ApplyViewport()
 {
-    glViewport(static_cast<GLint>(m_Viewport.X), static_cast<GLint>(m_Viewport.Y),
-               static_cast<GLsizei>(m_Viewport.Width), static_cast<GLsizei>(m_Viewport.Height));
+    // In the window's framebuffer the rows count from the bottom.
+    const GLint y = m_bDirect ? static_cast<GLint>(m_Params.BackBufferHeight - m_Viewport.Y - m_Viewport.Height)
+                              : static_cast<GLint>(m_Viewport.Y);
+    glViewport(static_cast<GLint>(m_Viewport.X), y, static_cast<GLsizei>(m_Viewport.Width),
+               static_cast<GLsizei>(m_Viewport.Height));
     glDepthRange(m_Viewport.MinZ, m_Viewport.MaxZ);
 }
 
 HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD)
 {
-    if ((Flags & D3DCLEAR_ZBUFFER) && !m_nDepthBuffer)
+    if ((Flags & D3DCLEAR_ZBUFFER) && !m_bHasDepth)
         return D3DERR_INVALIDCALL;
     if (m_eLoss != eLoss_None)
         return D3D_OK;
@@ -825,10 +956,11 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
         mask |= GL_DEPTH_BUFFER_BIT;
     if (!mask)
         return D3D_OK;
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    ClaimContextState();
+    glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer());
+    m_bFramePresented = false;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
-    ClaimContextState();
     m_bAppliedStatesValid = false;
     glClearColor(((Color >> 16) & 0xFF) / 255.0f, ((Color >> 8) & 0xFF) / 255.0f, (Color & 0xFF) / 255.0f,
                  ((Color >> 24) & 0xFF) / 255.0f);
@@ -844,7 +976,8 @@ HRESULT D3D9DeviceImpl::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
         y2 = std::min(y2, vy2);
         if (x2 <= x1 || y2 <= y1)
             return;
-        glScissor(x1, y1, x2 - x1, y2 - y1);
+        const LONG height = static_cast<LONG>(m_Params.BackBufferHeight);
+        glScissor(x1, m_bDirect ? height - y2 : y1, x2 - x1, y2 - y1);
         glClear(mask);
     };
     if (Count == 0 || !pRects)
@@ -1032,11 +1165,17 @@ HRESULT D3D9DeviceImpl::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, ID
         return D3DERR_INVALIDCALL;
     // The back buffer's rows are kept top row first, as the surface wants them.
     std::vector<uint8_t>& out = dst->Bits();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, static_cast<GLsizei>(dd.Width), static_cast<GLsizei>(dd.Height), GL_BGRA, GL_UNSIGNED_BYTE,
-                 out.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    ClaimContextState();
+    if (m_bDirect) {
+        // Once swapped, the frame is the front buffer's (a single-buffered window keeps it).
+        ReadWindowRows(m_bFramePresented, static_cast<int>(dd.Width), static_cast<int>(dd.Height), out.data());
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nFramebuffer);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, static_cast<GLsizei>(dd.Width), static_cast<GLsizei>(dd.Height), GL_BGRA,
+                     GL_UNSIGNED_BYTE, out.data());
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer());
     if (dd.Format == D3DFMT_X8R8G8B8 || DeviceBackBufferFormat(this) == D3DFMT_X8R8G8B8)
         for (size_t i = 3; i < out.size(); i += 4)
             out[i] = 0xFF;
@@ -1219,7 +1358,6 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     if (loc >= 0)
         glUniform1i(loc, 0);
     p.posFixup = glGetUniformLocation(p.program, "qm_PosFixup");
-    p.alphaFunc = glGetUniformLocation(p.program, "qm_AlphaFunc");
     p.alphaRef = glGetUniformLocation(p.program, "qm_AlphaRef");
     p.worldViewProj = glGetUniformLocation(p.program, "qm_WorldViewProj");
     p.textureBound = glGetUniformLocation(p.program, "qm_TextureBound");
@@ -1229,16 +1367,41 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     return true;
 }
 
+DWORD D3D9DeviceImpl::AlphaFunction() const
+{
+    if (!m_RenderStates[D3DRS_ALPHATESTENABLE])
+        return D3DCMP_ALWAYS;
+    const DWORD f = m_RenderStates[D3DRS_ALPHAFUNC];
+    return f >= D3DCMP_NEVER && f <= D3DCMP_ALWAYS ? f : D3DCMP_NEVER;
+}
+
 Program* D3D9DeviceImpl::GetProgram()
 {
     const uint64_t vsKey = m_pVertexShader ? m_pVertexShader->Code().serial : 0;
     const uint64_t psKey = m_pPixelShader ? m_pPixelShader->Code().serial : 0;
-    auto found = m_Programs.find({vsKey, psKey});
+    const DWORD alpha = AlphaFunction();
+    const auto key = std::make_tuple(vsKey, psKey, alpha);
+    auto found = m_Programs.find(key);
     if (found != m_Programs.end())
         return found->second.program ? &found->second : nullptr;
-    Program& p = m_Programs[{vsKey, psKey}];
-    LinkProgram(m_pVertexShader ? m_pVertexShader->Code().shader : m_nFixedVS,
-                m_pPixelShader ? m_pPixelShader->Code().shader : m_nFixedPS, p);
+    GLuint ps = m_pPixelShader ? m_pPixelShader->Code().shader : m_nFixedPS;
+    if (alpha != D3DCMP_ALWAYS) {
+        GLuint& variant = m_pPixelShader ? m_pPixelShader->Code().alphaVariants[alpha] : m_FixedPSVariants[alpha];
+        if (!variant) {
+            // The same text with the alpha function defined right after the version line.
+            std::string source = m_pPixelShader ? m_pPixelShader->Code().translated.glsl : kFixedFunctionPixelGlsl;
+            const size_t line = source.find('\n') + 1;
+            source.insert(line, "#define QM_ALPHA_FUNC " + std::to_string(alpha) + "\n");
+            std::string log;
+            variant = CompileShader(GL_FRAGMENT_SHADER, source, log);
+            if (!variant)
+                LOG_ERROR << "Pixel stage failed to compile for alpha function " << alpha << ": " << log;
+        }
+        ps = variant;
+    }
+    Program& p = m_Programs[key];
+    if (ps)
+        LinkProgram(m_pVertexShader ? m_pVertexShader->Code().shader : m_nFixedVS, ps, p);
     return p.program ? &p : nullptr;
 }
 
@@ -1356,7 +1519,7 @@ void D3D9DeviceImpl::UploadConstants(GLuint buffer, const float* data, UINT& fir
 void D3D9DeviceImpl::ApplyStates(Program& p)
 {
     const auto& rs = m_RenderStates;
-    const bool depth = rs[D3DRS_ZENABLE] && m_nDepthBuffer;
+    const bool depth = rs[D3DRS_ZENABLE] && m_bHasDepth;
     const bool blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
     const bool separate = blend && rs[D3DRS_SEPARATEALPHABLENDENABLE];
     // Only the render states that reach OpenGL take part; the others are zero.
@@ -1373,7 +1536,8 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
                                separate ? rs[D3DRS_DESTBLENDALPHA] : 0,
                                separate ? rs[D3DRS_BLENDOPALPHA] : 0,
                                rs[D3DRS_COLORWRITEENABLE],
-                               rs[D3DRS_FILLMODE]};
+                               rs[D3DRS_FILLMODE],
+                               m_bDirect};
     if (!m_bAppliedStatesValid || !(fixed == m_AppliedStates)) {
         if (depth) {
             glEnable(GL_DEPTH_TEST);
@@ -1407,22 +1571,21 @@ void D3D9DeviceImpl::ApplyStates(Program& p)
         const DWORD write = rs[D3DRS_COLORWRITEENABLE];
         glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
         glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+        // Into the window (rows counted from the bottom) the upper-left origin turns the
+        // upside-down rendering upright, and with it the winding and the edge rules, so the
+        // same triangles cover the same pixels as offscreen.
+        if (m_bClipControl)
+            glClipControl(m_bDirect ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         m_AppliedStates = fixed;
         m_bAppliedStatesValid = true;
     }
 
     const float fixup[2] = {1.0f / static_cast<float>(m_Viewport.Width), 1.0f / static_cast<float>(m_Viewport.Height)};
-    const GLint alphaFunc =
-        rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC]) : static_cast<GLint>(D3DCMP_ALWAYS);
     const float alphaRef = static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF);
     const bool all = !p.set.valid;
     if (all || std::memcmp(fixup, p.set.posFixup, sizeof(fixup)) != 0) {
         glUniform4f(p.posFixup, fixup[0], fixup[1], 0.0f, 0.0f);
         std::memcpy(p.set.posFixup, fixup, sizeof(fixup));
-    }
-    if (all || alphaFunc != p.set.alphaFunc) {
-        glUniform1i(p.alphaFunc, alphaFunc);
-        p.set.alphaFunc = alphaFunc;
     }
     if (all || alphaRef != p.set.alphaRef) {
         glUniform1f(p.alphaRef, alphaRef);
@@ -1532,7 +1695,8 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
         return D3DERR_INVALIDCALL;
     ClaimContextState();
     Program* program = GetProgram();
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer());
+    m_bFramePresented = false;
     glBindVertexArray(m_nVertexArray);
     if (!program || !BindAttributes(StartVertex, static_cast<UINT>(vertices))) {
         if (!m_bReportedDrawFailure)

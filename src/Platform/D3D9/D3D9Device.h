@@ -120,7 +120,9 @@ class D3D9VertexDeclarationImpl : public ComObject<IDirect3DVertexDeclaration9> 
 // The GL shader object made from a translated token stream.
 struct D3D9ShaderCode {
     uint64_t serial = 0;
-    GLuint shader = 0;
+    GLuint shader = 0; // a pixel stage's: with the alpha function ALWAYS
+    // A pixel stage compiled for each other alpha function (1 to 7) once a draw needs it.
+    GLuint alphaVariants[8] = {};
     TranslatedShader translated;
     std::vector<uint32_t> tokens;
 };
@@ -142,6 +144,7 @@ class D3D9PixelShaderImpl : public ComObject<IDirect3DPixelShader9> {
     D3D9PixelShaderImpl(D3D9DeviceImpl* device, std::unique_ptr<D3D9ShaderCode> code);
     HRESULT GetFunction(void* pData, UINT* pSizeOfData) override;
     const D3D9ShaderCode& Code() const { return *m_pCode; }
+    D3D9ShaderCode& Code() { return *m_pCode; }
 
   private:
     ~D3D9PixelShaderImpl() override;

@@ -380,6 +380,9 @@ D3D9PixelShaderImpl::~D3D9PixelShaderImpl()
     DeviceForget(m_pDevice, this);
     DeviceForgetShader(m_pDevice, m_pCode->serial);
     glDeleteShader(m_pCode->shader);
+    for (GLuint variant : m_pCode->alphaVariants)
+        if (variant)
+            glDeleteShader(variant);
     DeviceRelease(m_pDevice);
 }
 

@@ -24,22 +24,27 @@
     "    gl_Position = p;\n"                                                                                           \
     "}\n"
 
-// Pixel stage prologue: inputs and the alpha test, which runs on the final colour.
+// Pixel stage prologue: inputs and the alpha test, which runs on the final colour. The alpha
+// function is compiled in (the device defines QM_ALPHA_FUNC, one program per function in use):
+// a software rasteriser runs both sides of a branch on a uniform for every pixel, and ALWAYS
+// then needs no discard at all. The reference value stays a uniform.
 #define QM_PS_COMMON                                                                                                   \
+    "#ifndef QM_ALPHA_FUNC\n"                                                                                          \
+    "#define QM_ALPHA_FUNC 8\n"                                                                                        \
+    "#endif\n"                                                                                                         \
     "in vec4 qm_D0; in vec4 qm_D1;\n"                                                                                  \
     "in vec4 qm_T0; in vec4 qm_T1; in vec4 qm_T2; in vec4 qm_T3;\n"                                                    \
     "in vec4 qm_T4; in vec4 qm_T5; in vec4 qm_T6; in vec4 qm_T7;\n"                                                    \
     "out vec4 qm_Color;\n"                                                                                             \
-    "uniform int qm_AlphaFunc;\n"                                                                                      \
     "uniform float qm_AlphaRef;\n"                                                                                     \
     "void qm_Output(vec4 c) {\n"                                                                                       \
-    "    if (qm_AlphaFunc != 8) {\n"                                                                                   \
-    "        float a = floor(clamp(c.a, 0.0, 1.0) * 255.0 + 0.5);\n"                                                   \
-    "        bool pass = qm_AlphaFunc == 2 ? a < qm_AlphaRef : qm_AlphaFunc == 3 ? a == qm_AlphaRef :\n"               \
-    "                    qm_AlphaFunc == 4 ? a <= qm_AlphaRef : qm_AlphaFunc == 5 ? a > qm_AlphaRef :\n"               \
-    "                    qm_AlphaFunc == 6 ? a != qm_AlphaRef : qm_AlphaFunc == 7 ? a >= qm_AlphaRef : false;\n"       \
-    "        if (!pass) discard;\n"                                                                                    \
-    "    }\n"                                                                                                          \
+    "#if QM_ALPHA_FUNC != 8\n"                                                                                         \
+    "    float a = floor(clamp(c.a, 0.0, 1.0) * 255.0 + 0.5);\n"                                                       \
+    "    bool pass = QM_ALPHA_FUNC == 2 ? a < qm_AlphaRef : QM_ALPHA_FUNC == 3 ? a == qm_AlphaRef :\n"                 \
+    "                QM_ALPHA_FUNC == 4 ? a <= qm_AlphaRef : QM_ALPHA_FUNC == 5 ? a > qm_AlphaRef :\n"                 \
+    "                QM_ALPHA_FUNC == 6 ? a != qm_AlphaRef : QM_ALPHA_FUNC == 7 ? a >= qm_AlphaRef : false;\n"         \
+    "    if (!pass) discard;\n"                                                                                        \
+    "#endif\n"                                                                                                         \
     "    qm_Color = c;\n"                                                                                              \
     "}\n"
 
@@ -121,6 +126,9 @@ class Translator {
     const uint32_t* m_pTokens;
     size_t m_nMax;
     bool m_bPixel = false;
+    // Only a pixel stage that writes oDepth sets the fragment's depth: writing gl_FragDepth at
+    // all turns off the rasteriser's early depth test and its depth interpolation.
+    bool m_bWritesDepth = false;
     std::string m_Error;
     std::ostringstream m_Body;
     std::map<uint32_t, std::string> m_Defs;
@@ -207,6 +215,7 @@ bool Translator::RegisterName(uint32_t param, uint32_t relativeToken, bool relat
         if (!m_bPixel || !write || !limit(1))
             return Fail("bad use of oDepth");
         name = "o_Depth";
+        m_bWritesDepth = true;
         return true;
     default: return Fail(std::string("unsupported register type ") + std::to_string(type));
     }
@@ -696,13 +705,15 @@ bool Translator::Run(TranslatedShader& out, std::string& error)
         g << "    vec4 v0 = clamp(qm_D0, 0.0, 1.0); vec4 v1 = clamp(qm_D1, 0.0, 1.0);\n"
              "    vec4 t0 = qm_T0; vec4 t1 = qm_T1; vec4 t2 = qm_T2; vec4 t3 = qm_T3;\n"
              "    vec4 t4 = qm_T4; vec4 t5 = qm_T5; vec4 t6 = qm_T6; vec4 t7 = qm_T7;\n"
-             "    vec4 o_C0 = vec4(0.0); vec4 o_Depth = vec4(gl_FragCoord.z);\n";
+             "    vec4 o_C0 = vec4(0.0);\n";
+        if (m_bWritesDepth)
+            g << "    vec4 o_Depth = vec4(gl_FragCoord.z);\n";
     }
     g << m_Body.str();
     if (!m_bPixel)
         g << "    qm_EmitPosition(o_Pos);\n";
     else
-        g << "    gl_FragDepth = clamp(o_Depth.x, 0.0, 1.0);\n    qm_Output(o_C0);\n";
+        g << (m_bWritesDepth ? "    gl_FragDepth = clamp(o_Depth.x, 0.0, 1.0);\n" : "") << "    qm_Output(o_C0);\n";
     g << "}\n";
 
     out.pixel = m_bPixel;

@@ -14,6 +14,173 @@ uint32_t ReadU32(const uint8_t* p)
     return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+
+std::string SizeText(uint64_t width, uint64_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+bool WithinPixelLimit(uint64_t width, uint64_t height, std::string& error)
+{
+    if (width * height <= kMaxImagePixels)
+        return true;
+    error = "image size " + SizeText(width, height) + " has more than the " + std::to_string(kMaxImagePixels) +
+            " pixels an image may have";
+    return false;
+}
+
+// Whether a JPEG's frame is coded in sequential (baseline or extended) Huffman scans: its first
+// frame marker is SOF0 or SOF1.
+bool IsSequentialJpeg(const uint8_t* data, size_t size)
+{
+    size_t at = 2;
+    while (at + 4 <= size) {
+        if (data[at] != 0xFF) {
+            ++at; // as the image library does, bytes between segments are passed over
+            continue;
+        }
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == 0xC0 || marker == 0xC1)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += 2; // a marker without a length
+            continue;
+        }
+        if ((marker >= 0xC2 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) ||
+            marker == 0xDA)
+            return false;
+        at += 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
+    }
+    return false;
+}
+
+// Whether a JPEG's Huffman tables are safe to hand to the image library: each holds at most the
+// 256 codes a table has room for (the library fills a table before it counts its codes), and
+// every scan uses only tables defined before it (the library would decode through a table it
+// never filled).
+bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error)
+{
+    bool defined[2][4] = {}; // [DC, AC][table]
+    bool progressive = false;
+    size_t at = 2;
+    while (at + 4 <= size) {
+        if (data[at] != 0xFF) {
+            ++at; // the image library passes over bytes between segments, looking for a marker
+            continue;
+        }
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += marker == 0xFF ? 1 : 2; // fill, or a marker without a length
+            continue;
+        }
+        const size_t end = at + 2 + (size_t{data[at + 2]} << 8 | data[at + 3]);
+        if (marker == 0xC2)
+            progressive = true;
+        if (marker == 0xC4) {
+            for (size_t table = at + 4; table < end && table < size;) {
+                size_t codes = 0;
+                for (size_t i = 1; i <= 16 && table + i < size; ++i)
+                    codes += data[table + i];
+                if (codes > 256) {
+                    error = "corrupt JPEG: a Huffman table of " + std::to_string(codes) + " codes (256 at most)";
+                    return false;
+                }
+                const uint8_t kind = data[table] >> 4, index = data[table] & 15;
+                if (kind <= 1 && index <= 3)
+                    defined[kind][index] = true;
+                table += 17 + codes;
+            }
+        }
+        if (marker == 0xDA && at + 5 <= size) {
+            const size_t count = data[at + 4];
+            const size_t spectrum = at + 5 + 2 * count; // start, end, approximation
+            if (spectrum + 3 <= size) {
+                const uint8_t start = data[spectrum], last = data[spectrum + 1], high = data[spectrum + 2] >> 4;
+                // Baseline scans use both tables; progressive DC scans the DC table on the first
+                // pass only, progressive AC scans the AC table.
+                const bool usesDc = !progressive || (start == 0 && high == 0);
+                const bool usesAc = !progressive || last > 0;
+                for (size_t c = 0; c < count; ++c) {
+                    const uint8_t dc = data[at + 6 + 2 * c] >> 4, ac = data[at + 6 + 2 * c] & 15;
+                    if ((usesDc && dc <= 3 && !defined[0][dc]) || (usesAc && ac <= 3 && !defined[1][ac])) {
+                        error = "corrupt JPEG: a scan uses a Huffman table that was never defined";
+                        return false;
+                    }
+                }
+            }
+        }
+        at = end;
+        if (marker == 0xDA) {
+            // Entropy-coded data, read as the image library reads it: 0xFF, any fill 0xFF bytes,
+            // then 0 is a data byte; a restart marker stays in the data; anything else is the
+            // next marker.
+            while (at < size) {
+                if (data[at] != 0xFF) {
+                    ++at;
+                    continue;
+                }
+                size_t next = at + 1;
+                while (next < size && data[next] == 0xFF)
+                    ++next;
+                if (next < size && (data[next] == 0 || (data[next] >= 0xD0 && data[next] <= 0xD7))) {
+                    at = next + 1;
+                    continue;
+                }
+                at = next - 1; // the marker's 0xFF
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+// Whether a file of `size` bytes can hold the pixels its header claims, for the formats the
+// image library would otherwise decode in full from any file (it reads missing bytes as 0).
+bool FileCanHoldImage(const uint8_t* data, size_t size, D3DXIMAGE_FILEFORMAT type, uint64_t width, uint64_t height,
+                      std::string& error)
+{
+    const char* kind = nullptr;
+    bool fits = true;
+    if (type == D3DXIFF_TGA) {
+        kind = "TGA";
+        const uint64_t mapEntryBytes = (uint64_t{data[7]} + 7) / 8;
+        const uint64_t offset = 18 + uint64_t{data[0]} + (data[1] ? ReadU16(data + 5) * mapEntryBytes : 0);
+        const uint64_t available = size > offset ? size - offset : 0;
+        const uint64_t pixelBytes = std::max<uint64_t>(1, (uint64_t{data[16]} + 7) / 8);
+        // Run-length packets: one header byte and at least one pixel value for up to 128 pixels.
+        const uint64_t holds = data[2] >= 9 ? available / (1 + pixelBytes) * 128 : available / pixelBytes;
+        fits = width * height <= holds;
+    } else if (type == D3DXIFF_BMP && size >= 30) {
+        kind = "BMP";
+        const uint64_t offset = ReadU32(data + 10);
+        const uint64_t available = size > offset ? size - offset : 0;
+        const uint64_t bits = ReadU32(data + 14) == 12 ? ReadU16(data + 24) : ReadU16(data + 28);
+        fits = width * height * bits <= available * 8;
+    } else if (type == D3DXIFF_PNG && size >= 26) {
+        kind = "PNG";
+        static const uint8_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+        const uint64_t channels = data[25] < 7 && kChannels[data[25]] ? kChannels[data[25]] : 4;
+        const uint64_t rowBytes = (width * channels * std::max<uint64_t>(1, data[24]) + 7) / 8;
+        fits = height * rowBytes <= kDeflateMaxRatio * size;
+    } else if (type == D3DXIFF_JPG && IsSequentialJpeg(data, size)) {
+        kind = "JPEG";
+        // Every 8 x 8 block takes at least two bits (a DC code and an end-of-block code). A
+        // progressive file has no such bound (one code can end thousands of blocks): the pixel
+        // limit bounds it.
+        fits = 2 * ((width + 7) / 8) * ((height + 7) / 8) <= uint64_t{size} * 8;
+    }
+    if (fits)
+        return true;
+    error = "image size " + SizeText(width, height) + " is more than a " + kind + " file of " + std::to_string(size) +
+            " bytes can hold";
+    return false;
+}
+
 // DDS header fields (offsets from the start of the file, after the "DDS " magic).
 constexpr size_t kDdsHeaderEnd = 128;
 constexpr uint32_t kDdpfAlphaPixels = 0x1;
@@ -79,6 +246,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
                 " out of range";
         return false;
     }
+    if (!WithinPixelLimit(width, height, error))
+        return false;
     if (caps2 & (kDdsCaps2CubeMap | kDdsCaps2Volume)) {
         error = "DDS cube maps and volume textures are not supported";
         return false;
@@ -179,6 +348,9 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
             return false;
         }
     }
+    // Before the image library reads even the header: it builds the tables it meets on the way.
+    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesSound(data, size, error))
+        return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
         const char* reason = stbi_failure_reason();
@@ -191,6 +363,10 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
             std::string("image size ") + std::to_string(w) + std::string(" x ") + std::to_string(h) + " out of range";
         return false;
     }
+    if (!WithinPixelLimit(uint64_t(w), uint64_t(h), error) ||
+        !FileCanHoldImage(data, size, image.fileType, uint64_t(w), uint64_t(h), error))
+        return false;
+
     int dw = 0, dh = 0, dcomp = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &dw, &dh, &dcomp, 4);
     if (!rgba) {

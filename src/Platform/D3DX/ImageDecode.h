@@ -20,6 +20,14 @@ struct DecodedImage {
 
 // Largest width or height accepted from a file.
 constexpr uint32_t kMaxImageDimension = 8192;
+// Largest pixel count accepted from a file (64 MiB decoded): a small file can claim a size
+// whose decoding would take seconds and hundreds of megabytes.
+constexpr uint64_t kMaxImagePixels = 4096u * 4096u;
+// The most a deflate stream can expand: a 258-byte match costs at least two bits.
+constexpr uint64_t kDeflateMaxRatio = 1032;
 
-// Decodes `size` bytes; false with a reason in `error` for anything malformed or unsupported.
+// Decodes `size` bytes; false with a reason in `error` for anything malformed or unsupported,
+// for more than kMaxImagePixels pixels, and for a claimed size the file cannot hold (BMP and
+// uncompressed TGA: their pixel bytes; run-length TGA: 128 pixels per packet; PNG: the
+// deflate ratio), before any decoding.
 bool DecodeImageFile(const void* data, size_t size, DecodedImage& image, std::string& error);

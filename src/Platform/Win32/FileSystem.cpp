@@ -3,6 +3,7 @@
 #include "Platform/Win32/LastError.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -24,14 +25,30 @@ bool IsSeparator(char c)
     return c == '/' || c == '\\';
 }
 
+// The working directory at any length the system allows; false (errno and the last error set)
+// when it cannot be read, for instance once it has been removed.
+bool ReadWorkingDirectory(std::string& out)
+{
+    char* cwd = getcwd(nullptr, 0);
+    if (!cwd) {
+        const int saved = errno;
+        SetLastError(ErrorFromErrno(saved));
+        errno = saved;
+        return false;
+    }
+    out = cwd;
+    std::free(cwd);
+    return true;
+}
+
 } // namespace
 
 DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer)
 {
-    std::vector<char> cwd(4096);
-    if (!getcwd(cwd.data(), cwd.size()))
+    std::string cwd;
+    if (!ReadWorkingDirectory(cwd))
         return 0;
-    return CopyOut(cwd.data(), bufferLength, buffer);
+    return CopyOut(cwd, bufferLength, buffer);
 }
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart)
@@ -43,10 +60,10 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
 
     std::string path = fileName;
     if (!IsSeparator(path[0])) {
-        std::vector<char> cwd(4096);
-        if (!getcwd(cwd.data(), cwd.size()))
+        std::string cwd;
+        if (!ReadWorkingDirectory(cwd))
             return 0;
-        path = std::string(cwd.data()) + "/" + path;
+        path = cwd + "/" + path;
     }
     const bool trailing = IsSeparator(path.back());
 

@@ -89,7 +89,8 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
         return fallback;
     }
     std::optional<std::string> value = ProfileFindValue(text, section, key);
-    if (!value)
+    // An empty value ("Key=") reads as absent, not as 0.
+    if (!value || value->empty())
         return fallback;
     return ProfileParseInt(*value);
 }

@@ -6,7 +6,7 @@
 
 // The integer after the key: optional blanks and sign, then decimal digits or "0x" and hex
 // digits, read up to the first other character ("12ab" reads 12, "abc" reads 0). A missing
-// file, section or key gives defaultValue.
+// file, section or key, or an empty value ("Key="), gives defaultValue.
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 
 // Sets key=value in the section: an existing key keeps its place, a new key goes after the

@@ -24,8 +24,12 @@ bool ArchiveSystem::SetRoot(const std::string& path)
 {
     std::string filePart;
     std::string full = GetFullPath(path, filePart);
-    if (full.empty())
-        LOG_WARNING << "The archive root " << path << " has no usable full path; nothing will be found below it.";
+    if (full.empty()) {
+        // Never "/": a root that cannot be read finds nothing rather than files of another folder.
+        LOG_ERROR << "The archive root \"" << path << "\" has no usable full path; nothing will be found below it.";
+        m_Root.clear();
+        return true;
+    }
     m_Root = NormalizePath(full, true);
     return true;
 }

@@ -97,7 +97,10 @@ void FileStreamIO::Skip(int32_t count)
 {
     if (count == 0 || !m_pFile)
         return;
-    m_nPosition = std::min(m_nPosition + static_cast<uint32_t>(count), m_nSize);
+    // Computed wide: backwards past the start stops at 0, as the other streams do, rather than
+    // wrapping round to the end.
+    const int64_t target = int64_t(m_nPosition) + count;
+    m_nPosition = static_cast<uint32_t>(std::clamp<int64_t>(target, 0, m_nSize));
     std::fseek(m_pFile, m_nPosition, SEEK_SET);
 }
 
@@ -113,11 +116,22 @@ bool FileStreamIO::Extend(uint32_t count)
 {
     if (!CanWrite() || !m_pFile)
         return false;
-    std::vector<char> zeros(count, 0);
-    size_t n = std::fwrite(zeros.data(), 1, count, m_pFile);
-    m_nPosition += static_cast<uint32_t>(n);
+    // Positions are 32-bit: an extension past 4 GiB could not be told or sought.
+    if (uint64_t(m_nPosition) + count > UINT32_MAX)
+        return false;
+    // Written in pieces of a fixed size, so a large count costs no buffer of its size.
+    static const char zeros[64 * 1024] = {};
+    uint32_t written = 0;
+    while (written < count) {
+        const size_t piece = std::min<size_t>(count - written, sizeof zeros);
+        const size_t n = std::fwrite(zeros, 1, piece, m_pFile);
+        written += static_cast<uint32_t>(n);
+        if (n != piece)
+            break;
+    }
+    m_nPosition += written;
     m_nSize = std::max(FileSize(), m_nPosition);
-    return n == count;
+    return written == count;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -133,6 +147,13 @@ SubFileStreamIO* SubFileStreamIO::Open(const StreamIO& parent, uint32_t start, u
         std::fseek(stream->m_pFile, start, SEEK_SET);
     }
     return stream;
+}
+
+void SubFileStreamIO::Close()
+{
+    FileStreamIO::Close();
+    // A closed window is empty: with its start kept, size and position would wrap below zero.
+    m_nStart = 0;
 }
 
 uint32_t SubFileStreamIO::Read(void* buffer, uint32_t count)

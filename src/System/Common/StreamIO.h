@@ -32,7 +32,7 @@ public:
     virtual void Close() = 0;
     virtual uint32_t Read(void* buffer, uint32_t count) = 0;
     virtual uint32_t Write(const void* buffer, uint32_t count) = 0;
-    // A negative count moves backwards (memory streams stop at the start).
+    // A negative count moves backwards; every stream stops at its start and at its end.
     virtual void Skip(int32_t count) = 0;
     virtual void Seek(uint32_t offset) = 0;
     virtual bool Extend(uint32_t count) = 0;
@@ -94,6 +94,8 @@ public:
     // Never null; when the parent's file cannot be reopened the stream is closed and reads give 0.
     static SubFileStreamIO* Open(const StreamIO& parent, uint32_t start, uint32_t size);
 
+    // Closed, the stream is empty: size and position 0.
+    void Close() override;
     uint32_t Read(void* buffer, uint32_t count) override;
     uint32_t Write(const void*, uint32_t) override { return 0; }
     // Bounded by the window at both ends.

@@ -1,16 +1,47 @@
 #include "System/Common/StringUtil.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
 
 #include "Platform/Win32/Windows.h"
+#include "System/Common/Log.h"
+
+namespace {
+
+// Calls get(size, buffer) (a Win32 string getter: the length on success, the size needed when
+// the buffer is too small, 0 on failure) with a buffer as large as the answer needs.
+template <typename Get> bool GetSystemString(Get get, std::string& out, std::string& reason)
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        errno = 0;
+        const DWORD n = get(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0) {
+            reason = errno ? std::strerror(errno) : "the system gives no reason";
+            return false;
+        }
+        if (n < buffer.size()) {
+            out.assign(buffer.data(), n);
+            return true;
+        }
+        buffer.resize(n); // the size needed, the terminator included
+    }
+    reason = "the path keeps changing length";
+    return false;
+}
+
+} // namespace
 
 std::string GetCurrentDirectoryPath()
 {
-    char buffer[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
-    if (n == 0 || n >= MAX_PATH)
-        return NormalizePath("", true);
-    return NormalizePath(std::string(buffer, n), true);
+    std::string path, reason;
+    if (!GetSystemString([](DWORD size, char* buffer) { return GetCurrentDirectoryA(size, buffer); }, path, reason)) {
+        LOG_ERROR << "Cannot read the current directory: " << reason << ".";
+        return std::string();
+    }
+    return NormalizePath(path, true);
 }
 
 std::string NormalizePath(const std::string& path, bool trailingSlash)
@@ -24,14 +55,18 @@ std::string NormalizePath(const std::string& path, bool trailingSlash)
 
 std::string GetFullPath(const std::string& path, std::string& filePart)
 {
-    char buffer[MAX_PATH];
-    char* part = nullptr;
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, &part);
-    if (n == 0 || n >= MAX_PATH)
+    std::string full, reason;
+    if (!GetSystemString(
+            [&](DWORD size, char* buffer) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); }, full,
+            reason)) {
+        LOG_ERROR << "Cannot make a full path of \"" << path << "\": " << reason << ".";
         return std::string();
-    if (part)
-        filePart = part;
-    return NormalizePath(std::string(buffer, n), false);
+    }
+    // The file part is the last component, unless the path ends with a separator.
+    const size_t slash = full.find_last_of("/\\");
+    if (slash != std::string::npos && slash + 1 < full.size())
+        filePart = full.substr(slash + 1);
+    return NormalizePath(full, false);
 }
 
 void SplitPath(const std::string& path, std::string& directory, std::string& name)

@@ -1,5 +1,7 @@
 #include "System/Graphics/AtlasTable.h"
 
+#include <memory>
+
 #include <lua.hpp>
 
 #include "System/Common/Log.h"
@@ -76,7 +78,8 @@ void AtlasTable::ReadSpriteSheet(lua_State* L, const std::string& scriptName)
 
 void AtlasTable::ReadSprite(lua_State* L, NameId textureId, float textureWidth, float textureHeight)
 {
-    auto* entry = new AtlasEntry;
+    // Owned here until it is in the table: a read below may raise a Lua error and unwind.
+    auto entry = std::make_unique<AtlasEntry>();
     entry->name = WithoutExtension(LuaGetStringField(L, "name"));
     entry->textureId = textureId;
 
@@ -97,11 +100,9 @@ void AtlasTable::ReadSprite(lua_State* L, NameId textureId, float textureWidth, 
     entry->offsetY = (sy + sh / 2.0f) - oh / 2.0f;
 
     const NameId key = HashName(entry->name);
-    if (!m_Entries.emplace(key, entry).second) {
-        delete entry;
+    if (!m_Entries.emplace(key, entry.get()).second)
         return;
-    }
-    m_List.push_back(entry);
+    m_List.push_back(entry.release());
 }
 
 const AtlasEntry* AtlasTable::Find(NameId id) const

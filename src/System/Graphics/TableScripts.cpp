@@ -29,18 +29,30 @@ void LoadTableScripts(const std::string& folder, const char* global,
         }
         lua_State* L = context->m_pThread;
         // Every script shares one global table: a script that fails or defines nothing must not
-        // hand over the table its predecessor left behind.
-        lua_pushnil(L);
-        lua_setglobal(L, global);
-        RunScriptStream(g_pArchiveSystem->Open(HashName(name)), context, name.c_str());
+        // hand over the table its predecessor left behind. Raw, so that no metatable an earlier
+        // script gave the globals can fail here.
         lua_pushglobaltable(L);
-        lua_getfield(L, -1, global);
-        if (lua_istable(L, -1)) {
-            LuaReadingFile reading(name);
-            reader(L, name);
-        }
-        else
-            LOG_WARNING << "The table script " << name << " defines no table " << global << ".";
+        lua_pushstring(L, global);
+        lua_pushnil(L);
+        lua_rawset(L, -3);
+        lua_pop(L, 1);
+        RunScriptStream(g_pArchiveSystem->Open(HashName(name)), context, name.c_str());
+        // The data's own metatables run during the reads, so a failing one ends this script
+        // with a logged error instead of the process.
+        std::string error;
+        const bool read = LuaReadProtected(L, [&](lua_State* R) {
+            lua_pushglobaltable(R);
+            lua_getfield(R, -1, global);
+            if (lua_istable(R, -1)) {
+                LuaReadingFile reading(name);
+                reader(R, name);
+            }
+            else
+                LOG_WARNING << "The table script " << name << " defines no table " << global << ".";
+        }, error);
+        if (!read)
+            LOG_ERROR << "The table script " << name << ": reading it stopped at a Lua error: " << error
+                      << "; the rest of it is skipped.";
         LuaClearStack(L);
         g_pScriptSystem->ReleaseContext(context);
     }

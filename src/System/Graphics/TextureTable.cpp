@@ -119,6 +119,8 @@ void TextureTable::ReadTextureTable(lua_State* L, const std::string& scriptName)
         if (lua_istable(L, -1)) {
             const std::string key = LuaGetKeyString(L);
             const std::string fileName = LuaGetStringField(L, "texture_name");
+            // Every Lua read comes before anything is owned: a read may raise a Lua error and unwind.
+            const int32_t loadType = LuaGetIntField(L, "load_type");
             const NameId fileId = HashName(fileName);
             StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(fileId) : nullptr;
             if (!stream) {
@@ -133,7 +135,7 @@ void TextureTable::ReadTextureTable(lua_State* L, const std::string& scriptName)
                     delete stream;
                 } else {
                     m_List.push_back(entry);
-                    entry->loadType = LuaGetIntField(L, "load_type");
+                    entry->loadType = loadType;
                     ProbeImageSize(stream, entry);
                     if (entry->loadType != kTextureLoadType_Resident)
                         entry->useCount = 0;

@@ -62,6 +62,14 @@ std::string PopString(lua_State* L)
 // The data file being read, for the item counter's error lines.
 std::string s_ReadingFile;
 
+int CallRead(lua_State* R)
+{
+    const auto* read = static_cast<const std::function<void(lua_State*)>*>(lua_touserdata(R, 1));
+    lua_settop(R, 0);
+    (*read)(R);
+    return 0;
+}
+
 } // namespace
 
 LuaReadingFile::LuaReadingFile(const std::string& name) : m_Previous(s_ReadingFile) { s_ReadingFile = name; }
@@ -88,6 +96,26 @@ size_t LuaGetItemCount(lua_State* L)
     LOG_ERROR << "data file " << (s_ReadingFile.empty() ? "?" : s_ReadingFile) << ": a list has a length of "
               << length << " but holds only " << entries << " entries; reading its first " << entries << " items";
     return entries;
+}
+
+bool LuaReadProtected(lua_State* L, const std::function<void(lua_State*)>& read, std::string& error)
+{
+    // The main thread is always in a state that can call; L may have ended in an error.
+    lua_checkstack(L, 1);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
+    lua_State* main = lua_tothread(L, -1);
+    lua_pop(L, 1);
+    const int top = lua_gettop(main);
+    lua_State* R = lua_newthread(main);
+    lua_pushcfunction(R, CallRead);
+    lua_pushlightuserdata(R, const_cast<std::function<void(lua_State*)>*>(&read));
+    const bool ok = lua_pcall(R, 1, 0, 0) == LUA_OK;
+    if (!ok) {
+        const char* message = lua_tostring(R, -1);
+        error = message ? message : std::string("an error value of type ") + luaL_typename(R, -1);
+    }
+    lua_settop(main, top);
+    return ok;
 }
 
 int64_t LuaTruncateToInt64(double value)

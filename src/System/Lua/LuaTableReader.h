@@ -6,9 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct lua_State;
+
+// Runs read(R) inside a protected call on a fresh thread R of L's Lua state, R's stack empty.
+// Data can make any read raise a Lua error (a metatable whose __index fails, memory running
+// out); such an error unwinds read and comes back as false with Lua's message in error,
+// instead of reaching the panic handler. L may be any thread, finished or dead ones included.
+bool LuaReadProtected(lua_State* L, const std::function<void(lua_State*)>& read, std::string& error);
 
 // Pushes the value at a dotted path ("a.b.c") below the top table (raw gets) and returns
 // true; false when a step is nil or not a table, with the stack as before.

@@ -73,6 +73,16 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
     // The stream has refused anything over MovieStream::kMaxFrameSide a side, so this cannot wrap.
     const uint64_t frameBytes = uint64_t{info.frame_width} * info.frame_height * 4u;
     m_nFrameSize = static_cast<size_t>(frameBytes);
+    if (frameSlots > kMaxFrameSlots) {
+        LOG_ERROR << "Movie \"" << name << "\": " << frameSlots << " frame slots asked for; " << kMaxFrameSlots
+                  << " used, the most a movie may have.";
+        frameSlots = kMaxFrameSlots;
+    }
+    if (soundBlocks > kMaxSoundBlocks) {
+        LOG_ERROR << "Movie \"" << name << "\": " << soundBlocks << " sound blocks asked for; " << kMaxSoundBlocks
+                  << " used, the most a movie may have.";
+        soundBlocks = kMaxSoundBlocks;
+    }
     m_FrameRing.count = std::max(frameSlots, kMinFrameSlots);
     // The slot count comes from data: a count the memory cannot hold fails the open.
     m_FrameRing.slots = new (std::nothrow) FrameSlot[static_cast<size_t>(m_FrameRing.count)];
@@ -122,7 +132,10 @@ void MovieDecoder::Start()
         m_SoundRing.write = 0;
         m_SoundRing.fill = 0;
     }
-    if (m_pMovieStream->HasVideo() && !m_VideoThread.m_hHandle) {
+    if (!m_pMovieStream->HasVideo()) {
+        // Nothing will ever fill the ring: without this the movie would read as stopped forever.
+        m_nFlags |= kFlag_VideoEnded;
+    } else if (!m_VideoThread.m_hHandle) {
         if (!m_VideoThread.Start(VideoThreadMain, this)) {
             LOG_ERROR << "Movie \"" << m_pMovieStream->GetName() << "\": the decoding thread did not start.";
             m_nFlags |= kFlag_VideoEnded;
@@ -171,7 +184,11 @@ void MovieDecoder::Restart()
     StopThreads();
     // Under the stream's lock and from a clean demultiplexer and decoder state; a movie that
     // cannot be read again simply has no more frames.
-    m_pMovieStream->Rewind(SeekToStart);
+    // Tried once: a looping player would otherwise read the file again on every frame.
+    if (!m_bUnreadable && !m_pMovieStream->Rewind(SeekToStart)) {
+        LOG_ERROR << "Movie \"" << m_pMovieStream->GetName() << "\" cannot be read again from its start; it ends here.";
+        m_bUnreadable = true;
+    }
     Start();
 }
 
@@ -192,6 +209,7 @@ void MovieDecoder::Close()
     m_pStream = nullptr;
     m_nFrameSize = 0;
     m_nFlags = 0;
+    m_bUnreadable = false;
 }
 
 void MovieDecoder::StopThreads()
@@ -257,7 +275,8 @@ void MovieDecoder::VideoThread()
         }
         slot.frameNumber = frameNumber;
         slot.noNewPicture = noNewPicture;
-        slot.dueTime = m_fFrameDuration * static_cast<float>(frameNumber + 1);
+        // Wide: the frame number comes from the file and may be the largest there is.
+        slot.dueTime = m_fFrameDuration * static_cast<float>(int64_t{frameNumber} + 1);
         m_FrameRing.write = (write + 1) % m_FrameRing.count;
         SetEvent(m_FrameReady.m_hHandle);
     }

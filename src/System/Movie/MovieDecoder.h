@@ -18,6 +18,9 @@ class MovieDecoder {
     // A ring of n slots holds n - 1 frames, so fewer than two would never hold one.
     static constexpr int kMinFrameSlots = 2;
     static constexpr int kMinSoundBlocks = 2;
+    // The counts come from data; more than these is a mistake, logged and cut to the bound.
+    static constexpr int kMaxFrameSlots = 32;
+    static constexpr int kMaxSoundBlocks = 4096;
     static constexpr uint32_t kSoundBlockBytes = 1024;
 
     enum GetFrameResult : int {
@@ -32,15 +35,18 @@ class MovieDecoder {
     MovieDecoder& operator=(const MovieDecoder&) = delete;
 
     // Takes the stream (deleted with the decoder, whatever the result). frameSlots below two
-    // count as two; soundBlocks 0 leaves the sound undecoded.
+    // count as two, above kMaxFrameSlots as kMaxFrameSlots; soundBlocks 0 leaves the sound
+    // undecoded, above kMaxSoundBlocks counts as kMaxSoundBlocks.
     bool Open(StreamIO* stream, int frameSlots, int soundBlocks);
-    // Empties the rings and starts the decoding threads that are not running.
+    // Empties the rings and starts the decoding threads that are not running. A movie with no
+    // video to decode (one that could not be read again, say) has ended.
     void Start();
     // Takes the next frame, waiting for it if the ring is empty. The pixels are copied into
     // `destination` (frame width x frame height x 4 bytes) when it is given and the frame has a
     // new picture; a repeated frame leaves it as it is.
     int GetFrame(void* destination, int32_t& frameNumber, float& dueTime);
-    // Stops the threads and starts again from the first frame.
+    // Stops the threads and starts again from the first frame; a movie that cannot be read again
+    // from its start has ended.
     void Restart();
     void Close();
 
@@ -96,6 +102,8 @@ class MovieDecoder {
     size_t m_nFrameSize = 0;
     std::atomic<uint32_t> m_nFlags{0};
     float m_fFrameDuration = 0.0f;
+    // A restart found the file unreadable: no more frames until it is opened again.
+    bool m_bUnreadable = false;
     Thread m_VideoThread;
     Thread m_AudioThread;
     // Manual reset: both threads must see the one stop.

@@ -4,6 +4,7 @@
 #include "System/Movie/YuvConverter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -291,7 +292,9 @@ bool MovieStream::DecodeVideoFrame(int32_t& frameNumber, bool& noNewPicture, uin
         const int result = th_decode_packetin(m_pDecoder, &packet, &granule);
         if (result != 0 && result != TH_DUPFRAME)
             continue; // a corrupt packet is skipped
-        frameNumber = static_cast<int32_t>(th_granule_frame(m_pDecoder, granule));
+        // The granule position is the file's word: a frame past the 32-bit range stays at its top
+        // rather than wrapping to a negative number.
+        frameNumber = static_cast<int32_t>(std::clamp<ogg_int64_t>(th_granule_frame(m_pDecoder, granule), -1, INT32_MAX));
         noNewPicture = result == TH_DUPFRAME;
         if (!noNewPicture) {
             th_ycbcr_buffer planes;

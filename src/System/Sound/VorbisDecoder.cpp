@@ -34,9 +34,15 @@ void VorbisDecoder::Clear()
     m_bOpened = false;
 }
 
+void VorbisDecoder::Close()
+{
+    // The decoder's state reads through the stream: it goes first.
+    Clear();
+    IDecoder::Close();
+}
+
 bool VorbisDecoder::Open(StreamIO* stream, bool loop)
 {
-    Clear();
     Close();
     m_pStream = stream;
     m_bLoop = loop;

@@ -9,6 +9,9 @@ public:
     ~VorbisDecoder() override;
 
     bool Open(StreamIO* stream, bool loop) override;
+    // Frees the decoder's state with the stream: afterwards reads end at once and the length
+    // and position are 0, as before an open.
+    void Close() override;
     bool Read(void* buffer, uint32_t capacity, uint32_t& bytesRead) override;
     long double Tell() override;
     double GetLength() override;

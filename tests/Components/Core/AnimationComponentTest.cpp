@@ -16,6 +16,7 @@
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "World/ComponentFactory.h"
+#include "World/Condition.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -28,7 +29,11 @@ std::string U32(uint32_t v)
 }
 std::string DdsHeader(uint32_t w, uint32_t h)
 {
-    return "DDS " + U32(124) + U32(0x100F) + U32(h) + U32(w) + std::string(108, '\0');
+    std::string header = "DDS ";
+    for (uint32_t v : {124u, 0x100Fu, h, w})
+        header += U32(v);
+    header.append(108, '\0');
+    return header;
 }
 
 // Clips over atlas sprites "a", "b", "c" of the 256 x 128 texture "grid" (10 rows a second):
@@ -104,7 +109,9 @@ protected:
     Component* Add(GameObj* obj, const char* className, const std::string& lua)
     {
         lua_settop(L, 0);
-        EXPECT_EQ(luaL_dostring(L, ("return " + lua).c_str()), 0) << lua_tostring(L, -1);
+        std::string code = "return ";
+        code += lua;
+        EXPECT_EQ(luaL_dostring(L, code.c_str()), 0) << lua_tostring(L, -1);
         Component* c = obj->AddComponent(className, L);
         lua_settop(L, 0);
         return c;
@@ -209,8 +216,10 @@ TEST_F(AnimationComponentTest, PartsAndQueues)
         if (c.before)
             c.before(anim);
         std::string got;
-        for (int i = 0; i < c.ticks; ++i)
-            got += (i ? " " : "") + Tick(anim, 0.1f);
+        for (int i = 0; i < c.ticks; ++i) {
+            got += i ? " " : "";
+            got += Tick(anim, 0.1f);
+        }
         EXPECT_EQ(got, c.expect) << c.what;
     }
 }
@@ -364,4 +373,19 @@ TEST_F(AnimationComponentTest, CollisionAnimationDrivesTheCollider)
     box->SetOffset(50, 50);
     anim->PhysicsUpdate();
     EXPECT_EQ(box->GetOffsetX(), 50.0f);
+}
+
+// Condition kind 30 asks whether the object's sprite animation has stopped.
+TEST_F(AnimationComponentTest, TheStoppedAnimationCondition)
+{
+    GameObj* obj = nullptr;
+    SpriteAnimation* anim = Sprite(&obj);
+    const ConditionContext context{obj, nullptr};
+    anim->Play(Id("c"), true);
+    EXPECT_EQ(ConditionValue(context, 30, 0), 0.0f);
+    Tick(anim, 0.0f);
+    Tick(anim, 0.1f);
+    Tick(anim, 0.1f);
+    EXPECT_EQ(ConditionValue(context, 30, 0), 1.0f);
+    EXPECT_EQ(ConditionValue(ConditionContext{Object("plain"), nullptr}, 30, 0), 0.0f);
 }

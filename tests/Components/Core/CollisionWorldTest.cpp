@@ -336,6 +336,21 @@ TEST_F(CollisionTest, ContactOrderDoesNotDependOnAddresses)
     EXPECT_EQ(runs[2], runs[0]);
 }
 
+// Bodies enter the tree in creation order, so within one cell every pair, and so every record,
+// holds the earlier-made collider first: the order reports come in repeats with the seed.
+TEST_F(CollisionTest, RecordsFollowCreationOrder)
+{
+    SizeStage(1);
+    std::vector<GameObj*> bodies;
+    for (int i = 0; i < 40; ++i)
+        bodies.push_back(Body(Named("b", i), 300.0f + static_cast<float>(i % 3), 300.0f, 1, "Box2DCollider", BoxTable(8, 8), "",
+            nullptr, false));
+    m_pWorld->Step();
+    ASSERT_EQ(m_pWorld->GetContacts().size(), 40u * 39u / 2u);
+    for (const ContactRecord* r : m_pWorld->GetContacts())
+        ASSERT_LT(r->a->GetOwner()->GetId(), r->b->GetOwner()->GetId());
+}
+
 // A handler that destroys the other object mid-delivery: that side hears nothing more, the
 // records go at the walk's end, and later frames are quiet.
 TEST_F(CollisionTest, ColliderRemovedDuringDelivery)

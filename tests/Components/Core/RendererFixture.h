@@ -106,6 +106,16 @@ protected:
         SpriteDeviceTest::TearDown();
     }
 
+    // "{ position = { x = <x>, y = <y> } }"
+    static std::string Position(float x, float y)
+    {
+        std::string text = "{ position = { x = ";
+        text += std::to_string(x);
+        text += ", y = ";
+        text += std::to_string(y);
+        text += " } }";
+        return text;
+    }
     // A root object with a Transform read from the Lua table text.
     GameObj* Object(const std::string& name, const std::string& transform, GameObj* parent = nullptr)
     {
@@ -125,7 +135,9 @@ protected:
         lua_settop(L, 0);
         if (table.empty())
             return obj->AddComponent(className, nullptr);
-        EXPECT_EQ(luaL_dostring(L, ("return " + table).c_str()), 0) << lua_tostring(L, -1);
+        std::string code = "return ";
+        code += table;
+        EXPECT_EQ(luaL_dostring(L, code.c_str()), 0) << lua_tostring(L, -1);
         Component* c = obj->AddComponent(className, L);
         lua_settop(L, 0);
         return c;
@@ -141,8 +153,9 @@ protected:
     }
     Camera2D* MakeCamera(const char* tag, float x, float y)
     {
-        GameObj* obj = Object(std::string("camera ") + tag,
-                              "{ position = { x = " + std::to_string(x) + ", y = " + std::to_string(y) + " } }");
+        std::string name = "camera ";
+        name += tag;
+        GameObj* obj = Object(name, Position(x, y));
         obj->SetTag(HashName(tag));
         auto* cam = static_cast<Camera2D*>(Add(obj, "Camera2D", "{ screenSize = { width = 960, height = 540 } }"));
         StartAll(obj);

@@ -161,8 +161,7 @@ TEST_F(RendererTest, CullTestUsesTheViewAndTheSize)
         {480, -5, 10, 10, false},  {-100, 270, 200, 10, false},
     };
     for (const Case& c : cases) {
-        GameObj* obj = Object("sprite", "{ position = { x = " + std::to_string(c.x) + ", y = " + std::to_string(c.y) +
-                                            " } }");
+        GameObj* obj = Object("sprite", Position(c.x, c.y));
         auto* sprite = static_cast<SpriteRenderer*>(Add(obj, "SpriteRenderer", "{}"));
         sprite->SetSize(c.width, c.height);
         StartAll(obj);

@@ -293,3 +293,34 @@ TEST(StageLayout, TerrainWithoutTemplate)
     ASSERT_NE(area, nullptr);
     EXPECT_EQ(area->GetNext(), nullptr);
 }
+
+// Rows inside rows and terrain inside terrain would grow without end: the inner one does nothing
+// and says so, and the outer one's work stands.
+TEST(StageLayout, NestedGeneratorsAndFactoriesStop)
+{
+    TestWorld world({
+        {"stage/stage_N", "stage_N = { object_name = 'row', object_activity = 1, object_layer = 1, components = { "
+                          "Transform = {}, StageGenerator = { generateType = 1, areas = { 'area', 'area' } } } }"},
+        {"game_objects/area",
+            Area("area", "StageGenerator = { generateType = 1, areas = { 'area', 'area', 'area' } }, "
+                         "TerrainFactory = { terrain = { { layerMask = 4, polyline = { {x = 0, y = 0}, {x = 9, y = 0} } } } }")},
+        {"game_objects/terrain_template",
+            "terrain_template = { object_name = 'seg', object_activity = 1, object_tag = 'Terrain', components = { Transform = {}, "
+            "TerrainFactory = { terrain = { { layerMask = 4, polyline = { {x = 0, y = 0}, {x = 9, y = 0} } } } } } }"},
+    });
+    world.Scene()->RequestStage("stage_N");
+    ::testing::internal::CaptureStdout();
+    world.Tick();
+    world.Tick();
+    const std::string log = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("lies inside the row of"), std::string::npos) << log;
+    EXPECT_NE(log.find("lies inside the terrain of"), std::string::npos) << log;
+    size_t areas = 0, segments = 0;
+    for (GameObj* o = world.Scene()->GetRoot(); o; o = o->GetNext()) {
+        areas += o->GetObjectName() == "area";
+        segments += o->GetObjectName() == "seg";
+    }
+    EXPECT_EQ(areas, 2u);
+    EXPECT_EQ(segments, 2u);
+    EXPECT_FLOAT_EQ(g_pCollisionWorld->GetStageBounds().maxX, 2048.0f);
+}
