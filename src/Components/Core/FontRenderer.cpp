@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <lua.hpp>
 
 #include "Components/Core/Camera2D.h"
@@ -80,68 +81,75 @@ BitmapFont* FontRenderer::GetFont() const { return g_pFontSet ? g_pFontSet->GetF
 void FontRenderer::SetText(const std::string& text, float& width, float& height)
 {
     m_Text = text;
-    m_Lines.clear();
     width = height = 0.0f;
     const BitmapFont* font = GetFont();
-    if (text.empty() || !font)
+    if (text.empty() || !font) {
+        m_Lines.clear();
         return;
+    }
     const uint32_t packed = GetColor();
     uint32_t color = packed;
     const float pitch = float(font->GetLineHeight()) + m_fLineSpacing;
-    auto addRun = [&](std::string& buffer, float x, float y) {
-        TextLine line;
-        line.text.swap(buffer);
-        buffer.clear();
+    // Runs are written over the old ones, so a new text of a similar shape reuses their strings.
+    size_t runs = 0;
+    auto addRun = [&](const char* begin, const char* end, float x, float y) {
+        if (runs == m_Lines.size())
+            m_Lines.emplace_back();
+        TextLine& line = m_Lines[runs++];
+        line.text.assign(begin, end);
         line.x = x;
         line.y = y;
         line.a = uint8_t(color >> 24);
         line.r = uint8_t(color >> 16);
         line.g = uint8_t(color >> 8);
         line.b = uint8_t(color);
-        m_Lines.push_back(std::move(line));
-        return font->MeasureText(m_Lines.back().text.c_str(), m_fLetterSpacing);
+        return font->MeasureText(line.text.c_str(), m_fLetterSpacing);
     };
 
     int lineIndex = 0;
+    const char* const data = text.data();
     size_t start = 0;
-    std::string buffer;
     // Lines as a stream reads them: a final line feed ends the last line and starts none.
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        const size_t firstRun = m_Lines.size();
+        const size_t firstRun = runs;
         const float y = pitch * float(lineIndex);
         float cursor = 0.0f;
-        buffer.clear();
+        size_t runStart = start; // the buffer is text[runStart, i)
         for (size_t i = start; i < end; ++i) {
-            const char c = text[i];
-            if (m_bEncoding && c == '<' && !buffer.empty())
-                cursor += addRun(buffer, cursor, y);
-            buffer.push_back(c);
-            if (m_bEncoding && c == '>' && buffer[0] == '<') {
-                if (buffer.size() == 8) {
-                    const std::string digits = buffer.substr(1, 6);
-                    const uint32_t value = uint32_t(std::strtol(digits.c_str(), nullptr, 16));
+            const char c = data[i];
+            if (m_bEncoding && c == '<' && i > runStart) {
+                cursor += addRun(data + runStart, data + i, cursor, y);
+                runStart = i;
+            }
+            if (m_bEncoding && c == '>' && data[runStart] == '<') {
+                if (i + 1 - runStart == 8) {
+                    char digits[7];
+                    std::memcpy(digits, data + runStart + 1, 6);
+                    digits[6] = '\0';
+                    const uint32_t value = uint32_t(std::strtol(digits, nullptr, 16));
                     color = 0xFF000000u | (value & 0x00FFFFFFu);
                 } else {
                     color = packed;
                 }
-                buffer.clear();
+                runStart = i + 1; // the tag itself is never drawn
             }
         }
-        const float lastWidth = addRun(buffer, cursor, y);
+        const float lastWidth = addRun(data + runStart, data + end, cursor, y);
         const float lineWidth = cursor + lastWidth;
         const float shift = m_nAlignment == eAlign_Center ? lineWidth * 0.5f
                             : m_nAlignment == eAlign_Right ? lineWidth
                                                            : 0.0f;
-        for (size_t i = firstRun; i < m_Lines.size(); ++i)
+        for (size_t i = firstRun; i < runs; ++i)
             m_Lines[i].x -= shift;
         ++lineIndex;
         height = std::max(height, pitch * float(lineIndex));
         width = std::max(width, lineWidth);
         start = end + 1;
     }
+    m_Lines.resize(runs);
     if (const Transform* t = GetOwner()->GetTransform()) {
         width *= t->WorldScale().x;
         height *= t->WorldScale().y;
