@@ -1,12 +1,13 @@
 // Arbitrary text run as the prototype files of a stage: served as the stage "stage_F", the
-// areas "area_F" and "area_G" and "terrain_template", each file keeping the global named like
-// it. The stage is built, started, stepped and drawn (into a sprite batch without a device) for
-// a few frames with a current quest that asks for three areas and a small animation table
-// ("fz_once", "fz_loop", "fz_pose"), so every component's Lua reader, start and per-frame work
-// (colliders, bodies, stage layout, terrain, cameras, renderers, texts, movies, trails,
-// numbers, animations) meets whatever values the text leaves. Inputs that could loop, grow
-// without bound or install metamethods are passed over: they test the Lua interpreter, not the
-// readers.
+// areas "area_F" and "area_G", "terrain_template" and the player "gameobj_player_pemba" (which a
+// quest controller on the stage places), each file keeping the global named like it. The stage
+// is built, started, stepped and drawn (into a sprite batch without a device) for a few frames
+// with a current quest that asks for three areas and a small animation table ("fz_once",
+// "fz_loop", "fz_pose"), so every component's Lua reader, start and per-frame work (colliders,
+// bodies, stage layout, terrain, cameras, renderers, texts, movies, trails, numbers,
+// animations, the fighters and the player) meets whatever values the text leaves. Inputs that
+// could loop, grow without bound or install metamethods are passed over: they test the Lua
+// interpreter, not the readers.
 #include <lua.hpp>
 
 #include <cstddef>
@@ -37,6 +38,7 @@ const char* const kEntries[] = {
     "assets.v1/scripts/game_objects/area_F",
     "assets.v1/scripts/game_objects/area_G",
     "assets.v1/scripts/game_objects/terrain_template",
+    "assets.v1/scripts/game_objects/gameobj_player_pemba",
 };
 
 // One input served under every prototype's entry name.

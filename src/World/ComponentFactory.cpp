@@ -11,6 +11,13 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
+#include "Components/Game/HealthController.h"
+#include "Components/Game/InvincibleController.h"
+#include "Components/Game/KnockbackController.h"
+#include "Components/Game/PlayerController.h"
+#include "Components/Game/PowerController.h"
+#include "Components/Game/QuestController.h"
+#include "Components/Game/StatusParameter.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -38,6 +45,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<TerrainFactory>();
     RegisterClass<SpriteAnimation>();
     RegisterClass<CollisionAnimation>();
+    RegisterClass<KnockbackController>();
+    RegisterClass<InvincibleController>();
+    RegisterClass<StatusParameter>();
+    RegisterClass<HealthController>();
+    RegisterClass<PowerController>();
+    RegisterClass<PlayerController>();
+    RegisterClass<QuestController>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

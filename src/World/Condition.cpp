@@ -8,6 +8,9 @@
 #include "Components/Core/Animation.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/SteeringBehavior.h"
+#include "Components/Game/HealthController.h"
+#include "Components/Game/PowerController.h"
+#include "Components/Game/QuestController.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/AccessoryTable.h"
@@ -39,6 +42,22 @@ float DistanceTo(const Kinematics& from, float x, float y)
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// The player object of the context's quest controller, or null.
+GameObj* ContextPlayer(const ConditionContext& context)
+{
+    return context.m_pQuestController ? context.m_pQuestController->m_pPlayerObj : nullptr;
+}
+
+const HealthController* HealthOf(const GameObj* object)
+{
+    return object ? static_cast<const HealthController*>(object->GetComponent(HealthController::s_Class.Key)) : nullptr;
+}
+
+const PowerController* PowerOf(const GameObj* object)
+{
+    return object ? static_cast<const PowerController*>(object->GetComponent(PowerController::s_Class.Key)) : nullptr;
+}
+
 // The object's body, when the context has an object with one.
 const Kinematics* ObjectBody(const ConditionContext& context)
 {
@@ -63,9 +82,18 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16:
     case 19: case 20: case 21: case 22: case 23:
         return g_PlayStatistics.GetByKind(kind);
-    case 17: // the player's hit points: read once the health component exists
-    case 18: // the player's power
-    case 25: // the object's hit points
+    case 17: {
+        const HealthController* health = HealthOf(ContextPlayer(context));
+        return health ? static_cast<float>(health->m_nHealth) : 0.0f;
+    }
+    case 18: {
+        const PowerController* power = PowerOf(ContextPlayer(context));
+        return power ? static_cast<float>(power->m_nPower) : 0.0f;
+    }
+    case 25: {
+        const HealthController* health = HealthOf(context.m_pObject);
+        return health ? static_cast<float>(health->m_nHealth) : 0.0f;
+    }
     case 26: // the time the object's enemy controller spent in its state
         return 0.0f;
     case 30: { // the object's sprite animation has stopped
@@ -74,8 +102,10 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     }
     case 24:
         return static_cast<float>(g_PlayerSaveData.m_nEquippedAccessory);
-    case 27: // distance to the player: no player to measure to until the quest controller exists
-        return KinematicsDistance(context.m_pObject, nullptr);
+    case 27: {
+        GameObj* player = ContextPlayer(context);
+        return player ? KinematicsDistance(context.m_pObject, player) : FLT_MAX;
+    }
     case 28: // distance to the quest controller's second object, a slot nothing fills
         return FLT_MAX;
     case 29: { // distance to the steering target: without one the target is (FLT_MAX, FLT_MAX)
@@ -99,12 +129,35 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
 
 float ConditionRightSide(const ConditionContext& context, uint32_t kind, float value, int32_t predicate)
 {
-    (void)context;
-    (void)kind;
-    (void)predicate;
-    // Percentages of kinds 17, 18 and 25 need the maxima of the health and power components;
-    // without them the value stands unchanged.
-    return value;
+    if (predicate == 0)
+        return value;
+    float maximum = 0.0f;
+    switch (kind) {
+    case 17: {
+        const HealthController* health = HealthOf(ContextPlayer(context));
+        if (!health)
+            return value;
+        maximum = static_cast<float>(health->m_nMaxHealth);
+        break;
+    }
+    case 18: {
+        const PowerController* power = PowerOf(ContextPlayer(context));
+        if (!power)
+            return value;
+        maximum = static_cast<float>(power->m_nMaxPower);
+        break;
+    }
+    case 25: {
+        const HealthController* health = HealthOf(context.m_pObject);
+        if (!health)
+            return value;
+        maximum = static_cast<float>(health->m_nMaxHealth);
+        break;
+    }
+    default:
+        return value;
+    }
+    return static_cast<float>(value * 0.009999999776482582) * maximum;
 }
 
 bool Condition::Test(const ConditionContext& context) const

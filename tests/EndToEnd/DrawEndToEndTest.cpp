@@ -173,9 +173,17 @@ TEST(DrawEndToEndTest, TheHomeBasesPropsRestOnTheFloorAndAnEnemyIdles)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
+    // The home quest is the one whose controller places the cameras (and the player).
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     ASSERT_TRUE(game.RequestStage("stage_Home"));
     game.Tick();
     ASSERT_NE(game.Root(), nullptr);
+    // The player puts the home camera at x 512: screen x is world x less 32.
+    Camera2D* camera = g_CameraRegistry.Find(GameCameraTag());
+    ASSERT_NE(camera, nullptr);
+    ASSERT_FLOAT_EQ(camera->GetX(), 512.0f);
+    ASSERT_FLOAT_EQ(camera->GetY(), 270.0f);
+    const auto ScreenX = [](float x) { return ::ScreenX(x - 32.0f); };
     GameObj* slime = g_pSceneManager->Instantiate("enemy_Slime", game.Root(), nullptr);
     ASSERT_NE(slime, nullptr);
     slime->GetTransform()->SetLocalPosition(700, 40, 8);
@@ -212,9 +220,9 @@ TEST(DrawEndToEndTest, TheHomeBasesPropsRestOnTheFloorAndAnEnemyIdles)
     EXPECT_NEAR(WorldY(ball), 16.0f, 1e-3f);
     EXPECT_TRUE(frame.Probe(ScreenX(WorldX(ball)) - 8, ScreenY(WorldY(ball)), kOrange)) << "ball";
     // The yard's ground strip: 600 x 16 from x 0 along the floor, grass on top.
-    EXPECT_TRUE(frame.Probe(500, 525, kGreen)) << "grass";
-    EXPECT_TRUE(frame.Probe(500, 534, kBrown)) << "soil";
-    EXPECT_TRUE(frame.Probe(750, 534, 0xFFB8CCE8, 12)) << "sky past the strip's end";
+    EXPECT_TRUE(frame.Probe(ScreenX(500), 525, kGreen)) << "grass";
+    EXPECT_TRUE(frame.Probe(ScreenX(500), 534, kBrown)) << "soil";
+    EXPECT_TRUE(frame.Probe(ScreenX(750), 534, 0xFFB8CCE8, 12)) << "sky past the strip's end";
     // Two frames a cell at six a second, looping every 2/3 s: 1.2 s on, the slime shows its
     // second cell, squashed 3 rows down, so the old outline row is sky.
     const float t = idle->GetPlayer()->GetTrackTime();
@@ -229,6 +237,7 @@ TEST(DrawEndToEndTest, SwitchingBetweenTitleAndHomeRunsClean)
     game.WriteFile("assets.v1/scripts/stage/stage_TitleScene.lua", kTitleShowcase);
     ASSERT_TRUE(game.Start());
     game.Tick();
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     for (int i = 0; i < 20; ++i) {
         const char* stage = i % 2 ? "stage_TitleScene" : "stage_Home";
         ASSERT_TRUE(game.RequestStage(stage));

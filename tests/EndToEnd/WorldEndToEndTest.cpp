@@ -196,10 +196,10 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         int inactive;      // objects that start inactive
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
-        {"vididezare", "stage_Home", 10, 1, 1 | 4},
-        {"quest_Meadow", "stage_Meadow", 10, 0, 1 | 4}, // the seeded draw's three areas
-        {"quest501", "stage_Cave", 9, 1, 1 | 4 | 5},
-        {"vididezare", "stage_Home", 10, 1, 1 | 4}, // and back home
+        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // the quest controller places the player (2)
+        {"quest_Meadow", "stage_Meadow", 10, 0, 1 | 2 | 4}, // the seeded draw's three areas
+        {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5},
+        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

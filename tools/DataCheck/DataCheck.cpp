@@ -60,6 +60,8 @@ const struct {
 } kRequiredTaggedPrototypes[] = {{"camera", "GameCamera"}, {"ui_camera", "UICamera"}};
 
 constexpr const char* kTerrainTemplate = "terrain_template";
+// The player, which a stage's quest controller places.
+constexpr const char* kPlayerPrototype = "gameobj_player_pemba";
 
 // Ability slots of an accessory; pose channels of an animation; columns of an animation grid.
 constexpr double kAbilitySlots = 19;
@@ -851,6 +853,14 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         Add(file, where + " has two renderers (" + names + "): an object keeps one");
     if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
         Add(file, where + " has two colliders (" + names + "): an object keeps one");
+    // What a fighter's parts read of their object; the game names each missing one and goes on.
+    const bool collider = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}).first > 0;
+    if (components.count("PlayerController") && !components.count("StatusParameter"))
+        Add(file, where + " has a PlayerController but no StatusParameter: it fights without stats");
+    if (components.count("KnockbackController") && !components.count("Kinematics"))
+        Add(file, where + " has a KnockbackController but no Kinematics: it is never knocked back");
+    if (components.count("InvincibleController") && !collider)
+        Add(file, where + " has an InvincibleController but no collider: its spells only blink");
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -1063,6 +1073,79 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (ruleDriven && (rules == 0 || areas == 0))
             Add(file, where + " draws its areas by rules but has " + std::to_string(rules) + " rules and " +
                 std::to_string(areas) + " areas: it places nothing");
+    } else if (name == "InvincibleController") {
+        lua_getfield(L, -1, "blinkInterval");
+        if (!lua_isnumber(L, -1) || lua_tonumber(L, -1) <= 0)
+            Add(file, where + ": \"blinkInterval\" is not a positive number: the object never blinks");
+        lua_pop(L, 1);
+    } else if (name == "HealthController") {
+        lua_getfield(L, -1, "regen");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "interval");
+            if (!lua_isnumber(L, -1) || lua_tonumber(L, -1) <= 0)
+                Add(file, where + ": \"regen\" \"interval\" is not a positive number: it never ticks");
+            lua_pop(L, 1);
+        } else if (!lua_isnil(L, -1)) {
+            Add(file, where + ": \"regen\" is a " + TypeName(L, -1) + ", not a table");
+        }
+        lua_pop(L, 1);
+    } else if (name == "StatusParameter") {
+        for (const char* stat : {"health", "healthRecharge", "attack", "defense", "specialAtk", "powerRecharge",
+                                 "experience"}) {
+            lua_getfield(L, -1, stat);
+            const std::string curve = where + " \"" + stat + "\"";
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "table");
+                if (lua_istable(L, -1))
+                    ForEachItem(file, curve + " table", [&](int i) {
+                        if (!lua_istable(L, -1) || lua_rawlen(L, -1) != 2)
+                            Add(file, curve + " table entry " + std::to_string(i) +
+                                          " is not a pair of numbers (value, cost)");
+                    });
+                else if (!lua_isnil(L, -1))
+                    Add(file, curve + " \"table\" is a " + TypeName(L, -1) + ", not a list");
+                lua_pop(L, 1);
+                lua_getfield(L, -1, "step");
+                if (!lua_isnil(L, -1) && (!lua_istable(L, -1) || lua_rawlen(L, -1) != 2))
+                    Add(file, curve + " \"step\" is not a pair of numbers (value, cost)");
+                lua_pop(L, 1);
+            } else if (!lua_isnil(L, -1)) {
+                Add(file, curve + " is a " + TypeName(L, -1) + ", not a curve table");
+            }
+            lua_pop(L, 1);
+        }
+    } else if (name == "PlayerController") {
+        for (const char* table : {"run", "step", "dash", "slash", "turnedSlash"}) {
+            lua_getfield(L, -1, table);
+            if (!lua_isnil(L, -1) && !lua_istable(L, -1))
+                Add(file, where + " \"" + table + "\" is a " + TypeName(L, -1) + ", not a table");
+            lua_pop(L, 1);
+        }
+        lua_getfield(L, -1, "powerCosts");
+        const bool costs = lua_istable(L, -1);
+        for (const char* key : {"slash", "turnedSlash", "homing", "vardeki"}) {
+            bool positive = false;
+            if (costs) {
+                lua_getfield(L, -1, key);
+                positive = lua_isnumber(L, -1) && lua_tonumber(L, -1) > 0;
+                lua_pop(L, 1);
+            }
+            if (!positive)
+                Add(file, where + " \"powerCosts\" \"" + key +
+                              "\" is not a positive divisor of the gauge: that action costs nothing");
+        }
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "jumpHeight");
+        if (lua_isnumber(L, -1) && lua_tonumber(L, -1) < 0)
+            Add(file, where + ": \"jumpHeight\" is negative: the player cannot jump");
+        lua_pop(L, 1);
+    } else if (name == "QuestController") {
+        lua_getfield(L, -1, "initPlayerPos");
+        if (!lua_isnil(L, -1) && !lua_istable(L, -1))
+            Add(file, where + " \"initPlayerPos\" is a " + TypeName(L, -1) + ", not a table {x, y}");
+        lua_pop(L, 1);
+        if (!IsPrototype(kPlayerPrototype))
+            Add(file, where + " places the player, but there is no prototype " + kPlayerPrototype);
     }
 }
 

@@ -135,7 +135,7 @@ std::vector<SheetDef> Sheets()
 {
     std::vector<SheetDef> sheets;
 
-    SheetDef player{"chara_player", Format::Dds, false, 0, 256, 256, {}, nullptr};
+    SheetDef player{"chara_player", Format::Dds, false, 0, 512, 256, {}, nullptr};
     for (int i = 0; i < 2; ++i)
         player.sprites.push_back({"player_idle_" + std::to_string(i), 64, 64,
                                   [i](Canvas& c) { DrawRunner(c, 0.0f, 0.0f, i ? kOrange : kRed, false); }});
@@ -149,6 +149,30 @@ std::vector<SheetDef> Sheets()
         player.sprites.push_back({"player_attack_" + std::to_string(i), 64, 64,
                                   [i](Canvas& c) { DrawRunner(c, float(i) * 0.4f, 2.0f, kRed, true); }});
     player.sprites.push_back({"player_damage_0", 64, 64, [](Canvas& c) { DrawRunner(c, 0.3f, -6.0f, kPink, false); }});
+    // The movement states' own poses: crouched, a side step, braking, gliding on the scarf.
+    player.sprites.push_back({"player_sit_0", 64, 64, [](Canvas& c) {
+        // The standing figure lowered by 10 rows, its feet cut off: a crouch.
+        Canvas body(64, 64);
+        DrawRunner(body, 1.4f, 0.0f, kRed, false);
+        for (uint32_t y = 0; y + 10 < 64; ++y)
+            for (uint32_t x = 0; x < 64; ++x)
+                if (const uint32_t p = body.pixels[y * 64 + x])
+                    c.pixels[(y + 10) * c.width + x] = p;
+    }});
+    player.sprites.push_back({"player_step_0", 64, 64, [](Canvas& c) { DrawRunner(c, 1.0f, 6.0f, kYellow, false); }});
+    player.sprites.push_back({"player_brake_0", 64, 64, [](Canvas& c) { DrawRunner(c, -1.0f, -5.0f, kOrange, false); }});
+    player.sprites.push_back({"player_glide_0", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 0.2f, 0.0f, kRed, false);
+        c.FillPolygon({4, 20, 60, 20, 32, 8}, kRed);
+    }});
+    // At home: the same figure in its green house scarf.
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"player_home_idle_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawRunner(c, 0.0f, 0.0f, i ? kTeal : kGreen, false); }});
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"player_home_run_" + std::to_string(i), 64, 64, [i](Canvas& c) {
+            DrawRunner(c, float(i) * 3.1416f + 0.8f, 3.0f, kGreen, false);
+        }});
     sheets.push_back(player);
 
     SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 128, {}, nullptr};

@@ -52,4 +52,79 @@ animation_table = {
             { 2, 3, -15, 0, 0.3, 1 },   -- tips backwards
         },
     },
+
+    -- The movement states' clips: wind-ups and endings play once, the rest loop.
+    player_run_stand = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_brake_0", 2 }, { "player_idle_0", 1 } } },
+    },
+    player_sit_down = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_sit_0", 2 } } },
+    },
+    player_sit = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_sit_0", 1 } } },
+    },
+    player_sit_up = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_sit_0", 1 }, { "player_idle_0", 1 } } },
+    },
+    player_jump_start = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_sit_0", 1 }, { "player_jump_0", 1 } } },
+    },
+    player_jump_loop = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_jump_0", 1 } } },
+    },
+    player_jump_drop = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_jump_0", 1 }, { "player_fall_0", 1 } } },
+    },
+    player_drop = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_fall_0", 1 } } },
+    },
+    player_step = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_step_0", 1 } } },
+    },
+    player_step_stand = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_brake_0", 2 }, { "player_idle_0", 1 } } },
+    },
+    player_step_dash = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_step_0", 1 }, { "player_dash_0", 1 } } },
+    },
+    player_dash_brake = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_dash_0", 1 }, { "player_brake_0", 1 } } },
+    },
+    player_brake = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_brake_0", 1 } } },
+    },
+    player_brake_stand = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_brake_0", 1 }, { "player_idle_0", 1 } } },
+    },
+    player_glide = {
+        wrapMode = 1,
+        animationSheet = { animation = { { "player_glide_0", 1 } } },
+    },
+    -- At home.
+    player_home_idle = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 4, animation = { { "player_home_idle_0", 2 }, { "player_home_idle_1", 2 } } },
+    },
+    player_home_run = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 8, animation = { { "player_home_run_0", 2 }, { "player_home_run_1", 2 } } },
+    },
+    player_home_run_stand = {
+        wrapMode = 0,
+        animationSheet = { frame_per_sec = 12, animation = { { "player_home_run_0", 1 }, { "player_home_idle_0", 1 } } },
+    },
 }

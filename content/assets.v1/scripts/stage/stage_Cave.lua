@@ -7,6 +7,8 @@ stage_Cave = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- Places the player and both cameras once the stage starts.
+    QuestController = {},
     StageGenerator = {
       generateType = 1,
       areas = { "area_Cave_Mouth", "area_Cave_Hall" },
@@ -25,7 +27,5 @@ stage_Cave = {
       components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
     },
     { base_script = "prop_Backdrop", object_name = "岩壁" },   -- "Rock wall"
-    { base_script = "ui_camera" },
-    { base_script = "camera" },
   },
 }

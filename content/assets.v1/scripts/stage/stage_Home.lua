@@ -6,6 +6,8 @@ stage_Home = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- Places the player and both cameras once the stage starts.
+    QuestController = {},
     StageGenerator = {
       generateType = 1,
       areas = { "area_Home_Yard" },
@@ -16,7 +18,5 @@ stage_Home = {
     { base_script = "prop_House" },
     { base_script = "prop_Counter" },
     { base_script = "prop_Backdrop", object_name = "夕焼け" }, -- "Sunset"
-    { base_script = "ui_camera" },
-    { base_script = "camera" },
   },
 }

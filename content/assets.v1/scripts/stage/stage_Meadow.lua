@@ -6,6 +6,8 @@ stage_Meadow = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
+    -- Places the player and both cameras once the stage starts.
+    QuestController = {},
     -- The quest's "areaCount" areas, drawn: one or two at random, one or two never the same
     -- twice running, or two to three from a shuffle.
     StageGenerator = {
@@ -17,7 +19,5 @@ stage_Meadow = {
   },
   children = {
     { base_script = "prop_Backdrop", object_name = "青空" },   -- "Blue sky"
-    { base_script = "ui_camera" },
-    { base_script = "camera" },
   },
 }

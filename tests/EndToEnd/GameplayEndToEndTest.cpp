@@ -1,0 +1,175 @@
+// The player in the running game, driven through the pad's default keys: on a quest stage it
+// runs, jumps, steps, dashes and glides; on the home stage it faces left under a fixed camera and
+// can only run. Checked by the body's positions, the controller's states and screenshots taken
+// through the game's own F12 path.
+#include "Components/Core/Camera2D.h"
+#include "Components/Core/Kinematics.h"
+#include "Components/Game/PlayerController.h"
+#include "Support/GameHarness.h"
+#include "Support/GameplayDriver.h"
+#include "World/GameObj.h"
+#include "Platform/Win32/FileSystem.h"
+#include "World/PlayerSaveData.h"
+#include "World/SceneManager.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The image generator's palette.
+constexpr uint32_t kBlue = 0xFF3D6FD9;
+constexpr uint32_t kGreen = 0xFF5DAA4F;
+constexpr uint32_t kRed = 0xFFD9483B;
+
+// The frame time of every harness tick.
+constexpr float kDt = 0.017f;
+
+// The player's figure at its body position: the blue coat at the centre of the cell, the scarf
+// 8 rows above it.
+std::vector<PixelProbe> FigureProbes(const GameplayDriver& driver, uint32_t scarf)
+{
+    int sx = 0, sy = 0;
+    driver.ToScreen(driver.PlayerX(), driver.PlayerY(), sx, sy);
+    return {{"coat", sx, sy + 2, kBlue}, {"scarf", sx, sy - 7, scarf}};
+}
+
+} // namespace
+
+TEST(GameplayEndToEndTest, OnAQuestStageThePlayerRunsJumpsStepsDashesAndGlides)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    game.Tick();
+    ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
+    ASSERT_TRUE(game.RequestStage("stage_Meadow"));
+    game.Tick();
+    GameplayDriver driver(game);
+    ASSERT_NE(driver.Player(), nullptr) << "the quest controller places the player";
+    EXPECT_FLOAT_EQ(driver.Controller()->m_fJumpSpeed, std::sqrt(1470.99755859375f * 2.0f * 160.0f));
+    // It falls from y 512 onto the meadow's ground and stands.
+    ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded() && driver.PlayerState() == ePlayerState_Stand; },
+                                 "the player lands", 120));
+    const float ground = driver.PlayerY();
+    EXPECT_NEAR(ground, 26.0f, 1.0f) << "feet on the floor at y 0";
+    // No enemy spawns yet; two slimes put down by hand: the nearer one is found.
+    EXPECT_EQ(driver.NearestEnemy(), nullptr);
+    GameObj* far = g_pSceneManager->Spawn("enemy_Slime", game.Root(), driver.PlayerX() + 600.0f, 40.0f);
+    GameObj* near = g_pSceneManager->Spawn("enemy_Slime", game.Root(), driver.PlayerX() - 200.0f, 40.0f);
+    ASSERT_NE(far, nullptr);
+    ASSERT_NE(near, nullptr);
+    EXPECT_EQ(driver.NearestEnemy(), near);
+    g_pSceneManager->DestroyLater(far, 0.0f);
+    g_pSceneManager->DestroyLater(near, 0.0f);
+    game.Ticks(2);
+    EXPECT_EQ(driver.NearestEnemy(), nullptr);
+    // Keep away from the stage's ends whatever x the draw gave.
+    const float startX = driver.PlayerX();
+    const std::string away = startX < 1536.0f ? "right" : "left";
+    const float dir = away == "right" ? 1.0f : -1.0f;
+
+    // Run: 30 ticks at 320 pixels a second.
+    driver.Hold(away);
+    game.Ticks(30);
+    EXPECT_EQ(driver.PlayerState(), ePlayerState_Run);
+    EXPECT_NEAR((driver.PlayerX() - startX) * dir, 29 * 320 * kDt, 320 * kDt * 1.5f);
+    EXPECT_EQ(driver.Controller()->m_bFacesRight, dir > 0);
+    EXPECT_TRUE(driver.Checkpoint("running", FigureProbes(driver, kRed)));
+    driver.Release(away);
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Stand, 60));
+
+    // A held jump rises about 160 pixels and lands again.
+    driver.Hold("jump");
+    game.Tick();
+    EXPECT_EQ(driver.PlayerState(), ePlayerState_Jump);
+    float peak = ground;
+    ASSERT_TRUE(driver.WaitUntil([&] {
+        peak = std::max(peak, driver.PlayerY());
+        return driver.PlayerState() == ePlayerState_Drop;
+    }, "the jump turns into a fall", 120));
+    EXPECT_NEAR(peak - ground, 160.0f, 15.0f);
+    driver.Release("jump");
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Stand, 120));
+    EXPECT_NEAR(driver.PlayerY(), ground, 1.0f);
+
+    // A short step: fast and level, then a stand.
+    float x0 = driver.PlayerX();
+    driver.Press("step+" + away, 3);
+    EXPECT_EQ(driver.PlayerState(), ePlayerState_Step);
+    EXPECT_GT((driver.PlayerX() - x0) * dir, 2 * 900 * kDt - 1.0f);
+    EXPECT_NEAR(driver.PlayerY(), ground, 1.0f);
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Stand, 120));
+
+    // Held on, the step becomes a dash that speeds up, then brakes to a stand.
+    x0 = driver.PlayerX();
+    driver.Hold("step+" + away);
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Dash, 30));
+    const float dashSpeed = std::fabs(driver.PlayerVelocityX());
+    game.Ticks(10);
+    EXPECT_EQ(driver.PlayerState(), ePlayerState_Dash);
+    EXPECT_GT(std::fabs(driver.PlayerVelocityX()), dashSpeed);
+    driver.Release("step+" + away);
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Stand, 240));
+    EXPECT_GT((driver.PlayerX() - x0) * dir, 300.0f);
+
+    // Jump, then glide down at 70 pixels a second until the ground.
+    driver.Hold("jump");
+    game.Ticks(12);
+    driver.Release("jump");
+    driver.Hold("glide");
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Gliding, 60));
+    game.Tick();
+    EXPECT_FLOAT_EQ(driver.PlayerVelocityY(), -70.0f);
+    const float y0 = driver.PlayerY();
+    game.Ticks(10);
+    EXPECT_NEAR(y0 - driver.PlayerY(), 10 * 70 * kDt, 2.0f);
+    EXPECT_TRUE(driver.Checkpoint("gliding", FigureProbes(driver, kRed)));
+    ASSERT_TRUE(driver.WaitForState(ePlayerState_Stand, 600));
+    driver.ReleaseAll();
+    game.Tick();
+    EXPECT_NEAR(driver.PlayerY(), ground, 1.0f);
+    EXPECT_TRUE(driver.Checkpoint("standing", FigureProbes(driver, kRed)));
+}
+
+TEST(GameplayEndToEndTest, OnTheHomeStageThePlayerFacesLeftAndCanOnlyRun)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    game.Tick();
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Tick();
+    GameplayDriver driver(game);
+    ASSERT_NE(driver.Player(), nullptr);
+    Camera2D* camera = driver.GameCamera();
+    ASSERT_NE(camera, nullptr);
+    // Asked for (512, 256); the 540-row view stays on the stage, whose bottom is y 0.
+    EXPECT_FLOAT_EQ(camera->GetX(), 512.0f);
+    EXPECT_FLOAT_EQ(camera->GetY(), 270.0f);
+    EXPECT_EQ(camera->GetTarget(), nullptr);
+    EXPECT_FALSE(driver.Controller()->m_bFacesRight);
+    EXPECT_TRUE(driver.Controller()->m_bHomeStage);
+    // The settings' AutoSave is on by default: arriving home wrote the save file.
+    std::string folder;
+    ASSERT_TRUE(PlayerSaveData::GetSaveFolder(folder));
+    EXPECT_TRUE(std::filesystem::exists(ToNativePath((folder + "QMSave.sav").c_str()))) << folder;
+    ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded(); }, "the player lands", 120));
+    game.Ticks(5);
+    EXPECT_TRUE(driver.Checkpoint("at home", FigureProbes(driver, kGreen)));
+
+    // Jump, step and sit do nothing here.
+    for (const char* buttons : {"jump", "down", "step"}) {
+        SCOPED_TRACE(buttons);
+        driver.Press(buttons, 5);
+        EXPECT_EQ(driver.PlayerState(), ePlayerState_Stand);
+    }
+    // Running works, and a step's direction alone is a run (a short one: the ledge the player
+    // stands on ends 80 pixels to its left).
+    const float x0 = driver.PlayerX();
+    driver.Press("step+left", 6);
+    EXPECT_EQ(driver.PlayerState(), ePlayerState_Run);
+    EXPECT_LT(driver.PlayerX(), x0 - 20.0f);
+    EXPECT_FALSE(driver.Controller()->m_bFacesRight);
+    EXPECT_EQ(camera->GetTarget(), nullptr) << "the home camera stays";
+    EXPECT_FLOAT_EQ(camera->GetX(), 512.0f);
+}

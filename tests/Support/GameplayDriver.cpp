@@ -1,0 +1,276 @@
+#include "Support/GameplayDriver.h"
+
+#include "Components/Core/Camera2D.h"
+#include "Components/Core/Kinematics.h"
+#include "Components/Game/HealthController.h"
+#include "Components/Game/PlayerController.h"
+#include "Components/Game/PowerController.h"
+#include "Components/Game/QuestController.h"
+#include "System/Common/GameSettings.h"
+#include "System/Input/VirtualPad.h"
+#include "World/GameObj.h"
+#include "World/SceneManager.h"
+#include "World/Transform.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stb_image.h>
+
+namespace {
+
+struct ButtonKey {
+    const char* name;
+    const char* padName;
+    SDL_Scancode key;
+    uint32_t dik; // the settings' default keyboard scan code
+};
+
+// In pad button order: up, down, left, right, A .. RT, LSB, RSB, start, select.
+const ButtonKey kButtons[ePadButton_max] = {
+    {"up", "up", SDL_SCANCODE_UP, 0xC8},
+    {"down", "down", SDL_SCANCODE_DOWN, 0xD0},
+    {"left", "left", SDL_SCANCODE_LEFT, 0xCB},
+    {"right", "right", SDL_SCANCODE_RIGHT, 0xCD},
+    {"slash", "A", SDL_SCANCODE_SEMICOLON, 0x27},
+    {"jump", "B", SDL_SCANCODE_L, 0x26},
+    {"blow", "X", SDL_SCANCODE_K, 0x25},
+    {"attack", "Y", SDL_SCANCODE_J, 0x24},
+    {"special", "LB", SDL_SCANCODE_N, 0x31},
+    {"step", "RB", SDL_SCANCODE_U, 0x16},
+    {"glide", "LT", SDL_SCANCODE_PERIOD, 0x34},
+    {"homing", "RT", SDL_SCANCODE_H, 0x23},
+    {"lsb", "LSB", SDL_SCANCODE_UNKNOWN, 0},
+    {"rsb", "RSB", SDL_SCANCODE_UNKNOWN, 0},
+    {"start", "start", SDL_SCANCODE_E, 0x12},
+    {"select", "select", SDL_SCANCODE_Q, 0x10},
+};
+
+} // namespace
+
+SDL_Scancode DefaultKeyOfPadButton(int button)
+{
+    if (button < 0 || button >= ePadButton_max)
+        return SDL_SCANCODE_UNKNOWN;
+    // The table must follow the settings: a changed default would press the wrong key.
+    const uint32_t dik = static_cast<uint32_t>(GetBindingDefault(button)) >> 16;
+    EXPECT_EQ(dik, kButtons[button].dik) << "default binding of pad button " << kButtons[button].name;
+    return kButtons[button].key;
+}
+
+std::vector<SDL_Scancode> GameplayDriver::Keys(const std::string& buttons) const
+{
+    std::vector<SDL_Scancode> keys;
+    size_t start = 0;
+    while (start <= buttons.size()) {
+        const size_t end = std::min(buttons.find('+', start), buttons.size());
+        const std::string name = buttons.substr(start, end - start);
+        bool found = false;
+        for (int i = 0; i < ePadButton_max && !found; ++i)
+            if (name == kButtons[i].name || name == kButtons[i].padName) {
+                const SDL_Scancode key = DefaultKeyOfPadButton(i);
+                EXPECT_NE(key, SDL_SCANCODE_UNKNOWN) << "pad button " << name << " has no default key";
+                keys.push_back(key);
+                found = true;
+            }
+        EXPECT_TRUE(found) << "no pad button named \"" << name << "\"";
+        start = end + 1;
+    }
+    return keys;
+}
+
+void GameplayDriver::Hold(const std::string& buttons)
+{
+    for (SDL_Scancode key : Keys(buttons))
+        if (std::find(m_Held.begin(), m_Held.end(), key) == m_Held.end()) {
+            m_Game.KeyDown(key);
+            m_Held.push_back(key);
+        }
+}
+
+void GameplayDriver::Release(const std::string& buttons)
+{
+    for (SDL_Scancode key : Keys(buttons)) {
+        auto it = std::find(m_Held.begin(), m_Held.end(), key);
+        if (it != m_Held.end()) {
+            m_Game.KeyUp(key);
+            m_Held.erase(it);
+        }
+    }
+}
+
+void GameplayDriver::ReleaseAll()
+{
+    for (SDL_Scancode key : m_Held)
+        m_Game.KeyUp(key);
+    m_Held.clear();
+}
+
+void GameplayDriver::Press(const std::string& buttons, int ticks)
+{
+    Hold(buttons);
+    m_Game.Ticks(ticks);
+    Release(buttons);
+}
+
+testing::AssertionResult GameplayDriver::WaitForState(int32_t state, int frameLimit)
+{
+    return WaitUntil([&] { return PlayerState() == state; }, "the player's state becomes " + std::to_string(state),
+                     frameLimit);
+}
+
+GameObj* GameplayDriver::Player() const
+{
+    GameObj* root = g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;
+    auto* quest = root ? static_cast<QuestController*>(root->GetComponent(QuestController::s_Class.Key)) : nullptr;
+    return quest ? quest->m_pPlayerObj : nullptr;
+}
+
+PlayerController* GameplayDriver::Controller() const
+{
+    GameObj* player = Player();
+    return player ? static_cast<PlayerController*>(player->GetComponent(PlayerController::s_Class.Key)) : nullptr;
+}
+
+float GameplayDriver::PlayerX() const
+{
+    GameObj* p = Player();
+    return p && p->GetKinematics() ? p->GetKinematics()->m_fPosX : 0.0f;
+}
+
+float GameplayDriver::PlayerY() const
+{
+    GameObj* p = Player();
+    return p && p->GetKinematics() ? p->GetKinematics()->m_fPosY : 0.0f;
+}
+
+float GameplayDriver::PlayerVelocityX() const
+{
+    GameObj* p = Player();
+    return p && p->GetKinematics() ? p->GetKinematics()->m_fVelX : 0.0f;
+}
+
+float GameplayDriver::PlayerVelocityY() const
+{
+    GameObj* p = Player();
+    return p && p->GetKinematics() ? p->GetKinematics()->m_fVelY : 0.0f;
+}
+
+int32_t GameplayDriver::PlayerState() const
+{
+    const PlayerController* c = Controller();
+    return c ? c->GetStateId() : -1;
+}
+
+bool GameplayDriver::Grounded() const
+{
+    const PlayerController* c = Controller();
+    return c && c->m_bGrounded;
+}
+
+int32_t GameplayDriver::Health() const
+{
+    const PlayerController* c = Controller();
+    return c && c->m_pHealth ? c->m_pHealth->m_nHealth : 0;
+}
+
+int32_t GameplayDriver::Power() const
+{
+    const PlayerController* c = Controller();
+    return c && c->m_pPower ? c->m_pPower->m_nPower : 0;
+}
+
+GameObj* GameplayDriver::NearestEnemy() const
+{
+    GameObj* root = g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;
+    GameObj* best = nullptr;
+    float bestDistance = FLT_MAX;
+    const float px = PlayerX(), py = PlayerY();
+    const NameId enemy = HashName("Enemy");
+    for (GameObj* o = root; o; o = o->GetNext()) {
+        if (o->GetTag() != enemy || !o->IsActive() || !o->GetTransform())
+            continue;
+        const float dx = o->GetTransform()->WorldMatrix().m[3][0] - px;
+        const float dy = o->GetTransform()->WorldMatrix().m[3][1] - py;
+        const float d = dx * dx + dy * dy;
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = o;
+        }
+    }
+    return best;
+}
+
+Camera2D* GameplayDriver::GameCamera() const { return g_CameraRegistry.Find(GameCameraTag()); }
+
+void GameplayDriver::ToScreen(float x, float y, int& sx, int& sy) const
+{
+    const Camera2D* camera = GameCamera();
+    const float cx = camera ? camera->GetX() + camera->GetShakeX() : 480.0f;
+    const float cy = camera ? camera->GetY() + camera->GetShakeY() : 270.0f;
+    sx = static_cast<int>(std::trunc(x - cx + 480.0f + 0.5f));
+    sy = static_cast<int>(std::trunc(270.0f - (y - cy) + 0.5f));
+}
+
+HarnessFrame GameplayDriver::Screenshot()
+{
+    namespace fs = std::filesystem;
+    auto pngs = [] {
+        std::vector<fs::path> found;
+        for (const fs::directory_entry& e : fs::directory_iterator(fs::current_path()))
+            if (e.path().extension() == ".png")
+                found.push_back(e.path());
+        return found;
+    };
+    for (const fs::path& old : pngs())
+        fs::remove(old);
+    const SDL_Scancode f12 = SDL_SCANCODE_F12;
+    m_Game.KeyDown(f12);
+    m_Game.Tick();
+    m_Game.KeyUp(f12);
+    HarnessFrame frame;
+    const std::vector<fs::path> saved = pngs();
+    if (saved.size() != 1) {
+        ADD_FAILURE() << "F12 left " << saved.size() << " screenshots in " << fs::current_path();
+        return frame;
+    }
+    std::ifstream in(saved[0], std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int w = 0, h = 0, comp = 0;
+    stbi_uc* rgba = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                                          static_cast<int>(bytes.size()), &w, &h, &comp, 4);
+    if (!rgba) {
+        ADD_FAILURE() << "the screenshot " << saved[0] << " does not decode";
+        return frame;
+    }
+    frame.width = w;
+    frame.height = h;
+    frame.pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < frame.pixels.size(); ++i) {
+        const stbi_uc* p = rgba + i * 4;
+        frame.pixels[i] = 0xFF000000u | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
+    }
+    stbi_image_free(rgba);
+    fs::remove(saved[0]);
+    return frame;
+}
+
+testing::AssertionResult GameplayDriver::Checkpoint(const std::string& name, const std::vector<PixelProbe>& probes)
+{
+    const HarnessFrame frame = Screenshot();
+    if (frame.pixels.empty())
+        return testing::AssertionFailure() << "checkpoint " << name << ": no screenshot";
+    testing::AssertionResult result = testing::AssertionSuccess();
+    std::string misses;
+    for (const PixelProbe& p : probes) {
+        const testing::AssertionResult hit = frame.Probe(p.x, p.y, p.argb, p.tolerance);
+        if (!hit)
+            misses += "\n  " + p.what + ": " + hit.message();
+    }
+    if (!misses.empty())
+        return testing::AssertionFailure() << "checkpoint " << name << ":" << misses;
+    return result;
+}

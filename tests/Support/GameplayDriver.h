@@ -1,0 +1,85 @@
+// Plays the game through the harness as a person would, for every gameplay end-to-end test:
+// buttons of the first pad by name, pressed or held as key events on the default keyboard
+// bindings; scene queries to steer and to check (the player's position, state, health and power,
+// the nearest enemy); and checkpoints that save a screenshot through the game's own F12 path and
+// probe pixels of the saved file.
+#pragma once
+
+#include "Support/GameHarness.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ActorController;
+class Camera2D;
+class GameObj;
+class PlayerController;
+
+// A pixel the checkpoint expects, by what it shows.
+struct PixelProbe {
+    std::string what;
+    int x = 0, y = 0;
+    uint32_t argb = 0;
+    int tolerance = 8;
+};
+
+class GameplayDriver {
+  public:
+    explicit GameplayDriver(GameHarness& game) : m_Game(game) {}
+
+    // Buttons by name, several joined by '+' ("step+right"): up, down, left, right, slash, jump,
+    // blow, attack, special, step, glide, homing, start, select (the pad's own names A, B, X, Y,
+    // LB, RB, LT, RT work too). An unknown name fails the test.
+    // Down for `ticks` ticks, up again at the next one.
+    void Press(const std::string& buttons, int ticks = 1);
+    // Down from the next tick until released.
+    void Hold(const std::string& buttons);
+    void Release(const std::string& buttons);
+    // Every held button up at the next tick.
+    void ReleaseAll();
+    void Wait(int ticks) { m_Game.Ticks(ticks); }
+    // Ticks with the buttons as they are until the condition holds (tested first); the failure
+    // names the description.
+    testing::AssertionResult WaitUntil(const std::function<bool()>& condition, const std::string& description,
+                                       int frameLimit = 600)
+    {
+        return m_Game.TickUntil(condition, description, frameLimit);
+    }
+    testing::AssertionResult WaitForState(int32_t state, int frameLimit = 600);
+
+    // The scene: the object registered as the player by the stage's quest controller.
+    GameObj* Player() const;
+    PlayerController* Controller() const;
+    // The player's body position (x, y up); (0, 0) without a player.
+    float PlayerX() const;
+    float PlayerY() const;
+    float PlayerVelocityX() const;
+    float PlayerVelocityY() const;
+    // The current player state id, -1 without a player.
+    int32_t PlayerState() const;
+    bool Grounded() const;
+    int32_t Health() const;
+    int32_t Power() const;
+    // The active object tagged "Enemy" nearest to the player, or null.
+    GameObj* NearestEnemy() const;
+    Camera2D* GameCamera() const;
+    // Where a world point lands in a 960 x 540 frame of the game camera (y down).
+    void ToScreen(float x, float y, int& sx, int& sy) const;
+
+    // F12 for one tick: the game saves the last finished frame as a PNG in its working folder;
+    // the file is read back and removed. An empty frame (and a failure) when none appears.
+    HarnessFrame Screenshot();
+    // A screenshot probed at every point; the failure names each probe that misses.
+    testing::AssertionResult Checkpoint(const std::string& name, const std::vector<PixelProbe>& probes);
+
+  private:
+    std::vector<SDL_Scancode> Keys(const std::string& buttons) const;
+
+    GameHarness& m_Game;
+    std::vector<SDL_Scancode> m_Held;
+};
+
+// The SDL key of each pad button's default keyboard binding, in pad button order (the
+// DirectInput scan codes of the settings' defaults).
+SDL_Scancode DefaultKeyOfPadButton(int button);
