@@ -388,6 +388,7 @@ TEST(DrawEndToEndTest, TheHomeBasesCounterAndCometTail)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     ASSERT_TRUE(game.RequestStage("stage_Home"));
     game.Tick();
     game.Ticks(60); // the props land
