@@ -35,6 +35,28 @@ uint32_t ScaleChannel(uint8_t value, float factor)
     return v >= 255.0f ? 255u : uint32_t(v);
 }
 
+// The six characters of a colour tag read as strtol reads them in base 16 (so "0x12", " -1" and
+// "12zz" read as it does); plain hex digits, the usual case, without the library call.
+uint32_t ParseTagColor(const char* six)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < 6; ++i) {
+        const char c = six[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0) {
+            char digits[7];
+            std::memcpy(digits, six, 6);
+            digits[6] = '\0';
+            return uint32_t(std::strtol(digits, nullptr, 16));
+        }
+        value = value << 4 | uint32_t(digit);
+    }
+    return value;
+}
+
 } // namespace
 
 FontRenderer::FontRenderer(GameObj* owner) : Renderer(owner, s_Class), m_nCameraTag(GameCameraTag()) {}
@@ -126,10 +148,7 @@ void FontRenderer::SetText(const std::string& text, float& width, float& height)
             }
             if (m_bEncoding && c == '>' && data[runStart] == '<') {
                 if (i + 1 - runStart == 8) {
-                    char digits[7];
-                    std::memcpy(digits, data + runStart + 1, 6);
-                    digits[6] = '\0';
-                    const uint32_t value = uint32_t(std::strtol(digits, nullptr, 16));
+                    const uint32_t value = ParseTagColor(data + runStart + 1);
                     color = 0xFF000000u | (value & 0x00FFFFFFu);
                 } else {
                     color = packed;
