@@ -5,8 +5,9 @@
 // with a current quest that asks for three areas and a small animation table ("fz_once",
 // "fz_loop", "fz_pose"), so every component's Lua reader, start and per-frame work (colliders,
 // bodies, stage layout, terrain, cameras, renderers, texts, movies, trails, numbers,
-// animations, the fighters and the player) meets whatever values the text leaves. Inputs that
-// could loop, grow without bound or install metamethods are passed over: they test the Lua
+// animations, landscape, backdrops, music on a silent device, the fighters and the player)
+// meets whatever values the text leaves. Inputs that could loop, grow without bound or install
+// metamethods are passed over: they test the Lua
 // interpreter, not the readers.
 #include <lua.hpp>
 
@@ -26,6 +27,7 @@
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Lua/ScriptSystem.h"
+#include "System/Sound/SoundManager.h"
 #include "World/ComponentFactory.h"
 #include "World/FrameCounter.h"
 #include "World/QuestTable.h"
@@ -119,6 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     quests.m_pCurrentQuest = &quest;
     g_pQuestTable = &quests;
     SfmtInit(1);
+    SoundManager sounds(new NullAudioDevice);
+    g_pSoundManager = &sounds;
     AnimationTable clips;
     {
         lua_State* L = host.GetState();
@@ -151,6 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_pAnimationTable = nullptr;
     g_CameraRegistry.Clear();
     g_pQuestTable = nullptr;
+    sounds.Release();
+    g_pSoundManager = nullptr;
     host.Shutdown();
     g_pScriptSystem = nullptr;
     delete g_pArchiveSystem;

@@ -1,11 +1,6 @@
-#include "World/ComponentFactory.h"
-
-#include "Components/Core/Animation.h"
-#include "Components/Core/Camera2D.h"
-#include "Components/Core/Collider.h"
-#include "Components/Core/FontRenderer.h"
-#include "Components/Core/Kinematics.h"
+#include "Components/Core/LandscapeFactory.h"
 #include "Components/Core/MovieRenderer.h"
+#include "Components/Core/MusicPlayer.h"
 #include "Components/Core/SpriteBlurRenderer.h"
 #include "Components/Core/SpriteNumberRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
@@ -43,6 +38,9 @@ void ComponentFactory::RegisterAll()
     RegisterClass<SegmentCollider>();
     RegisterClass<StageGenerator>();
     RegisterClass<TerrainFactory>();
+    RegisterClass<LandscapeFactory>();
+    RegisterClass<MusicPlayer>();
+    RegisterClass<BackgroundLayer>();
     RegisterClass<SpriteAnimation>();
     RegisterClass<CollisionAnimation>();
     RegisterClass<KnockbackController>();

@@ -262,6 +262,44 @@ const BrokenCase kCases[] = {
       {kObj + "obj_Tail.lua",
        Proto("obj_Tail", "components = { SpriteBlurRenderer = { intervalTime = 0.05, useStageColor = true } }")}},
      {{"assets.v1/scripts/stage/stage_Home", "warning: obj_Tail takes the stage's blur colour"}}},
+    {"a backdrop without scroll, sprite or atlas",
+     {{kObj + "obj_Bg.lua", Proto("obj_Bg", "components = { Transform = {}, BackgroundLayer = { layer = 0 } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Bg", "BackgroundLayer has no \"scroll\""},
+      {"assets.v1/scripts/game_objects/obj_Bg", "has a BackgroundLayer but no SpriteRenderer"},
+      {"assets.v1/scripts/game_objects/obj_Bg", "has a BackgroundLayer but no TextureAtlas"}}},
+    {"a backdrop from a shared sheet that does not wrap",
+     {{kObj + "obj_Bg.lua", Proto("obj_Bg", "components = { BackgroundLayer = { scroll = 4 }, SpriteRenderer = {},\n"
+                                            "  TextureAtlas = { atlasName = 'dot_0' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Bg", "its SpriteRenderer has no \"addressU\""},
+      {"assets.v1/scripts/game_objects/obj_Bg", "must show a whole texture of its own"}}},
+    {"a backdrop added to an instance takes its base's sprite; a rectangle is not a texture of its own",
+     {{kObj + "obj_Pic.lua", Proto("obj_Pic", "components = { SpriteRenderer = { addressU = 1 },\n"
+                                              "  TextureAtlas = { atlasInfo = { texture = 'sheet', uvRect = { x = 0 } } } }")},
+      {kObj + "obj_Holder.lua",
+       Proto("obj_Holder", "children = { { base_script = 'obj_Pic', components = { BackgroundLayer = { scroll = 2 } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Holder", "child 1 BackgroundLayer: its TextureAtlas must show a whole texture"}}},
+    {"a stage showing a backdrop with no game camera to follow",
+     {{kObj + "obj_Bg.lua", Proto("obj_Bg", "components = { BackgroundLayer = { scroll = 4 },\n"
+                                            "  SpriteRenderer = { addressU = 1 }, TextureAtlas = { atlasInfo = { texture = 'sheet' } } }")},
+      {"assets.v1/scripts/stage/stage_Home.lua", Proto("stage_Home", "children = { { base_script = 'obj_Bg' } }")}},
+     {{"assets.v1/scripts/stage/stage_Home", "shows a BackgroundLayer but holds no camera tagged \"GameCamera\""}}},
+    {"landscape naming no prototype, and a manual entry without a chance",
+     {{kObj + "obj_Land.lua",
+       Proto("obj_Land", "components = { LandscapeFactory = {\n"
+                         "  manual = { { name = 'obj_Gone', rate = 100 }, { name = 'camera' } },\n"
+                         "  procedural = { { name = 'obj_Nope', count = { min = 1, max = 2 } } },\n"
+                         "  conditional = { { consequent = { name = 'camera', rate = 100 },\n"
+                         "                    alternative = { name = 'obj_Away', rate = 50 } } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Land", "manual entry 1 \"obj_Gone\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Land", "obj_Land LandscapeFactory manual entry 2 \"camera\" has no \"rate\"", true},
+      {"assets.v1/scripts/game_objects/obj_Land", "procedural entry 1 \"obj_Nope\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Land", "conditional entry 1 alternative \"obj_Away\" names no prototype"}}},
+    {"music off the stage root, and a track in no archive",
+     {{"assets.v1/scripts/stage/stage_Home.lua",
+       Proto("stage_Home", "components = { MusicPlayer = { name = 'assets.v1/sounds/bgm/none' } },\n"
+                           "  children = { { base_script = 'camera', components = { MusicPlayer = {} } } }")}},
+     {{"assets.v1/scripts/stage/stage_Home", "plays \"assets.v1/sounds/bgm/none\", which is in no archive"},
+      {"assets.v1/scripts/stage/stage_Home", "child 1 MusicPlayer is not on a stage's root object"}}},
     {"a camera without its tag",
      {{kObj + "camera.lua", "camera = { object_tag = 'Camera', object_activity = 1, object_layer = 4 }"}},
      {{"assets.v1/scripts/game_objects/", "the prototype camera is not tagged \"GameCamera\""}}},

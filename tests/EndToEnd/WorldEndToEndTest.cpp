@@ -197,7 +197,7 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
         {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // the quest controller places the player (2)
-        {"quest_Meadow", "stage_Meadow", 10, 0, 1 | 2 | 4}, // the seeded draw's three areas
+        {"quest_Meadow", "stage_Meadow", 13, 0, 1 | 2 | 4}, // the seeded draw's three areas, after the home base's landscape took its draws
         {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5},
         {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // and back home
     };

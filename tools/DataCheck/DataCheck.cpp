@@ -187,6 +187,13 @@ class Checker {
     void CheckStageColorTrails();
     // The parameter table of one component, on top of the stack.
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
+    // A landscape entry (a table on top): its prototype and its chance.
+    void CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual);
+    // The object table on top holds a BackgroundLayer (or its base does): its sprite and atlas,
+    // with the base's components where the table has none of its own.
+    void CheckBackdrop(const std::string& file, const std::string& where, const std::string& base);
+    // Stages whose tree shows a backdrop but has no game camera to follow.
+    void CheckBackdropCameras();
 
     bool IsComponentClass(const std::string& name);
     bool IsPrototype(const std::string& name) const { return m_Prototypes.count(name) != 0; }
@@ -209,6 +216,16 @@ class Checker {
     std::set<std::string> m_TextKeys;
     std::set<std::string> m_Clips;
     bool m_bBuildsTerrain = false; // some prototype has a TerrainFactory
+    // Per prototype: what its tables show, and the prototypes it builds or places (children,
+    // generator areas, landscape).
+    struct PrototypeFacts {
+        bool backdrop = false;
+        bool gameCamera = false;
+        bool questController = false; // on its root: places the stage's cameras
+        std::set<std::string> reaches;
+    };
+    std::map<std::string, PrototypeFacts> m_Facts;
+    std::string m_CurrentPrototype;
     bool m_bStageRoot = false;     // the table being checked is a stage's root object
     std::set<std::string> m_StageColorTrails;        // prototypes whose trail takes the stage's colour
     std::map<std::string, std::string> m_StageFiles; // stage prototype -> its file
@@ -813,12 +830,21 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     }
     OptionalField(file, where, "object_name", LUA_TSTRING);
     OptionalField(file, where, "object_tag", LUA_TSTRING);
-
+    PrototypeFacts& facts = m_Facts[m_CurrentPrototype];
+    lua_getfield(L, -1, "object_tag");
+    if (lua_type(L, -1) == LUA_TSTRING && std::string(lua_tostring(L, -1)) == "GameCamera")
+        facts.gameCamera = true;
+    lua_pop(L, 1);
+    bool backdrop = false;
     lua_getfield(L, -1, "components");
     if (lua_istable(L, -1))
         ForEachStringKey(file, where + " components", [&](const std::string& name) {
             if (!IsComponentClass(name))
                 Add(file, where + " names the unknown component " + name);
+            if (name == "BackgroundLayer")
+                backdrop = true;
+            if (name == "QuestController" && !instance)
+                facts.questController = true;
             if (!lua_istable(L, -1))
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
             else
@@ -830,6 +856,9 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                     m_StageColorTrails.insert(where);
                 lua_pop(L, 1);
             }
+            if (name == "MusicPlayer" && !stageRoot)
+                Add(file, where + " MusicPlayer is not on a stage's root object: only the root's plays when a stage "
+                                  "starts");
             if (name == "SlideBarRenderer" && stageRoot)
                 Add(file, where + " carries a SlideBarRenderer on a stage's root: the bar is placed against its "
                                   "parent, and a root has none, so it draws nothing");
@@ -861,6 +890,11 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         Add(file, where + " has a KnockbackController but no Kinematics: it is never knocked back");
     if (components.count("InvincibleController") && !collider)
         Add(file, where + " has an InvincibleController but no collider: its spells only blink");
+    // An instance of a backdrop prototype is checked with that prototype.
+    if (backdrop) {
+        facts.backdrop = true;
+        CheckBackdrop(file, where, base);
+    }
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -896,6 +930,7 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 if (!IsPrototype(base))
                     Add(file, child + ": its base_script \"" + base + "\" names no prototype");
                 bases.push_back(base);
+                m_Facts[m_CurrentPrototype].reaches.insert(base);
                 CheckObjectKeys(file, child, true, bases, base);
                 return;
             }
@@ -1050,6 +1085,45 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             delete stream;
         }
         lua_pop(L, 1);
+    } else if (name == "LandscapeFactory") {
+        for (const char* list : {"manual", "procedural"}) {
+            lua_getfield(L, -1, list);
+            if (lua_istable(L, -1))
+                ForEachItem(file, where + " " + list, [&](int i) {
+                    if (lua_istable(L, -1))
+                        CheckLandscapeEntry(file, where + " " + list + " entry " + std::to_string(i),
+                                            std::string(list) == "manual");
+                });
+            lua_pop(L, 1);
+        }
+        lua_getfield(L, -1, "conditional");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " conditional", [&](int i) {
+                if (!lua_istable(L, -1))
+                    return;
+                for (const char* side : {"consequent", "alternative"}) {
+                    lua_getfield(L, -1, side);
+                    if (lua_istable(L, -1)) {
+                        lua_getfield(L, -1, "name");
+                        const bool named = !lua_isnil(L, -1);
+                        lua_pop(L, 1);
+                        if (named)
+                            CheckLandscapeEntry(file, where + " conditional entry " + std::to_string(i) + " " + side,
+                                                true);
+                    }
+                    lua_pop(L, 1);
+                }
+            });
+        lua_pop(L, 1);
+    } else if (name == "MusicPlayer") {
+        lua_getfield(L, -1, "name");
+        if (lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0) {
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
+            if (!stream)
+                Add(file, where + " plays \"" + lua_tostring(L, -1) + "\", which is in no archive");
+            delete stream;
+        }
+        lua_pop(L, 1);
     } else if (name == "StageGenerator") {
         lua_getfield(L, -1, "generateType");
         const bool ruleDriven = lua_tonumber(L, -1) == 0;
@@ -1063,6 +1137,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             areas = lua_rawlen(L, -1);
             for (size_t i = 1; i <= areas; ++i) {
                 lua_rawgeti(L, -1, static_cast<int>(i));
+                if (lua_isstring(L, -1))
+                    m_Facts[m_CurrentPrototype].reaches.insert(lua_tostring(L, -1));
                 if (!lua_isstring(L, -1) || !IsPrototype(lua_tostring(L, -1)))
                     Add(file, where + " area " + std::to_string(i) + " \"" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "")
                         + "\" names no prototype");
@@ -1149,8 +1225,122 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
     }
 }
 
+void Checker::CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual)
+{
+    lua_getfield(L, -1, "name");
+    const std::string name = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (name.empty()) {
+        if (manual)
+            Add(file, where + " names no prototype: it places nothing");
+        return;
+    }
+    m_Facts[m_CurrentPrototype].reaches.insert(name);
+    if (!IsPrototype(name))
+        Add(file, where + " \"" + name + "\" names no prototype");
+    if (!manual)
+        return;
+    lua_getfield(L, -1, "rate");
+    const bool rated = lua_type(L, -1) == LUA_TNUMBER;
+    lua_pop(L, 1);
+    if (!rated)
+        Warn(file, where + " \"" + name + "\" has no \"rate\": a chance of 0, it is never placed");
+}
+
+void Checker::CheckBackdrop(const std::string& file, const std::string& where, const std::string& base)
+{
+    // The component's table: the object's own, else its base prototype's. Pushes it (or nil).
+    auto push = [&](const char* component) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1))
+            lua_getfield(L, -1, component);
+        else
+            lua_pushnil(L);
+        lua_remove(L, -2);
+        if (lua_isnil(L, -1) && !base.empty() && IsPrototype(base)) {
+            lua_pop(L, 1);
+            PushGlobal(base.c_str());
+            lua_getfield(L, -1, "components");
+            lua_remove(L, -2);
+            if (lua_istable(L, -1))
+                lua_getfield(L, -1, component);
+            else
+                lua_pushnil(L);
+            lua_remove(L, -2);
+        }
+    };
+    push("BackgroundLayer");
+    if (lua_istable(L, -1)) {
+        lua_getfield(L, -1, "scroll");
+        if (lua_tonumber(L, -1) == 0)
+            Add(file, where + " BackgroundLayer has no \"scroll\" (or 0): its texture would not scroll sideways");
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    push("SpriteRenderer");
+    if (!lua_istable(L, -1)) {
+        Add(file, where + " has a BackgroundLayer but no SpriteRenderer to scroll");
+    } else {
+        lua_getfield(L, -1, "addressU");
+        if (lua_tonumber(L, -1) == 0)
+            Add(file, where + " BackgroundLayer: its SpriteRenderer has no \"addressU\", so the texture does not wrap sideways");
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    push("TextureAtlas");
+    if (!lua_istable(L, -1)) {
+        Add(file, where + " has a BackgroundLayer but no TextureAtlas to size it");
+    } else {
+        lua_getfield(L, -1, "atlasName");
+        const bool named = lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0;
+        lua_pop(L, 1);
+        bool ownTexture = false;
+        lua_getfield(L, -1, "atlasInfo");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "texture");
+            ownTexture = lua_type(L, -1) == LUA_TSTRING;
+            lua_pop(L, 1);
+            lua_getfield(L, -1, "uvRect");
+            ownTexture = ownTexture && lua_isnil(L, -1);
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+        if (named || !ownTexture)
+            Add(file, where + " BackgroundLayer: its TextureAtlas must show a whole texture of its own "
+                              "(\"atlasInfo\" with a \"texture\" and no \"uvRect\"): a wrap repeats the whole texture");
+    }
+    lua_pop(L, 1);
+}
+
+void Checker::CheckBackdropCameras()
+{
+    for (const DataFile& file : m_Files) {
+        if (file.folder != &kStages || !file.ran || !IsPrototype(file.name))
+            continue;
+        std::set<std::string> seen;
+        std::vector<std::string> todo = {file.name};
+        bool backdrop = false, camera = false;
+        while (!todo.empty()) {
+            const std::string name = todo.back();
+            todo.pop_back();
+            if (!seen.insert(name).second)
+                continue;
+            auto it = m_Facts.find(name);
+            if (it == m_Facts.end())
+                continue;
+            backdrop = backdrop || it->second.backdrop;
+            camera = camera || it->second.gameCamera;
+            for (const std::string& next : it->second.reaches)
+                todo.push_back(next);
+        }
+        if (backdrop && !camera && !m_Facts[file.name].questController)
+            Add(file.entry, "shows a BackgroundLayer but holds no camera tagged \"GameCamera\" for it to follow");
+    }
+}
+
 void Checker::CheckPrototype(const DataFile& file)
 {
+    m_CurrentPrototype = file.name;
     if (PushGlobal(file.name.c_str()) == LUA_TTABLE) {
         m_bStageRoot = file.folder == &kStages;
         CheckObjectKeys(file.entry, file.name, false, m_PrototypeBases[file.name]);
@@ -1334,6 +1524,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     CheckPrototypeCycles();
     CheckStageColorTrails();
     CheckRequiredNames();
+    CheckBackdropCameras();
 
     if (counts) {
         counts->textures = m_pTextures ? m_pTextures->GetCount() : 0;

@@ -269,7 +269,7 @@ std::vector<SheetDef> Sheets()
     sheets.push_back(ui);
 
     // Stage props, and a strip of ground whose top is grass.
-    SheetDef props{"props", Format::Tga, false, 0, 256, 128, {}, nullptr};
+    SheetDef props{"props", Format::Tga, false, 0, 256, 256, {}, nullptr};
     props.sprites.push_back({"prop_crate", 48, 40, [](Canvas& c) {
                                  c.FrameRect(0, 0, 48, 40, 3, kBrown, kInk);
                                  c.FillRect(3, 18, 42, 4, kInk);
@@ -280,6 +280,28 @@ std::vector<SheetDef> Sheets()
                                  c.FillRect(0, 0, 64, 32, kBrown);
                                  c.FillRect(0, 0, 64, 8, kGreen);
                                  c.FillRect(0, 8, 64, 2, kInk);
+                             }});
+    // Landscape: decoration scattered over the areas, none of it solid.
+    props.sprites.push_back({"land_grass", 32, 16, [](Canvas& c) {
+                                 for (int i = 0; i < 4; ++i)
+                                     c.FillPolygon({float(2 + 8 * i), 16, float(6 + 8 * i), 16, float(5 + 8 * i), 2}, kGreen);
+                                 c.FillRect(0, 14, 32, 2, kInk);
+                             }});
+    props.sprites.push_back({"land_stone", 24, 16, [](Canvas& c) { c.FrameCircle(12, 12, 10, 2, kGrey, kInk); }});
+    props.sprites.push_back({"land_flower", 16, 24, [](Canvas& c) {
+                                 c.FillRect(7, 10, 2, 14, kGreen);
+                                 c.FrameCircle(8, 7, 6, 1.5f, kPink, kInk);
+                                 c.FillCircle(8, 7, 2, kYellow);
+                             }});
+    props.sprites.push_back({"land_banner", 32, 64, [](Canvas& c) {
+                                 c.FillRect(2, 0, 4, 64, kBrown);
+                                 c.FrameRect(6, 2, 24, 30, 2, kRed, kInk);
+                                 c.FillCircle(18, 17, 5, kYellow);
+                             }});
+    props.sprites.push_back({"land_signpost", 40, 48, [](Canvas& c) {
+                                 c.FillRect(18, 16, 4, 32, kBrown);
+                                 c.FrameRect(0, 0, 40, 20, 2, kWhite, kInk);
+                                 c.FillRect(6, 8, 28, 3, kInk);
                              }});
     sheets.push_back(props);
 
@@ -313,6 +335,32 @@ std::vector<SheetDef> Sheets()
                           c.FillCircle(108, 72, 16, kWhite);
                           c.FillCircle(190, 150, 12, 0xFFE8EEF4);
                           c.FillCircle(206, 146, 15, 0xFFE8EEF4);
+                      }});
+    // Backdrops that scroll with the game camera, each a texture of its own so that it wraps
+    // sideways: a sky as wide as the screen, and a cave wall twice as tall.
+    sheets.push_back({"bg_sky_wide", Format::Dds, false, 0, 960, 540, {}, [](Canvas& c) {
+                          for (uint32_t y = 0; y < c.height; ++y) {
+                              const uint32_t t = y * 96 / c.height;
+                              const uint32_t colour = 0xFF000000 | ((0x60 + t) << 16) | ((0xA0 + t / 2) << 8) | 0xE8;
+                              c.FillRect(0, int(y), int(c.width), 1, colour);
+                          }
+                          // Clouds of different sizes at uneven places, so that every row through
+                          // them differs along its length.
+                          const float clouds[][3] = {{90, 90, 20}, {130, 80, 28}, {168, 94, 18}, {350, 140, 14},
+                                                     {372, 132, 19}, {560, 70, 24}, {598, 78, 16}, {790, 120, 22},
+                                                     {822, 112, 12}, {905, 150, 10}};
+                          for (const auto& cloud : clouds)
+                              c.FillCircle(cloud[0], cloud[1], cloud[2], kWhite);
+                      }});
+    sheets.push_back({"bg_cave", Format::Dds, false, 0, 960, 1080, {}, [](Canvas& c) {
+                          for (uint32_t y = 0; y < c.height; ++y) {
+                              const uint32_t t = y * 64 / c.height;
+                              c.FillRect(0, int(y), int(c.width), 1, 0xFF000000 | ((0x30 + t) << 16) | ((0x28 + t) << 8) | (0x48 + t));
+                          }
+                          for (uint32_t k = 0; k < 40; ++k) {
+                              const float x = float((k * 397) % c.width), y = float((k * 613) % c.height);
+                              c.FillCircle(x, y, 10.0f + float(k % 5) * 6.0f, 0xFF5A4E6E);
+                          }
                       }});
     sheets.push_back({"bg_hills", Format::Tga, false, 0, 512, 128, {}, [](Canvas& c) {
                           for (uint32_t x = 0; x < c.width; ++x) {

@@ -130,6 +130,8 @@ int main(int argc, char** argv)
         // Two bars of intro, then the loop.
         {"title", 12.0, 4.0, {0, -4, 3, -2}, {0, 7, 12, 7, 4, -99, 7, 4}, 120.0},
         {"stage", 12.0, 2.0, {-3, -7, 0, -5}, {12, 10, 7, 10, 12, 15, 12, -99}, 120.0},
+        // The cave's own track: slower, low and minor.
+        {"cave", 12.0, 2.0, {-12, -9, -14, -10}, {0, 3, -2, 3, 0, -99, -5, -99}, 90.0},
     };
     for (const Music& m : music) {
         std::vector<int16_t> samples = MusicLoop(m.seconds, m.chords, m.melody, m.bpm);

@@ -13,6 +13,12 @@ area_Cave_Mouth = {
           polyline = { { x = 1024, y = 200 }, { x = 300, y = 200 }, { x = 200, y = 260 } } },
       },
     },
+    -- Pebbles on the lower floor (the strip's top is Lua y 496).
+    LandscapeFactory = {
+      procedural = {
+        { name = "land_Stone", position = { x = { min = 520, max = 1000 }, y = 488 }, count = { min = 2, max = 4 } },
+      },
+    },
   },
   -- Ground strips along the floors (positions from the area's centre, y up).
   children = {

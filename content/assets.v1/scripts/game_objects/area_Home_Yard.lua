@@ -22,6 +22,26 @@ area_Home_Yard = {
           polyline = { { x = 0, y = 0 }, { x = 120, y = 0 }, { x = 120, y = 30 }, { x = 0, y = 30 }, { x = 0, y = 0 } } },
       },
     },
+    -- Decoration standing on the ground strips' top (Lua y 496): flowers, one of them by
+    -- chance, a pebble, a few tufts of grass, and by the gate a banner once the meadow has been
+    -- cleared (value kind 31: its clear count; compare 5: at least 1), else the signpost.
+    LandscapeFactory = {
+      manual = {
+        { name = "land_Flower", position = { x = 60, y = 484 }, rate = 100 },
+        { name = "land_Flower", position = { x = 250, y = 484 }, rate = 50 },
+        { name = "land_Stone", position = { x = 540, y = 488 }, rate = 100 },
+      },
+      procedural = {
+        { name = "land_Grass", position = { x = { min = 20, max = 580 }, y = 488 }, count = { min = 3, max = 5 } },
+      },
+      conditional = {
+        {
+          condition = { { { compare = 5, target = 31, type = Script.hash("quest_Meadow"), value = 1 } } },
+          consequent = { name = "land_Banner", position = { x = 590, y = 464 }, rate = 100 },
+          alternative = { name = "gameobj_signpost", position = { x = 590, y = 472 }, rate = 100 },
+        },
+      },
+    },
   },
   -- Positions are from the area's centre, y up; the stage's bottom is y -256.
   children = {
@@ -37,8 +57,6 @@ area_Home_Yard = {
       components = { Transform = { position = { x = -400, y = -100 } } } },
     { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"
       components = { Transform = { position = { x = -150, y = -60 } } } },
-    { base_script = "gameobj_signpost",
-      components = { Transform = { position = { x = -60, y = -200, z = 12 } } } },
     { base_script = "prop_Comet",
       components = { Transform = { position = { x = -300, y = 180, z = 6 } } } },
   },

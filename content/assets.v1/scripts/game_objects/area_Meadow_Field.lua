@@ -11,6 +11,19 @@ area_Meadow_Field = {
           polyline = { { x = 0, y = 512 }, { x = 1024, y = 512 } } },
       },
     },
+    -- Decoration on the strip's top (Lua y 496): flowers, one by chance, a pebble, and tufts of
+    -- grass and pebbles spread over the field.
+    LandscapeFactory = {
+      manual = {
+        { name = "land_Flower", position = { x = 300, y = 484 }, rate = 100 },
+        { name = "land_Flower", position = { x = 700, y = 484 }, rate = 50 },
+        { name = "land_Stone", position = { x = 150, y = 488 }, rate = 100 },
+      },
+      procedural = {
+        { name = "land_Grass", position = { x = { min = 40, max = 990 }, y = 488 }, count = { min = 4, max = 6 } },
+        { name = "land_Stone", position = { x = { min = 100, max = 900 }, y = 488 }, count = { min = 1, max = 2 } },
+      },
+    },
   },
   -- Ground strips along the floors (positions from the area's centre, y up).
   children = {

@@ -11,6 +11,13 @@ area_Meadow_Hill = {
           polyline = { { x = 0, y = 512 }, { x = 400, y = 512 }, { x = 600, y = 420 }, { x = 800, y = 512 }, { x = 1024, y = 512 } } },
       },
     },
+    -- Grass on the flat ground either side of the hill (Lua y 496 is the strips' top).
+    LandscapeFactory = {
+      procedural = {
+        { name = "land_Grass", position = { x = { min = 20, max = 380 }, y = 488 }, count = { min = 2, max = 3 } },
+        { name = "land_Grass", position = { x = { min = 820, max = 1000 }, y = 488 }, count = { min = 1, max = 2 } },
+      },
+    },
   },
   -- Ground strips along the floors (positions from the area's centre, y up).
   children = {

@@ -9,6 +9,7 @@ stage_Cave = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
+    MusicPlayer = { name = "assets.v1/sounds/bgm/cave" },
     StageGenerator = {
       generateType = 1,
       areas = { "area_Cave_Mouth", "area_Cave_Hall" },
@@ -26,6 +27,6 @@ stage_Cave = {
       object_layer = LAYER_STAGE_CAMERA,
       components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
     },
-    { base_script = "prop_Backdrop", object_name = "岩壁" },   -- "Rock wall"
+    { base_script = "bg_Cave" },
   },
 }

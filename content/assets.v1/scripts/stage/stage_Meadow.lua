@@ -8,6 +8,8 @@ stage_Meadow = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
+    -- The music of the home base and the meadow: the same track, so it plays on between them.
+    MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
     -- The quest's "areaCount" areas, drawn: one or two at random, one or two never the same
     -- twice running, or two to three from a shuffle.
     StageGenerator = {
@@ -18,6 +20,6 @@ stage_Meadow = {
     },
   },
   children = {
-    { base_script = "prop_Backdrop", object_name = "青空" },   -- "Blue sky"
+    { base_script = "bg_Sky" },
   },
 }
