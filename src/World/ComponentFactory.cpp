@@ -1,3 +1,11 @@
+#include "World/ComponentFactory.h"
+
+#include "Components/Core/Animation.h"
+#include "Components/Core/BackgroundLayer.h"
+#include "Components/Core/Camera2D.h"
+#include "Components/Core/Collider.h"
+#include "Components/Core/FontRenderer.h"
+#include "Components/Core/Kinematics.h"
 #include "Components/Core/LandscapeFactory.h"
 #include "Components/Core/MovieRenderer.h"
 #include "Components/Core/MusicPlayer.h"

@@ -1,3 +1,23 @@
+-- The home base, where quests are chosen: the house beside the yard.
+stage_Home = {
+  object_name = "拠点",          -- "Home base"
+  object_tag = "Stage",
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    -- Places the player and both cameras once the stage starts.
+    QuestController = {},
+    -- The music of the home base and the meadow: the same track, so it plays on between them.
+    MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
+    StageGenerator = {
+      generateType = 1,
+      areas = { "area_Home_Yard" },
+      blurColor = { r = 255, g = 214, b = 170, a = 255 },
+    },
+  },
+  children = {
+    { base_script = "prop_House" },
     { base_script = "prop_Counter" },
     { base_script = "bg_Sky" },
   },
