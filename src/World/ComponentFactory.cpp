@@ -21,6 +21,9 @@
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/UI/UIRoot.h"
+#include "Components/UI/UITweener.h"
+#include "Components/UI/UIWidget.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
@@ -58,6 +61,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<PowerController>();
     RegisterClass<PlayerController>();
     RegisterClass<QuestController>();
+    RegisterClass<UIFrame>();
+    RegisterClass<UIRoot>();
+    RegisterClass<TweenPosition>();
+    RegisterClass<TweenColor>();
+    RegisterClass<TweenAlpha>();
+    RegisterClass<TweenAtlasAnimation>();
+    RegisterClass<TweenShake>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

@@ -373,6 +373,19 @@ const BrokenCase kCases[] = {
        Proto("stage_Home", "components = { QuestController = { initPlayerPos = 5 } }")}},
      {{"assets.v1/scripts/stage/stage_Home", "places the player, but there is no prototype gameobj_player_pemba"},
       {"assets.v1/scripts/stage/stage_Home", "\"initPlayerPos\" is a number, not a table"}}},
+    {"a UI root naming a camera nobody is tagged with, two panels with one tag, an opened-by-tag panel active",
+     {{kObj + "obj_UIRoot.lua",
+       Proto("obj_UIRoot", "components = { UIRoot = { camera = 'NoSuchCamera' } },"
+                           " children = { { base_script = 'obj_Panel' }, { base_script = 'obj_Panel' },"
+                           " { base_script = 'obj_Panel', object_tag = 'ui_hud' },"
+                           " { base_script = 'obj_Panel', object_tag = 'ui_report', object_activity = 0 },"
+                           " { base_script = 'obj_Panel', object_tag = 'ui_exit_yes_no' } }")},
+      {kObj + "obj_Panel.lua", Proto("obj_Panel", "object_tag = 'ui_quest_select', components = { UIFrame = {} }")}},
+     {{"assets.v1/scripts/game_objects/obj_UIRoot", "names the camera \"NoSuchCamera\""},
+      {"assets.v1/scripts/game_objects/obj_UIRoot", "child 2 has the panel tag \"ui_quest_select\" of child 1"},
+      {"assets.v1/scripts/game_objects/obj_UIRoot", "child 1 is the panel \"ui_quest_select\", opened by tag, and active"},
+      {"assets.v1/scripts/game_objects/obj_UIRoot", "child 2 is the panel \"ui_quest_select\", opened by tag, and active"},
+      {"assets.v1/scripts/game_objects/obj_UIRoot", "child 5 is the panel \"ui_exit_yes_no\", opened by tag, and active"}}},
     {"a pose track that leaves scale y and alpha unkeyed",
      {{kAnim, Anim("{ texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 3, 0, 1, 0, 1, 1 } } }")}},
      {{kAnimEntry, "leaves channel 4 (scale y) unkeyed", true}, {kAnimEntry, "leaves channel 5 (alpha) unkeyed", true}}},

@@ -119,6 +119,7 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         const char* tag;
         uint32_t layer;
         float x, y; // world position
+        bool live = true; // active, with every component started by the first tick's start pass
     } expected[] = {
         {0, "stage_TitleScene", "タイトル画面", "Stage", 1, 0, 0},
         {1, "camera", "カメラ", "GameCamera", 4, 480, 270},
@@ -133,6 +134,12 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {3, "title_Cursor", "矢印", "Cursor", 2048, 360, 360},
         {2, "title_Button", "つづきから", "select_continue", 2048, 480, 408},
         {2, "title_Button", "おわる", "select_exit", 2048, 480, 456},
+        {1, "ui_root_title", "タイトルUI", "UIRoot", 2048, 0, 0},
+        // The emblem panel waits, inactive, to be opened by its tag; its emblem stands where
+        // its drop begins.
+        {2, "ui_title_logo", "タイトルエンブレム", "ui_title_logo", 2048, 0, 0, false},
+        {3, "ui_title_emblem", "エンブレム", "TitleEmblem", 2048, 480, 370, false},
+        {3, "ui_title_sparkle", "きらめき", "TitleSparkle", 2048, 560, 300, false},
     };
     const std::vector<GameObj*> objects = PreOrder(game.Root());
     ASSERT_EQ(objects.size(), std::size(expected));
@@ -145,13 +152,13 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         EXPECT_EQ(o->GetObjectName(), ShiftJis(e.name));
         EXPECT_EQ(o->GetTag(), HashName(e.tag));
         EXPECT_EQ(o->GetLayer(), e.layer);
-        EXPECT_TRUE(o->IsActive());
+        EXPECT_EQ(o->IsActive(), e.live || Depth(o) > 2);
         ASSERT_NE(o->GetTransform(), nullptr);
         EXPECT_FLOAT_EQ(o->GetTransform()->WorldMatrix().m[3][0], e.x);
         EXPECT_FLOAT_EQ(o->GetTransform()->WorldMatrix().m[3][1], e.y);
-        // Every component is started by the first tick's start pass.
+        // Every component of the active tree is started by the first tick's start pass.
         for (const Component* c : o->GetComponents())
-            EXPECT_TRUE(c->GetFlags() & eComponentFlag_Started);
+            EXPECT_EQ((c->GetFlags() & eComponentFlag_Started) != 0, e.live);
     }
     EXPECT_EQ(game.FindObjectByTag("select_start"), objects[9]);
 }
@@ -196,10 +203,11 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         int inactive;      // objects that start inactive
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
-        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // the quest controller places the player (2)
-        {"quest_Meadow", "stage_Meadow", 13, 0, 1 | 2 | 4}, // the seeded draw's three areas, after the home base's landscape took its draws
-        {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5},
-        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4}, // and back home
+        // The quest controller places the player (2); every stage has a UI tree (2048).
+        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048},
+        {"quest_Meadow", "stage_Meadow", 13, 0, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
+        {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5 | 2048},
+        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

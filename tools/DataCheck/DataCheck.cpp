@@ -185,6 +185,11 @@ class Checker {
     void CheckRequiredNames();
     // Stage-coloured trails below stages without a generator; after every prototype is read.
     void CheckStageColorTrails();
+    // A UI root's panels (its own children list): one per tag, and those opened by tag inactive.
+    void CheckUIPanels(const std::string& file, const std::string& where);
+    // A field of the object table on top as text (numbers in Lua's form), else of the base
+    // prototype's table; "" when neither has it.
+    std::string ObjectField(const char* key, const std::string& base);
     // The parameter table of one component, on top of the stack.
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
     // A landscape entry (a table on top): its prototype and its chance.
@@ -229,6 +234,11 @@ class Checker {
     bool m_bStageRoot = false;     // the table being checked is a stage's root object
     std::set<std::string> m_StageColorTrails;        // prototypes whose trail takes the stage's colour
     std::map<std::string, std::string> m_StageFiles; // stage prototype -> its file
+    std::set<std::string> m_CameraTags; // tags of the objects that carry a Camera2D
+    struct UIRootCamera {
+        std::string file, where, camera;
+    };
+    std::vector<UIRootCamera> m_UIRootCameras;
 };
 
 void Checker::Mount()
@@ -896,6 +906,30 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         CheckBackdrop(file, where, base);
     }
 
+    if (components.count("Camera2D")) {
+        const std::string tag = ObjectField("object_tag", base);
+        if (!tag.empty())
+            m_CameraTags.insert(tag);
+    }
+    if (components.count("UIRoot")) {
+        lua_getfield(L, -1, "components");
+        std::string camera;
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "UIRoot");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "camera");
+                if (lua_type(L, -1) == LUA_TSTRING)
+                    camera = lua_tostring(L, -1);
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+        if (!camera.empty())
+            m_UIRootCameras.push_back({file, where, camera});
+        CheckUIPanels(file, where);
+    }
+
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
         ForEachItem(file, where + " children", [&](int i) {
@@ -938,6 +972,62 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         });
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
+    lua_pop(L, 1);
+}
+
+std::string Checker::ObjectField(const char* key, const std::string& base)
+{
+    std::string value;
+    lua_getfield(L, -1, key);
+    if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER)
+        value = lua_tostring(L, -1);
+    lua_pop(L, 1);
+    if (!value.empty() || base.empty())
+        return value;
+    if (PushGlobal(base.c_str()) == LUA_TTABLE) {
+        lua_getfield(L, -1, key);
+        if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER)
+            value = lua_tostring(L, -1);
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return value;
+}
+
+void Checker::CheckUIPanels(const std::string& file, const std::string& where)
+{
+    // The panels gameplay opens by tag; the HUD is the one that is up from the start.
+    static const std::set<std::string> kOpenedByTag = {
+        "ui_giveup_yes_no", "ui_save_yes_no", "ui_exit_yes_no",   "ui_report",
+        "ui_upgrade_parameter", "ui_quest_select", "ui_common_yes_no", "ui_lisvet_window",
+        "ui_title_logo", "ui_title_select"};
+    lua_getfield(L, -1, "children");
+    if (lua_istable(L, -1)) {
+        std::map<std::string, int> seen;
+        const size_t count = lua_rawlen(L, -1);
+        for (size_t i = 1; i <= count && i <= 4096; ++i) {
+            lua_rawgeti(L, -1, static_cast<int>(i));
+            if (lua_istable(L, -1)) {
+                std::string base;
+                lua_getfield(L, -1, "base_script");
+                if (lua_type(L, -1) == LUA_TSTRING)
+                    base = lua_tostring(L, -1);
+                lua_pop(L, 1);
+                const std::string tag = ObjectField("object_tag", base);
+                const std::string panel = where + " child " + std::to_string(i);
+                if (!tag.empty()) {
+                    if (auto [it, fresh] = seen.emplace(tag, static_cast<int>(i)); !fresh)
+                        Add(file, panel + " has the panel tag \"" + tag + "\" of child " + std::to_string(it->second) +
+                                      ": only the first is found by tag");
+                    const std::string activity = ObjectField("object_activity", base);
+                    if (kOpenedByTag.count(tag) && !activity.empty() && activity != "0")
+                        Add(file, panel + " is the panel \"" + tag +
+                                      "\", opened by tag, and active in the data: opening refuses an active panel");
+                }
+            }
+            lua_pop(L, 1);
+        }
+    }
     lua_pop(L, 1);
 }
 
@@ -1525,6 +1615,11 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
+    for (const UIRootCamera& root : m_UIRootCameras)
+        if (!m_CameraTags.count(root.camera))
+            Add(root.file, root.where + " UIRoot names the camera \"" + root.camera +
+                               "\", which no prototype with a Camera2D has as its tag: the tree falls back on "
+                               "\"GameCamera\"");
 
     if (counts) {
         counts->textures = m_pTextures ? m_pTextures->GetCount() : 0;

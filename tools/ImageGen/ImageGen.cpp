@@ -268,6 +268,24 @@ std::vector<SheetDef> Sheets()
                               }});
     sheets.push_back(ui);
 
+    // Title UI art, kept loaded like the rest of the UI: the emblem (a flat purple plate with a
+    // dark rim, so its middle is one colour), a sliced panel frame, three sparkle frames and flat
+    // fills whose colours pixel tests look for.
+    SheetDef uiTitle{"ui_title", Format::Tga, false, 1, 256, 128, {}, nullptr};
+    uiTitle.sprites.push_back({"ui_title_emblem", 160, 64, [](Canvas& c) { c.FrameRect(0, 0, 160, 64, 4, kPurple, kInk); }});
+    uiTitle.sprites.push_back({"ui_panel_frame", 48, 48, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 48, 48, 3, kPanel, kInk);
+                                   c.FrameRect(3, 3, 42, 42, 2, kPanel, kYellow);
+                               }});
+    for (int i = 0; i < 3; ++i)
+        uiTitle.sprites.push_back({"ui_sparkle_" + std::to_string(i + 1), 32, 32, [i](Canvas& c) {
+                                       DrawStar(c, 6.0f + 4.0f * float(i), 2.0f + float(i), 4, kYellow);
+                                   }});
+    uiTitle.sprites.push_back({"ui_fill_red", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFFE02020); }});
+    uiTitle.sprites.push_back({"ui_fill_green", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF20C040); }});
+    uiTitle.sprites.push_back({"ui_fill_blue", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF2040E0); }});
+    sheets.push_back(uiTitle);
+
     // Stage props, and a strip of ground whose top is grass.
     SheetDef props{"props", Format::Tga, false, 0, 256, 256, {}, nullptr};
     props.sprites.push_back({"prop_crate", 48, 40, [](Canvas& c) {

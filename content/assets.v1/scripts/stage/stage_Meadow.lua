@@ -20,6 +20,7 @@ stage_Meadow = {
     },
   },
   children = {
+    { base_script = "ui_root_quest" },
     { base_script = "bg_Sky" },
   },
 }

@@ -9,8 +9,9 @@ stage_TitleScene = {
     Transform = {},
   },
   -- Built last entry first: the finished children run camera, screen camera, sky, heroine,
-  -- panel, logo, menu.
+  -- panel, logo, menu, then the UI tree.
   children = {
+    { base_script = "ui_root_title" },
     { base_script = "title_Menu" },
     { base_script = "title_Logo" },
     { base_script = "title_Panel" },

@@ -1,0 +1,11 @@
+-- The home base's UI tree; its panels come later.
+ui_root_home = {
+  object_name = "拠点UI",        -- "Home UI"
+  object_tag = "UIRoot",
+  object_layer = LAYER_MENU,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    UIRoot = { camera = "UICamera" },
+  },
+}

@@ -1,0 +1,11 @@
+-- A quest stage's UI tree; its panels come later.
+ui_root_quest = {
+  object_name = "クエストUI",    -- "Quest UI"
+  object_tag = "UIRoot",
+  object_layer = LAYER_MENU,
+  object_activity = ACTIVE,
+  components = {
+    Transform = {},
+    UIRoot = { camera = "UICamera" },
+  },
+}

@@ -1,0 +1,16 @@
+-- The title emblem's panel: opened by tag, it leaves the menu its selection. The emblem fades
+-- in while it drops into place, and a sparkle plays beside it.
+ui_title_logo = {
+  object_name = "タイトルエンブレム", -- "Title emblem panel"
+  object_tag = "ui_title_logo",
+  object_layer = LAYER_MENU,
+  object_activity = INACTIVE,
+  components = {
+    Transform = {},
+    UIFrame = { not_select = true },
+  },
+  children = {
+    { base_script = "ui_title_sparkle" },
+    { base_script = "ui_title_emblem" },
+  },
+}
