@@ -75,6 +75,7 @@ struct BenchWorld {
     std::filesystem::path root;
     SceneManager* scene = nullptr;
     ComponentFactory* factory = nullptr; // other cases set the process-wide one to their own
+    ScriptSystem* script = nullptr;      // likewise the script host, which holds the prototypes
     std::vector<Component*> reached;  // the live components an update pass calls, in its order
     std::vector<Renderer*> renderers; // the renderers the draw pass collects
 
@@ -89,7 +90,8 @@ struct BenchWorld {
         delete g_pArchiveSystem;
         ArchiveSystem::GetInstance()->SetRoot(root.string() + "/");
         g_pArchiveSystem->Mount(new FileSystemArchive("assets.v1/scripts"));
-        g_pScriptSystem = new ScriptSystem;
+        script = new ScriptSystem;
+        g_pScriptSystem = script;
         factory = new ComponentFactory;
         factory->RegisterAll();
         factory->RegisterClass<Ticker>();
@@ -120,12 +122,19 @@ struct BenchWorld {
                 }
             obj = obj->GetNext();
         }
+        // Between its cases the factory is not the process-wide one: another case's scene would
+        // take it up as its own and delete it.
+        g_pComponentFactory = nullptr;
     }
     ~BenchWorld()
     {
+        // Destroyed at exit, after every case: the process-wide pointers may name another case's
+        // objects by then, or ones already deleted.
         g_pComponentFactory = factory; // the scene deletes it
+        g_pScriptSystem = script;
         delete scene;
-        delete g_pScriptSystem;
+        delete script;
+        g_pScriptSystem = nullptr;
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
@@ -137,11 +146,19 @@ BenchWorld& TheWorld()
     return world;
 }
 
+// The world's factory is the process-wide one while a case runs.
+struct WorldInUse {
+    ComponentFactory* previous;
+    explicit WorldInUse(BenchWorld& world) : previous(g_pComponentFactory) { g_pComponentFactory = world.factory; }
+    ~WorldInUse() { g_pComponentFactory = previous; }
+};
+
 // One frame as the world runs it: the start pass, physics, delivery (nothing due), update and
 // late passes, then the draw pass with its cull test and visibility news.
 void BM_SceneUpdateDraw(benchmark::State& state)
 {
     BenchWorld& world = TheWorld();
+    WorldInUse inUse(world);
     for (auto _ : state) {
         world.scene->Update();
         world.scene->Draw();
@@ -155,6 +172,7 @@ BENCHMARK(BM_SceneUpdateDraw)->Unit(benchmark::kMicrosecond);
 void BM_SceneUpdateDraw_Baseline(benchmark::State& state)
 {
     BenchWorld& world = TheWorld();
+    WorldInUse inUse(world);
     for (auto _ : state) {
         for (Component* c : world.reached)
             c->PhysicsUpdate();
@@ -178,6 +196,7 @@ BENCHMARK(BM_SceneUpdateDraw_Baseline)->Unit(benchmark::kMicrosecond);
 void BM_SceneInstantiate(benchmark::State& state)
 {
     BenchWorld& world = TheWorld();
+    WorldInUse inUse(world);
     g_pComponentFactory = world.factory;
     for (auto _ : state) {
         GameObj* parent = new GameObj("parent", world.scene->GetMessageManager());
@@ -196,6 +215,7 @@ BENCHMARK(BM_SceneInstantiate)->Unit(benchmark::kMicrosecond);
 void BM_SceneInstantiate_Baseline(benchmark::State& state)
 {
     BenchWorld& world = TheWorld();
+    WorldInUse inUse(world);
     g_pComponentFactory = world.factory;
     lua_State* L = g_pScriptSystem->GetState();
     lua_getglobal(L, "bench_leaf");
