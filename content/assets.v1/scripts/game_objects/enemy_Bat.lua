@@ -8,7 +8,7 @@ enemy_Bat = {
     Transform = { position = { z = 8 }, scaling = { x = 1, y = 1 } },
     Kinematics = { useGravity = false, maxSpeed = 160, maxForce = 500, useSteering = true },
     SpriteRenderer = {},
-    SpriteAnimation = { stand_loop = { "enemy_wisp_float" }, run_loop = { "enemy_wisp_float" }, take_damage = { "enemy_wisp_float" } },
+    SpriteAnimation = { stand_loop = { "enemy_wisp_float" }, run_loop = { "enemy_wisp_run" }, attack = { "enemy_wisp_attack" }, take_damage = { "enemy_wisp_damage" } },
     CircleCollider = { radius = 18 },
     StatusParameter = { health = { init = 20, max = 20 }, attack = { init = 6, max = 6 }, experience = { init = 8, max = 8 } },
     HealthController = {},
