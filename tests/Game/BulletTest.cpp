@@ -6,7 +6,9 @@
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/BulletController.h"
 #include "Components/Game/BulletHellController.h"
+#include "Components/Game/EnemyController.h"
 #include "GameFixture.h"
+#include "System/Common/Random.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
@@ -254,4 +256,213 @@ TEST_F(BulletTest, EraserErasesOnlyBullets)
     Ticks(2);
     EXPECT_TRUE(bullet.m_bErased);
     EXPECT_FALSE(notBullet.m_bErased);
+}
+
+namespace {
+
+std::string PatternPrototype(const std::string& name, const std::string& shots, const std::string& timeline)
+{
+    return name + " = { object_name = '" + name +
+           "', object_layer = 0x8000, object_activity = 1,"
+           "  components = { Transform = {}, BulletHellController = { createShots = { " +
+           shots + " }, timeline = { " + timeline + " } } } }";
+}
+
+class PatternTest : public BulletTest {
+protected:
+    BulletHellController& Pattern(GameObj* object)
+    {
+        return *static_cast<BulletHellController*>(object->GetComponent(BulletHellController::s_Class.Key));
+    }
+    // A pattern shot by the standing shooter, started by one frame.
+    BulletHellController& Shoot(const std::string& name)
+    {
+        GameObj* object = Spawn(name);
+        Pattern(object).SetShooter(Find("shooter"));
+        Tick();
+        return Pattern(object);
+    }
+};
+
+} // namespace
+
+// Event times: the shot's base time is added, and a fire-from event moves the fired shot's
+// later-loaded events by its own time; a range is drawn once per load and shared by the events.
+TEST_F(PatternTest, EventTimesCountFromBaseTimesAndFiringEvents)
+{
+    BuildWith({{"test_pattern",
+                PatternPrototype("test_pattern",
+                                 "{ 0, 'test_bullet', 1.0, 0, 0, 0 }, { 0, 'test_bullet', 0, 0, 0, 0 },"
+                                 "{ 0, 'test_bullet', { 1, 2 }, 0, 0, 0 }",
+                                 "{ 4, 0, 0.5 }, { 2, 1, 0.25 }, { 5, 0, 2.0, 1 }, { 2, 1, 0.25 },"
+                                 "{ 4, 2, 0 }, { 2, 2, 0.5 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    SfmtInit(20261210);
+    const BulletHellController& first = Pattern(Spawn("test_pattern"));
+    const float expected[] = {1.5f, 0.25f, 3.0f, 3.25f};
+    for (size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_FLOAT_EQ(first.m_Timeline[i].time, expected[i]) << "event " << i;
+    const float drawn = first.m_Shots[2].baseTime;
+    EXPECT_GE(drawn, 1.0f);
+    EXPECT_LE(drawn, 2.0f);
+    EXPECT_FLOAT_EQ(first.m_Timeline[4].time, drawn);
+    EXPECT_FLOAT_EQ(first.m_Timeline[5].time, drawn + 0.5f);
+    const BulletHellController& second = Pattern(Spawn("test_pattern"));
+    EXPECT_NE(second.m_Shots[2].baseTime, drawn) << "drawn again by the next load";
+}
+
+// The timeline on the pattern's clock: an event acts on the frame the clock reaches it, events
+// of one frame in data order (a set then an add gives the sum), and the shot leaves from the
+// shooter's position plus its offset, mirrored when the shooter faces left.
+TEST_F(PatternTest, TimelineFiresAndSteersInOrder)
+{
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 1, 10, 5 }",
+                                                 "{ 4, 0, 0.1 }, { 1, 0, 0.1, 0, 100, 0, 1000, 0, 90 },"
+                                                 "{ 1, 0, 0.1, 1, 50, 0, 1000, 0, 90 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    for (const bool facesRight : {true, false}) {
+        SCOPED_TRACE(facesRight ? "facing right" : "facing left");
+        Find("shooter")->GetActorController()->m_bFacesRight = facesRight;
+        BulletHellController& pattern = Shoot("test_pattern");
+        BulletController* bullet = pattern.GetBullet(0);
+        ASSERT_NE(bullet, nullptr);
+        const Kinematics& shooter = *Find("shooter")->GetKinematics();
+        // The starting frame ran the clock too; 0.1 s is the sixth frame's clock, within rounding.
+        Ticks(4);
+        EXPECT_FALSE(bullet->GetOwner()->IsActive());
+        Ticks(2);
+        ASSERT_TRUE(bullet->GetOwner()->IsActive());
+        EXPECT_FLOAT_EQ(bullet->m_fSpeed, 150.0f);
+        EXPECT_NEAR(bullet->m_vDirY, 1.0f, 1e-6f);
+        EXPECT_NEAR(bullet->m_pKinematics->m_fPosX, shooter.m_fPosX + (facesRight ? 10.0f : -10.0f), 1e-3f);
+        EXPECT_GT(bullet->m_pKinematics->m_fPosY, shooter.m_fPosY + 5.0f);
+        g_pSceneManager->DestroyLater(pattern.GetOwner(), 0.0f);
+        Tick();
+    }
+}
+
+// Erasing a bullet cancels its pending events and erases, down the fire-from chain, the
+// bullets it would have fired; with every bullet erased the pattern removes itself.
+TEST_F(PatternTest, ErasingCancelsTheChainAndThePatternLeaves)
+{
+    BuildWith({{"test_pattern",
+                PatternPrototype("test_pattern",
+                                 "{ 0, 'test_bullet', 0, 0, 500, 500 }, { 0, 'test_bullet', 0, 1, 0, 0 },"
+                                 "{ 0, 'test_bullet', 0, 1, 0, 0 }, { 0, 'test_bullet', 0, 0, 600, 600 }",
+                                 "{ 4, 0, 0 }, { 2, 0, 0.1 }, { 5, 0, 1.0, 1 }, { 5, 1, 0.5, 2 }, { 4, 3, 0 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    BulletHellController& pattern = Shoot("test_pattern");
+    GameObj* object = pattern.GetOwner();
+    Ticks(10);
+    for (uint32_t shot : {0u, 1u, 2u}) {
+        EXPECT_TRUE(pattern.GetBullet(shot)->m_bErased) << "shot " << shot;
+        EXPECT_FALSE(pattern.GetBullet(shot)->GetOwner()->IsActive()) << "shot " << shot;
+    }
+    for (const TimelineEvent& event : pattern.m_Timeline)
+        EXPECT_TRUE(event.done);
+    EXPECT_FALSE(pattern.GetBullet(3)->m_bErased) << "an unrelated shot flies on";
+    EXPECT_FALSE(object->GetFlags() & eGameObjFlag_PendingRemoval);
+    pattern.GetBullet(3)->Erase();
+    Tick();
+    EXPECT_TRUE(object->GetFlags() & eGameObjFlag_PendingRemoval);
+    Ticks(2);
+    EXPECT_EQ(Find("test_pattern"), nullptr) << "removed, bullets and all";
+    EXPECT_EQ(Find("test_bullet"), nullptr);
+}
+
+// A pattern without a live shooter builds nothing and leaves on its first update; a shot with
+// nowhere to start from (an unknown origin, the player unknown) is erased, not fired at (0, 0).
+TEST_F(PatternTest, NoShooterOrNoOriginFiresNothing)
+{
+    BuildWith({{"test_pattern",
+                PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 7, 0, 0 }, { 1, 'test_bullet', 0, 2, 0, 0 }",
+                                 "{ 4, 0, 0.05 }, { 4, 1, 0.05 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    GameObj* lonely = Spawn("test_pattern");
+    Tick();
+    EXPECT_TRUE(Pattern(lonely).m_Bullets.empty());
+    EXPECT_TRUE(lonely->GetFlags() & eGameObjFlag_PendingRemoval);
+
+    BulletHellController& pattern = Shoot("test_pattern");
+    pattern.m_pPlayerKinematics = nullptr;
+    Ticks(3);
+    for (uint32_t shot : {0u, 1u}) {
+        EXPECT_TRUE(pattern.GetBullet(shot)->m_bErased) << "shot " << shot;
+        EXPECT_FALSE(pattern.GetBullet(shot)->GetOwner()->IsActive()) << "shot " << shot;
+    }
+}
+
+// Timeline entries naming a shot the pattern lacks are logged once at load and never act.
+TEST_F(PatternTest, BadShotIndexesAreSkipped)
+{
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 0, 700, 700 }",
+                                                 "{ 4, 9, 0 }, { 5, 0, 0, 4000000000 }, { 2, 3, 0 }, { 4, 0, 0.05 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    ::testing::internal::CaptureStdout();
+    BulletHellController& pattern = Shoot("test_pattern");
+    Ticks(5);
+    const std::string log = ::testing::internal::GetCapturedStdout();
+    size_t lines = 0;
+    for (size_t at = log.find("timeline entry"); at != std::string::npos; at = log.find("timeline entry", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+    EXPECT_NE(log.find("test_pattern"), std::string::npos) << log;
+    EXPECT_TRUE(pattern.GetBullet(0)->GetOwner()->IsActive()) << "the good entry still fires";
+    EXPECT_EQ(pattern.GetBullet(9), nullptr);
+}
+
+// Shot angles in radians, brought into [0, 2π] whatever the data gives.
+TEST_F(PatternTest, ShotAnglesByKind)
+{
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 0, 100, 100 }", "")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    BulletHellController& pattern = Shoot("test_pattern");
+    BulletController& bullet = *pattern.GetBullet(0);
+    Place(bullet, 100.0f, 100.0f);
+    bullet.m_vDirX = 0.0f;
+    bullet.m_vDirY = 1.0f;
+    Kinematics& aimAt = *Find("shooter")->GetKinematics();
+    struct Case {
+        int32_t kind;
+        float angle;
+        bool facesRight;
+        bool player;
+        float expected;
+    } cases[] = {
+        {eShotAngle_Absolute, 1.0f, true, false, 1.0f},
+        {eShotAngle_Absolute, -1.0f, true, false, 2.0f * kPi - 1.0f},
+        {eShotAngle_Absolute, 7.0f * kPi, true, false, kPi},
+        {eShotAngle_Relative, 0.5f, true, false, kPi / 2.0f + 0.5f},
+        {eShotAngle_Mirrored, 0.3f, true, false, 0.3f},
+        {eShotAngle_Mirrored, 0.3f, false, false, kPi - 0.3f},
+        {eShotAngle_Aimed, 0.1f, true, true, std::atan2(100.0f, 200.0f) + 0.1f}, // to (300, 200)
+        {eShotAngle_Aimed, 0.1f, true, false, 0.1f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " angle " << c.angle);
+        pattern.m_pShooterActor->m_bFacesRight = c.facesRight;
+        pattern.m_pPlayerKinematics = c.player ? &aimAt : nullptr;
+        aimAt.m_fPosX = 300.0f;
+        aimAt.m_fPosY = 200.0f;
+        EXPECT_NEAR(pattern.ComputeShotAngle(&bullet, c.kind, c.angle), c.expected, 1e-4f);
+    }
+    for (const float huge : {1e30f, -1e30f, 3.4e38f}) {
+        const float a = pattern.ComputeShotAngle(&bullet, eShotAngle_Absolute, huge);
+        EXPECT_GE(a, 0.0f) << huge;
+        EXPECT_LE(a, 2.0f * kPi) << huge;
+    }
+}
+
+// An enemy's attendant that is a pattern gets the enemy as its shooter.
+TEST_F(PatternTest, AnEnemysAttendantPatternShootsForIt)
+{
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 1, 0, 0 }", "{ 4, 0, 0 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    ASSERT_NE(g_pfnSetBulletOwner, nullptr);
+    GameObj* object = Spawn("test_pattern");
+    g_pfnSetBulletOwner(object, Find("shooter"));
+    Tick();
+    EXPECT_EQ(Pattern(object).m_pShooter, Find("shooter"));
+    ASSERT_NE(Pattern(object).GetBullet(0), nullptr);
+    EXPECT_TRUE(Pattern(object).GetBullet(0)->GetOwner()->IsActive()) << "fired from the enemy";
 }
