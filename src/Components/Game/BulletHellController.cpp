@@ -423,7 +423,16 @@ void BulletHellController::LateUpdate()
                 bullet->m_pTarget = nullptr;
         m_pPlayerKinematics = nullptr;
     }
-    for (BulletController* bullet : m_Bullets)
-        if (bullet && bullet->m_pTarget && (bullet->m_pTarget->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval))
+    for (BulletController*& bullet : m_Bullets) {
+        if (!bullet)
+            continue;
+        // A bullet object removed by other means (its own effect, say) leaves its slot empty,
+        // which counts as erased, rather than dangling.
+        if (bullet->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval) {
+            bullet = nullptr;
+            continue;
+        }
+        if (bullet->m_pTarget && (bullet->m_pTarget->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval))
             bullet->m_pTarget = nullptr;
+    }
 }
