@@ -4,9 +4,13 @@
 #include "Components/Core/BackgroundLayer.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Collider.h"
+#include "Components/Core/FontRenderer.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/LandscapeFactory.h"
+#include "Components/Core/MovieRenderer.h"
 #include "Components/Core/MusicPlayer.h"
+#include "Components/Core/SpriteBlurRenderer.h"
+#include "Components/Core/SpriteNumberRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
@@ -41,9 +45,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<Kinematics>();
     RegisterClass<Camera2D>();
     RegisterClass<SpriteRenderer>();
+    RegisterClass<SpriteBlurRenderer>();
     RegisterClass<SlicedSpriteRenderer>();
     RegisterClass<SlideBarRenderer>();
     RegisterClass<TextureAtlas>();
+    RegisterClass<FontRenderer>();
+    RegisterClass<SpriteNumberRenderer>();
+    RegisterClass<MovieRenderer>();
     RegisterClass<Box2DCollider>();
     RegisterClass<CircleCollider>();
     RegisterClass<SegmentCollider>();
