@@ -15,6 +15,8 @@
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
 #include "Components/Game/AttemptDamageController.h"
+#include "Components/Game/BulletController.h"
+#include "Components/Game/BulletHellController.h"
 #include "Components/Game/ComboController.h"
 #include "Components/Game/EffectController.h"
 #include "Components/Game/EnemyController.h"
@@ -74,6 +76,9 @@ void ComponentFactory::RegisterAll()
     RegisterClass<ComboController>();
     RegisterClass<PlayerController>();
     RegisterClass<EnemyController>();
+    RegisterClass<BulletHellController>();
+    RegisterClass<BulletController>();
+    RegisterClass<BulletEraser>();
     RegisterClass<QuestController>();
     RegisterClass<ItemController>();
     RegisterClass<UIFrame>();

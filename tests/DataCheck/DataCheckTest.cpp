@@ -387,6 +387,15 @@ const BrokenCase kCases[] = {
       {"assets.v1/scripts/game_objects/obj_Enemy", "item 1 \"name\" \"obj_NoHeart\" names no prototype"},
       {"assets.v1/scripts/game_objects/obj_Enemy", "hit effect 1 \"name\" \"obj_NoSpark\" names no prototype"},
       {"assets.v1/scripts/game_objects/obj_Enemy", "\"particle_name\" \"obj_NoMote\" names no prototype"}}},
+    {"a bullet pattern with a missing bullet and timeline entries naming shots it lacks",
+     {{kObj + "obj_Pattern.lua",
+       Proto("obj_Pattern", "components = { BulletHellController = {"
+                            " createShots = { { 0, 'obj_Pattern', 0, 0, 0, 0 }, { 0, 'obj_NoBullet', 0, 0, 0, 0 } },"
+                            " timeline = { { 4, 0, 0 }, { 4, 2, 0 }, { 5, 0, 1, 1 }, { 5, 1, 1, { 0, 2 } }, { 2, -1, 0 } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Pattern", "shot 1 bullet \"obj_NoBullet\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Pattern", "timeline entry 2 acts on no shot of \"createShots\" (2 shots)"},
+      {"assets.v1/scripts/game_objects/obj_Pattern", "timeline entry 4 fires no shot"},
+      {"assets.v1/scripts/game_objects/obj_Pattern", "timeline entry 5 acts on no shot"}}},
     {"a UI root naming a camera nobody is tagged with, two panels with one tag, an opened-by-tag panel active",
      {{kObj + "obj_UIRoot.lua",
        Proto("obj_UIRoot", "components = { UIRoot = { camera = 'NoSuchCamera' } },"

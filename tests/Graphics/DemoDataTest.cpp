@@ -72,7 +72,7 @@ TEST_F(DemoDataTest, TablesMatchTheImages)
     ASSERT_GE(textures.GetCount(), 8u);
     ASSERT_GE(atlas.GetCount(), 30u);
 
-    for (const char* name : {"player_idle_0", "enemy_blob_0", "bullet_orb", "item_coin", "fx_hit_2", "ui_frame"}) {
+    for (const char* name : {"player_idle_0", "enemy_blob_0", "enemy_wisp_damage_0", "bullet_orb", "item_coin", "fx_hit_2", "ui_frame"}) {
         const AtlasEntry* sprite = atlas.Find(HashName(name));
         ASSERT_NE(sprite, nullptr) << name;
         const TextureEntry* texture = textures.Find(sprite->textureId);

@@ -198,6 +198,8 @@ class Checker {
     void CheckNamedPrototype(const std::string& file, const std::string& where, const char* key);
     // "initState" and every transition target are states of the machine; attendants exist.
     void CheckEnemyMachine(const std::string& file, const std::string& where);
+    // Every shot's bullet prototype exists; every timeline entry names a shot of "createShots".
+    void CheckBulletPattern(const std::string& file, const std::string& where);
     // The object table on top holds a BackgroundLayer (or its base does): its sprite and atlas,
     // with the base's components where the table has none of its own.
     void CheckBackdrop(const std::string& file, const std::string& where, const std::string& base);
@@ -1329,6 +1331,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                     CheckNamedPrototype(file, where + " hit effect " + std::to_string(i), "name");
             });
         lua_pop(L, 1);
+    } else if (name == "BulletHellController") {
+        CheckBulletPattern(file, where);
     } else if (name == "EffectEmitter") {
         CheckNamedPrototype(file, where, "particle_name");
     } else if (name == "QuestController") {
@@ -1351,6 +1355,59 @@ void Checker::CheckNamedPrototype(const std::string& file, const std::string& wh
     m_Facts[m_CurrentPrototype].reaches.insert(name);
     if (!IsPrototype(name))
         Add(file, where + " \"" + key + "\" \"" + name + "\" names no prototype");
+}
+
+void Checker::CheckBulletPattern(const std::string& file, const std::string& where)
+{
+    lua_Integer shots = 0;
+    lua_getfield(L, -1, "createShots");
+    if (lua_istable(L, -1))
+        ForEachItem(file, where + " \"createShots\"", [&](int i) {
+            shots = std::max<lua_Integer>(shots, i);
+            if (!lua_istable(L, -1)) {
+                Add(file, where + " shot " + std::to_string(i - 1) + " is a " + TypeName(L, -1) + ", not a list");
+                return;
+            }
+            lua_rawgeti(L, -1, 2);
+            const std::string bullet = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+            lua_pop(L, 1);
+            m_Facts[m_CurrentPrototype].reaches.insert(bullet);
+            if (!IsPrototype(bullet))
+                Add(file, where + " shot " + std::to_string(i - 1) + " bullet \"" + bullet + "\" names no prototype");
+        });
+    lua_pop(L, 1);
+    // An index (or each end of a range) must be a shot: anything else never acts.
+    const auto known = [&](int index) {
+        lua_rawgeti(L, -1, index);
+        bool ok = true;
+        if (lua_istable(L, -1)) {
+            for (int end = 1; end <= 2; ++end) {
+                lua_rawgeti(L, -1, end);
+                ok = ok && lua_isnumber(L, -1) && lua_tonumber(L, -1) >= 0 && lua_tonumber(L, -1) < double(shots);
+                lua_pop(L, 1);
+            }
+        } else {
+            ok = lua_isnumber(L, -1) && lua_tonumber(L, -1) >= 0 && lua_tonumber(L, -1) < double(shots);
+        }
+        lua_pop(L, 1);
+        return ok;
+    };
+    lua_getfield(L, -1, "timeline");
+    if (lua_istable(L, -1))
+        ForEachItem(file, where + " \"timeline\"", [&](int i) {
+            if (!lua_istable(L, -1))
+                return;
+            if (!known(2))
+                Add(file, where + " timeline entry " + std::to_string(i) + " acts on no shot of \"createShots\" (" +
+                              std::to_string(shots) + " shots)");
+            lua_rawgeti(L, -1, 1);
+            const bool fireFrom = lua_isnumber(L, -1) && lua_tonumber(L, -1) == 5;
+            lua_pop(L, 1);
+            if (fireFrom && !known(4))
+                Add(file, where + " timeline entry " + std::to_string(i) + " fires no shot of \"createShots\" (" +
+                              std::to_string(shots) + " shots)");
+        });
+    lua_pop(L, 1);
 }
 
 void Checker::CheckEnemyMachine(const std::string& file, const std::string& where)

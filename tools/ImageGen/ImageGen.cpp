@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ImageWriter.h"
@@ -79,12 +80,62 @@ void DrawBlob(Canvas& c, float squash, uint32_t body)
     c.FillCircle(w / 2 + 7, h - 24 + squash, 3, kInk);
 }
 
+// The blob's other poses: leaning into a run, lunging with its mouth open, or flinching with
+// shut eyes in a paler body.
+enum class BlobFace { Run, Bite, Hurt };
+
+void DrawBlobPose(Canvas& c, BlobFace face, float phase, uint32_t body)
+{
+    const float w = float(c.width), h = float(c.height);
+    const float lean = face == BlobFace::Run ? 3.0f + phase * 3.0f : face == BlobFace::Bite ? 6.0f : -5.0f;
+    const float r = face == BlobFace::Hurt ? 19.0f : 22.0f;
+    const float squash = face == BlobFace::Run ? phase * 2.0f : face == BlobFace::Bite ? -3.0f : 5.0f;
+    const float cx = w / 2 + lean;
+    c.FillRect(int(cx - r - 2), int(h - 14 + squash), int(2 * r + 4), 12, kInk);
+    c.FrameCircle(cx, h - 14 - r * 0.4f + squash, r, 2.5f, face == BlobFace::Hurt ? kPink : body, kInk);
+    c.FillRect(int(cx - r + 1), int(h - 14 + squash), int(2 * r - 2), 10, face == BlobFace::Hurt ? kPink : body);
+    if (face == BlobFace::Hurt) {
+        c.FillRect(int(cx - 10), int(h - 25 + squash), 7, 2, kInk);
+        c.FillRect(int(cx + 3), int(h - 25 + squash), 7, 2, kInk);
+        return;
+    }
+    c.FillCircle(cx - 3, h - 24 + squash, 3, kInk);
+    c.FillCircle(cx + 11, h - 24 + squash, 3, kInk);
+    if (face == BlobFace::Bite) {
+        c.FillPolygon({cx + 4, h - 16 + squash, cx + r + 2, h - 20 + squash, cx + r + 2, h - 8 + squash}, kInk);
+        c.FillPolygon({cx + 12, h - 17 + squash, cx + 15, h - 13 + squash, cx + 18, h - 18 + squash}, kWhite);
+    }
+}
+
 void DrawWisp(Canvas& c, float glow)
 {
     const float w = float(c.width), h = float(c.height);
     c.FrameCircle(w / 2, h / 2, 18 + glow, 3, 0x803BA3A3, kTeal);
     c.FrameCircle(w / 2, h / 2, 10, 2, kWhite, kInk);
     c.FillPolygon({w / 2 - 6, h / 2 + 16, w / 2 + 6, h / 2 + 16, w / 2, h / 2 + 30}, kTeal);
+}
+
+void DrawStar(Canvas& c, float outer, float inner, int points, uint32_t fill);
+
+// The wisp's other poses: streaming its tail behind as it flies, flaring its spikes to strike,
+// or flashing pink when hit.
+void DrawWispPose(Canvas& c, int pose, float phase)
+{
+    const float w = float(c.width), h = float(c.height);
+    if (pose == 0) {
+        c.FrameCircle(w / 2 + 3, h / 2, 18 + phase * 2.0f, 3, 0x803BA3A3, kTeal);
+        c.FrameCircle(w / 2 + 5, h / 2, 10, 2, kWhite, kInk);
+        c.FillPolygon({w / 2 - 2, h / 2 + 10, w / 2 + 4, h / 2 + 16, w / 2 - 22, h / 2 + 22 + phase * 4.0f}, kTeal);
+    } else if (pose == 1) {
+        DrawStar(c, 30.0f, 16.0f, 6, kTeal);
+        c.FrameCircle(w / 2, h / 2, 12, 2, kYellow, kInk);
+        c.FillCircle(w / 2 + 4, h / 2, 3, kInk);
+    } else {
+        c.FrameCircle(w / 2 - 3, h / 2 + 2, 16, 3, 0x80E87FB0, kPink);
+        c.FrameCircle(w / 2 - 3, h / 2 + 2, 10, 2, kPink, kInk);
+        c.FillRect(int(w / 2) - 8, int(h / 2) + 1, 10, 2, kInk);
+        c.FillPolygon({w / 2 - 9, h / 2 + 18, w / 2 + 3, h / 2 + 18, w / 2 + 4, h / 2 + 30}, kPink);
+    }
 }
 
 void DrawGuard(Canvas& c, float spear)
@@ -175,7 +226,7 @@ std::vector<SheetDef> Sheets()
         }});
     sheets.push_back(player);
 
-    SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 128, {}, nullptr};
+    SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 512, {}, nullptr};
     for (int i = 0; i < 2; ++i)
         enemies.sprites.push_back({"enemy_blob_" + std::to_string(i), 64, 64,
                                    [i](Canvas& c) { DrawBlob(c, float(i) * 3.0f, kGreen); }});
@@ -187,6 +238,22 @@ std::vector<SheetDef> Sheets()
                                    [i](Canvas& c) { DrawGuard(c, float(i) * -4.0f); }});
     enemies.sprites.push_back({"enemy_blob_red_0", 64, 64, [](Canvas& c) { DrawBlob(c, 0.0f, kRed); }});
     enemies.sprites.push_back({"enemy_blob_red_1", 64, 64, [](Canvas& c) { DrawBlob(c, 3.0f, kRed); }});
+    // Cells 8-19: running, attacking and hit poses of the green blob, the red blob and the wisp.
+    for (const auto& [prefix, body] : {std::pair<std::string, uint32_t>{"enemy_blob_", kGreen}, {"enemy_blob_red_", kRed}}) {
+        const uint32_t fill = body;
+        for (int i = 0; i < 2; ++i)
+            enemies.sprites.push_back({prefix + "run_" + std::to_string(i), 64, 64,
+                                       [i, fill](Canvas& c) { DrawBlobPose(c, BlobFace::Run, float(i), fill); }});
+        enemies.sprites.push_back(
+            {prefix + "attack_0", 64, 64, [fill](Canvas& c) { DrawBlobPose(c, BlobFace::Bite, 0.0f, fill); }});
+        enemies.sprites.push_back(
+            {prefix + "damage_0", 64, 64, [fill](Canvas& c) { DrawBlobPose(c, BlobFace::Hurt, 0.0f, fill); }});
+    }
+    for (int i = 0; i < 2; ++i)
+        enemies.sprites.push_back(
+            {"enemy_wisp_run_" + std::to_string(i), 64, 64, [i](Canvas& c) { DrawWispPose(c, 0, float(i)); }});
+    enemies.sprites.push_back({"enemy_wisp_attack_0", 64, 64, [](Canvas& c) { DrawWispPose(c, 1, 0.0f); }});
+    enemies.sprites.push_back({"enemy_wisp_damage_0", 64, 64, [](Canvas& c) { DrawWispPose(c, 2, 0.0f); }});
     sheets.push_back(enemies);
 
     SheetDef bullets{"bullets", Format::Tga, false, 1, 128, 32, {}, nullptr};

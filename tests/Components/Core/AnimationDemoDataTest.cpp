@@ -72,7 +72,8 @@ TEST_F(AnimationDemoDataTest, EveryClipLoadsWhole)
         {"player_attack", true, false, false, 0},     {"fx_flash", false, false, true, 0},
         {"fx_pulse", false, false, true, 1},          {"enemy_blob_idle", false, true, false, 1},
         {"enemy_red_blob_idle", false, true, false, 1}, {"enemy_blob_vanish", false, true, false, 0},
-        {"enemy_guard_still", false, false, true, 0},
+        {"enemy_guard_still", false, false, true, 0},   {"enemy_blob_run", false, true, false, 1},
+        {"enemy_red_blob_attack", false, true, false, 0}, {"enemy_wisp_damage", false, true, false, 0},
     };
     for (const Expected& e : expected) {
         const AnimationClip* clip = table.Find(HashName(e.clip));

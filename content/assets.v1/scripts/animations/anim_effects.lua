@@ -11,6 +11,11 @@ animation_table = {
         wrapMode = 1,
         animationSheet = { frame_per_sec = 2, animation = { { "item_crystal", 1 } } },
     },
+    -- Enemy bullets: the orb, the needle, the ring and the star of bullets.tga.
+    bullet_orb_idle = { wrapMode = 1, animationSheet = { frame_per_sec = 2, animation = { { "bullet_orb", 1 } } } },
+    bullet_needle_idle = { wrapMode = 1, animationSheet = { frame_per_sec = 2, animation = { { "bullet_needle", 1 } } } },
+    bullet_ring_idle = { wrapMode = 1, animationSheet = { frame_per_sec = 2, animation = { { "bullet_ring", 1 } } } },
+    bullet_star_idle = { wrapMode = 1, animationSheet = { frame_per_sec = 2, animation = { { "bullet_star", 1 } } } },
     fx_hit = {
         wrapMode = 0,
         animationSheet = { frame_per_sec = 24, animation = { { "fx_hit_0", 2 }, { "fx_hit_1", 2 }, { "fx_hit_2", 3 } } },

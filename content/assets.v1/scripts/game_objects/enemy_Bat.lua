@@ -8,7 +8,7 @@ enemy_Bat = {
     Transform = { position = { z = 8 }, scaling = { x = 1, y = 1 } },
     Kinematics = { useGravity = false, maxSpeed = 160, maxForce = 500, useSteering = true },
     SpriteRenderer = {},
-    SpriteAnimation = { stand_loop = { "enemy_wisp_float" }, run_loop = { "enemy_wisp_float" }, take_damage = { "enemy_wisp_float" } },
+    SpriteAnimation = { stand_loop = { "enemy_wisp_float" }, run_loop = { "enemy_wisp_run" }, attack = { "enemy_wisp_attack" }, take_damage = { "enemy_wisp_damage" } },
     CircleCollider = { radius = 18 },
     StatusParameter = { health = { init = 20, max = 20 }, attack = { init = 6, max = 6 }, experience = { init = 8, max = 8 } },
     HealthController = {},
@@ -34,9 +34,16 @@ enemy_Bat = {
           steeringBehavior = { { behaviorType = 0, target = 2, crosshair = { x = 0, y = 10 } } },
           changeState = {
             { state = "bite", condition = { { { compare = 1, target = 27, value = 40 } } } },
+            -- within 220 but not yet biting: it fires its fan (once per visit to "shoot")
+            { state = "shoot", condition = { { { compare = 1, target = 27, value = 220 }, { compare = 5, target = 26, value = 1.5 } } } },
             -- 4 s in the state (26)
             { state = "wander", condition = { { { compare = 5, target = 26, value = 4 } } } },
           },
+        },
+        shoot = {
+          enterState = { animationName = "attack", attendantObject = { delay = 0.3, name = "enemy_Pattern_Fan" } },
+          steeringBehavior = { { behaviorType = 3 } },
+          changeState = { { state = "seek", condition = { { { compare = 5, target = 26, value = 1.5 } } } } },
         },
         bite = {
           enterState = { animationName = "run_loop", attendantObject = { delay = 0, name = "enemy_Slime_Bite" } },

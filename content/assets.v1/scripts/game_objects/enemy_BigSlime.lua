@@ -8,7 +8,7 @@ enemy_BigSlime = {
     Transform = { position = { z = 8 }, scaling = { x = 2, y = 2 } },
     Kinematics = { mass = 4, maxSpeed = 90, maxForce = 900, useSteering = true },
     SpriteRenderer = {},
-    SpriteAnimation = { stand_loop = { "enemy_red_blob_idle" }, run_loop = { "enemy_red_blob_idle" }, attack = { "enemy_blob_hop" }, take_damage = { "enemy_blob_hop" } },
+    SpriteAnimation = { stand_loop = { "enemy_red_blob_idle" }, run_loop = { "enemy_red_blob_run" }, attack = { "enemy_red_blob_attack" }, take_damage = { "enemy_red_blob_damage" } },
     Box2DCollider = { center = { x = 0, y = -10 }, size = { width = 44, height = 28 } },
     StatusParameter = { health = { init = 90, max = 90 }, attack = { init = 16, max = 16 }, defense = { init = 20, max = 20 }, experience = { init = 20, max = 20 } },
     HealthController = {},

@@ -8,7 +8,7 @@ enemy_Slime = {
     Transform = { position = { z = 8 }, scaling = { x = 1, y = 1 } },
     Kinematics = { mass = 1, maxSpeed = 140, maxForce = 600, useSteering = true },
     SpriteRenderer = {},
-    SpriteAnimation = { stand_loop = { "enemy_blob_idle" }, run_loop = { "enemy_blob_idle" }, attack = { "enemy_blob_hop" }, take_damage = { "enemy_blob_hop" } },
+    SpriteAnimation = { stand_loop = { "enemy_blob_idle" }, run_loop = { "enemy_blob_run" }, attack = { "enemy_blob_attack" }, take_damage = { "enemy_blob_damage" } },
     CircleCollider = { center = { x = 0, y = -12 }, radius = 20 },
     StatusParameter = { health = { init = 30, max = 30 }, attack = { init = 8, max = 8 }, experience = { init = 5, max = 5 } },
     HealthController = {},

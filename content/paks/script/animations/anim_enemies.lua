@@ -1,5 +1,7 @@
--- Enemy clips: grid-cell tracks over chara_enemies.dds, a 256 x 128 sheet of 64 x 64 cells
--- numbered row by row: 0-1 blob, 2-3 wisp, 4-5 guard, 6-7 red blob. This file is packed only
+-- Enemy clips: grid-cell tracks over chara_enemies.dds, a sheet of 64 x 64 cells
+-- numbered row by row: 0-1 blob, 2-3 wisp, 4-5 guard, 6-7 red blob; then for the blob (8-11), the
+-- red blob (12-15) and the wisp (16-19): two running cells, one attacking, one hit. It is 256 x 512
+-- now; the first rows are unchanged. This file is packed only
 -- into data/script.pak. Key layout: see anim_player.lua.
 --   sprite_anim runs: { texture, first cell, last cell, frames per cell }; a first cell above
 --   the last plays the cells downwards.
@@ -33,6 +35,70 @@ animation_table = {
             { 5, 0, 1, 0, 0.5, 1 },
             { 5, 2, -1, 0, 0.5, 1 },
         },
+    },
+    enemy_blob_run = {
+        wrapMode = 1,
+        sprite_anim = { frame_per_sec = 6, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 8, 9, 2 } } },
+    },
+    enemy_red_blob_run = {
+        wrapMode = 1,
+        sprite_anim = { frame_per_sec = 6, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 12, 13, 2 } } },
+    },
+    -- The bite: a lunge with the mouth open, hopping forward-up and landing.
+    enemy_blob_attack = {
+        wrapMode = 0,
+        sprite_anim = {
+            frame_per_sec = 10, spriteSize = { x = 64, y = 64 },
+            animation = { { "chara_enemies", 10, 10, 4 }, { "chara_enemies", 0, 0, 2 } },
+        },
+        pose_anim = {
+            { 3, 0, 1, 0, 0.6, 1 },
+            { 4, 0, 1, 0, 0.6, 1 },
+            { 5, 0, 1, 0, 0.6, 1 },
+            { 1, 3, 16, 0, 0.2, 1 },
+            { 1, 2, -16, 0.2, 0.4, 1 },
+        },
+    },
+    enemy_red_blob_attack = {
+        wrapMode = 0,
+        sprite_anim = {
+            frame_per_sec = 8, spriteSize = { x = 64, y = 64 },
+            animation = { { "chara_enemies", 14, 14, 4 }, { "chara_enemies", 6, 6, 2 } },
+        },
+        pose_anim = {
+            { 3, 0, 1, 0, 0.75, 1 },
+            { 4, 0, 1, 0, 0.75, 1 },
+            { 5, 0, 1, 0, 0.75, 1 },
+            { 1, 3, 12, 0, 0.25, 1 },
+            { 1, 2, -12, 0.25, 0.5, 1 },
+        },
+    },
+    -- Hit: the pale flinch held for 0.4 s.
+    enemy_blob_damage = {
+        wrapMode = 0,
+        sprite_anim = { frame_per_sec = 10, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 11, 11, 4 } } },
+    },
+    enemy_red_blob_damage = {
+        wrapMode = 0,
+        sprite_anim = { frame_per_sec = 10, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 15, 15, 4 } } },
+    },
+    enemy_wisp_run = {
+        wrapMode = 1,
+        sprite_anim = { frame_per_sec = 6, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 16, 17, 2 } } },
+        pose_anim = {
+            { 3, 0, 1, 0, 1, 1 },
+            { 4, 0, 1, 0, 1, 1 },
+            { 5, 0, 0.8, 0, 1, 1 },
+            { 9, 5, -4, 0, 1, 0 },       -- bobs, less than when drifting
+        },
+    },
+    enemy_wisp_attack = {
+        wrapMode = 0,
+        sprite_anim = { frame_per_sec = 10, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 18, 18, 6 } } },
+    },
+    enemy_wisp_damage = {
+        wrapMode = 0,
+        sprite_anim = { frame_per_sec = 10, spriteSize = { x = 64, y = 64 }, animation = { { "chara_enemies", 19, 19, 4 } } },
     },
     enemy_wisp_float = {
         wrapMode = 1,
