@@ -19,6 +19,7 @@
 #include "Components/Game/StatusParameter.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UILayoutWidgets.h"
+#include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
@@ -74,6 +75,7 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UISlider>();
     RegisterClass<UIWheel>();
     RegisterClass<UIRandomAtlas>();
+    RegisterClass<UIFrameTitleSelect>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

@@ -8,6 +8,7 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UILayoutWidgets.h"
+#include "Components/UI/UIMenuFrames.h"
 #include "System/Sound/AudioDevice.h"
 #include "System/Sound/SoundManager.h"
 #include "World/Transform.h"
@@ -630,4 +631,54 @@ TEST(UIWheelSpin, ForceDecaysUntilItStops)
     w.Ticks(5);
     EXPECT_EQ(wheel->GetAngle(), stopped);
     EXPECT_EQ(wheel->GetForce(), stoppedForce);
+}
+
+// The title menu: the first selection is silent, each move after it plays the select sound;
+// locked, pads reach nothing and the selection stays; unlocked, they move it again.
+TEST(UITitleMenu, SelectSoundAndLock)
+{
+    SilentSound sound;
+    std::map<std::string, std::string> files = {
+        {"stage/stage_W", "stage_W = { object_name = 'stage', object_layer = 1, object_activity = 1,"
+                          "  children = { { base_script = 'ui_root' } } }"},
+        Obj("ui_root", "", true, "UIRoot = {}", {"menu"}),
+        Obj("menu", "ui_title_select", true, "UIFrameTitleSelect = { sound_effect = { select = 'se_sel' } }",
+            {"b", "a"}),
+        Obj("a", "select_start", true, "UIButtonKeys = { down = 'select_exit', start_selected = true }"),
+        Obj("b", "select_exit", true, "UIButtonKeys = { up = 'select_start' }"),
+    };
+    UIWorld w(files, "stage_W");
+    w.Tick();
+    auto* menu = w.Get<UIFrameTitleSelect>("menu");
+    auto sounds = [&] {
+        size_t n = 0;
+        for (IAudioSource* s : sound.manager.GetSeList())
+            n += s->GetKey() == HashName("se_sel");
+        return n;
+    };
+    ASSERT_EQ(w.Root("ui_root")->GetSelected(), w.Find("menu"));
+    ASSERT_EQ(ObjectLabel(menu->GetSelected()), "a");
+    EXPECT_EQ(sounds(), 0u);
+    struct Step {
+        bool locked;
+        uint32_t pad;
+        const char* selected;
+        size_t sounds;
+    };
+    const Step steps[] = {
+        {false, 2, "b", 1}, {true, 1, "b", 1}, {true, 2, "b", 1}, {false, 1, "a", 2}, {false, 1, "a", 2},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(std::to_string(st.locked) + " Pad(" + std::to_string(st.pad) + ")");
+        menu->m_bLocked = st.locked;
+        w.Post(w.Find("ui_root"), w.Find("menu"), eUIEvent_Pad, static_cast<int32_t>(st.pad));
+        w.Ticks(2);
+        EXPECT_EQ(ObjectLabel(menu->GetSelected()), st.selected);
+        EXPECT_EQ(sounds(), st.sounds);
+    }
+    // Locked, even a selection posted to the menu itself leaves everything as it is.
+    menu->m_bLocked = 1;
+    w.Post(w.Find("ui_root"), w.Find("menu"), eUIEvent_Select, 0);
+    w.Ticks(2);
+    EXPECT_EQ(ObjectLabel(menu->GetSelected()), "a");
 }
