@@ -4,10 +4,11 @@
 // is built, started, stepped and drawn (into a sprite batch without a device) for a few frames
 // with a current quest that asks for three areas and a small animation table ("fz_once",
 // "fz_loop", "fz_pose"), so every component's Lua reader, start and per-frame work (colliders,
-// bodies, stage layout, terrain, cameras, renderers, animations, landscape, backdrops, music on
-// a silent device, the fighters and the player, UI roots, frames and tweens) meets whatever
-// values the text leaves. Inputs that could
-// loop, grow without bound or install metamethods are passed over: they test the Lua
+// bodies, stage layout, terrain, cameras, renderers, texts, movies, trails, numbers,
+// animations, landscape, backdrops, music on a silent device, the fighters and the player,
+// enemies with their state machines, hits, combos, effects and items, UI roots, frames and
+// tweens) meets whatever values the text leaves. Inputs that could loop, grow without bound or
+// install metamethods are passed over: they test the Lua
 // interpreter, not the readers.
 #include <lua.hpp>
 

@@ -4,15 +4,25 @@
 #include "Components/Core/BackgroundLayer.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Collider.h"
+#include "Components/Core/FontRenderer.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/LandscapeFactory.h"
+#include "Components/Core/MovieRenderer.h"
 #include "Components/Core/MusicPlayer.h"
+#include "Components/Core/SpriteBlurRenderer.h"
+#include "Components/Core/SpriteNumberRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Core/TerrainFactory.h"
+#include "Components/Game/AttemptDamageController.h"
+#include "Components/Game/ComboController.h"
+#include "Components/Game/EffectController.h"
+#include "Components/Game/EnemyController.h"
 #include "Components/Game/HealthController.h"
+#include "Components/Game/ItemController.h"
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/KnockbackController.h"
+#include "Components/Game/MeleeHitController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
@@ -36,9 +46,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<Kinematics>();
     RegisterClass<Camera2D>();
     RegisterClass<SpriteRenderer>();
+    RegisterClass<SpriteBlurRenderer>();
     RegisterClass<SlicedSpriteRenderer>();
     RegisterClass<SlideBarRenderer>();
     RegisterClass<TextureAtlas>();
+    RegisterClass<FontRenderer>();
+    RegisterClass<SpriteNumberRenderer>();
+    RegisterClass<MovieRenderer>();
     RegisterClass<Box2DCollider>();
     RegisterClass<CircleCollider>();
     RegisterClass<SegmentCollider>();
@@ -49,13 +63,22 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BackgroundLayer>();
     RegisterClass<SpriteAnimation>();
     RegisterClass<CollisionAnimation>();
+    RegisterClass<EffectController>();
+    RegisterClass<EffectEmitter>();
+    RegisterClass<EffectPointIcon>();
     RegisterClass<KnockbackController>();
     RegisterClass<InvincibleController>();
     RegisterClass<StatusParameter>();
     RegisterClass<HealthController>();
     RegisterClass<PowerController>();
+    RegisterClass<Inventory>();
+    RegisterClass<AttemptDamageController>();
+    RegisterClass<MeleeHitController>();
+    RegisterClass<ComboController>();
     RegisterClass<PlayerController>();
+    RegisterClass<EnemyController>();
     RegisterClass<QuestController>();
+    RegisterClass<ItemController>();
     RegisterClass<UIFrame>();
     RegisterClass<UISelector>();
     RegisterClass<UITable>();

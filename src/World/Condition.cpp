@@ -8,6 +8,7 @@
 #include "Components/Core/Animation.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/SteeringBehavior.h"
+#include "Components/Game/EnemyController.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
@@ -94,8 +95,12 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
         const HealthController* health = HealthOf(context.m_pObject);
         return health ? static_cast<float>(health->m_nHealth) : 0.0f;
     }
-    case 26: // the time the object's enemy controller spent in its state
-        return 0.0f;
+    case 26: { // the time the object's enemy controller spent in its state
+        const ActorController* actor = context.m_pObject ? context.m_pObject->GetActorController() : nullptr;
+        return actor && actor->IsKindOf(EnemyController::s_Class.Key)
+                   ? static_cast<const EnemyController*>(actor)->m_fStateTime
+                   : 0.0f;
+    }
     case 30: { // the object's sprite animation has stopped
         const SpriteAnimation* animation = context.m_pObject ? context.m_pObject->GetSpriteAnimation() : nullptr;
         return animation && !animation->IsPlaying() ? 1.0f : 0.0f;

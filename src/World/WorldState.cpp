@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Components/Core/AnimationTable.h"
+#include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/AtlasTable.h"
@@ -93,6 +94,7 @@ bool WorldState::Enter()
 void WorldState::Leave()
 {
     DeleteGlobal(g_pSceneManager);
+    g_EnemyStateMachineCache.Destroy();
     if (g_pQuestTable)
         g_pQuestTable->Clear();
     DeleteGlobal(g_pQuestTable);

@@ -3,11 +3,20 @@
 // palette), and stage switches under the sanitizers.
 #include "Components/Core/Animation.h"
 #include "Components/Core/Camera2D.h"
+#include "Components/Core/FontRenderer.h"
+#include "Components/Core/MovieRenderer.h"
+#include "Components/Core/SpriteBlurRenderer.h"
+#include "Components/Core/SpriteNumberRenderer.h"
+#include "Components/Core/SpriteRenderer.h"
+#include "System/Graphics/D3D9Texture.h"
+#include "System/Graphics/FontSet.h"
+#include "System/Movie/MoviePlayer.h"
 #include "Support/GameHarness.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -28,13 +37,17 @@ constexpr uint32_t kGrey = 0xFF8C8C99;
 constexpr uint32_t kBrown = 0xFF8A5A3B;
 
 // The title showcase as the tests keep it, whatever the title's own data becomes: the sky
-// stretched over the screen camera's view, the logo, a sliced panel with a gauge, the heroine
-// standing, and both cameras.
+// stretched over the screen camera's view, the looping title movie in the top right quarter
+// behind the logo, the logo, a sliced panel with a gauge, the heroine standing, a caption with
+// a red word under the panel, a right-aligned version line, and both cameras.
 const char* const kTitleShowcase = R"(
 stage_TitleScene = {
   object_name = "Title showcase", object_tag = "Stage", object_layer = LAYER_STAGE, object_activity = ACTIVE,
   components = { Transform = {} },
   children = {
+    { base_script = "title_Version" },
+    { base_script = "title_Caption" },
+    { base_script = "title_Movie" },
     { base_script = "title_Logo" },
     { base_script = "title_Panel" },
     { base_script = "title_Player" },
@@ -58,6 +71,43 @@ struct Probe {
     int x, y;
     uint32_t argb;
 };
+
+// The title movie's picture as the generator paints it: diagonal bands drifting one period
+// over the 60 frames, so the loop has no seam.
+uint32_t TitleMovieColour(int frame, int x, int y)
+{
+    constexpr double kPi = 3.14159265358979323846;
+    struct Rgb {
+        double r, g, b;
+    };
+    auto mix = [](Rgb a, Rgb b, double t) {
+        t = std::clamp(t, 0.0, 1.0);
+        return Rgb{double(std::lround(a.r + (b.r - a.r) * t)), double(std::lround(a.g + (b.g - a.g) * t)),
+                   double(std::lround(a.b + (b.b - a.b) * t))};
+    };
+    const Rgb night{18, 22, 48}, ink{30, 34, 60}, sky{96, 156, 214};
+    const double phase = 2.0 * kPi * frame / 60.0;
+    const double wave = std::sin((x + y * 0.5) * 2.0 * kPi / 240.0 - phase);
+    const double glow = 0.5 + 0.5 * std::sin(y * 2.0 * kPi / 540.0 + phase);
+    const Rgb c = mix(night, mix(ink, sky, glow * 0.5), 0.5 + 0.5 * wave);
+    return 0xFF000000u | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | uint32_t(c.b);
+}
+
+std::string Hex(uint32_t argb)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", argb);
+    return text;
+}
+
+// How far a pixel is from another, the largest channel difference.
+int Distance(uint32_t a, uint32_t b)
+{
+    int d = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        d = std::max(d, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return d;
+}
 
 void ExpectProbes(const HarnessFrame& frame, const std::vector<Probe>& probes)
 {
@@ -202,4 +252,234 @@ TEST(DrawEndToEndTest, SwitchingBetweenTitleAndHomeRunsClean)
     }
     // The last switch went to the title: the logo's middle block is on screen.
     EXPECT_TRUE(game.ReadFrame().Probe(480, 80, kRed));
+}
+
+// The movie behind the logo shows the generated picture, moves on and loops; the caption's
+// glyphs carry ink where the font puts them, the tagged word in red; the version line ends at
+// its object's place.
+TEST(DrawEndToEndTest, TheTitleShowcasePlaysItsMovieAndShowsItsTexts)
+{
+    GameHarness game;
+    game.WriteFile("assets.v1/scripts/stage/stage_TitleScene.lua", kTitleShowcase);
+    ASSERT_TRUE(game.Start());
+    game.Ticks(12);
+    GameObj* movieObject = game.FindObject("title_Movie");
+    ASSERT_NE(movieObject, nullptr);
+    auto* movie = static_cast<MovieRenderer*>(movieObject->GetComponent(MovieRenderer::s_Class.Key));
+    ASSERT_NE(movie, nullptr);
+    ASSERT_TRUE(movie->IsPlaying());
+    MoviePlayer* player = movie->GetPlayer();
+    ITexture* texture = player->GetTexture();
+    ASSERT_NE(texture, nullptr);
+    ASSERT_EQ(texture->GetWidth(), 960u);
+
+    // The movie's corner is at screen (480, -270): screen (x, y) shows movie pixel
+    // (x - 480, y + 270). The probes avoid the logo.
+    const std::pair<int, int> probes[] = {{700, 200}, {900, 20}, {560, 250}, {940, 150}, {800, 140}};
+    auto check = [&](const char* when) {
+        const HarnessFrame frame = game.ReadFrame();
+        const int shown = player->GetFrameNumber();
+        std::vector<uint32_t> seen;
+        for (const auto& [x, y] : probes) {
+            const uint32_t pixel = frame.Pixel(x, y);
+            const uint32_t painted = TitleMovieColour(shown, x - 480, y + 270);
+            EXPECT_LE(Distance(pixel, painted), 24)
+                << when << ": frame " << shown << " at (" << x << ", " << y << ") " << Hex(pixel) << " for "
+                << Hex(painted);
+            uint8_t bgra[4] = {};
+            texture->ReadPixels((uint32_t(y + 270) * 960u + uint32_t(x - 480)) * 4u, 4, bgra);
+            const uint32_t texel = 0xFF000000u | uint32_t(bgra[2]) << 16 | uint32_t(bgra[1]) << 8 | bgra[0];
+            EXPECT_LE(Distance(pixel, texel), 2) << when << " at (" << x << ", " << y << ")";
+            seen.push_back(pixel);
+        }
+        return std::make_pair(shown, seen);
+    };
+    const auto first = check("first look");
+    game.Ticks(20);
+    const auto second = check("20 ticks on");
+    EXPECT_NE(first.first, second.first);
+    EXPECT_NE(first.second, second.second) << "the bands drift";
+
+    // Sixty frames at 30 per second: two seconds in, the movie starts over and plays on.
+    int last = player->GetFrameNumber();
+    bool wrapped = false;
+    ASSERT_TRUE(game.TickUntil(
+        [&] {
+            const int now = player->GetFrameNumber();
+            wrapped = wrapped || now < last;
+            last = now;
+            return wrapped && now > 5;
+        },
+        "the movie looping past its end", 200));
+    EXPECT_TRUE(movie->IsPlaying());
+    check("after the loop");
+
+    // The caption: three runs, the middle one in the tag's red.
+    GameObj* captionObject = game.FindObject("title_Caption");
+    ASSERT_NE(captionObject, nullptr);
+    auto* caption = static_cast<FontRenderer*>(captionObject->GetComponent(FontRenderer::s_Class.Key));
+    ASSERT_NE(caption, nullptr);
+    const BitmapFont* font = caption->GetFont();
+    ASSERT_NE(font, nullptr);
+    ASSERT_EQ(caption->GetLines().size(), 3u);
+    const uint32_t colours[3] = {0xFFFFFFFFu, 0xFFD9483Bu, 0xFFFFFFFFu};
+    float sx = 0, sy = 0;
+    MapToScreen(*caption->GetCamera(), 480, 60, sx, sy);
+    const HarnessFrame frame = game.ReadFrame();
+    auto inkIn = [&](int x0, int y0, int x1, int y1, uint32_t colour) {
+        int count = 0;
+        for (int y = std::max(y0, 0); y < std::min(y1, 540); ++y)
+            for (int x = std::max(x0, 0); x < std::min(x1, 960); ++x)
+                count += Distance(frame.Pixel(x, y), colour) <= 12;
+        return count;
+    };
+    float lineWidth = 0;
+    for (const TextLine& run : caption->GetLines())
+        lineWidth += font->MeasureText(run.text.c_str(), 0);
+    EXPECT_FLOAT_EQ(caption->GetLines()[0].x, -lineWidth / 2) << "centred on the whole line";
+    for (size_t r = 0; r < 3; ++r) {
+        const TextLine& run = caption->GetLines()[r];
+        EXPECT_EQ(uint32_t(run.a) << 24 | uint32_t(run.r) << 16 | uint32_t(run.g) << 8 | run.b, colours[r]);
+        float pen = sx + run.x;
+        const char* p = run.text.c_str();
+        int glyphs = 0;
+        while (*p) {
+            uint16_t key = uint8_t(*p);
+            if (IsFontLeadByte(uint8_t(*p)) && p[1]) {
+                key = uint16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8);
+                p += 2;
+            } else {
+                ++p;
+            }
+            const FontGlyph* glyph = font->FindGlyph(key);
+            ASSERT_NE(glyph, nullptr) << "run " << r << " glyph " << glyphs;
+            const int gx = int(pen) + glyph->xOffset, gy = int(sy + run.y) + glyph->yOffset;
+            EXPECT_GE(inkIn(gx, gy, gx + glyph->width, gy + glyph->height, colours[r]), 3)
+                << "run " << r << " glyph " << glyphs << " at " << gx << ", " << gy;
+            if (r != 1) {
+                EXPECT_EQ(inkIn(gx, gy, gx + glyph->width, gy + glyph->height, colours[1]), 0)
+                    << "run " << r << " glyph " << glyphs << " has red ink";
+            }
+            pen += float(glyph->advance);
+            ++glyphs;
+        }
+        EXPECT_GT(glyphs, 1) << "run " << r;
+    }
+
+    // The version line ends at its object's x: white ink to the left, none to the right.
+    GameObj* versionObject = game.FindObject("title_Version");
+    ASSERT_NE(versionObject, nullptr);
+    auto* version = static_cast<FontRenderer*>(versionObject->GetComponent(FontRenderer::s_Class.Key));
+    ASSERT_NE(version, nullptr);
+    ASSERT_EQ(version->GetLines().size(), 1u);
+    MapToScreen(*version->GetCamera(), 940, 250, sx, sy);
+    const int height = version->GetFont()->GetLineHeight();
+    const int width = int(version->GetFont()->MeasureText(version->GetLines()[0].text.c_str(), 0));
+    EXPECT_GT(inkIn(int(sx) - width, int(sy), int(sx), int(sy) + height, 0xFFFFFFFFu), 20);
+    EXPECT_EQ(inkIn(int(sx) + 2, int(sy), int(sx) + 20, int(sy) + height, 0xFFFFFFFFu), 0);
+    EXPECT_EQ(inkIn(int(sx) - width - 20, int(sy), int(sx) - width - 2, int(sy) + height, 0xFFFFFFFFu), 0);
+}
+
+// The home base's counter shows its digits at their places; the comet's tail, switched on by
+// the test while the comet flies, leaves copies in the stage's blur colour that fade from the
+// newest to the oldest; the signpost carries its two lines.
+TEST(DrawEndToEndTest, TheHomeBasesCounterAndCometTail)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    game.Tick();
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Tick();
+    game.Ticks(60); // the props land
+
+    // The counter: 907 in four digits, right-aligned on (900, 500) of the screen camera, 14
+    // pixels apart: digits 0, 9, 0, 7 centred at screen x 858, 872, 886, 900 and y 40.
+    GameObj* counterObject = game.FindObject("prop_Counter");
+    ASSERT_NE(counterObject, nullptr);
+    auto* counter =
+        static_cast<SpriteNumberRenderer*>(counterObject->GetComponent(SpriteNumberRenderer::s_Class.Key));
+    ASSERT_NE(counter, nullptr);
+    constexpr uint32_t kDigitYellow = 0xFFF2C94C;
+    struct Digit {
+        int x;
+        bool middle, upperRight, lowerLeft; // segments g, b, e
+    };
+    auto expectDigits = [&](const std::vector<Digit>& digits, const char* when) {
+        const HarnessFrame frame = game.ReadFrame();
+        for (const Digit& d : digits) {
+            EXPECT_EQ(Distance(frame.Pixel(d.x, 40), kDigitYellow) <= 8, d.middle) << when << " digit at " << d.x;
+            EXPECT_EQ(Distance(frame.Pixel(d.x + 3, 36), kDigitYellow) <= 8, d.upperRight)
+                << when << " digit at " << d.x;
+            EXPECT_EQ(Distance(frame.Pixel(d.x - 5, 42), kDigitYellow) <= 8, d.lowerLeft)
+                << when << " digit at " << d.x;
+            EXPECT_TRUE(frame.Probe(d.x - 6, 40, kInk)) << when << " rim of the digit at " << d.x;
+        }
+    };
+    expectDigits({{858, false, true, true}, {872, true, true, false}, {886, false, true, true}, {900, false, true, false}},
+                 "907");
+    // 42 with the same four places: 0, 0, 4, 2.
+    counter->SetNumber(42);
+    game.Tick();
+    expectDigits({{858, false, true, true}, {872, false, true, true}, {886, true, true, false}, {900, true, true, true}},
+                 "42");
+
+    // The signpost's two lines, each centred on the post.
+    GameObj* signText = game.FindObject("signpost_Text");
+    ASSERT_NE(signText, nullptr);
+    auto* sign = static_cast<FontRenderer*>(signText->GetComponent(FontRenderer::s_Class.Key));
+    ASSERT_NE(sign, nullptr);
+    ASSERT_EQ(sign->GetLines().size(), 2u);
+    EXPECT_FLOAT_EQ(sign->GetLines()[0].x, -sign->GetFont()->MeasureText(sign->GetLines()[0].text.c_str(), 0) / 2);
+    EXPECT_FLOAT_EQ(sign->GetLines()[1].x, -sign->GetFont()->MeasureText(sign->GetLines()[1].text.c_str(), 0) / 2);
+    EXPECT_GT(sign->GetLines()[1].y, 0.0f);
+
+    // The comet flies across the top of the view, 30 pixels a tick.
+    GameObj* comet = game.FindObject("prop_Comet");
+    ASSERT_NE(comet, nullptr);
+    GameObj* tailObject = game.FindObject("prop_CometTail");
+    ASSERT_NE(tailObject, nullptr);
+    auto* tail = static_cast<SpriteBlurRenderer*>(tailObject->GetComponent(SpriteBlurRenderer::s_Class.Key));
+    ASSERT_NE(tail, nullptr);
+    EXPECT_EQ(tail->GetColor(), 0xFFFFD6AAu) << "the home stage's blur colour";
+    ASSERT_NE(tail->GetSprite(), nullptr);
+    const Camera2D* camera = tail->GetSprite()->GetCamera();
+    ASSERT_NE(camera, nullptr);
+    const float left = camera->GetX() - camera->GetHalfWidth(), top = camera->GetY() + camera->GetHalfHeight();
+    auto place = [&](float x) {
+        comet->GetTransform()->SetLocalPosition(0, 0, 6);
+        comet->GetTransform()->UpdateWorldMatrices();
+        const Matrix4x4& parent = comet->GetTransform()->WorldMatrix();
+        comet->GetTransform()->SetLocalPosition(left + x - parent.m[3][0], top - 100 - parent.m[3][1], 6);
+        comet->GetTransform()->UpdateWorldMatrices();
+    };
+    // The sky where it will fly, with the comet out of view.
+    place(-200);
+    game.Tick();
+    const HarnessFrame background = game.ReadFrame();
+
+    tail->SetSpawning(true);
+    for (int tick = 0; tick < 16; ++tick) {
+        place(60.0f + 30.0f * float(tick));
+        game.Tick();
+    }
+    const HarnessFrame trail = game.ReadFrame();
+    const std::vector<BlurSnapshot*>& snapshots = tail->GetSnapshots();
+    ASSERT_GE(snapshots.size(), 4u);
+    const float cometX = comet->GetTransform()->WorldMatrix().m[3][0];
+    int previous = 256;
+    int drawn = 0;
+    for (auto it = snapshots.rbegin(); it != snapshots.rend(); ++it) {
+        const BlurSnapshot& s = **it;
+        if (std::fabs(s.x - cometX) < 40.0f)
+            continue; // under the comet itself
+        float px, py;
+        MapToScreen(*camera, s.x, s.y, px, py);
+        const int change = Distance(trail.Pixel(int(px), int(py)), background.Pixel(int(px), int(py)));
+        EXPECT_GT(change, 8) << "a copy at " << px << ", " << py << " aged " << s.age;
+        EXPECT_LT(change, previous) << "older copies fade: " << px << ", " << py << " aged " << s.age;
+        previous = change;
+        ++drawn;
+    }
+    EXPECT_GE(drawn, 3);
 }

@@ -1,6 +1,6 @@
 // Shared pieces of the fighting-character tests: a world of Lua prototypes (a floor, walls,
 // the player) whose stage sizes the collision world as it attaches, a pad the tests hold
-// buttons on, and a trail component standing in under the trail renderer's class key.
+// buttons on, and a trail renderer under the fighters.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/Kinematics.h"
+#include "Components/Core/SpriteBlurRenderer.h"
 #include "Components/Game/ActorController.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/InvincibleController.h"
@@ -21,8 +22,31 @@
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "System/Common/NameHash.h"
+#include "World/AccessoryTable.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneFixture.h"
+
+// An accessory table with one ring whose abilities the test sets, while it lives.
+class TestAccessories {
+public:
+    TestAccessories()
+    {
+        m_pOld = g_pAccessoryTable;
+        g_pAccessoryTable = &m_Table;
+        m_Table.Create();
+        auto ring = std::make_unique<AccessoryRecord>();
+        m_pRing = ring.get();
+        m_Table.Insert(HashName("accessory_TestRing"), std::move(ring));
+    }
+    ~TestAccessories() { g_pAccessoryTable = m_pOld; }
+    void Set(int ability, int32_t type, float point) { m_pRing->m_aAbilities[ability] = {type, point}; }
+
+private:
+    AccessoryTable m_Table;
+    AccessoryRecord* m_pRing = nullptr;
+    AccessoryTable* m_pOld = nullptr;
+};
 
 // The buttons the player reads while a test runs: the current mask and the one before.
 inline PlayerPadMasks& TestPad()
@@ -46,15 +70,6 @@ public:
         }
         return true;
     }
-};
-
-// Stands in for the trail renderer: on while spawning.
-class TestTrail : public Component {
-public:
-    explicit TestTrail(GameObj* owner) : Component(owner, g_SpriteBlurRendererClass) {}
-    bool IsKindOf(TypeKey key) const override { return key == g_SpriteBlurRendererClass.Key; }
-    bool m_bOn = false;
-    int m_nStarts = 0;
 };
 
 // A fighter of the enemies' side with nothing of its own: the base's rules alone.
@@ -111,7 +126,7 @@ inline std::map<std::string, std::string> GameFiles(const std::string& player)
          "  components = { Transform = {}, SegmentCollider = { s = { x = 1000, y = 0 }, e = { x = 1000, y = 400 } } } }"},
         {"game_objects/test_trail",
          "test_trail = { object_name = 'trail', object_layer = 2, object_activity = 1,"
-         "  components = { Transform = {}, SpriteBlurRenderer = {} } }"},
+         "  components = { Transform = {}, SpriteBlurRenderer = { maxBlurs = 4, baseAlpha = 200, intervalTime = 0.05 } } }"},
         {"game_objects/test_dead_effect",
          "test_dead_effect = { object_name = 'dead', object_layer = 1, object_activity = 1,"
          "  components = { Transform = {} } }"},
@@ -125,18 +140,12 @@ protected:
     {
         TestPad() = {};
         SetPlayerPadReader([] { return TestPad(); });
-        g_TrailHooks.start = [](Component* c) {
-            static_cast<TestTrail*>(c)->m_bOn = true;
-            ++static_cast<TestTrail*>(c)->m_nStarts;
-        };
-        g_TrailHooks.stop = [](Component* c) { static_cast<TestTrail*>(c)->m_bOn = false; };
         g_PlayStatistics.Reset();
     }
     void TearDown() override
     {
         m_pWorld.reset();
         SetPlayerPadReader(nullptr);
-        g_TrailHooks = {};
         g_PlayStatistics.Reset();
     }
 
@@ -146,8 +155,6 @@ protected:
         m_pWorld.reset();
         m_pWorld = std::make_unique<TestWorld>(files);
         g_pComponentFactory->RegisterClass<TestStageSize>();
-        g_pComponentFactory->RegisterClass(g_SpriteBlurRendererClass.Key,
-                                           [](GameObj* owner) -> Component* { return new TestTrail(owner); });
         g_pComponentFactory->RegisterClass<TestActor>();
         m_pWorld->Scene()->RequestStage("stage_Test");
         Tick();
@@ -173,9 +180,9 @@ protected:
     GameObj* Find(const std::string& name) const { return m_pWorld->Scene()->FindObjectByName(name); }
     PlayerController& Player() const { return *static_cast<PlayerController*>(Find("player")->GetActorController()); }
     Kinematics& Body() const { return *Find("player")->GetKinematics(); }
-    TestTrail& Trail() const
+    SpriteBlurRenderer& Trail() const
     {
-        return *static_cast<TestTrail*>(Find("trail")->GetComponent(g_SpriteBlurRendererClass.Key));
+        return *static_cast<SpriteBlurRenderer*>(Find("trail")->GetComponent(g_SpriteBlurRendererClass.Key));
     }
     // Moves the player's body (and its transform) to a point at rest.
     void Put(float x, float y)

@@ -48,9 +48,9 @@ protected:
     }
     Component& ActorRenderer() const { return *Find("actor")->GetRenderer(); }
     Collider& ActorCollider() const { return *Find("actor")->GetCollider(); }
-    TestTrail& ActorTrail() const
+    SpriteBlurRenderer& ActorTrail() const
     {
-        return *static_cast<TestTrail*>(Find("actor")->GetComponentInChildren(g_SpriteBlurRendererClass.Key));
+        return *static_cast<SpriteBlurRenderer*>(Find("actor")->GetComponentInChildren(g_SpriteBlurRendererClass.Key));
     }
 };
 
@@ -251,21 +251,26 @@ TEST_F(HitReactionTest, Afterimage)
 {
     BuildActor();
     Actor().StartAfterimage(0.5f);
-    EXPECT_TRUE(ActorTrail().m_bOn);
+    EXPECT_TRUE(ActorTrail().IsSpawning());
     Ticks(29);
-    EXPECT_TRUE(ActorTrail().m_bOn);
+    EXPECT_TRUE(ActorTrail().IsSpawning());
     Ticks(2);
-    EXPECT_FALSE(ActorTrail().m_bOn);
+    EXPECT_FALSE(ActorTrail().IsSpawning());
 
     Actor().StartAfterimage(-1.0f);
     Tick(0, 10.0f);
-    EXPECT_TRUE(ActorTrail().m_bOn);
+    EXPECT_TRUE(ActorTrail().IsSpawning());
+    // Switched on again, the trail starts a fresh interval.
+    Tick(0, 0.02f);
+    EXPECT_GT(ActorTrail().GetSpawnTimer(), 0.0f);
+    Actor().StartAfterimage(-1.0f);
+    EXPECT_EQ(ActorTrail().GetSpawnTimer(), 0.0f);
     Actor().StopAfterimage();
-    EXPECT_FALSE(ActorTrail().m_bOn);
+    EXPECT_FALSE(ActorTrail().IsSpawning());
 
     Actor().StartAfterimage(-1.0f);
     Actor().OnDamaged({0.0f, 100.0f}, 0.0f, 0, false);
-    EXPECT_FALSE(ActorTrail().m_bOn);
+    EXPECT_FALSE(ActorTrail().IsSpawning());
 }
 
 // The held object goes with the next one held, and releasing anything else does nothing.

@@ -227,7 +227,7 @@ TEST_F(PlayerTest, StepToDashAndWall)
     const int frames = TicksWhile(ePlayerState_Step, kStep | kRight);
     EXPECT_EQ(State(), ePlayerState_Dash);
     EXPECT_NEAR(frames / 60.0f, 0.2f, 1.5f / 60.0f);
-    EXPECT_TRUE(Trail().m_bOn);
+    EXPECT_TRUE(Trail().IsSpawning());
     const float v0 = Body().m_fVelX;
     Tick(kStep | kRight);
     EXPECT_GT(Body().m_fVelX, v0);
@@ -240,7 +240,7 @@ TEST_F(PlayerTest, StepToDashAndWall)
     EXPECT_EQ(State(), ePlayerState_Dash);
     EXPECT_NE(dash->m_nPhase, 0);
     EXPECT_TRUE(dash->m_bMaskReleased);
-    EXPECT_FALSE(Trail().m_bOn);
+    EXPECT_FALSE(Trail().IsSpawning());
     EXPECT_EQ(Invincible().GetMaskCount(), 0);
     EXPECT_LE(Body().m_fPosX, 1000.0f);
 }
@@ -301,7 +301,7 @@ TEST_F(PlayerTest, HitMidDash)
     ASSERT_EQ(State(), ePlayerState_Dash);
     Player().OnDamaged({-100.0f, 400.0f}, 2.0f, 0, false);
     EXPECT_EQ(Invincible().GetMaskCount(), 2);
-    EXPECT_FALSE(Trail().m_bOn);
+    EXPECT_FALSE(Trail().IsSpawning());
     int guard = 0;
     while (Player().m_pKnockback->IsEnabled() && guard++ < 300)
         Tick(kStep | kRight);

@@ -10,27 +10,6 @@
 
 namespace {
 
-// An accessory table with one ring whose abilities the test sets, while it lives.
-class TestAccessories {
-public:
-    TestAccessories()
-    {
-        m_pOld = g_pAccessoryTable;
-        g_pAccessoryTable = &m_Table;
-        m_Table.Create();
-        auto ring = std::make_unique<AccessoryRecord>();
-        m_pRing = ring.get();
-        m_Table.Insert(HashName("accessory_TestRing"), std::move(ring));
-    }
-    ~TestAccessories() { g_pAccessoryTable = m_pOld; }
-    void Set(int ability, int32_t type, float point) { m_pRing->m_aAbilities[ability] = {type, point}; }
-
-private:
-    AccessoryTable m_Table;
-    AccessoryRecord* m_pRing = nullptr;
-    AccessoryTable* m_pOld = nullptr;
-};
-
 StatCurve Curve(float init, float max, std::vector<std::pair<float, float>> table, std::pair<float, float> step)
 {
     StatCurve c;

@@ -8,6 +8,7 @@
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/AtlasTable.h"
+#include "System/Graphics/FontSet.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Lua/ScriptSystem.h"
@@ -182,6 +183,8 @@ class Checker {
     void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
     void CheckRequiredNames();
+    // Stage-coloured trails below stages without a generator; after every prototype is read.
+    void CheckStageColorTrails();
     // A UI root's panels (its own children list): one per tag, and those opened by tag inactive.
     void CheckUIPanels(const std::string& file, const std::string& where);
     // A field of the object table on top as text (numbers in Lua's form), else of the base
@@ -191,6 +194,10 @@ class Checker {
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
     // A landscape entry (a table on top): its prototype and its chance.
     void CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual);
+    // The named prototype of a key of the table on top, when given.
+    void CheckNamedPrototype(const std::string& file, const std::string& where, const char* key);
+    // "initState" and every transition target are states of the machine; attendants exist.
+    void CheckEnemyMachine(const std::string& file, const std::string& where);
     // The object table on top holds a BackgroundLayer (or its base does): its sprite and atlas,
     // with the base's components where the table has none of its own.
     void CheckBackdrop(const std::string& file, const std::string& where, const std::string& base);
@@ -229,6 +236,8 @@ class Checker {
     std::map<std::string, PrototypeFacts> m_Facts;
     std::string m_CurrentPrototype;
     bool m_bStageRoot = false;     // the table being checked is a stage's root object
+    std::set<std::string> m_StageColorTrails;        // prototypes whose trail takes the stage's colour
+    std::map<std::string, std::string> m_StageFiles; // stage prototype -> its file
     std::set<std::string> m_CameraTags; // tags of the objects that carry a Camera2D
     struct UIRootCamera {
         std::string file, where, camera;
@@ -855,6 +864,12 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
             else
                 CheckComponent(file, where + " " + name, name);
             components.insert(name);
+            if (name == "SpriteBlurRenderer" && !instance && lua_istable(L, -1)) {
+                lua_getfield(L, -1, "useStageColor");
+                if (lua_toboolean(L, -1))
+                    m_StageColorTrails.insert(where);
+                lua_pop(L, 1);
+            }
             if (name == "MusicPlayer" && !stageRoot)
                 Add(file, where + " MusicPlayer is not on a stage's root object: only the root's plays when a stage "
                                   "starts");
@@ -927,6 +942,25 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, child + " is a " + TypeName(L, -1) + ", not a table: it is skipped");
                 return;
             }
+            // A trail copies the sprite of the object above it.
+            std::set<std::string> childComponents;
+            lua_getfield(L, -1, "base_script");
+            if (lua_isstring(L, -1))
+                childComponents = PrototypeComponents(lua_tostring(L, -1));
+            lua_pop(L, 1);
+            lua_getfield(L, -1, "components");
+            if (lua_istable(L, -1)) {
+                lua_pushnil(L);
+                while (lua_next(L, -2)) {
+                    if (lua_type(L, -2) == LUA_TSTRING)
+                        childComponents.insert(lua_tostring(L, -2));
+                    lua_pop(L, 1);
+                }
+            }
+            lua_pop(L, 1);
+            if (childComponents.count("SpriteBlurRenderer") && !components.count("SpriteRenderer") &&
+                !components.count("SlicedSpriteRenderer"))
+                Add(file, child + ": its SpriteBlurRenderer is not the child of a sprite: the trail copies nothing");
             if (RequireField(file, child, "base_script", LUA_TSTRING)) {
                 lua_getfield(L, -1, "base_script");
                 const std::string base = lua_tostring(L, -1);
@@ -1101,6 +1135,50 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 lua_pop(L, 1);
             });
         lua_pop(L, 1);
+    } else if (name == "FontRenderer") {
+        lua_getfield(L, -1, "font");
+        if (!lua_isnil(L, -1)) {
+            // The game reads the index as a byte and draws nothing for one past its fonts.
+            const int32_t index = int32_t(LuaTruncateToInt32(lua_tonumber(L, -1)) & 0xFF);
+            if (!lua_isnumber(L, -1) || index >= int32_t(std::size(kFontNames)))
+                Add(file, where + ": \"font\" " + (lua_isstring(L, -1) ? lua_tostring(L, -1) : TypeName(L, -1)) +
+                              " is outside the " + std::to_string(std::size(kFontNames)) +
+                              " fonts: the text is not drawn");
+        }
+        lua_pop(L, 1);
+    } else if (name == "SpriteBlurRenderer") {
+        lua_getfield(L, -1, "intervalTime");
+        if (!lua_isnumber(L, -1) || lua_tonumber(L, -1) <= 0)
+            Add(file, where + ": \"intervalTime\" " + (lua_isstring(L, -1) ? lua_tostring(L, -1) : TypeName(L, -1)) +
+                          " is not positive: the trail takes no snapshot");
+        lua_pop(L, 1);
+    } else if (name == "SpriteNumberRenderer") {
+        lua_getfield(L, -1, "sprite_names");
+        size_t count = 0;
+        if (lua_istable(L, -1)) {
+            count = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= count; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                if (!m_SpriteOwners.count(sprite))
+                    Add(file, where + " digit " + std::to_string(i - 1) + " \"" + sprite + "\" is no atlas sprite");
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+        if (count != 10)
+            Add(file, where + ": \"sprite_names\" lists " + std::to_string(count) +
+                          " sprites, not the ten digits 0 to 9");
+    } else if (name == "MovieRenderer") {
+        lua_getfield(L, -1, "title");
+        if (lua_isstring(L, -1)) {
+            const std::string title = lua_tostring(L, -1);
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(title));
+            if (!stream)
+                Add(file, where + ": the movie \"" + title + "\" is in no archive");
+            delete stream;
+        }
+        lua_pop(L, 1);
     } else if (name == "LandscapeFactory") {
         for (const char* list : {"manual", "procedural"}) {
             lua_getfield(L, -1, list);
@@ -1231,6 +1309,28 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (lua_isnumber(L, -1) && lua_tonumber(L, -1) < 0)
             Add(file, where + ": \"jumpHeight\" is negative: the player cannot jump");
         lua_pop(L, 1);
+    } else if (name == "EnemyController") {
+        CheckEnemyMachine(file, where);
+    } else if (name == "Inventory") {
+        lua_getfield(L, -1, "items");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " \"items\"", [&](int i) {
+                if (lua_istable(L, -1))
+                    CheckNamedPrototype(file, where + " item " + std::to_string(i), "name");
+            });
+        else if (!lua_isnil(L, -1))
+            Add(file, where + " \"items\" is a " + TypeName(L, -1) + ", not a list");
+        lua_pop(L, 1);
+    } else if (name == "AttemptDamageController") {
+        lua_getfield(L, -1, "hitEffects");
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " \"hitEffects\"", [&](int i) {
+                if (lua_istable(L, -1))
+                    CheckNamedPrototype(file, where + " hit effect " + std::to_string(i), "name");
+            });
+        lua_pop(L, 1);
+    } else if (name == "EffectEmitter") {
+        CheckNamedPrototype(file, where, "particle_name");
     } else if (name == "QuestController") {
         lua_getfield(L, -1, "initPlayerPos");
         if (!lua_isnil(L, -1) && !lua_istable(L, -1))
@@ -1239,6 +1339,73 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (!IsPrototype(kPlayerPrototype))
             Add(file, where + " places the player, but there is no prototype " + kPlayerPrototype);
     }
+}
+
+void Checker::CheckNamedPrototype(const std::string& file, const std::string& where, const char* key)
+{
+    lua_getfield(L, -1, key);
+    const std::string name = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (name.empty())
+        return;
+    m_Facts[m_CurrentPrototype].reaches.insert(name);
+    if (!IsPrototype(name))
+        Add(file, where + " \"" + key + "\" \"" + name + "\" names no prototype");
+}
+
+void Checker::CheckEnemyMachine(const std::string& file, const std::string& where)
+{
+    lua_getfield(L, -1, "stateMachine");
+    if (!lua_istable(L, -1)) {
+        if (!lua_isnil(L, -1))
+            Add(file, where + " \"stateMachine\" is a " + TypeName(L, -1) + ", not a table of states");
+        else
+            Warn(file, where + " has no \"stateMachine\": the enemy keeps still");
+        lua_pop(L, 1);
+        return;
+    }
+    std::set<std::string> states;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        if (lua_type(L, -2) == LUA_TSTRING && lua_istable(L, -1))
+            states.insert(lua_tostring(L, -2));
+        else
+            Add(file, where + " \"stateMachine\" has an entry that is not a named state table");
+        lua_pop(L, 1);
+    }
+    lua_getfield(L, -2, "initState");
+    const std::string init = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (!states.count(init))
+        Add(file, where + " \"initState\" \"" + init + "\" is no state of its machine");
+    for (const std::string& state : states) {
+        const std::string at = where + " state \"" + state + "\"";
+        lua_getfield(L, -1, state.c_str());
+        lua_getfield(L, -1, "enterState");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "attendantObject");
+            if (lua_istable(L, -1))
+                CheckNamedPrototype(file, at + " attendant", "name");
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+        lua_getfield(L, -1, "changeState");
+        if (lua_istable(L, -1))
+            ForEachItem(file, at + " \"changeState\"", [&](int i) {
+                if (!lua_istable(L, -1)) {
+                    Add(file, at + " transition " + std::to_string(i) + " is not a table { state, condition }");
+                    return;
+                }
+                lua_getfield(L, -1, "state");
+                const std::string target = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                if (!states.count(target))
+                    Add(file, at + " transition " + std::to_string(i) + " goes to \"" + target +
+                                  "\", no state of its machine");
+            });
+        lua_pop(L, 2);
+    }
+    lua_pop(L, 1);
 }
 
 void Checker::CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual)
@@ -1395,6 +1562,30 @@ void Checker::CheckPrototypeCycles()
         visit(name);
 }
 
+void Checker::CheckStageColorTrails()
+{
+    // A stage-coloured trail anywhere below a stage without a generator keeps its own colour.
+    for (const auto& [stage, file] : m_StageFiles) {
+        if (PrototypeComponents(stage).count("StageGenerator"))
+            continue;
+        std::set<std::string> seen;
+        std::vector<std::string> open{stage};
+        while (!open.empty()) {
+            const std::string name = open.back();
+            open.pop_back();
+            if (!seen.insert(name).second)
+                continue;
+            if (m_StageColorTrails.count(name)) {
+                Add(file, "warning: " + name + " takes the stage's blur colour, but " + stage +
+                              " has no StageGenerator: the trail keeps its own colour");
+                break;
+            }
+            if (auto it = m_PrototypeBases.find(name); it != m_PrototypeBases.end())
+                open.insert(open.end(), it->second.begin(), it->second.end());
+        }
+    }
+}
+
 void Checker::CheckRequiredNames()
 {
     if (!IsPrototype(kTitleStage))
@@ -1509,9 +1700,12 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
             CheckQuest(file);
         else if (file.folder == &kStages || file.folder == &kGameObjects)
             CheckPrototype(file);
+        if (file.folder == &kStages)
+            m_StageFiles[file.name] = file.entry;
         lua_settop(L, 0);
     }
     CheckPrototypeCycles();
+    CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
     for (const UIRootCamera& root : m_UIRootCameras)

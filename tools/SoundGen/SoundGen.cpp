@@ -110,6 +110,19 @@ int main(int argc, char** argv)
         {"decide", false, 44100, 1, 16, 0.18,
          [](double t, int) { return 0.4 * Tone(t, t < 0.06 ? 880.0 : 1320.0) * Decay(std::fmod(t, 0.06), 20.0); }},
         {"cancel", false, 44100, 1, 16, 0.15, [](double t, int) { return 0.4 * Tone(t, 660.0 - 1500.0 * t) * Decay(t, 15.0); }},
+        // A hit landing: a thump under a burst of noise.
+        {"hit", false, 22050, 1, 16, 0.16,
+         [n = Noise()](double t, int) mutable {
+             return 0.6 * n.Next() * Decay(t, 30.0) + 0.5 * Tone(t, 120.0 - 400.0 * t) * Decay(t, 20.0);
+         }},
+        // A swing through the air: noise swelling and fading.
+        {"swing", false, 22050, 1, 16, 0.2,
+         [n = Noise()](double t, int) mutable { return 0.4 * n.Next() * std::sin(kPi * t / 0.2); }},
+        // Picking an item up: two rising notes.
+        {"pickup", false, 44100, 1, 16, 0.2,
+         [](double t, int) { return 0.35 * Tone(t, t < 0.08 ? 988.0 : 1319.0) * Decay(std::fmod(t, 0.08), 12.0); }},
+        // Catching an experience mote: a short high blip.
+        {"catch", false, 44100, 1, 16, 0.05, [](double t, int) { return 0.3 * Tone(t, 1760.0) * Decay(t, 60.0); }},
     };
     for (const Effect& e : effects) {
         std::vector<int16_t> samples = Render(e.seconds, e.rate, e.channels, e.signal);

@@ -8,6 +8,7 @@
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Core/Renderer.h"
+#include "Components/Core/SpriteBlurRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/InvincibleController.h"
@@ -24,7 +25,22 @@
 
 const ClassKey ActorController::s_Class("ActorController");
 const ClassKey g_SpriteBlurRendererClass("SpriteBlurRenderer");
-TrailHooks g_TrailHooks;
+
+namespace {
+
+// A trail switched on starts a fresh interval; switched off, its copies fade out.
+void StartTrail(Component* trail)
+{
+    auto* blur = static_cast<SpriteBlurRenderer*>(trail);
+    blur->SetSpawning(true);
+    blur->SetSpawnTimer(0.0f);
+}
+
+void StopTrail(Component* trail) { static_cast<SpriteBlurRenderer*>(trail)->SetSpawning(false); }
+
+} // namespace
+
+TrailHooks g_TrailHooks{StartTrail, StopTrail};
 
 namespace {
 

@@ -13,11 +13,13 @@
 #include "Components/Game/HealthController.h"
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/KnockbackController.h"
+#include "Components/Game/MeleeHitController.h"
 #include "Components/Game/PlayerPad.h"
 #include "Components/Game/PlayerStates.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/Game/TalkChannel.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
@@ -325,8 +327,10 @@ void PlayerController::Update()
     ReadPad();
     if (m_nHeld == 0) {
         m_fLongWaitTimer += GetAppRawDeltaTime();
-        if (m_fLongWaitTimer >= m_fLongWaitLimit)
-            m_fLongWaitTimer = 0.0f; // the companion's long-wait line joins with the talk lines
+        if (m_fLongWaitTimer >= m_fLongWaitLimit) {
+            TalkOnLongWait();
+            m_fLongWaitTimer = 0.0f;
+        }
     } else {
         m_fLongWaitTimer = 0.0f;
     }
@@ -468,6 +472,20 @@ void PlayerController::FaceInput()
 {
     if (m_nHorizontal != 0)
         SetFacing(m_nHorizontal > 0);
+}
+
+GameObj* PlayerController::SpawnHitObject(const std::string& name)
+{
+    if (!g_pSceneManager)
+        return nullptr;
+    GameObj* object = g_pSceneManager->Instantiate(name, g_pSceneManager->GetRoot(), nullptr);
+    if (!object)
+        return nullptr;
+    if (auto* melee = static_cast<MeleeHitController*>(object->GetComponent(MeleeHitController::s_Class.Key))) {
+        melee->BindOwner(GetOwner());
+        HoldObject(object);
+    }
+    return object;
 }
 
 void PlayerController::PlaySound(const char* path)

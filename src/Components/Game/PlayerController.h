@@ -96,6 +96,9 @@ public:
     // The drag rule: velocity x times pow(drag, dt x 60), 0 at or below the threshold.
     void ApplyDrag(float drag, float threshold);
     void FaceInput();
+    // Builds a hit object under the scene root; one with a MeleeHitController is bound to the
+    // player and held (the previous one goes). Null for an unknown prototype.
+    GameObj* SpawnHitObject(const std::string& name);
     // A one-shot sound effect, freed by the sound manager when it ends.
     static void PlaySound(const char* path);
 

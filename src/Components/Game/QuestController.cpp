@@ -5,6 +5,7 @@
 #include <lua.hpp>
 
 #include "Components/Core/Camera2D.h"
+#include "Components/Game/TalkChannel.h"
 #include "System/Application/MainApp.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
@@ -69,7 +70,7 @@ Vec2 QuestController::ChoosePlayerPosition() const
 
 void QuestController::Start()
 {
-    // The menus' result listener, the HUD and the talk lines join with the quest flow.
+    // The menus' result listener and the HUD join with the quest flow.
     g_PlayStatistics.Reset();
     m_pQuest = g_pQuestTable ? g_pQuestTable->m_pCurrentQuest : nullptr;
     m_pObjective = GetOwner()->GetComponent(kObjectiveClass.Key);
@@ -102,6 +103,7 @@ void QuestController::Start()
         Place("ui_camera", 0.0f, 0.0f);
     }
     m_nOutcome = 0;
+    g_nTalkEnableMask = 0x7FFFFFFF;
     if (g_pApplication)
         g_pApplication->m_fTimeScale = 1.0f;
 }

@@ -2,6 +2,15 @@
 -- rectangles of white.tga given pose tracks. Key layout: see anim_player.lua.
 --   texcoord: { texture, x, y, width, height } in pixels of the texture.
 animation_table = {
+    -- The pickups: the heart, and the herb (the crystal, which its renderer tints green).
+    item_heart_idle = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 2, animation = { { "item_heart", 1 } } },
+    },
+    item_herb_idle = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 2, animation = { { "item_crystal", 1 } } },
+    },
     fx_hit = {
         wrapMode = 0,
         animationSheet = { frame_per_sec = 24, animation = { { "fx_hit_0", 2 }, { "fx_hit_1", 2 }, { "fx_hit_2", 3 } } },

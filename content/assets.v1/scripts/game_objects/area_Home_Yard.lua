@@ -57,5 +57,7 @@ area_Home_Yard = {
       components = { Transform = { position = { x = -400, y = -100 } } } },
     { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"
       components = { Transform = { position = { x = -150, y = -60 } } } },
+    { base_script = "prop_Comet",
+      components = { Transform = { position = { x = -300, y = 180, z = 6 } } } },
   },
 }

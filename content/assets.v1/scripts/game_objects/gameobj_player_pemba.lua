@@ -46,7 +46,8 @@ gameobj_player_pemba = {
     StatusParameter = {
       usePlayerData = true,
       health = { init = 100, max = 999, table = { { 120, 100 }, { 140, 200 }, { 165, 400 } }, step = { 25, 400 } },
-      healthRecharge = { init = 0, max = 5, table = { { 0.5, 150 }, { 1, 300 } }, step = { 0.5, 300 } },
+      -- Heal items give this many times their points.
+      healthRecharge = { init = 1, max = 5, table = { { 1.5, 150 }, { 2, 300 } }, step = { 0.5, 300 } },
       attack = { init = 10, max = 200, table = { { 12, 100 }, { 15, 200 }, { 19, 400 } }, step = { 4, 400 } },
       defense = { init = 0, max = 150, table = { { 5, 100 }, { 10, 200 } }, step = { 5, 300 } },
       specialAtk = { init = 30, max = 300, table = { { 36, 150 }, { 44, 300 } }, step = { 8, 300 } },
@@ -55,6 +56,8 @@ gameobj_player_pemba = {
     },
     HealthController = {},
     PowerController = { maxPower = 100 },
+    -- Hits within 2 s of each other make a combo.
+    ComboController = { comboAcceptableTime = 2, maxComboCount = 999, comboNotice = 50 },
     PlayerController = {
       run = { speed = 320, drag = 0.75, threshold = 20 },
       step = { speed = 900, drag = 0.8, threshold = 40, duration = 0.18 },
@@ -69,5 +72,9 @@ gameobj_player_pemba = {
       turnedSlashShockwaveEffect = "",
       turnedSlashShockwaveInterval = 0.1,
     },
+  },
+  -- The afterimage copies this object's sprite; the actor switches it on and off.
+  children = {
+    { base_script = "gameobj_player_trail" },
   },
 }

@@ -19,6 +19,7 @@ stage_Home = {
   children = {
     { base_script = "ui_root_home" },
     { base_script = "prop_House" },
+    { base_script = "prop_Counter" },
     { base_script = "bg_Sky" },
   },
 }

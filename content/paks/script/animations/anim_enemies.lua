@@ -64,6 +64,15 @@ animation_table = {
             { 0, 1, 24, 0, 0.4, 1 },
         },
     },
+    -- An enemy's bite: its hit box is out (channel 5 on) for 0.3 s, once.
+    enemy_bite_box = {
+        wrapMode = 0,
+        pose_anim = {
+            { 3, 0, 1, 0, 0.3, 1 },
+            { 4, 0, 1, 0, 0.3, 1 },
+            { 5, 0, 1, 0, 0.3, 1 },
+        },
+    },
     -- The guard standing still: one fixed rectangle, cell 4.
     enemy_guard_still = {
         wrapMode = 0,

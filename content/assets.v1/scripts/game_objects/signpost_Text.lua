@@ -1,0 +1,15 @@
+-- The signpost's two lines, centred on its board.
+signpost_Text = {
+  object_name = "立て札の文字",  -- "Signpost text"
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = {
+    Transform = { position = { x = 0, y = 12, z = -1 } },
+    FontRenderer = {
+      font = 0,
+      alignment = 1,
+      size = { width = 120, height = 60 },
+      text = "この先\n洞窟",  -- "This way / to the cave"
+    },
+  },
+}

@@ -1,0 +1,28 @@
+stage_F = { object_name = 'stage', object_activity = 1, object_layer = 1,
+  components = { Transform = {}, QuestController = {} },
+  children = { { base_script = 'area_F' }, { base_script = 'area_G' } } }
+area_F = { object_name = 'e', object_tag = 'Enemy', object_activity = 1, object_layer = 32,
+  components = { Transform = { position = { x = 10, y = 10 } }, Kinematics = { useSteering = 1, useGravity = false },
+    CircleCollider = { radius = 1e30 }, StatusParameter = { health = { init = 1e38 }, experience = { init = -1e38 } },
+    HealthController = {}, KnockbackController = { knockbackDuration = 0/0 },
+    Inventory = { items = { { name = 'area_G', rate = -2147483648 }, { rate = 1e20 }, 5, { name = 'stage_F', rate = 0/0 } } },
+    EnemyController = { initState = 'a', attackedMessage = 7,
+      stateMachine = { a = { enterState = { animationName = 'fz_loop', threatRange = 1/0,
+                               attendantObject = { delay = -1, name = 'area_G' } },
+                             steeringBehavior = { { behaviorType = 99, weight = 0/0, target = 3 }, { behaviorType = 4, target = 2 },
+                                                  { behaviorType = 0, target = 4, crosshair = { x = 1/0, y = 'q' } }, 7 },
+                             changeState = { { state = 'b', condition = { { { compare = 5, target = 26, value = 0 } } } },
+                                             { state = 'nowhere', condition = { {} } }, 'x', { condition = 3 } } },
+                       b = { changeState = { { state = 'a', condition = { {} } } } }, [1] = 5, c = 'd' } } } }
+area_G = { object_name = 'h', object_activity = 1, object_layer = 32,
+  components = { Transform = {}, CircleCollider = { radius = 5 }, MeleeHitController = { followPosition = 1, isScreenCenter = 1, swingSE = 'x' },
+    AttemptDamageController = { targetLayer = -1, targetTag = 'Enemy', damageParamType = 2, damageScale = 1e38, criticalRate = -5,
+      knockback = { velocity = { x = 0/0, y = 1/0 }, angularVel = 1e38, boundCount = 1e20, blow = 1 },
+      cameraShake = { dx = 1/0, count = -1 }, hitEffects = { { name = 'area_F', posType = 1, angle = 0/0, se = 'y' }, 3 },
+      notifyOverKillPercentile = 300, notifyAttackedPercentile = -1 },
+    ComboController = { comboAcceptableTime = -1, maxComboCount = -5 },
+    EffectController = { delay = 0/0, followOwner = 1, removeOnEnded = false, playSe = 'z' },
+    EffectEmitter = { count = 3, particle_name = 'terrain_template' },
+    EffectPointIcon = { force = { 1/0, 0/0 }, angle = { 'a' }, friction = -1, magnetic_force = 1e38, remove_length = 1e20 },
+    ItemController = { effect = 1, healType = 1, duration = 0/0, interval = 0, layerMask = -1, takeMessage = '', takeSe = 'w' } } }
+terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4, components = { Transform = {} } }

@@ -1,0 +1,51 @@
+#include "Components/Game/ComboController.h"
+
+#include <algorithm>
+
+#include "Components/Game/TalkChannel.h"
+#include "System/Lua/LuaTableReader.h"
+#include "World/FrameCounter.h"
+#include "World/PlayStatistics.h"
+
+const ClassKey ComboController::s_Class("ComboController");
+void (*g_pfnShowComboCount)(int32_t count) = nullptr;
+
+ComboController::ComboController(GameObj* owner) : Component(owner, s_Class) {}
+
+bool ComboController::Load(lua_State* L)
+{
+    m_fAcceptableTime = LuaGetFloatField(L, "comboAcceptableTime");
+    m_nMaxCount = LuaGetIntField(L, "maxComboCount");
+    m_nNotice = LuaGetIntField(L, "comboNotice");
+    return true;
+}
+
+bool ComboController::IsKindOf(TypeKey key) const { return key == s_Class.Key; }
+
+void ComboController::Update()
+{
+    // The HUD is found by its own side through the hook; the first frame only marks it taken.
+    if (m_bFirstUpdate) {
+        m_bFirstUpdate = false;
+        return;
+    }
+    if (m_nCount < 0)
+        return;
+    m_fTimer += GetAppDeltaTime();
+    if (m_fTimer >= m_fAcceptableTime)
+        m_nCount = -1;
+}
+
+void ComboController::AddHit()
+{
+    const bool started = m_nCount >= 0;
+    m_nCount = m_nCount == INT32_MAX ? INT32_MAX : m_nCount + 1;
+    m_fTimer = 0.0f;
+    if (!started)
+        return;
+    m_nCount = std::min(m_nCount, m_nMaxCount);
+    if (g_pfnShowComboCount)
+        g_pfnShowComboCount(m_nCount);
+    TalkOnCombo(m_nCount);
+    g_PlayStatistics.m_nBestCombo = std::max(g_PlayStatistics.m_nBestCombo, m_nCount);
+}
