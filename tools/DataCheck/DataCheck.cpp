@@ -933,6 +933,34 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
             m_UIRootCameras.push_back({file, where, camera});
         CheckUIPanels(file, where);
     }
+    // Layout keys the game reads under other names, or values that lay nothing out.
+    if (components.count("UISlider") || components.count("UITable")) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "UISlider");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "direction");
+                const bool direction = !lua_isnil(L, -1);
+                lua_getfield(L, -2, "direciton");
+                const bool spelled = !lua_isnil(L, -1);
+                lua_pop(L, 2);
+                if (direction && !spelled)
+                    Add(file, where + " UISlider has \"direction\", which the gauge never reads: its key is spelled "
+                                      "\"direciton\" (absent, it runs horizontally)");
+            }
+            lua_pop(L, 1);
+            lua_getfield(L, -1, "UITable");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "direction");
+                const bool zero = !lua_isnumber(L, -1) || (LuaTruncateToInt32(lua_tonumber(L, -1)) & 0xFF) == 0;
+                lua_pop(L, 1);
+                if (zero)
+                    Add(file, where + " UITable has direction 0 (or none): it lays nothing out");
+            }
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+    }
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
