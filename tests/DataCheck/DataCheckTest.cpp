@@ -408,6 +408,12 @@ const BrokenCase kCases[] = {
        Proto("obj_Table", "components = { UISlider = { direction = 1, direciton = 1 }, UITable = { direction = 2 } }")}},
      {{"assets.v1/scripts/game_objects/obj_Gauge", "UISlider has \"direction\""},
       {"assets.v1/scripts/game_objects/obj_Gauge", "UITable has direction 0"}}},
+    {"a menu and a button whose sounds have no file",
+     {{kObj + "obj_Menu.lua",
+       Proto("obj_Menu", "components = { UIFrameTitleSelect = { sound_effect = { select = 'assets.v1/sounds/se/nothing' } },"
+                         " UITriggerSound = { { trigger = 0, sound = 'assets.v1/sounds/se/none' }, 'odd', { trigger = 1 } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Menu", "\"select\" plays \"assets.v1/sounds/se/nothing\", which is in no archive"},
+      {"assets.v1/scripts/game_objects/obj_Menu", "entry 1 plays \"assets.v1/sounds/se/none\", which is in no archive"}}},
     {"a pose track that leaves scale y and alpha unkeyed",
      {{kAnim, Anim("{ texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 3, 0, 1, 0, 1, 1 } } }")}},
      {{kAnimEntry, "leaves channel 4 (scale y) unkeyed", true}, {kAnimEntry, "leaves channel 5 (alpha) unkeyed", true}}},

@@ -1237,6 +1237,36 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 }
             });
         lua_pop(L, 1);
+    } else if (name == "UITriggerSound" || name == "UIFrameTitleSelect") {
+        // A sound with no file plays silence; the menus name theirs under "sound_effect".
+        auto checkSound = [&](const std::string& what) {
+            if (lua_type(L, -1) != LUA_TSTRING || lua_rawlen(L, -1) == 0)
+                return;
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
+            if (!stream)
+                Add(file, where + " " + what + " plays \"" + lua_tostring(L, -1) + "\", which is in no archive");
+            delete stream;
+        };
+        if (name == "UITriggerSound") {
+            const size_t count = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= count; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                if (lua_istable(L, -1)) {
+                    lua_getfield(L, -1, "sound");
+                    checkSound("entry " + std::to_string(i));
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+            }
+        } else {
+            lua_getfield(L, -1, "sound_effect");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "select");
+                checkSound("\"select\"");
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+        }
     } else if (name == "MusicPlayer") {
         lua_getfield(L, -1, "name");
         if (lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0) {
