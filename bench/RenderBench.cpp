@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr uint32_t kCameraLayer = 1;
 constexpr uint32_t kStillLayer = 2;    // the ten thousand of the draw pass
 constexpr uint32_t kAnimatedLayer = 4; // a thousand with a sprite animation
 constexpr uint32_t kPlainLayer = 8;    // the same thousand without one
