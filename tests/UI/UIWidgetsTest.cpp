@@ -15,6 +15,15 @@
 
 namespace {
 
+// "t" and 3 give "t3"; appended, since GCC 12 at -O3 misreads "t" + std::to_string(3) as an
+// overlapping copy.
+std::string Numbered(const char* prefix, int number)
+{
+    std::string name = prefix;
+    name += std::to_string(number);
+    return name;
+}
+
 // One object file: name, tag (may be empty), active bit, the components' text, children names.
 std::pair<std::string, std::string> Obj(const std::string& name, const std::string& tag, bool active,
                                         const std::string& components, const std::vector<std::string>& children = {})
@@ -103,17 +112,17 @@ TEST(UIWidgetTriggers, EachCodeAgainstEachEvent)
     std::vector<std::pair<std::string, std::string>> objects = {Obj("sink", "sink", true, "TestWidget = {}")};
     std::vector<std::string> children = {"sink"};
     for (int i = 0; i <= 6; ++i) {
-        const std::string n = "m" + std::to_string(i);
+        const std::string n = Numbered("m", i);
         objects.push_back(Obj(n, "", true, "UIButtonMessage = { trigger = " + std::to_string(i) + ", target = 'sink', click = {} }"));
         children.push_back(n);
     }
     for (int i = 0; i <= 9; ++i) {
-        const std::string n = "s" + std::to_string(i);
+        const std::string n = Numbered("s", i);
         objects.push_back(Obj(n, "", true, "UITriggerSound = { { trigger = " + std::to_string(i) + ", sound = 'se" + std::to_string(i) + "' } }"));
         children.push_back(n);
     }
     for (int i = 0; i <= 14; ++i) {
-        const std::string n = "t" + std::to_string(i);
+        const std::string n = Numbered("t", i);
         objects.push_back(Obj(n, "", true, "TestRenderer = {}, TweenAlpha = { duration = 1 }, UITriggerTween = { trigger = " + std::to_string(i) + ", direction = 1 }"));
         children.push_back(n);
     }
@@ -144,22 +153,22 @@ TEST(UIWidgetTriggers, EachCodeAgainstEachEvent)
         UIRecords().clear();
         sound.Clear();
         for (int i = 0; i <= 14; ++i)
-            w.Get<TweenAlpha>("t" + std::to_string(i))->Reset();
+            w.Get<TweenAlpha>(Numbered("t", i))->Reset();
         for (int i = 0; i <= 6; ++i)
-            kEvents[e].call(w.Get<UIButtonMessage>("m" + std::to_string(i)));
+            kEvents[e].call(w.Get<UIButtonMessage>(Numbered("m", i)));
         for (int i = 0; i <= 9; ++i)
-            kEvents[e].call(w.Get<UITriggerSound>("s" + std::to_string(i)));
+            kEvents[e].call(w.Get<UITriggerSound>(Numbered("s", i)));
         for (int i = 0; i <= 14; ++i)
-            kEvents[e].call(w.Get<UITriggerTween>("t" + std::to_string(i)));
+            kEvents[e].call(w.Get<UITriggerTween>(Numbered("t", i)));
         std::set<int> played;
         for (IAudioSource* s : sound.manager.GetSeList())
             for (int i = 0; i <= 9; ++i)
-                if (s->GetKey() == HashName("se" + std::to_string(i)))
+                if (s->GetKey() == HashName(Numbered("se", i)))
                     played.insert(i);
         EXPECT_EQ(played, row.played);
         std::map<int, char> tweened;
         for (int i = 0; i <= 14; ++i) {
-            auto* tween = w.Get<TweenAlpha>("t" + std::to_string(i));
+            auto* tween = w.Get<TweenAlpha>(Numbered("t", i));
             if (!tween->IsFinished())
                 tweened[i] = tween->GetAmountPerDelta() >= 0.0f ? '+' : '-';
         }
@@ -469,7 +478,7 @@ TEST(UITableLayout, AlignmentDirectionAndAnInactiveCell)
         for (int round = 0; round < 3; ++round) { // repeated layouts do not drift
             table->Reposition(true);
             for (int i = 0; i < 3; ++i) {
-                const Matrix4x4& m = w.Find("c" + std::to_string(i))->GetTransform()->WorldMatrix();
+                const Matrix4x4& m = w.Find(Numbered("c", i))->GetTransform()->WorldMatrix();
                 EXPECT_FLOAT_EQ(m.m[3][1], c.ys[i]) << "cell " << i << " round " << round;
                 EXPECT_FLOAT_EQ(m.m[3][0], i == 0 ? 105.0f : 100.0f) << "cell " << i;
             }
