@@ -27,6 +27,8 @@
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/UI/UIEventWidgets.h"
+#include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
@@ -77,12 +79,24 @@ void ComponentFactory::RegisterAll()
     RegisterClass<QuestController>();
     RegisterClass<ItemController>();
     RegisterClass<UIFrame>();
+    RegisterClass<UISelector>();
+    RegisterClass<UITable>();
     RegisterClass<UIRoot>();
+    RegisterClass<UIButtonKeyBinding>();
+    RegisterClass<UIButtonKeys>();
+    RegisterClass<UIForwardEvents>();
+    RegisterClass<UIButtonMessage>();
+    RegisterClass<UITriggerSound>();
+    RegisterClass<UITriggerTween>();
+    RegisterClass<UIActivateTween>();
     RegisterClass<TweenPosition>();
     RegisterClass<TweenColor>();
     RegisterClass<TweenAlpha>();
     RegisterClass<TweenAtlasAnimation>();
     RegisterClass<TweenShake>();
+    RegisterClass<UISlider>();
+    RegisterClass<UIWheel>();
+    RegisterClass<UIRandomAtlas>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

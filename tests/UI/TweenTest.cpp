@@ -219,6 +219,30 @@ TEST(TweenAlphaRenderers, CollectedWithAndWithoutChildren)
     }
 }
 
+// A descendant deleted while the fade runs: the next frames write only to the renderers that
+// are left, and the one still there keeps fading.
+TEST(TweenAlphaRenderers, ADeletedDescendantIsLeftAlone)
+{
+    auto files = TweenFiles("TweenAlpha = { from = 1, to = 0, duration = 1 }",
+                            ", children = { { base_script = 'gone' }, { base_script = 'on' } }");
+    files["game_objects/gone"] = "gone = { object_name = 'gone', object_layer = 1, object_activity = 1,"
+                                 " components = { TestRenderer = { name = 'r1' } } }";
+    files["game_objects/on"] = "on = { object_name = 'on', object_layer = 1, object_activity = 1,"
+                               " components = { TestRenderer = { name = 'r2' } } }";
+    UIWorld w(files, "stage_T");
+    auto* tween = w.Get<TweenAlpha>("t");
+    ASSERT_EQ(tween->GetRenderers().size(), 3u);
+    tween->Play(true);
+    w.Tick(0.25f);
+    delete w.Find("gone");
+    ASSERT_EQ(w.Find("gone"), nullptr);
+    w.Tick(0.25f);
+    w.Tick(0.25f);
+    EXPECT_NEAR(RendererOf(w, "on")->GetAlphaFactor(), 0.25f, 1e-5);
+    EXPECT_NEAR(RendererOf(w, "t")->GetAlphaFactor(), 0.25f, 1e-5);
+    EXPECT_EQ(tween->GetRenderers().size(), 2u);
+}
+
 // "play" and "factor" apply the tween while the object is being built. With a Transform in the
 // list it is there already; without one the object gets its default Transform only afterwards,
 // and the tween leaves it alone. The delay keeps the tween from moving in the first frames.

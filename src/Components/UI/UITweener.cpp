@@ -12,6 +12,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/Transform.h"
 
 const ClassKey UITweener::s_Class("UITweener");
@@ -238,11 +239,14 @@ bool TweenAlpha::Load(lua_State* L)
 void TweenAlpha::Start()
 {
     m_Renderers.clear();
+    m_Holders.clear();
     GameObj* owner = GetOwner();
     if (!m_bChildren) {
         for (Component* c : owner->GetComponents())
-            if (c->IsKindOf(Renderer::s_Class.Key))
+            if (c->IsKindOf(Renderer::s_Class.Key)) {
                 m_Renderers.push_back(static_cast<Renderer*>(c));
+                m_Holders.push_back({-1, owner});
+            }
         return;
     }
     GameObj* end = owner->GetNextSkippingSubtree();
@@ -250,9 +254,28 @@ void TweenAlpha::Start()
         if (!o->IsActive())
             continue;
         for (Component* c : o->GetComponents())
-            if (c->IsEnabled() && c->IsKindOf(Renderer::s_Class.Key))
+            if (c->IsEnabled() && c->IsKindOf(Renderer::s_Class.Key)) {
                 m_Renderers.push_back(static_cast<Renderer*>(c));
+                m_Holders.push_back({o == owner ? -1 : o->GetId(), o});
+            }
     }
+}
+
+void TweenAlpha::DropGone()
+{
+    const MessageManager* manager = GetOwner()->GetMessageManager();
+    size_t kept = 0;
+    for (size_t i = 0; i < m_Renderers.size(); ++i) {
+        const Holder& h = m_Holders[i];
+        // An id names the object only while it is registered; a reused id names another one.
+        if (h.id >= 0 && (!manager || manager->FindObject(h.id) != h.object))
+            continue;
+        m_Renderers[kept] = m_Renderers[i];
+        m_Holders[kept] = h;
+        ++kept;
+    }
+    m_Renderers.resize(kept);
+    m_Holders.resize(kept);
 }
 
 void TweenAlpha::OnEnable()
@@ -264,6 +287,11 @@ void TweenAlpha::OnEnable()
 void TweenAlpha::OnUpdate(float value)
 {
     m_fCurrent = (1.0f - value) * m_fFrom + value * m_fTo;
+    for (const Holder& h : m_Holders)
+        if (h.id >= 0) {
+            DropGone();
+            break;
+        }
     for (Renderer* r : m_Renderers)
         r->SetAlphaFactor(m_fCurrent);
 }

@@ -95,7 +95,9 @@ protected:
 };
 
 // Fades renderers through their alpha factor: with "children" every enabled renderer of the
-// active objects of the subtree (collected at Start), else the owner's own renderers.
+// active objects of the subtree (collected at Start), else the owner's own renderers. A
+// descendant may be deleted while the fade runs, so each renderer of another object is kept with
+// that object's id and checked before it is written; gone ones are dropped.
 class TweenAlpha : public UITweener {
 public:
     static const ClassKey s_Class;
@@ -110,7 +112,14 @@ public:
     const std::vector<Renderer*>& GetRenderers() const { return m_Renderers; }
 
 private:
+    struct Holder {
+        int32_t id; // -1: the owner itself, which outlives its components
+        GameObj* object;
+    };
+    void DropGone();
+
     std::vector<Renderer*> m_Renderers;
+    std::vector<Holder> m_Holders; // one per renderer
     float m_fFrom = 1.0f;
     float m_fTo = 0.0f;
     float m_fCurrent = 0.0f;
