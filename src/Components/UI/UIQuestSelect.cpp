@@ -123,7 +123,7 @@ bool UIStageTab::Load(lua_State* L)
     lua_getfield(L, -1, "stage_names");
     if (lua_istable(L, -1)) {
         const int n = static_cast<int>(lua_rawlen(L, -1));
-        for (int i = 1; i <= n; ++i) {
+        for (int i = 0; i < n; ++i) {
             const NameId stage = HashName(LuaGetStringItem(L, i));
             m_Stages.push_back(stage);
             if (g_pQuestTable)
@@ -302,6 +302,7 @@ void UIQuestWindow::ShowQuest(QuestRecord* quest)
         }
     }
     ShowRewardProgress(quest);
+    m_nRewardPage = 0;
     ShowRewardPage(0);
 }
 
