@@ -243,6 +243,11 @@ class Checker {
         std::string file, where, camera;
     };
     std::vector<UIRootCamera> m_UIRootCameras;
+    struct StageTabStage {
+        std::string file, where, stage;
+    };
+    std::vector<StageTabStage> m_StageTabStages; // the stage names of the quest select tabs
+    std::set<std::string> m_QuestStageNames;     // the stages the quests are played on
 };
 
 void Checker::Mount()
@@ -739,6 +744,7 @@ void Checker::CheckQuest(const DataFile& file)
             lua_getfield(L, -1, "name");
             const std::string stage = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
             lua_pop(L, 1);
+            m_QuestStageNames.insert(stage);
             if (!IsPrototype(stage))
                 Add(file.entry, "the quest's stage \"" + stage + "\" names no prototype");
         } else {
@@ -932,6 +938,18 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         if (!camera.empty())
             m_UIRootCameras.push_back({file, where, camera});
         CheckUIPanels(file, where);
+    }
+    if (components.count("UIStageTab") && LuaPushPath(L, "components.UIStageTab.stage_names")) {
+        if (lua_istable(L, -1)) {
+            const int n = static_cast<int>(lua_rawlen(L, -1));
+            for (int i = 1; i <= n; ++i) {
+                lua_rawgeti(L, -1, i);
+                if (lua_type(L, -1) == LUA_TSTRING)
+                    m_StageTabStages.push_back({file, where, lua_tostring(L, -1)});
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
     }
 
     lua_getfield(L, -1, "children");
@@ -1708,6 +1726,10 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
+    for (const StageTabStage& tab : m_StageTabStages)
+        if (!m_QuestStageNames.count(tab.stage))
+            Add(tab.file, tab.where + " UIStageTab lists the stage \"" + tab.stage +
+                              "\", which no quest is played on: the tab never offers its quests");
     for (const UIRootCamera& root : m_UIRootCameras)
         if (!m_CameraTags.count(root.camera))
             Add(root.file, root.where + " UIRoot names the camera \"" + root.camera +
