@@ -15,12 +15,12 @@
 int32_t g_nNextGameObjId = 0;
 
 GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManager)
-    : m_nId(g_nNextGameObjId++),
+    : m_nFlags(0),
+      m_nLayer(0),
+      m_nId(g_nNextGameObjId++),
       m_PrototypeName(prototypeName),
       m_nPrototypeNameId(HashName(prototypeName)),
       m_nTag(0),
-      m_nLayer(0),
-      m_nFlags(0),
       m_pMessageManager(messageManager),
       m_pTransform(nullptr),
       m_pRenderer(nullptr),

@@ -102,13 +102,15 @@ public:
 private:
     void DestroyComponents();
 
+    // Right after the links: the fields every pass and delivery reads.
+    uint32_t m_nFlags;
+    uint32_t m_nLayer;
+    std::vector<Component*> m_Components;
     int32_t m_nId;
     std::string m_PrototypeName;
     NameId m_nPrototypeNameId;
     std::string m_ObjectName;
     NameId m_nTag;
-    uint32_t m_nLayer;
-    uint32_t m_nFlags;
     MessageManager* m_pMessageManager;
     Transform* m_pTransform;
     Renderer* m_pRenderer;
@@ -117,5 +119,4 @@ private:
     SpriteAnimation* m_pSpriteAnimation;
     ActorController* m_pActorController;
     ComponentFactory* m_pFactory;
-    std::vector<Component*> m_Components;
 };

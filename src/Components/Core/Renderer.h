@@ -9,6 +9,7 @@
 #include "World/Component.h"
 
 class Camera2D;
+class Transform;
 
 // Where a world point lands on the screen of the camera, in whole pixels (y grows downward):
 // each coordinate is offset by half a pixel and truncated toward zero. The camera's shake moves
@@ -51,6 +52,12 @@ public:
     void SetAlphaFactor(float factor) { m_fAlphaFactor = factor; }
     float GetBrightness() const { return m_fBrightness; }
     void SetBrightness(float brightness) { m_fBrightness = brightness; }
+    // The Transform the cull test and Draw read, when the class keeps one at hand: the draw
+    // pass fetches it ahead of the renderer's turn. Null when none is kept.
+    const Transform* GetPlace() const { return m_pPlace; }
+
+protected:
+    void SetPlace(const Transform* place) { m_pPlace = place; }
 
 private:
     void Forward(void (Component::*handler)());
@@ -58,6 +65,7 @@ private:
     uint32_t m_nColor;     // packed, alpha in the high byte; opaque white by default
     float m_fAlphaFactor;  // no Lua key: other components fade the renderer through it
     float m_fBrightness;
+    const Transform* m_pPlace = nullptr;
 };
 
 // Appends the object's components that answer to the renderer key, in list order.

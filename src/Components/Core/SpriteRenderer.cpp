@@ -95,6 +95,7 @@ void SpriteRenderer::Start()
 {
     m_pCamera = g_CameraRegistry.Find(m_nCameraTag);
     m_pTransform = GetOwner()->GetTransform();
+    SetPlace(m_pTransform);
 }
 
 const Transform* SpriteRenderer::OwnerTransform() const
@@ -304,6 +305,7 @@ void SlideBarRenderer::Start()
     GameObj* parent = GetOwner()->GetParent();
     m_pParentTransform = parent ? parent->GetTransform() : nullptr;
     m_pTransform = GetOwner()->GetTransform();
+    SetPlace(m_pTransform);
     if (m_pTransform) {
         const Matrix4x4& local = m_pTransform->LocalMatrix();
         m_fLocalX = local.m[3][0];

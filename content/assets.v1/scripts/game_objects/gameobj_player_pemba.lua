@@ -73,4 +73,8 @@ gameobj_player_pemba = {
       turnedSlashShockwaveInterval = 0.1,
     },
   },
+  -- The afterimage copies this object's sprite; the actor switches it on and off.
+  children = {
+    { base_script = "gameobj_player_trail" },
+  },
 }
