@@ -196,3 +196,63 @@ void BM_UIPadToSelectedButton_Baseline(benchmark::State& state)
 BENCHMARK(BM_UIPadToSelectedButton_Baseline);
 
 } // namespace
+
+namespace {
+
+constexpr int kIdleWidgets = 50;
+
+// One frame's update pass over every component of the objects, as the scene runs it.
+void UpdatePass(const std::vector<Component*>& components)
+{
+    for (Component* c : components)
+        if (c->IsLive())
+            c->Update();
+}
+
+std::vector<Component*> IdlePanel(UIScene& s, bool widgets)
+{
+    static const char* const kKinds[] = {"UIActivateTween", "UIButtonKeyBinding", "UIButtonKeys", "UIButtonMessage",
+                                         "UIForwardEvents", "UITriggerSound",     "UITriggerTween", "UITable",
+                                         "UISelector",      "UISlider",           "UIWheel",        "UIRandomAtlas"};
+    std::vector<Component*> out;
+    GameObj* panel = s.Make("panel", nullptr, {"Transform"});
+    for (int i = 0; i < kIdleWidgets; ++i) {
+        const char* kind = widgets ? kKinds[i % std::size(kKinds)] : "BenchSink";
+        GameObj* obj = s.Make("w", panel, {"Transform", kind});
+        for (Component* c : obj->GetComponents())
+            out.push_back(c);
+    }
+    return out;
+}
+
+} // namespace
+
+// A panel of 50 idle widgets of the screen-building kinds: nothing to look up or allocate.
+void BM_UIIdleWidgetsUpdate(benchmark::State& state)
+{
+    UIScene s;
+    SetAppDeltaTime(kDt);
+    const std::vector<Component*> components = IdlePanel(s, true);
+    for (auto _ : state) {
+        UpdatePass(components);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kIdleWidgets);
+    SetAppDeltaTime(0.0f);
+}
+BENCHMARK(BM_UIIdleWidgetsUpdate);
+
+// The same objects carrying do-nothing components.
+void BM_UIIdleWidgetsUpdate_Baseline(benchmark::State& state)
+{
+    UIScene s;
+    SetAppDeltaTime(kDt);
+    const std::vector<Component*> components = IdlePanel(s, false);
+    for (auto _ : state) {
+        UpdatePass(components);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kIdleWidgets);
+    SetAppDeltaTime(0.0f);
+}
+BENCHMARK(BM_UIIdleWidgetsUpdate_Baseline);

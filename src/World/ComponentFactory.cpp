@@ -30,6 +30,7 @@
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
+#include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
@@ -105,6 +106,7 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UIQuestNumberDisplay>();
     RegisterClass<UIFrameCommonYesNo>();
     RegisterClass<UIFrameReport>();
+    RegisterClass<UIFrameTitleSelect>();
 }
 
 void ComponentFactory::RegisterClass(TypeKey key, Creator creator)

@@ -951,6 +951,34 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         }
         lua_pop(L, 1);
     }
+    // Layout keys the game reads under other names, or values that lay nothing out.
+    if (components.count("UISlider") || components.count("UITable")) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "UISlider");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "direction");
+                const bool direction = !lua_isnil(L, -1);
+                lua_getfield(L, -2, "direciton");
+                const bool spelled = !lua_isnil(L, -1);
+                lua_pop(L, 2);
+                if (direction && !spelled)
+                    Add(file, where + " UISlider has \"direction\", which the gauge never reads: its key is spelled "
+                                      "\"direciton\" (absent, it runs horizontally)");
+            }
+            lua_pop(L, 1);
+            lua_getfield(L, -1, "UITable");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "direction");
+                const bool zero = !lua_isnumber(L, -1) || (LuaTruncateToInt32(lua_tonumber(L, -1)) & 0xFF) == 0;
+                lua_pop(L, 1);
+                if (zero)
+                    Add(file, where + " UITable has direction 0 (or none): it lays nothing out");
+            }
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+    }
 
     lua_getfield(L, -1, "children");
     if (lua_istable(L, -1))
@@ -1227,6 +1255,36 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 }
             });
         lua_pop(L, 1);
+    } else if (name == "UITriggerSound" || name == "UIFrameTitleSelect") {
+        // A sound with no file plays silence; the menus name theirs under "sound_effect".
+        auto checkSound = [&](const std::string& what) {
+            if (lua_type(L, -1) != LUA_TSTRING || lua_rawlen(L, -1) == 0)
+                return;
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
+            if (!stream)
+                Add(file, where + " " + what + " plays \"" + lua_tostring(L, -1) + "\", which is in no archive");
+            delete stream;
+        };
+        if (name == "UITriggerSound") {
+            const size_t count = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= count; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                if (lua_istable(L, -1)) {
+                    lua_getfield(L, -1, "sound");
+                    checkSound("entry " + std::to_string(i));
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+            }
+        } else {
+            lua_getfield(L, -1, "sound_effect");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "select");
+                checkSound("\"select\"");
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+        }
     } else if (name == "MusicPlayer") {
         lua_getfield(L, -1, "name");
         if (lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0) {

@@ -505,4 +505,9 @@ void UITriggerTween::PlayOnTarget(bool argument)
     }
 }
 
-void UITriggerTween::Update() { DisableWhenDone(m_Tweens, m_nGroup, m_nDisableCondition, m_Target.Get()); }
+void UITriggerTween::Update()
+{
+    // Idle, it looks nothing up.
+    if (m_nDisableCondition != 0 && !m_Tweens.empty())
+        DisableWhenDone(m_Tweens, m_nGroup, m_nDisableCondition, m_Target.Get());
+}

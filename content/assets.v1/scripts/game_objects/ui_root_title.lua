@@ -9,6 +9,7 @@ ui_root_title = {
     UIRoot = { camera = "UICamera" },
   },
   children = {
+    { base_script = "ui_title_select" },
     { base_script = "ui_title_logo" },
   },
 }
