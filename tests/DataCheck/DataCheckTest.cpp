@@ -189,6 +189,15 @@ const BrokenCase kCases[] = {
      {{kObj + "obj_Tabs.lua",
        Proto("obj_Tabs", "components = { UIStageTab = { stage_names = { 'stage_Home', 'stage_Nowhere' } } }")}},
      {{"assets.v1/scripts/game_objects/obj_Tabs", "UIStageTab lists the stage \"stage_Nowhere\", which no quest"}}},
+    {"a report missing a tagged part, and one whose parts are in a child prototype",
+     {{kObj + "obj_Report.lua",
+       Proto("obj_Report", "components = { UIFrameReport = { label_report = 'label', bg_quest_title = 'banner' } },\n"
+                           "  children = { { base_script = 'obj_Label' } }")},
+      {kObj + "obj_Label.lua", Proto("obj_Label", "object_tag = 'label'")},
+      {kObj + "obj_Whole.lua",
+       Proto("obj_Whole", "components = { UIFrameReport = { label_report = 'label', bg_quest_title = 'banner' } },\n"
+                          "  children = { { base_script = 'obj_Label' }, { base_script = 'obj_Label', object_tag = 'banner' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Report", "finds its \"bg_quest_title\" by the tag \"banner\", which no object"}}},
     {"a quest stage naming no prototype",
      {{"assets.v1/scripts/quest/vididezare.lua",
        "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Hom' } }"}},
