@@ -179,6 +179,8 @@ TEST(UIFrameCommonYesNo, AnswerGoesToTheCallerOrElseTheRoot)
             EXPECT_EQ(d.CloseWindowAnswers("caller").size(), 1u);
         }
         EXPECT_EQ(d.CloseWindowAnswers("listener").size(), c.listenerCopies);
+        for (const Answer& a : d.CloseWindowAnswers("listener"))
+            EXPECT_EQ(a.origin, "yn"); // gameplay tells its dialogs apart by the origin's tag
     }
 }
 

@@ -128,7 +128,9 @@ ConditionSet Always()
 // The quests, the icon sheet and the save data the screen reads, set before the stage loads.
 class SelectWorld {
 public:
-    explicit SelectWorld(const std::vector<QuestSpec>& quests) : w(SelectFiles())
+    explicit SelectWorld(const std::vector<QuestSpec>& quests,
+                         const std::map<std::string, std::string>& files = SelectFiles())
+        : w(files)
     {
         m_pOldQuests = g_pQuestTable;
         m_pOldAtlas = g_pAtlasTable;
@@ -440,4 +442,15 @@ TEST(UIFrameQuestSelect, ConfirmationStartsTheQuestOnYesOnly)
             EXPECT_EQ(s.Frame()->GetCursor(), 1);
         }
     }
+}
+
+// An empty stage name would stand for every stage; it offers nothing instead.
+TEST(UIStageTab, EmptyStageNamesOfferNothing)
+{
+    std::map<std::string, std::string> files = SelectFiles();
+    files["game_objects/tab_b"] =
+        Proto("tab_b", "object_tag = 'tab_b', components = { Transform = {}, UIStageTab = { stage_names = { '', 3 } } }");
+    SelectWorld s({{"a1", "stage_A", 1, 0}}, files);
+    EXPECT_TRUE(s.w.Get<UIStageTab>("tab_b")->GetQuests().empty());
+    EXPECT_EQ(s.w.Get<UIStageTab>("tab_a")->GetQuests().size(), 1u);
 }

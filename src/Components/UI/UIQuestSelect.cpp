@@ -125,6 +125,12 @@ bool UIStageTab::Load(lua_State* L)
         const int n = static_cast<int>(lua_rawlen(L, -1));
         for (int i = 0; i < n; ++i) {
             const NameId stage = HashName(LuaGetStringItem(L, i));
+            // Stage 0 would ask the table for the quests of every stage.
+            if (stage == 0) {
+                LOG_ERROR << "UIStageTab of " << GetOwner()->GetPrototypeName() << ": stage name " << i + 1
+                          << " is empty or not a string; it is left out";
+                continue;
+            }
             m_Stages.push_back(stage);
             if (g_pQuestTable)
                 g_pQuestTable->Query(m_Quests, g_PlayerSaveData.m_nFlagBits, stage);
