@@ -30,8 +30,10 @@
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
 #include "Components/UI/UIEventWidgets.h"
+#include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIMenuFrames.h"
+#include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
@@ -103,6 +105,12 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UISlider>();
     RegisterClass<UIWheel>();
     RegisterClass<UIRandomAtlas>();
+    RegisterClass<UIQuestWindow>();
+    RegisterClass<UIFrameQuestSelect>();
+    RegisterClass<UIStageTab>();
+    RegisterClass<UIQuestNumberDisplay>();
+    RegisterClass<UIFrameCommonYesNo>();
+    RegisterClass<UIFrameReport>();
     RegisterClass<UIFrameTitleSelect>();
 }
 

@@ -245,6 +245,17 @@ class Checker {
         std::string file, where, camera;
     };
     std::vector<UIRootCamera> m_UIRootCameras;
+    struct StageTabStage {
+        std::string file, where, stage;
+    };
+    std::vector<StageTabStage> m_StageTabStages; // the stage names of the quest select tabs
+    std::set<std::string> m_QuestStageNames;     // the stages the quests are played on
+    std::map<std::string, std::set<std::string>> m_PrototypeTags; // prototype -> tags written in it
+    struct TaggedChildren {
+        std::string file, where, prototype, component;
+        std::vector<std::pair<std::string, std::string>> tags; // key, tag
+    };
+    std::vector<TaggedChildren> m_TaggedChildren; // screens that find their parts by tag
 };
 
 void Checker::Mount()
@@ -741,6 +752,7 @@ void Checker::CheckQuest(const DataFile& file)
             lua_getfield(L, -1, "name");
             const std::string stage = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
             lua_pop(L, 1);
+            m_QuestStageNames.insert(stage);
             if (!IsPrototype(stage))
                 Add(file.entry, "the quest's stage \"" + stage + "\" names no prototype");
         } else {
@@ -934,6 +946,41 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         if (!camera.empty())
             m_UIRootCameras.push_back({file, where, camera});
         CheckUIPanels(file, where);
+    }
+    lua_getfield(L, -1, "object_tag");
+    if (lua_type(L, -1) == LUA_TSTRING)
+        m_PrototypeTags[m_CurrentPrototype].insert(lua_tostring(L, -1));
+    lua_pop(L, 1);
+    // The screens whose parts are found by tag in their subtree.
+    static const std::map<std::string, std::vector<const char*>> kTagged = {
+        {"UIQuestWindow", {"label_title", "label_level", "sprite_title", "sprite_new", "sprite_reward_cursor",
+                           "label_info", "label_reward_info", "table_progress"}},
+        {"UIFrameReport", {"label_report", "bg_quest_title"}},
+    };
+    for (const auto& [component, keys] : kTagged) {
+        if (!components.count(component) || !LuaPushPath(L, ("components." + component).c_str()))
+            continue;
+        TaggedChildren entry{file, where, m_CurrentPrototype, component, {}};
+        if (lua_istable(L, -1))
+            for (const char* key : keys) {
+                lua_getfield(L, -1, key);
+                entry.tags.emplace_back(key, lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "");
+                lua_pop(L, 1);
+            }
+        lua_pop(L, 1);
+        m_TaggedChildren.push_back(std::move(entry));
+    }
+    if (components.count("UIStageTab") && LuaPushPath(L, "components.UIStageTab.stage_names")) {
+        if (lua_istable(L, -1)) {
+            const int n = static_cast<int>(lua_rawlen(L, -1));
+            for (int i = 1; i <= n; ++i) {
+                lua_rawgeti(L, -1, i);
+                if (lua_type(L, -1) == LUA_TSTRING)
+                    m_StageTabStages.push_back({file, where, lua_tostring(L, -1)});
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
     }
     // Layout keys the game reads under other names, or values that lay nothing out.
     if (components.count("UISlider") || components.count("UITable")) {
@@ -1823,6 +1870,30 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
+    for (const TaggedChildren& screen : m_TaggedChildren) {
+        // The tags of the prototype and of every prototype built inside it.
+        std::set<std::string> tags, visited;
+        std::function<void(const std::string&, int)> gather = [&](const std::string& name, int depth) {
+            if (depth > 64 || !visited.insert(name).second)
+                return;
+            if (auto it = m_PrototypeTags.find(name); it != m_PrototypeTags.end())
+                tags.insert(it->second.begin(), it->second.end());
+            if (auto it = m_PrototypeBases.find(name); it != m_PrototypeBases.end())
+                for (const std::string& base : it->second)
+                    gather(base, depth + 1);
+        };
+        gather(screen.prototype, 0);
+        for (const auto& [key, tag] : screen.tags)
+            if (tag.empty())
+                Add(screen.file, screen.where + " " + screen.component + " has no \"" + key + "\": that part is never found");
+            else if (!tags.count(tag))
+                Add(screen.file, screen.where + " " + screen.component + " finds its \"" + key + "\" by the tag \"" + tag +
+                                     "\", which no object in it has");
+    }
+    for (const StageTabStage& tab : m_StageTabStages)
+        if (!m_QuestStageNames.count(tab.stage))
+            Add(tab.file, tab.where + " UIStageTab lists the stage \"" + tab.stage +
+                              "\", which no quest is played on: the tab never offers its quests");
     for (const UIRootCamera& root : m_UIRootCameras)
         if (!m_CameraTags.count(root.camera))
             Add(root.file, root.where + " UIRoot names the camera \"" + root.camera +

@@ -1,0 +1,25 @@
+stage_F = { object_name = 'stage', object_activity = 1, object_layer = 1,
+  components = { Transform = {} },
+  children = { { base_script = 'area_F' } } }
+area_F = { object_name = 'ui', object_activity = 1, object_layer = 2048,
+  components = { Transform = {}, UIRoot = {} },
+  children = { { base_script = 'area_G', object_tag = 'ui_quest_select' },
+    { base_script = 'terrain_template', object_tag = 'ui_common_yes_no',
+      components = { UIFrameCommonYesNo = { close_pad = 32, window_root = 'w', label_info = 'i', info_text = 'x',
+        sound_effect = { open = 'a', select = 3, yes = {}, cancel = '' } } } },
+    { base_script = 'terrain_template', object_tag = 'ui_report',
+      components = { UIFrameReport = { label_report = 'l', bg_quest_title = 't', sound_effect = 7 } } } } }
+area_G = { object_name = 'select', object_activity = 1, object_layer = 2048,
+  components = { Transform = {}, UIFrameQuestSelect = { tab_table = 'tabs', quest_window = 'qw',
+    quest_number_display = 'qn', yes_no_window_text = 'ok?', yes_no_window_offset = { x = 1e30, y = 'a' },
+    sound_effect = { open = 'o', close = 'c' } } },
+  children = { { base_script = 'terrain_template', object_tag = 'tabs',
+      components = { Transform = {}, UITable = { on_start = true, direction = 0 } } },
+    { base_script = 'terrain_template', object_tag = 'qw',
+      components = { Transform = {}, UIQuestWindow = { table_progress = 'p', sprite_reward_cursor = 'c' } } },
+    { base_script = 'terrain_template', object_tag = 'qn',
+      components = { UIQuestNumberDisplay = { label_now_quest_count = 5 } } },
+    { base_script = 'terrain_template', object_tag = 'tab',
+      components = { Transform = {}, UIStageTab = { stage_names = { 'stage_F', 2, {}, '' }, start_selected = 1 },
+        UIButtonKeys = {} } } } }
+terrain_template = { object_name = 'piece', object_activity = 1, object_layer = 2048 }
