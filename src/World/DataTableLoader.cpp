@@ -51,6 +51,7 @@ void LoadDataTableFolder(const std::string& pattern,
             } else if (!lua_istable(L, -1)) {
                 LOG_WARNING << "data file " << name << ": the global " << tableName << " is not a table";
             } else {
+                LuaReadingFile reading(name);
                 reader(L, tableName, name);
             }
         }, error);
