@@ -282,6 +282,8 @@ TEST(ImageDecode, RefusesSizesTheFileCannotHold)
         {"uncompressed TGA cut short", tga(2, 64, 64, 64 * 63 * 3), "more than a TGA file"},
         {"BMP claiming 1000 x 1000", patched(bmp, 18, {0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0}), "more than a BMP file"},
         {"PNG claiming 4000 x 4000", patched(png, 16, {0, 0, 0x0F, 0xA0, 0, 0, 0x0F, 0xA0}), "more than a PNG file"},
+        {"PNG chunk claiming 1.5 GB", patched(png, 33, {0x5A, 0x41, 0x4D, 0x61}), "more than the file holds"},
+        {"PNG cut inside a chunk header", png.substr(0, 40), "chunk header truncated"},
         {"JPEG claiming 8192 x 8192", patched(jpg, sof + 5, {0x20, 0, 0x20, 0}), "pixels an image may have"},
         {"baseline JPEG claiming 1000 x 1000", patched(jpg, sof + 5, {0x03, 0xE8, 0x03, 0xE8}), "more than a JPEG file"},
     };

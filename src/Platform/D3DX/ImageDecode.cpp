@@ -139,6 +139,31 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
     return true;
 }
 
+// Every PNG chunk up to IEND must lie inside the file. The image library grows its buffer for
+// the compressed data to whatever length a chunk claims before it finds the bytes missing, so
+// one corrupt length would cost gigabytes.
+bool PngChunksInsideFile(const uint8_t* data, size_t size, std::string& error)
+{
+    size_t at = 8;
+    while (at < size) {
+        if (size - at < 12) {
+            error = "corrupt PNG: chunk header truncated at byte " + std::to_string(at);
+            return false;
+        }
+        const uint64_t length = (uint64_t{data[at]} << 24) | (uint64_t{data[at + 1]} << 16) |
+                                (uint64_t{data[at + 2]} << 8) | uint64_t{data[at + 3]};
+        if (length > size - at - 12) {
+            error = "corrupt PNG: chunk at byte " + std::to_string(at) + " claims " + std::to_string(length) +
+                    " bytes, more than the file holds";
+            return false;
+        }
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + static_cast<size_t>(length);
+    }
+    return true;
+}
+
 // Whether a file of `size` bytes can hold the pixels its header claims, for the formats the
 // image library would otherwise decode in full from any file (it reads missing bytes as 0).
 bool FileCanHoldImage(const uint8_t* data, size_t size, D3DXIMAGE_FILEFORMAT type, uint64_t width, uint64_t height,
@@ -350,6 +375,8 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
     }
     // Before the image library reads even the header: it builds the tables it meets on the way.
     if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesSound(data, size, error))
+        return false;
+    if (image.fileType == D3DXIFF_PNG && !PngChunksInsideFile(data, size, error))
         return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &comp)) {
