@@ -28,6 +28,8 @@
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
+#include "Components/Game/TitleController.h"
+#include "Components/Game/EndingController.h"
 #include "Components/Game/StatusParameter.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIDialogFrames.h"
@@ -85,6 +87,8 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BulletController>();
     RegisterClass<BulletEraser>();
     RegisterClass<QuestController>();
+    RegisterClass<TitleController>();
+    RegisterClass<EndingController>();
     RegisterClass<ItemController>();
     RegisterClass<UIFrame>();
     RegisterClass<UISelector>();

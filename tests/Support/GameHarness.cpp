@@ -123,6 +123,8 @@ void GameHarness::Tick()
     m_Queued.clear();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            m_bQuitPosted = true;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -83,6 +83,8 @@ class GameHarness {
     testing::AssertionResult TickUntil(const std::function<bool()>& condition, const std::string& description,
                                        int frameLimit = 600);
     int TickCount() const { return m_nTicks; }
+    // Whether the game asked to end (a quit message reached the loop), as the real loop would stop.
+    bool QuitPosted() const { return m_bQuitPosted; }
 
     // The back buffer as the last drawn frame left it.
     HarnessFrame ReadFrame() const;
@@ -115,5 +117,6 @@ class GameHarness {
     std::unique_ptr<MainApp> m_pApp;
     std::vector<QueuedEvent> m_Queued;
     bool m_bRunning = false;
+    bool m_bQuitPosted = false;
     int m_nTicks = 0;
 };

@@ -1325,6 +1325,41 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             delete stream;
         }
         lua_pop(L, 1);
+    } else if (name == "TitleController" || name == "EndingController") {
+        // A sequence's movie that is in no archive ends at once, its music is silence.
+        auto checkAsset = [&](const std::string& what, const char* kind, bool required) {
+            if (lua_type(L, -1) != LUA_TSTRING || lua_rawlen(L, -1) == 0) {
+                if (required)
+                    Add(file, where + " " + what + " names no " + kind);
+                return;
+            }
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
+            if (!stream)
+                Add(file, where + " " + what + " \"" + lua_tostring(L, -1) + "\" is in no archive");
+            delete stream;
+        };
+        if (name == "TitleController") {
+            // "titleBgm" is read and never played: only checked when given.
+            for (const char* key : {"logoMovie", "openingMovie", "titleMovie", "logoBgm", "openingBgm", "titleBgm"}) {
+                lua_getfield(L, -1, key);
+                const bool movie = std::string(key).find("Movie") != std::string::npos;
+                checkAsset(std::string("\"") + key + "\"", movie ? "movie" : "music",
+                           std::string(key) != "titleBgm");
+                lua_pop(L, 1);
+            }
+        } else {
+            ForEachItem(file, where, [&](int i) {
+                if (!lua_istable(L, -1))
+                    return;
+                const std::string page = "page " + std::to_string(i);
+                for (const char* key : {"title", "bgm", "se"}) {
+                    lua_getfield(L, -1, key);
+                    checkAsset(page + " \"" + key + "\"", std::string(key) == "title" ? "movie" : "sound",
+                               std::string(key) == "title");
+                    lua_pop(L, 1);
+                }
+            });
+        }
     } else if (name == "StageGenerator") {
         lua_getfield(L, -1, "generateType");
         const bool ruleDriven = lua_tonumber(L, -1) == 0;

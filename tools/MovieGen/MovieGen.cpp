@@ -1,7 +1,8 @@
 // Makes the demo movies: a short logo, an opening with a Vorbis track and a title background
 // whose last frame leads seamlessly back into its first. Deterministic: the same files on
 // every build.
-//   qm_moviegen <movies folder>    writes logo.ogv, opening.ogv and title.ogv into it
+//   qm_moviegen <movies folder>    writes logo.ogv, opening.ogv, title.ogv and the ending pages
+//                                  ending1.ogv .. ending3.ogv into it
 #include "MovieWriter.h"
 
 #include <algorithm>
@@ -82,6 +83,26 @@ MovieRgb PaintTitle(int frame, int x, int y, const MovieSpec& spec)
     return Mix(kNight, Mix(kInk, kSky, glow * 0.5), 0.5 + 0.5 * wave);
 }
 
+// The ending pages: the same hills at dusk, night and the next dawn, a star field slowly
+// brightening over them; each page a different sky.
+MovieRgb PaintEnding(int frame, int x, int y, const MovieSpec& spec, MovieRgb sky, MovieRgb ground)
+{
+    const double t = double(frame) / (spec.frameCount - 1);
+    const double h = spec.height;
+    MovieRgb c = Mix(sky, kNight, (h - y) / h * 0.6);
+    // A sparse, fixed star field from a hash of the pixel.
+    const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663);
+    if (hash % 977 == 0 && y < h * 0.6)
+        c = Mix(c, kPaper, 0.3 + 0.7 * t);
+    if (y > h * (0.7 + 0.05 * std::sin(x * 0.02 + t)))
+        c = ground;
+    return c;
+}
+
+MovieRgb PaintEnding1(int f, int x, int y, const MovieSpec& s) { return PaintEnding(f, x, y, s, kDawn, kHill); }
+MovieRgb PaintEnding2(int f, int x, int y, const MovieSpec& s) { return PaintEnding(f, x, y, s, kInk, kHillFar); }
+MovieRgb PaintEnding3(int f, int x, int y, const MovieSpec& s) { return PaintEnding(f, x, y, s, kSky, kHill); }
+
 // The opening's music: a slow arpeggio of a major chord with a soft decay on each note.
 float OpeningSound(double seconds, int)
 {
@@ -139,14 +160,26 @@ int main(int argc, char** argv)
     title.frameCount = 60;
     title.quality = 32;
 
+    // The ending's pages: short and small, each shown centred.
+    MovieSpec ending;
+    ending.width = 480;
+    ending.height = 270;
+    ending.frameCount = 36;
+    ending.quality = 32;
+
     // One thread per movie: the encoder is the slow part of the content build.
-    bool ok[3] = {};
+    bool ok[6] = {};
     std::thread threads[] = {
         std::thread([&] { ok[0] = Make(folder, "logo.ogv", logo, PaintLogo); }),
         std::thread([&] { ok[1] = Make(folder, "opening.ogv", opening, PaintOpening, OpeningSound); }),
         std::thread([&] { ok[2] = Make(folder, "title.ogv", title, PaintTitle); }),
+        std::thread([&] {
+            ok[3] = Make(folder, "ending1.ogv", ending, PaintEnding1);
+            ok[4] = Make(folder, "ending2.ogv", ending, PaintEnding2);
+            ok[5] = Make(folder, "ending3.ogv", ending, PaintEnding3);
+        }),
     };
     for (std::thread& t : threads)
         t.join();
-    return ok[0] && ok[1] && ok[2] ? 0 : 1;
+    return std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }) ? 0 : 1;
 }
