@@ -220,6 +220,22 @@ const BrokenCase kCases[] = {
      {{"assets.v1/scripts/stage/stage_TitleScene.lua", ""}},
      {{"assets.v1/scripts/stage/", "no prototype stage_TitleScene"},
       {"assets.v1/scripts/quest/quest501", "the quest's stage \"stage_TitleScene\" names no prototype"}}},
+    {"a boss whose next stage names no prototype",
+     {{"assets.v1/scripts/quest/quest501.lua",
+       "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_Home' },\n"
+       "  enemyList = { boss = { name = 'x', nextStage = 'stage_Gone' } } }"}},
+     {{"assets.v1/scripts/quest/quest501", "the boss's next stage \"stage_Gone\" names no prototype"}}},
+    {"a title and an ending whose movies and music are missing",
+     {{kObj + "obj_Title.lua",
+       Proto("obj_Title", "components = { TitleController = { logoMovie = 'assets.v1/2d/sprites/sheet',\n"
+                          "  openingMovie = 'assets.v1/movies/gone', titleMovie = 'assets.v1/2d/sprites/sheet',\n"
+                          "  logoBgm = 'assets.v1/2d/sprites/sheet', openingBgm = 'assets.v1/sounds/bgm/gone' },\n"
+                          "  EndingController = { { bgm = 'assets.v1/sounds/bgm/gone', se = 'assets.v1/2d/sprites/sheet' },\n"
+                          "    { title = 'assets.v1/2d/sprites/sheet' } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Title", "\"openingMovie\" \"assets.v1/movies/gone\" is in no archive"},
+      {"assets.v1/scripts/game_objects/obj_Title", "\"openingBgm\" \"assets.v1/sounds/bgm/gone\" is in no archive"},
+      {"assets.v1/scripts/game_objects/obj_Title", "page 1 \"title\" names no movie"},
+      {"assets.v1/scripts/game_objects/obj_Title", "page 1 \"bgm\" \"assets.v1/sounds/bgm/gone\" is in no archive"}}},
     {"no quest501",
      {{"assets.v1/scripts/quest/quest501.lua", ""}},
      {{"assets.v1/scripts/quest/", "no quest quest501"}}},

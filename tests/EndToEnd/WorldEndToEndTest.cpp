@@ -64,6 +64,27 @@ std::vector<GameObj*> PreOrder(GameObj* root)
     return objects;
 }
 
+// A title stage of many prototypes, nested and overridden, as a test copy: the shipped title
+// holds little more than its director.
+const char* const kTitleShowcaseStage = R"(
+stage_TitleScene = {
+  object_name = "タイトル画面",
+  object_tag = "Stage",
+  object_layer = LAYER_STAGE,
+  object_activity = ACTIVE,
+  components = { Transform = {} },
+  children = {
+    { base_script = "ui_root_title" },
+    { base_script = "title_Menu" },
+    { base_script = "title_Logo" },
+    { base_script = "title_Panel" },
+    { base_script = "title_Player" },
+    { base_script = "prop_Backdrop", object_name = "空" },
+    { base_script = "ui_camera" },
+    { base_script = "camera" },
+  },
+})";
+
 } // namespace
 
 TEST(WorldEndToEndTest, StartUpHoldsEveryTableWithTheCheckersCounts)
@@ -106,6 +127,7 @@ TEST(WorldEndToEndTest, StartUpHoldsEveryTableWithTheCheckersCounts)
 TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
 {
     GameHarness game;
+    game.WriteFile("assets.v1/scripts/stage/stage_TitleScene.lua", ShiftJis(kTitleShowcaseStage));
     ASSERT_TRUE(game.Start());
     game.Tick();
     ASSERT_NE(game.Root(), nullptr);

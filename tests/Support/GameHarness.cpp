@@ -124,7 +124,7 @@ void GameHarness::Tick()
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
-            m_bQuitPosted = true;
+            ++m_nQuits;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

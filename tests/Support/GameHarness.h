@@ -83,8 +83,9 @@ class GameHarness {
     testing::AssertionResult TickUntil(const std::function<bool()>& condition, const std::string& description,
                                        int frameLimit = 600);
     int TickCount() const { return m_nTicks; }
-    // Whether the game asked to end (a quit message reached the loop), as the real loop would stop.
-    bool QuitPosted() const { return m_bQuitPosted; }
+    // The quit messages the loop has met, on which the real loop would stop. A window destroyed
+    // by an earlier game in the process may leave one for the first tick: compare counts.
+    int QuitCount() const { return m_nQuits; }
 
     // The back buffer as the last drawn frame left it.
     HarnessFrame ReadFrame() const;
@@ -117,6 +118,6 @@ class GameHarness {
     std::unique_ptr<MainApp> m_pApp;
     std::vector<QueuedEvent> m_Queued;
     bool m_bRunning = false;
-    bool m_bQuitPosted = false;
+    int m_nQuits = 0;
     int m_nTicks = 0;
 };

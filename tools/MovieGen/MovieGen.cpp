@@ -91,7 +91,7 @@ MovieRgb PaintEnding(int frame, int x, int y, const MovieSpec& spec, MovieRgb sk
     const double h = spec.height;
     MovieRgb c = Mix(sky, kNight, (h - y) / h * 0.6);
     // A sparse, fixed star field from a hash of the pixel.
-    const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663);
+    const uint32_t hash = (uint32_t(x) * 73856093u) ^ (uint32_t(y) * 19349663u);
     if (hash % 977 == 0 && y < h * 0.6)
         c = Mix(c, kPaper, 0.3 + 0.7 * t);
     if (y > h * (0.7 + 0.05 * std::sin(x * 0.02 + t)))
