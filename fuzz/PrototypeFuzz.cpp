@@ -7,9 +7,9 @@
 // bodies, stage layout, terrain, cameras, renderers, texts, movies, trails, numbers,
 // animations, landscape, backdrops, music on a silent device, the fighters and the player,
 // enemies with their state machines, hits, combos, effects and items, bullets and bullet
-// patterns, UI roots, frames and tweens, the title and ending directors) meets whatever values the text leaves. Inputs that
-// could loop, grow without bound or install metamethods are passed over: they test the Lua
-// interpreter, not the readers.
+// patterns, UI roots, frames and tweens, the title and ending directors) meets whatever values
+// the text leaves. Inputs that could loop, grow without bound or install metamethods are passed
+// over: they test the Lua interpreter, not the readers.
 #include <lua.hpp>
 
 #include <cstddef>
