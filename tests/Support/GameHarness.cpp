@@ -9,6 +9,8 @@
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/D3D9RenderSystem.h"
+#include "System/Graphics/ScreenFader.h"
+#include "System/Sound/SoundManager.h"
 #include "World/GameObj.h"
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
@@ -186,6 +188,15 @@ bool GameHarness::RequestStage(const std::string& stageName)
     if (!g_pSceneManager) {
         ADD_FAILURE() << "no scene manager";
         return false;
+    }
+    // A jump away from the title skips its leave, which would have cleared its fade-in and
+    // stopped its music: done here, so that the stage jumped to is seen and heard as itself.
+    const GameObj* root = g_pSceneManager->GetRoot();
+    if (root && root->GetPrototypeName() == "stage_TitleScene") {
+        if (g_pScreenFader)
+            g_pScreenFader->m_nMode = eScreenFade_Idle;
+        if (g_pSoundManager)
+            g_pSoundManager->FadeOutBgm(0.0f);
     }
     g_pSceneManager->RequestStage(stageName);
     return true;

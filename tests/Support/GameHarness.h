@@ -94,7 +94,8 @@ class GameHarness {
     // world is not there.
     // Makes the quest with this table name the quest table's current quest.
     bool MakeQuestCurrent(const std::string& questName);
-    // SceneManager::RequestStage: the stage is built at the start of the next tick.
+    // SceneManager::RequestStage: the stage is built at the start of the next tick. Leaving the
+    // title this way also clears its fade and stops its music, as the title's own leave does.
     bool RequestStage(const std::string& stageName);
     // The current stage's root, or null.
     GameObj* Root() const;

@@ -145,10 +145,10 @@ int main(int argc, char** argv)
         {"stage", 12.0, 2.0, {-3, -7, 0, -5}, {12, 10, 7, 10, 12, 15, 12, -99}, 120.0},
         // The cave's own track: slower, low and minor.
         {"cave", 12.0, 2.0, {-12, -9, -14, -10}, {0, 3, -2, 3, 0, -99, -5, -99}, 90.0},
-        // The logo's short flourish, played once; the opening's and the ending's loops.
-        {"logo", 3.0, 0.0, {0, 5}, {12, 16, 19, 24}, 120.0},
-        {"opening", 8.0, 0.0, {0, -3, 5, 7}, {7, 4, 0, 4, 7, 12, 7, -99}, 120.0},
-        {"ending", 8.0, 0.0, {5, 0, -3, 7}, {12, 11, 7, 4, 5, 7, 0, -99}, 90.0},
+        // The logo's short flourish, played once; the opening's and the ending's loops, one bar in.
+        {"logo", 3.0, 1.0, {0, 5}, {12, 16, 19, 24}, 120.0},
+        {"opening", 8.0, 2.0, {0, -3, 5, 7}, {7, 4, 0, 4, 7, 12, 7, -99}, 120.0},
+        {"ending", 8.0, 2.0, {5, 0, -3, 7}, {12, 11, 7, 4, 5, 7, 0, -99}, 90.0},
     };
     for (const Music& m : music) {
         std::vector<int16_t> samples = MusicLoop(m.seconds, m.chords, m.melody, m.bpm);
