@@ -90,7 +90,7 @@ std::map<std::string, std::string> UpgradeFiles(const std::string& frameExtra = 
                false)},
         {"game_objects/rows",
          Proto("rows", "object_tag = 'rows', components = { Transform = {},"
-                       " UITable = { direction = 2, padding = { x = 0, y = 40 } },"
+                       " UITable = { on_start = true, direction = 1, padding = { x = 0, y = 40 } },"
                        " TweenColor = { style = 2, duration = 0.5 } },"
                        " children = { { base_script = 'row5' }, { base_script = 'row4' }, { base_script = 'row3' },"
                        " { base_script = 'row2' }, { base_script = 'row1' }, { base_script = 'row0' } }")},
@@ -103,10 +103,10 @@ std::map<std::string, std::string> UpgradeFiles(const std::string& frameExtra = 
         {"game_objects/ar", Proto("ar", "object_tag = 'ar', components = { Transform = {}, SpriteRenderer = {} }")},
         {"game_objects/piece",
          Proto("piece", "components = { Transform = {}, SpriteRenderer = {}, TextureAtlas = {},"
-                        " TweenColor = { style = 2, duration = 0.25 } }")},
+                        " TweenColor = { style = 2, duration = 0.25, play = true } }")},
         {"game_objects/pieces",
          Proto("pieces", "object_tag = 'pieces', components = { Transform = {},"
-                         " UITable = { direction = 1, padding = { x = 12, y = 0 } } }, children = {"
+                         " UITable = { on_start = true, direction = 1, padding = { x = 12, y = 0 } } }, children = {"
                          " { base_script = 'piece' }, { base_script = 'piece' }, { base_script = 'piece' },"
                          " { base_script = 'piece' }, { base_script = 'piece' }, { base_script = 'piece' },"
                          " { base_script = 'piece' }, { base_script = 'piece' } }")},
@@ -287,7 +287,8 @@ TEST(UIUpgradeBar, PiecesFollowSavedAndPendingLevels)
             EXPECT_FALSE(tween->IsFinished());
             EXPECT_EQ(tween->GetDuration(), reference->GetDuration());
             EXPECT_EQ(tween->GetAmountPerDelta(), reference->GetAmountPerDelta());
-            EXPECT_NEAR(tween->GetFactor(), reference->GetFactor(), 1e-5);
+            // A piece switched on by this raise misses this frame's step.
+            EXPECT_NEAR(tween->GetFactor(), reference->GetFactor(), i == 3 ? 1e-5 : 1.01 / 30.0);
         }
         EXPECT_EQ(s.Entry(static_cast<TextureAtlas*>(pieces[i]->GetComponent(TextureAtlas::s_Class.Key))),
                   kPieces[0]);
@@ -301,7 +302,7 @@ TEST(UIUpgradeBar, FirstPendingPieceLeadsWithoutAParentBlink)
 {
     auto files = UpgradeFiles();
     files["game_objects/rows"] = Proto("rows", "object_tag = 'rows', components = { Transform = {},"
-                                               " UITable = { direction = 2, padding = { x = 0, y = 40 } } },"
+                                               " UITable = { on_start = true, direction = 1, padding = { x = 0, y = 40 } } },"
                                                " children = { { base_script = 'row5' }, { base_script = 'row4' },"
                                                " { base_script = 'row3' }, { base_script = 'row2' },"
                                                " { base_script = 'row1' }, { base_script = 'row0' } }");
@@ -317,7 +318,9 @@ TEST(UIUpgradeBar, FirstPendingPieceLeadsWithoutAParentBlink)
     EXPECT_TRUE(tween(0)->IsFinished());
     EXPECT_FALSE(tween(1)->IsFinished());
     EXPECT_FALSE(tween(2)->IsFinished());
-    EXPECT_NEAR(tween(2)->GetFactor(), tween(1)->GetFactor(), 1e-5);
+    EXPECT_EQ(tween(2)->GetAmountPerDelta(), tween(1)->GetAmountPerDelta());
+    // Switched on by the second raise, it misses that frame's step.
+    EXPECT_NEAR(tween(2)->GetFactor(), tween(1)->GetFactor(), 1.01 / 15.0);
     EXPECT_FALSE(pieces[3]->IsActive());
 }
 
@@ -661,16 +664,17 @@ TEST(UIFrameUpgradeParameter, MissingPartsAreSurvived)
 TEST(UIFrameUpgradeParameter, RowsSlideInOnce)
 {
     UpgradeWorld s;
-    std::vector<float> places;
     ASSERT_NE(UIRoot::OpenPanel(HashName("ui_upgrade_parameter")), nullptr);
-    s.w.Ticks(1);
+    for (int i = 0; i < 5 && !s.Row(0); ++i)
+        s.w.Tick();
     for (int k = 0; k < kUpgradeRowCount; ++k) {
         ASSERT_NE(s.Row(k), nullptr);
         auto* slide = static_cast<TweenPosition*>(s.RowObject(k)->GetComponent(TweenPosition::s_Class.Key));
         ASSERT_NE(slide, nullptr);
         EXPECT_EQ(slide->GetMethod(), eTweenMethod_EaseOut);
         EXPECT_FLOAT_EQ(slide->GetDelay(), 0.03f * static_cast<float>(k));
-        EXPECT_LT(s.RowObject(k)->GetTransform()->WorldMatrix().m[3][0], -700.0f);
+        // 800 to the left, at most one frame into the slide.
+        EXPECT_LT(s.RowObject(k)->GetTransform()->WorldMatrix().m[3][0], -650.0f);
     }
     s.w.Ticks(30);
     for (int k = 0; k < kUpgradeRowCount; ++k) {
