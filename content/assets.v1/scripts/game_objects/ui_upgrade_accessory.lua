@@ -6,7 +6,7 @@ ui_upgrade_accessory = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = -280, y = 110 } },
+    Transform = { position = { x = -280, y = -130 } },
     UIAccessoryBar = {
       label_name = "ui_upgrade_accessory_name",
       label_info = "ui_upgrade_accessory_info",

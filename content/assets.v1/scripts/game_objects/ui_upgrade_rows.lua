@@ -1,4 +1,4 @@
--- The six parameter rows, top to bottom; its colour tween is the blink every pending piece
+-- The six parameter rows, top to bottom (y runs up); its colour tween is the blink every pending piece
 -- follows (its renderer is an empty label, coloured to no effect).
 -- A new child goes in front of its siblings, so the rows are listed last first.
 ui_upgrade_rows = {
@@ -7,9 +7,9 @@ ui_upgrade_rows = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = -300, y = -150 } },
+    Transform = { position = { x = -300, y = 150 } },
     FontRenderer = { renderingCamera = "UICamera", font = 0 },
-    UITable = { on_start = true, direction = 1, padding = { x = 0, y = 40 } },
+    UITable = { on_start = true, direction = 1, padding = { x = 0, y = -40 } },
     TweenColor = {
       from = { a = 255, r = 255, g = 255, b = 255 },
       to = { a = 255, r = 90, g = 90, b = 90 },
