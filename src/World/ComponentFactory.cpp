@@ -38,6 +38,7 @@
 #include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
+#include "Components/UI/UIUpgradeParameter.h"
 #include "Components/UI/UIWidget.h"
 #include "World/Component.h"
 #include "World/GameObj.h"
@@ -109,6 +110,9 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UISlider>();
     RegisterClass<UIWheel>();
     RegisterClass<UIRandomAtlas>();
+    RegisterClass<UIUpgradeBar>();
+    RegisterClass<UIAccessoryBar>();
+    RegisterClass<UIFrameUpgradeParameter>();
     RegisterClass<UIQuestWindow>();
     RegisterClass<UIFrameQuestSelect>();
     RegisterClass<UIStageTab>();

@@ -198,6 +198,31 @@ const BrokenCase kCases[] = {
        Proto("obj_Whole", "components = { UIFrameReport = { label_report = 'label', bg_quest_title = 'banner' } },\n"
                           "  children = { { base_script = 'obj_Label' }, { base_script = 'obj_Label', object_tag = 'banner' } }")}},
      {{"assets.v1/scripts/game_objects/obj_Report", "finds its \"bg_quest_title\" by the tag \"banner\", which no object"}}},
+    {"an upgrade screen without its attack row and accessory bar, and a row whose pieces lack a tween or an atlas",
+     {{kObj + "obj_Upgrade.lua",
+       Proto("obj_Upgrade", "components = { UIFrameUpgradeParameter = { select = 'hp', table = 'rows',"
+                            " accessory = 'acc', label_experience_cost = 'lab', label_experience_total = 'lab',"
+                            " sprite_rank_badge = 'lab' } },\n"
+                            "  children = { { base_script = 'obj_Lab', object_tag = 'rows' }, { base_script = 'obj_Lab' },"
+                            " { base_script = 'obj_Row', object_tag = 'ui_upgrade_hp_max' },"
+                            " { base_script = 'obj_Row', object_tag = 'ui_upgrade_hp_recharge' },"
+                            " { base_script = 'obj_Row', object_tag = 'ui_upgrade_defense' },"
+                            " { base_script = 'obj_Row', object_tag = 'ui_upgrade_special_attack' },"
+                            " { base_script = 'obj_Row', object_tag = 'ui_upgrade_special_charge' } }")},
+      {kObj + "obj_Lab.lua", Proto("obj_Lab", "object_tag = 'lab'")},
+      {kObj + "obj_Row.lua",
+       Proto("obj_Row", "object_tag = 'hp', components = { UIUpgradeBar = { label_title = 'lab', label_num = 'lab',"
+                        " sprite_select = 'lab', sprite_arrow_left = 'lab', sprite_arrow_right = 'lab',"
+                        " table_piece = 'pieces' } },\n"
+                        "  children = { { base_script = 'obj_Lab' }, { base_script = 'obj_Pieces' } }")},
+      {kObj + "obj_Pieces.lua",
+       Proto("obj_Pieces", "object_tag = 'pieces', children = { { base_script = 'obj_Piece' },"
+                           " { base_script = 'obj_Bare' } }")},
+      {kObj + "obj_Piece.lua", Proto("obj_Piece", "components = { TextureAtlas = { atlasName = 'dot_0' }, TweenColor = {} }")},
+      {kObj + "obj_Bare.lua", Proto("obj_Bare", "components = { TextureAtlas = { atlasName = 'dot_0' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Upgrade", "finds its \"accessory\" by the tag \"acc\", which no object"},
+      {"assets.v1/scripts/game_objects/obj_Upgrade", "finds its \"row\" by the tag \"ui_upgrade_attack\", which no"},
+      {"assets.v1/scripts/game_objects/obj_Row", "the piece \"obj_Bare\" of its table \"pieces\" has no TweenColor"}}},
     {"a quest stage naming no prototype",
      {{"assets.v1/scripts/quest/vididezare.lua",
        "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Hom' } }"}},

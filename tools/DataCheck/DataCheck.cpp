@@ -256,6 +256,13 @@ class Checker {
         std::vector<std::pair<std::string, std::string>> tags; // key, tag
     };
     std::vector<TaggedChildren> m_TaggedChildren; // screens that find their parts by tag
+    struct PieceTable {
+        std::string file, where, prototype, tag;
+    };
+    std::vector<PieceTable> m_PieceTables; // the level piece tables of the upgrade rows, by tag
+    // Every piece of an upgrade row's table needs the atlas its sprite is set on and the tween
+    // that blinks it.
+    void CheckPieceTables();
 };
 
 void Checker::Mount()
@@ -956,6 +963,11 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         {"UIQuestWindow", {"label_title", "label_level", "sprite_title", "sprite_new", "sprite_reward_cursor",
                            "label_info", "label_reward_info", "table_progress"}},
         {"UIFrameReport", {"label_report", "bg_quest_title"}},
+        {"UIFrameUpgradeParameter", {"select", "table", "accessory", "label_experience_cost",
+                                     "label_experience_total", "sprite_rank_badge"}},
+        {"UIUpgradeBar", {"label_title", "label_num", "sprite_select", "sprite_arrow_left", "sprite_arrow_right",
+                          "table_piece"}},
+        {"UIAccessoryBar", {"label_name", "label_info", "sprite_arrow_left", "sprite_arrow_right"}},
     };
     for (const auto& [component, keys] : kTagged) {
         if (!components.count(component) || !LuaPushPath(L, ("components." + component).c_str()))
@@ -968,6 +980,15 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 lua_pop(L, 1);
             }
         lua_pop(L, 1);
+        // The upgrade screen finds its six rows by fixed tags.
+        if (component == "UIFrameUpgradeParameter")
+            for (const char* row : {"ui_upgrade_hp_max", "ui_upgrade_hp_recharge", "ui_upgrade_attack",
+                                    "ui_upgrade_defense", "ui_upgrade_special_attack", "ui_upgrade_special_charge"})
+                entry.tags.emplace_back("row", row);
+        if (component == "UIUpgradeBar")
+            for (const auto& [key, tag] : entry.tags)
+                if (key == std::string("table_piece") && !tag.empty())
+                    m_PieceTables.push_back({file, where, m_CurrentPrototype, tag});
         m_TaggedChildren.push_back(std::move(entry));
     }
     if (components.count("UIStageTab") && LuaPushPath(L, "components.UIStageTab.stage_names")) {
@@ -1730,6 +1751,43 @@ void Checker::CheckPrototype(const DataFile& file)
     lua_pop(L, 1);
 }
 
+void Checker::CheckPieceTables()
+{
+    for (const PieceTable& table : m_PieceTables) {
+        std::set<std::string> visited;
+        std::vector<std::string> pending{table.prototype};
+        while (!pending.empty()) {
+            const std::string name = pending.back();
+            pending.pop_back();
+            if (visited.size() > 4096 || !visited.insert(name).second)
+                continue;
+            auto bases = m_PrototypeBases.find(name);
+            if (bases == m_PrototypeBases.end())
+                continue;
+            pending.insert(pending.end(), bases->second.begin(), bases->second.end());
+            std::string tag;
+            if (PushGlobal(name.c_str()) == LUA_TTABLE) {
+                lua_getfield(L, -1, "object_tag");
+                if (lua_type(L, -1) == LUA_TSTRING)
+                    tag = lua_tostring(L, -1);
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+            if (tag != table.tag)
+                continue;
+            for (const std::string& piece : bases->second) {
+                const std::set<std::string> components = PrototypeComponents(piece);
+                for (const char* needed : {"TextureAtlas", "TweenColor"})
+                    if (!components.count(needed))
+                        Add(table.file, table.where + " UIUpgradeBar: the piece \"" + piece + "\" of its table \"" +
+                                            table.tag + "\" has no " + needed +
+                                            (needed == std::string("TextureAtlas") ? ": it never shows the row's sprite"
+                                                                                   : ": a pending level never blinks"));
+            }
+        }
+    }
+}
+
 void Checker::CheckPrototypeCycles()
 {
     // A prototype built again inside itself never finishes.
@@ -1925,6 +1983,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
                 Add(screen.file, screen.where + " " + screen.component + " finds its \"" + key + "\" by the tag \"" + tag +
                                      "\", which no object in it has");
     }
+    CheckPieceTables();
     for (const StageTabStage& tab : m_StageTabStages)
         if (!m_QuestStageNames.count(tab.stage))
             Add(tab.file, tab.where + " UIStageTab lists the stage \"" + tab.stage +

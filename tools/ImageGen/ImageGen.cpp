@@ -353,6 +353,34 @@ std::vector<SheetDef> Sheets()
     uiTitle.sprites.push_back({"ui_fill_blue", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF2040E0); }});
     sheets.push_back(uiTitle);
 
+    // The parameter upgrade screen: one flat piece colour per parameter, five rank badges (a
+    // star with one more point per rank), the row arrows and the selected row's highlight.
+    SheetDef uiUpgrade{"ui_upgrade", Format::Tga, false, 1, 256, 128, {}, nullptr};
+    uiUpgrade.sprites.push_back({"upgrade_parameter/row_highlight", 240, 36, [](Canvas& c) {
+                                     c.FrameRect(0, 0, 240, 36, 3, 0x00000000, kYellow);
+                                 }});
+    static const std::pair<const char*, uint32_t> kPieces[6] = {
+        {"hp_max", kRed},          {"hp_cure", kPink},           {"attack", kOrange},
+        {"defense", kBlue},        {"special_attack", kPurple},  {"special_charge", kTeal}};
+    for (const auto& [name, colour] : kPieces)
+        uiUpgrade.sprites.push_back({std::string("upgrade_parameter/piece_") + name, 12, 20,
+                                     [colour = colour](Canvas& c) { c.FrameRect(0, 0, 12, 20, 1, colour, kInk); }});
+    static const uint32_t kBadgeColours[5] = {kBrown, kGrey, kYellow, kTeal, kPurple};
+    for (int i = 0; i < 5; ++i)
+        uiUpgrade.sprites.push_back({"upgrade_parameter/honor_0" + std::to_string(i + 1), 32, 32, [i](Canvas& c) {
+                                         c.FrameCircle(16, 16, 15, 2, kBadgeColours[i], kInk);
+                                         DrawStar(c, 11, 5, 3 + i, kWhite);
+                                     }});
+    uiUpgrade.sprites.push_back({"upgrade_parameter/arrow_left", 16, 16, [](Canvas& c) {
+                                     c.FillPolygon({14, 1, 1, 8, 14, 15}, kInk);
+                                     c.FillPolygon({12, 4, 4, 8, 12, 12}, kYellow);
+                                 }});
+    uiUpgrade.sprites.push_back({"upgrade_parameter/arrow_right", 16, 16, [](Canvas& c) {
+                                     c.FillPolygon({2, 1, 15, 8, 2, 15}, kInk);
+                                     c.FillPolygon({4, 4, 12, 8, 4, 12}, kYellow);
+                                 }});
+    sheets.push_back(uiUpgrade);
+
     // Stage props, and a strip of ground whose top is grass.
     SheetDef props{"props", Format::Tga, false, 0, 256, 256, {}, nullptr};
     props.sprites.push_back({"prop_crate", 48, 40, [](Canvas& c) {

@@ -74,6 +74,8 @@ public:
     void SetStyle(int32_t style) { m_eStyle = style; }
     void SetDelay(float delay) { m_fDelay = delay; }
     void SetDuration(float duration);
+    // The signed speed, as another tween's, to run in step with it.
+    void SetAmountPerDelta(float amount) { m_fAmountPerDelta = amount; }
 
 protected:
     UITweener(GameObj* owner, const ClassKey& classKey);

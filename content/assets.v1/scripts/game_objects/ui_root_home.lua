@@ -8,4 +8,7 @@ ui_root_home = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
   },
+  children = {
+    { base_script = "ui_upgrade_parameter" },
+  },
 }

@@ -8,4 +8,7 @@ ui_root_quest = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
   },
+  children = {
+    { base_script = "ui_upgrade_parameter" },
+  },
 }

@@ -1,0 +1,170 @@
+// The parameter upgrade screen in the running game, on the home stage: opened by tag with experience
+// and two more accessories in the save data, driven by pad and keyboard as a player would.
+#include "Components/Core/FontRenderer.h"
+#include "Components/Core/SpriteRenderer.h"
+#include "Components/UI/UILayoutWidgets.h"
+#include "Components/UI/UIRoot.h"
+#include "Components/UI/UITweener.h"
+#include "Components/UI/UIUpgradeParameter.h"
+#include "Support/GameHarness.h"
+#include "Support/GameplayDriver.h"
+#include "World/GameObj.h"
+#include "World/PlayerSaveData.h"
+#include "World/Transform.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// The home UI tree with the upgrade screen and a yes/no dialog of the test's own: yes on the
+// left, no selected at first, each closing the dialog when clicked.
+const char* const kHomeRoot = R"(
+ui_root_home = {
+  object_name = "home UI", object_tag = "UIRoot", object_layer = LAYER_MENU, object_activity = ACTIVE,
+  components = { Transform = {}, UIRoot = { camera = "UICamera" } },
+  children = { { base_script = "test_YesNo" }, { base_script = "ui_upgrade_parameter" } },
+}
+)";
+const char* const kYesNo = R"(
+test_YesNo = {
+  object_name = "yes/no", object_tag = "ui_common_yes_no", object_layer = LAYER_MENU, object_activity = INACTIVE,
+  components = { Transform = {}, UIFrameCommonYesNo = { close_pad = 32 }, UIActivateTween = { disable_condition = -1 } },
+  children = { { base_script = "test_No" }, { base_script = "test_Yes" } },
+}
+)";
+const char* const kYes = R"(
+test_Yes = {
+  object_name = "yes", object_tag = "select_yes", object_layer = LAYER_MENU, object_activity = ACTIVE,
+  components = { Transform = {}, UIButtonKeys = { right = "select_no" },
+    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
+}
+)";
+const char* const kNo = R"(
+test_No = {
+  object_name = "no", object_tag = "select_no", object_layer = LAYER_MENU, object_activity = ACTIVE,
+  components = { Transform = {}, UIButtonKeys = { left = "select_yes", start_selected = true },
+    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
+}
+)";
+
+// Where a UI world point lands in the frame (the screen camera sees 0..960 by 0..540, y up).
+int PixelX(const GameObj* o) { return int(std::lround(o->GetTransform()->WorldMatrix().m[3][0])); }
+int PixelY(const GameObj* o) { return 540 - int(std::lround(o->GetTransform()->WorldMatrix().m[3][1])); }
+
+uint32_t Sum(const HarnessFrame& frame, int x0, int y0, int w, int h)
+{
+    uint32_t sum = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+            sum = sum * 31u + frame.Pixel(x, y);
+    return sum;
+}
+
+} // namespace
+
+TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
+{
+    GameHarness game;
+    game.WriteFile("assets.v1/scripts/game_objects/ui_root_home.lua", kHomeRoot);
+    game.WriteFile("assets.v1/scripts/game_objects/test_YesNo.lua", kYesNo);
+    game.WriteFile("assets.v1/scripts/game_objects/test_Yes.lua", kYes);
+    game.WriteFile("assets.v1/scripts/game_objects/test_No.lua", kNo);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(3);
+    GameplayDriver pad(game);
+    ASSERT_NE(pad.Player(), nullptr);
+    g_PlayerSaveData.m_nExperience = 1000;
+    g_PlayerSaveData.AddAccessory(HashName("accessory_Feather"));
+    g_PlayerSaveData.AddAccessory(HashName("accessory_Ring"));
+
+    GameObj* panel = game.FindObjectByTag("ui_upgrade_parameter");
+    ASSERT_NE(panel, nullptr);
+    auto* frame = static_cast<UIFrameUpgradeParameter*>(panel->GetComponent(UIFrameUpgradeParameter::s_Class.Key));
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(UIRoot::OpenPanel(HashName("ui_upgrade_parameter")), panel);
+    // The first opening's frame builds every row's slide and buttons.
+    double openMs = 0.0;
+    for (int i = 0; i < 10 && !frame->GetRow(0); ++i) {
+        const auto before = std::chrono::steady_clock::now();
+        game.Tick();
+        openMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count();
+    }
+    ASSERT_NE(frame->GetRow(0), nullptr);
+    ASSERT_NE(frame->GetRow(5), nullptr);
+    int slideFrames = 1;
+    auto slid = [&] {
+        for (int k = 0; k < kUpgradeRowCount; ++k) {
+            auto* slide = static_cast<UITweener*>(frame->GetRow(k)->GetOwner()->GetComponent(TweenPosition::s_Class.Key));
+            if (!slide || !slide->IsFinished())
+                return false;
+        }
+        return true;
+    };
+    while (!slid() && slideFrames < 120) {
+        game.Tick();
+        ++slideFrames;
+    }
+    ASSERT_TRUE(slid());
+    std::printf("upgrade screen: first opening frame %.2f ms, rows in place after %d frames\n", openMs, slideFrames);
+    game.Ticks(15);
+
+    // Every row at its place in the table, the first one selected and lit.
+    const float rowX = frame->GetRow(0)->GetOwner()->GetTransform()->WorldMatrix().m[3][0];
+    for (int k = 0; k < kUpgradeRowCount; ++k) {
+        const GameObj* row = frame->GetRow(k)->GetOwner();
+        EXPECT_FLOAT_EQ(row->GetTransform()->WorldMatrix().m[3][0], rowX) << k;
+        EXPECT_GT(rowX, 100.0f);
+    }
+    EXPECT_TRUE(frame->GetRow(0)->GetSelectSprite()->IsEnabled());
+    EXPECT_FALSE(frame->GetRow(1)->GetSelectSprite()->IsEnabled());
+
+    // Right: one pending piece shown; the cost label shows its price.
+    UIUpgradeBar* hp = frame->GetRow(0);
+    pad.Press("right");
+    game.Ticks(3);
+    ASSERT_EQ(hp->m_nCurrentLevel, 1);
+    const std::vector<GameObj*> pieces = hp->GetPieceTable()->GetItems();
+    ASSERT_FALSE(pieces.empty());
+    GameObj* piece = pieces[0];
+    ASSERT_TRUE(piece->IsActive());
+    EXPECT_EQ(static_cast<FontRenderer*>(frame->GetCostLabel())->GetText(),
+              std::to_string(frame->LevelCost(0, 0)));
+    EXPECT_GT(frame->LevelCost(0, 0), 0);
+    // Left drops the pending raise again.
+    pad.Press("left");
+    game.Ticks(3);
+    ASSERT_EQ(hp->m_nCurrentLevel, 0);
+    EXPECT_EQ(static_cast<FontRenderer*>(frame->GetCostLabel())->GetText(), "0");
+
+    // Down six times reaches the accessory row; Right equips the next owned accessory.
+    for (int i = 0; i < 6; ++i) {
+        pad.Press("down");
+        game.Ticks(3);
+    }
+    GameObj* accessory = game.FindObjectByTag("ui_upgrade_accessory");
+    ASSERT_EQ(frame->GetSelected(), accessory);
+    GameObj* name = game.FindObjectByTag("ui_upgrade_accessory_name");
+    const HarnessFrame shown = game.ReadFrame();
+    const uint32_t equipped = g_PlayerSaveData.m_nEquippedAccessory;
+    const std::vector<uint32_t>& owned = g_PlayerSaveData.m_OwnedAccessories;
+    size_t at = 0;
+    while (at < owned.size() && owned[at] != equipped)
+        ++at;
+    ASSERT_LT(at, owned.size());
+    pad.Press("right");
+    game.Ticks(3);
+    EXPECT_EQ(g_PlayerSaveData.m_nEquippedAccessory, owned[(at + 1) % owned.size()]);
+    EXPECT_NE(Sum(game.ReadFrame(), PixelX(name), PixelY(name) - 12, 120, 24),
+              Sum(shown, PixelX(name), PixelY(name) - 12, 120, 24))
+        << "the accessory name did not change on screen";
+
+    // B with nothing pending closes the screen (the accessory is no pending change).
+    pad.Press("B");
+    ASSERT_TRUE(game.TickUntil([&] { return !panel->IsActive(); }, "the screen closes", 60));
+}
