@@ -28,6 +28,8 @@
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
+#include "Components/Game/ObjectiveController.h"
+#include "Components/Game/BossBattleController.h"
 #include "Components/Game/StatusParameter.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIDialogFrames.h"
@@ -85,6 +87,8 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BulletController>();
     RegisterClass<BulletEraser>();
     RegisterClass<QuestController>();
+    RegisterClass<ObjectiveController>();
+    RegisterClass<BossBattleController>();
     RegisterClass<ItemController>();
     RegisterClass<UIFrame>();
     RegisterClass<UISelector>();
