@@ -5,6 +5,7 @@
 #include "Components/Game/QuestController.h"
 #include "System/Application/MainApp.h"
 #include "System/Common/Log.h"
+#include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/PlayerSaveData.h"
@@ -94,7 +95,7 @@ int32_t BossBattleController::StateBattle()
 {
     if (m_nStep != 0)
         return -1;
-    const float dt = g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f;
+    const float dt = GetAppDeltaTime();
     for (BossFollowerSlot& slot : m_Followers) {
         GameObj* follower = Lookup(GetOwner(), slot.id);
         if (!follower) {

@@ -20,6 +20,7 @@
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
+#include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/PlayStatistics.h"
@@ -119,7 +120,7 @@ void ObjectiveController::AddIntensity(float amount)
 
 void ObjectiveController::Update()
 {
-    const float dt = g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f;
+    const float dt = GetAppDeltaTime();
     const int32_t next = RunState(dt);
     if (next >= 0) {
         m_nState = next;
@@ -534,8 +535,7 @@ void ObjectiveController::Complete()
     m_nState = eDirector_Complete;
     m_nStep = 0;
     m_fStateTimer = 0.0f;
-    if (g_pApplication)
-        g_pApplication->m_fTimeScale = 0.35f;
+    SetAppTimeScale(0.35f);
     const QuestController* quest = FindRootQuestController();
     const ActorController* player =
         quest && quest->m_pPlayerObj ? quest->m_pPlayerObj->GetActorController() : nullptr;

@@ -23,6 +23,7 @@
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
+#include "World/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/PlayStatistics.h"
 #include "World/PlayerSaveData.h"
@@ -153,13 +154,12 @@ void QuestController::Start()
     }
     m_nOutcome = 0;
     g_nTalkEnableMask = 0x7FFFFFFF;
-    if (g_pApplication)
-        g_pApplication->m_fTimeScale = 1.0f;
+    SetAppTimeScale(1.0f);
 }
 
 void QuestController::Update()
 {
-    const float dt = g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f;
+    const float dt = GetAppDeltaTime();
     const int32_t next = RunState(dt);
     if (next >= 0) {
         m_nState = next;
@@ -279,8 +279,7 @@ int32_t QuestController::StatePlay(float dt)
         const auto* objective = static_cast<const ObjectiveController*>(m_pObjective);
         if ((objective && objective->m_bComplete) || (m_bHome && m_nNextTarget != 0)) {
             m_nOutcome = eOutcome_Success;
-            if (g_pApplication)
-                g_pApplication->m_fTimeScale = 1.0f;
+            SetAppTimeScale(1.0f);
         } else if (m_nOutcome == eOutcome_None && m_pPlayerObj && !m_pPlayerObj->IsActive()) {
             TalkOnDead();
             m_nOutcome = eOutcome_Dead;
