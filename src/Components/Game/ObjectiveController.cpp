@@ -169,10 +169,7 @@ ObjectiveKind* ObjectiveController::FindKind(NameId icon)
 int32_t ObjectiveController::StateInit()
 {
     if (!m_pQuestTarget) {
-        QuestController* quest = FindRootQuestController();
-        UIFrameHud* hud = quest ? static_cast<UIFrameHud*>(quest->m_pHud) : nullptr;
-        if (!hud)
-            hud = FindHud();
+        const UIFrameHud* hud = FindHud();
         m_pQuestTarget = hud ? hud->m_pQuestTarget : nullptr;
         if (!m_pQuestTarget)
             return -1;

@@ -39,7 +39,6 @@ const NameId kHome = HashName("vididezare");
 const NameId kExitGame = HashName("ExitGame");
 const NameId kStartQuest = HashName("StartQuest");
 const NameId kCloseWindow = HashName("CloseWindow");
-const NameId kPanelHud = HashName("ui_hud");
 const NameId kPanelGiveUp = HashName("ui_giveup_yes_no");
 const NameId kPanelSave = HashName("ui_save_yes_no");
 const NameId kPanelExit = HashName("ui_exit_yes_no");
@@ -200,10 +199,8 @@ int32_t QuestController::StateStart()
     if (m_nStep == 0) {
         StartFade(eScreenFade_Held, kOpaqueBlack, 0.0f);
     } else if (m_nStep == 1) {
-        GameObj* panel = UIRoot::FindPanel(kPanelHud);
-        if (!m_pHud && panel)
-            m_pHud = panel->GetComponent(UIFrameHud::s_Class.Key);
-        m_pStatusBar = m_pHud ? static_cast<UIFrameHud*>(m_pHud)->m_pStatusBar : nullptr;
+        const UIFrameHud* hud = FindHud();
+        m_pStatusBar = hud ? hud->m_pStatusBar : nullptr;
         m_pPlayerActor = m_pPlayerObj ? m_pPlayerObj->GetActorController() : nullptr;
         if (!m_pPlayerActor)
             LOG_ERROR << "QuestController of \"" << GetOwner()->GetPrototypeName()
