@@ -14,7 +14,6 @@ boss_CaveGolem = {
     Box2DCollider = { center = { x = 0, y = -4 }, size = { width = 28, height = 56 } },
     StatusParameter = { health = { init = 400, max = 400 }, attack = { init = 20, max = 20 }, defense = { init = 30, max = 30 }, experience = { init = 200, max = 200 } },
     HealthController = {},
-    MusicPlayer = { name = "assets.v1/sounds/bgm/boss" },
     -- Two states, each firing its own pattern through an attendant, taking turns by time.
     EnemyController = {
       initState = "advance",
