@@ -119,6 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QuestTable quests;
     QuestRecord quest;
     quest.m_nAreaCount = 3;
+    // The directors spawn the fuzzed prototypes as mobs, targets, the boss and its follower.
+    quest.m_EnemyList.m_Mobs = {{"area_G", 1}};
+    quest.m_EnemyList.m_Objectives = {{"area_F", 0.0f, 0.0f, HashName("fz_icon"), 2}};
+    quest.m_EnemyList.m_BossName = "area_F";
+    quest.m_EnemyList.m_Followers = {{"area_G", 10.0f, 0.0f, 0.01f}};
     quests.m_pCurrentQuest = &quest;
     g_pQuestTable = &quests;
     SfmtInit(1);

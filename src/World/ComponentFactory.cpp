@@ -29,14 +29,19 @@
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
+#include "Components/Game/ObjectiveController.h"
+#include "Components/Game/BossBattleController.h"
 #include "Components/Game/StatusParameter.h"
 #include "Components/Game/TitleController.h"
 #include "Components/UI/UIEventWidgets.h"
+#include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UIDialogFrames.h"
+#include "Components/UI/UIHud.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
+#include "Components/UI/UITalkWindow.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Components/UI/UIWidget.h"
@@ -88,6 +93,8 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BulletController>();
     RegisterClass<BulletEraser>();
     RegisterClass<QuestController>();
+    RegisterClass<ObjectiveController>();
+    RegisterClass<BossBattleController>();
     RegisterClass<TitleController>();
     RegisterClass<EndingController>();
     RegisterClass<ItemController>();
@@ -118,6 +125,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UIStageTab>();
     RegisterClass<UIQuestNumberDisplay>();
     RegisterClass<UIFrameCommonYesNo>();
+    RegisterClass<UIFrameHud>();
+    RegisterClass<UIHudCombo>();
+    RegisterClass<UIHudObjectName>();
+    RegisterClass<UIHudStatusBar>();
+    RegisterClass<UIHudQuestTarget>();
+    RegisterClass<UITalkWindow>();
+    RegisterClass<UIDamageNumber>();
     RegisterClass<UIFrameReport>();
     RegisterClass<UIFrameTitleSelect>();
 }

@@ -7,6 +7,7 @@ namespace {
 uint32_t s_nStandInFrameCount = 0;
 float s_fStandInDeltaTime = 0.0f;
 float s_fStandInRawDeltaTime = 0.0f;
+float s_fStandInTimeScale = 1.0f;
 } // namespace
 
 uint32_t GetAppFrameCount() { return g_pApplication ? g_pApplication->m_nFrameCount : s_nStandInFrameCount; }
@@ -31,6 +32,16 @@ void SetAppRawDeltaTime(float seconds)
         g_pApplication->m_fRawDeltaTime = seconds;
     else
         s_fStandInRawDeltaTime = seconds;
+}
+
+float GetAppTimeScale() { return g_pApplication ? g_pApplication->m_fTimeScale : s_fStandInTimeScale; }
+
+void SetAppTimeScale(float scale)
+{
+    if (g_pApplication)
+        g_pApplication->m_fTimeScale = scale;
+    else
+        s_fStandInTimeScale = scale;
 }
 
 void ResetAppFramePacer()

@@ -22,3 +22,6 @@ void ResetAppFramePacer();
 // while there is none.
 float GetAppRawDeltaTime();
 void SetAppRawDeltaTime(float seconds);
+// The application's game speed (gameplay writes it); the stand-in while there is none.
+float GetAppTimeScale();
+void SetAppTimeScale(float scale);

@@ -140,6 +140,8 @@ int main(int argc, char** argv)
         double bpm;
     };
     const std::vector<Music> music = {
+        // The cave master's battle: fast, low, a driving minor figure.
+        {"boss", 8.0, 1.0, {-12, -11, -14, -7}, {0, 0, 3, 0, 6, 5, 3, -99}, 150.0},
         // Two bars of intro, then the loop.
         {"title", 12.0, 4.0, {0, -4, 3, -2}, {0, 7, 12, 7, 4, -99, 7, 4}, 120.0},
         {"stage", 12.0, 2.0, {-3, -7, 0, -5}, {12, 10, 7, 10, 12, 15, 12, -99}, 120.0},

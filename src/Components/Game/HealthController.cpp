@@ -8,6 +8,7 @@
 #include <lua.hpp>
 
 #include "Components/Game/ActorController.h"
+#include "Components/Game/ObjectiveController.h"
 #include "Components/Game/StatusParameter.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
@@ -97,6 +98,8 @@ bool HealthController::ApplyDamage(int32_t amount, int32_t damageType)
     }
     const int64_t health = static_cast<int64_t>(m_nHealth) - amount;
     m_nHealth = static_cast<int32_t>(std::clamp<int64_t>(health, 0, std::max(m_nMaxHealth, 0)));
+    if (m_bUpdateIntensity)
+        FeedIntensity(amount);
     return m_nHealth > 0;
 }
 
@@ -111,4 +114,21 @@ void HealthController::StartRegen(int32_t pointType, float duration, float inter
         m_fRegenPoint = value;
     else if (pointType == 1)
         m_fRegenPoint = static_cast<float>(m_nMaxHealth) * value + 0.5f;
+}
+
+void HealthController::FeedIntensity(int32_t amount) const
+{
+    // Shares in float: in whole numbers every loss short of death would read as none.
+    if (m_nMaxHealth <= 0 || !g_pSceneManager || !g_pSceneManager->GetRoot())
+        return;
+    auto* director = static_cast<ObjectiveController*>(
+        g_pSceneManager->GetRoot()->GetComponent(ObjectiveController::s_Class.Key));
+    if (!director)
+        return;
+    const float k = director->m_fIntensityMax;
+    const float max = static_cast<float>(m_nMaxHealth);
+    const float t = (1.0f - static_cast<float>(m_nHealth) / max) * k;
+    const float u = director->m_fIntensity + static_cast<float>(amount) / max * k;
+    director->m_fIntensityFloor = t;
+    director->m_fIntensity = t > u ? t : std::min(k, u);
 }

@@ -40,6 +40,9 @@ public:
 
 private:
     void StopRegen();
+    // With "updateIntensity": the root's director takes the missing health as its intensity
+    // floor and the change as intensity. Nothing with a maximum of 0.
+    void FeedIntensity(int32_t amount) const;
 
     StatusParameter* m_pStatus = nullptr;
 };

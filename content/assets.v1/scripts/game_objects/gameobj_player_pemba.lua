@@ -54,7 +54,8 @@ gameobj_player_pemba = {
       -- Seconds to fill an empty gauge: a falling curve.
       powerRecharge = { init = 30, max = 12, table = { { 27, 150 }, { 24, 300 } }, step = { -3, 300 } },
     },
-    HealthController = {},
+    -- Its missing health keeps the quest director's intensity from falling below it.
+    HealthController = { updateIntensity = true },
     PowerController = { maxPower = 100 },
     -- Hits within 2 s of each other make a combo.
     ComboController = { comboAcceptableTime = 2, maxComboCount = 999, comboNotice = 50 },

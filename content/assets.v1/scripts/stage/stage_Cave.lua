@@ -9,6 +9,14 @@ stage_Cave = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
+    -- Bats and slimes between the master's attacks, fewer than in the meadow.
+    ObjectiveController = {
+      relaxTimeMin = 6, relaxTimeMax = 8, sustainPeakTimeMin = 2, sustainPeakTimeMax = 3,
+      buildUpSpawnFrequency = 1.0, sustainPeakSpawnFrequency = 1.5, relaxSpawnFrequency = 4,
+      intensityMax = 40, enemyThreat = 10, noticeHuntCount = 5,
+    },
+    -- The quest's master and its follower; the master's fall ends the quest.
+    BossBattleController = {},
     MusicPlayer = { name = "assets.v1/sounds/bgm/cave" },
     StageGenerator = {
       generateType = 1,

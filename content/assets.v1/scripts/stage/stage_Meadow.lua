@@ -8,6 +8,12 @@ stage_Meadow = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
+    -- Waves paced for a short demo: brief relaxes and peaks, a low ceiling.
+    ObjectiveController = {
+      relaxTimeMin = 4, relaxTimeMax = 6, sustainPeakTimeMin = 2, sustainPeakTimeMax = 3,
+      buildUpSpawnFrequency = 0.8, sustainPeakSpawnFrequency = 1.2, relaxSpawnFrequency = 3,
+      intensityMax = 60, enemyThreat = 12, noticeHuntCount = 5,
+    },
     -- The music of the home base and the meadow: the same track, so it plays on between them.
     MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
     -- The quest's "areaCount" areas, drawn: one or two at random, one or two never the same
