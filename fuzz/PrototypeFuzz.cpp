@@ -22,6 +22,7 @@
 #include "Components/Core/AnimationTable.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/CollisionWorld.h"
+#include "InputArchive.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
 #include "System/Common/Random.h"
@@ -44,36 +45,6 @@ const char* const kEntries[] = {
     "assets.v1/scripts/game_objects/gameobj_player_pemba",
 };
 
-// One input served under every prototype's entry name.
-class InputArchive : public IArchive {
-public:
-    explicit InputArchive(std::string text) : m_Text(std::move(text)) { m_Name = "fuzz"; m_nNameId = HashName(m_Name); }
-    bool Open() override { return true; }
-    void Close() override {}
-    StreamIO* OpenEntry(NameId, bool) override
-    {
-        auto* stream = new MemoryStreamIO();
-        void* copy = std::malloc(m_Text.size() + 1);
-        std::memcpy(copy, m_Text.data(), m_Text.size());
-        stream->Init(copy, static_cast<uint32_t>(m_Text.size()), true, true);
-        return stream;
-    }
-    bool Exists(NameId id) override
-    {
-        for (const char* name : kEntries)
-            if (HashName(name) == id)
-                return true;
-        return false;
-    }
-    void ListEntries(std::vector<ArchiveEntry>& entries) override
-    {
-        for (const char* name : kEntries)
-            entries.push_back(ArchiveEntry{HashName(name), name, nullptr});
-    }
-
-private:
-    std::string m_Text;
-};
 
 bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }
 
@@ -113,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
 
     delete g_pArchiveSystem;
-    ArchiveSystem::GetInstance()->Mount(new InputArchive(text));
+    ArchiveSystem::GetInstance()->Mount(new InputArchive(text, kEntries));
     ScriptSystem host;
     g_pScriptSystem = &host;
     QuestTable quests;

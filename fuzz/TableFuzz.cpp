@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "InputArchive.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
 #include "System/Common/StreamIO.h"
@@ -40,36 +41,6 @@ const char* const kEntries[] = {
     "assets.v1/scripts/game_objects/gameobj_F",
 };
 
-// One input served under every table's entry name.
-class InputArchive : public IArchive {
-public:
-    explicit InputArchive(std::string text) : m_Text(std::move(text)) { m_Name = "fuzz"; m_nNameId = HashName(m_Name); }
-    bool Open() override { return true; }
-    void Close() override {}
-    StreamIO* OpenEntry(NameId, bool) override
-    {
-        auto* stream = new MemoryStreamIO();
-        void* copy = std::malloc(m_Text.size() + 1);
-        std::memcpy(copy, m_Text.data(), m_Text.size());
-        stream->Init(copy, static_cast<uint32_t>(m_Text.size()), true, true);
-        return stream;
-    }
-    bool Exists(NameId id) override
-    {
-        for (const char* name : kEntries)
-            if (HashName(name) == id)
-                return true;
-        return false;
-    }
-    void ListEntries(std::vector<ArchiveEntry>& entries) override
-    {
-        for (const char* name : kEntries)
-            entries.push_back(ArchiveEntry{HashName(name), name, nullptr});
-    }
-
-private:
-    std::string m_Text;
-};
 
 std::string U32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string DdsHeader(uint32_t w, uint32_t h) { return "DDS " + U32(124) + U32(0x100F) + U32(h) + U32(w) + std::string(108, '\0'); }
@@ -145,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     delete g_pArchiveSystem;
-    ArchiveSystem::GetInstance()->Mount(new InputArchive(text));
+    ArchiveSystem::GetInstance()->Mount(new InputArchive(text, kEntries));
     ArchiveSystem::GetInstance()->Mount(new FixtureArchive());
     ScriptSystem host;
     g_pScriptSystem = &host;

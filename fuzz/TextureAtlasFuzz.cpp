@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "InputArchive.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
 #include "System/Common/StreamIO.h"
@@ -26,34 +27,6 @@ const char* const kScripts[] = {
     "assets.v1/scripts/atlases/atlas_F",
 };
 
-// The input under the scripts' names, and under any other name asked for (the images).
-class InputArchive : public IArchive {
-public:
-    explicit InputArchive(std::string text) : m_Text(std::move(text))
-    {
-        m_Name = "fuzz";
-        m_nNameId = HashName(m_Name);
-    }
-    bool Open() override { return true; }
-    void Close() override {}
-    StreamIO* OpenEntry(NameId, bool) override
-    {
-        auto* stream = new MemoryStreamIO();
-        void* copy = std::malloc(m_Text.size() + 1);
-        std::memcpy(copy, m_Text.data(), m_Text.size());
-        stream->Init(copy, static_cast<uint32_t>(m_Text.size()), true, true);
-        return stream;
-    }
-    bool Exists(NameId) override { return true; }
-    void ListEntries(std::vector<ArchiveEntry>& entries) override
-    {
-        for (const char* name : kScripts)
-            entries.push_back(ArchiveEntry{HashName(name), name, nullptr});
-    }
-
-private:
-    std::string m_Text;
-};
 
 void StopLongRuns(lua_State* L, lua_Debug*)
 {
@@ -71,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     delete g_pArchiveSystem;
-    ArchiveSystem::GetInstance()->Mount(new InputArchive(text));
+    ArchiveSystem::GetInstance()->Mount(new InputArchive(text, kScripts, true));
     ScriptSystem host;
     g_pScriptSystem = &host;
     // Threads made later take the main thread's hook with them.

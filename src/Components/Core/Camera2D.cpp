@@ -43,15 +43,6 @@ constexpr float kShakeWaveScale = 10.392304420471191f;
 constexpr float kHalfPi = 1.5707964f;
 constexpr double kUnitOfWord = 2.3283064370807974e-10;
 
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
 float ShakeWave(float elapsed, float period, float amplitude, float envelope)
 {
     const float l = FloatMod(elapsed / period, 1.0f);
@@ -65,12 +56,12 @@ Camera2D::Camera2D(GameObj* owner) : Component(owner, s_Class) {}
 bool Camera2D::Load(lua_State* L)
 {
     m_nDepth = static_cast<uint8_t>(LuaGetIntField(L, "depth"));
-    if (PushTable(L, "screenSize")) {
+    if (LuaPushTableField(L, "screenSize")) {
         m_fHalfWidth = LuaGetFloatField(L, "width") * 0.5f;
         m_fHalfHeight = LuaGetFloatField(L, "height") * 0.5f;
         lua_pop(L, 1);
     }
-    if (PushTable(L, "spring")) {
+    if (LuaPushTableField(L, "spring")) {
         m_bSpring = true;
         m_fSpringLength = LuaGetFloatField(L, "length");
         m_fSpringConst = LuaGetFloatField(L, "springConst");

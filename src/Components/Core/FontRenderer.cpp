@@ -17,14 +17,6 @@ const ClassKey FontRenderer::s_Class("FontRenderer");
 
 namespace {
 
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
 // A channel times a factor, truncated and kept within a byte: a factor above 1 must not carry
 // into the neighbouring channel.
 uint32_t ScaleChannel(uint8_t value, float factor)
@@ -64,7 +56,7 @@ FontRenderer::FontRenderer(GameObj* owner) : Renderer(owner, s_Class), m_nCamera
 bool FontRenderer::Load(lua_State* L)
 {
     LoadColor(L);
-    if (HasField(L, "renderingCamera"))
+    if (LuaHasField(L, "renderingCamera"))
         m_nCameraTag = HashName(LuaGetStringField(L, "renderingCamera").c_str());
     m_nFont = LuaGetByteField(L, "font");
     m_nAlignment = LuaGetByteField(L, "alignment");

@@ -16,18 +16,6 @@
 
 const ClassKey Kinematics::s_Class("Kinematics");
 
-namespace {
-
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
-} // namespace
-
 Kinematics::Kinematics(GameObj* owner) : Component(owner, s_Class) {}
 
 Kinematics::~Kinematics() { delete m_pSteering; }
@@ -41,16 +29,16 @@ bool Kinematics::Load(lua_State* L)
         }
         lua_pop(L, 1);
     }
-    if (HasField(L, "useGravity"))
+    if (LuaHasField(L, "useGravity"))
         m_bUseGravity = LuaGetBoolField(L, "useGravity");
-    if (HasField(L, "needClamp"))
+    if (LuaHasField(L, "needClamp"))
         m_bNeedClamp = LuaGetBoolField(L, "needClamp");
     m_bNonPenetration = LuaGetBoolField(L, "nonPenetrationConstraint");
-    if (HasField(L, "maxSpeed"))
+    if (LuaHasField(L, "maxSpeed"))
         m_fMaxSpeed = LuaGetFloatField(L, "maxSpeed");
-    if (HasField(L, "maxForce"))
+    if (LuaHasField(L, "maxForce"))
         m_fMaxForce = LuaGetFloatField(L, "maxForce");
-    if (HasField(L, "mass")) {
+    if (LuaHasField(L, "mass")) {
         const float mass = LuaGetFloatField(L, "mass");
         // The steering force is divided by the mass: zero or less would fling the body away.
         if (mass > 0.0f)

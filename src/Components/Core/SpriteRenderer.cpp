@@ -21,23 +21,6 @@ const ClassKey TextureAtlas::s_Class("TextureAtlas");
 
 namespace {
 
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
 uint32_t ReadColor(lua_State* L)
 {
     return (uint32_t(LuaGetByteField(L, "a")) << 24) | (uint32_t(LuaGetByteField(L, "r")) << 16) |
@@ -61,22 +44,22 @@ SpriteRenderer::SpriteRenderer(GameObj* owner, const ClassKey& classKey)
 bool SpriteRenderer::Load(lua_State* L)
 {
     LoadColor(L);
-    if (HasField(L, "renderingCamera"))
+    if (LuaHasField(L, "renderingCamera"))
         m_nCameraTag = HashName(LuaGetStringField(L, "renderingCamera").c_str());
-    if (HasField(L, "blendMode"))
+    if (LuaHasField(L, "blendMode"))
         m_nBlendMode = LuaGetUIntField(L, "blendMode");
-    if (HasField(L, "addressU"))
+    if (LuaHasField(L, "addressU"))
         m_nAddressFlags = (m_nAddressFlags & ~kRenderStateWrapU) | (LuaGetIntField(L, "addressU") ? kRenderStateWrapU : 0);
-    if (HasField(L, "addressV"))
+    if (LuaHasField(L, "addressV"))
         m_nAddressFlags = (m_nAddressFlags & ~kRenderStateWrapV) | (LuaGetIntField(L, "addressV") ? kRenderStateWrapV : 0);
-    if (HasField(L, "pivot"))
+    if (LuaHasField(L, "pivot"))
         m_nPivot = LuaGetByteField(L, "pivot");
-    if (PushTable(L, "size")) {
+    if (LuaPushTableField(L, "size")) {
         m_fWidth = m_fBaseWidth = LuaGetFloatField(L, "width");
         m_fHeight = m_fBaseHeight = LuaGetFloatField(L, "height");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "offset")) {
+    if (LuaPushTableField(L, "offset")) {
         m_fOffsetX = LuaGetFloatField(L, "x");
         m_fOffsetY = LuaGetFloatField(L, "y");
         lua_pop(L, 1);
@@ -208,7 +191,7 @@ bool SlicedSpriteRenderer::Load(lua_State* L)
     SpriteRenderer::Load(L);
     m_fDrawWidth = m_fWidth;
     m_fDrawHeight = m_fHeight;
-    if (PushTable(L, "border")) {
+    if (LuaPushTableField(L, "border")) {
         m_nLeft = LuaTruncateToInt32(LuaGetFloatField(L, "left"));
         m_nRight = LuaTruncateToInt32(LuaGetFloatField(L, "right"));
         m_nTop = LuaTruncateToInt32(LuaGetFloatField(L, "top"));
@@ -282,16 +265,16 @@ SlideBarRenderer::SlideBarRenderer(GameObj* owner) : Renderer(owner, s_Class) {}
 bool SlideBarRenderer::Load(lua_State* L)
 {
     LoadColor(L);
-    if (PushTable(L, "size")) {
+    if (LuaPushTableField(L, "size")) {
         m_fWidth = LuaGetFloatField(L, "width");
         m_fHeight = LuaGetFloatField(L, "height");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "color")) {
+    if (LuaPushTableField(L, "color")) {
         m_nBarColor = ReadColor(L);
         lua_pop(L, 1);
     }
-    if (PushTable(L, "undercoatCol")) {
+    if (LuaPushTableField(L, "undercoatCol")) {
         m_nUndercoatColor = ReadColor(L);
         lua_pop(L, 1);
     }
@@ -358,7 +341,7 @@ bool TextureAtlas::Load(lua_State* L)
         SetAtlasEntry(HashName(atlasName.c_str()));
         return true;
     }
-    if (!PushTable(L, "atlasInfo"))
+    if (!LuaPushTableField(L, "atlasInfo"))
         return true;
     const std::string texture = LuaGetStringField(L, "texture");
     m_nTextureId = HashName(texture.c_str());
@@ -370,7 +353,7 @@ bool TextureAtlas::Load(lua_State* L)
                   << "; the image is left empty";
     } else {
         const float tw = float(entry->width), th = float(entry->height);
-        if (PushTable(L, "uvRect")) {
+        if (LuaPushTableField(L, "uvRect")) {
             const int32_t x = LuaGetIntField(L, "x"), y = LuaGetIntField(L, "y");
             const int32_t w = LuaGetIntField(L, "width"), h = LuaGetIntField(L, "height");
             lua_pop(L, 1);
@@ -387,7 +370,7 @@ bool TextureAtlas::Load(lua_State* L)
             m_nHeight = int32_t(entry->height);
         }
     }
-    if (PushTable(L, "offset")) {
+    if (LuaPushTableField(L, "offset")) {
         m_fOffsetX = LuaGetFloatField(L, "x");
         m_fOffsetY = LuaGetFloatField(L, "y");
         lua_pop(L, 1);

@@ -33,14 +33,6 @@ namespace {
 
 constexpr float kDegToRad = 3.14159265358979323846f / 180.0f;
 
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
 } // namespace
 
 int32_t SaturateToInt32(double value)
@@ -62,7 +54,7 @@ bool AttemptDamageController::Load(lua_State* L)
     const std::string tag = LuaGetStringField(L, "targetTag");
     m_nTargetTag = tag.empty() ? 0 : HashName(tag);
     m_nDamageParamType = LuaGetIntField(L, "damageParamType");
-    if (HasField(L, "damageScale"))
+    if (LuaHasField(L, "damageScale"))
         m_fDamageScale = LuaGetFloatField(L, "damageScale");
     m_nCriticalRate = LuaGetIntField(L, "criticalRate");
     m_bHasKnockback = WithTableField(L, "knockback", [&] {
@@ -92,11 +84,11 @@ bool AttemptDamageController::Load(lua_State* L)
             m_HitEffects.push_back(std::move(effect));
         });
     });
-    if (HasField(L, "notifyOverKillPercentile"))
+    if (LuaHasField(L, "notifyOverKillPercentile"))
         m_nNotifyOverKillPercent = LuaGetByteField(L, "notifyOverKillPercentile");
-    if (HasField(L, "notifyAttackedPercentile"))
+    if (LuaHasField(L, "notifyAttackedPercentile"))
         m_nNotifyAttackedPercent = LuaGetByteField(L, "notifyAttackedPercentile");
-    if (HasField(L, "resetAirActCount"))
+    if (LuaHasField(L, "resetAirActCount"))
         m_bResetAirActCount = LuaGetBoolField(L, "resetAirActCount");
     return true;
 }

@@ -25,14 +25,6 @@ const ClassKey EffectPointIcon::s_Class("EffectPointIcon");
 
 namespace {
 
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
 // A number, or a {a, b} range drawn uniformly now.
 float ReadNumberOrRandomRange(lua_State* L, const char* name)
 {
@@ -70,9 +62,9 @@ bool EffectController::Load(lua_State* L)
 {
     m_bFollowOwner = LuaGetBoolField(L, "followOwner");
     m_bStopSeWhenEffectFinished = LuaGetBoolField(L, "stopSeWhenEffectFinished");
-    if (HasField(L, "restartSe"))
+    if (LuaHasField(L, "restartSe"))
         m_bRestartSe = LuaGetBoolField(L, "restartSe");
-    if (HasField(L, "removeOnEnded"))
+    if (LuaHasField(L, "removeOnEnded"))
         m_bRemoveOnEnded = LuaGetBoolField(L, "removeOnEnded");
     m_nSe = SoundKey(LuaGetStringField(L, "playSe"));
     m_fDelay = LuaGetFloatField(L, "delay");

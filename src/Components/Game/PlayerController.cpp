@@ -34,24 +34,6 @@ namespace {
 
 const NameId kTerrainTag = HashName("Terrain");
 
-bool HasField(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
-// Pushes the named table; false (nothing pushed) when it is absent or not a table.
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
 bool InState(int32_t s, std::initializer_list<int32_t> states)
 {
     for (int32_t x : states)
@@ -71,21 +53,21 @@ bool PlayerController::Load(lua_State* L)
     if (!ActorController::Load(L))
         return false;
     const std::string& proto = GetOwner()->GetPrototypeName();
-    if (PushTable(L, "run")) {
+    if (LuaPushTableField(L, "run")) {
         m_fRunSpeed = LuaGetFloatField(L, "speed");
         m_fRunDrag = LuaGetFloatField(L, "drag");
         m_fRunThreshold = LuaGetFloatField(L, "threshold");
         m_fCurrentRunSpeed = m_fRunSpeed;
         lua_pop(L, 1);
     }
-    if (PushTable(L, "step")) {
+    if (LuaPushTableField(L, "step")) {
         m_fStepSpeed = LuaGetFloatField(L, "speed");
         m_fStepDrag = LuaGetFloatField(L, "drag");
         m_fStepThreshold = LuaGetFloatField(L, "threshold");
         m_fStepDuration = LuaGetFloatField(L, "duration");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "dash")) {
+    if (LuaPushTableField(L, "dash")) {
         m_fDashSpeed = LuaGetFloatField(L, "speed");
         m_fDashDrag = LuaGetFloatField(L, "drag");
         m_fDashBrakingDrag = LuaGetFloatField(L, "brakingDrag");
@@ -93,7 +75,7 @@ bool PlayerController::Load(lua_State* L)
         m_fDashDuration = LuaGetFloatField(L, "duration");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "slash")) {
+    if (LuaPushTableField(L, "slash")) {
         m_fSlashAccel = LuaGetFloatField(L, "accel");
         m_fSlashSpeed = LuaGetFloatField(L, "speed");
         m_fSlashDuration = LuaGetFloatField(L, "duration");
@@ -101,7 +83,7 @@ bool PlayerController::Load(lua_State* L)
         m_fSlashBlurInterval = LuaGetFloatField(L, "blurInterval");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "turnedSlash")) {
+    if (LuaPushTableField(L, "turnedSlash")) {
         m_fTurnedSlashDrag = LuaGetFloatField(L, "drag");
         m_fTurnedSlashThreshold = LuaGetFloatField(L, "threshold");
         m_fTurnedSlashAccel = LuaGetFloatField(L, "accel");
@@ -110,14 +92,14 @@ bool PlayerController::Load(lua_State* L)
         m_fTurnedSlashBlurInterval = LuaGetFloatField(L, "blurInterval");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "powerCosts")) {
+    if (LuaPushTableField(L, "powerCosts")) {
         m_fSlashCost = LuaGetFloatField(L, "slash");
         m_fTurnedSlashCost = LuaGetFloatField(L, "turnedSlash");
         m_fHomingCost = LuaGetFloatField(L, "homing");
         m_fVardekiCost = LuaGetFloatField(L, "vardeki");
         lua_pop(L, 1);
     }
-    if (HasField(L, "jumpHeight")) {
+    if (LuaHasField(L, "jumpHeight")) {
         const float height = LuaGetFloatField(L, "jumpHeight") * 100.0f;
         if (height >= 0.0f) {
             m_fJumpSpeed = static_cast<float>(std::sqrt(static_cast<double>(kPlayerGravity) * 2.0 * height));
@@ -127,9 +109,9 @@ bool PlayerController::Load(lua_State* L)
             m_fJumpSpeed = 0.0f;
         }
     }
-    if (HasField(L, "maxAirActionCount"))
+    if (LuaHasField(L, "maxAirActionCount"))
         m_nMaxAirActions = m_nAirActions = LuaGetIntField(L, "maxAirActionCount");
-    if (HasField(L, "noticeLongWaitTime"))
+    if (LuaHasField(L, "noticeLongWaitTime"))
         m_fLongWaitLimit = LuaGetFloatField(L, "noticeLongWaitTime");
     m_TurnedSlashShockwaveEffect = LuaGetStringField(L, "turnedSlashShockwaveEffect");
     m_fTurnedSlashShockwaveInterval = LuaGetFloatField(L, "turnedSlashShockwaveInterval");

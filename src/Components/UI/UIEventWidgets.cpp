@@ -28,23 +28,6 @@ namespace {
 const NameId kPresetRoot = HashName("PresetTarget_UIRoot");
 const NameId kPresetFrame = HashName("PresetTarget_UIFrame");
 
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
-bool IsPresent(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
 // A float's bits in an int parameter, as drag and scroll events carry their x and y.
 int32_t FloatBits(float value)
 {
@@ -210,7 +193,7 @@ bool UIButtonKeys::Load(lua_State* L)
     static const char* const kPads[4] = {"pad_up", "pad_down", "pad_left", "pad_right"};
     for (int d = 0; d < 4; ++d) {
         m_aTags[d] = LuaGetNameField(L, kTags[d]);
-        if (IsPresent(L, kPads[d]))
+        if (LuaHasField(L, kPads[d]))
             m_aPads[d] = LuaGetUIntField(L, kPads[d]);
     }
     m_bStartSelected = LuaGetBoolField(L, "start_selected");
@@ -262,52 +245,52 @@ bool UIButtonMessage::Load(lua_State* L)
     m_nTrigger = LuaGetUIntField(L, "trigger");
     m_nTargetTag = LuaGetNameField(L, "target");
     // In this order: a later key overrides the kind an earlier one set.
-    if (PushTable(L, "hover")) {
+    if (LuaPushTableField(L, "hover")) {
         m_eKind = eUIEvent_Hover, m_nParam = LuaGetBoolField(L, "is_over") ? 1 : 0;
         lua_pop(L, 1);
     }
-    if (PushTable(L, "press")) {
+    if (LuaPushTableField(L, "press")) {
         m_eKind = eUIEvent_Press, m_nParam = LuaGetBoolField(L, "is_down") ? 1 : 0;
         lua_pop(L, 1);
     }
-    if (PushTable(L, "select")) {
+    if (LuaPushTableField(L, "select")) {
         m_eKind = eUIEvent_Select, m_nParam = LuaGetBoolField(L, "selected") ? 1 : 0;
         lua_pop(L, 1);
     }
-    if (IsPresent(L, "click"))
+    if (LuaHasField(L, "click"))
         m_eKind = eUIEvent_Click;
-    if (IsPresent(L, "doubleClick"))
+    if (LuaHasField(L, "doubleClick"))
         m_eKind = eUIEvent_DoubleClick;
-    if (PushTable(L, "drag")) {
+    if (LuaPushTableField(L, "drag")) {
         m_eKind = eUIEvent_Drag;
         m_nParam = FloatBits(LuaGetFloatField(L, "x"));
         m_nParam2 = FloatBits(LuaGetFloatField(L, "y"));
         lua_pop(L, 1);
     }
-    if (PushTable(L, "input")) {
+    if (LuaPushTableField(L, "input")) {
         m_eKind = eUIEvent_Input, m_Text = LuaGetStringField(L, "text");
         lua_pop(L, 1);
     }
-    if (PushTable(L, "tooltip")) {
+    if (LuaPushTableField(L, "tooltip")) {
         m_eKind = eUIEvent_Tooltip, m_nParam = LuaGetBoolField(L, "show") ? 1 : 0;
         lua_pop(L, 1);
     }
-    if (PushTable(L, "scroll")) {
+    if (LuaPushTableField(L, "scroll")) {
         m_eKind = eUIEvent_Scroll;
         m_nParam = FloatBits(LuaGetFloatField(L, "x"));
         m_nParam2 = FloatBits(LuaGetFloatField(L, "y"));
         lua_pop(L, 1);
     }
-    if (PushTable(L, "pad")) {
+    if (LuaPushTableField(L, "pad")) {
         m_eKind = eUIEvent_Pad, m_nParam = LuaGetIntField(L, "key");
         lua_pop(L, 1);
     }
-    if (IsPresent(L, "open"))
+    if (LuaHasField(L, "open"))
         m_eKind = eUIEvent_Open;
     m_bClosingParam = false;
-    if (IsPresent(L, "closing"))
+    if (LuaHasField(L, "closing"))
         m_eKind = eUIEvent_Closing, m_bClosingParam = true;
-    if (IsPresent(L, "closed"))
+    if (LuaHasField(L, "closed"))
         m_eKind = eUIEvent_Close;
     return true;
 }

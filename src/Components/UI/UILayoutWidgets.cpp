@@ -20,15 +20,6 @@ const ClassKey UIRandomAtlas::s_Class("UIRandomAtlas");
 
 namespace {
 
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
 // Puts the object's world position at (x, y) as a local position against its parent, keeping
 // its depth, and refreshes the subtree.
 void PlaceInWorld(GameObj* object, Transform* t, float x, float y)
@@ -53,7 +44,7 @@ UITable::~UITable() = default;
 bool UITable::Load(lua_State* L)
 {
     m_bRepositionPending = LuaGetBoolField(L, "on_start");
-    if (PushTable(L, "padding")) {
+    if (LuaPushTableField(L, "padding")) {
         m_fPaddingX = LuaGetFloatField(L, "x");
         m_fPaddingY = LuaGetFloatField(L, "y");
         lua_pop(L, 1);
@@ -209,7 +200,7 @@ bool UISlider::Load(lua_State* L)
     m_nDirection = LuaGetIntField(L, "direciton");
     m_nForegroundTag = LuaGetNameField(L, "foreground");
     m_nThumbTag = LuaGetNameField(L, "thumb");
-    if (PushTable(L, "size")) {
+    if (LuaPushTableField(L, "size")) {
         m_fWidth = LuaGetFloatField(L, "width");
         m_fHeight = LuaGetFloatField(L, "height");
         lua_pop(L, 1);
@@ -302,7 +293,7 @@ UIRandomAtlas::UIRandomAtlas(GameObj* owner) : Component(owner, s_Class) {}
 bool UIRandomAtlas::Load(lua_State* L)
 {
     m_Entries.clear();
-    if (PushTable(L, "atlases")) {
+    if (LuaPushTableField(L, "atlases")) {
         const size_t n = LuaGetItemCount(L);
         for (size_t i = 0; i < n; ++i) {
             const std::string name = LuaGetStringItem(L, static_cast<int>(i));

@@ -40,26 +40,9 @@ bool ReadNumber(lua_State* L, const char* name, double& out)
     return present;
 }
 
-bool IsPresent(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    const bool present = !lua_isnil(L, -1);
-    lua_pop(L, 1);
-    return present;
-}
-
-bool PushTable(lua_State* L, const char* name)
-{
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        return true;
-    lua_pop(L, 1);
-    return false;
-}
-
 void ReadPoint(lua_State* L, const char* name, float& x, float& y)
 {
-    if (!PushTable(L, name))
+    if (!LuaPushTableField(L, name))
         return;
     x = LuaGetFloatField(L, "x");
     y = LuaGetFloatField(L, "y");
@@ -133,7 +116,7 @@ bool UITweener::Load(lua_State* L)
     }
     if (ReadNumber(L, "delay", v))
         m_fDelay = static_cast<float>(v);
-    if (IsPresent(L, "play")) {
+    if (LuaHasField(L, "play")) {
         Play(LuaGetBoolField(L, "play"));
         ResetToBeginning();
     }
@@ -231,7 +214,7 @@ bool TweenAlpha::Load(lua_State* L)
         m_fFrom = static_cast<float>(v);
     if (ReadNumber(L, "to", v))
         m_fTo = static_cast<float>(v);
-    if (IsPresent(L, "children"))
+    if (LuaHasField(L, "children"))
         m_bChildren = LuaGetBoolField(L, "children");
     return true;
 }
@@ -304,7 +287,7 @@ namespace {
 
 uint32_t ReadColor(lua_State* L, const char* name, uint32_t fallback)
 {
-    if (!PushTable(L, name))
+    if (!LuaPushTableField(L, name))
         return fallback;
     const uint32_t c = static_cast<uint32_t>(LuaGetByteField(L, "a")) << 24 |
                        static_cast<uint32_t>(LuaGetByteField(L, "r")) << 16 |
@@ -372,7 +355,7 @@ bool TweenPosition::Load(lua_State* L)
     // The points first: "play" and "factor" in the base apply them at once.
     ReadPoint(L, "from", m_fFromX, m_fFromY);
     ReadPoint(L, "to", m_fToX, m_fToY);
-    if (IsPresent(L, "islocal"))
+    if (LuaHasField(L, "islocal"))
         m_bLocal = LuaGetBoolField(L, "islocal");
     UITweener::Load(L);
     return true;
@@ -465,7 +448,7 @@ bool TweenAtlasAnimation::Load(lua_State* L)
 {
     UITweener::Load(L);
     m_Frames.clear();
-    if (PushTable(L, "frames")) {
+    if (LuaPushTableField(L, "frames")) {
         const size_t count = LuaGetItemCount(L);
         for (size_t i = 0; i < count; ++i) {
             lua_rawgeti(L, -1, static_cast<int>(i + 1));

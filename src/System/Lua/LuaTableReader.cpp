@@ -216,6 +216,23 @@ std::string LuaGetStringField(lua_State* L, const char* name)
     return PopString(L);
 }
 
+bool LuaHasField(lua_State* L, const char* name)
+{
+    lua_getfield(L, -1, name);
+    const bool present = !lua_isnil(L, -1);
+    lua_pop(L, 1);
+    return present;
+}
+
+bool LuaPushTableField(lua_State* L, const char* name)
+{
+    lua_getfield(L, -1, name);
+    if (lua_istable(L, -1))
+        return true;
+    lua_pop(L, 1);
+    return false;
+}
+
 int32_t LuaGetIntItem(lua_State* L, int index)
 {
     if (!PushItem(L, "LuaGetIntItem", index))

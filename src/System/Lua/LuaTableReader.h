@@ -28,6 +28,9 @@ uint8_t LuaGetByteField(lua_State* L, const char* name);  // 32-bit truncation, 
 float LuaGetFloatField(lua_State* L, const char* name);
 bool LuaGetBoolField(lua_State* L, const char* name);     // true for all but nil and false
 std::string LuaGetStringField(lua_State* L, const char* name); // up to the first zero byte; numbers in Lua's text form
+bool LuaHasField(lua_State* L, const char* name);              // any value but nil
+// Pushes the named field when it is a table and returns true; false, nothing pushed, otherwise.
+bool LuaPushTableField(lua_State* L, const char* name);
 
 // Array items, index 0-based (Lua index + 1).
 int32_t LuaGetIntItem(lua_State* L, int index);
