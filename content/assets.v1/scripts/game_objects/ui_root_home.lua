@@ -8,4 +8,10 @@ ui_root_home = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
   },
+  children = {
+    { base_script = "ui_quest_select" },
+    { base_script = "ui_save_yes_no" },
+    { base_script = "ui_exit_yes_no" },
+    { base_script = "ui_common_yes_no" },
+  },
 }

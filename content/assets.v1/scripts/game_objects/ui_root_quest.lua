@@ -8,4 +8,9 @@ ui_root_quest = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
   },
+  children = {
+    { base_script = "ui_giveup_yes_no" },
+    { base_script = "ui_common_yes_no" },
+    { base_script = "ui_report" },
+  },
 }
