@@ -6,7 +6,7 @@ ui_quest_reward_rows = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = -160, y = 0, z = 0 } },
+    Transform = { position = { x = -160, y = 0, z = 2.4 } },
     UITable = { direction = 1, alignment = 0, padding = { x = 0, y = -40 } },
   },
   children = {

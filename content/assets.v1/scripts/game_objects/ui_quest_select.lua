@@ -1,7 +1,8 @@
 -- The quest select screen: stage tabs along the top (LB and RB move between them), the quest
 -- window with its banner, level, icon, explanation and reward rows, and the position in the
 -- tab's list. Up and down page the quests, left and right the rewards, A asks for
--- confirmation in the shared yes/no dialog, B closes. It slides in from the right.
+-- confirmation in the shared yes/no dialog, B closes. It slides in from the right. Depths are
+-- the objects' own (smaller is nearer): plate 2.6, pictures 2.4, cursor and texts 2.2.
 ui_quest_select = {
   object_name = "クエスト選択",   -- "Quest select"
   object_tag = "ui_quest_select",
@@ -32,6 +33,7 @@ ui_quest_select = {
     { base_script = "ui_quest_tabs" },
     { base_script = "ui_part", object_name = "選択枠", -- "Select frame"
       components = {
+        Transform = { position = { x = 0, y = 0, z = 2.6 } },
         SlicedSpriteRenderer = {
           renderingCamera = "UICamera",
           size = { width = 760, height = 440 },

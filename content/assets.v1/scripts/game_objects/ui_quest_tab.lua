@@ -4,7 +4,7 @@ ui_quest_tab = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = {},
+    Transform = { position = { x = 0, y = 0, z = 2.4 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "ui_tab" },
     UIButtonKeys = {},

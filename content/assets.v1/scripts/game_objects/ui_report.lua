@@ -1,5 +1,5 @@
 -- The report after a cleared quest: the quest's banner over the time, kills, experience and the
--- rewards about to be earned. It drops in from above and leaves on B alone.
+-- rewards about to be earned (depths are the objects' own: plate 2.4, banner 2.2, text 2). It drops in from above and leaves on B alone.
 ui_report = {
   object_name = "クエスト報告",   -- "Quest report"
   object_tag = "ui_report",
@@ -18,17 +18,18 @@ ui_report = {
   children = {
     { base_script = "ui_part", object_name = "報告文", object_tag = "label_report", -- "Report text"
       components = {
-        Transform = { position = { x = 0, y = -30, z = -1 } },
+        Transform = { position = { x = 0, y = -30, z = 2 } },
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 400, height = 200 } },
       } },
     { base_script = "ui_part", object_name = "クエスト名", object_tag = "bg_quest_title", -- "Quest name"
       components = {
-        Transform = { position = { x = 0, y = 110, z = -1 } },
+        Transform = { position = { x = 0, y = 110, z = 2.2 } },
         SpriteRenderer = { renderingCamera = "UICamera" },
         TextureAtlas = { atlasName = "quest_name_meadow" },
       } },
     { base_script = "ui_part", object_name = "報告枠", -- "Report frame"
       components = {
+        Transform = { position = { x = 0, y = 0, z = 2.4 } },
         SlicedSpriteRenderer = {
           renderingCamera = "UICamera",
           size = { width = 480, height = 320 },

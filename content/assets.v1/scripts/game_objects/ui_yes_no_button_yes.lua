@@ -6,7 +6,7 @@ ui_yes_no_button_yes = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = -80, y = -35, z = -1 } },
+    Transform = { position = { x = -80, y = -35, z = 1.2 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "ui_dialog_yes" },
     UIButtonKeys = { right = "select_no" },
@@ -17,7 +17,7 @@ ui_yes_no_button_yes = {
   children = {
     { base_script = "ui_part", object_name = "はい", -- "Yes"
       components = {
-        Transform = { position = { x = 0, y = 0, z = -1 } },
+        Transform = { position = { x = 0, y = 0, z = 1 } },
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 96, height = 28 }, text = "はい" },
       } },
   },
