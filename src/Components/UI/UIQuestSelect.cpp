@@ -308,8 +308,9 @@ void UIQuestWindow::ShowRewardProgress(QuestRecord* quest)
 {
     if (!m_pProgress || !quest)
         return;
-    for (GameObj* item : m_pProgress->GetItems())
-        SetActive(item, true);
+    // Every cell, not only the rows the previous quest left shown.
+    for (GameObj* cell : m_pProgress->GetCellObjects())
+        SetActive(cell, true);
     m_pProgress->Reposition(true);
     const std::vector<GameObj*> items = m_pProgress->GetItems();
     const std::vector<const QuestReward*> listed = ListedRewards(*quest);
