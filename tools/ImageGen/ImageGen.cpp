@@ -351,6 +351,16 @@ std::vector<SheetDef> Sheets()
     uiTitle.sprites.push_back({"ui_fill_red", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFFE02020); }});
     uiTitle.sprites.push_back({"ui_fill_green", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF20C040); }});
     uiTitle.sprites.push_back({"ui_fill_blue", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF2040E0); }});
+    // The spinning wheel under the emblem and the title's tip icons.
+    uiTitle.sprites.push_back({"ui_title_wheel", 64, 64, [](Canvas& c) {
+                                   DrawStar(c, 30, 14, 8, kYellow);
+                                   c.FrameCircle(32, 32, 9, 2, kOrange, kInk);
+                               }});
+    uiTitle.sprites.push_back({"ui_tip_icon_leaf", 32, 32, [](Canvas& c) {
+                                   c.FillPolygon({16, 2, 28, 16, 16, 30, 4, 16}, kInk);
+                                   c.FillPolygon({16, 5, 25, 16, 16, 27, 7, 16}, kGreen);
+                               }});
+    uiTitle.sprites.push_back({"ui_tip_icon_star", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 5, kPink); }});
     sheets.push_back(uiTitle);
 
     // Dialog, report and quest select art: sliced windows, buttons, tabs, arrows, the quest
