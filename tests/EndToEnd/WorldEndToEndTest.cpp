@@ -162,12 +162,16 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {2, "ui_title_logo", "タイトルエンブレム", "ui_title_logo", 2048, 0, 0, false},
         {3, "ui_title_emblem", "エンブレム", "TitleEmblem", 2048, 480, 370, false},
         {3, "ui_title_sparkle", "きらめき", "TitleSparkle", 2048, 560, 300, false},
+        {3, "ui_title_wheel", "回転エンブレム", "", 2048, 640, 270, false},
+        {3, "ui_title_tip", "ヒントアイコン", "", 2048, 320, 270, false},
         // The title menu waits the same way; its column is laid out when it first runs.
         {2, "ui_title_select", "タイトルメニュー", "ui_title_select", 2048, 480, 140, false},
         {3, "ui_title_select_table", "メニュー列", "", 2048, 480, 140, false},
         {4, "ui_title_select_start", "はじめから", "select_start", 2048, 480, 140, false},
+        {5, "ui_part", "はじめから", "", 2048, 480, 140, false},
         {4, "ui_title_select_exit", "おわる", "select_exit", 2048, 480, 140, false},
-        {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 480, 140, false},
+        {5, "ui_part", "おわる", "", 2048, 480, 140, false},
+        {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 420, 140, false},
     };
     const std::vector<GameObj*> objects = PreOrder(game.Root());
     ASSERT_EQ(objects.size(), std::size(expected));
@@ -232,11 +236,11 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
         // The quest controller places the player (2); every stage has a UI tree (2048), whose
-        // upgrade panel waits inactive until it is opened.
-        {"vididezare", "stage_Home", 10, 2, 1 | 2 | 4 | 2048},
-        {"quest_Meadow", "stage_Meadow", 13, 1, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
-        {"quest501", "stage_Cave", 9, 2, 1 | 2 | 4 | 5 | 2048},
-        {"vididezare", "stage_Home", 10, 2, 1 | 2 | 4 | 2048}, // and back home
+        // panels wait inactive: the upgrade screen, four more at home, three more on a quest stage.
+        {"vididezare", "stage_Home", 10, 1 + 1 + 4, 1 | 2 | 4 | 2048},
+        {"quest_Meadow", "stage_Meadow", 13, 0 + 1 + 3, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
+        {"quest501", "stage_Cave", 9, 1 + 1 + 3, 1 | 2 | 4 | 5 | 2048},
+        {"vididezare", "stage_Home", 10, 1 + 1 + 4, 1 | 2 | 4 | 2048}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

@@ -329,7 +329,7 @@ TEST(UIFrameQuestSelect, QuestPagingStopsAtTheEnds)
 
 TEST(UIQuestWindow, RewardPagesWrapAndFollowTheRows)
 {
-    SelectWorld s({{"a1", "stage_A", 1, 3}, {"a2", "stage_A", 2, 0}});
+    SelectWorld s({{"a1", "stage_A", 1, 3}, {"a2", "stage_A", 2, 0}, {"a3", "stage_A", 3, 2}});
     g_PlayerSaveData.m_nHonourLevel = 2; // rank rewards 1 and 2 held, 3 not
     s.Open();
     ASSERT_EQ(s.Shown(), "a1");
@@ -364,6 +364,19 @@ TEST(UIQuestWindow, RewardPagesWrapAndFollowTheRows)
         s.Pad("tab_a", pad);
         EXPECT_EQ(s.Window()->GetRewardPage(), 0);
         EXPECT_EQ(s.w.Get<FontRenderer>("q_reward")->GetText(), text);
+    }
+
+    // Rows hidden for an earlier quest come back for a later one with more rewards.
+    const struct {
+        uint32_t pad;
+        const char* quest;
+        size_t shownRows;
+    } revisits[] = {{2, "a3", 2}, {1, "a2", 0}, {1, "a1", 3}};
+    for (const auto& v : revisits) {
+        s.Pad("tab_a", v.pad);
+        ASSERT_EQ(s.Shown(), v.quest);
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(s.w.Find(rows[i])->IsActive(), i < v.shownRows) << v.quest << " row " << i;
     }
 }
 

@@ -351,6 +351,16 @@ std::vector<SheetDef> Sheets()
     uiTitle.sprites.push_back({"ui_fill_red", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFFE02020); }});
     uiTitle.sprites.push_back({"ui_fill_green", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF20C040); }});
     uiTitle.sprites.push_back({"ui_fill_blue", 16, 16, [](Canvas& c) { c.FillRect(0, 0, 16, 16, 0xFF2040E0); }});
+    // The spinning wheel under the emblem and the title's tip icons.
+    uiTitle.sprites.push_back({"ui_title_wheel", 64, 64, [](Canvas& c) {
+                                   DrawStar(c, 30, 14, 8, kYellow);
+                                   c.FrameCircle(32, 32, 9, 2, kOrange, kInk);
+                               }});
+    uiTitle.sprites.push_back({"ui_tip_icon_leaf", 32, 32, [](Canvas& c) {
+                                   c.FillPolygon({16, 2, 28, 16, 16, 30, 4, 16}, kInk);
+                                   c.FillPolygon({16, 5, 25, 16, 16, 27, 7, 16}, kGreen);
+                               }});
+    uiTitle.sprites.push_back({"ui_tip_icon_star", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 5, kPink); }});
     sheets.push_back(uiTitle);
 
     // The parameter upgrade screen: one flat piece colour per parameter, five rank badges (a
@@ -380,6 +390,55 @@ std::vector<SheetDef> Sheets()
                                      c.FillPolygon({4, 4, 12, 8, 4, 12}, kYellow);
                                  }});
     sheets.push_back(uiUpgrade);
+    // Dialog, report and quest select art: sliced windows, buttons, tabs, arrows, the quest
+    // title banners (flat middles in colours of their own, which pixel tests look for) and the
+    // quest list's icons. Banners take a 4-pixel dark rim.
+    SheetDef uiQuest{"ui_quest", Format::Tga, false, 1, 512, 256, {}, nullptr};
+    uiQuest.sprites.push_back({"ui_dialog_window", 48, 48, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 48, 48, 3, kTeal, kInk);
+                                   c.FrameRect(3, 3, 42, 42, 2, kTeal, kWhite);
+                               }});
+    uiQuest.sprites.push_back({"ui_report_panel", 48, 48, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 48, 48, 3, kPanel, kInk);
+                                   c.FrameRect(3, 3, 42, 42, 2, kPanel, kOrange);
+                               }});
+    uiQuest.sprites.push_back({"ui_dialog_yes", 96, 32, [](Canvas& c) { c.FrameRect(0, 0, 96, 32, 2, kGreen, kInk); }});
+    uiQuest.sprites.push_back({"ui_dialog_no", 96, 32, [](Canvas& c) { c.FrameRect(0, 0, 96, 32, 2, kRed, kInk); }});
+    uiQuest.sprites.push_back({"ui_tab", 96, 32, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 96, 32, 2, kGrey, kInk);
+                                   c.FillRect(2, 28, 92, 2, kWhite);
+                               }});
+    uiQuest.sprites.push_back({"ui_arrow_up", 24, 16, [](Canvas& c) {
+                                   c.FillPolygon({12, 0, 24, 16, 0, 16}, kInk);
+                                   c.FillPolygon({12, 4, 20, 14, 4, 14}, kYellow);
+                               }});
+    uiQuest.sprites.push_back({"ui_arrow_down", 24, 16, [](Canvas& c) {
+                                   c.FillPolygon({0, 0, 24, 0, 12, 16}, kInk);
+                                   c.FillPolygon({4, 2, 20, 2, 12, 12}, kYellow);
+                               }});
+    uiQuest.sprites.push_back({"ui_reward_cursor", 40, 40, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 40, 40, 3, 0x00000000, kInk);
+                                   c.FrameRect(1, 1, 38, 38, 2, 0x00000000, kYellow);
+                               }});
+    uiQuest.sprites.push_back({"quest_select/new_icon", 48, 24, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 48, 24, 2, kYellow, kInk);
+                                   DrawStar(c, 9, 4, 5, kOrange);
+                               }});
+    uiQuest.sprites.push_back({"quest_select/clear_icon", 48, 24, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 48, 24, 2, kGreen, kInk);
+                                   c.FillPolygon({14, 12, 18, 8, 23, 13, 19, 17}, kWhite);
+                                   c.FillPolygon({19, 17, 23, 13, 34, 4, 36, 8}, kWhite);
+                               }});
+    uiQuest.sprites.push_back({"quest_select/reward_icon", 32, 32, [](Canvas& c) { c.FrameCircle(16, 16, 14, 2, kYellow, kInk); }});
+    uiQuest.sprites.push_back({"quest_select/reward_icon_black", 32, 32,
+                               [](Canvas& c) { c.FrameCircle(16, 16, 14, 2, 0xFF303040, kInk); }});
+    const std::pair<const char*, uint32_t> banners[] = {{"quest_name_meadow", kGreen},
+                                                        {"quest_name_meadow_flowers", kPink},
+                                                        {"quest_name_cave", kBlue},
+                                                        {"quest_name_home", kBrown}};
+    for (const auto& [name, colour] : banners)
+        uiQuest.sprites.push_back({name, 192, 40, [colour](Canvas& c) { c.FrameRect(0, 0, 192, 40, 4, colour, kInk); }});
+    sheets.push_back(uiQuest);
 
     // Stage props, and a strip of ground whose top is grass.
     SheetDef props{"props", Format::Tga, false, 0, 256, 256, {}, nullptr};

@@ -110,6 +110,9 @@ int main(int argc, char** argv)
         {"decide", false, 44100, 1, 16, 0.18,
          [](double t, int) { return 0.4 * Tone(t, t < 0.06 ? 880.0 : 1320.0) * Decay(std::fmod(t, 0.06), 20.0); }},
         {"cancel", false, 44100, 1, 16, 0.15, [](double t, int) { return 0.4 * Tone(t, 660.0 - 1500.0 * t) * Decay(t, 15.0); }},
+        // A window opening rises, closing falls: short sweeps under the cursor's pitch.
+        {"open", false, 44100, 1, 16, 0.12, [](double t, int) { return 0.35 * Tone(t, 520.0 + 3000.0 * t) * Decay(t, 12.0); }},
+        {"close", false, 44100, 1, 16, 0.12, [](double t, int) { return 0.35 * Tone(t, 880.0 - 3000.0 * t) * Decay(t, 12.0); }},
         // A hit landing: a thump under a burst of noise.
         {"hit", false, 22050, 1, 16, 0.16,
          [n = Noise()](double t, int) mutable {

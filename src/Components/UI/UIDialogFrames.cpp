@@ -8,7 +8,7 @@
 #include "Components/Game/QuestController.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIRoot.h"
-#include "Platform/Win32/CodePage.h"
+#include "ScreenTexts.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
@@ -30,31 +30,27 @@ namespace {
 const NameId kSelectYes = HashName("select_yes");
 const NameId kSelectNo = HashName("select_no");
 
-// The font and the data speak code page 932; the report's fixed texts are converted once.
-std::string ToCodePage(const wchar_t* text)
+// The report's line formats, in the code page 932 the font and the data speak.
+std::string Line(const char* format)
 {
-    int size = WideCharToMultiByte(CP_SHIFT_JIS, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_SHIFT_JIS, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size - 1));
-    return out;
+    std::string line = format;
+    line += '\n';
+    return line;
 }
 
 const std::string& TimeFormat()
 {
-    static const std::string s = ToCodePage(L"クリア時間 %02d:%02d:%02d\n");
+    static const std::string s = Line(ScreenTexts::report_clear_time);
     return s;
 }
 const std::string& KillFormat()
 {
-    static const std::string s = ToCodePage(L"討伐数 %4d体\n");
+    static const std::string s = Line(ScreenTexts::report_kill_count);
     return s;
 }
 const std::string& ExperienceFormat()
 {
-    static const std::string s = ToCodePage(L"取得EXP %d\n");
+    static const std::string s = Line(ScreenTexts::report_experience);
     return s;
 }
 

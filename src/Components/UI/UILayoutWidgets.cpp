@@ -136,6 +136,17 @@ std::vector<GameObj*> UITable::GetItems() const
     return out;
 }
 
+std::vector<GameObj*> UITable::GetCellObjects()
+{
+    if (m_Cells.empty())
+        Collect();
+    std::vector<GameObj*> out;
+    for (const Cell& cell : m_Cells)
+        if (GameObj* o = cell.object.Get())
+            out.push_back(o);
+    return out;
+}
+
 GameObj* UITable::FindItem(NameId tag) const
 {
     for (const UIObjectRef& ref : m_Items)

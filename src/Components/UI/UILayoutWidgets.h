@@ -36,6 +36,9 @@ public:
 
     // The laid-out objects still alive, in order.
     std::vector<GameObj*> GetItems() const;
+    // The objects of the recorded cells still alive, in order, active or not (collected first
+    // when none are recorded).
+    std::vector<GameObj*> GetCellObjects();
     // The first laid-out object with the tag, or null.
     GameObj* FindItem(NameId tag) const;
     bool IsRepositionPending() const { return m_bRepositionPending; }

@@ -10,7 +10,7 @@
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
-#include "Platform/Win32/CodePage.h"
+#include "ScreenTexts.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/GameObj.h"
@@ -42,15 +42,7 @@ const NameId kRewardIconBlack = HashName("quest_select/reward_icon_black");
 
 const std::string& UndefinedRewardText()
 {
-    static const std::string s = [] {
-        const wchar_t* text = L"未定義の報酬説明";
-        int size = WideCharToMultiByte(CP_SHIFT_JIS, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
-        if (size > 0)
-            WideCharToMultiByte(CP_SHIFT_JIS, 0, text, -1, out.data(), size, nullptr, nullptr);
-        out.resize(out.size() - 1);
-        return out;
-    }();
+    static const std::string s = ScreenTexts::reward_undefined;
     return s;
 }
 
@@ -316,8 +308,9 @@ void UIQuestWindow::ShowRewardProgress(QuestRecord* quest)
 {
     if (!m_pProgress || !quest)
         return;
-    for (GameObj* item : m_pProgress->GetItems())
-        SetActive(item, true);
+    // Every cell, not only the rows the previous quest left shown.
+    for (GameObj* cell : m_pProgress->GetCellObjects())
+        SetActive(cell, true);
     m_pProgress->Reposition(true);
     const std::vector<GameObj*> items = m_pProgress->GetItems();
     const std::vector<const QuestReward*> listed = ListedRewards(*quest);

@@ -10,5 +10,9 @@ ui_root_home = {
   },
   children = {
     { base_script = "ui_upgrade_parameter" },
+    { base_script = "ui_quest_select" },
+    { base_script = "ui_save_yes_no" },
+    { base_script = "ui_exit_yes_no" },
+    { base_script = "ui_common_yes_no" },
   },
 }

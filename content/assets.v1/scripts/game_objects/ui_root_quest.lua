@@ -10,5 +10,8 @@ ui_root_quest = {
   },
   children = {
     { base_script = "ui_upgrade_parameter" },
+    { base_script = "ui_giveup_yes_no" },
+    { base_script = "ui_common_yes_no" },
+    { base_script = "ui_report" },
   },
 }

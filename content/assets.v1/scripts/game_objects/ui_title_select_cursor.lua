@@ -5,7 +5,7 @@ ui_title_select_cursor = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 0, y = 0, z = 4 } },
+    Transform = { position = { x = -60, y = 0, z = 2.6 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "ui_cursor" },
     UISelector = { target_tag = "select_start" },

@@ -1,0 +1,23 @@
+-- Asked before the game quits.
+ui_exit_yes_no = {
+  object_name = "終了確認",       -- "Quit question"
+  object_tag = "ui_exit_yes_no",
+  object_layer = LAYER_MENU,
+  object_activity = INACTIVE,
+  components = {
+    Transform = { position = { x = 480, y = 270, z = 1 } },
+    UIFrameCommonYesNo = {
+      close_pad = 32,
+      info_text = "ゲームを終了しますか？",    -- "Quit the game?"
+      sound_effect = {
+        open = "assets.v1/sounds/se/open",
+        select = "assets.v1/sounds/se/cursor",
+        yes = "assets.v1/sounds/se/decide",
+        cancel = "assets.v1/sounds/se/cancel",
+      },
+    },
+    UIActivateTween = { disable_condition = -1 },
+    TweenAlpha = { from = 0, to = 1, duration = 0.15, children = true },
+  },
+  children = { { base_script = "ui_yes_no_window" } },
+}

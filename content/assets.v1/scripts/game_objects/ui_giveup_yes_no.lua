@@ -1,0 +1,23 @@
+-- Asked on a quest stage before the quest is abandoned.
+ui_giveup_yes_no = {
+  object_name = "あきらめる確認", -- "Give-up question"
+  object_tag = "ui_giveup_yes_no",
+  object_layer = LAYER_MENU,
+  object_activity = INACTIVE,
+  components = {
+    Transform = { position = { x = 480, y = 270, z = 1 } },
+    UIFrameCommonYesNo = {
+      close_pad = 32,
+      info_text = "クエストをあきらめますか？", -- "Give up the quest?"
+      sound_effect = {
+        open = "assets.v1/sounds/se/open",
+        select = "assets.v1/sounds/se/cursor",
+        yes = "assets.v1/sounds/se/decide",
+        cancel = "assets.v1/sounds/se/cancel",
+      },
+    },
+    UIActivateTween = { disable_condition = -1 },
+    TweenAlpha = { from = 0, to = 1, duration = 0.15, children = true },
+  },
+  children = { { base_script = "ui_yes_no_window" } },
+}

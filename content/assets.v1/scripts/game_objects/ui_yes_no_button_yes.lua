@@ -1,0 +1,24 @@
+-- The dialog's "Yes" button: lit while selected; a click asks its frame to close with it as the
+-- answer's origin.
+ui_yes_no_button_yes = {
+  object_name = "はい",           -- "Yes"
+  object_tag = "select_yes",
+  object_layer = LAYER_MENU,
+  object_activity = ACTIVE,
+  components = {
+    Transform = { position = { x = -80, y = -35, z = 1.2 } },
+    SpriteRenderer = { renderingCamera = "UICamera" },
+    TextureAtlas = { atlasName = "ui_dialog_yes" },
+    UIButtonKeys = { right = "select_no" },
+    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} },
+    TweenColor = { from = { a = 255, r = 255, g = 255, b = 255 }, to = { a = 255, r = 255, g = 220, b = 120 }, duration = 0.1 },
+    UITriggerTween = { trigger = 11, direction = 1 },
+  },
+  children = {
+    { base_script = "ui_part", object_name = "はい", -- "Yes"
+      components = {
+        Transform = { position = { x = 0, y = 0, z = 1 } },
+        FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 96, height = 28 }, text = "はい" },
+      } },
+  },
+}
