@@ -6,7 +6,7 @@ gameobj_player_hit_attack2 = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
-    CircleCollider = { center = { x = 28, y = 0 }, radius = 20, cullingMask = LAYER_ENEMY },
+    Box2DCollider = { center = { x = 26, y = 0 }, size = { width = 40, height = 40 }, cullingMask = LAYER_ENEMY },
     CollisionAnimation = { default = { "player_hit_box_quick" } },
     MeleeHitController = { followPosition = true, followDirection = true, swingSE = "assets.v1/sounds/se/swing" },
     AttemptDamageController = {

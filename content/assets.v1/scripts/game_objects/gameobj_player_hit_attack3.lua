@@ -6,7 +6,7 @@ gameobj_player_hit_attack3 = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
-    CircleCollider = { center = { x = 30, y = 0 }, radius = 22, cullingMask = LAYER_ENEMY },
+    Box2DCollider = { center = { x = 28, y = 0 }, size = { width = 44, height = 44 }, cullingMask = LAYER_ENEMY },
     CollisionAnimation = { default = { "player_hit_box_quick" } },
     MeleeHitController = { followPosition = true, followDirection = true, swingSE = "assets.v1/sounds/se/swing" },
     AttemptDamageController = {

@@ -6,7 +6,7 @@ gameobj_player_hit_attack4 = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
-    CircleCollider = { center = { x = 32, y = 0 }, radius = 26, cullingMask = LAYER_ENEMY },
+    Box2DCollider = { center = { x = 30, y = 0 }, size = { width = 52, height = 48 }, cullingMask = LAYER_ENEMY },
     CollisionAnimation = { default = { "player_hit_box_blow" } },
     MeleeHitController = { followPosition = true, followDirection = true, swingSE = "assets.v1/sounds/se/swing" },
     AttemptDamageController = {
