@@ -186,7 +186,7 @@ std::vector<SheetDef> Sheets()
 {
     std::vector<SheetDef> sheets;
 
-    SheetDef player{"chara_player", Format::Dds, false, 0, 512, 256, {}, nullptr};
+    SheetDef player{"chara_player", Format::Dds, false, 0, 512, 512, {}, nullptr};
     for (int i = 0; i < 2; ++i)
         player.sprites.push_back({"player_idle_" + std::to_string(i), 64, 64,
                                   [i](Canvas& c) { DrawRunner(c, 0.0f, 0.0f, i ? kOrange : kRed, false); }});
@@ -224,6 +224,47 @@ std::vector<SheetDef> Sheets()
         player.sprites.push_back({"player_home_run_" + std::to_string(i), 64, 64, [i](Canvas& c) {
             DrawRunner(c, float(i) * 3.1416f + 0.8f, 3.0f, kGreen, false);
         }});
+    // The attacks: four chain steps (the arm swings further each time), three blows by height,
+    // the slash's crouched wind-up and flat rush, the turned slash's wind-up, glowing charge and
+    // rush, the special move's raised arms and the homing leap.
+    for (int i = 0; i < 4; ++i)
+        player.sprites.push_back({"player_chain_" + std::to_string(i), 64, 64, [i](Canvas& c) {
+            DrawRunner(c, 0.5f + float(i) * 0.7f, 2.0f + float(i), i % 2 ? kOrange : kRed, true);
+            c.FillPolygon({44, 20.0f + float(i) * 4, 62, 26.0f + float(i) * 4, 44, 34.0f + float(i) * 2}, kWhite);
+        }});
+    for (int i = 0; i < 3; ++i)
+        player.sprites.push_back({"player_blow_" + std::to_string(i), 64, 64, [i](Canvas& c) {
+            DrawRunner(c, 0.9f, 4.0f, kRed, false);
+            const float y = 46.0f - float(i) * 18.0f; // low, mid, high
+            c.FrameCircle(50, y, 7, 2, kYellow, kInk);
+        }});
+    player.sprites.push_back({"player_slash_0", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 1.4f, -4.0f, kYellow, false);
+        c.FillRect(4, 30, 14, 3, kWhite);
+    }});
+    player.sprites.push_back({"player_slash_1", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 1.2f, 6.0f, kYellow, true);
+        c.FillPolygon({0, 24, 30, 28, 0, 32}, 0xA0F4F1E8);
+    }});
+    player.sprites.push_back({"player_turn_0", 64, 64, [](Canvas& c) { DrawRunner(c, -1.2f, -6.0f, kPurple, false); }});
+    player.sprites.push_back({"player_turn_1", 64, 64, [](Canvas& c) {
+        c.FillCircle(32, 32, 28, 0x608A55C7);
+        DrawRunner(c, 1.4f, 0.0f, kPurple, true);
+    }});
+    player.sprites.push_back({"player_turn_2", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 1.2f, 7.0f, kPurple, true);
+        c.FillPolygon({0, 20, 24, 30, 0, 40}, 0xA08A55C7);
+    }});
+    player.sprites.push_back({"player_special_0", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 0.0f, 0.0f, kTeal, false);
+        c.FillRect(18, 6, 4, 18, kInk);
+        c.FillRect(42, 6, 4, 18, kInk);
+        DrawStar(c, 8.0f, 3.0f, 4, kTeal);
+    }});
+    player.sprites.push_back({"player_homing_0", 64, 64, [](Canvas& c) {
+        DrawRunner(c, 0.8f, 4.0f, kOrange, false);
+        c.FillPolygon({2, 50, 20, 44, 8, 60}, kYellow);
+    }});
     sheets.push_back(player);
 
     SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 512, {}, nullptr};
@@ -286,7 +327,7 @@ std::vector<SheetDef> Sheets()
                              }});
     sheets.push_back(items);
 
-    SheetDef effects{"effects", Format::Tga, true, 0, 256, 64, {}, nullptr};
+    SheetDef effects{"effects", Format::Tga, true, 0, 256, 128, {}, nullptr};
     for (int i = 0; i < 3; ++i)
         effects.sprites.push_back({"fx_hit_" + std::to_string(i), 64, 64, [i](Canvas& c) {
                                        DrawStar(c, 12.0f + 9.0f * float(i), 5.0f + 2.0f * float(i), 8, kWhite);
@@ -296,6 +337,27 @@ std::vector<SheetDef> Sheets()
                                    c.FillCircle(24, 36, 14, 0xC08C8C99);
                                    c.FillCircle(40, 30, 16, 0xC0A0A0AA);
                                    c.FillCircle(32, 42, 12, 0xC0B4B4BE);
+                               }});
+    // The companion's special move: the companion (a winged teal spirit), two crossing slashes,
+    // and the turned slash's shockwave.
+    effects.sprites.push_back({"fx_companion_0", 64, 64, [](Canvas& c) {
+                                   c.FillPolygon({32, 30, 2, 12, 10, 40}, kTeal);
+                                   c.FillPolygon({32, 30, 62, 12, 54, 40}, kTeal);
+                                   c.FrameCircle(32, 32, 13, 2, kWhite, kInk);
+                                   c.FillCircle(28, 30, 2, kInk);
+                                   c.FillCircle(36, 30, 2, kInk);
+                               }});
+    for (int i = 0; i < 2; ++i)
+        effects.sprites.push_back({"fx_slash_" + std::to_string(i), 64, 64, [i](Canvas& c) {
+                                       const float d = i ? -1.0f : 1.0f;
+                                       c.FillPolygon({2, 32 + 28 * d, 8, 32 + 30 * d, 62, 32 - 28 * d, 56, 32 - 30 * d},
+                                                     kWhite);
+                                       c.FillPolygon({12, 32 + 18 * d, 14, 32 + 20 * d, 52, 32 - 18 * d, 50, 32 - 20 * d},
+                                                     i ? kTeal : kYellow);
+                                   }});
+    effects.sprites.push_back({"fx_shockwave_0", 64, 64, [](Canvas& c) {
+                                   c.FrameCircle(32, 40, 22, 4, 0x00000000, kPurple);
+                                   c.FillRect(4, 56, 56, 6, kPurple);
                                }});
     sheets.push_back(effects);
 

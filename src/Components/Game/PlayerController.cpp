@@ -196,7 +196,12 @@ void PlayerController::CreateStates()
     m_ppStates[ePlayerState_Step] = new StepState;
     m_ppStates[ePlayerState_Dash] = new DashState;
     m_ppStates[ePlayerState_Gliding] = new GlidingState;
-    // The action states (homing to the special move) join with the attacks.
+    m_ppStates[ePlayerState_Homing] = new HomingState;
+    m_ppStates[ePlayerState_Attack] = new AttackState;
+    m_ppStates[ePlayerState_Blow] = new BlowState;
+    m_ppStates[ePlayerState_Slash] = new SlashState;
+    m_ppStates[ePlayerState_TurnedSlash] = new TurnedSlashState;
+    m_ppStates[ePlayerState_Vardeki] = new VardekiState;
 }
 
 void PlayerController::DestroyStates()
@@ -368,7 +373,30 @@ void PlayerController::Update()
             }
         }
     }
-    // Homing and the attacks join with the action states.
+    if ((m_nPressed & ePadBit_Homing) && m_pPower &&
+        !InState(GetStateId(), {ePlayerState_Homing, ePlayerState_Vardeki}) && HasPower(GetHomingCost()))
+        ChangeState(ePlayerState_Homing);
+    const int32_t s = GetStateId();
+    if (InState(s, {ePlayerState_TakeDamage, ePlayerState_Blow, ePlayerState_Slash, ePlayerState_TurnedSlash,
+                    ePlayerState_Vardeki}))
+        return;
+    if (s == ePlayerState_Attack) {
+        if (m_nPressed & ePadBit_Blow)
+            ChangeState(ePlayerState_Blow);
+        return;
+    }
+    if (m_nPressed & ePadBit_Attack) {
+        ChangeState(ePlayerState_Attack);
+    } else if (m_nPressed & ePadBit_Blow) {
+        ChangeState(ePlayerState_Blow);
+    } else if (m_nPressed & ePadBit_Special) {
+        if (m_pPower && HasPower(GetVardekiCost()))
+            ChangeState(ePlayerState_Vardeki);
+    } else if (m_bSlashReady && (m_nHeld & directions) && (m_nHeld & ePadBit_Slash) &&
+               !(m_bGrounded && m_nVertical == -1) && HasPower(GetSlashCost())) {
+        ChangeState(ePlayerState_Slash);
+        m_bSlashReady = false;
+    }
 }
 
 void PlayerController::LateUpdate()
@@ -411,6 +439,12 @@ void PlayerController::OnTerrainContact(const SegmentCollider& segment, const Co
             m_fCurrentRunSpeed = m_fRunSpeed;
         else if (s == ePlayerState_Step || s == ePlayerState_Dash)
             static_cast<StepState*>(m_pState)->m_bWallHit = true;
+        else if (s == ePlayerState_Homing)
+            static_cast<HomingState*>(m_pState)->m_bWallHit = true;
+        else if (s == ePlayerState_Slash)
+            static_cast<SlashState*>(m_pState)->m_bWallHit = true;
+        else if (s == ePlayerState_TurnedSlash)
+            static_cast<TurnedSlashState*>(m_pState)->m_bWallHit = true;
         k.m_fVelX = info.vectorX;
         k.m_fPosX = info.pointX;
         m_bDead = HealthGone();
@@ -429,6 +463,21 @@ void PlayerController::OnTerrainContact(const SegmentCollider& segment, const Co
     case ePlayerState_Step:
     case ePlayerState_Dash:
     case ePlayerState_TurnedSlash:
+        if (!k.m_bUseGravity && info.pointY < k.m_fPosY) {
+            m_bGrounded = true;
+            return;
+        }
+        break;
+    case ePlayerState_Homing:
+        if (info.pointY > k.m_fPosY) {
+            static_cast<HomingState*>(m_pState)->m_bWallHit = true;
+            break;
+        }
+        m_bGrounded = true;
+        return;
+    case ePlayerState_Slash:
+        if (static_cast<SlashState*>(m_pState)->m_nDirectionCode == 4)
+            static_cast<SlashState*>(m_pState)->m_bWallHit = true;
         if (!k.m_bUseGravity && info.pointY < k.m_fPosY) {
             m_bGrounded = true;
             return;

@@ -116,5 +116,118 @@ public:
     int32_t NextState(PlayerController& p) override;
 };
 
+// A jump onto the last enemy hit, riding it; without one a lift of 512 pixels and a short fall.
+class HomingState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+
+    int32_t m_nPhase = 0;
+    float m_fTimer = 0.0f;
+    bool m_bRisePending = false;
+    bool m_bWallHit = false;
+};
+
+// The four-step chain. On the ground the clip's root motion moves the player; in the air it is
+// drawn towards the last enemy hit, or falls by its own gravity.
+class AttackState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+    void NextStep(PlayerController& p);
+
+    int32_t m_nStepCount = 0;
+    uint32_t m_nClip = 0;
+    int32_t m_nDirectionCode = 2;
+    float m_fInputTimer = 0.0f;
+    float m_fVelY = 0.0f;
+};
+
+// A low, mid or high blow by the held vertical direction.
+class BlowState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+
+    int32_t m_nPhase = 0;
+    uint32_t m_nClip = 0;
+    int32_t m_nDirectionCode = 2;
+    bool m_bGrounded = false;
+};
+
+// A directed rush after a wind-up; the sprite tilts along the aim.
+class SlashState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+    // hs and vs in -1..1.
+    void Aim(PlayerController& p, int32_t hs, int32_t vs);
+
+    int32_t m_nPhase = 0;
+    int32_t m_nDirectionCode = 2;
+    Vec2 m_vDirection = {1.0f, 0.0f};
+    Vec2 m_vRushVelocity = {0.0f, 0.0f};
+    float m_fTimer = 0.0f;
+    float m_fSavedMaxSpeed = 0.0f;
+    bool m_bWallHit = false;
+    // The override is pushed only once the rush starts; Exit pops only what was pushed.
+    bool m_bMaskPushed = false;
+};
+
+// A charged rush backwards that leaves shockwaves behind at an interval.
+class TurnedSlashState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+
+    int32_t m_nPhase = 0;
+    int32_t m_nDirectionCode = 6;
+    Vec2 m_vDirection = {-1.0f, 0.0f};
+    Vec2 m_vRushVelocity = {0.0f, 0.0f};
+    float m_fTimer = 0.0f;
+    float m_fSavedMaxSpeed = 0.0f;
+    float m_fShockwaveTimer = 0.0f;
+    float m_fShockwaveInterval = 0.0f;
+    bool m_bWallHit = false;
+    bool m_bMaskPushed = false;
+
+private:
+    void Shockwave(PlayerController& p);
+};
+
+// The companion's screen-wide attack: enemies and bullets stop updating until its effect has
+// played and the hit has been dealt.
+class VardekiState : public IPlayerState {
+public:
+    int32_t GetStateId() const override;
+    void Enter(PlayerController& p) override;
+    void Exit(PlayerController& p) override;
+    void UpdateMovement(PlayerController& p) override;
+    int32_t NextState(PlayerController& p) override;
+
+    int32_t m_nPhase = 0;
+    uint32_t m_nSavedUpdateMask = 0;
+    // The last effect, held by id: an ended effect removes itself, so a pointer could dangle.
+    int32_t m_nEffectId = -1;
+};
+
+// The code of the input (h, v): 0 up, then clockwise to 7 up-left; -1 for none.
+int32_t DirectionCode(int32_t h, int32_t v);
+
 // The code of the held horizontal direction: -1 none, 2 right, 6 left.
 int32_t HeldDirectionCode(const PlayerController& p);

@@ -1,5 +1,5 @@
 -- The player: Pemba. The stage's quest controller places it; its controller turns the first pad
--- into runs, jumps, steps, dashes and glides. Tuning is in pixels and seconds.
+-- into runs, jumps, steps, dashes, glides and attacks. Tuning is in pixels and seconds.
 gameobj_player_pemba = {
   object_name = "ペンバ",        -- "Pemba"
   object_tag = "Player",
@@ -37,6 +37,21 @@ gameobj_player_pemba = {
       brake_loop = { "player_brake" },
       brake_stand = { "player_brake_stand" },
       gliding_loop = { "player_glide" },
+      homing = { "player_homing" },
+      attack_normal1 = { "player_chain_1" },
+      attack_normal2 = { "player_chain_2" },
+      attack_normal3 = { "player_chain_3" },
+      attack_normal4 = { "player_chain_4" },
+      attack_blow_low = { "player_blow_low" },
+      attack_blow_mid = { "player_blow_mid" },
+      attack_blow_high = { "player_blow_high" },
+      slash_start = { "player_slash_start" },
+      slash_loop = { "player_slash" },
+      turn_slash_start = { "player_turn_start" },
+      turn_slash_charge = { "player_turn_charge" },
+      turn_slash_loop = { "player_turn" },
+      special_start = { "player_special_start" },
+      special_loop = { "player_special" },
     },
     -- Flights off enemies bounce off other enemies.
     KnockbackController = { reflectionLayer = LAYER_ENEMY },
@@ -70,7 +85,7 @@ gameobj_player_pemba = {
       jumpHeight = 1.6,
       maxAirActionCount = 2,
       noticeLongWaitTime = 30,
-      turnedSlashShockwaveEffect = "",
+      turnedSlashShockwaveEffect = "gameobj_effect_turned_slash_shockwave",
       turnedSlashShockwaveInterval = 0.1,
     },
   },
