@@ -25,10 +25,12 @@
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/KnockbackController.h"
 #include "Components/Game/MeleeHitController.h"
+#include "Components/Game/OskelController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/Game/StrangerController.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
@@ -84,6 +86,8 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BulletHellController>();
     RegisterClass<BulletController>();
     RegisterClass<BulletEraser>();
+    RegisterClass<StrangerController>();
+    RegisterClass<OskelController>();
     RegisterClass<QuestController>();
     RegisterClass<ItemController>();
     RegisterClass<UIFrame>();

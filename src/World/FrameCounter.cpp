@@ -7,6 +7,7 @@ namespace {
 uint32_t s_nStandInFrameCount = 0;
 float s_fStandInDeltaTime = 0.0f;
 float s_fStandInRawDeltaTime = 0.0f;
+float s_fStandInTimeScale = 1.0f;
 } // namespace
 
 uint32_t GetAppFrameCount() { return g_pApplication ? g_pApplication->m_nFrameCount : s_nStandInFrameCount; }
@@ -37,4 +38,14 @@ void ResetAppFramePacer()
 {
     if (g_pApplication && g_pApplication->m_pFramePacer)
         g_pApplication->m_pFramePacer->Reset();
+}
+
+float GetAppTimeScale() { return g_pApplication ? g_pApplication->m_fTimeScale : s_fStandInTimeScale; }
+
+void SetAppTimeScale(float scale)
+{
+    if (g_pApplication)
+        g_pApplication->m_fTimeScale = scale;
+    else
+        s_fStandInTimeScale = scale;
 }

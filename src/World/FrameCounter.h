@@ -22,3 +22,7 @@ void ResetAppFramePacer();
 // while there is none.
 float GetAppRawDeltaTime();
 void SetAppRawDeltaTime(float seconds);
+
+// The game speed applied to the next frames' time (1 normal); the stand-in while there is none.
+float GetAppTimeScale();
+void SetAppTimeScale(float scale);
