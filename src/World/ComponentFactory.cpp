@@ -32,11 +32,14 @@
 #include "Components/Game/StatusParameter.h"
 #include "Components/Game/StrangerController.h"
 #include "Components/UI/UIEventWidgets.h"
+#include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UIDialogFrames.h"
+#include "Components/UI/UIHud.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
+#include "Components/UI/UITalkWindow.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
 #include "World/Component.h"
@@ -114,6 +117,13 @@ void ComponentFactory::RegisterAll()
     RegisterClass<UIStageTab>();
     RegisterClass<UIQuestNumberDisplay>();
     RegisterClass<UIFrameCommonYesNo>();
+    RegisterClass<UIFrameHud>();
+    RegisterClass<UIHudCombo>();
+    RegisterClass<UIHudObjectName>();
+    RegisterClass<UIHudStatusBar>();
+    RegisterClass<UIHudQuestTarget>();
+    RegisterClass<UITalkWindow>();
+    RegisterClass<UIDamageNumber>();
     RegisterClass<UIFrameReport>();
     RegisterClass<UIFrameTitleSelect>();
 }

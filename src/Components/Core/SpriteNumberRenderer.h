@@ -40,6 +40,15 @@ public:
     Camera2D* GetCamera() const { return m_pCamera; }
     int32_t GetMaxDigit() const { return m_nMaxDigit; }
     NameId GetDigitSprite(int digit) const { return m_aSprites[digit]; }
+    // The ten digits' atlas names, digit 0 first; the shown digits take them at the next draw.
+    void SetDigitSprites(const NameId (&sprites)[10])
+    {
+        for (int i = 0; i < 10; ++i)
+            m_aSprites[i] = sprites[i];
+    }
+    // The step from one digit to the next ("padding").
+    void SetPadding(float x, float y) { m_fStepX = x, m_fStepY = y; }
+    float GetPaddingX() const { return m_fStepX; }
 
 private:
     void BuildDigits();

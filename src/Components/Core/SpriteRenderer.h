@@ -112,6 +112,8 @@ public:
     {
         m_nLeft = left, m_nTop = top, m_nRight = right, m_nBottom = bottom;
     }
+    int32_t GetBorderLeft() const { return m_nLeft; }
+    int32_t GetBorderRight() const { return m_nRight; }
 
 private:
     int32_t m_nLeft = 0, m_nTop = 0, m_nRight = 0, m_nBottom = 0;
