@@ -20,6 +20,10 @@
 #include "Components/Game/ComboController.h"
 #include "Components/Game/EffectController.h"
 #include "Components/Game/EnemyController.h"
+#include "Components/Game/GimmickActivateObject.h"
+#include "Components/Game/GimmickObjectName.h"
+#include "Components/Game/GimmickOpenMenu.h"
+#include "Components/Game/GimmickTalkMessage.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/ItemController.h"
 #include "Components/Game/InvincibleController.h"
@@ -93,6 +97,10 @@ void ComponentFactory::RegisterAll()
     RegisterClass<OskelController>();
     RegisterClass<QuestController>();
     RegisterClass<ItemController>();
+    RegisterClass<GimmickOpenMenu>();
+    RegisterClass<GimmickActivateObject>();
+    RegisterClass<GimmickTalkMessage>();
+    RegisterClass<GimmickObjectName>();
     RegisterClass<UIFrame>();
     RegisterClass<UISelector>();
     RegisterClass<UITable>();

@@ -8,9 +8,8 @@ stranger_Ilvane = {
   components = {
     Transform = { position = { z = 8 }, scaling = { x = 1.2, y = 1.2 } },
     Kinematics = { mass = 1, maxSpeed = 120, maxForce = 500, useSteering = true },
-    -- The home figure in violet: a traveller, not the player.
-    SpriteRenderer = { color = { r = 190, g = 140, b = 255, a = 255 } },
-    SpriteAnimation = { stand_loop = { "player_home_idle" }, run_loop = { "player_home_run" } },
+    SpriteRenderer = {},
+    SpriteAnimation = { stand_loop = { "stranger_idle" }, run_loop = { "stranger_run" } },
     Box2DCollider = { center = { x = 0, y = 24 }, size = { width = 36, height = 60 } },
     StatusParameter = { health = { init = 400, max = 400 }, defense = { init = 60, max = 60 } },
     HealthController = {},
