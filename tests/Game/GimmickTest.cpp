@@ -32,6 +32,10 @@ std::map<std::string, std::string> GimmickFiles(const std::string& gimmick, cons
         {"game_objects/prop", "prop = { object_name = 'prop', object_layer = 1, object_activity = 1,"
                               "  components = { Transform = {} } }"},
         {"game_objects/gimmick", gimmick},
+        // UI pieces to build on: a prototype may not contain itself, so one per level.
+        {"game_objects/piece", "piece = { object_layer = 2048, object_activity = 1, components = { Transform = {} } }"},
+        {"game_objects/piece2", "piece2 = { object_layer = 2048, object_activity = 1, components = { Transform = {} } }"},
+        {"game_objects/piece3", "piece3 = { object_layer = 2048, object_activity = 1, components = { Transform = {} } }"},
     };
 }
 
@@ -95,8 +99,8 @@ TEST_F(GimmickTest, ActivateObjectShowsAndHides)
                                        "    GimmickActivateObject = { target = 'hint', target_offset = { x = 5, y = 7 }, ") +
                            c.keys +
                            " } },"
-                           "  children = { { object_name = 'hint', object_tag = 'hint', object_layer = 2048,"
-                           "    object_activity = 1, components = { Transform = {}, " +
+                           "  children = { { base_script = 'piece', object_name = 'hint', object_tag = 'hint',"
+                           "    components = { " +
                            c.targetMore + " } } } }"));
         GameObj* hint = Find("hint");
         EXPECT_FALSE(hint->IsActive());
@@ -135,12 +139,12 @@ TEST_F(GimmickTest, ObjectNameOnContact)
         {"stay shown", "is_collision_stay = true", "toucher", true, "signpost"},
         {"other layer", "layer_mask = 2", "prop", false, ""},
     };
-    const std::string hud = "{ object_name = 'hud', object_tag = 'ui_hud', object_layer = 2048, object_activity = 1,"
-                            "  components = { UIFrameHud = {} }, children = {"
-                            "    { object_name = 'plate', object_tag = 'object_name', object_layer = 2048,"
-                            "      object_activity = 1, components = { UIHudObjectName = { label_object_name = 'lbl' } },"
-                            "      children = { { object_name = 'lbl', object_tag = 'lbl', object_layer = 2048,"
-                            "        object_activity = 1, components = { Transform = {}, FontRenderer = {} } } } } } }";
+    const std::string hud = "{ base_script = 'piece', object_name = 'hud', object_tag = 'ui_hud',"
+                            "  components = { UIFrameHud = { object_name = 'plate' } }, children = {"
+                            "    { base_script = 'piece2', object_name = 'plate', object_tag = 'plate',"
+                            "      components = { UIHudObjectName = { label_object_name = 'lbl' } },"
+                            "      children = { { base_script = 'piece3', object_name = 'lbl', object_tag = 'lbl',"
+                            "        components = { FontRenderer = {} } } } } } }";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Build(GimmickFiles(std::string("gimmick = { object_name = 'signpost', object_layer = 1, object_activity = 1,"
@@ -174,7 +178,7 @@ TEST_F(GimmickTest, OpenMenuOnPressEdge)
         {"released", true, false, false, false},
         {"pressed on it", true, true, true, true},
     };
-    const std::string menu = "{ object_name = 'menu', object_tag = 'ui_menu', object_layer = 2048, object_activity = 0,"
+    const std::string menu = "{ base_script = 'piece', object_name = 'menu', object_tag = 'ui_menu', object_activity = 0,"
                              "  components = { UIFrame = {} } }";
     for (const char* tag : {"ui_menu", "ui_nothing"}) {
         SCOPED_TRACE(tag);
@@ -218,7 +222,7 @@ TEST_F(GimmickTest, TalkMessageSteps)
          {"one", "two"}},
         {"no collider, open_pad 0", "open_pad = 0, auto_display_time = 3", "", {"only"}, false, false, {"only"}},
     };
-    const std::string window = "{ object_name = 'talk', object_tag = 'ui_lisvet_window', object_layer = 2048,"
+    const std::string window = "{ base_script = 'piece', object_name = 'talk', object_tag = 'ui_lisvet_window',"
                                "  object_activity = 0, components = { UIActivateTween = {}, UITalkWindow = {} } }";
     const NameId channel = HashName("HomeBaseLisvet");
     for (const Case& c : cases) {
@@ -253,8 +257,9 @@ TEST_F(GimmickTest, TalkMessageSteps)
         EXPECT_EQ(g.m_nStep, eGimmickTalk_Play);
         EXPECT_TRUE(Find("talk")->IsActive());
         EXPECT_EQ(w->GetListener(), Find("lisvet"));
-        if (!c.needsPress)
+        if (!c.needsPress) {
             EXPECT_FLOAT_EQ(w->m_fAutoDisplayTime, 3.0f);
+        }
         for (const std::string& line : c.shown) {
             Tick();
             EXPECT_EQ(w->m_Text, line);
@@ -284,11 +289,11 @@ TEST_F(GimmickTest, TalkMessageIdleCases)
         bool error;
     };
     const Case cases[] = {
-        {"nothing to say", "{ object_name = 'talk', object_tag = 'ui_lisvet_window', object_layer = 2048,"
+        {"nothing to say", "{ base_script = 'piece', object_name = 'talk', object_tag = 'ui_lisvet_window',"
                            "  object_activity = 0, components = { UIActivateTween = {}, UITalkWindow = {} } }",
          false},
         {"no panel", "", true},
-        {"panel without window", "{ object_name = 'talk', object_tag = 'ui_lisvet_window', object_layer = 2048,"
+        {"panel without window", "{ base_script = 'piece', object_name = 'talk', object_tag = 'ui_lisvet_window',"
                                  "  object_activity = 0, components = { UIFrame = {} } }",
          true},
     };
@@ -304,11 +309,12 @@ TEST_F(GimmickTest, TalkMessageIdleCases)
         const std::string log = testing::internal::GetCapturedStdout();
         auto& g = *static_cast<GimmickTalkMessage*>(Find("lisvet")->GetComponent(GimmickTalkMessage::s_Class.Key));
         EXPECT_EQ(g.m_nStep, c.error ? eGimmickTalk_Fill : eGimmickTalk_Open);
-        if (GameObj* talk = Find("talk"))
+        if (GameObj* talk = Find("talk")) {
             EXPECT_FALSE(talk->IsActive());
+        }
         size_t errors = 0;
-        for (size_t at = log.find("GimmickTalkMessage"); at != std::string::npos;
-             at = log.find("GimmickTalkMessage", at + 1))
+        for (size_t at = log.find("it shows nothing"); at != std::string::npos;
+             at = log.find("it shows nothing", at + 1))
             ++errors;
         EXPECT_EQ(errors, c.error ? 1u : 0u) << log;
     }

@@ -45,6 +45,10 @@ std::map<std::string, std::string> VisitorFiles(const std::string& children, con
     files["game_objects/test_camera"] = "test_camera = { object_name = 'camera', object_tag = 'GameCamera',"
                                         "  object_layer = 4, object_activity = 1,"
                                         "  components = { Transform = {}, Camera2D = {} } }";
+    files["game_objects/test_group"] = "test_group = { object_layer = 1, object_activity = 1,"
+                                       "  components = { Transform = {} } }";
+    files["game_objects/test_group2"] = "test_group2 = { object_layer = 1, object_activity = 1,"
+                                        "  components = { Transform = {} } }";
     files["game_objects/gameobj_effect_dead_with_flower4"] =
         "gameobj_effect_dead_with_flower4 = { object_name = 'flower4', object_layer = 1, object_activity = 1,"
         "  components = { Transform = {} } }";
@@ -56,12 +60,11 @@ std::map<std::string, std::string> VisitorFiles(const std::string& children, con
 
 // The Oskel pair, each under a group of its own, below the event's object.
 const char* const kOskelGroup =
-    "{ object_name = 'event', object_layer = 1, object_activity = 1,"
-    "  components = { Transform = {}, OskelController = {} },"
+    "{ base_script = 'test_group', object_name = 'event',"
+    "  components = { OskelController = {} },"
     "  children = {"
-    "    { object_name = 'group1', object_layer = 1, object_activity = 1, components = { Transform = {} },"
-    "      children = { { base_script = 'test_oskel' } } },"
-    "    { object_name = 'group2', object_layer = 1, object_activity = 1,"
+    "    { base_script = 'test_group2', object_name = 'group1', children = { { base_script = 'test_oskel' } } },"
+    "    { base_script = 'test_group2', object_name = 'group2',"
     "      components = { Transform = { position = { x = 40, y = 0 } } },"
     "      children = { { base_script = 'test_liberated' } } } } }";
 
@@ -146,7 +149,8 @@ TEST_F(VisitorTest, OskelPhases)
         {"faded in: the fight goes on", "", 92, 1, 2, 1.0f, eScreenFade_Idle, 0, true, false, true, true, 0},
         {"the second falls", "test_liberated", 1, 1, 3, kOskelTimeScale, eScreenFade_FadeOut, 1, false, false, true,
          true, 50},
-        {"the end: back from white", "", 125, 1, 4, 1.0f, eScreenFade_FadeIn, 0, true, false, false, false, 50},
+        // The event's object goes off, and its whole subtree with it.
+        {"the end: back from white", "", 125, 1, 4, 1.0f, eScreenFade_FadeIn, 0, true, false, true, false, 50},
     };
     for (const Checkpoint& c : points) {
         SCOPED_TRACE(c.what);
@@ -292,13 +296,23 @@ TEST_F(VisitorTest, StrangerVisitMusicAndDeparture)
             sound.PlayBgm(0.0f, c.playingAtLeave, true);
         }
         const IAudioSource* atLeave = sound.GetCurrentBgm();
-        Kinematics& body = *Find("test_stranger")->GetKinematics();
-        body.m_fPosX = 767.0f;
-        body.m_fPosY = 0.0f;
-        Frame(2);
-        EXPECT_EQ(s.m_nStep, 2) << "767 units away is not gone";
-        body.m_fPosX = 769.0f;
-        Frame(2);
+        // Away from the camera (which follows its own target) by a distance, every frame.
+        GameObj* stranger = Find("test_stranger");
+        auto keepAway = [&](float distance) {
+            for (int i = 0; i < 2; ++i) {
+                const Vec2 eye = WorldPosition(Find("camera"));
+                Kinematics& body = *stranger->GetKinematics();
+                body.m_fPosX = eye.x + distance;
+                body.m_fPosY = eye.y;
+                body.m_fVelX = body.m_fVelY = 0.0f;
+                stranger->GetTransform()->SetLocalPosition(eye.x + distance, eye.y, 0.0f);
+                stranger->GetTransform()->UpdateWorldMatrices();
+                Frame();
+            }
+        };
+        keepAway(700.0f);
+        EXPECT_EQ(s.m_nStep, 2) << "700 units away is not gone";
+        keepAway(900.0f);
         EXPECT_EQ(s.m_nStep, 3);
         EXPECT_FALSE(Find("test_stranger")->IsActive());
         EXPECT_TRUE(Enemy("test_stranger").m_nFlags & eEnemyFlag_Despawned);

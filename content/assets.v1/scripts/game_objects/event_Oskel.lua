@@ -5,9 +5,8 @@ event_Oskel = {
   object_activity = ACTIVE,
   components = { Transform = {}, OskelController = {} },
   children = {
-    { object_name = "オスケル組", object_layer = LAYER_STAGE, object_activity = ACTIVE,  -- "Oskel group"
-      components = { Transform = {} }, children = { { base_script = "enemy_Oskel" } } },
-    { object_name = "解放組", object_layer = LAYER_STAGE, object_activity = ACTIVE,  -- "Liberated group"
-      components = { Transform = {} }, children = { { base_script = "enemy_LiberatedOskel" } } },
+    { base_script = "event_OskelGroup", children = { { base_script = "enemy_Oskel" } } },
+    { base_script = "event_OskelGroup", object_name = "解放組",  -- "Liberated group"
+      children = { { base_script = "enemy_LiberatedOskel" } } },
   },
 }

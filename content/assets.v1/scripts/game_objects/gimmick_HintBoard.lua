@@ -11,21 +11,5 @@ gimmick_HintBoard = {
     GimmickActivateObject = { target = "hint_note", target_offset = { x = 0, y = 70 }, only_overlap = true,
                               layer_mask = LAYER_PLAYER },
   },
-  children = {
-    {
-      object_name = "ヒント",      -- "Hint"
-      object_tag = "hint_note",
-      object_layer = LAYER_STAGE,
-      object_activity = ACTIVE,
-      components = {
-        Transform = { position = { z = -2 } },
-        FontRenderer = {
-          font = 0,
-          alignment = 1,
-          size = { width = 220, height = 60 },
-          text = "上で話す・調べる\n依頼は出発点で",  -- "Up: talk, examine / Quests at the start"
-        },
-      },
-    },
-  },
+  children = { { base_script = "gimmick_HintNote" } },
 }
