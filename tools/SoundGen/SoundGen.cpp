@@ -146,7 +146,7 @@ int main(int argc, char** argv)
         // The cave's own track: slower, low and minor.
         {"cave", 12.0, 2.0, {-12, -9, -14, -10}, {0, 3, -2, 3, 0, -99, -5, -99}, 90.0},
         // The visiting stranger's theme: light and lilting, in three-quarter feel.
-        {"stranger_ilvane", 8.0, 0.0, {2, -3, 5, 0}, {14, 12, 9, 12, 14, 17, -99, 12}, 144.0},
+        {"stranger_ilvane", 8.0, 2.0, {2, -3, 5, 0}, {14, 12, 9, 12, 14, 17, -99, 12}, 144.0},
     };
     for (const Music& m : music) {
         std::vector<int16_t> samples = MusicLoop(m.seconds, m.chords, m.melody, m.bpm);
