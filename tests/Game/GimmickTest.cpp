@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kPadA = 1u << ePadButton_A;
 
 // The stage: a UI root with its panels, a toucher on the player's layer, one on the stage's,
 // and the gimmick under test.
