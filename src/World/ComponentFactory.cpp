@@ -21,11 +21,16 @@
 #include "Components/Game/EffectController.h"
 #include "Components/Game/EndingController.h"
 #include "Components/Game/EnemyController.h"
+#include "Components/Game/GimmickActivateObject.h"
+#include "Components/Game/GimmickObjectName.h"
+#include "Components/Game/GimmickOpenMenu.h"
+#include "Components/Game/GimmickTalkMessage.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/ItemController.h"
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/KnockbackController.h"
 #include "Components/Game/MeleeHitController.h"
+#include "Components/Game/OskelController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/QuestController.h"
@@ -33,6 +38,7 @@
 #include "Components/Game/BossBattleController.h"
 #include "Components/Game/StatusParameter.h"
 #include "Components/Game/TitleController.h"
+#include "Components/Game/StrangerController.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UIDialogFrames.h"
@@ -92,12 +98,18 @@ void ComponentFactory::RegisterAll()
     RegisterClass<BulletHellController>();
     RegisterClass<BulletController>();
     RegisterClass<BulletEraser>();
+    RegisterClass<StrangerController>();
+    RegisterClass<OskelController>();
     RegisterClass<QuestController>();
     RegisterClass<ObjectiveController>();
     RegisterClass<BossBattleController>();
     RegisterClass<TitleController>();
     RegisterClass<EndingController>();
     RegisterClass<ItemController>();
+    RegisterClass<GimmickOpenMenu>();
+    RegisterClass<GimmickActivateObject>();
+    RegisterClass<GimmickTalkMessage>();
+    RegisterClass<GimmickObjectName>();
     RegisterClass<UIFrame>();
     RegisterClass<UISelector>();
     RegisterClass<UITable>();

@@ -936,6 +936,8 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         if (!tag.empty())
             m_CameraTags.insert(tag);
     }
+    if (components.count("StrangerController") && !components.count("EnemyController"))
+        Add(file, where + " StrangerController has no EnemyController beside it: the stranger never comes");
     if (components.count("UIRoot")) {
         lua_getfield(L, -1, "components");
         std::string camera;
@@ -1381,6 +1383,27 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 }
             });
         }
+    } else if (name == "StrangerController") {
+        lua_getfield(L, -1, "themeSong");
+        if (lua_type(L, -1) == LUA_TSTRING && lua_rawlen(L, -1) > 0) {
+            StreamIO* stream = g_pArchiveSystem->Open(HashName(lua_tostring(L, -1)));
+            if (!stream)
+                Add(file, where + " StrangerController's theme \"" + lua_tostring(L, -1) + "\" is in no archive");
+            delete stream;
+        }
+        lua_pop(L, 1);
+    } else if (name == "GimmickOpenMenu") {
+        // A mask of 0 is never pressed, and an empty name opens nothing.
+        lua_getfield(L, -1, "open_pad");
+        const bool noPad = !lua_isnumber(L, -1) || static_cast<int64_t>(lua_tonumber(L, -1)) == 0;
+        lua_pop(L, 1);
+        if (noPad)
+            Add(file, where + " GimmickOpenMenu has no \"open_pad\": no press opens its menu");
+        lua_getfield(L, -1, "open_menu_name");
+        const bool noMenu = lua_type(L, -1) != LUA_TSTRING || lua_rawlen(L, -1) == 0;
+        lua_pop(L, 1);
+        if (noMenu)
+            Add(file, where + " GimmickOpenMenu has no \"open_menu_name\" to open");
     } else if (name == "StageGenerator") {
         lua_getfield(L, -1, "generateType");
         const bool ruleDriven = lua_tonumber(L, -1) == 0;

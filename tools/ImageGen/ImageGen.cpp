@@ -69,6 +69,27 @@ void DrawRunner(Canvas& c, float phase, float lean, uint32_t scarf, bool armOut)
     c.FillCircle(cx + 4, 13, 2, kInk);
 }
 
+// The companion: a small round sprite with a ribbon and two wings; `flap` lifts the wings.
+void DrawCompanion(Canvas& c, float flap)
+{
+    const float cx = float(c.width) * 0.5f;
+    c.FillPolygon({cx - 8, 30, cx - 26, 18 - flap, cx - 20, 38}, kWhite);
+    c.FillPolygon({cx + 8, 30, cx + 26, 18 - flap, cx + 20, 38}, kWhite);
+    c.FrameCircle(cx, 32, 12, 2, kYellow, kInk);
+    c.FillRect(int(cx) - 10, 20, 20, 4, kPink);
+    c.FillCircle(cx - 4, 31, 2, kInk);
+    c.FillCircle(cx + 4, 31, 2, kInk);
+}
+
+// A visitor: the runner in a violet scarf under a wide pointed hat.
+void DrawVisitor(Canvas& c, float phase, float lean)
+{
+    DrawRunner(c, phase, lean, kPurple, false);
+    const float cx = float(c.width) * 0.5f + lean;
+    c.FillPolygon({cx - 16, 8, cx + 16, 8, cx + 2, -8}, kPurple);
+    c.FillRect(int(cx) - 16, 6, 32, 3, kInk);
+}
+
 void DrawBlob(Canvas& c, float squash, uint32_t body)
 {
     const float w = float(c.width), h = float(c.height);
@@ -265,6 +286,16 @@ std::vector<SheetDef> Sheets()
         DrawRunner(c, 0.8f, 4.0f, kOrange, false);
         c.FillPolygon({2, 50, 20, 44, 8, 60}, kYellow);
     }});
+    // The companion at home, and the visiting stranger.
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"companion_idle_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawCompanion(c, float(i) * 6.0f); }});
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"stranger_idle_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawVisitor(c, 0.0f, float(i)); }});
+    for (int i = 0; i < 2; ++i)
+        player.sprites.push_back({"stranger_run_" + std::to_string(i), 64, 64,
+                                  [i](Canvas& c) { DrawVisitor(c, float(i) * 3.1416f + 0.8f, 3.0f); }});
     sheets.push_back(player);
 
     SheetDef enemies{"chara_enemies", Format::Dds, false, 0, 256, 512, {}, nullptr};

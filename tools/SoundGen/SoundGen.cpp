@@ -154,6 +154,8 @@ int main(int argc, char** argv)
         {"logo", 3.0, 1.0, {0, 5}, {12, 16, 19, 24}, 120.0},
         {"opening", 8.0, 2.0, {0, -3, 5, 7}, {7, 4, 0, 4, 7, 12, 7, -99}, 120.0},
         {"ending", 8.0, 2.0, {5, 0, -3, 7}, {12, 11, 7, 4, 5, 7, 0, -99}, 90.0},
+        // The visiting stranger's theme: light and lilting, in three-quarter feel.
+        {"stranger_ilvane", 8.0, 2.0, {2, -3, 5, 0}, {14, 12, 9, 12, 14, 17, -99, 12}, 144.0},
     };
     for (const Music& m : music) {
         std::vector<int16_t> samples = MusicLoop(m.seconds, m.chords, m.melody, m.bpm);

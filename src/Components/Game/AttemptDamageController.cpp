@@ -14,6 +14,7 @@
 #include "Components/Game/HealthController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/Game/StrangerController.h"
 #include "Components/Game/TalkChannel.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
@@ -206,6 +207,7 @@ void AttemptDamageController::Hit(GameObj* victim)
         const int32_t type = critical ? 2 : (actor->GetSide() == 0 ? 1 : 0);
         health->ApplyDamage(SaturateToInt32(std::trunc(static_cast<double>(x) + 0.5)), type);
     }
+    PayStrangerExperience(victim);
 
     m_bHasHit = true;
 }

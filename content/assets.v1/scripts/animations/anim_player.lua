@@ -127,4 +127,17 @@ animation_table = {
         wrapMode = 0,
         animationSheet = { frame_per_sec = 12, animation = { { "player_home_run_0", 1 }, { "player_home_idle_0", 1 } } },
     },
+    -- The companion at home and the visiting stranger.
+    companion_idle = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 4, animation = { { "companion_idle_0", 2 }, { "companion_idle_1", 2 } } },
+    },
+    stranger_idle = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 3, animation = { { "stranger_idle_0", 2 }, { "stranger_idle_1", 2 } } },
+    },
+    stranger_run = {
+        wrapMode = 1,
+        animationSheet = { frame_per_sec = 8, animation = { { "stranger_run_0", 2 }, { "stranger_run_1", 2 } } },
+    },
 }

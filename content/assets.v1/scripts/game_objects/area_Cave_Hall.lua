@@ -19,5 +19,7 @@ area_Cave_Hall = {
       components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
     { base_script = "prop_Ground", object_name = "高台",  -- "Upper floor"
       components = { Transform = { position = { x = 238, y = -136, z = 20 }, scaling = { x = 4.6875, y = 0.5 } } } },
+    -- The Oskel's trial on the upper floor.
+    { base_script = "event_Oskel", components = { Transform = { position = { x = 238, y = -90 } } } },
   },
 }

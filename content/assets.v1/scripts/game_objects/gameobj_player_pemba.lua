@@ -12,7 +12,7 @@ gameobj_player_pemba = {
     -- The figure stands 52 pixels tall in its 64-pixel cell, its feet 26 below the centre.
     Box2DCollider = {
       center = { x = 0, y = 0 }, size = { width = 20, height = 52 },
-      cullingMask = TERRAIN_LAYER + LAYER_ENEMY + LAYER_BULLET,
+      cullingMask = TERRAIN_LAYER + LAYER_ENEMY + LAYER_GIMMICK + LAYER_BULLET,
     },
     SpriteAnimation = {
       stand_loop = { "player_idle" },

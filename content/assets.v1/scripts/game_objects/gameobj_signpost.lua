@@ -3,12 +3,15 @@
 gameobj_signpost = {
   object_name = "道標",          -- "Signpost"
   object_tag = "Signpost",
-  object_layer = LAYER_STAGE,
+  object_layer = LAYER_STAGE + LAYER_GIMMICK,
   object_activity = ACTIVE,
   components = {
     Transform = { position = { z = 30 } },
     SpriteRenderer = {},
     TextureAtlas = { atlasName = "land_signpost" },
+    -- Its name in the HUD's plate while the player touches it.
+    Box2DCollider = { size = { width = 40, height = 48 }, cullingMask = LAYER_PLAYER },
+    GimmickObjectName = { display_time = 3, is_collision_stay = true, layer_mask = LAYER_PLAYER },
   },
   children = {
     { base_script = "signpost_Text" },

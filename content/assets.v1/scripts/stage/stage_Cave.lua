@@ -26,6 +26,7 @@ stage_Cave = {
   },
   children = {
     { base_script = "ui_root_quest" },
+    { base_script = "gimmick_ImmediateTalk" },
     {
       base_script = "prop_Door", object_name = "主の間の扉",   -- "Door of the master's hall"
       object_activity = INACTIVE,

@@ -20,6 +20,12 @@ stage_Home = {
     { base_script = "ui_root_home" },
     { base_script = "prop_House" },
     { base_script = "prop_Counter" },
+    -- Gimmicks: the quest select where the player appears, saving by the door, the companion
+    -- and a hint board.
+    { base_script = "gimmick_QuestBoard" },
+    { base_script = "gimmick_SavePoint" },
+    { base_script = "npc_Lisvet" },
+    { base_script = "gimmick_HintBoard" },
     { base_script = "bg_Sky" },
   },
 }

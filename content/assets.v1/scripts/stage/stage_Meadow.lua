@@ -27,6 +27,7 @@ stage_Meadow = {
   },
   children = {
     { base_script = "ui_root_quest" },
+    { base_script = "gimmick_ImmediateTalk" },
     { base_script = "bg_Sky" },
   },
 }
