@@ -1,4 +1,4 @@
--- The home base's UI tree; its panels come later.
+-- The home base's UI tree and its panels.
 ui_root_home = {
   object_name = "拠点UI",        -- "Home UI"
   object_tag = "UIRoot",
@@ -7,5 +7,9 @@ ui_root_home = {
   components = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
+  },
+  children = {
+    { base_script = "ui_hud" },
+    { base_script = "ui_lisvet_window" },
   },
 }

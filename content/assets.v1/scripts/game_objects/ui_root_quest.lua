@@ -1,4 +1,4 @@
--- A quest stage's UI tree; its panels come later.
+-- A quest stage's UI tree and its panels.
 ui_root_quest = {
   object_name = "クエストUI",    -- "Quest UI"
   object_tag = "UIRoot",
@@ -7,5 +7,9 @@ ui_root_quest = {
   components = {
     Transform = {},
     UIRoot = { camera = "UICamera" },
+  },
+  children = {
+    { base_script = "ui_hud" },
+    { base_script = "ui_lisvet_window_auto" },
   },
 }
