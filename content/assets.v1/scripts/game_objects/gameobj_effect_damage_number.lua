@@ -12,7 +12,8 @@ gameobj_effect_damage_number = {
   object_activity = ACTIVE,
   components = {
     Transform = { position = { z = 2 } },
-    SpriteNumberRenderer = { max_digit = 6, hidden_zero = true, alignment = 1, padding = { x = 12, y = 0 } },
+    SpriteNumberRenderer = { max_digit = 6, hidden_zero = true, alignment = 1, padding = { x = 12, y = 0 },
+                             sprite_names = digits("dmg_enemy_") },
     UIDamageNumber = {
       velocity = { x = { -40, 40 }, y = 220 },
       gravity = -400,

@@ -26,7 +26,7 @@ ui_hud = {
         TweenAlpha = { from = 0, to = 1, duration = 0.2 },
       },
       children = {
-        { base_script = "ui_hud_piece", object_tag = "sprite_number_combo",
+        { base_script = "ui_hud_part", object_tag = "sprite_number_combo",
           components = {
             SpriteNumberRenderer = {
               renderingCamera = "UICamera", max_digit = 3, hidden_zero = true, alignment = 2,
@@ -45,13 +45,13 @@ ui_hud = {
         TweenAlpha = { from = 0, to = 1, duration = 0.2 },
       },
       children = {
-        { base_script = "ui_hud_piece", object_tag = "sliced_sprite_bar",
+        { base_script = "ui_hud_part", object_tag = "sliced_sprite_bar",
           components = {
             SlicedSpriteRenderer = { renderingCamera = "UICamera", size = { width = 32, height = 28 },
                                      border = { left = 8, right = 8, top = 8, bottom = 8 } },
             TextureAtlas = { atlasName = "ui_name_bar" },
           } },
-        { base_script = "ui_hud_piece", object_tag = "label_object_name",
+        { base_script = "ui_hud_part", object_tag = "label_object_name",
           components = {
             Transform = { position = { z = -1 } },
             FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 240, height = 24 } },
@@ -71,13 +71,13 @@ ui_hud = {
         },
       },
       children = {
-        { base_script = "ui_hud_piece", object_tag = "sprite_flower",
+        { base_script = "ui_hud_part", object_tag = "sprite_flower",
           components = {
             SpriteRenderer = { renderingCamera = "UICamera" },
             TextureAtlas = { atlasName = "ui_hud_flower" },
             UIWheel = { friction = 0.95, base_rps = 0.1, force = 0, limit_force = 3 },
           } },
-        { base_script = "ui_hud_piece", object_tag = "sprite_number_life",
+        { base_script = "ui_hud_part", object_tag = "sprite_number_life",
           components = {
             Transform = { position = { x = 190, y = 14 } },
             SpriteNumberRenderer = {
@@ -87,7 +87,7 @@ ui_hud = {
                                "ui_life_5", "ui_life_6", "ui_life_7", "ui_life_8", "ui_life_9" },
             },
           } },
-        { base_script = "ui_hud_piece", object_tag = "slider_life",
+        { base_script = "ui_hud_part", object_tag = "slider_life",
           components = {
             Transform = { position = { x = 32, y = 0 } },
             SpriteRenderer = { renderingCamera = "UICamera", size = { width = 160, height = 12 } },
@@ -95,7 +95,7 @@ ui_hud = {
             UISlider = { foreground = "slider_life_lost", direciton = 0, size = { width = 160, height = 12 } },
           },
           children = {
-            { base_script = "ui_hud_piece", object_tag = "slider_life_lost",
+            { base_script = "ui_hud_leaf", object_tag = "slider_life_lost",
               components = {
                 Transform = { position = { z = -1 } },
                 SpriteRenderer = { renderingCamera = "UICamera", size = { width = 160, height = 12 } },

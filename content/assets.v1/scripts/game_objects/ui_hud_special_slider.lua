@@ -8,13 +8,13 @@ ui_hud_special_slider = {
     UISlider = { foreground = "special_fill", direciton = 0, size = { width = 52, height = 10 } },
   },
   children = {
-    { base_script = "ui_hud_piece", object_tag = "special_back",
+    { base_script = "ui_hud_leaf", object_tag = "special_back",
       components = {
         Transform = { position = { z = 1 } },
         SpriteRenderer = { renderingCamera = "UICamera", size = { width = 52, height = 10 } },
         TextureAtlas = { atlasName = "ui_hud_gauge_back" },
       } },
-    { base_script = "ui_hud_piece", object_tag = "special_fill",
+    { base_script = "ui_hud_leaf", object_tag = "special_fill",
       components = {
         SpriteRenderer = { renderingCamera = "UICamera", size = { width = 52, height = 10 } },
         TextureAtlas = { atlasName = "ui_hud_special_fill" },

@@ -6,12 +6,12 @@ ui_quest_target_row = {
   object_activity = ACTIVE,
   components = { Transform = {} },
   children = {
-    { base_script = "ui_hud_piece", object_tag = "target_icon",
+    { base_script = "ui_hud_leaf", object_tag = "target_icon",
       components = {
         SpriteRenderer = { renderingCamera = "UICamera" },
         TextureAtlas = { atlasName = "icon_slime" },
       } },
-    { base_script = "ui_hud_piece", object_tag = "target_count",
+    { base_script = "ui_hud_leaf", object_tag = "target_count",
       components = {
         Transform = { position = { x = 18, y = 0 } },
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 80, height = 24 },
