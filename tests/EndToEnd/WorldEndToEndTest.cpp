@@ -209,11 +209,12 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         int inactive;      // objects that start inactive
         uint32_t anyLayer; // the layers of every object, ORed
     } cases[] = {
-        // The quest controller places the player (2); every stage has a UI tree (2048).
-        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048},
-        {"quest_Meadow", "stage_Meadow", 13, 0, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
-        {"quest501", "stage_Cave", 9, 1, 1 | 2 | 4 | 5 | 2048},
-        {"vididezare", "stage_Home", 10, 1, 1 | 2 | 4 | 2048}, // and back home
+        // The quest controller places the player (2); every stage has a UI tree (2048), whose
+        // talk panel starts inactive.
+        {"vididezare", "stage_Home", 10, 2, 1 | 2 | 4 | 2048},
+        {"quest_Meadow", "stage_Meadow", 13, 1, 1 | 2 | 4 | 2048}, // the seeded draw's three areas, after the home base's landscape took its draws
+        {"quest501", "stage_Cave", 9, 2, 1 | 2 | 4 | 5 | 2048},
+        {"vididezare", "stage_Home", 10, 2, 1 | 2 | 4 | 2048}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);
