@@ -304,6 +304,13 @@ const BrokenCase kCases[] = {
        Proto("obj_Count", "components = { SpriteNumberRenderer = { sprite_names = { 'dot_0', 'gone' } } }")}},
      {{"assets.v1/scripts/game_objects/obj_Count", "digit 1 \"gone\" is no atlas sprite"},
       {"assets.v1/scripts/game_objects/obj_Count", "lists 2 sprites, not the ten digits"}}},
+    {"HUD data: a target row that is no prototype, damage digits not ten sprites",
+     {{kObj + "obj_Hud.lua",
+       Proto("obj_Hud", "components = { UIHudQuestTarget = { quest_target_script_name = 'obj_NoRow' },\n"
+                        "  UIDamageNumber = { damage_number = { critical = { { 'dot_0', 'lost' }, 4 } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Hud", "\"quest_target_script_name\" \"obj_NoRow\" names no prototype"},
+      {"assets.v1/scripts/game_objects/obj_Hud", "\"critical\" digit 1 \"lost\" is no atlas sprite"},
+      {"assets.v1/scripts/game_objects/obj_Hud", "\"damage_number\" \"critical\" lists 2 sprites, not the ten"}}},
     {"a movie that no archive holds",
      {{kObj + "obj_Film.lua",
        Proto("obj_Film", "components = { MovieRenderer = { title = 'assets.v1/movies/none' } }")}},

@@ -37,6 +37,7 @@ protected:
         GameTest::SetUp();
         g_nShown = 0;
         g_nLastShown = -1;
+        m_pfnShow = g_pfnShowComboCount;
         g_pfnShowComboCount = [](int32_t count) {
             ++g_nShown;
             g_nLastShown = count;
@@ -44,9 +45,10 @@ protected:
     }
     void TearDown() override
     {
-        g_pfnShowComboCount = nullptr;
+        g_pfnShowComboCount = m_pfnShow;
         GameTest::TearDown();
     }
+    void (*m_pfnShow)(int32_t) = nullptr;
 
     // A victim of the enemies' side (layer 4, tag "Enemy") in the air, an enemy attacker and a
     // hit object, with the given keys; the player (with a combo counter) stands on the floor.

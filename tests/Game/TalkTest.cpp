@@ -25,6 +25,7 @@ protected:
         g_nTalkEnableMask = 0x7FFFFFFF;
         g_TalkChannelQueue.Clear(0);
         m_nPosts = 0;
+        m_pfnPostNext = g_pfnTalkWindowPostNext;
         g_pfnTalkWindowPostNext = [] { ++m_nPosts; };
     }
     void TearDown() override
@@ -32,7 +33,7 @@ protected:
         g_pTextTable = m_pOld;
         g_nTalkEnableMask = 0;
         g_TalkChannelQueue.Clear(0);
-        g_pfnTalkWindowPostNext = nullptr;
+        g_pfnTalkWindowPostNext = m_pfnPostNext;
     }
     // The immediate channel's lines, emptying it.
     static std::vector<std::string> Lines()
@@ -47,6 +48,7 @@ protected:
     TextTable m_Table;
     TextTable* m_pOld = nullptr;
     static inline int m_nPosts = 0;
+    void (*m_pfnPostNext)() = nullptr;
 };
 
 } // namespace

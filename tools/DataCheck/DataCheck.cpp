@@ -1269,6 +1269,33 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (count != 10)
             Add(file, where + ": \"sprite_names\" lists " + std::to_string(count) +
                           " sprites, not the ten digits 0 to 9");
+    } else if (name == "UIHudQuestTarget") {
+        CheckNamedPrototype(file, where, "quest_target_script_name");
+    } else if (name == "UIDamageNumber") {
+        // Each damage type's digits: ten atlas sprites, digit 0 first.
+        lua_getfield(L, -1, "damage_number");
+        if (lua_istable(L, -1))
+            for (const char* type : {"enemy_damage", "player_damage", "critical", "healing"}) {
+                lua_getfield(L, -1, type);
+                if (lua_istable(L, -1)) {
+                    lua_rawgeti(L, -1, 1);
+                    const size_t count = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+                    for (size_t i = 1; i <= count; ++i) {
+                        lua_rawgeti(L, -1, static_cast<int>(i));
+                        const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                        if (!m_SpriteOwners.count(sprite))
+                            Add(file, where + " \"" + type + "\" digit " + std::to_string(i - 1) + " \"" + sprite +
+                                          "\" is no atlas sprite");
+                        lua_pop(L, 1);
+                    }
+                    lua_pop(L, 1);
+                    if (count != 10)
+                        Add(file, where + ": \"damage_number\" \"" + type + "\" lists " + std::to_string(count) +
+                                      " sprites, not the ten digits 0 to 9");
+                }
+                lua_pop(L, 1);
+            }
+        lua_pop(L, 1);
     } else if (name == "MovieRenderer") {
         lua_getfield(L, -1, "title");
         if (lua_isstring(L, -1)) {

@@ -203,6 +203,70 @@ void DrawDiamond(Canvas& c, uint32_t fill)
     c.FillPolygon({w / 2, 4, w / 2 + 4, h / 2, w / 2, h - 4}, kWhite);
 }
 
+// Seven-segment digits 0-9 in one colour on a cell with a dark rim, so trimming keeps the cell.
+void AddDigits(std::vector<SpriteDef>& sprites, const std::string& prefix, int w, int h, uint32_t colour)
+{
+    static const char* const kSegs[10] = {"abcdef", "bc", "abdeg", "abcdg", "bcfg",
+                                          "acdfg", "acdefg", "abc", "abcdefg", "abcdfg"};
+    for (int d = 0; d < 10; ++d)
+        sprites.push_back({prefix + std::to_string(d), w, h, [d, w, h, colour](Canvas& c) {
+                               c.FrameRect(0, 0, w, h, 1, 0x00000000, kInk);
+                               const int t = h / 8, mid = h / 2 - t / 2;
+                               for (const char* seg = kSegs[d]; *seg; ++seg) {
+                                   switch (*seg) {
+                                   case 'a': c.FillRect(t + 1, 1, w - 2 * t - 2, t, colour); break;
+                                   case 'b': c.FillRect(w - t - 1, t + 1, t, mid - t - 1, colour); break;
+                                   case 'c': c.FillRect(w - t - 1, mid + t, t, h - mid - 2 * t - 1, colour); break;
+                                   case 'd': c.FillRect(t + 1, h - t - 1, w - 2 * t - 2, t, colour); break;
+                                   case 'e': c.FillRect(1, mid + t, t, h - mid - 2 * t - 1, colour); break;
+                                   case 'f': c.FillRect(1, t + 1, t, mid - t - 1, colour); break;
+                                   case 'g': c.FillRect(t + 1, mid, w - 2 * t - 2, t, colour); break;
+                                   }
+                               }
+                           }});
+}
+
+// The in-game HUD and talk window: a sliced talk frame with its arrow and "next" marker, the
+// life flower, gauge fills, combo and life digits, the four damage digit sets (enemy white,
+// player red, critical yellow, healing green), a sliced name plate and the meadow's target icon.
+SheetDef HudSheet()
+{
+    SheetDef hud{"ui_hud_parts", Format::Tga, false, 1, 256, 256, {}, nullptr};
+    hud.sprites.push_back({"ui_talk_frame", 48, 48, [](Canvas& c) {
+                               c.FrameRect(0, 0, 48, 48, 3, kPanel, kInk);
+                               c.FrameRect(4, 4, 40, 40, 1, kPanel, kWhite);
+                           }});
+    hud.sprites.push_back({"ui_talk_arrow", 16, 16, [](Canvas& c) { c.FillPolygon({2, 0, 14, 0, 8, 14}, kPanel); }});
+    hud.sprites.push_back({"ui_talk_next", 16, 16, [](Canvas& c) {
+                               c.FillPolygon({1, 3, 15, 3, 8, 14}, kInk);
+                               c.FillPolygon({4, 5, 12, 5, 8, 11}, kYellow);
+                           }});
+    hud.sprites.push_back({"ui_hud_flower", 48, 48, [](Canvas& c) {
+                               for (int k = 0; k < 5; ++k) {
+                                   const float a = float(k) * 1.2566371f;
+                                   c.FrameCircle(24 + 12 * std::cos(a), 24 + 12 * std::sin(a), 9, 2, kPink, kInk);
+                               }
+                               c.FrameCircle(24, 24, 7, 2, kYellow, kInk);
+                           }});
+    hud.sprites.push_back({"ui_hud_gauge_back", 64, 12, [](Canvas& c) { c.FrameRect(0, 0, 64, 12, 2, 0xFF303040, kInk); }});
+    hud.sprites.push_back({"ui_hud_life_fill", 64, 12, [](Canvas& c) { c.FillRect(0, 0, 64, 12, kGreen); }});
+    // White, so the special colour tints it.
+    hud.sprites.push_back({"ui_hud_special_fill", 32, 10, [](Canvas& c) { c.FillRect(0, 0, 32, 10, 0xFFFFFFFF); }});
+    hud.sprites.push_back({"ui_name_bar", 32, 24, [](Canvas& c) { c.FrameRect(0, 0, 32, 24, 3, kPanel, kOrange); }});
+    hud.sprites.push_back({"icon_slime", 24, 24, [](Canvas& c) {
+                               c.FrameCircle(12, 14, 9, 2, kGreen, kInk);
+                               c.FillCircle(9, 12, 2, kInk);
+                               c.FillCircle(15, 12, 2, kInk);
+                           }});
+    AddDigits(hud.sprites, "ui_combo_", 16, 24, kOrange);
+    AddDigits(hud.sprites, "ui_life_", 10, 14, kWhite);
+    AddDigits(hud.sprites, "dmg_enemy_", 12, 16, 0xFFFFFFFF);
+    AddDigits(hud.sprites, "dmg_player_", 12, 16, 0xFFE02020);
+    AddDigits(hud.sprites, "dmg_critical_", 12, 16, kYellow);
+    AddDigits(hud.sprites, "dmg_heal_", 12, 16, 0xFF20C040);
+    return hud;
+}
+
 std::vector<SheetDef> Sheets()
 {
     std::vector<SheetDef> sheets;
@@ -455,6 +519,7 @@ std::vector<SheetDef> Sheets()
                                }});
     uiTitle.sprites.push_back({"ui_tip_icon_star", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 5, kPink); }});
     sheets.push_back(uiTitle);
+    sheets.push_back(HudSheet());
 
     // The parameter upgrade screen: one flat piece colour per parameter, five rank badges (a
     // star with one more point per rank), the row arrows and the selected row's highlight.

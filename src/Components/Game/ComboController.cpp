@@ -3,12 +3,25 @@
 #include <algorithm>
 
 #include "Components/Game/TalkChannel.h"
+#include "Components/UI/UIHud.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/FrameCounter.h"
 #include "World/PlayStatistics.h"
 
 const ClassKey ComboController::s_Class("ComboController");
-void (*g_pfnShowComboCount)(int32_t count) = nullptr;
+
+namespace {
+
+void ShowComboOnHud(int32_t count)
+{
+    UIFrameHud* hud = FindHud();
+    if (hud && hud->m_pCombo)
+        hud->m_pCombo->ShowCount(count);
+}
+
+} // namespace
+
+void (*g_pfnShowComboCount)(int32_t count) = ShowComboOnHud;
 
 ComboController::ComboController(GameObj* owner) : Component(owner, s_Class) {}
 
@@ -24,9 +37,10 @@ bool ComboController::IsKindOf(TypeKey key) const { return key == s_Class.Key; }
 
 void ComboController::Update()
 {
-    // The HUD is found by its own side through the hook; the first frame only marks it taken.
+    // The first frame looks the HUD up, so the root's quest controller caches it.
     if (m_bFirstUpdate) {
         m_bFirstUpdate = false;
+        FindHud();
         return;
     }
     if (m_nCount < 0)

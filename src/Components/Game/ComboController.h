@@ -6,7 +6,8 @@
 
 #include "World/Component.h"
 
-// The HUD's combo display (number, tweens, display timer), set by the HUD when it exists.
+// Shows the count on the HUD's combo display (number, tweens, display timer); tests may put
+// an observer in its place.
 extern void (*g_pfnShowComboCount)(int32_t count);
 
 class ComboController : public Component {

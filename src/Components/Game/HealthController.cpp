@@ -10,6 +10,7 @@
 #include "Components/Game/ActorController.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Components/Game/StatusParameter.h"
+#include "Components/UI/UIDamageNumber.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/FrameCounter.h"
@@ -83,7 +84,6 @@ void HealthController::LateUpdate()
 
 bool HealthController::ApplyDamage(int32_t amount, int32_t damageType)
 {
-    (void)damageType; // the floating number shows it once the number display exists
     const ActorController* actor = GetOwner()->GetActorController();
     if (actor && actor->GetSide() == 0) {
         if (amount >= 1)
@@ -94,7 +94,10 @@ bool HealthController::ApplyDamage(int32_t amount, int32_t damageType)
     static const std::string kDamageNumber = "gameobj_effect_damage_number";
     if (g_pSceneManager && g_pSceneManager->HasPrototype(kDamageNumber)) {
         const Vec2 p = WorldPosition(GetOwner());
-        g_pSceneManager->Spawn(kDamageNumber, g_pSceneManager->GetRoot(), p.x, p.y + 60.0f);
+        GameObj* number = g_pSceneManager->Spawn(kDamageNumber, g_pSceneManager->GetRoot(), p.x, p.y + 60.0f);
+        auto* display = number ? static_cast<UIDamageNumber*>(number->GetComponent(UIDamageNumber::s_Class.Key)) : nullptr;
+        if (display)
+            display->Show(amount == INT32_MIN ? INT32_MAX : std::abs(amount), damageType);
     }
     const int64_t health = static_cast<int64_t>(m_nHealth) - amount;
     m_nHealth = static_cast<int32_t>(std::clamp<int64_t>(health, 0, std::max(m_nMaxHealth, 0)));

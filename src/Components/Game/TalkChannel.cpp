@@ -4,13 +4,25 @@
 #include <cmath>
 #include <vector>
 
+#include "Components/UI/UITalkWindow.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "World/TextTable.h"
 
 uint32_t g_nTalkEnableMask = 0;
 TalkChannelQueue g_TalkChannelQueue;
-void (*g_pfnTalkWindowPostNext)() = nullptr;
+
+namespace {
+
+void PostNextToCompanionWindow()
+{
+    if (UITalkWindow* window = FindCompanionTalkWindow())
+        window->PostNext();
+}
+
+} // namespace
+
+void (*g_pfnTalkWindowPostNext)() = PostNextToCompanionWindow;
 
 void TalkChannelQueue::PushBack(uint32_t channel, const std::string& line) { m_Channels[channel].push_back(line); }
 

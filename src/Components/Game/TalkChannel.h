@@ -43,7 +43,8 @@ private:
 
 extern TalkChannelQueue g_TalkChannelQueue;
 
-// The talk window's "move on" (set by the window's side when it exists).
+// Tells the talk window of the panel "ui_lisvet_window" to move on; tests may put an observer
+// in its place.
 extern void (*g_pfnTalkWindowPostNext)();
 
 // Clears the channel and tells the talk window to move on.

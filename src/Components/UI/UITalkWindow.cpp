@@ -170,8 +170,10 @@ void UITalkWindow::Update()
             }
             p += CharLength(p);
             m_nRevealed = std::min(p, m_nLength);
-            if (m_pLabel)
-                m_pLabel->SetText(m_Text.substr(0, static_cast<size_t>(m_nRevealed)));
+            if (m_pLabel) {
+                m_Shown.assign(m_Text, 0, static_cast<size_t>(m_nRevealed));
+                m_pLabel->SetText(m_Shown);
+            }
             m_fRevealTimer = 0.0f;
         }
         if (m_nRevealed < m_nLength)

@@ -78,6 +78,7 @@ private:
     int32_t m_nListener = -1;
     int32_t m_nRevealed = 0;
     int32_t m_nLength = 0;
+    std::string m_Shown; // the revealed part, kept to spare an allocation per character
 };
 
 // The talk window of the panel "ui_lisvet_window", or null.

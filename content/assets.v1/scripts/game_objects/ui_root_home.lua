@@ -1,4 +1,4 @@
--- The home base's UI tree; its panels come later.
+-- The home base's UI tree and its panels.
 ui_root_home = {
   object_name = "拠点UI",        -- "Home UI"
   object_tag = "UIRoot",
@@ -9,6 +9,8 @@ ui_root_home = {
     UIRoot = { camera = "UICamera" },
   },
   children = {
+    { base_script = "ui_hud" },
+    { base_script = "ui_lisvet_window" },
     { base_script = "ui_upgrade_parameter" },
     { base_script = "ui_quest_select" },
     { base_script = "ui_save_yes_no" },

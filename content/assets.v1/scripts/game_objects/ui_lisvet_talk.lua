@@ -1,0 +1,44 @@
+-- The companion's talk window: a sliced frame with an arrow towards the speaker, the line
+-- revealed a character at a time and a "next" marker once it is all shown. A advances.
+ui_lisvet_talk = {
+  object_name = "会話ウィンドウ", -- "Talk window"
+  object_layer = LAYER_MENU,
+  object_activity = ACTIVE,
+  components = {
+    Transform = { position = { x = 480, y = 110 } },
+    UITalkWindow = {
+      label_text = "talk_label", sprite_frame = "talk_frame", sprite_frame_arrow = "talk_arrow",
+      sprite_next = "talk_next", character_display_time = 0.05, pad_next = 16,
+    },
+  },
+  children = {
+    { base_script = "ui_hud_piece", object_tag = "talk_frame",
+      components = {
+        Transform = { position = { z = 1 } },
+        SlicedSpriteRenderer = { renderingCamera = "UICamera", size = { width = 640, height = 120 },
+                                 border = { left = 12, right = 12, top = 12, bottom = 12 } },
+        TextureAtlas = { atlasName = "ui_talk_frame" },
+      } },
+    { base_script = "ui_hud_piece", object_tag = "talk_arrow",
+      components = {
+        Transform = { position = { x = -260, y = 66, z = 1 } },
+        SpriteRenderer = { renderingCamera = "UICamera" },
+        TextureAtlas = { atlasName = "ui_talk_arrow" },
+      } },
+    { base_script = "ui_hud_piece", object_tag = "talk_next",
+      components = {
+        Transform = { position = { x = 296, y = -44 } },
+        SpriteRenderer = { renderingCamera = "UICamera" },
+        TextureAtlas = { atlasName = "ui_talk_next" },
+      } },
+    { base_script = "ui_hud_piece", object_tag = "talk_label",
+      components = {
+        Transform = { position = { x = -300, y = 40 } },
+        FontRenderer = {
+          renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 600, height = 100 },
+          encoding = true,
+          text = "<F2C94C>リスベット<F4F1E8>「今日も行こう!」",  -- "Lisvet: \"Let's go again today!\""
+        },
+      } },
+  },
+}
