@@ -96,6 +96,8 @@ class GameHarness {
     bool MakeQuestCurrent(const std::string& questName);
     // SceneManager::RequestStage: the stage is built at the start of the next tick. Leaving the
     // title this way also clears its fade and stops its music, as the title's own leave does.
+    // The stage jumped to is seen as itself at once: its fade-in from black is skipped (the
+    // stage's flow goes on as when a fade ends).
     bool RequestStage(const std::string& stageName);
     // The current stage's root, or null.
     GameObj* Root() const;
@@ -121,4 +123,10 @@ class GameHarness {
     bool m_bRunning = false;
     int m_nQuits = 0;
     int m_nTicks = 0;
+    // The stage a RequestStage jumped to, until its entry fade is skipped.
+    std::string m_JumpedTo;
+    int m_nFramesOnJumpedStage = 0;
+    static constexpr int kEntryFadeFrames = 3;
+
+    void SkipEntryFade();
 };
