@@ -18,7 +18,7 @@ quest501 = {
     boss = {
       name = "boss_CaveGolem",
       position = { x = 800, y = 200 },
-      nextStage = "stage_Home",
+      nextStage = "stage_Ending",
       fadeColor = { r = 0, g = 0, b = 0, a = 255 },
       follower = { { name = "enemy_Bat", position = { x = 600, y = 400 }, respawn = 8 } },
     },
