@@ -595,7 +595,7 @@ std::vector<SheetDef> Sheets()
                                                         {"quest_name_cave", kBlue},
                                                         {"quest_name_home", kBrown}};
     for (const auto& [name, colour] : banners)
-        uiQuest.sprites.push_back({name, 192, 40, [colour](Canvas& c) { c.FrameRect(0, 0, 192, 40, 4, colour, kInk); }});
+        uiQuest.sprites.push_back({name, 192, 40, [colour = colour](Canvas& c) { c.FrameRect(0, 0, 192, 40, 4, colour, kInk); }});
     sheets.push_back(uiQuest);
 
     // Stage props, and a strip of ground whose top is grass.
