@@ -20,37 +20,15 @@
 
 namespace {
 
-// The home UI tree with the upgrade screen and a yes/no dialog of the test's own: yes on the
-// left, no selected at first, each closing the dialog when clicked.
+// The home UI tree cut down to the upgrade screen and the shared yes/no dialog (yes on the left,
+// no selected at first).
 const char* const kHomeRoot = R"(
 ui_root_home = {
   object_name = "home UI", object_tag = "UIRoot", object_layer = LAYER_MENU, object_activity = ACTIVE,
   components = { Transform = {}, UIRoot = { camera = "UICamera" } },
-  children = { { base_script = "test_YesNo" }, { base_script = "ui_upgrade_parameter" } },
+  children = { { base_script = "ui_common_yes_no" }, { base_script = "ui_upgrade_parameter" } },
 }
 )";
-const char* const kYesNo = R"(
-test_YesNo = {
-  object_name = "yes/no", object_tag = "ui_common_yes_no", object_layer = LAYER_MENU, object_activity = INACTIVE,
-  components = { Transform = {}, UIFrameCommonYesNo = { close_pad = 32 }, UIActivateTween = { disable_condition = -1 } },
-  children = { { base_script = "test_No" }, { base_script = "test_Yes" } },
-}
-)";
-const char* const kYes = R"(
-test_Yes = {
-  object_name = "yes", object_tag = "select_yes", object_layer = LAYER_MENU, object_activity = ACTIVE,
-  components = { Transform = {}, UIButtonKeys = { right = "select_no" },
-    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
-}
-)";
-const char* const kNo = R"(
-test_No = {
-  object_name = "no", object_tag = "select_no", object_layer = LAYER_MENU, object_activity = ACTIVE,
-  components = { Transform = {}, UIButtonKeys = { left = "select_yes", start_selected = true },
-    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
-}
-)";
-
 // Where a UI world point lands in the frame (the screen camera sees 0..960 by 0..540, y up).
 int PixelX(const GameObj* o) { return int(std::lround(o->GetTransform()->WorldMatrix().m[3][0])); }
 int PixelY(const GameObj* o) { return 540 - int(std::lround(o->GetTransform()->WorldMatrix().m[3][1])); }
@@ -70,9 +48,6 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
 {
     GameHarness game;
     game.WriteFile("assets.v1/scripts/game_objects/ui_root_home.lua", kHomeRoot);
-    game.WriteFile("assets.v1/scripts/game_objects/test_YesNo.lua", kYesNo);
-    game.WriteFile("assets.v1/scripts/game_objects/test_Yes.lua", kYes);
-    game.WriteFile("assets.v1/scripts/game_objects/test_No.lua", kNo);
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     ASSERT_TRUE(game.RequestStage("stage_Home"));
