@@ -20,37 +20,15 @@
 
 namespace {
 
-// The home UI tree with the upgrade screen and a yes/no dialog of the test's own: yes on the
-// left, no selected at first, each closing the dialog when clicked.
+// The home UI tree cut down to the upgrade screen and the shared yes/no dialog (yes on the left,
+// no selected at first).
 const char* const kHomeRoot = R"(
 ui_root_home = {
   object_name = "home UI", object_tag = "UIRoot", object_layer = LAYER_MENU, object_activity = ACTIVE,
   components = { Transform = {}, UIRoot = { camera = "UICamera" } },
-  children = { { base_script = "test_YesNo" }, { base_script = "ui_upgrade_parameter" } },
+  children = { { base_script = "ui_common_yes_no" }, { base_script = "ui_upgrade_parameter" } },
 }
 )";
-const char* const kYesNo = R"(
-test_YesNo = {
-  object_name = "yes/no", object_tag = "ui_common_yes_no", object_layer = LAYER_MENU, object_activity = INACTIVE,
-  components = { Transform = {}, UIFrameCommonYesNo = { close_pad = 32 }, UIActivateTween = { disable_condition = -1 } },
-  children = { { base_script = "test_No" }, { base_script = "test_Yes" } },
-}
-)";
-const char* const kYes = R"(
-test_Yes = {
-  object_name = "yes", object_tag = "select_yes", object_layer = LAYER_MENU, object_activity = ACTIVE,
-  components = { Transform = {}, UIButtonKeys = { right = "select_no" },
-    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
-}
-)";
-const char* const kNo = R"(
-test_No = {
-  object_name = "no", object_tag = "select_no", object_layer = LAYER_MENU, object_activity = ACTIVE,
-  components = { Transform = {}, UIButtonKeys = { left = "select_yes", start_selected = true },
-    UIButtonMessage = { trigger = 0, target = "PresetTarget_UIFrame", closing = {} } },
-}
-)";
-
 // Where a UI world point lands in the frame (the screen camera sees 0..960 by 0..540, y up).
 int PixelX(const GameObj* o) { return int(std::lround(o->GetTransform()->WorldMatrix().m[3][0])); }
 int PixelY(const GameObj* o) { return 540 - int(std::lround(o->GetTransform()->WorldMatrix().m[3][1])); }
@@ -70,9 +48,6 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
 {
     GameHarness game;
     game.WriteFile("assets.v1/scripts/game_objects/ui_root_home.lua", kHomeRoot);
-    game.WriteFile("assets.v1/scripts/game_objects/test_YesNo.lua", kYesNo);
-    game.WriteFile("assets.v1/scripts/game_objects/test_Yes.lua", kYes);
-    game.WriteFile("assets.v1/scripts/game_objects/test_No.lua", kNo);
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     ASSERT_TRUE(game.RequestStage("stage_Home"));
@@ -127,19 +102,51 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
     // Right: one pending piece shown; the cost label shows its price.
     UIUpgradeBar* hp = frame->GetRow(0);
     pad.Press("right");
-    game.Ticks(3);
-    ASSERT_EQ(hp->m_nCurrentLevel, 1);
+    ASSERT_TRUE(game.TickUntil([&] { return hp->m_nCurrentLevel == 1; }, "the first row rises", 10));
+    // The piece switched on in that frame starts at the next one.
+    game.Tick();
     const std::vector<GameObj*> pieces = hp->GetPieceTable()->GetItems();
     ASSERT_FALSE(pieces.empty());
     GameObj* piece = pieces[0];
     ASSERT_TRUE(piece->IsActive());
-    EXPECT_EQ(static_cast<FontRenderer*>(frame->GetCostLabel())->GetText(),
-              std::to_string(frame->LevelCost(0, 0)));
-    EXPECT_GT(frame->LevelCost(0, 0), 0);
-    // Left drops the pending raise again.
+    for (Component* c : piece->GetComponents())
+        EXPECT_TRUE(c->IsStarted()) << c->GetClassName() << " of the new piece never started";
+    const int cost = frame->LevelCost(0, 0);
+    EXPECT_GT(cost, 0);
+    EXPECT_EQ(static_cast<FontRenderer*>(frame->GetCostLabel())->GetText(), std::to_string(cost));
+    // The piece in the hp colour (red over green and blue, whatever its blink's tint), and
+    // blinking: a quarter second later the same pixel differs.
+    const int px = PixelX(piece), py = PixelY(piece);
+    const HarnessFrame lit = game.ReadFrame();
+    const auto red = [](uint32_t argb) { return int(argb >> 16 & 0xFF) - int(argb >> 8 & 0xFF); };
+    EXPECT_GT(red(lit.Pixel(px, py)), 40) << std::hex << lit.Pixel(px, py);
+    bool blinked = false;
+    for (int i = 0; i < 4 && !blinked; ++i) {
+        game.Ticks(15);
+        blinked = game.ReadFrame().Pixel(px, py) != lit.Pixel(px, py);
+    }
+    EXPECT_TRUE(blinked) << "the pending piece does not blink";
+
+    // A asks to confirm; Left moves to yes, Return answers: the level and the spent experience
+    // are in the save data, and the piece, now saved, stands still.
+    pad.Press("A");
+    GameObj* dialog = game.FindObjectByTag("ui_common_yes_no");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(game.TickUntil([&] { return dialog->IsActive(); }, "the yes/no dialog opens", 30));
+    game.Ticks(20);
     pad.Press("left");
     game.Ticks(3);
-    ASSERT_EQ(hp->m_nCurrentLevel, 0);
+    game.KeyDown(SDL_SCANCODE_RETURN);
+    game.Tick();
+    game.KeyUp(SDL_SCANCODE_RETURN);
+    ASSERT_TRUE(game.TickUntil([&] { return !dialog->IsActive(); }, "the yes/no dialog closes", 60));
+    game.Ticks(3);
+    EXPECT_EQ(g_PlayerSaveData.m_aLevels[0], 1u);
+    EXPECT_EQ(g_PlayerSaveData.m_nExperience, uint32_t(1000 - cost));
+    EXPECT_EQ(hp->m_nSavedLevel, 1);
+    const HarnessFrame still = game.ReadFrame();
+    game.Ticks(15);
+    EXPECT_EQ(game.ReadFrame().Pixel(px, py), still.Pixel(px, py)) << "a saved piece still blinks";
     EXPECT_EQ(static_cast<FontRenderer*>(frame->GetCostLabel())->GetText(), "0");
 
     // Down six times reaches the accessory row; Right equips the next owned accessory.

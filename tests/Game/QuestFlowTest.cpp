@@ -12,6 +12,7 @@
 #include "Components/Game/TalkChannel.h"
 #include "Components/UI/UIHud.h"
 #include "Components/UI/UIRoot.h"
+#include "Components/UI/UIUpgradeParameter.h"
 #include "GameFixture.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/ScreenFader.h"
@@ -376,7 +377,8 @@ TEST_F(QuestFlowTest, MenuMasks)
 }
 
 // Select on a quest stage opens the give-up dialog and locks the UI until the dialog's Open
-// clears it; with no dialog to open, nothing is locked. Start opens the upgrade screen.
+// clears it; with no dialog to open, nothing is locked. Start opens the upgrade screen with
+// "updatable" cleared: no levels are bought on a quest.
 TEST_F(QuestFlowTest, MenuButtonsAndTheLock)
 {
     struct Case {
@@ -399,10 +401,27 @@ TEST_F(QuestFlowTest, MenuButtonsAndTheLock)
             const std::string entry = std::string("{ base_script = '") + c.panel + "' },";
             ui.erase(ui.find(entry), entry.size());
         }
+        const bool upgrade = std::string(c.panel) == "ui_upgrade_parameter";
+        if (upgrade)
+            files["game_objects/ui_upgrade_parameter"] =
+                "ui_upgrade_parameter = { object_name = 'ui_upgrade_parameter', object_tag = 'ui_upgrade_parameter',"
+                "  object_layer = 2048, object_activity = 0,"
+                "  components = { Transform = {}, UIFrameUpgradeParameter = { updatable = 1 } } }";
         Build(files);
         ASSERT_TRUE(StepUntilState(eQuest_Play));
+        UIFrameUpgradeParameter* screen =
+            upgrade ? static_cast<UIFrameUpgradeParameter*>(
+                          Find(c.panel)->GetComponent(UIFrameUpgradeParameter::s_Class.Key))
+                    : nullptr;
+        if (upgrade) {
+            ASSERT_NE(screen, nullptr);
+            EXPECT_TRUE(screen->m_bUpdatable);
+        }
         Step(c.button);
         EXPECT_EQ(g_bUILocked, c.present ? 1 : 0);
+        if (screen) {
+            EXPECT_FALSE(screen->m_bUpdatable);
+        }
         Steps(5, c.button); // held: no second press; the menu's Open clears the lock
         EXPECT_EQ(g_bUILocked, 0);
         if (c.present) {

@@ -15,6 +15,7 @@
 #include "Components/Game/TalkChannel.h"
 #include "Components/UI/UIHud.h"
 #include "Components/UI/UIRoot.h"
+#include "Components/UI/UIUpgradeParameter.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Sound/SoundManager.h"
 #include "System/Application/MainApp.h"
@@ -253,8 +254,16 @@ void QuestController::MenuButtons()
     if (!m_bHome) {
         if (pressed & kPadSelect)
             opened = UIRoot::OpenPanel(kPanelGiveUp);
-        else if (pressed & kPadStart)
+        else if (pressed & kPadStart) {
             opened = UIRoot::OpenPanel(kPanelUpgrade);
+            // Levels are bought at home only: on a quest the screen just shows them. The panel
+            // is switched on by a message, so the flag is in place before its opening.
+            auto* upgrade = opened ? static_cast<UIFrameUpgradeParameter*>(
+                                         opened->GetComponent(UIFrameUpgradeParameter::s_Class.Key))
+                                   : nullptr;
+            if (upgrade)
+                upgrade->m_bUpdatable = false;
+        }
     } else if (pressed & kPadSelect) {
         opened = UIRoot::OpenPanel(kPanelExit);
     }
