@@ -24,6 +24,7 @@ stage_Home = {
     -- and a hint board.
     { base_script = "gimmick_QuestBoard" },
     { base_script = "gimmick_SavePoint" },
+    { base_script = "gimmick_UpgradeStand" },
     { base_script = "npc_Lisvet" },
     { base_script = "gimmick_HintBoard" },
     { base_script = "bg_Sky" },
