@@ -9,6 +9,7 @@
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
+#include "System/Common/Random.h"
 #include "System/Common/StringUtil.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Lua/ScriptSystem.h"
@@ -98,6 +99,18 @@ float LuaGetFloatItem(lua_State* L, int index)
     lua_pushinteger(L, index + 1);
     lua_gettable(L, -2);
     float value = static_cast<float>(lua_tonumberx(L, -1, nullptr));
+    lua_pop(L, 1);
+    return value;
+}
+
+float LuaGetFloatOrRandomRange(lua_State* L, const char* name)
+{
+    float value = 0.0f;
+    lua_getfield(L, -1, name);
+    if (lua_istable(L, -1))
+        value = RandomFloat(LuaGetFloatItem(L, 0), LuaGetFloatItem(L, 1));
+    else if (lua_isnumber(L, -1))
+        value = LuaRoundToFloat(lua_tonumber(L, -1));
     lua_pop(L, 1);
     return value;
 }

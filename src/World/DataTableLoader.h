@@ -29,3 +29,5 @@ bool WithTableField(lua_State* L, const char* name, const std::function<void()>&
 void ForEachTableItem(lua_State* L, const std::function<void(int)>& fn);
 // Item i (0-based) of the array on top as a float, read like a number field.
 float LuaGetFloatItem(lua_State* L, int index);
+// A number, or a {a, b} range drawn uniformly from the shared pool now; 0 for anything else.
+float LuaGetFloatOrRandomRange(lua_State* L, const char* name);

@@ -25,19 +25,6 @@ const ClassKey EffectPointIcon::s_Class("EffectPointIcon");
 
 namespace {
 
-// A number, or a {a, b} range drawn uniformly now.
-float ReadNumberOrRandomRange(lua_State* L, const char* name)
-{
-    float value = 0.0f;
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        value = RandomFloat(LuaGetFloatItem(L, 0), LuaGetFloatItem(L, 1));
-    else if (lua_isnumber(L, -1))
-        value = LuaRoundToFloat(lua_tonumber(L, -1));
-    lua_pop(L, 1);
-    return value;
-}
-
 uint32_t SoundKey(const std::string& path) { return path.empty() ? 0 : HashName(path); }
 
 // Visits every descendant of the object (not the object) in pre-order.
@@ -187,8 +174,8 @@ bool EffectPointIcon::Load(lua_State* L)
 {
     m_nCatchSe = 0;
     WithTableField(L, "sound_effect", [&] { m_nCatchSe = SoundKey(LuaGetStringField(L, "catch")); });
-    const float force = ReadNumberOrRandomRange(L, "force");
-    const float angle = ReadNumberOrRandomRange(L, "angle");
+    const float force = LuaGetFloatOrRandomRange(L, "force");
+    const float angle = LuaGetFloatOrRandomRange(L, "angle");
     m_vVelocity = {std::sin(angle) * force, std::cos(angle) * force};
     m_fFriction = LuaGetFloatField(L, "friction");
     m_fMagneticForce = LuaGetFloatField(L, "magnetic_force");

@@ -16,19 +16,6 @@ const ClassKey UIDamageNumber::s_Class("UIDamageNumber");
 
 namespace {
 
-// A number, or a {min, max} range drawn now; 0 for anything else.
-float NumberOrRange(lua_State* L, const char* name)
-{
-    float value = 0.0f;
-    lua_getfield(L, -1, name);
-    if (lua_istable(L, -1))
-        value = RandomFloat(LuaGetFloatItem(L, 0), LuaGetFloatItem(L, 1));
-    else if (lua_isnumber(L, -1))
-        value = LuaRoundToFloat(lua_tonumber(L, -1));
-    lua_pop(L, 1);
-    return value;
-}
-
 const char* const kTypeKeys[eDamageType_max] = {"enemy_damage", "player_damage", "critical", "healing"};
 
 } // namespace
@@ -40,8 +27,8 @@ bool UIDamageNumber::Load(lua_State* L)
     m_fGravity = LuaGetFloatField(L, "gravity");
     lua_getfield(L, -1, "velocity");
     if (lua_istable(L, -1)) {
-        m_fVelocityX = NumberOrRange(L, "x");
-        m_fVelocityY = NumberOrRange(L, "y");
+        m_fVelocityX = LuaGetFloatOrRandomRange(L, "x");
+        m_fVelocityY = LuaGetFloatOrRandomRange(L, "y");
     }
     lua_pop(L, 1);
     lua_getfield(L, -1, "damage_number");
