@@ -493,6 +493,35 @@ const BrokenCase kCases[] = {
                          " UITriggerSound = { { trigger = 0, sound = 'assets.v1/sounds/se/none' }, 'odd', { trigger = 1 } } }")}},
      {{"assets.v1/scripts/game_objects/obj_Menu", "\"select\" plays \"assets.v1/sounds/se/nothing\", which is in no archive"},
       {"assets.v1/scripts/game_objects/obj_Menu", "entry 1 plays \"assets.v1/sounds/se/none\", which is in no archive"}}},
+    {"a dialog whose sound table names a sound with no file",
+     {{kObj + "obj_Dialog.lua",
+       Proto("obj_Dialog", "components = { UIFrameCommonYesNo = { sound_effect = { open = 'assets.v1/sounds/se/gone',"
+                           " select = '' } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Dialog", "\"open\" plays \"assets.v1/sounds/se/gone\", which is in no archive"}}},
+    {"a table read at opening that is laid out only on its first update",
+     {{kObj + "obj_Select.lua",
+       Proto("obj_Select", "components = { UIFrameQuestSelect = { tab_table = 'tabs' } },"
+                           " children = { { base_script = 'obj_Tabs' }, { base_script = 'obj_Tabs', object_tag = 'spare' } }")},
+      {kObj + "obj_Tabs.lua", Proto("obj_Tabs", "object_tag = 'tabs', components = { UITable = { direction = 1 } }")},
+      {kObj + "obj_Select2.lua",
+       Proto("obj_Select2", "components = { UIFrameQuestSelect = { tab_table = 'tabs' } },"
+                            " children = { { base_script = 'obj_Tabs', components = { UITable = { direction = 1,"
+                            " on_start = true } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Select", "reads its \"tab_table\" table \"tabs\" at opening, but that "
+                                                    "UITable has no \"on_start\""}}},
+    {"widgets under a panel naming neighbours and targets that no object of the panel has",
+     {{kObj + "obj_Root.lua",
+       Proto("obj_Root", "components = { UIRoot = {} }, children = { { base_script = 'obj_Pane' } }")},
+      {kObj + "obj_Pane.lua",
+       Proto("obj_Pane", "components = { UIFrame = {} }, children = { { base_script = 'obj_Btn' },"
+                         " { base_script = 'obj_Btn', object_tag = 'btn_2', components = {"
+                         " UIButtonMessage = { target = 'PresetTarget_UIRoot' }, UIForwardEvents = { target = 'btn' },"
+                         " UITriggerTween = { target = 'lamp' } } } }")},
+      {kObj + "obj_Btn.lua",
+       Proto("obj_Btn", "object_tag = 'btn', components = { UIButtonKeys = { down = 'btn_2', up = 'btn_0' } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Btn", "UIButtonKeys \"up\" names the tag \"btn_0\", which no object of the "
+                                                 "panel \"obj_Pane\" has"},
+      {"assets.v1/scripts/game_objects/obj_Pane", "UITriggerTween \"target\" names the tag \"lamp\""}}},
     {"a pose track that leaves scale y and alpha unkeyed",
      {{kAnim, Anim("{ texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 3, 0, 1, 0, 1, 1 } } }")}},
      {{kAnimEntry, "leaves channel 4 (scale y) unkeyed", true}, {kAnimEntry, "leaves channel 5 (alpha) unkeyed", true}}},

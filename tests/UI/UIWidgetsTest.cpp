@@ -3,12 +3,17 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
+
+#include <lua.hpp>
 
 #include "Components/Core/Renderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UIEventWidgets.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIMenuFrames.h"
+#include "System/Common/Random.h"
+#include "System/Graphics/AtlasTable.h"
 #include "System/Sound/AudioDevice.h"
 #include "System/Sound/SoundManager.h"
 #include "World/Transform.h"
@@ -357,6 +362,127 @@ TEST(UIWidgetForward, MaskPicksTheKinds)
         w.Post(w.Find("panel"), fwd, kind, 1);
     w.Ticks(2);
     EXPECT_EQ(Who("sink"), std::vector<std::string>{"Click<fwd"});
+}
+
+// A bound combination posts one Press(true) to its own object in every frame it is held, and
+// nothing while any of its bits is up or while its object is off; key 0 matches every frame.
+TEST(UIWidgetKeyBinding, PressWhileTheCombinationIsHeld)
+{
+    constexpr int kKeyStart = 0x12; // the default keyboard key of pad Start
+    struct Case {
+        const char* what;
+        uint32_t key;
+        std::vector<int> held;
+        bool active;
+        size_t presses; // over 3 frames held and 3 released
+    };
+    const Case cases[] = {
+        {"Start held", 0x4000, {kKeyStart}, true, 3},
+        {"another button", 0x4000, {kKeyPadA}, true, 0},
+        {"Start with A held", 0x4000, {kKeyStart, kKeyPadA}, true, 3},
+        {"half the combination", 0x4010, {kKeyStart}, true, 0},
+        {"the whole combination", 0x4010, {kKeyStart, kKeyPadA}, true, 3},
+        {"key 0", 0, {}, true, 6},
+        {"object off", 0x4000, {kKeyStart}, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UIWorld w(PanelFiles({Obj("btn", "btn", c.active,
+                                  "TestWidget = {}, UIButtonKeyBinding = { key = " + std::to_string(c.key) + " }")},
+                             {"btn"}),
+                  "stage_W");
+        w.Ticks(2);
+        UIRecords().clear();
+        for (int k : c.held)
+            w.Keyboard().Hold(k);
+        w.Ticks(3);
+        for (int k : c.held)
+            w.Keyboard().Release(k);
+        w.Ticks(3);
+        std::set<uint32_t> frames;
+        size_t presses = 0;
+        for (const UIRecord& r : UIRecords()) {
+            if (r.who != "btn")
+                continue;
+            EXPECT_EQ(r.what + "<" + r.sender, "Press(1)<btn");
+            presses += r.what == "Press(1)";
+            EXPECT_TRUE(frames.insert(r.frame).second) << "two presses in frame " << r.frame;
+        }
+        EXPECT_EQ(presses, c.presses);
+    }
+}
+
+// The tip icon shows a listed entry, drawn from the seeded pool, each time its object comes on;
+// with no entries or no atlas nothing changes and nothing fails.
+TEST(UIRandomAtlasPick, ListedEntriesFromThePool)
+{
+    // Entries told apart by their widths; "tip_x" is in the sheet but never listed.
+    const std::map<std::string, int> widths = {{"tip_a", 8}, {"tip_b", 16}, {"tip_c", 24}, {"tip_x", 40}};
+    AtlasTable atlas;
+    {
+        std::string sprites;
+        int x = 0;
+        for (const auto& [name, width] : widths) {
+            sprites += "{ name = '" + name + ".png', uvRect = { x = " + std::to_string(x) + ", y = 0, width = " +
+                       std::to_string(width) + ", height = 8 }, sourceRect = { x = 0, y = 0, width = " +
+                       std::to_string(width) + ", height = 8 }, originalSize = { width = " + std::to_string(width) +
+                       ", height = 8 } },";
+            x += width;
+        }
+        const std::string text =
+            "return { texture = 'tips.png', textureSize = { width = 128, height = 8 }, sprites = { " + sprites + " } }";
+        lua_State* L = luaL_newstate();
+        ASSERT_EQ(luaL_dostring(L, text.c_str()), 0);
+        atlas.ReadSpriteSheet(L, "tips");
+        lua_close(L);
+    }
+    AtlasTable* oldAtlas = g_pAtlasTable;
+    g_pAtlasTable = &atlas;
+    struct Case {
+        const char* what;
+        const char* components;
+        std::vector<std::string> listed; // in the list's order; empty: the width never changes
+    };
+    const Case cases[] = {
+        {"three entries", "TextureAtlas = {}, UIRandomAtlas = { atlases = { 'tip_a', 'tip_b', 'tip_c' } }",
+         {"tip_a", "tip_b", "tip_c"}},
+        {"one entry", "TextureAtlas = {}, UIRandomAtlas = { atlases = { 'tip_b' } }", {"tip_b"}},
+        {"an empty list", "TextureAtlas = {}, UIRandomAtlas = { atlases = {} }", {}},
+        {"no list", "TextureAtlas = {}, UIRandomAtlas = {}", {}},
+        {"no atlas", "UIRandomAtlas = { atlases = { 'tip_a', 'tip_b' } }", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::map<std::string, std::string> files = {
+            {"stage/stage_W", "stage_W = { object_name = 'stage', object_layer = 1, object_activity = 1,"
+                              "  children = { { base_script = 'tip' } } }"},
+            Obj("tip", "", true, c.components),
+        };
+        UIWorld w(files, "stage_W");
+        GameObj* tip = w.Find("tip");
+        ASSERT_NE(tip, nullptr);
+        auto* shown = w.Get<TextureAtlas>("tip");
+        const int before = shown ? shown->GetWidth() : 0;
+        std::set<std::string> seen;
+        for (uint32_t seed = 1; seed <= 24; ++seed) {
+            tip->Deactivate();
+            SfmtInit(seed);
+            tip->Activate();
+            if (!shown)
+                continue;
+            if (c.listed.empty()) {
+                EXPECT_EQ(shown->GetWidth(), before);
+                continue;
+            }
+            SfmtInit(seed);
+            const std::string& expected = c.listed[RandomNext() % c.listed.size()];
+            EXPECT_EQ(shown->GetWidth(), widths.at(expected)) << "seed " << seed;
+            seen.insert(expected);
+        }
+        EXPECT_EQ(seen.size(), c.listed.size()); // every listed entry came up over the seeds
+        w.Tick();
+    }
+    g_pAtlasTable = oldAtlas;
 }
 
 // A window closing through its tweens: backwards, then off; removal one frame later; without

@@ -207,6 +207,13 @@ class Checker {
     void CheckBackdropCameras();
 
     bool IsComponentClass(const std::string& name);
+    bool HasTableField(const char* key)
+    {
+        lua_getfield(L, -1, key);
+        const bool table = lua_istable(L, -1);
+        lua_pop(L, 1);
+        return table;
+    }
     bool IsPrototype(const std::string& name) const { return m_Prototypes.count(name) != 0; }
 
     std::string m_Game;
@@ -260,6 +267,19 @@ class Checker {
         std::string file, where, prototype, tag;
     };
     std::vector<PieceTable> m_PieceTables; // the level piece tables of the upgrade rows, by tag
+    struct TagUse {
+        std::string file, where, prototype, key, tag;
+    };
+    std::vector<TagUse> m_TableReads;   // tables a screen reads at opening, by tag
+    std::vector<TagUse> m_WidgetTags;   // neighbours and targets the UI widgets name
+    struct TaggedTable {
+        std::string prototype, tag;
+        bool onStart;
+    };
+    std::vector<TaggedTable> m_UITables; // every tagged UITable and whether it lays out at Start
+    std::set<std::string> m_UIPanels;    // prototypes of the UI roots' children
+    std::set<std::string> Subtree(const std::string& prototype);
+    void CheckUITags();
     // Every piece of an upgrade row's table needs the atlas its sprite is set on and the tween
     // that blinks it.
     void CheckPieceTables();
@@ -1005,6 +1025,65 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         }
         lua_pop(L, 1);
     }
+    // Tables read at opening, tagged tables, and the tags widgets name: checked once every
+    // prototype is known.
+    auto componentTable = [&](const std::string& component) {
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, component.c_str());
+            lua_remove(L, -2);
+            if (lua_istable(L, -1))
+                return true;
+        }
+        lua_pop(L, 1);
+        return false;
+    };
+    auto stringField = [&](const char* key) {
+        lua_getfield(L, -1, key);
+        std::string value = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+        lua_pop(L, 1);
+        return value;
+    };
+    static const std::vector<std::pair<const char*, const char*>> kTableReads = {
+        {"UIFrameQuestSelect", "tab_table"}, {"UIFrameUpgradeParameter", "table"}, {"UIUpgradeBar", "table_piece"}};
+    for (const auto& [component, key] : kTableReads)
+        if (components.count(component) && componentTable(component)) {
+            const std::string tag = stringField(key);
+            lua_pop(L, 1);
+            if (!tag.empty())
+                m_TableReads.push_back({file, where + " " + component, m_CurrentPrototype, key, tag});
+        }
+    if (components.count("UITable")) {
+        const std::string tag = ObjectField("object_tag", base);
+        bool onStart = false;
+        if (componentTable("UITable")) {
+            lua_getfield(L, -1, "on_start");
+            onStart = lua_toboolean(L, -1);
+            lua_pop(L, 2);
+        } else if (!base.empty()) {
+            if (PushGlobal(base.c_str()) == LUA_TTABLE && componentTable("UITable")) {
+                lua_getfield(L, -1, "on_start");
+                onStart = lua_toboolean(L, -1);
+                lua_pop(L, 2);
+            }
+            lua_pop(L, 1);
+        }
+        if (!tag.empty())
+            m_UITables.push_back({m_CurrentPrototype, tag, onStart});
+    }
+    static const std::vector<std::pair<const char*, std::vector<const char*>>> kWidgetTags = {
+        {"UIButtonKeys", {"up", "down", "left", "right"}}, {"UIButtonMessage", {"target"}},
+        {"UIForwardEvents", {"target"}},                    {"UITriggerTween", {"target"}},
+        {"UISelector", {"target_tag"}},                     {"UISlider", {"foreground"}}};
+    for (const auto& [component, keys] : kWidgetTags)
+        if (components.count(component) && componentTable(component)) {
+            for (const char* key : keys) {
+                const std::string tag = stringField(key);
+                if (!tag.empty() && tag.rfind("PresetTarget_", 0) != 0)
+                    m_WidgetTags.push_back({file, where + " " + component, m_CurrentPrototype, key, tag});
+            }
+            lua_pop(L, 1);
+        }
     // Layout keys the game reads under other names, or values that lay nothing out.
     if (components.count("UISlider") || components.count("UITable")) {
         lua_getfield(L, -1, "components");
@@ -1119,6 +1198,8 @@ void Checker::CheckUIPanels(const std::string& file, const std::string& where)
                 lua_pop(L, 1);
                 const std::string tag = ObjectField("object_tag", base);
                 const std::string panel = where + " child " + std::to_string(i);
+                if (!base.empty())
+                    m_UIPanels.insert(base);
                 if (!tag.empty()) {
                     if (auto [it, fresh] = seen.emplace(tag, static_cast<int>(i)); !fresh)
                         Add(file, panel + " has the panel tag \"" + tag + "\" of child " + std::to_string(it->second) +
@@ -1336,8 +1417,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 }
             });
         lua_pop(L, 1);
-    } else if (name == "UITriggerSound" || name == "UIFrameTitleSelect") {
-        // A sound with no file plays silence; the menus name theirs under "sound_effect".
+    } else if (name == "UITriggerSound" || (name.rfind("UI", 0) == 0 && HasTableField("sound_effect"))) {
+        // A sound with no file plays silence; the screens name theirs under "sound_effect".
         auto checkSound = [&](const std::string& what) {
             if (lua_type(L, -1) != LUA_TSTRING || lua_rawlen(L, -1) == 0)
                 return;
@@ -1359,9 +1440,10 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             }
         } else {
             lua_getfield(L, -1, "sound_effect");
-            if (lua_istable(L, -1)) {
-                lua_getfield(L, -1, "select");
-                checkSound("\"select\"");
+            lua_pushnil(L);
+            while (lua_next(L, -2) != 0) {
+                if (lua_type(L, -2) == LUA_TSTRING)
+                    checkSound(std::string("\"") + lua_tostring(L, -2) + "\"");
                 lua_pop(L, 1);
             }
             lua_pop(L, 1);
@@ -1838,6 +1920,54 @@ void Checker::CheckPieceTables()
     }
 }
 
+std::set<std::string> Checker::Subtree(const std::string& prototype)
+{
+    std::set<std::string> visited;
+    std::vector<std::string> pending{prototype};
+    while (!pending.empty() && visited.size() <= 4096) {
+        const std::string name = pending.back();
+        pending.pop_back();
+        if (!visited.insert(name).second)
+            continue;
+        if (auto bases = m_PrototypeBases.find(name); bases != m_PrototypeBases.end())
+            pending.insert(pending.end(), bases->second.begin(), bases->second.end());
+    }
+    return visited;
+}
+
+void Checker::CheckUITags()
+{
+    // A table laid out only on its first Update has its cells still unplaced when the screen
+    // reads them at opening.
+    for (const TagUse& read : m_TableReads) {
+        // An instance may add "on_start" to a base that lacks it: any table so tagged that has
+        // it is taken as the one read.
+        const std::set<std::string> subtree = Subtree(read.prototype);
+        bool tagged = false, onStart = false;
+        for (const TaggedTable& table : m_UITables)
+            if (table.tag == read.tag && subtree.count(table.prototype))
+                tagged = true, onStart = onStart || table.onStart;
+        if (tagged && !onStart)
+            Add(read.file, read.where + " reads its \"" + read.key + "\" table \"" + read.tag +
+                               "\" at opening, but that UITable has no \"on_start\": its cells are not laid out yet");
+    }
+    // Widgets find their neighbours and targets by tag under their panel.
+    std::set<size_t> reported;
+    for (const std::string& panel : m_UIPanels) {
+        const std::set<std::string> subtree = Subtree(panel);
+        std::set<std::string> tags;
+        for (const std::string& name : subtree)
+            if (auto it = m_PrototypeTags.find(name); it != m_PrototypeTags.end())
+                tags.insert(it->second.begin(), it->second.end());
+        for (size_t i = 0; i < m_WidgetTags.size(); ++i) {
+            const TagUse& use = m_WidgetTags[i];
+            if (subtree.count(use.prototype) && !tags.count(use.tag) && reported.insert(i).second)
+                Add(use.file, use.where + " \"" + use.key + "\" names the tag \"" + use.tag +
+                                  "\", which no object of the panel \"" + panel + "\" has: it is never found");
+        }
+    }
+}
+
 void Checker::CheckPrototypeCycles()
 {
     // A prototype built again inside itself never finishes.
@@ -2034,6 +2164,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
                                      "\", which no object in it has");
     }
     CheckPieceTables();
+    CheckUITags();
     for (const StageTabStage& tab : m_StageTabStages)
         if (!m_QuestStageNames.count(tab.stage))
             Add(tab.file, tab.where + " UIStageTab lists the stage \"" + tab.stage +
