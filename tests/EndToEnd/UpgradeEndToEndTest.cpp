@@ -4,7 +4,6 @@
 #include "Components/Core/FontRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UILayoutWidgets.h"
-#include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Support/GameHarness.h"
