@@ -1,9 +1,9 @@
-// The parameter upgrade screen in the running game, on the home stage: opened by tag with experience
-// and two more accessories in the save data, driven by pad and keyboard as a player would.
+// The parameter upgrade screen in the running game, on the home stage: with experience and two more
+// accessories in the save data, the player walks onto the training spot, opens it with Up and drives
+// it by pad and keyboard as a player would.
 #include "Components/Core/FontRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UILayoutWidgets.h"
-#include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Support/GameHarness.h"
@@ -20,15 +20,10 @@
 
 namespace {
 
-// The home UI tree cut down to the upgrade screen and the shared yes/no dialog (yes on the left,
-// no selected at first).
-const char* const kHomeRoot = R"(
-ui_root_home = {
-  object_name = "home UI", object_tag = "UIRoot", object_layer = LAYER_MENU, object_activity = ACTIVE,
-  components = { Transform = {}, UIRoot = { camera = "UICamera" } },
-  children = { { base_script = "ui_common_yes_no" }, { base_script = "ui_upgrade_parameter" } },
-}
-)";
+// Where the training spot stands on the home stage (its script's x): the player walks there from
+// the quest board.
+constexpr float kUpgradeStandX = 600.0f;
+
 // Where a UI world point lands in the frame (the screen camera sees 0..960 by 0..540, y up).
 int PixelX(const GameObj* o) { return int(std::lround(o->GetTransform()->WorldMatrix().m[3][0])); }
 int PixelY(const GameObj* o) { return 540 - int(std::lround(o->GetTransform()->WorldMatrix().m[3][1])); }
@@ -47,7 +42,6 @@ uint32_t Sum(const HarnessFrame& frame, int x0, int y0, int w, int h)
 TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
 {
     GameHarness game;
-    game.WriteFile("assets.v1/scripts/game_objects/ui_root_home.lua", kHomeRoot);
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
     ASSERT_TRUE(game.RequestStage("stage_Home"));
@@ -62,7 +56,12 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
     ASSERT_NE(panel, nullptr);
     auto* frame = static_cast<UIFrameUpgradeParameter*>(panel->GetComponent(UIFrameUpgradeParameter::s_Class.Key));
     ASSERT_NE(frame, nullptr);
-    ASSERT_EQ(UIRoot::OpenPanel(HashName("ui_upgrade_parameter")), panel);
+    ASSERT_FALSE(panel->IsActive());
+    ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
+    game.Ticks(2);
+    ASSERT_FALSE(panel->IsActive()) << "the screen opened before Up";
+    pad.Press("up");
+    ASSERT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the training spot opens the screen", 10));
     // The first opening's frame builds every row's slide and buttons.
     double openMs = 0.0;
     for (int i = 0; i < 10 && !frame->GetRow(0); ++i) {
@@ -174,4 +173,12 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
     // B with nothing pending closes the screen (the accessory is no pending change).
     pad.Press("B");
     ASSERT_TRUE(game.TickUntil([&] { return !panel->IsActive(); }, "the screen closes", 60));
+
+    // Closed, the stage plays again and frees the menus: the player walks, and Up on the spot
+    // opens the screen once more.
+    game.Ticks(3);
+    ASSERT_TRUE(pad.WalkTo(kUpgradeStandX - 120.0f));
+    ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
+    pad.Press("up");
+    EXPECT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the spot opens the screen again", 10));
 }

@@ -122,6 +122,32 @@ testing::AssertionResult GameplayDriver::WaitForState(int32_t state, int frameLi
                      frameLimit);
 }
 
+testing::AssertionResult GameplayDriver::WalkTo(float x, float reach, int frameLimit)
+{
+    if (!Player())
+        return testing::AssertionFailure() << "no player to walk to x " << x;
+    const char* const way = PlayerX() < x ? "right" : "left";
+    Hold(way);
+    int frames = 0;
+    while (std::fabs(PlayerX() - x) > reach && frames < frameLimit) {
+        m_Game.Tick();
+        ++frames;
+    }
+    Release(way);
+    // Stopping slides a little: wait until the body rests.
+    for (int still = 0; still < 3 && frames < frameLimit; ++frames) {
+        m_Game.Tick();
+        still = PlayerVelocityX() == 0.0f && Grounded() ? still + 1 : 0;
+    }
+    // A run's stop slides up to about a body width past where the button went up.
+    constexpr float kStopSlide = 24.0f;
+    if (std::fabs(PlayerX() - x) > reach + kStopSlide || PlayerVelocityX() != 0.0f)
+        return testing::AssertionFailure() << "walking " << way << " to x " << x << " stopped at x " << PlayerX()
+                                           << " (velocity " << PlayerVelocityX() << ") after " << frames
+                                           << " frames";
+    return testing::AssertionSuccess();
+}
+
 GameObj* GameplayDriver::Player() const
 {
     GameObj* root = g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;

@@ -47,6 +47,10 @@ class GameplayDriver {
         return m_Game.TickUntil(condition, description, frameLimit);
     }
     testing::AssertionResult WaitForState(int32_t state, int frameLimit = 600);
+    // Walks (left or right held) until the player's body is within `reach` of x, then lets go
+    // and waits until it stands still (a stop slides on a little); the failure tells where the
+    // player got stuck.
+    testing::AssertionResult WalkTo(float x, float reach = 10.0f, int frameLimit = 600);
 
     // The scene: the object registered as the player by the stage's quest controller.
     GameObj* Player() const;
