@@ -415,6 +415,19 @@ const BrokenCase kCases[] = {
      {{"assets.v1/scripts/game_objects/obj_Two", "has two renderers (SpriteRenderer and SlideBarRenderer)"},
       {"assets.v1/scripts/game_objects/obj_Two", "has two colliders (Box2DCollider and CircleCollider)"},
       {"assets.v1/scripts/game_objects/obj_Holder", "child 2 has two renderers"}}},
+    {"an instance's position without z over a prototype with a depth (an empty Transform too; a z, or a "
+     "prototype at depth 0, is fine)",
+     {{kObj + "obj_Deep.lua", Proto("obj_Deep", "components = { Transform = { position = { z = 10 } }, SpriteRenderer = {} }")},
+      {kObj + "obj_Flat.lua", Proto("obj_Flat", "components = { Transform = {}, SpriteRenderer = {} }")},
+      {kObj + "obj_Yard.lua",
+       Proto("obj_Yard", "children = { { base_script = 'obj_Deep', components = { Transform = { position = { x = 1 } } } },"
+                         " { base_script = 'obj_Deep', components = { Transform = {} } },"
+                         " { base_script = 'obj_Deep', components = { Transform = { position = { x = 1, z = 10 } } } },"
+                         " { base_script = 'obj_Deep' },"
+                         " { base_script = 'obj_Flat', components = { Transform = { position = { x = 1 } } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Yard", "child 1 Transform has no position \"z\": it replaces the whole "
+                                                   "Transform of obj_Deep, whose depth 10 becomes 0"},
+      {"assets.v1/scripts/game_objects/obj_Yard", "child 2 Transform has no position \"z\""}}},
     {"a fighter missing its parts, with a blink and a regeneration that never tick",
      {{kObj + "obj_Fighter.lua",
        Proto("obj_Fighter", "components = { KnockbackController = {}, InvincibleController = { blinkInterval = 0 },"

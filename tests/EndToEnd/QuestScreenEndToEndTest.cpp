@@ -1,5 +1,8 @@
 // The quest select screen and the quest report in the running game, on the demo data's home and
 // meadow stages: opened by tag, driven by keys, read back as pixels.
+#include "Components/Core/Camera2D.h"
+#include "Components/Core/Renderer.h"
+#include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIQuestSelect.h"
@@ -14,8 +17,10 @@
 #include "World/QuestTable.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -136,6 +141,46 @@ TEST(QuestScreenEndToEndTest, PickingTheCaveQuestOnTheSelectScreen)
                 frames, slowest);
     ASSERT_TRUE(game.TickUntil([&] { return slide->IsFinished() && ScreenX(panel) == 480; }, "the screen slides in", 60));
     game.Ticks(8); // the tab's light settles
+
+    {
+        // The stage's sprites stay behind the open screen: where one lies under the plate, only
+        // a tint of it shows through the plate's dark, nearly opaque face.
+        const HarnessFrame f = game.ReadFrame();
+        constexpr int kLeft = 480 - 360, kRight = 480 + 360, kTop = 270 - 210, kBottom = 270 + 210;
+        int covered = 0;
+        std::function<void(GameObj*)> check = [&](GameObj* o) {
+            auto* sprite = static_cast<SpriteRenderer*>(o->GetComponent(SpriteRenderer::s_Class.Key));
+            // The yard's props and the player (the sky and the comet lie under the screen's
+            // bright texts and pictures, which this check cannot tell apart).
+            const std::string& name = o->GetPrototypeName();
+            const bool prop = name == "prop_Post" || name == "prop_Crate" || name == "prop_Ball" ||
+                              name == "gameobj_player_pemba";
+            if (prop && o->IsActive() && sprite && sprite->GetCamera() &&
+                sprite->GetCameraTag() == GameCameraTag() && (sprite->GetColor() >> 24) != 0) {
+                float sx = 0, sy = 0;
+                const Matrix4x4& world = o->GetTransform()->WorldMatrix();
+                MapToScreen(*sprite->GetCamera(), world.m[3][0], world.m[3][1], sx, sy);
+                const float halfW = sprite->GetWidth() * 0.5f, halfH = sprite->GetHeight() * 0.5f;
+                const int x0 = std::max(kLeft, int(sx - halfW) + 1), x1 = std::min(kRight, int(sx + halfW) - 1);
+                const int y0 = std::max(kTop, int(sy - halfH) + 1), y1 = std::min(kBottom, int(sy + halfH) - 1);
+                int bright = 0;
+                for (int y = y0; y < y1; ++y)
+                    for (int x = x0; x < x1; ++x) {
+                        const uint32_t p = f.Pixel(x, y);
+                        bright += ((p >> 16) & 0xFF) > 110 || ((p >> 8) & 0xFF) > 110 || (p & 0xFF) > 120;
+                    }
+                if (x0 < x1 && y0 < y1) {
+                    ++covered;
+                    EXPECT_EQ(bright, 0) << o->GetPrototypeName() << " shows over the screen";
+                }
+            }
+            for (GameObj* c = o->GetFirstChild(); c; c = c->GetNextSibling())
+                if (c->GetTag() != HashName("UIRoot"))
+                    check(c);
+        };
+        check(game.Root());
+        EXPECT_GE(covered, 2) << "the post and the player stand under the screen";
+    }
 
     const uint32_t meadowKey = HashName("quest_Meadow");
     ASSERT_EQ(frame->GetQuestWindow()->GetQuest()->m_nKey, meadowKey);

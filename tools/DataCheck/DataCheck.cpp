@@ -951,6 +951,47 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         CheckBackdrop(file, where, base);
     }
 
+    // An instance's Transform replaces the prototype's whole Transform, and a missing "z" reads
+    // 0: the sprite batch draws depth 0 at its default 1.0, in front of the stage and the UI.
+    if (instance && !base.empty()) {
+        // The value at components.Transform.position.z of the table on top: 1 a number, 0 no
+        // z in a Transform, -1 no Transform at all.
+        const auto depthOf = [&](double& z) {
+            int state = -1;
+            lua_getfield(L, -1, "components");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "Transform");
+                if (lua_istable(L, -1)) {
+                    state = 0;
+                    lua_getfield(L, -1, "position");
+                    if (lua_istable(L, -1)) {
+                        lua_getfield(L, -1, "z");
+                        if (lua_type(L, -1) == LUA_TNUMBER) {
+                            z = lua_tonumber(L, -1);
+                            state = 1;
+                        }
+                        lua_pop(L, 1);
+                    }
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+            return state;
+        };
+        double own = 0.0, prototype = 0.0;
+        if (depthOf(own) == 0) {
+            const bool found = PushGlobal(base.c_str()) == LUA_TTABLE && depthOf(prototype) == 1;
+            lua_pop(L, 1);
+            if (found && prototype != 0.0) {
+                std::ostringstream text;
+                text << where << " Transform has no position \"z\": it replaces the whole Transform of " << base
+                     << ", whose depth " << prototype
+                     << " becomes 0, drawn at the default depth 1.0 in front of the stage and the UI";
+                Add(file, text.str());
+            }
+        }
+    }
     if (components.count("Camera2D")) {
         const std::string tag = ObjectField("object_tag", base);
         if (!tag.empty())

@@ -43,20 +43,22 @@ area_Home_Yard = {
       },
     },
   },
-  -- Positions are from the area's centre, y up; the stage's bottom is y -256.
+  -- Positions are from the area's centre, y up; the stage's bottom is y -256. A position table
+  -- replaces the prototype's whole position, so each keeps its prototype's depth by naming it:
+  -- a depth of 0 draws at the batch's default 1.0, in front of the UI.
   children = {
     { base_script = "prop_Ground", object_name = "庭の地面",  -- "Yard ground"
       components = { Transform = { position = { x = -212, y = -248, z = 20 }, scaling = { x = 9.375, y = 0.5 } } } },
     { base_script = "prop_Post", object_name = "杭",              -- "Post"
-      components = { Transform = { position = { x = -346, y = -196 } } } },
+      components = { Transform = { position = { x = -346, y = -196, z = 10 } } } },
     { base_script = "prop_Ball", object_name = "まり",            -- "Ball"
-      components = { Transform = { position = { x = -390, y = 60 } } } },
+      components = { Transform = { position = { x = -390, y = 60, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "坂の上の木箱",   -- "Crate over the slope"
-      components = { Transform = { position = { x = 298, y = 60 } } } },
+      components = { Transform = { position = { x = 298, y = 60, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "木箱",           -- "Crate"
-      components = { Transform = { position = { x = -400, y = -100 } } } },
+      components = { Transform = { position = { x = -400, y = -100, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"
-      components = { Transform = { position = { x = -150, y = -60 } } } },
+      components = { Transform = { position = { x = -150, y = -60, z = 10 } } } },
     { base_script = "prop_Comet",
       components = { Transform = { position = { x = -300, y = 180, z = 6 } } } },
   },

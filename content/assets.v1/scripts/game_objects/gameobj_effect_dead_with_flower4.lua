@@ -6,8 +6,8 @@ gameobj_effect_dead_with_flower4 = {
   components = { Transform = { position = { z = 3 } }, EffectController = {} },
   children = {
     { base_script = "gameobj_effect_flash" },
-    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = -20, y = 0 } } } },
-    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 20, y = 0 } } } },
+    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = -20, y = 0, z = 3 } } } },
+    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 20, y = 0, z = 3 } } } },
     { base_script = "gameobj_effect_late_puffs" },
   },
 }

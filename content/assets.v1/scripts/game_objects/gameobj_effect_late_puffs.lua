@@ -5,7 +5,7 @@ gameobj_effect_late_puffs = {
   object_activity = ACTIVE,
   components = { Transform = {}, EffectController = { delay = 0.2 } },
   children = {
-    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 0, y = 20 } } } },
-    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 0, y = -20 } } } },
+    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 0, y = 20, z = 3 } } } },
+    { base_script = "gameobj_effect_smoke_puff", components = { Transform = { position = { x = 0, y = -20, z = 3 } } } },
   },
 }

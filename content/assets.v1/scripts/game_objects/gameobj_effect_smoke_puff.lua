@@ -3,5 +3,5 @@ gameobj_effect_smoke_puff = {
   object_name = "煙",  -- "Smoke"
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
-  components = { Transform = {}, SpriteRenderer = {}, SpriteAnimation = { stand_loop = { "fx_smoke" } } },
+  components = { Transform = { position = { z = 3 } }, SpriteRenderer = {}, SpriteAnimation = { stand_loop = { "fx_smoke" } } },
 }

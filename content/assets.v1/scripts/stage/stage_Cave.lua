@@ -35,7 +35,7 @@ stage_Cave = {
     {
       base_script = "prop_Ground", object_name = "岩棚",       -- "Ledge"
       object_layer = LAYER_STAGE_CAMERA,
-      components = { Transform = { position = { x = 1024, y = 320 }, scaling = { x = 2, y = 1 } } },
+      components = { Transform = { position = { x = 1024, y = 320, z = 20 }, scaling = { x = 2, y = 1 } } },
     },
     { base_script = "bg_Cave" },
   },
