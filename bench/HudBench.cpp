@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "UpdatePass.h"
 #include "Components/Core/FontRenderer.h"
 #include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UITalkWindow.h"
@@ -155,9 +156,7 @@ void BM_DamageNumberUpdate(benchmark::State& state)
         reached.push_back(c);
     }
     for (auto _ : state) {
-        for (Component* c : reached)
-            if (c->IsLive())
-                c->Update();
+        RunUpdatePass(reached);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kNumbers);

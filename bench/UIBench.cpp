@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "UpdatePass.h"
 #include "Components/Core/Renderer.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
@@ -109,9 +110,7 @@ void BM_TweenAlphaUpdate(benchmark::State& state)
             reached.push_back(c);
     }
     for (auto _ : state) {
-        for (Component* c : reached)
-            if (c->IsLive())
-                c->Update();
+        RunUpdatePass(reached);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kTweens);
@@ -201,14 +200,6 @@ namespace {
 
 constexpr int kIdleWidgets = 50;
 
-// One frame's update pass over every component of the objects, as the scene runs it.
-void UpdatePass(const std::vector<Component*>& components)
-{
-    for (Component* c : components)
-        if (c->IsLive())
-            c->Update();
-}
-
 std::vector<Component*> IdlePanel(UIScene& s, bool widgets)
 {
     static const char* const kKinds[] = {"UIActivateTween", "UIButtonKeyBinding", "UIButtonKeys", "UIButtonMessage",
@@ -234,7 +225,7 @@ void BM_UIIdleWidgetsUpdate(benchmark::State& state)
     SetAppDeltaTime(kDt);
     const std::vector<Component*> components = IdlePanel(s, true);
     for (auto _ : state) {
-        UpdatePass(components);
+        RunUpdatePass(components);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kIdleWidgets);
@@ -249,7 +240,7 @@ void BM_UIIdleWidgetsUpdate_Baseline(benchmark::State& state)
     SetAppDeltaTime(kDt);
     const std::vector<Component*> components = IdlePanel(s, false);
     for (auto _ : state) {
-        UpdatePass(components);
+        RunUpdatePass(components);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kIdleWidgets);
