@@ -46,7 +46,7 @@ const std::map<std::string, std::string> kCleanFolder = {
      "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Home' } }\n"},
     {"assets.v1/scripts/quest/quest501.lua",
      "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_TitleScene' },\n"
-     "  enemyList = { boss = { name = 'x', nextStage = 'stage_Home' } },\n"
+     "  enemyList = { boss = { name = 'obj_Foe', nextStage = 'stage_Home' } },\n"
      "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Base'),\n"
      "    condition = { { { compare = 5, target = 31, type = Script.hash('quest501'), value = 1 } } } } } }\n"},
     {"assets.v1/scripts/stage/stage_TitleScene.lua",
@@ -58,6 +58,9 @@ const std::map<std::string, std::string> kCleanFolder = {
      "camera = { object_tag = 'GameCamera', object_activity = 1, object_layer = 4 }\n"},
     {"assets.v1/scripts/game_objects/ui_camera.lua",
      "ui_camera = { object_tag = 'UICamera', object_activity = 1, object_layer = 4 }\n"},
+    {"assets.v1/scripts/game_objects/obj_Foe.lua",
+     "obj_Foe = { object_activity = 1, object_layer = 1,\n"
+     "  components = { EnemyController = { initState = 'idle', stateMachine = { idle = {} } } } }\n"},
 };
 
 struct Expected {
@@ -248,8 +251,62 @@ const BrokenCase kCases[] = {
     {"a boss whose next stage names no prototype",
      {{"assets.v1/scripts/quest/quest501.lua",
        "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_Home' },\n"
-       "  enemyList = { boss = { name = 'x', nextStage = 'stage_Gone' } } }"}},
+       "  enemyList = { boss = { name = 'obj_Foe', nextStage = 'stage_Gone' } } }"}},
      {{"assets.v1/scripts/quest/quest501", "the boss's next stage \"stage_Gone\" names no prototype"}}},
+    {"quest fighters that name no prototype",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, enemyList = {\n"
+       "  mobs = { { name = 'obj_Foe', rate = 1 }, { name = 'obj_NoMob', rate = 1 } },\n"
+       "  objectives = { { name = 'obj_NoTarget', count = 1 } }, stranger = { name = 'obj_NoVisitor' },\n"
+       "  boss = { name = 'obj_NoBoss', nextStage = 'stage_Home', follower = { { name = 'obj_NoBat' } } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "mob 2 \"obj_NoMob\" names no prototype"},
+      {"assets.v1/scripts/quest/quest_More", "objective 1 \"obj_NoTarget\" names no prototype"},
+      {"assets.v1/scripts/quest/quest_More", "the stranger \"obj_NoVisitor\" names no prototype"},
+      {"assets.v1/scripts/quest/quest_More", "the boss \"obj_NoBoss\" names no prototype"},
+      {"assets.v1/scripts/quest/quest_More", "the boss's follower 1 \"obj_NoBat\" names no prototype"}}},
+    // The director and the battle skip a fighter without an actor; a stranger needs an enemy's.
+    {"quest fighters without an actor",
+     {{kObj + "obj_Prop.lua", Proto("obj_Prop")},
+      {"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, enemyList = {\n"
+       "  mobs = { { name = 'obj_Prop', rate = 1 } }, objectives = { { name = 'obj_Prop', count = 1 } },\n"
+       "  stranger = { name = 'obj_Prop' },\n"
+       "  boss = { name = 'obj_Prop', nextStage = 'stage_Home', follower = { { name = 'obj_Prop' } } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "mob 1 \"obj_Prop\" has no actor"},
+      {"assets.v1/scripts/quest/quest_More", "objective 1 \"obj_Prop\" has no actor"},
+      {"assets.v1/scripts/quest/quest_More", "the stranger \"obj_Prop\" has no EnemyController"},
+      {"assets.v1/scripts/quest/quest_More", "the boss \"obj_Prop\" has no actor"},
+      {"assets.v1/scripts/quest/quest_More", "the boss's follower 1 \"obj_Prop\" has no actor"}}},
+    {"mobs none of which has a positive rate",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, enemyList = {\n"
+       "  mobs = { { name = 'obj_Foe', rate = 0 }, { name = 'obj_Foe', rate = -5 }, { name = 'obj_Foe' } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "no mob has a positive \"rate\""}}},
+    {"an objective asking for more at once than there are spawn points",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, enemyList = {\n"
+       "  objectives = { { name = 'obj_Foe', count = 20 }, { name = 'obj_Foe', count = 21 } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "objective 2 asks for 21 at once; there are 20 spawn points"}}},
+    {"director state times that are not positive",
+     {{"assets.v1/scripts/stage/stage_Home.lua",
+       Proto("stage_Home", "components = { ObjectiveController = { relaxTimeMin = 0, relaxTimeMax = 4,"
+                           " sustainPeakTimeMin = 1, sustainPeakTimeMax = -2 } }")}},
+     {{"assets.v1/scripts/stage/stage_Home", "\"relaxTimeMin\" is not positive"},
+      {"assets.v1/scripts/stage/stage_Home", "\"sustainPeakTimeMax\" is not positive"}}},
+    {"director waves that never build up",
+     {{"assets.v1/scripts/stage/stage_Home.lua",
+       Proto("stage_Home", "components = { ObjectiveController = { buildUpSpawnFrequency = 0,"
+                           " sustainPeakSpawnFrequency = 0, enemyThreat = -1, intensityMax = 0 } }")}},
+     {{"assets.v1/scripts/stage/stage_Home", "\"buildUpSpawnFrequency\" is not positive"},
+      {"assets.v1/scripts/stage/stage_Home", "\"enemyThreat\" is not positive"},
+      {"assets.v1/scripts/stage/stage_Home", "\"intensityMax\" is not positive"}}},
+    {"a director whose companion count reads 0 as a byte",
+     {{"assets.v1/scripts/stage/stage_Home.lua",
+       Proto("stage_Home", "components = { ObjectiveController = { noticeHuntCount = 256 } }")},
+      {"assets.v1/scripts/stage/stage_More.lua",
+       Proto("stage_More", "components = { ObjectiveController = { noticeHuntCount = 0 } }")}},
+     {{"assets.v1/scripts/stage/stage_Home", "\"noticeHuntCount\" reads 0"},
+      {"assets.v1/scripts/stage/stage_More", "\"noticeHuntCount\" reads 0"}}},
     {"a title and an ending whose movies and music are missing",
      {{kObj + "obj_Title.lua",
        Proto("obj_Title", "components = { TitleController = { logoMovie = 'assets.v1/2d/sprites/sheet',\n"

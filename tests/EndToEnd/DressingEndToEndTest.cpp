@@ -191,13 +191,14 @@ TEST(DressingEndToEndTest, TheMusicCarriesOverAndChanges)
         pull(20);
         EXPECT_GT(played(home), atHome);
 
-        // The cave has its own: the meadow's fades out over half a second while the cave's plays.
+        // The cave plays the master's battle theme: the meadow's fades out over half a second
+        // while it plays.
         ASSERT_TRUE(game.RequestStage("stage_Cave"));
         game.Tick();
         IAudioSource* cave = g_pSoundManager->GetCurrentBgm();
         ASSERT_NE(cave, nullptr);
         EXPECT_NE(cave, home);
-        EXPECT_EQ(cave->GetKey(), HashName("assets.v1/sounds/bgm/cave"));
+        EXPECT_EQ(cave->GetKey(), HashName("assets.v1/sounds/bgm/boss"));
         ASSERT_EQ(g_pSoundManager->GetFadingBgm(), home);
         EXPECT_EQ(home->GetFadeMode(), eFadeMode_Down);
         pull(14); // 0.238 s more of 0.5

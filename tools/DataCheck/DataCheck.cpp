@@ -1,5 +1,6 @@
 #include "DataCheck.h"
 
+#include "Components/Game/ObjectiveController.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
@@ -62,6 +63,7 @@ const struct {
 constexpr const char* kTerrainTemplate = "terrain_template";
 // The player, which a stage's quest controller places.
 constexpr const char* kPlayerPrototype = "gameobj_player_pemba";
+
 
 // Ability slots of an accessory; pose channels of an animation; columns of an animation grid.
 constexpr double kAbilitySlots = 19;
@@ -173,6 +175,11 @@ class Checker {
     void CheckClip(const std::string& file, const std::string& clip);
     void CheckAccessory(const DataFile& file);
     void CheckQuest(const DataFile& file);
+    // The quest's "enemyList" (the table on top): what the director and the boss battle make.
+    void CheckEnemyList(const std::string& file);
+    // A fighter the quest makes from the name at `key` of the table on top: it must be a
+    // prototype with an actor (with an EnemyController when `enemy`).
+    void CheckQuestFighter(const std::string& file, const std::string& what, bool enemy);
     void CheckPrototype(const DataFile& file);
     // `base` is the prototype an instance is built from ("" for a prototype's own table).
     void CheckObjectKeys(const std::string& file, const std::string& where, bool instance,
@@ -196,6 +203,9 @@ class Checker {
     void CheckLandscapeEntry(const std::string& file, const std::string& where, bool manual);
     // The named prototype of a key of the table on top, when given.
     void CheckNamedPrototype(const std::string& file, const std::string& where, const char* key);
+    // The director's tuning: the times of its states, the spawns that build its waves up and the
+    // companion's count.
+    void CheckDirectorTuning(const std::string& file, const std::string& where);
     // "initState" and every transition target are states of the machine; attendants exist.
     void CheckEnemyMachine(const std::string& file, const std::string& where);
     // Every shot's bullet prototype exists; every timeline entry names a shot of "createShots".
@@ -786,6 +796,10 @@ void Checker::CheckQuest(const DataFile& file)
             Add(file.entry, file.name + " has no \"stage\"");
         }
         lua_pop(L, 1);
+        lua_getfield(L, -1, "enemyList");
+        if (lua_istable(L, -1))
+            CheckEnemyList(file.entry);
+        lua_pop(L, 1);
         if (LuaPushPath(L, "enemyList.boss.nextStage")) {
             const std::string next = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
             if (!IsPrototype(next))
@@ -837,6 +851,74 @@ void Checker::CheckQuest(const DataFile& file)
                         });
                     });
                 lua_pop(L, 1);
+            });
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+}
+
+void Checker::CheckQuestFighter(const std::string& file, const std::string& what, bool enemy)
+{
+    lua_getfield(L, -1, "name");
+    const std::string name = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+    lua_pop(L, 1);
+    if (!IsPrototype(name)) {
+        Add(file, what + " \"" + name + "\" names no prototype: it is never made");
+        return;
+    }
+    const std::set<std::string> components = PrototypeComponents(name);
+    const bool hasEnemy = components.count("EnemyController") != 0;
+    if (enemy && !hasEnemy)
+        Add(file, what + " \"" + name + "\" has no EnemyController: it is never made");
+    else if (!hasEnemy && !components.count("PlayerController"))
+        Add(file, what + " \"" + name + "\" has no actor (an EnemyController): it is never made");
+}
+
+void Checker::CheckEnemyList(const std::string& file)
+{
+    lua_getfield(L, -1, "mobs");
+    if (lua_istable(L, -1)) {
+        bool anyRate = false, anyMob = false;
+        ForEachItem(file, "mobs", [&](int i) {
+            if (!lua_istable(L, -1))
+                return;
+            anyMob = true;
+            CheckQuestFighter(file, "mob " + std::to_string(i), false);
+            lua_getfield(L, -1, "rate");
+            anyRate = anyRate || (lua_isnumber(L, -1) && lua_tonumber(L, -1) >= 1);
+            lua_pop(L, 1);
+        });
+        if (anyMob && !anyRate)
+            Add(file, "no mob has a positive \"rate\": the director never picks one");
+    }
+    lua_pop(L, 1);
+    lua_getfield(L, -1, "objectives");
+    if (lua_istable(L, -1))
+        ForEachItem(file, "objectives", [&](int i) {
+            if (!lua_istable(L, -1))
+                return;
+            const std::string what = "objective " + std::to_string(i);
+            CheckQuestFighter(file, what, false);
+            lua_getfield(L, -1, "count");
+            if (lua_isnumber(L, -1) && lua_tonumber(L, -1) > double(kSpawnPointCount))
+                Add(file, what + " asks for " + lua_tostring(L, -1) + " at once; there are " +
+                              std::to_string(kSpawnPointCount) + " spawn points, so the rest never come "
+                              "and the quest cannot be cleared");
+            lua_pop(L, 1);
+        });
+    lua_pop(L, 1);
+    lua_getfield(L, -1, "stranger");
+    if (lua_istable(L, -1))
+        CheckQuestFighter(file, "the stranger", true);
+    lua_pop(L, 1);
+    lua_getfield(L, -1, "boss");
+    if (lua_istable(L, -1)) {
+        CheckQuestFighter(file, "the boss", false);
+        lua_getfield(L, -1, "follower");
+        if (lua_istable(L, -1))
+            ForEachItem(file, "follower", [&](int i) {
+                if (lua_istable(L, -1))
+                    CheckQuestFighter(file, "the boss's follower " + std::to_string(i), false);
             });
         lua_pop(L, 1);
     }
@@ -1669,6 +1751,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         CheckBulletPattern(file, where);
     } else if (name == "EffectEmitter") {
         CheckNamedPrototype(file, where, "particle_name");
+    } else if (name == "ObjectiveController") {
+        CheckDirectorTuning(file, where);
     } else if (name == "QuestController") {
         lua_getfield(L, -1, "initPlayerPos");
         if (!lua_isnil(L, -1) && !lua_istable(L, -1))
@@ -1677,6 +1761,35 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (!IsPrototype(kPlayerPrototype))
             Add(file, where + " places the player, but there is no prototype " + kPlayerPrototype);
     }
+}
+
+void Checker::CheckDirectorTuning(const std::string& file, const std::string& where)
+{
+    // An absent key keeps the game's default, which is sound.
+    const auto number = [&](const char* key, double& value) {
+        lua_getfield(L, -1, key);
+        const bool given = lua_isnumber(L, -1) != 0;
+        if (given)
+            value = lua_tonumber(L, -1);
+        lua_pop(L, 1);
+        return given;
+    };
+    for (const char* key : {"relaxTimeMin", "relaxTimeMax", "sustainPeakTimeMin", "sustainPeakTimeMax"}) {
+        double time = 1.0;
+        if (number(key, time) && !(time > 0.0))
+            Add(file, where + " \"" + key + "\" is not positive: that state ends in the frame it begins");
+    }
+    // The waves reach their peak only by spawning: without spawns or a threat per spawn the
+    // director stays in its build-up for good.
+    for (const char* key : {"buildUpSpawnFrequency", "enemyThreat", "intensityMax"}) {
+        double value = 1.0;
+        if (number(key, value) && !(value > 0.0))
+            Add(file, where + " \"" + key + "\" is not positive: the waves never build up to their peak");
+    }
+    double notice = 1.0;
+    // A byte, as the game reads it: 256 is 0 as well.
+    if (number("noticeHuntCount", notice) && (static_cast<uint32_t>(LuaTruncateToInt32(notice)) & 0xFFu) == 0)
+        Add(file, where + " \"noticeHuntCount\" reads 0: the companion never remarks on defeats");
 }
 
 void Checker::CheckNamedPrototype(const std::string& file, const std::string& where, const char* key)

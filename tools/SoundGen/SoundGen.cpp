@@ -148,8 +148,6 @@ int main(int argc, char** argv)
         // Two bars of intro, then the loop.
         {"title", 12.0, 4.0, {0, -4, 3, -2}, {0, 7, 12, 7, 4, -99, 7, 4}, 120.0},
         {"stage", 12.0, 2.0, {-3, -7, 0, -5}, {12, 10, 7, 10, 12, 15, 12, -99}, 120.0},
-        // The cave's own track: slower, low and minor.
-        {"cave", 12.0, 2.0, {-12, -9, -14, -10}, {0, 3, -2, 3, 0, -99, -5, -99}, 90.0},
         // The logo's short flourish, played once; the opening's and the ending's loops, one bar in.
         {"logo", 3.0, 1.0, {0, 5}, {12, 16, 19, 24}, 120.0},
         {"opening", 8.0, 2.0, {0, -3, 5, 7}, {7, 4, 0, 4, 7, 12, 7, -99}, 120.0},

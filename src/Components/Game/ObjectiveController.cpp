@@ -4,7 +4,6 @@
 
 #include <lua.hpp>
 
-#include "Components/Core/MusicPlayer.h"
 #include "Components/Core/Renderer.h"
 #include "Components/Game/ActorController.h"
 #include "Components/Game/EffectController.h"
@@ -13,6 +12,7 @@
 #include "Components/Game/InvincibleController.h"
 #include "Components/Game/ItemController.h"
 #include "Components/Game/QuestController.h"
+#include "Components/Game/StrangerController.h"
 #include "Components/Game/TalkChannel.h"
 #include "Components/UI/UIHud.h"
 #include "System/Application/MainApp.h"
@@ -39,8 +39,6 @@ const Vec2 kSpawnOffsets[kSpawnPointCount] = {
 const char* const kLastTargetEffect = "gameobj_effect_dead_with_flower4";
 
 namespace {
-
-const ClassKey kStrangerClass("StrangerController");
 
 // A key that is absent keeps the default already in place.
 void ReadFloat(lua_State* L, const char* key, float& out)
@@ -384,7 +382,7 @@ void ObjectiveController::StrangerArrival()
     const std::vector<Vec2> points = ChooseSpawnPoints(1);
     if (points.empty())
         return;
-    if (GameObj* stranger = SpawnEnemy(m_pQuest->m_EnemyList.m_StrangerName, points[0], true, "stranger"))
+    if (GameObj* stranger = SpawnStranger(m_pQuest->m_EnemyList.m_StrangerName, GetOwner(), points[0].x, points[0].y))
         m_Strangers.push_back(stranger->GetId());
     m_bStrangerDone = true;
 }
@@ -449,14 +447,6 @@ void ObjectiveController::MobUpkeep()
     }
 }
 
-void ObjectiveController::RestoreStageMusic()
-{
-    const GameObj* root = g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr;
-    const auto* music = root ? static_cast<MusicPlayer*>(root->GetComponent(MusicPlayer::s_Class.Key)) : nullptr;
-    if (music && music->m_nTrack && g_pSoundManager)
-        g_pSoundManager->PlayBgm(1.0f, music->m_nTrack, true);
-}
-
 void ObjectiveController::StrangerUpkeep()
 {
     for (size_t i = 0; i < m_Strangers.size();) {
@@ -476,8 +466,9 @@ void ObjectiveController::StrangerUpkeep()
             g_PlayerSaveData.m_nFlagBits |= 0x100;
             CountDefeat(stranger, true);
         }
-        if (stranger->GetComponent(kStrangerClass.Key) && m_nState != eDirector_Complete)
-            RestoreStageMusic();
+        const auto* visitor = static_cast<const StrangerController*>(stranger->GetComponent(StrangerController::s_Class.Key));
+        if (visitor && m_nState != eDirector_Complete)
+            RestoreStageMusic(visitor->GetStageMusic(), 1.0f);
         Remove(stranger);
         m_Strangers.erase(m_Strangers.begin() + static_cast<ptrdiff_t>(i));
     }

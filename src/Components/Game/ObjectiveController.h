@@ -142,6 +142,5 @@ private:
     // The dead effect under the director at the object's place; the new effect's id or -1.
     int32_t SpawnDeadEffect(GameObj* object, const std::string& effect);
     void CountDefeat(GameObj* object, bool mobOrStranger);
-    void RestoreStageMusic();
     ObjectiveKind* FindKind(NameId icon);
 };

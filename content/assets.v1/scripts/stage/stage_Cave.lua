@@ -17,7 +17,9 @@ stage_Cave = {
     },
     -- The quest's master and its follower; the master's fall ends the quest.
     BossBattleController = {},
-    MusicPlayer = { name = "assets.v1/sounds/bgm/cave" },
+    -- The whole cave is the master's lair: its battle theme plays from the mouth on (only the
+    -- root's MusicPlayer plays, so the hall cannot switch tracks on its own).
+    MusicPlayer = { name = "assets.v1/sounds/bgm/boss" },
     StageGenerator = {
       generateType = 1,
       areas = { "area_Cave_Mouth", "area_Cave_Hall" },
