@@ -579,6 +579,24 @@ const BrokenCase kCases[] = {
                             " on_start = true } } } }")}},
      {{"assets.v1/scripts/game_objects/obj_Select", "reads its \"tab_table\" table \"tabs\" at opening, but that "
                                                     "UITable has no \"on_start\""}}},
+    {"a table read at opening with cells built inactive, by their prototype or their entry",
+     {{kObj + "obj_Shelf.lua",
+       Proto("obj_Shelf", "components = { UIFrameQuestSelect = { tab_table = 'rack' } },"
+                          " children = { { base_script = 'obj_Rack', children = { { base_script = 'obj_Off' } } },"
+                          " { base_script = 'obj_Spare' } }")},
+      {kObj + "obj_Rack.lua",
+       Proto("obj_Rack", "object_tag = 'rack', components = { UITable = { direction = 1, on_start = true } },"
+                         " children = { { base_script = 'obj_Cell' }, { base_script = 'obj_Cell', object_activity = 0 },"
+                         " { base_script = 'obj_Lit', object_activity = 1 } }")},
+      {kObj + "obj_Spare.lua",
+       Proto("obj_Spare", "object_tag = 'spare', components = { UITable = { direction = 1 } },"
+                          " children = { { base_script = 'obj_Off' } }")},
+      {kObj + "obj_Cell.lua", Proto("obj_Cell")},
+      {kObj + "obj_Lit.lua", "obj_Lit = { object_activity = 0, object_layer = 1 }\n"},
+      {kObj + "obj_Off.lua", "obj_Off = { object_activity = 0, object_layer = 1 }\n"}},
+     {{"assets.v1/scripts/game_objects/obj_Shelf", "reads its \"tab_table\" table \"rack\" at opening, but its cell "
+                                                   "\"obj_Cell\" is inactive in the data"},
+      {"assets.v1/scripts/game_objects/obj_Shelf", "its cell \"obj_Off\" is inactive in the data"}}},
     {"widgets under a panel naming neighbours and targets that no object of the panel has",
      {{kObj + "obj_Root.lua",
        Proto("obj_Root", "components = { UIRoot = {} }, children = { { base_script = 'obj_Pane' } }")},

@@ -1,15 +1,21 @@
 // The title's UI tree in the running game, on a title stage of the test's own (a flat backdrop
-// and the UI tree only): the emblem panel opened by its tag fades in and drops into place, as the
-// frame times and the tween's easing say.
+// and the UI tree only, without the title flow and its movies): the emblem panel opened by its
+// tag fades in and drops into place, as the frame times and the tween's easing say; the title
+// menu opened by its tag lights its buttons, moves its cursor and clicks by keys.
+#include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Support/GameHarness.h"
+#include "World/ComponentFactory.h"
 #include "World/GameObj.h"
+#include "World/IMessage.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -44,6 +50,41 @@ test_FlatBackdrop = {
 // The screen camera sees 0..960 by 0..540 with y up.
 constexpr int kFinalX = 480, kFinalY = 540 - 270; // where the emblem ends
 constexpr int kStartY = 540 - 370;                 // where its drop begins
+
+// The button plate's grey, lit by the buttons' TweenColor "to" (255, 170, 40); the cursor's
+// yellow.
+constexpr uint32_t kPlateGrey = 0xFF8C8C99;
+constexpr uint32_t kPlateLit = 0xFF8C5D18;
+constexpr uint32_t kCursorYellow = 0xFFF2C94C;
+
+// The UI events the root copies to its listeners: kind and the tag of the widget it came from.
+struct SeenEvent {
+    MsgUIEventKind kind;
+    NameId origin;
+};
+std::vector<SeenEvent>& SeenEvents()
+{
+    static std::vector<SeenEvent> events;
+    return events;
+}
+
+class UIEventRecorder : public Component {
+public:
+    static inline const ClassKey s_Class{"UIEventRecorder"};
+    explicit UIEventRecorder(GameObj* owner) : Component(owner, s_Class) {}
+    bool IsKindOf(TypeKey key) const override { return key == s_Class.Key; }
+    void OnMessage(IMessage* message) override
+    {
+        if (message->GetTypeId() != MsgUIEvent::s_Class.Key)
+            return;
+        const auto* e = static_cast<MsgUIEvent*>(message);
+        SeenEvents().push_back({e->m_eKind, e->m_pOrigin ? e->m_pOrigin->GetTag() : 0});
+    }
+};
+
+// Where an object's centre lands in a frame of the screen camera (read top row first).
+int ScreenX(const GameObj* o) { return int(std::lround(o->GetTransform()->WorldMatrix().m[3][0])); }
+int ScreenY(const GameObj* o) { return 540 - int(std::lround(o->GetTransform()->WorldMatrix().m[3][1])); }
 
 uint32_t Blend(uint32_t under, uint32_t over, float a)
 {
@@ -99,4 +140,103 @@ TEST(UIEndToEndTest, TheTitleEmblemFadesInAndDropsIntoPlace)
     EXPECT_TRUE(after.Probe(kFinalX, kFinalY, kPurple, 2)) << "the emblem in place";
     EXPECT_TRUE(after.Probe(kFinalX, kStartY, kFillBlue, 2)) << "drop's start, after";
     EXPECT_EQ(emblem->GetTransform()->WorldMatrix().m[3][1], 270.0f);
+}
+
+// The title menu opened by its tag, with no title flow to lock it: the start button lit and the
+// cursor on it, Down and Up moving both, Return clicking to the root's listeners, and a locked
+// menu leaving every pixel of its area as it was.
+TEST(UIEndToEndTest, TheTitleMenuLightsMovesAndClicksByKeys)
+{
+    GameHarness game;
+    game.WriteFile("assets.v1/scripts/stage/stage_TitleScene.lua", kTitleUIStage);
+    game.WriteFile("assets.v1/scripts/game_objects/test_FlatBackdrop.lua", kFlatBackdrop);
+    ASSERT_TRUE(game.Start());
+    game.Ticks(3);
+
+    g_pComponentFactory->RegisterClass<UIEventRecorder>();
+    auto* listener = new GameObj("test_listener", game.Root()->GetMessageManager());
+    listener->SetParent(game.Root());
+    listener->SetLayer(2048);
+    listener->Activate();
+    ASSERT_NE(listener->AddComponent("UIEventRecorder", nullptr), nullptr);
+    ASSERT_EQ(UIRoot::AddListenerToAll(listener), 1);
+
+    GameObj* panel = game.FindObjectByTag("ui_title_select");
+    GameObj* start = game.FindObjectByTag("select_start");
+    GameObj* exit = game.FindObjectByTag("select_exit");
+    GameObj* cursor = game.FindObjectByTag("title_cursor");
+    for (GameObj* o : {panel, start, exit, cursor})
+        ASSERT_NE(o, nullptr);
+    auto* menu = static_cast<UIFrameTitleSelect*>(panel->GetComponent(UIFrameTitleSelect::s_Class.Key));
+    auto* slide = static_cast<TweenPosition*>(panel->GetComponent(TweenPosition::s_Class.Key));
+    auto* glide = static_cast<TweenPosition*>(cursor->GetComponent(TweenPosition::s_Class.Key));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(slide, nullptr);
+    ASSERT_NE(glide, nullptr);
+    EXPECT_FALSE(panel->IsActive());
+
+    ASSERT_EQ(UIRoot::OpenPanel(HashName("ui_title_select")), panel);
+    // A tween starts finished: the slide is over once it has run to its end.
+    ASSERT_TRUE(game.TickUntil([&] { return panel->IsActive() && slide->IsFinished() && slide->GetFactor() == 1.0f; },
+                               "the menu slides in", 60));
+    game.Ticks(10); // the start button's light settles
+
+    // A settled frame: the lit and the plain plate above each label (the label's box is 28 high
+    // on a 40-high plate), and the cursor's yellow on the selected button.
+    struct Expected {
+        const GameObj* lit;
+        const GameObj* plain;
+    };
+    const auto expectSettled = [&](const Expected& e, const char* when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(ScreenX(cursor), ScreenX(e.lit));
+        ASSERT_EQ(ScreenY(cursor), ScreenY(e.lit));
+        const HarnessFrame f = game.ReadFrame();
+        EXPECT_TRUE(f.Probe(ScreenX(e.lit) - 50, ScreenY(e.lit) - 16, kPlateLit)) << "the selected button lit";
+        EXPECT_TRUE(f.Probe(ScreenX(e.plain) - 50, ScreenY(e.plain) - 16, kPlateGrey)) << "the other button plain";
+        EXPECT_TRUE(f.Probe(ScreenX(e.lit) - 4, ScreenY(e.lit), kCursorYellow)) << "the cursor on the selected button";
+        EXPECT_FALSE(f.Probe(ScreenX(e.plain) - 4, ScreenY(e.plain), kCursorYellow)) << "no cursor on the other";
+    };
+    ASSERT_NE(ScreenY(start), ScreenY(exit));
+    expectSettled({start, exit}, "opened");
+
+    const auto press = [&](SDL_Scancode key) {
+        game.KeyDown(key);
+        game.Tick();
+        game.KeyUp(key);
+        // The pad event, the selection's messages, then the glide (0.12 s) and the light (0.1 s).
+        game.Ticks(3);
+        EXPECT_TRUE(game.TickUntil([&] { return glide->IsFinished(); }, "the cursor's glide", 30));
+        game.Ticks(10);
+    };
+    press(SDL_SCANCODE_DOWN);
+    expectSettled({exit, start}, "after Down");
+    press(SDL_SCANCODE_UP);
+    expectSettled({start, exit}, "after Up");
+
+    SeenEvents().clear();
+    press(SDL_SCANCODE_RETURN);
+    const auto click = std::find_if(SeenEvents().begin(), SeenEvents().end(),
+                                    [](const SeenEvent& e) { return e.kind == eUIEvent_Click; });
+    ASSERT_NE(click, SeenEvents().end()) << "no Click reached the listener";
+    EXPECT_EQ(click->origin, HashName("select_start"));
+    EXPECT_EQ(std::count_if(SeenEvents().begin(), SeenEvents().end(),
+                            [](const SeenEvent& e) { return e.kind == eUIEvent_Click; }),
+              1);
+
+    // Locked by the title flow's byte: Down leaves the menu's area as it was.
+    menu->m_bLocked = 1;
+    const HarnessFrame before = game.ReadFrame();
+    press(SDL_SCANCODE_DOWN);
+    const HarnessFrame after = game.ReadFrame();
+    ASSERT_EQ(before.width, after.width);
+    ASSERT_EQ(before.height, after.height);
+    const int left = std::min(ScreenX(start), ScreenX(exit)) - 100, right = std::max(ScreenX(start), ScreenX(exit)) + 100;
+    const int top = std::min(ScreenY(start), ScreenY(exit)) - 40, bottom = std::max(ScreenY(start), ScreenY(exit)) + 40;
+    int changed = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            changed += before.Pixel(x, y) != after.Pixel(x, y);
+    EXPECT_EQ(changed, 0) << "pixels of the locked menu changed";
+    expectSettled({start, exit}, "locked, after Down");
 }

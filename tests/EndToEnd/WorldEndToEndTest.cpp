@@ -169,14 +169,15 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {3, "ui_title_sparkle", "きらめき", "TitleSparkle", 2048, 560, 300, false},
         {3, "ui_title_wheel", "回転エンブレム", "", 2048, 640, 270, false},
         {3, "ui_title_tip", "ヒントアイコン", "", 2048, 320, 270, false},
-        // The title menu waits the same way; its column is laid out when it first runs.
-        {2, "ui_title_select", "タイトルメニュー", "ui_title_select", 2048, 480, 140, false},
-        {3, "ui_title_select_table", "メニュー列", "", 2048, 480, 140, false},
-        {4, "ui_title_select_start", "はじめから", "select_start", 2048, 480, 140, false},
-        {5, "ui_part", "はじめから", "", 2048, 480, 140, false},
-        {4, "ui_title_select_exit", "おわる", "select_exit", 2048, 480, 140, false},
-        {5, "ui_part", "おわる", "", 2048, 480, 140, false},
-        {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 420, 140, false},
+        // The title menu waits the same way, where its slide begins; its column is laid out
+        // when it first runs.
+        {2, "ui_title_select", "タイトルメニュー", "ui_title_select", 2048, 480, 40, false},
+        {3, "ui_title_select_table", "メニュー列", "", 2048, 480, 40, false},
+        {4, "ui_title_select_start", "はじめから", "select_start", 2048, 480, 40, false},
+        {5, "ui_part", "はじめから", "", 2048, 480, 40, false},
+        {4, "ui_title_select_exit", "おわる", "select_exit", 2048, 480, 40, false},
+        {5, "ui_part", "おわる", "", 2048, 480, 40, false},
+        {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 420, 40, false},
     };
     const std::vector<GameObj*> objects = PreOrder(game.Root());
     ASSERT_EQ(objects.size(), std::size(expected));

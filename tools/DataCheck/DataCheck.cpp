@@ -285,7 +285,11 @@ class Checker {
     struct TaggedTable {
         std::string prototype, tag;
         bool onStart;
+        std::vector<std::string> inactiveCells; // prototypes of the cells built inactive
     };
+    // The prototypes of the cells an object table on top builds inactive: its base's children,
+    // then its own, as the scene builds them.
+    std::vector<std::string> InactiveCells(const std::string& base);
     std::vector<TaggedTable> m_UITables; // every tagged UITable and whether it lays out at Start
     std::set<std::string> m_UIPanels;    // prototypes of the UI roots' children
     std::set<std::string> Subtree(const std::string& prototype);
@@ -1192,7 +1196,7 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
             lua_pop(L, 1);
         }
         if (!tag.empty())
-            m_UITables.push_back({m_CurrentPrototype, tag, onStart});
+            m_UITables.push_back({m_CurrentPrototype, tag, onStart, InactiveCells(base)});
     }
     static const std::vector<std::pair<const char*, std::vector<const char*>>> kWidgetTags = {
         {"UIButtonKeys", {"up", "down", "left", "right"}}, {"UIButtonMessage", {"target"}},
@@ -1279,6 +1283,52 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
     else if (!lua_isnil(L, -1))
         Add(file, where + " \"children\" is a " + TypeName(L, -1) + ", not a list");
     lua_pop(L, 1);
+}
+
+std::vector<std::string> Checker::InactiveCells(const std::string& base)
+{
+    std::vector<std::string> cells;
+    // The children list of the table on top; an entry naming no prototype builds no cell.
+    const auto collect = [&] {
+        lua_getfield(L, -1, "children");
+        if (lua_istable(L, -1)) {
+            const size_t count = lua_rawlen(L, -1);
+            for (size_t i = 1; i <= count && i <= 4096; ++i) {
+                lua_rawgeti(L, -1, static_cast<int>(i));
+                if (lua_istable(L, -1)) {
+                    std::string cell;
+                    lua_getfield(L, -1, "base_script");
+                    if (lua_type(L, -1) == LUA_TSTRING)
+                        cell = lua_tostring(L, -1);
+                    lua_pop(L, 1);
+                    if (IsPrototype(cell)) {
+                        // The entry's own activity wins over its prototype's; none at all reads 0.
+                        lua_getfield(L, -1, "object_activity");
+                        if (!lua_isnumber(L, -1)) {
+                            lua_pop(L, 1);
+                            if (PushGlobal(cell.c_str()) == LUA_TTABLE)
+                                lua_getfield(L, -1, "object_activity");
+                            else
+                                lua_pushnil(L);
+                            lua_remove(L, -2);
+                        }
+                        if (!lua_isnumber(L, -1) || LuaTruncateToInt32(lua_tonumber(L, -1)) == 0)
+                            cells.push_back(cell);
+                        lua_pop(L, 1);
+                    }
+                }
+                lua_pop(L, 1);
+            }
+        }
+        lua_pop(L, 1);
+    };
+    if (!base.empty()) {
+        if (PushGlobal(base.c_str()) == LUA_TTABLE)
+            collect();
+        lua_pop(L, 1);
+    }
+    collect();
+    return cells;
 }
 
 std::string Checker::ObjectField(const char* key, const std::string& base)
@@ -2098,12 +2148,21 @@ void Checker::CheckUITags()
         // it is taken as the one read.
         const std::set<std::string> subtree = Subtree(read.prototype);
         bool tagged = false, onStart = false;
+        std::set<std::string> inactive;
         for (const TaggedTable& table : m_UITables)
-            if (table.tag == read.tag && subtree.count(table.prototype))
+            if (table.tag == read.tag && subtree.count(table.prototype)) {
                 tagged = true, onStart = onStart || table.onStart;
+                inactive.insert(table.inactiveCells.begin(), table.inactiveCells.end());
+            }
         if (tagged && !onStart)
             Add(read.file, read.where + " reads its \"" + read.key + "\" table \"" + read.tag +
                                "\" at opening, but that UITable has no \"on_start\": its cells are not laid out yet");
+        // The layout places and lists only active cells: the screen counts every cell but reads
+        // the listed ones, so an inactive one is missing or another stands in for it.
+        for (const std::string& cell : inactive)
+            Add(read.file, read.where + " reads its \"" + read.key + "\" table \"" + read.tag +
+                               "\" at opening, but its cell \"" + cell +
+                               "\" is inactive in the data: the table lays out only active cells");
     }
     // Widgets find their neighbours and targets by tag under their panel.
     std::set<size_t> reported;
