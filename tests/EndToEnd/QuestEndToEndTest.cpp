@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -278,6 +279,10 @@ TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
     ASSERT_TRUE(bossStands()) << "the master is there";
     EXPECT_TRUE(m_Driver.Checkpoint("cave", kHud));
     const uint32_t clears = g_PlayerSaveData.GetQuestClearCount(kCave);
+    // Up to the master first, then the fight with whatever is nearest.
+    const GameObj* master = g_pSceneManager->GetMessageManager()->FindObject(boss);
+    ASSERT_TRUE(m_Driver.Approach(master, 80.0f, 600));
+    EXPECT_LE(std::fabs(GameplayDriver::XOf(master) - m_Driver.PlayerX()), 80.0f + 10.0f);
     ASSERT_TRUE(m_Driver.FightUntil([&] { return !bossStands(); }, "the master falls", 3000));
     // The battle sees the fall at its next update: paid, counted and on to the ending.
     ASSERT_TRUE(m_Driver.WaitUntil([&] { return StageName() == "stage_Ending"; }, "the ending stage", 5));
