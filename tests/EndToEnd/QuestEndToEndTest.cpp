@@ -289,5 +289,6 @@ TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
     EXPECT_EQ(g_PlayerSaveData.GetQuestClearCount(kCave), clears + 1) << "counted once";
     EXPECT_GE(g_PlayerSaveData.m_nHonourLevel, 1) << "the explorer's title";
     m_Game.Ticks(30);
-    EXPECT_TRUE(m_Driver.Checkpoint("ending", {}));
+    // The ending opens on black, the quest's HUD gone with its stage.
+    EXPECT_TRUE(m_Driver.Checkpoint("ending", {{"black", 480, 270, kBlack}, {"no HUD flower", 40, 40, kBlack}}));
 }
