@@ -123,6 +123,8 @@ void GameHarness::Tick()
         ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
     }
     m_Queued.clear();
+    if (m_bRecordFrameTimes)
+        m_FrameTimes.BeginFrame();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
@@ -132,6 +134,12 @@ void GameHarness::Tick()
     }
     m_Clock.Advance(kStepMilliseconds);
     m_pApp->Tick();
+    if (m_bRecordFrameTimes) {
+        // Both sides references: no string is copied inside the timed frames.
+        static const std::string kNoStage;
+        const GameObj* root = Root();
+        m_FrameTimes.EndFrame(root ? root->GetPrototypeName() : kNoStage);
+    }
     ++m_nTicks;
     SkipEntryFade();
 }
