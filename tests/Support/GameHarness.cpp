@@ -15,7 +15,18 @@
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
 
+#include <epoxy/gl.h>
+#include <algorithm>
 #include <sstream>
+#include <thread>
+
+namespace {
+
+// The game's own loop runs at 60 Hz.
+constexpr std::chrono::steady_clock::duration kRealFramePeriod =
+    std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(1.0 / 60.0));
+
+} // namespace
 
 uint32_t HarnessFrame::Pixel(int x, int y) const
 {
@@ -123,6 +134,10 @@ void GameHarness::Tick()
         ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
     }
     m_Queued.clear();
+    if (m_bPaceFrames) {
+        std::this_thread::sleep_until(m_NextFrameStart);
+        m_NextFrameStart = std::max(m_NextFrameStart + kRealFramePeriod, std::chrono::steady_clock::now());
+    }
     if (m_bRecordFrameTimes)
         m_FrameTimes.BeginFrame();
     MSG msg;
@@ -135,6 +150,8 @@ void GameHarness::Tick()
     m_Clock.Advance(kStepMilliseconds);
     m_pApp->Tick();
     if (m_bRecordFrameTimes) {
+        if (BackendIsVideoReady())
+            glFinish();
         // Both sides references: no string is copied inside the timed frames.
         static const std::string kNoStage;
         const GameObj* root = Root();
