@@ -17,7 +17,7 @@
 
 namespace {
 
-long MinorFaults()
+[[maybe_unused]] long MinorFaults()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -26,7 +26,7 @@ long MinorFaults()
 
 // Allocates `count` blocks of `size` bytes, touches every page and frees them all: the pattern
 // of a frame's rasteriser storage. Answers the page faults it took.
-long OneFrame(size_t size, size_t count)
+[[maybe_unused]] long OneFrame(size_t size, size_t count)
 {
     const long before = MinorFaults();
     std::vector<char*> blocks;
