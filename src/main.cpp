@@ -1,8 +1,10 @@
+#include "Platform/Backend/Heap.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Application/MainApp.h"
 
 int main()
 {
+    BackendConfigureHeap();
     // The audio device is created through COM, on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const int result = RunApplication();
