@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "World/TypeKey.h"
 
@@ -17,6 +18,25 @@ enum ComponentFlag : uint32_t {
     eComponentFlag_Enabled = 1u << 1, // takes part in the passes
     eComponentFlag_Visible = 1u << 2, // renderers: counted as in view
     eComponentFlag_Renderer = 1u << 3, // set by the renderer base: the draw pass collects it
+    // Set by the factory for a class that keeps the base's empty pass: the scene's walk of that
+    // pass never needs to look at the component.
+    eComponentFlag_IdleInPhysicsUpdate = 1u << 4,
+    eComponentFlag_IdleInUpdate = 1u << 5,
+    eComponentFlag_IdleInLateUpdate = 1u << 6,
+};
+
+// The update passes the scene walks over each object's components, in this order each frame.
+enum UpdatePass : int {
+    eUpdatePass_Physics = 0,
+    eUpdatePass_Update = 1,
+    eUpdatePass_Late = 2,
+    eUpdatePass_Count = 3,
+};
+
+constexpr uint32_t kIdleInPassFlag[eUpdatePass_Count] = {
+    eComponentFlag_IdleInPhysicsUpdate,
+    eComponentFlag_IdleInUpdate,
+    eComponentFlag_IdleInLateUpdate,
 };
 
 class Component {
@@ -72,6 +92,21 @@ public:
     bool IsLive() const { return HasFlags(eComponentFlag_Enabled | eComponentFlag_Started); }
     TypeKey GetTypeKey() const { return m_nTypeKey; }
     const std::string& GetClassName() const { return m_ClassName; }
+
+    // The idle flags of a class: a pass that neither it nor a base between it and Component
+    // declares is the base's, which does nothing.
+    template <class T>
+    static constexpr uint32_t IdlePassFlags()
+    {
+        uint32_t flags = 0;
+        if constexpr (std::is_same_v<decltype(&T::PhysicsUpdate), void (Component::*)()>)
+            flags |= eComponentFlag_IdleInPhysicsUpdate;
+        if constexpr (std::is_same_v<decltype(&T::Update), void (Component::*)()>)
+            flags |= eComponentFlag_IdleInUpdate;
+        if constexpr (std::is_same_v<decltype(&T::LateUpdate), void (Component::*)()>)
+            flags |= eComponentFlag_IdleInLateUpdate;
+        return flags;
+    }
 
 private:
     void NoteIfUnstarted()

@@ -325,16 +325,35 @@ void SceneManager::Walk(uint32_t mask, Visit visit)
         // The walk chases pointers: fetching the next object early overlaps its memory latency
         // with the work on this one.
         __builtin_prefetch(object->GetNext());
-        if (object->GetLayer() & mask) {
-            // By index: a component may add another to its object.
-            const std::vector<Component*>& components = object->GetComponents();
-            for (size_t i = 0; i < components.size(); ++i)
-                visit(components[i]);
-        }
+        if (object->GetLayer() & mask)
+            visit(object);
         // Read after the visit, so that objects linked after this one in the meantime are met,
         // and a subtree the visit deactivated is passed over.
         object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
     }
+}
+
+template <int Pass, class Call>
+void SceneManager::WalkPass(Call call)
+{
+    Walk(m_nUpdateMask, [call](GameObj* object) {
+        // By index: a component may add another to its object. A component idle in the pass is
+        // passed over unread, which spares the walk a memory access per component and pass.
+        const std::vector<Component*>& components = object->GetComponents();
+        // The components the pass calls are fetched together, so that their misses overlap
+        // instead of each waiting behind the call before it.
+        const size_t first = std::min<size_t>(components.size(), 32);
+        for (size_t i = 0; i < first; ++i)
+            if (!((object->GetIdleComponents(Pass) >> i) & 1u))
+                __builtin_prefetch(components[i]);
+        for (size_t i = 0; i < components.size(); ++i) {
+            if (i < 32 && ((object->GetIdleComponents(Pass) >> i) & 1u))
+                continue;
+            Component* component = components[i];
+            if (component->IsLive())
+                call(component);
+        }
+    });
 }
 
 void SceneManager::StartPass()
@@ -406,27 +425,19 @@ void SceneManager::Update()
         SetAppDeltaTime(0.0f);
     }
 
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->PhysicsUpdate();
-    });
+    WalkPass<eUpdatePass_Physics>([](Component* component) { component->PhysicsUpdate(); });
     // Motion: each taking part object's own body, once.
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component == component->GetOwner()->GetKinematics() && component->IsLive())
-            static_cast<Kinematics*>(component)->TruncateVelocity();
+    Walk(m_nUpdateMask, [](GameObj* object) {
+        Kinematics* body = object->GetKinematics();
+        if (body && body->IsLive())
+            body->TruncateVelocity();
     });
     if (g_pCollisionWorld)
         g_pCollisionWorld->Step();
     if (m_pMessageManager)
         m_pMessageManager->Deliver(GetAppDeltaTime());
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->Update();
-    });
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->LateUpdate();
-    });
+    WalkPass<eUpdatePass_Update>([](Component* component) { component->Update(); });
+    WalkPass<eUpdatePass_Late>([](Component* component) { component->LateUpdate(); });
 }
 
 void SceneManager::Draw()
@@ -434,11 +445,16 @@ void SceneManager::Draw()
     m_DrawList.clear();
     // The renderer bit answers what asking each component for the renderer key would, without
     // a virtual call per component and frame.
-    Walk(m_nDrawMask, [this](Component* component) {
-        if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
-            auto* renderer = static_cast<Renderer*>(component);
-            renderer->PreRender();
-            m_DrawList.push_back(renderer);
+    Walk(m_nDrawMask, [this](GameObj* object) {
+        // By index: a component may add another to its object.
+        const std::vector<Component*>& components = object->GetComponents();
+        for (size_t i = 0; i < components.size(); ++i) {
+            Component* component = components[i];
+            if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
+                auto* renderer = static_cast<Renderer*>(component);
+                renderer->PreRender();
+                m_DrawList.push_back(renderer);
+            }
         }
     });
     const size_t count = m_DrawList.size();
