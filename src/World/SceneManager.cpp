@@ -346,6 +346,12 @@ void SceneManager::WalkPass(Call call)
         for (size_t i = 0; i < first; ++i)
             if (!((object->GetIdleComponents(Pass) >> i) & 1u))
                 __builtin_prefetch(components[i]);
+        // Moving bodies write their position back into the Transform in this pass.
+        if constexpr (Pass == eUpdatePass_Update)
+            if (Transform* place = object->GetTransform()) {
+                __builtin_prefetch(&place->WorldMatrix(), 1);
+                __builtin_prefetch(&place->LocalMatrix(), 1);
+            }
         for (size_t i = 0; i < components.size(); ++i) {
             if (i < 32 && ((object->GetIdleComponents(Pass) >> i) & 1u))
                 continue;
