@@ -18,11 +18,6 @@ enum ComponentFlag : uint32_t {
     eComponentFlag_Enabled = 1u << 1, // takes part in the passes
     eComponentFlag_Visible = 1u << 2, // renderers: counted as in view
     eComponentFlag_Renderer = 1u << 3, // set by the renderer base: the draw pass collects it
-    // Set by the factory for a class that keeps the base's empty pass: the scene's walk of that
-    // pass never needs to look at the component.
-    eComponentFlag_IdleInPhysicsUpdate = 1u << 4,
-    eComponentFlag_IdleInUpdate = 1u << 5,
-    eComponentFlag_IdleInLateUpdate = 1u << 6,
 };
 
 // The update passes the scene walks over each object's components, in this order each frame.
@@ -33,11 +28,6 @@ enum UpdatePass : int {
     eUpdatePass_Count = 3,
 };
 
-constexpr uint32_t kIdleInPassFlag[eUpdatePass_Count] = {
-    eComponentFlag_IdleInPhysicsUpdate,
-    eComponentFlag_IdleInUpdate,
-    eComponentFlag_IdleInLateUpdate,
-};
 
 class Component {
 public:
@@ -93,19 +83,23 @@ public:
     TypeKey GetTypeKey() const { return m_nTypeKey; }
     const std::string& GetClassName() const { return m_ClassName; }
 
-    // The idle flags of a class: a pass that neither it nor a base between it and Component
+    // Bit (1 << pass) set: the component's class keeps the base's empty pass, so the scene's
+    // walk of that pass never needs to look at it. Set by the factory; none by default.
+    uint32_t GetIdlePasses() const { return m_nIdlePasses; }
+    void SetIdlePasses(uint32_t passes) { m_nIdlePasses = static_cast<uint8_t>(passes); }
+    // The idle passes of a class: a pass that neither it nor a base between it and Component
     // declares is the base's, which does nothing.
     template <class T>
-    static constexpr uint32_t IdlePassFlags()
+    static constexpr uint32_t IdlePassesOf()
     {
-        uint32_t flags = 0;
+        uint32_t passes = 0;
         if constexpr (std::is_same_v<decltype(&T::PhysicsUpdate), void (Component::*)()>)
-            flags |= eComponentFlag_IdleInPhysicsUpdate;
+            passes |= 1u << eUpdatePass_Physics;
         if constexpr (std::is_same_v<decltype(&T::Update), void (Component::*)()>)
-            flags |= eComponentFlag_IdleInUpdate;
+            passes |= 1u << eUpdatePass_Update;
         if constexpr (std::is_same_v<decltype(&T::LateUpdate), void (Component::*)()>)
-            flags |= eComponentFlag_IdleInLateUpdate;
-        return flags;
+            passes |= 1u << eUpdatePass_Late;
+        return passes;
     }
 
 private:
@@ -120,4 +114,5 @@ private:
     uint32_t m_nFlags;
     TypeKey m_nTypeKey;
     std::string m_ClassName;
+    uint8_t m_nIdlePasses = 0;
 };

@@ -28,7 +28,7 @@ public:
     {
         RegisterClass(T::s_Class.Key, [](GameObj* owner) -> Component* {
             Component* component = new T(owner);
-            component->SetFlags(Component::IdlePassFlags<T>());
+            component->SetIdlePasses(Component::IdlePassesOf<T>());
             return component;
         });
     }

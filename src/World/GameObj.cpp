@@ -93,7 +93,7 @@ Component* GameObj::AddComponent(const char* className, lua_State* L)
     const size_t index = m_Components.size() - 1;
     if (index < 32)
         for (int pass = 0; pass < eUpdatePass_Count; ++pass)
-            if (component->HasFlags(kIdleInPassFlag[pass]))
+            if (component->GetIdlePasses() & (1u << pass))
                 m_anIdleComponents[pass] |= 1u << index;
     return component;
 }
