@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "World/TypeKey.h"
 
@@ -18,6 +19,15 @@ enum ComponentFlag : uint32_t {
     eComponentFlag_Visible = 1u << 2, // renderers: counted as in view
     eComponentFlag_Renderer = 1u << 3, // set by the renderer base: the draw pass collects it
 };
+
+// The update passes the scene walks over each object's components, in this order each frame.
+enum UpdatePass : int {
+    eUpdatePass_Physics = 0,
+    eUpdatePass_Update = 1,
+    eUpdatePass_Late = 2,
+    eUpdatePass_Count = 3,
+};
+
 
 class Component {
 public:
@@ -73,6 +83,25 @@ public:
     TypeKey GetTypeKey() const { return m_nTypeKey; }
     const std::string& GetClassName() const { return m_ClassName; }
 
+    // Bit (1 << pass) set: the component's class keeps the base's empty pass, so the scene's
+    // walk of that pass never needs to look at it. Set by the factory; none by default.
+    uint32_t GetIdlePasses() const { return m_nIdlePasses; }
+    void SetIdlePasses(uint32_t passes) { m_nIdlePasses = static_cast<uint8_t>(passes); }
+    // The idle passes of a class: a pass that neither it nor a base between it and Component
+    // declares is the base's, which does nothing.
+    template <class T>
+    static constexpr uint32_t IdlePassesOf()
+    {
+        uint32_t passes = 0;
+        if constexpr (std::is_same_v<decltype(&T::PhysicsUpdate), void (Component::*)()>)
+            passes |= 1u << eUpdatePass_Physics;
+        if constexpr (std::is_same_v<decltype(&T::Update), void (Component::*)()>)
+            passes |= 1u << eUpdatePass_Update;
+        if constexpr (std::is_same_v<decltype(&T::LateUpdate), void (Component::*)()>)
+            passes |= 1u << eUpdatePass_Late;
+        return passes;
+    }
+
 private:
     void NoteIfUnstarted()
     {
@@ -85,4 +114,5 @@ private:
     uint32_t m_nFlags;
     TypeKey m_nTypeKey;
     std::string m_ClassName;
+    uint8_t m_nIdlePasses = 0;
 };

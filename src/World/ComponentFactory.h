@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <unordered_map>
 
+#include "World/Component.h"
 #include "World/TypeKey.h"
 
-class Component;
 class GameObj;
 
 class ComponentFactory {
@@ -26,7 +26,11 @@ public:
     template <class T>
     void RegisterClass()
     {
-        RegisterClass(T::s_Class.Key, [](GameObj* owner) -> Component* { return new T(owner); });
+        RegisterClass(T::s_Class.Key, [](GameObj* owner) -> Component* {
+            Component* component = new T(owner);
+            component->SetIdlePasses(Component::IdlePassesOf<T>());
+            return component;
+        });
     }
 
     // A new component of the named class for the owner; null (silently) for an unknown name.

@@ -17,6 +17,7 @@ int32_t g_nNextGameObjId = 0;
 GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManager)
     : m_nFlags(0),
       m_nLayer(0),
+      m_anIdleComponents{},
       m_nId(g_nNextGameObjId++),
       m_PrototypeName(prototypeName),
       m_nPrototypeNameId(HashName(prototypeName)),
@@ -51,6 +52,9 @@ void GameObj::DestroyComponents()
 {
     // In list order, each taken off the list once it is gone: a component being disabled or
     // detached may search the list, and must meet itself and the later ones, never a deleted one.
+    // Places shift as components go: none counts as idle any more.
+    for (uint32_t& idle : m_anIdleComponents)
+        idle = 0;
     while (!m_Components.empty()) {
         Component* component = m_Components.front();
         ComponentFactory::Destroy(component);
@@ -86,6 +90,11 @@ Component* GameObj::AddComponent(const char* className, lua_State* L)
         return nullptr;
     }
     m_Components.push_back(component);
+    const size_t index = m_Components.size() - 1;
+    if (index < 32)
+        for (int pass = 0; pass < eUpdatePass_Count; ++pass)
+            if (component->GetIdlePasses() & (1u << pass))
+                m_anIdleComponents[pass] |= 1u << index;
     return component;
 }
 

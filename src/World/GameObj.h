@@ -8,6 +8,7 @@
 
 #include "System/Common/NameHash.h"
 #include "World/IMessageHandler.h"
+#include "World/Component.h"
 #include "World/TreeNode.h"
 #include "World/TypeKey.h"
 
@@ -84,6 +85,8 @@ public:
     MessageManager* GetMessageManager() const { return m_pMessageManager; }
     ComponentFactory* GetFactory() const { return m_pFactory; }
     const std::vector<Component*>& GetComponents() const { return m_Components; }
+    // Bit i set: component i (of the first 32) is idle in the update pass.
+    uint32_t GetIdleComponents(int pass) const { return m_anIdleComponents[pass]; }
 
     // Slots the components fill at Attach and clear at Detach; the object never fills them.
     Transform* GetTransform() const { return m_pTransform; }
@@ -106,6 +109,7 @@ private:
     uint32_t m_nFlags;
     uint32_t m_nLayer;
     std::vector<Component*> m_Components;
+    uint32_t m_anIdleComponents[eUpdatePass_Count];
     int32_t m_nId;
     std::string m_PrototypeName;
     NameId m_nPrototypeNameId;

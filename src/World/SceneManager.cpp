@@ -315,27 +315,64 @@ void PrefetchAhead(const std::vector<Renderer*>& list, size_t i)
 
 } // namespace
 
-template <class Visit>
-void SceneManager::Walk(uint32_t mask, Visit visit)
+template <class Visit, class Ahead>
+void SceneManager::Walk(uint32_t mask, Visit visit, Ahead ahead)
 {
     for (GameObj* object = m_pRoot; object;) {
         if (!object->IsActive()) {
             object = object->GetNextSkippingSubtree();
             continue;
         }
-        // The walk chases pointers: fetching the next object early overlaps its memory latency
-        // with the work on this one.
-        __builtin_prefetch(object->GetNext());
-        if (object->GetLayer() & mask) {
-            // By index: a component may add another to its object.
-            const std::vector<Component*>& components = object->GetComponents();
-            for (size_t i = 0; i < components.size(); ++i)
-                visit(components[i]);
+        // The walk chases pointers, so it fetches in stages, each a turn ahead of the next: the
+        // object three places on, the component list of the one two places on, and what the
+        // visit of the next one reads. Their memory latency overlaps the work on this one. Only
+        // fetched: the visit may still change what comes next.
+        if (GameObj* next = object->GetNext()) {
+            if (next->IsActive() && (next->GetLayer() & mask))
+                ahead(next);
+            if (const GameObj* after = next->GetNext()) {
+                __builtin_prefetch(after->GetNext());
+                __builtin_prefetch(after->GetComponents().data());
+            }
         }
+        if (object->GetLayer() & mask)
+            visit(object);
         // Read after the visit, so that objects linked after this one in the meantime are met,
         // and a subtree the visit deactivated is passed over.
         object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
     }
+}
+
+template <int Pass, class Call>
+void SceneManager::WalkPass(Call call)
+{
+    // The components the pass will call on the next object are fetched together while this one
+    // is worked on, so that their misses overlap instead of each waiting behind the call before.
+    const auto ahead = [](const GameObj* object) {
+        const std::vector<Component*>& components = object->GetComponents();
+        const size_t first = std::min<size_t>(components.size(), 32);
+        for (size_t i = 0; i < first; ++i)
+            if (!((object->GetIdleComponents(Pass) >> i) & 1u))
+                __builtin_prefetch(components[i]);
+        // Moving bodies write their position back into the Transform in this pass.
+        if constexpr (Pass == eUpdatePass_Update)
+            if (Transform* place = object->GetTransform()) {
+                __builtin_prefetch(&place->WorldMatrix(), 1);
+                __builtin_prefetch(&place->LocalMatrix(), 1);
+            }
+    };
+    Walk(m_nUpdateMask, [call](GameObj* object) {
+        // By index: a component may add another to its object. A component idle in the pass is
+        // passed over unread, which spares the walk a memory access per component and pass.
+        const std::vector<Component*>& components = object->GetComponents();
+        for (size_t i = 0; i < components.size(); ++i) {
+            if (i < 32 && ((object->GetIdleComponents(Pass) >> i) & 1u))
+                continue;
+            Component* component = components[i];
+            if (component->IsLive())
+                call(component);
+        }
+    }, ahead);
 }
 
 void SceneManager::StartPass()
@@ -347,7 +384,9 @@ void SceneManager::StartPass()
             object = object->GetNextSkippingSubtree();
             continue;
         }
-        __builtin_prefetch(object->GetNext());
+        // The next object was fetched a turn ago; the one after it is fetched now.
+        if (const GameObj* next = object->GetNext())
+            __builtin_prefetch(next->GetNext());
         if ((object->GetLayer() & m_nUpdateMask) && (object->GetFlags() & eGameObjFlag_HasUnstarted)) {
             // Cleared first: a component enabled again behind the loop marks the object anew.
             object->ClearFlags(eGameObjFlag_HasUnstarted);
@@ -408,27 +447,22 @@ void SceneManager::Update()
         SetAppDeltaTime(0.0f);
     }
 
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->PhysicsUpdate();
-    });
+    WalkPass<eUpdatePass_Physics>([](Component* component) { component->PhysicsUpdate(); });
     // Motion: each taking part object's own body, once.
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component == component->GetOwner()->GetKinematics() && component->IsLive())
-            static_cast<Kinematics*>(component)->TruncateVelocity();
-    });
+    Walk(
+        m_nUpdateMask,
+        [](GameObj* object) {
+            Kinematics* body = object->GetKinematics();
+            if (body && body->IsLive())
+                body->TruncateVelocity();
+        },
+        [](const GameObj* object) { __builtin_prefetch(object->GetKinematics()); });
     if (g_pCollisionWorld)
         g_pCollisionWorld->Step();
     if (m_pMessageManager)
         m_pMessageManager->Deliver(GetAppDeltaTime());
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->Update();
-    });
-    Walk(m_nUpdateMask, [](Component* component) {
-        if (component->IsLive())
-            component->LateUpdate();
-    });
+    WalkPass<eUpdatePass_Update>([](Component* component) { component->Update(); });
+    WalkPass<eUpdatePass_Late>([](Component* component) { component->LateUpdate(); });
 }
 
 void SceneManager::Draw()
@@ -436,13 +470,18 @@ void SceneManager::Draw()
     m_DrawList.clear();
     // The renderer bit answers what asking each component for the renderer key would, without
     // a virtual call per component and frame.
-    Walk(m_nDrawMask, [this](Component* component) {
-        if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
-            auto* renderer = static_cast<Renderer*>(component);
-            renderer->PreRender();
-            m_DrawList.push_back(renderer);
+    Walk(m_nDrawMask, [this](GameObj* object) {
+        // By index: a component may add another to its object.
+        const std::vector<Component*>& components = object->GetComponents();
+        for (size_t i = 0; i < components.size(); ++i) {
+            Component* component = components[i];
+            if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
+                auto* renderer = static_cast<Renderer*>(component);
+                renderer->PreRender();
+                m_DrawList.push_back(renderer);
+            }
         }
-    });
+    }, [](const GameObj*) {});
     const size_t count = m_DrawList.size();
     for (size_t i = 0; i < count; ++i) {
         PrefetchAhead(m_DrawList, i);

@@ -88,8 +88,13 @@ private:
     // From the table at the given place of L's stack.
     void AddComponents(GameObj* object, lua_State* L, int table, bool skipPresent, const std::string& prototype);
     void AddChildren(GameObj* object, lua_State* L, int table, const std::string& prototype);
-    template <class Visit>
-    void Walk(uint32_t mask, Visit visit);
+    // Visits the active objects in pre-order whose layer is in the mask.
+    // Ahead is shown the object that comes next in the walk, to fetch what its visit reads.
+    template <class Visit, class Ahead>
+    void Walk(uint32_t mask, Visit visit, Ahead ahead);
+    // Calls the pass on the live components of the mask's objects, in list order.
+    template <int Pass, class Call>
+    void WalkPass(Call call);
     void StartPass();
 
     MessageManager* m_pMessageManager;

@@ -1,6 +1,7 @@
 #include "World/Transform.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <lua.hpp>
 
@@ -92,9 +93,10 @@ bool Transform::IsKindOf(TypeKey key) const { return key == s_Class.Key; }
 
 void Transform::SetLocalPosition(float x, float y, float z)
 {
-    m_Local.m[3][0] = x;
-    m_Local.m[3][1] = y;
-    m_Local.m[3][2] = z;
+    // The row is written whole: the refresh that follows reads it whole, and a read that has to
+    // gather several smaller writes still on their way to memory stalls.
+    alignas(16) const float row[4] = {x, y, z, m_Local.m[3][3]};
+    std::memcpy(m_Local.m[3], row, sizeof row);
 }
 
 void Transform::SetRotationBlock(float theta)

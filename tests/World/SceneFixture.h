@@ -141,6 +141,22 @@ public:
     explicit OtherTestRenderer(GameObj* owner) : TestRenderer(owner, s_OtherClass) {}
 };
 
+// Takes part in the late pass only, recording it under its object's name.
+class LateRec : public Component {
+public:
+    static inline const ClassKey s_Class{"LateRec"};
+    explicit LateRec(GameObj* owner, const ClassKey& key = s_Class) : Component(owner, key) {}
+    bool IsKindOf(TypeKey key) const override { return key == GetTypeKey(); }
+    void LateUpdate() override { Events().push_back(GetOwner()->GetObjectName() + ":LateUpdate"); }
+};
+
+// Declares no pass of its own: it inherits LateRec's.
+class LateRecChild : public LateRec {
+public:
+    static inline const ClassKey s_Class{"LateRecChild"};
+    explicit LateRecChild(GameObj* owner) : LateRec(owner, s_Class) {}
+};
+
 // The recorder classes join after the game's own, in an order that is neither the names' nor
 // any table's: C, A, B.
 inline ComponentFactory* MakeTestFactory()
@@ -153,6 +169,8 @@ inline ComponentFactory* MakeTestFactory()
     factory->RegisterClass<TestRenderer>();
     factory->RegisterClass(TestRenderer::s_OtherClass.Key,
                            [](GameObj* owner) -> Component* { return new OtherTestRenderer(owner); });
+    factory->RegisterClass<LateRec>();
+    factory->RegisterClass<LateRecChild>();
     return factory;
 }
 

@@ -328,6 +328,45 @@ TEST(SceneUpdate, PassOrder)
     EXPECT_EQ(EventsOfFrame(2), second);
 }
 
+// Each pass calls, in list order, the components whose class (or a base of it) takes part in
+// it, however many components the object has; the others are passed over.
+TEST(SceneUpdate, PassesCallTheComponentsThatTakePartInThem)
+{
+    struct Case {
+        const char* what;
+        const char* components; // of the stage object S
+        int added;              // then LateRecChild and RecA added in turn, this many of each
+        int physics, update, late;
+    };
+    const Case cases[] = {
+        {"a late-only class", "LateRec = {}, RecA = {}", 0, 1, 1, 2},
+        {"its pass inherited", "LateRecChild = {}", 0, 0, 0, 1},
+        {"every pass", "RecA = {}, RecB = {}", 0, 2, 2, 2},
+        {"past the 32nd component", "RecA = {}", 20, 21, 21, 41},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestWorld world(Files{{"stage/S", std::string("S = { object_name = 'S', object_activity = 1, object_layer = 1, "
+                                                      "components = { ") +
+                                              c.components + " } }"}});
+        world.Scene()->RequestStage("S");
+        world.Tick();
+        GameObj* stage = world.Scene()->GetRoot();
+        ASSERT_NE(stage, nullptr);
+        for (int i = 0; i < c.added; ++i) {
+            ASSERT_NE(stage->AddComponent("LateRecChild", nullptr), nullptr);
+            ASSERT_NE(stage->AddComponent("RecA", nullptr), nullptr);
+        }
+        world.Tick();
+        world.Tick();
+        const std::vector<std::string> frame = EventsOfFrame(3);
+        const auto count = [&](const char* event) { return std::count(frame.begin(), frame.end(), event); };
+        EXPECT_EQ(count("S:PhysicsUpdate"), c.physics);
+        EXPECT_EQ(count("S:Update"), c.update);
+        EXPECT_EQ(count("S:LateUpdate"), c.late);
+    }
+}
+
 // An object made during a pass is loaded at once and started by the next frame's start pass,
 // before any of its updates; the pass that made it does not run its components.
 TEST(SceneUpdate, ObjectsMadeDuringAPass)
