@@ -378,6 +378,8 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     EXPECT_TRUE(Pad().Checkpoint("boss", {}));
     ASSERT_TRUE(FightUntil([&] { return !OnStage("stage_Cave") || !bossAlive(); }, 60 * 240)) << "the master stands";
     Pad().ReleaseAll();
+    ASSERT_TRUE(OnStage("stage_Cave")) << "the player fell in the cave";
+    EXPECT_GT(Pad().Health(), 0) << "the player fell in the cave";
 
     // The ending's pages, then the title; the game saved on the way.
     ASSERT_TRUE(WaitStage("stage_Ending", 600));
