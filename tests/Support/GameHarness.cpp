@@ -219,7 +219,7 @@ bool GameHarness::MakeQuestCurrent(const std::string& questName)
     return true;
 }
 
-bool GameHarness::RequestStage(const std::string& stageName)
+bool GameHarness::RequestStage(const std::string& stageName, bool keepEntryFade)
 {
     if (!g_pSceneManager) {
         ADD_FAILURE() << "no scene manager";
@@ -235,7 +235,7 @@ bool GameHarness::RequestStage(const std::string& stageName)
             g_pSoundManager->FadeOutBgm(0.0f);
     }
     g_pSceneManager->RequestStage(stageName);
-    m_JumpedTo = stageName;
+    m_JumpedTo = keepEntryFade ? std::string() : stageName;
     m_nFramesOnJumpedStage = 0;
     return true;
 }

@@ -101,8 +101,8 @@ class GameHarness {
     // SceneManager::RequestStage: the stage is built at the start of the next tick. Leaving the
     // title this way also clears its fade and stops its music, as the title's own leave does.
     // The stage jumped to is seen as itself at once: its fade-in from black is skipped (the
-    // stage's flow goes on as when a fade ends).
-    bool RequestStage(const std::string& stageName);
+    // stage's flow goes on as when a fade ends), unless `keepEntryFade` asks to watch it.
+    bool RequestStage(const std::string& stageName, bool keepEntryFade = false);
     // The current stage's root, or null.
     GameObj* Root() const;
     // The first object of the current tree, in pre-order and active or not, built from the

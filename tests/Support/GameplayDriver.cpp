@@ -2,6 +2,7 @@
 
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Kinematics.h"
+#include "Components/Game/ActorController.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
@@ -9,6 +10,7 @@
 #include "System/Common/GameSettings.h"
 #include "System/Input/VirtualPad.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
@@ -228,6 +230,159 @@ GameObj* GameplayDriver::NearestEnemy() const
         }
     }
     return best;
+}
+
+float GameplayDriver::XOf(const GameObj* object)
+{
+    return object && object->GetTransform() ? object->GetTransform()->WorldMatrix().m[3][0] : 0.0f;
+}
+
+float GameplayDriver::YOf(const GameObj* object)
+{
+    return object && object->GetTransform() ? object->GetTransform()->WorldMatrix().m[3][1] : 0.0f;
+}
+
+std::string GameplayDriver::Toward(float x) const { return x >= PlayerX() ? "right" : "left"; }
+
+namespace {
+
+GameObj* LiveObject(int32_t id)
+{
+    const MessageManager* messages = g_pSceneManager ? g_pSceneManager->GetMessageManager() : nullptr;
+    return messages && id >= 0 ? messages->FindObject(id) : nullptr;
+}
+
+bool Standing(const GameObj* object)
+{
+    return object && object->IsActive() && !(object->GetFlags() & eGameObjFlag_PendingRemoval);
+}
+
+} // namespace
+
+testing::AssertionResult GameplayDriver::Approach(const GameObj* target, float reach, int frameLimit)
+{
+    if (!target)
+        return testing::AssertionFailure() << "no object to approach";
+    const int32_t id = target->GetId();
+    const std::string name = target->GetPrototypeName();
+    std::string held;
+    for (int frames = 0;; ++frames) {
+        const GameObj* now = LiveObject(id);
+        if (!Standing(now)) {
+            Release("left+right");
+            return testing::AssertionFailure() << name << " was gone before the player reached it (" << frames
+                                               << " frames)";
+        }
+        if (!Standing(Player())) {
+            Release("left+right");
+            return testing::AssertionFailure() << "the player fell while approaching " << name;
+        }
+        const float dx = XOf(now) - PlayerX();
+        const std::string way = Toward(XOf(now));
+        if (std::fabs(dx) <= reach) {
+            Release("left+right");
+            // One tick toward it turns the player if it ran past.
+            Press(way);
+            return testing::AssertionSuccess();
+        }
+        if (frames >= frameLimit) {
+            Release("left+right");
+            return testing::AssertionFailure() << "approaching " << name << ": still " << std::fabs(dx)
+                                               << " across after " << frames << " frames; " << FightReport();
+        }
+        if (way != held) {
+            Release("left+right");
+            Hold(way);
+            held = way;
+        }
+        m_Game.Tick();
+        if (testing::Test::HasFatalFailure())
+            return testing::AssertionFailure() << "a tick failed while approaching " << name;
+    }
+}
+
+testing::AssertionResult GameplayDriver::FightUntil(const std::function<bool()>& done, const std::string& description,
+                                                    int frameLimit, int rhythm)
+{
+    // Within this much across, the chain's first hit box (4 to 44 ahead of the body) meets even
+    // a small enemy's body.
+    constexpr float kReach = 36.0f;
+    // Higher than this above the body, a swing from the ground passes below.
+    constexpr float kAbove = 56.0f;
+    int sinceSwing = rhythm;
+    std::string running;
+    for (int frames = 0;; ++frames) {
+        if (done()) {
+            ReleaseAll();
+            return testing::AssertionSuccess();
+        }
+        if (!Standing(Player())) {
+            ReleaseAll();
+            return testing::AssertionFailure() << "the player fell after " << frames << " frames of fighting until \""
+                                               << description << "\"; " << FightReport();
+        }
+        if (frames >= frameLimit) {
+            ReleaseAll();
+            return testing::AssertionFailure() << "\"" << description << "\" still false after " << frames
+                                               << " frames of fighting; " << FightReport();
+        }
+        GameObj* foe = NearestEnemy();
+        if (!foe) {
+            ReleaseAll();
+            running.clear();
+        } else {
+            m_nLastFoeId = foe->GetId();
+            const float dx = XOf(foe) - PlayerX();
+            const float dy = YOf(foe) - PlayerY();
+            const std::string way = Toward(XOf(foe));
+            if (std::fabs(dx) > kReach) {
+                Release("attack+jump");
+                if (running != way) {
+                    Release("left+right");
+                    Hold(way);
+                    running = way;
+                }
+            } else {
+                if (!running.empty()) {
+                    Release("left+right");
+                    running.clear();
+                }
+                // Up into the swing for one overhead; let go at the top so the next can start.
+                if (dy > kAbove && Grounded())
+                    Hold("jump");
+                else if (PlayerVelocityY() <= 0.0f)
+                    Release("jump");
+                if (sinceSwing >= rhythm) {
+                    Release("left+right");
+                    Hold(way + "+attack");
+                    sinceSwing = 0;
+                } else if (sinceSwing == 1) {
+                    Release("left+right+attack");
+                }
+            }
+        }
+        m_Game.Tick();
+        ++sinceSwing;
+        if (testing::Test::HasFatalFailure()) {
+            ReleaseAll();
+            return testing::AssertionFailure() << "a tick failed while fighting until \"" << description << "\"";
+        }
+    }
+}
+
+std::string GameplayDriver::FightReport() const
+{
+    std::string report = "player at (" + std::to_string(PlayerX()) + ", " + std::to_string(PlayerY()) + "), state " +
+                         std::to_string(PlayerState()) + ", health " + std::to_string(Health());
+    const GameObj* foe = LiveObject(m_nLastFoeId);
+    if (!foe)
+        return report + ", no enemy fought now";
+    const ActorController* actor = foe->GetActorController();
+    report += ", last enemy " + foe->GetPrototypeName() + " at (" + std::to_string(XOf(foe)) + ", " +
+              std::to_string(YOf(foe)) + ")";
+    if (actor && actor->m_pHealth)
+        report += " with health " + std::to_string(actor->m_pHealth->m_nHealth);
+    return report;
 }
 
 Camera2D* GameplayDriver::GameCamera() const { return g_CameraRegistry.Find(GameCameraTag()); }

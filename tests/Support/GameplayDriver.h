@@ -67,6 +67,23 @@ class GameplayDriver {
     int32_t Power() const;
     // The active object tagged "Enemy" nearest to the player, or null.
     GameObj* NearestEnemy() const;
+    // An object's world position (x, y up); (0, 0) for null.
+    static float XOf(const GameObj* object);
+    static float YOf(const GameObj* object);
+    // "right" or "left": the way from the player to x.
+    std::string Toward(float x) const;
+
+    // Fighting, by the pad only. Runs at the object (following it as it moves) until the
+    // player's body is within `reach` of it across, then stops facing it; fails when it is
+    // gone first, the player falls, or the frames run out.
+    testing::AssertionResult Approach(const GameObj* target, float reach = 40.0f, int frameLimit = 600);
+    // Fights the nearest enemy until `done` holds (tested first, every tick): runs at it while
+    // it is out of reach, else presses attack toward it every `rhythm` ticks (the chain goes
+    // on), jumping into the swing when it is above the player's head. With no enemy about it
+    // stands and waits. The failure names the description, the frames spent, the player's
+    // state and health and the enemy it last fought; the player falling ends it at once.
+    testing::AssertionResult FightUntil(const std::function<bool()>& done, const std::string& description,
+                                        int frameLimit = 3600, int rhythm = 5);
     Camera2D* GameCamera() const;
     // Where a world point lands in a 960 x 540 frame of the game camera (y down).
     void ToScreen(float x, float y, int& sx, int& sy) const;
@@ -80,8 +97,12 @@ class GameplayDriver {
   private:
     std::vector<SDL_Scancode> Keys(const std::string& buttons) const;
 
+    // Where the fight stands, for failure messages.
+    std::string FightReport() const;
+
     GameHarness& m_Game;
     std::vector<SDL_Scancode> m_Held;
+    int32_t m_nLastFoeId = -1;
 };
 
 // The SDL key of each pad button's default keyboard binding, in pad button order (the

@@ -1,0 +1,293 @@
+// Whole quests in the running game, played through the pad by the gameplay driver: the meadow
+// from its fade-in through the waves, the targets, the slow motion of the last fall and the
+// report to the rewards in the save and home; a death and a give-up that go home with nothing;
+// the cave's master to its next stage. Screenshots through the game's own F12 path at each point.
+#include "Components/Game/BossBattleController.h"
+#include "Components/Game/ObjectiveController.h"
+#include "Components/Game/QuestController.h"
+#include "Components/Game/TalkChannel.h"
+#include "Components/UI/UIRoot.h"
+#include "Support/GameHarness.h"
+#include "Support/GameplayDriver.h"
+#include "System/Common/NameHash.h"
+#include "System/Graphics/ScreenFader.h"
+#include "World/FrameCounter.h"
+#include "World/GameObj.h"
+#include "World/MessageManager.h"
+#include "World/PlayerSaveData.h"
+#include "World/QuestTable.h"
+#include "World/SceneManager.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The image generator's palette and the demo's sky, as the frames show them.
+constexpr uint32_t kBlack = 0xFF000000;
+constexpr uint32_t kSky = 0xFF71A8E8;            // the meadow's and home's sky 100 rows down
+constexpr uint32_t kFlowerYellow = 0xFFF2C94C;   // the HUD flower's middle
+constexpr uint32_t kLifeGreen = 0xFF5DAA4F;      // the HUD's life bar, the meadow's banner
+constexpr uint32_t kReportPlate = 0xFF33405B;
+constexpr uint32_t kDialogTeal = 0xFF3BA3A3;
+constexpr uint32_t kTalkPlate = 0xFF56647E;      // the companion's talk window over the sky
+
+const NameId kMeadow = HashName("quest_Meadow");
+const NameId kCave = HashName("quest501");
+const NameId kFeather = HashName("accessory_Feather");
+
+// The HUD in its corner: the flower and the life bar.
+const std::vector<PixelProbe> kHud = {{"HUD flower", 40, 40, kFlowerYellow}, {"HUD life bar", 80, 40, kLifeGreen}};
+
+std::vector<PixelProbe> With(std::vector<PixelProbe> probes, const std::vector<PixelProbe>& more)
+{
+    probes.insert(probes.end(), more.begin(), more.end());
+    return probes;
+}
+
+// What a quest may grant, in memory or in the save file.
+struct Gains {
+    uint32_t clears = 0;
+    uint32_t flags = 0;
+    uint32_t experience = 0;
+    bool feather = false;
+    bool operator==(const Gains&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Gains& g)
+{
+    return out << "{clears " << g.clears << ", flags " << g.flags << ", experience " << g.experience << ", feather "
+               << g.feather << "}";
+}
+
+Gains GainsOf(const PlayerSaveData& data, NameId quest)
+{
+    return {data.GetQuestClearCount(quest), data.m_nFlagBits, data.m_nExperience, data.HasAccessory(kFeather)};
+}
+
+Gains SavedGains(NameId quest)
+{
+    PlayerSaveData saved;
+    saved.Read("QMSave.sav");
+    return GainsOf(saved, quest);
+}
+
+class QuestEndToEndTest : public testing::Test {
+public:
+    QuestEndToEndTest() : m_Driver(m_Game) {}
+
+    QuestController* Quest() const
+    {
+        GameObj* root = m_Game.Root();
+        return root ? static_cast<QuestController*>(root->GetComponent(QuestController::s_Class.Key)) : nullptr;
+    }
+    ObjectiveController* Director() const
+    {
+        GameObj* root = m_Game.Root();
+        return root ? static_cast<ObjectiveController*>(root->GetComponent(ObjectiveController::s_Class.Key))
+                    : nullptr;
+    }
+    std::string StageName() const
+    {
+        const GameObj* root = m_Game.Root();
+        return root ? root->GetPrototypeName() : std::string();
+    }
+
+    // The game started, the quest made current and its stage requested from the title.
+    void StartQuest(const std::string& quest, const std::string& stage, bool keepEntryFade = false)
+    {
+        ASSERT_TRUE(m_Game.Start());
+        m_Game.Tick();
+        ASSERT_TRUE(m_Game.MakeQuestCurrent(quest));
+        ASSERT_TRUE(m_Game.RequestStage(stage, keepEntryFade));
+        m_Game.Tick();
+        ASSERT_EQ(StageName(), stage);
+        ASSERT_NE(Quest(), nullptr);
+        ASSERT_NE(m_Driver.Player(), nullptr);
+    }
+    testing::AssertionResult WaitPlay()
+    {
+        return m_Driver.WaitUntil([&] { return Quest() && Quest()->m_nState == eQuest_Play && m_Driver.Grounded(); },
+                                  "the quest plays and the player stands", 240);
+    }
+    // Home again: the leave's fade, the request and the home stage built with its player.
+    testing::AssertionResult WaitHome(int frameLimit = 600)
+    {
+        return m_Driver.WaitUntil([&] { return StageName() == "stage_Home" && m_Driver.Player(); },
+                                  "the home stage is built", frameLimit);
+    }
+
+    GameHarness m_Game;
+    GameplayDriver m_Driver;
+};
+
+} // namespace
+
+TEST_F(QuestEndToEndTest, TheMeadowFromItsFadeInToTheRewardsInTheSave)
+{
+    StartQuest("quest_Meadow", "stage_Meadow", true);
+    ObjectiveController* director = Director();
+    ASSERT_NE(director, nullptr);
+    const Gains before = GainsOf(g_PlayerSaveData, kMeadow);
+
+    // The stage fades in from black, then play starts.
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return g_pScreenFader->m_nMode == eScreenFade_FadeIn; }, "the fade-in", 10));
+    EXPECT_EQ(Quest()->m_nState, eQuest_Start);
+    EXPECT_TRUE(m_Driver.Checkpoint("fade-in", {{"black over everything", 480, 100, kBlack, 24},
+                                                 {"black over the HUD", 40, 40, kBlack, 24}}));
+    ASSERT_TRUE(WaitPlay());
+    EXPECT_TRUE(m_Driver.Checkpoint("play", With(kHud, {{"sky", 480, 100, kSky}})));
+
+    // Waves of slimes and the three targets, fought through on the pad.
+    std::set<int32_t> states;
+    size_t mostMobs = 0, mostTargets = 0;
+    ASSERT_TRUE(m_Driver.FightUntil(
+        [&] {
+            states.insert(director->m_nState);
+            mostMobs = std::max(mostMobs, director->m_Mobs.size());
+            mostTargets = std::max(mostTargets, director->m_Targets.size());
+            return director->m_nState == eDirector_Complete;
+        },
+        "every target is down", 6000));
+    EXPECT_TRUE(states.count(eDirector_Relax) && states.count(eDirector_BuildUp)) << "a wave built up";
+    EXPECT_GT(mostMobs, 0u) << "mobs came";
+    EXPECT_EQ(mostTargets, 3u) << "the three targets came";
+    EXPECT_EQ(director->m_nTargetsLeft, 0);
+    // The last fall: slow motion, the companion silenced, the report still to come.
+    EXPECT_FLOAT_EQ(GetAppTimeScale(), 0.35f);
+    EXPECT_EQ(g_nTalkEnableMask, 0u);
+    EXPECT_EQ(Quest()->m_nState, eQuest_Play);
+    EXPECT_TRUE(m_Driver.Checkpoint("last target", With(kHud, {{"sky", 480, 100, kSky}})));
+
+    // Once the flower has played out: full speed, the report, closed on B; nothing is granted
+    // before it closes.
+    QuestController* quest = Quest();
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return quest->m_nState == eQuest_Clear && quest->m_nStep == 1; },
+                                   "the report opens", 600));
+    EXPECT_TRUE(director->m_bComplete);
+    EXPECT_FLOAT_EQ(GetAppTimeScale(), 1.0f);
+    GameObj* report = UIRoot::FindPanel(HashName("ui_report"));
+    ASSERT_NE(report, nullptr);
+    m_Driver.Wait(30);
+    EXPECT_TRUE(report->IsActive());
+    EXPECT_TRUE(m_Driver.Checkpoint("report", {{"the meadow's banner", 480, 160, kLifeGreen},
+                                               {"the report's plate", 300, 200, kReportPlate}}));
+    // Defeats pay experience as they happen; the rewards wait for the report.
+    Gains beforeClose = GainsOf(g_PlayerSaveData, kMeadow);
+    EXPECT_GT(beforeClose.experience, before.experience) << "the defeats paid";
+    beforeClose.experience = before.experience;
+    EXPECT_EQ(beforeClose, before) << "nothing granted before the report closes";
+    const uint32_t defeatsPaid = GainsOf(g_PlayerSaveData, kMeadow).experience;
+    m_Driver.Press("B");
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return !report->IsActive(); }, "the report closes", 120));
+
+    // Home, whose start saves: the clear, the way to the cave, the experience and the feather
+    // for a clear within five minutes.
+    ASSERT_TRUE(WaitHome());
+    EXPECT_EQ(g_pQuestTable->m_pCurrentQuest->m_nKey, HashName("vididezare"));
+    const Gains saved = SavedGains(kMeadow);
+    EXPECT_EQ(saved, GainsOf(g_PlayerSaveData, kMeadow)) << "the save holds the game's state";
+    EXPECT_EQ(saved.clears, 1u);
+    EXPECT_EQ(saved.flags, before.flags | 1u) << "the way to the cave";
+    EXPECT_EQ(saved.experience, defeatsPaid + 100u) << "the quest's 100 on top of the defeats";
+    EXPECT_TRUE(saved.feather);
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return g_pScreenFader->m_nMode == eScreenFade_Idle; }, "home fades in", 120));
+    EXPECT_TRUE(m_Driver.Checkpoint("home", With(kHud, {{"sky", 480, 100, kSky}})));
+}
+
+TEST_F(QuestEndToEndTest, StandingStillUntilDeathGoesHomeWithNothing)
+{
+    StartQuest("quest_Meadow", "stage_Meadow");
+    ASSERT_TRUE(WaitPlay());
+    const Gains before = GainsOf(g_PlayerSaveData, kMeadow);
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return !m_Driver.Player()->IsActive(); }, "the slimes bring the player down",
+                                   3000));
+    // The companion's line on the death, shown in its window.
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nStep == 3; }, "the death is seen", 5));
+    m_Driver.Wait(20);
+    EXPECT_TRUE(m_Driver.Checkpoint("dead", {{"sky", 480, 100, kSky}, {"the talk window", 300, 450, kTalkPlate, 12}}));
+    // The leave starts 2.2 s after the death was seen.
+    const int seen = m_Game.TickCount() - 20;
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nState == eQuest_Leave; }, "the leave", 300));
+    const float waited = static_cast<float>(m_Game.TickCount() - seen) * GameHarness::kStepMilliseconds / 1000.0f;
+    EXPECT_NEAR(waited, kDeathLeaveDelay, 0.06f);
+    ASSERT_TRUE(WaitHome());
+    EXPECT_EQ(GainsOf(g_PlayerSaveData, kMeadow), before);
+    EXPECT_EQ(SavedGains(kMeadow), before) << "nothing granted in the save";
+    m_Game.Ticks(30);
+    EXPECT_TRUE(m_Driver.Checkpoint("home after the death", With(kHud, {{"sky", 480, 100, kSky}})));
+}
+
+TEST_F(QuestEndToEndTest, TheGiveUpDialogKeepsPlayingOnNoAndGoesHomeOnYes)
+{
+    StartQuest("quest_Meadow", "stage_Meadow");
+    ASSERT_TRUE(WaitPlay());
+    const Gains before = GainsOf(g_PlayerSaveData, kMeadow);
+    const uint32_t playing = g_pSceneManager->m_nUpdateMask;
+    GameObj* dialog = UIRoot::FindPanel(HashName("ui_giveup_yes_no"));
+    ASSERT_NE(dialog, nullptr);
+    struct Case {
+        const char* answer;
+        const char* buttons; // from the dialog's first button, "no"
+        bool home;
+    };
+    for (const Case& c : {Case{"no", "", false}, Case{"yes", "left", true}}) {
+        SCOPED_TRACE(c.answer);
+        m_Driver.Press("select");
+        ASSERT_TRUE(m_Driver.WaitUntil([&] { return dialog->IsActive(); }, "the dialog opens", 30));
+        m_Driver.Wait(20);
+        EXPECT_EQ(g_pSceneManager->m_nUpdateMask, kMenuUpdateMask) << "the stage stands still";
+        EXPECT_TRUE(m_Driver.Checkpoint(std::string("give up? ") + c.answer,
+                                        With(kHud, {{"the dialog's plate", 320, 330, kDialogTeal}})));
+        if (*c.buttons) {
+            m_Driver.Press(c.buttons);
+            m_Driver.Wait(5);
+        }
+        m_Driver.Press("A");
+        if (c.home) {
+            ASSERT_TRUE(WaitHome());
+        } else {
+            ASSERT_TRUE(m_Driver.WaitUntil([&] { return !dialog->IsActive(); }, "the dialog closes", 60));
+            m_Driver.Wait(60);
+            EXPECT_EQ(g_pSceneManager->m_nUpdateMask, playing);
+            EXPECT_EQ(Quest()->m_nState, eQuest_Play);
+            EXPECT_EQ(Quest()->m_nOutcome, eOutcome_None);
+        }
+    }
+    EXPECT_EQ(GainsOf(g_PlayerSaveData, kMeadow), before);
+    EXPECT_EQ(SavedGains(kMeadow), before) << "nothing granted in the save";
+    m_Game.Ticks(30);
+    EXPECT_TRUE(m_Driver.Checkpoint("home after giving up", With(kHud, {{"sky", 480, 100, kSky}})));
+}
+
+TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
+{
+    StartQuest("quest501", "stage_Cave");
+    ASSERT_TRUE(WaitPlay());
+    auto* battle = static_cast<BossBattleController*>(m_Game.Root()->GetComponent(BossBattleController::s_Class.Key));
+    ASSERT_NE(battle, nullptr);
+    ASSERT_EQ(battle->m_nState, eBoss_Battle);
+    const int32_t boss = battle->m_nBossId;
+    const auto bossStands = [&] {
+        GameObj* b = g_pSceneManager->GetMessageManager()->FindObject(boss);
+        return b && b->IsActive();
+    };
+    ASSERT_TRUE(bossStands()) << "the master is there";
+    EXPECT_TRUE(m_Driver.Checkpoint("cave", kHud));
+    const uint32_t clears = g_PlayerSaveData.GetQuestClearCount(kCave);
+    // Up to the master first, then the fight with whatever is nearest.
+    const GameObj* master = g_pSceneManager->GetMessageManager()->FindObject(boss);
+    ASSERT_TRUE(m_Driver.Approach(master, 80.0f, 600));
+    EXPECT_LE(std::fabs(GameplayDriver::XOf(master) - m_Driver.PlayerX()), 80.0f + 10.0f);
+    ASSERT_TRUE(m_Driver.FightUntil([&] { return !bossStands(); }, "the master falls", 3000));
+    // The battle sees the fall at its next update: paid, counted and on to the ending.
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return StageName() == "stage_Ending"; }, "the ending stage", 5));
+    EXPECT_EQ(g_PlayerSaveData.GetQuestClearCount(kCave), clears + 1) << "counted once";
+    EXPECT_GE(g_PlayerSaveData.m_nHonourLevel, 1) << "the explorer's title";
+    m_Game.Ticks(30);
+    EXPECT_TRUE(m_Driver.Checkpoint("ending", {}));
+}
