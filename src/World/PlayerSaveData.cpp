@@ -5,6 +5,7 @@
 
 #include "Platform/Win32/FileReplace.h"
 #include "Platform/Win32/Windows.h"
+#include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Common/StreamIO.h"
 #include "System/Common/UserDataFolder.h"
@@ -122,6 +123,7 @@ bool PlayerSaveData::Write(const std::string& fileName) const
     const std::string path = ToNativePath((folder + fileName).c_str());
     const std::string image = Serialize();
     std::string error;
+    ++g_FrameStats.saveFilesWritten;
     // Never in place: a crash or a full disk halfway must leave the previous save whole.
     if (!ReplaceFileContents(path, image.data(), image.size(), &error)) {
         LOG_ERROR << "cannot write the save file " << path << ": " << error;

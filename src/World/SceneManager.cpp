@@ -11,6 +11,7 @@
 #include "Components/Core/Renderer.h"
 #include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
+#include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/SpriteBatch.h"
@@ -374,6 +375,7 @@ void SceneManager::Update()
         const std::string stage = m_NextStageName;
         m_bStageChangePending = false;
         switched = true;
+        ++g_FrameStats.stageSwitches;
         oldRoot = m_pRoot;
         // The old stage's colliders lose their proxies and records here; the new stage's
         // generator sizes the tree again.

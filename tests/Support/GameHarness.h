@@ -4,12 +4,14 @@
 // buffer read back after it. Every end-to-end test drives the game through this one class.
 #pragma once
 
+#include "Support/FrameTimeRecorder.h"
 #include "Support/GameFolder.h"
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
 #include "System/Application/MainApp.h"
 
 #include <SDL.h>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
@@ -87,6 +89,20 @@ class GameHarness {
     testing::AssertionResult TickUntil(const std::function<bool()>& condition, const std::string& description,
                                        int frameLimit = 600);
     int TickCount() const { return m_nTicks; }
+
+    // While on, every tick (its pass over the window messages and Application::Tick, up to the
+    // end of its drawing) is timed into the recorder under the stage it ended on, with the slow
+    // work it did. Off at first; switching it off keeps what was recorded. When `paced`, ticks
+    // start no closer than 1/60 s apart in wall time, as the game's own loop runs them: the
+    // threads beside the frame (movie decoding, sound) then get their real share of time,
+    // instead of a frame waiting for a decoder that back-to-back ticks outrun.
+    void RecordFrameTimes(bool on, bool paced = true)
+    {
+        m_bRecordFrameTimes = on;
+        m_bPaceFrames = on && paced;
+    }
+    bool IsRecordingFrameTimes() const { return m_bRecordFrameTimes; }
+    FrameTimeRecorder& FrameTimes() { return m_FrameTimes; }
     // The quit messages the loop has met, on which the real loop would stop. A window destroyed
     // by an earlier game in the process may leave one for the first tick: compare counts.
     int QuitCount() const { return m_nQuits; }
@@ -127,6 +143,10 @@ class GameHarness {
     bool m_bRunning = false;
     int m_nQuits = 0;
     int m_nTicks = 0;
+    FrameTimeRecorder m_FrameTimes;
+    bool m_bRecordFrameTimes = false;
+    bool m_bPaceFrames = false;
+    std::chrono::steady_clock::time_point m_NextFrameStart;
     // The stage a RequestStage jumped to, until its entry fade is skipped.
     std::string m_JumpedTo;
     int m_nFramesOnJumpedStage = 0;

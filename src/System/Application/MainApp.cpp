@@ -5,6 +5,7 @@
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
+#include "System/Common/FrameStats.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
@@ -30,6 +31,15 @@ const char* const kGameWindowTitle = "Quillmark ver1.0.3";
 MainApp* g_pApplication = nullptr;
 
 namespace {
+
+int64_t ElapsedNanoseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency{};
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0)
+        return 0;
+    return static_cast<int64_t>(static_cast<double>(to.QuadPart - from.QuadPart) * 1e9 /
+                                static_cast<double>(frequency.QuadPart));
+}
 
 constexpr WORD kIconResourceGame = 101;
 constexpr uint32_t kFrameRate = 60;
@@ -260,8 +270,13 @@ void MainApp::Tick()
         TakeScreenshot();
     m_fRawDeltaTime = rawTime;
     m_fDeltaTime = static_cast<float>(static_cast<double>(m_fTimeScale) * static_cast<double>(rawTime));
+    g_FrameStats.updateNanoseconds = 0;
     if (m_pGameStateManager && m_pGameStateManager->GetCurrent()) {
+        LARGE_INTEGER updateStart{}, updateEnd{};
+        QueryPerformanceCounter(&updateStart);
         const int next = m_pGameStateManager->GetCurrent()->Update(m_fDeltaTime);
+        QueryPerformanceCounter(&updateEnd);
+        g_FrameStats.updateNanoseconds = ElapsedNanoseconds(updateStart, updateEnd);
         if (next != -1) {
             m_pGameStateManager->SwitchState(next);
             if (g_pSpriteBatch)

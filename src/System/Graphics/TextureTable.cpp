@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "System/Archive/ArchiveSystem.h"
+#include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9Texture.h"
@@ -161,6 +162,7 @@ bool TextureTable::Update()
                 entry->texture = g_pRenderSystem->CreateTexture();
                 entry->texture->LoadFromMemory(stream, 0, 0, 0, eTextureFormat_A8R8G8B8);
                 loaded = true;
+                ++g_FrameStats.texturesLoaded;
             }
         }
     }

@@ -3,6 +3,7 @@
 #include "Platform/D3DX/D3DX9.h"
 #include "System/Application/MainApp.h"
 #include "System/Archive/ArchiveSystem.h"
+#include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
@@ -29,6 +30,7 @@ bool MoviePlayer::Open(NameId movie, int frameSlots, int soundBlocks)
 {
     // An open movie would otherwise be lost with its texture and threads.
     Close();
+    ++g_FrameStats.moviesOpened;
     StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(movie) : nullptr;
     if (!stream) {
         LOG_ERROR << "Movie " << std::hex << movie << std::dec << " is not in the archives.";

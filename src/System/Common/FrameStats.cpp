@@ -1,0 +1,3 @@
+#include "System/Common/FrameStats.h"
+
+FrameStats g_FrameStats;
