@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iostream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -40,6 +41,22 @@ namespace {
 constexpr float kQuestBoardX = 732.0f;
 constexpr float kUpgradeStandX = 600.0f;
 constexpr float kSavePointX = 470.0f;
+
+// The image generator's colours, where the checkpoints probe them.
+constexpr uint32_t kStartPlate = 0xFF8C5D18;   // the title menu's start button, lit
+constexpr uint32_t kTitleSun = 0xFFF08A24;     // the title's emblem
+constexpr uint32_t kSky = 0xFF71A8E8;          // the home's and meadow's sky 100 rows down
+constexpr uint32_t kFlowerYellow = 0xFFF2C94C; // the HUD flower's middle
+constexpr uint32_t kLifeGreen = 0xFF5DAA4F;    // the HUD's life bar, the meadow's banner
+constexpr uint32_t kScreenPlate = 0xFF37425B;  // the quest select's and upgrade screen's plate
+constexpr uint32_t kReportPlate = 0xFF33405B;
+const std::vector<PixelProbe> kHud = {{"HUD flower", 40, 40, kFlowerYellow}, {"HUD life bar", 80, 40, kLifeGreen}};
+
+std::vector<PixelProbe> With(std::vector<PixelProbe> probes, const std::vector<PixelProbe>& more)
+{
+    probes.insert(probes.end(), more.begin(), more.end());
+    return probes;
+}
 
 const NameId kMeadow = HashName("quest_Meadow");
 const NameId kCave = HashName("quest501");
@@ -236,18 +253,20 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
 {
     const auto wallStart = std::chrono::steady_clock::now();
     ASSERT_TRUE(Game().Start());
+    Game().RecordFrameTimes(true);
     Game().Tick();
     ASSERT_NE(RootComponent<TitleController>(), nullptr);
 
     // The title menu.
     ASSERT_NO_FATAL_FAILURE(StartToTitleMenu());
-    EXPECT_TRUE(Pad().Checkpoint("title menu", {}));
+    EXPECT_TRUE(Pad().Checkpoint("title menu", {{"start button", 480, 343, kStartPlate, 12},
+                                                       {"emblem", 640, 270, kTitleSun, 12}}));
 
     // Start: home, a new game saved on arrival.
     Pad().Press("A");
     ASSERT_TRUE(WaitStage("stage_Home", 180));
     ASSERT_TRUE(WaitPlay("stage_Home", 180));
-    EXPECT_TRUE(Pad().Checkpoint("home", {}));
+    EXPECT_TRUE(Pad().Checkpoint("home", With(kHud, {{"sky", 480, 100, kSky}})));
     {
         const PlayerSaveData saved = SavedOnDisk();
         EXPECT_EQ(saved.m_nExperience, 0u);
@@ -256,20 +275,23 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
 
     // The quest board: the meadow's quest, taken.
     ASSERT_NO_FATAL_FAILURE(OpenQuestSelect());
-    EXPECT_TRUE(Pad().Checkpoint("quest select", {}));
+    EXPECT_TRUE(Pad().Checkpoint("quest select", With(kHud, {{"plate", 480, 400, kScreenPlate, 12},
+                                                                  {"meadow banner", 560, 140, kLifeGreen}})));
     ASSERT_NO_FATAL_FAILURE(TakeQuest(kMeadow, "stage_Meadow"));
 
     // The meadow: waves of slimes and the targets, fought down.
     auto* director = RootComponent<ObjectiveController>();
     ASSERT_NE(director, nullptr);
-    EXPECT_TRUE(Pad().Checkpoint("play with the HUD", {}));
+    EXPECT_TRUE(Pad().Checkpoint("play with the HUD", With(kHud, {{"sky", 480, 100, kSky}})));
     size_t mobsSeen = 0;
     ASSERT_TRUE(Pad().FightUntil(
         [&] {
             mobsSeen = std::max(mobsSeen, director->m_Mobs.size());
             return director->m_bComplete;
         },
-        "every target of the meadow is down", 60 * 180));
+        // A slower rhythm: each chain runs out before the next, so the player turns to a slime
+        // that comes round rather than pressing into the pond's bank.
+        "every target of the meadow is down", 60 * 180, 8));
     EXPECT_GT(mobsSeen, 0u) << "no wave came";
     EXPECT_EQ(director->m_nTargetsLeft, 0);
     Pad().ReleaseAll();
@@ -281,7 +303,13 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     ASSERT_TRUE(Game().TickUntil([&] { return !drop->IsFinished(); }, "the report starts dropping in", 5));
     ASSERT_TRUE(Game().TickUntil([&] { return drop->IsFinished(); }, "the report drops in", 90));
     Game().Ticks(2);
-    EXPECT_TRUE(Pad().Checkpoint("report", {}));
+    {
+        const GameObj* banner = Game().FindObjectByTag("bg_quest_title");
+        ASSERT_NE(banner, nullptr);
+        EXPECT_TRUE(Pad().Checkpoint("report", With(kHud, {{"the meadow's banner", PixelX(banner) - 70, PixelY(banner),
+                                                             kLifeGreen},
+                                                            {"plate", 480, 300, kReportPlate, 12}})));
+    }
     Pad().Press("B");
     ASSERT_TRUE(WaitOpen("ui_report", false, 120));
 
@@ -302,7 +330,7 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     UIFrameUpgradeParameter* upgrade = Upgrade();
     UIUpgradeBar* hp = upgrade->GetRow(0);
     EXPECT_EQ(hp->m_nSavedLevel, 0);
-    EXPECT_TRUE(Pad().Checkpoint("upgrade", {}));
+    EXPECT_TRUE(Pad().Checkpoint("upgrade", With(kHud, {{"plate", 480, 380, kScreenPlate, 12}})));
     const int cost = upgrade->LevelCost(0, 0);
     ASSERT_GT(cost, 0);
     ASSERT_LE(uint32_t(cost), earned) << "the meadow pays for a level";
@@ -368,6 +396,8 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     }
     const double firstRun = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     const int firstRunTicks = Game().TickCount();
+    Game().RecordFrameTimes(false);
+    std::cout << Game().FrameTimes().Report() << std::flush;
 
     // A restart of the program on the same folder: the level bought is read back and shown.
     ASSERT_TRUE(Game().Restart());
@@ -387,4 +417,51 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     std::printf("full flow: %d ticks (%.1f s of game time) in %.1f s, then the restart in %.1f s\n", firstRunTicks,
                 firstRunTicks * GameHarness::kStepMilliseconds / 1000.0, firstRun,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count() - firstRun);
+}
+
+// The two shorter ways through: a quest given up with Select comes home with nothing granted;
+// Select at home, answered yes, ends the program, which then shuts down cleanly.
+TEST_F(FullFlowEndToEndTest, GivingAQuestUpAndLeavingTheGameFromHome)
+{
+    struct Case {
+        const char* what;
+        std::function<void(FullFlowEndToEndTest&)> play;
+    };
+    const Case cases[] = {
+        {"giving the meadow up",
+         [](FullFlowEndToEndTest& t) {
+             ASSERT_NO_FATAL_FAILURE(t.OpenQuestSelect());
+             ASSERT_NO_FATAL_FAILURE(t.TakeQuest(kMeadow, "stage_Meadow"));
+             t.Game().Ticks(30);
+             t.Pad().Press("select");
+             ASSERT_NO_FATAL_FAILURE(t.AnswerYes("ui_giveup_yes_no"));
+             ASSERT_TRUE(t.WaitStage("stage_Home", 180));
+             ASSERT_TRUE(t.WaitPlay("stage_Home", 180));
+             EXPECT_EQ(g_PlayerSaveData.GetQuestClearCount(kMeadow), 0u);
+             EXPECT_EQ(g_PlayerSaveData.m_nExperience, 0u);
+             const PlayerSaveData saved = SavedOnDisk();
+             EXPECT_EQ(saved.GetQuestClearCount(kMeadow), 0u) << "nothing granted in the save";
+             EXPECT_EQ(saved.m_nExperience, 0u);
+         }},
+        {"leaving the game from home",
+         [](FullFlowEndToEndTest& t) {
+             const int quits = t.Game().QuitCount();
+             t.Pad().Press("select");
+             ASSERT_NO_FATAL_FAILURE(t.AnswerYes("ui_exit_yes_no"));
+             ASSERT_TRUE(t.Game().TickUntil([&] { return t.Game().QuitCount() > quits; }, "the quit", 120));
+             EXPECT_TRUE(t.OnStage("stage_Home")) << "no stage requested on the way out";
+             t.Game().Shutdown();
+             EXPECT_FALSE(t.Game().IsRunning());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        ASSERT_TRUE(Game().Start());
+        Game().Tick();
+        ASSERT_NO_FATAL_FAILURE(StartHome());
+        c.play(*this);
+        if (HasFatalFailure())
+            return;
+    }
 }

@@ -12,7 +12,7 @@ stage_Meadow = {
     ObjectiveController = {
       relaxTimeMin = 4, relaxTimeMax = 6, sustainPeakTimeMin = 2, sustainPeakTimeMax = 3,
       buildUpSpawnFrequency = 0.8, sustainPeakSpawnFrequency = 1.2, relaxSpawnFrequency = 3,
-      intensityMax = 36, enemyThreat = 12, noticeHuntCount = 5,
+      intensityMax = 60, enemyThreat = 12, noticeHuntCount = 5,
     },
     -- The music of the home base and the meadow: the same track, so it plays on between them.
     MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
