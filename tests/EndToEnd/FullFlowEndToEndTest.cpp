@@ -50,6 +50,7 @@ constexpr uint32_t kFlowerYellow = 0xFFF2C94C; // the HUD flower's middle
 constexpr uint32_t kLifeGreen = 0xFF5DAA4F;    // the HUD's life bar, the meadow's banner
 constexpr uint32_t kScreenPlate = 0xFF37425B;  // the quest select's and upgrade screen's plate
 constexpr uint32_t kReportPlate = 0xFF33405B;
+constexpr uint32_t kMasterPurple = 0xFF8A55C7; // the cave's master where it stands as the fight starts
 const std::vector<PixelProbe> kHud = {{"HUD flower", 40, 40, kFlowerYellow}, {"HUD life bar", 80, 40, kLifeGreen}};
 
 std::vector<PixelProbe> With(std::vector<PixelProbe> probes, const std::vector<PixelProbe>& more)
@@ -372,7 +373,7 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
         return boss && boss->IsActive() && !(boss->GetFlags() & eGameObjFlag_PendingRemoval);
     };
     Game().Ticks(30);
-    EXPECT_TRUE(Pad().Checkpoint("boss", {}));
+    EXPECT_TRUE(Pad().Checkpoint("boss", With(kHud, {{"the master's body", 800, 400, kMasterPurple, 16}})));
     // Up to the master first, then the fight with whatever is nearest.
     ASSERT_TRUE(Pad().Approach(g_pSceneManager->GetMessageManager()->FindObject(bossId), 80.0f, 600));
     ASSERT_TRUE(Pad().FightUntil([&] { return !bossAlive(); }, "the master falls", 60 * 180));
