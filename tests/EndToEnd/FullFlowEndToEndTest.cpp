@@ -17,6 +17,7 @@
 #include "Support/GameHarness.h"
 #include "Support/GameplayDriver.h"
 #include "System/Common/NameHash.h"
+#include "System/Graphics/ScreenFader.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/PlayerSaveData.h"
@@ -386,8 +387,10 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     EXPECT_TRUE(ending->m_bUnskippable) << "a first clear cannot skip the ending";
     ASSERT_TRUE(Game().TickUntil([&] { return ending->m_nStep == 2 && ending->m_nNextPage == 1; }, "the first page",
                                  120));
-    Game().Ticks(20);
-    EXPECT_TRUE(Pad().Checkpoint("ending", {}));
+    // Once the screen has cleared: black beside the page.
+    ASSERT_TRUE(Game().TickUntil([&] { return g_pScreenFader->m_nMode == eScreenFade_Idle || ending->m_nNextPage > 1; },
+                                 "the ending's screen clears", 120));
+    EXPECT_TRUE(Pad().Checkpoint("ending", {{"black beside the page", 100, 100, 0xFF000000u}}));
     ASSERT_TRUE(WaitStage("stage_TitleScene", 900));
     {
         const PlayerSaveData saved = SavedOnDisk();
