@@ -281,6 +281,21 @@ TEST_F(DamageTest, PlayerHitOnVictimWithoutHealth)
     EXPECT_EQ(g_nLastShown, 1);
 }
 
+// The victim hit last is deleted before the player's next frame, as one felled by a hit after
+// the player's frame is: the player lets go of it without reading the deleted object.
+TEST_F(DamageTest, HomingTargetDeletedBeforeThePlayersNextFrame)
+{
+    BuildHit("targetLayer = 4, damageParamType = 2, damageScale = 1", "defense = { init = 0 }", "");
+    Hit().SetAttacker(Player());
+    Hit().Hit(Find("victim"));
+    ASSERT_EQ(Player().m_pHomingTarget, Find("victim"));
+    m_pWorld->Scene()->DestroyLater(Find("victim"), 0.0f);
+    Tick();
+    EXPECT_EQ(Find("victim"), nullptr);
+    EXPECT_EQ(Player().m_pHomingTarget, nullptr);
+    EXPECT_EQ(Player().m_nHomingTargetId, -1);
+}
+
 // The combo: the first hit starts at 0 unseen, the HUD shows from the second, the count stays
 // at the cap while hits restart its timer, the acceptance time ends it and the best combo of
 // the play is kept.

@@ -445,7 +445,7 @@ TEST_F(PlayerActionTest, Homing)
         SCOPED_TRACE(c.name);
         Make();
         if (c.target)
-            Player().m_pHomingTarget = Find("target");
+            Player().SetHomingTarget(Find("target"));
         Put(500.0f, 1000.0f);
         const int before = Power();
         Tick(kHoming);

@@ -48,17 +48,25 @@ testing::AssertionResult HarnessFrame::Probe(int x, int y, uint32_t argb, int to
                                        << HexColor(argb) << " within " << tolerance;
 }
 
-GameHarness::GameHarness()
+namespace {
+
+// The backend's focus outlives a window: each game starts in the background, whatever focus an
+// earlier game in this process gave.
+void LoseFocus()
 {
-    // The backend's focus outlives a window: the game starts in the background, whatever focus
-    // an earlier test in this process gave.
     SDL_Event blur{};
     blur.type = SDL_WINDOWEVENT;
     blur.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     BackendInputHandleEvent(blur);
 }
 
-GameHarness::~GameHarness()
+} // namespace
+
+GameHarness::GameHarness() { LoseFocus(); }
+
+GameHarness::~GameHarness() { Teardown(); }
+
+void GameHarness::Teardown()
 {
     if (m_bRunning)
         Shutdown();
@@ -68,6 +76,16 @@ GameHarness::~GameHarness()
     m_pApp.reset();
     m_pCwd.reset();
     BackendShutdownVideo();
+}
+
+bool GameHarness::Restart(uint32_t seed, bool focused)
+{
+    Teardown();
+    // Nothing of the last run reaches the new one: no queued key, no jump still watched.
+    m_Queued.clear();
+    m_JumpedTo.clear();
+    LoseFocus();
+    return Start(seed, focused);
 }
 
 bool GameHarness::Start(uint32_t seed, bool focused)

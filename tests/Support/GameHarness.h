@@ -68,6 +68,10 @@ class GameHarness {
     bool IsRunning() const { return m_bRunning; }
     // Application::Shutdown: every service deleted in order and its global cleared.
     void Shutdown();
+    // The program ended (shut down if still running) and a new one started as Start does, on
+    // the same private folder: what the last one wrote under "userdata" is there for it, as
+    // after a player's restart. False when the new start-up fails.
+    bool Restart(uint32_t seed = kDefaultSeed, bool focused = true);
 
     MainApp& App() { return *m_pApp; }
 
@@ -149,4 +153,6 @@ class GameHarness {
     static constexpr int kEntryFadeFrames = 3;
 
     void SkipEntryFade();
+    // Shutdown, then the application, its working folder and the video backend let go of.
+    void Teardown();
 };

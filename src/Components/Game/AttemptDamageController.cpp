@@ -173,9 +173,9 @@ void AttemptDamageController::Hit(GameObj* victim)
         player.m_vLastHitPosition = WorldPosition(victim);
         const NameId tag = victim->GetTag();
         if (tag == HashName("Oskel") || tag == HashName("LiberatedOskel") || !victim->GetKinematics())
-            player.m_pHomingTarget = nullptr;
+            player.SetHomingTarget(nullptr);
         else
-            player.m_pHomingTarget = victim;
+            player.SetHomingTarget(victim);
         if (m_bResetAirActCount)
             player.m_nAirActions = player.m_nMaxAirActions;
         if (health && health->m_nHealth == 0 && RandomChance(m_nNotifyOverKillPercent))

@@ -25,6 +25,7 @@
 #include "System/Sound/SoundManager.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
@@ -298,6 +299,8 @@ void PlayerController::Die()
 
 void PlayerController::Update()
 {
+    // A target hit after this player's last frame may have been deleted since.
+    DropLostHomingTarget();
     if (m_pHealth && m_pHealth->m_nHealth < 1)
         m_bDead = true;
     if (m_bDead) {
@@ -399,11 +402,26 @@ void PlayerController::Update()
     }
 }
 
+void PlayerController::SetHomingTarget(GameObj* target)
+{
+    m_pHomingTarget = target;
+    m_nHomingTargetId = target ? target->GetId() : -1;
+}
+
+void PlayerController::DropLostHomingTarget()
+{
+    if (!m_pHomingTarget)
+        return;
+    const MessageManager* messages = GetOwner()->GetMessageManager();
+    GameObj* live = messages ? messages->FindObject(m_nHomingTargetId) : nullptr;
+    if (live != m_pHomingTarget || (live->GetFlags() & eGameObjFlag_PendingRemoval))
+        SetHomingTarget(nullptr);
+}
+
 void PlayerController::LateUpdate()
 {
     ActorController::LateUpdate();
-    if (m_pHomingTarget && (m_pHomingTarget->GetFlags() & eGameObjFlag_PendingRemoval))
-        m_pHomingTarget = nullptr;
+    DropLostHomingTarget();
 }
 
 void PlayerController::OnCollisionEnter(const CollisionInfo& info)

@@ -127,11 +127,18 @@ public:
     float m_fTurnedSlashShockwaveInterval = 0.0f;
     bool m_bStepReady = true;
     bool m_bSlashReady = true;
+    // The enemy last hit, which homing flies at. Set through SetHomingTarget: the object is held
+    // by id as well, since the scene may delete it before this player's next frame.
     GameObj* m_pHomingTarget = nullptr;
+    int32_t m_nHomingTargetId = -1;
+    void SetHomingTarget(GameObj* target);
     float m_fLongWaitTimer = 0.0f;
     float m_fLongWaitLimit = 30.0f;
 
 private:
+    // Lets go of a homing target that is deleted or about to be, found by its id: its pointer
+    // may no longer be read.
+    void DropLostHomingTarget();
     // Divisor -> amount, with a warning for a divisor of 0 or less.
     float CostFromDivisor(float divisor, const char* key) const;
     void ReadPad();

@@ -12,7 +12,7 @@ boss_CaveGolem = {
     SpriteRenderer = {},
     SpriteAnimation = { stand_loop = { "enemy_guard_idle" } },
     Box2DCollider = { center = { x = 0, y = -4 }, size = { width = 28, height = 56 } },
-    StatusParameter = { health = { init = 400, max = 400 }, attack = { init = 20, max = 20 }, defense = { init = 30, max = 30 }, experience = { init = 200, max = 200 } },
+    StatusParameter = { health = { init = 200, max = 200 }, attack = { init = 20, max = 20 }, defense = { init = 30, max = 30 }, experience = { init = 200, max = 200 } },
     HealthController = {},
     -- Two states, each firing its own pattern through an attendant, taking turns by time.
     EnemyController = {

@@ -7,13 +7,15 @@ stage_Cave = {
   object_activity = ACTIVE,
   components = {
     Transform = {},
-    -- Places the player and both cameras once the stage starts.
-    QuestController = {},
+    -- Places the player and both cameras once the stage starts: on the mouth's floor, under
+    -- its rock shelf (a spot drawn at the stage's top could land on the shelf, above the
+    -- master, with no way down).
+    QuestController = { initPlayerPos = { x = 400, y = 120 } },
     -- Bats and slimes between the master's attacks, fewer than in the meadow.
     ObjectiveController = {
       relaxTimeMin = 6, relaxTimeMax = 8, sustainPeakTimeMin = 2, sustainPeakTimeMax = 3,
       buildUpSpawnFrequency = 1.0, sustainPeakSpawnFrequency = 1.5, relaxSpawnFrequency = 4,
-      intensityMax = 40, enemyThreat = 10, noticeHuntCount = 5,
+      intensityMax = 20, enemyThreat = 10, noticeHuntCount = 5,
     },
     -- The quest's master and its follower; the master's fall ends the quest.
     BossBattleController = {},
