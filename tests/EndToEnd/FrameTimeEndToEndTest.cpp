@@ -29,10 +29,18 @@ namespace {
 
 // Only an optimised build without sanitizers has frame times worth a goal.
 #if defined(NDEBUG) && !defined(QM_FRAME_TIMES_SANITIZED)
-constexpr bool kJudgeFrameTimes = true;
+constexpr bool kOptimised = true;
 #else
-constexpr bool kJudgeFrameTimes = false;
+constexpr bool kOptimised = false;
 #endif
+
+// The goal is a benchmark's, judged when scripts/frame-times asks for it (QM_FRAME_TIME_GOAL=1):
+// a plain test run on a busy machine would fail it for the machine's sake, not the game's.
+bool JudgeFrameTimes()
+{
+    const char* text = std::getenv("QM_FRAME_TIME_GOAL");
+    return kOptimised && text && std::atoi(text) == 1;
+}
 
 // Frames on each stage (fewer where nothing is judged, as a sanitizer build runs several times
 // slower); QM_FRAME_TIME_TICKS overrides it.
@@ -40,7 +48,7 @@ int StageTicks()
 {
     const char* text = std::getenv("QM_FRAME_TIME_TICKS");
     const int ticks = text ? std::atoi(text) : 0;
-    return ticks > 0 ? ticks : kJudgeFrameTimes ? 300 : 150;
+    return ticks > 0 ? ticks : kOptimised ? 300 : 150;
 }
 
 float XOf(GameObj* object)
@@ -141,7 +149,7 @@ TEST(FrameTimeEndToEndTest, EveryStageOfTheFlowKeepsItsSlowFramesWithinTwiceItsM
         for (const FrameTimeSample& sample : stage->apart)
             built = built || (sample.events & eFrameEvent_StageSwitch);
         EXPECT_TRUE(built) << "the frame that built the stage is reported apart";
-        if (kJudgeFrameTimes) {
+        if (JudgeFrameTimes()) {
             EXPECT_TRUE(stage->MeetsGoal(2.0)) << "p99 " << stage->frame.p99 << " ms, median " << stage->frame.median
                                                << " ms";
         }

@@ -309,7 +309,14 @@ testing::AssertionResult GameplayDriver::FightUntil(const std::function<bool()>&
     constexpr float kReach = 36.0f;
     // Higher than this above the body, a swing from the ground passes below.
     constexpr float kAbove = 56.0f;
+    // Running this many frames without getting anywhere means a bank or a wall is in the way:
+    // jump it, holding the button long enough to reach the full height.
+    constexpr int kStuckFrames = 6;
+    constexpr int kClimbFrames = 14;
     int sinceSwing = rhythm;
+    int stuck = 0;
+    int climbing = 0;
+    float lastX = PlayerX();
     std::string running;
     for (int frames = 0;; ++frames) {
         if (done()) {
@@ -336,13 +343,26 @@ testing::AssertionResult GameplayDriver::FightUntil(const std::function<bool()>&
             const float dy = YOf(foe) - PlayerY();
             const std::string way = Toward(XOf(foe));
             if (std::fabs(dx) > kReach) {
-                Release("attack+jump");
+                Release("attack");
                 if (running != way) {
                     Release("left+right");
                     Hold(way);
                     running = way;
+                    stuck = 0;
+                }
+                stuck = std::fabs(PlayerX() - lastX) < 0.5f ? stuck + 1 : 0;
+                if (climbing > 0) {
+                    --climbing;
+                } else if (stuck >= kStuckFrames && Grounded()) {
+                    Hold("jump");
+                    climbing = kClimbFrames;
+                    stuck = 0;
+                } else {
+                    Release("jump");
                 }
             } else {
+                climbing = 0;
+                stuck = 0;
                 if (!running.empty()) {
                     Release("left+right");
                     running.clear();
@@ -361,6 +381,7 @@ testing::AssertionResult GameplayDriver::FightUntil(const std::function<bool()>&
                 }
             }
         }
+        lastX = PlayerX();
         m_Game.Tick();
         ++sinceSwing;
         if (testing::Test::HasFatalFailure()) {

@@ -9,14 +9,12 @@ area_Home_Yard = {
     Transform = {},
     TerrainFactory = {
       terrain = {
-        -- The ground, on the stage's bottom.
+        -- The ground on the stage's bottom, then the bank: a ramp up from the ground's end (on the
+        -- home stage the player cannot jump, and the quest board stands up here), a step, a slope
+        -- up, a top, and a wall down. One line, so a body walking onto the ramp meets no seam.
         { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
-          polyline = { { x = 0, y = 512 }, { x = 560, y = 512 } } },
-        -- The bank: a ramp up from the ground's end (on the home stage the player cannot jump,
-        -- and the quest board stands up here), a step, a slope up, a top, and a wall down.
-        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
-          polyline = { { x = 560, y = 512 }, { x = 650, y = 420 }, { x = 760, y = 420 }, { x = 860, y = 340 },
-                       { x = 1000, y = 340 }, { x = 1000, y = 512 } } },
+          polyline = { { x = 0, y = 512 }, { x = 560, y = 512 }, { x = 650, y = 420 }, { x = 760, y = 420 },
+                       { x = 860, y = 340 }, { x = 1000, y = 340 }, { x = 1000, y = 512 } } },
         -- A floating block: its top, its right side down, its underside (a ceiling, right to
         -- left), its left side up.
         { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 300, y = 200,
