@@ -13,6 +13,7 @@
 #include "World/SceneManager.h"
 
 int32_t g_nNextGameObjId = 0;
+uint64_t g_nStartPassEvents = 0;
 
 GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManager)
     : m_nFlags(0),
@@ -129,6 +130,7 @@ void GameObj::Activate()
     if (IsActive())
         return;
     m_nFlags |= eGameObjFlag_Active;
+    ++g_nStartPassEvents;
     GameObj* end = GetNextSkippingSubtree();
     for (GameObj* obj = this; obj != end; obj = obj->GetNext())
         for (size_t i = 0; i < obj->m_Components.size(); ++i)
@@ -154,6 +156,7 @@ void GameObj::SetParent(GameObj* parent)
         LOG_ERROR << "Object \"" << m_PrototypeName << "\" cannot move under its own subtree.";
         return;
     }
+    ++g_nStartPassEvents;
     if (GameObj* old = GetParent())
         Unlink(this, old);
     if (!parent) {

@@ -32,6 +32,10 @@ enum GameObjFlag : uint32_t {
 
 // Ids come from this process-wide counter and are never reused.
 extern int32_t g_nNextGameObjId;
+// Counts the events after which the start pass may find work: a component marked as waiting
+// to start, an object activated, moved or given another layer. A scene that sees the count
+// unchanged since its last start pass skips the walk.
+extern uint64_t g_nStartPassEvents;
 
 class GameObj : public IMessageHandler, public TreeNode<GameObj> {
 public:
@@ -77,9 +81,18 @@ public:
     NameId GetTag() const { return m_nTag; }
     void SetTag(NameId tag) { m_nTag = tag; }
     uint32_t GetLayer() const { return m_nLayer; }
-    void SetLayer(uint32_t layer) { m_nLayer = layer; }
+    void SetLayer(uint32_t layer)
+    {
+        m_nLayer = layer;
+        ++g_nStartPassEvents;
+    }
     uint32_t GetFlags() const { return m_nFlags; }
-    void SetFlags(uint32_t flags) { m_nFlags |= flags; }
+    void SetFlags(uint32_t flags)
+    {
+        m_nFlags |= flags;
+        if (flags & eGameObjFlag_HasUnstarted)
+            ++g_nStartPassEvents;
+    }
     void ClearFlags(uint32_t flags) { m_nFlags &= ~flags; }
     bool IsActive() const { return (m_nFlags & eGameObjFlag_Active) != 0; }
     MessageManager* GetMessageManager() const { return m_pMessageManager; }

@@ -377,6 +377,12 @@ void SceneManager::WalkPass(Call call)
 
 void SceneManager::StartPass()
 {
+    if (g_nStartPassEvents == m_nStartPassSeen && m_nUpdateMask == m_nStartPassMask && m_pRoot == m_pStartPassRoot)
+        return;
+    // Taken before the walk: whatever the starts themselves mark brings the walk back next frame.
+    m_nStartPassSeen = g_nStartPassEvents;
+    m_nStartPassMask = m_nUpdateMask;
+    m_pStartPassRoot = m_pRoot;
     // As the walk of the passes; an object none of whose components waits to start is passed
     // over without looking at them.
     for (GameObj* object = m_pRoot; object;) {

@@ -105,6 +105,11 @@ private:
     // The prototypes being built, outermost first: one met again would build itself forever.
     std::vector<std::string> m_BuildPath;
     std::vector<Renderer*> m_DrawList;
+    // What the last start pass walked with: with the same root and mask and no event since
+    // (g_nStartPassEvents), no object can have a component waiting to start.
+    uint64_t m_nStartPassSeen = ~uint64_t(0);
+    uint32_t m_nStartPassMask = 0;
+    GameObj* m_pStartPassRoot = nullptr;
 };
 
 extern SceneManager* g_pSceneManager;

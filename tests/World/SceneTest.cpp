@@ -435,6 +435,47 @@ TEST(SceneUpdate, ComponentsEnabledLaterStartAtTheNextStartPass)
     }
 }
 
+// Components that wait where the start pass does not look (an inactive subtree, a layer out of
+// the mask, an object outside the stage) start at the first start pass after the object comes
+// into its walk, even after frames in which nothing else waited to start.
+TEST(SceneUpdate, WaitingComponentsStartOnceTheirObjectIsWalked)
+{
+    struct Case {
+        const char* what;
+        bool xActive;
+        uint32_t mask;
+        std::function<void(TestWorld&, GameObj* x, GameObj* loose)> act; // between frames 3 and 4
+        const char* started;                                            // in frame 4
+    };
+    const Case cases[] = {
+        {"X activated", false, 0xFFFFFFFFu, [](TestWorld&, GameObj* x, GameObj*) { x->Activate(); }, "X Y"},
+        {"X's layer joins the mask", true, 1,
+         [](TestWorld& w, GameObj*, GameObj*) { w.Scene()->m_nUpdateMask = 3; }, "X"},
+        {"X moved to a layer in the mask", true, 1, [](TestWorld&, GameObj* x, GameObj*) { x->SetLayer(1); }, "X"},
+        {"a loose object moved into the stage", true, 0xFFFFFFFFu,
+         [](TestWorld& w, GameObj*, GameObj* loose) { loose->SetParent(w.Scene()->GetRoot()); }, "Z"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestWorld world(LayeredStage(c.xActive));
+        world.Scene()->m_nUpdateMask = c.mask;
+        world.Scene()->RequestStage("S");
+        world.Tick();
+        GameObj* loose = world.Scene()->Instantiate("Z", nullptr, nullptr);
+        ASSERT_NE(loose, nullptr);
+        world.Tick();
+        world.Tick();
+        EXPECT_EQ(Joined(EventsOfFrame(3), ":Start"), "");
+        c.act(world, world.Scene()->FindObjectByName("X"), loose);
+        world.Tick();
+        EXPECT_EQ(Joined(EventsOfFrame(4), ":Start"), c.started);
+        world.Tick();
+        EXPECT_EQ(Joined(EventsOfFrame(5), ":Start"), "");
+        if (!loose->GetParent())
+            delete loose;
+    }
+}
+
 // A stage request takes effect at the start of the next frame: the old stage still updates in
 // the frame of the request, the new one is built and started before the old one goes. A
 // request made while the new stage is built or started is kept for the frame after.
