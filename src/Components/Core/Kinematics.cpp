@@ -122,13 +122,15 @@ void Kinematics::PhysicsUpdate()
 void Kinematics::TruncateVelocity()
 {
     float speed = std::sqrt(m_fVelX * m_fVelX + m_fVelY * m_fVelY);
+    // The velocity's length: the speed itself unless the velocity is cut down below.
+    float len = speed;
     if (speed > m_fMaxSpeed) {
         m_fVelX = m_fVelX / speed * m_fMaxSpeed;
         m_fVelY = m_fVelY / speed * m_fMaxSpeed;
         speed = m_fMaxSpeed;
+        len = std::sqrt(m_fVelX * m_fVelX + m_fVelY * m_fVelY);
     }
     if (speed >= 0.000001f) {
-        const float len = std::sqrt(m_fVelX * m_fVelX + m_fVelY * m_fVelY);
         m_fHeadingX = m_fVelX / len;
         m_fHeadingY = m_fVelY / len;
         m_fSideX = -m_fHeadingY;
