@@ -42,9 +42,7 @@ TEST(AttackEndToEndTest, ChainSlashHomingAndTheSpecialMove)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
-    ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
-    ASSERT_TRUE(game.RequestStage("stage_Meadow"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
     GameplayDriver driver(game);
     ASSERT_NE(driver.Player(), nullptr);
     ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded() && driver.PlayerState() == ePlayerState_Stand; },

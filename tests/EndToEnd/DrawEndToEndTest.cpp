@@ -174,9 +174,7 @@ TEST(DrawEndToEndTest, TheHomeBasesPropsRestOnTheFloorAndAnEnemyIdles)
     ASSERT_TRUE(game.Start());
     game.Tick();
     // The home quest is the one whose controller places the cameras (and the player).
-    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
-    ASSERT_TRUE(game.RequestStage("stage_Home"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("vididezare", "stage_Home"));
     ASSERT_NE(game.Root(), nullptr);
     // The player puts the home camera at x 512: screen x is world x less 32.
     Camera2D* camera = g_CameraRegistry.Find(GameCameraTag());
@@ -388,9 +386,7 @@ TEST(DrawEndToEndTest, TheHomeBasesCounterAndCometTail)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
-    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
-    ASSERT_TRUE(game.RequestStage("stage_Home"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("vididezare", "stage_Home"));
     game.Ticks(60); // the props land
 
     // The counter: 907 in four digits, right-aligned on (900, 500) of the screen camera, 14

@@ -183,9 +183,7 @@ TEST(DressingEndToEndTest, TheMusicCarriesOverAndChanges)
         EXPECT_GT(atHome, 0u);
 
         // The meadow names the same track: the same source plays on.
-        ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
-        ASSERT_TRUE(game.RequestStage("stage_Meadow"));
-        game.Tick();
+        ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
         EXPECT_EQ(g_pSoundManager->GetCurrentBgm(), home);
         EXPECT_EQ(g_pSoundManager->GetFadingBgm(), nullptr);
         pull(20);

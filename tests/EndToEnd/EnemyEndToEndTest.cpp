@@ -65,9 +65,7 @@ TEST(EnemyEndToEndTest, ASlimeBitesThePlayerAHeartHealsItAndMoreBitesKillIt)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
-    ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
-    ASSERT_TRUE(game.RequestStage("stage_Meadow"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
     GameplayDriver driver(game);
     ASSERT_NE(driver.Player(), nullptr);
     ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded(); }, "the player lands", 120));

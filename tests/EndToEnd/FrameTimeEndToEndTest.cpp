@@ -112,22 +112,16 @@ TEST(FrameTimeEndToEndTest, EveryStageOfTheFlowKeepsItsSlowFramesWithinTwiceItsM
     pad.Press("A");
     game.Ticks(ticks / 2);
 
-    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
-    ASSERT_TRUE(game.RequestStage("stage_Home"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("vididezare", "stage_Home"));
     for (int t = 0; t < ticks; t += 40) {
         pad.Press(t / 40 % 2 ? "right" : "left", 20);
         game.Ticks(20);
     }
 
-    ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
-    ASSERT_TRUE(game.RequestStage("stage_Meadow"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
     Fight(game, pad, ticks);
 
-    ASSERT_TRUE(game.MakeQuestCurrent("quest501"));
-    ASSERT_TRUE(game.RequestStage("stage_Cave"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("quest501", "stage_Cave"));
     Fight(game, pad, ticks);
 
     ASSERT_TRUE(game.RequestStage("stage_Ending"));

@@ -46,9 +46,7 @@ TEST(GameplayEndToEndTest, OnAQuestStageThePlayerRunsJumpsStepsDashesAndGlides)
                    "  components = { Transform = {} } }\n");
     ASSERT_TRUE(game.Start());
     game.Tick();
-    ASSERT_TRUE(game.MakeQuestCurrent("quest_Meadow"));
-    ASSERT_TRUE(game.RequestStage("stage_Meadow"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
     GameplayDriver driver(game);
     ASSERT_NE(driver.Player(), nullptr) << "the quest controller places the player";
     EXPECT_FLOAT_EQ(driver.Controller()->m_fJumpSpeed, std::sqrt(1470.99755859375f * 2.0f * 160.0f));
@@ -141,9 +139,7 @@ TEST(GameplayEndToEndTest, OnTheHomeStageThePlayerFacesLeftAndCanOnlyRun)
     GameHarness game;
     ASSERT_TRUE(game.Start());
     game.Tick();
-    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
-    ASSERT_TRUE(game.RequestStage("stage_Home"));
-    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("vididezare", "stage_Home"));
     GameplayDriver driver(game);
     ASSERT_NE(driver.Player(), nullptr);
     Camera2D* camera = driver.GameCamera();

@@ -87,9 +87,7 @@ TEST(HudEndToEndTest, TheHudShowsAHitAndPowerAndTheTalkWindowTalks)
     ASSERT_TRUE(h.game.Start());
     h.game.Tick();
     g_pComponentFactory->RegisterClass<TalkEar>();
-    ASSERT_TRUE(h.game.MakeQuestCurrent("vididezare"));
-    ASSERT_TRUE(h.game.RequestStage("stage_Home"));
-    h.game.Tick();
+    ASSERT_TRUE(h.game.EnterQuestStage("vididezare", "stage_Home"));
     GameplayDriver driver(h.game);
     h.player = driver.Player();
     ASSERT_NE(h.player, nullptr);

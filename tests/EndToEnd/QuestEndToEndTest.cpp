@@ -102,9 +102,7 @@ public:
     {
         ASSERT_TRUE(m_Game.Start());
         m_Game.Tick();
-        ASSERT_TRUE(m_Game.MakeQuestCurrent(quest));
-        ASSERT_TRUE(m_Game.RequestStage(stage, keepEntryFade));
-        m_Game.Tick();
+        ASSERT_TRUE(m_Game.EnterQuestStage(quest, stage, keepEntryFade));
         ASSERT_EQ(StageName(), stage);
         ASSERT_NE(Quest(), nullptr);
         ASSERT_NE(m_Driver.Player(), nullptr);

@@ -246,6 +246,14 @@ bool GameHarness::MakeQuestCurrent(const std::string& questName)
     return true;
 }
 
+bool GameHarness::EnterQuestStage(const std::string& questName, const std::string& stageName, bool keepEntryFade)
+{
+    if (!MakeQuestCurrent(questName) || !RequestStage(stageName, keepEntryFade))
+        return false;
+    Tick();
+    return true;
+}
+
 bool GameHarness::RequestStage(const std::string& stageName, bool keepEntryFade)
 {
     if (!g_pSceneManager) {

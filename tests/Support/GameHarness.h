@@ -119,6 +119,8 @@ class GameHarness {
     // The stage jumped to is seen as itself at once: its fade-in from black is skipped (the
     // stage's flow goes on as when a fade ends), unless `keepEntryFade` asks to watch it.
     bool RequestStage(const std::string& stageName, bool keepEntryFade = false);
+    // Both of the above, then one tick: the quest's stage is built and running.
+    bool EnterQuestStage(const std::string& questName, const std::string& stageName, bool keepEntryFade = false);
     // The current stage's root, or null.
     GameObj* Root() const;
     // The first object of the current tree, in pre-order and active or not, built from the
