@@ -119,7 +119,9 @@ void D3D9TextureImpl::UploadToGL()
     switch (m_eFormat) {
     case D3DFMT_A8R8G8B8:
     case D3DFMT_X8R8G8B8:
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, m_Bits.data());
+        // The unsized format lets the driver keep the texels in the order they come in (B, G, R,
+        // A): asked for GL_RGBA8, a software driver swizzles every texel of every upload.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, m_Bits.data());
         break;
     case D3DFMT_R8G8B8:
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_BGR, GL_UNSIGNED_BYTE, m_Bits.data());
@@ -136,7 +138,7 @@ void D3D9TextureImpl::UploadToGL()
         } else {
             std::vector<uint8_t> bgra(static_cast<size_t>(w) * h * 4);
             DecodeDxtToBgra(m_eFormat, m_Bits.data(), m_nWidth, m_nHeight, bgra.data());
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
         }
         break;
     default: break;
