@@ -164,6 +164,39 @@ TEST(MovieDecoder, RingHoldsOneFrameLessThanItsSlotsAndAtLeastTwoSlots)
     }
 }
 
+// A player waits for a lead of decoded frames once it starts: the wait ends with that many
+// frames ready, with as many as the ring holds when it holds fewer, or at the movie's end.
+TEST(MovieDecoder, WaitingForALeadEndsWithTheFramesReadyOrAtTheEnd)
+{
+    struct Case {
+        const char* name;
+        int frames, slots, lead;
+        int ready;
+    } cases[] = {
+        {"two of a long movie", 10, 4, 2, 2},
+        {"more than the ring holds", 10, 4, 8, 3},
+        {"the smallest ring", 10, 2, 2, 1},
+        {"a movie shorter than the lead", 1, 4, 3, 1},
+        {"no lead", 10, 4, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto decoder = OpenMovie(SolidMovie(SmallSpec(c.frames), {kRed, kBlue}), c.slots);
+        ASSERT_TRUE(decoder);
+        decoder->WaitForFrames(c.lead);
+        EXPECT_GE(decoder->GetReadyFrameCount(), c.ready);
+        // The frames waited for are the movie's from its first.
+        const std::vector<Frame> frames = TakeAll(*decoder);
+        ASSERT_EQ(size_t(c.frames), frames.size());
+        EXPECT_EQ(0, frames[0].number);
+        ExpectColour(kRed, PixelAt(*decoder, frames[0].pixels, 10, 10));
+    }
+    // A closed decoder has nothing to wait for.
+    MovieDecoder closed;
+    closed.WaitForFrames(2);
+    EXPECT_EQ(0, closed.GetReadyFrameCount());
+}
+
 // The slot counts come from data: past their bounds they are cut to them, with an error, and
 // the movie still plays.
 TEST(MovieDecoder, SlotCountsFromDataHaveAnUpperBound)

@@ -170,6 +170,21 @@ int MovieDecoder::GetFrame(void* destination, int32_t& frameNumber, float& dueTi
     return eGetFrame_Taken;
 }
 
+void MovieDecoder::WaitForFrames(int count)
+{
+    if (!m_FrameRing.slots)
+        return;
+    count = std::min(count, m_FrameRing.count - 1);
+    const HANDLE waits[2] = {m_Stop.m_hHandle, m_FrameReady.m_hHandle};
+    while (GetReadyFrameCount() < count) {
+        // The thread sets the flag before it signals, so an end is never slept through.
+        if ((m_nFlags.load() & kFlag_VideoEnded) || !m_VideoThread.m_hHandle)
+            return;
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return;
+    }
+}
+
 int MovieDecoder::GetReadyFrameCount() const
 {
     if (m_FrameRing.count == 0)

@@ -41,6 +41,10 @@ class MovieDecoder {
     // Empties the rings and starts the decoding threads that are not running. A movie with no
     // video to decode (one that could not be read again, say) has ended.
     void Start();
+    // Waits until `count` frames (at most what the ring holds) are decoded and waiting, the video
+    // has ended or the decoder has stopped. A player does this once after starting, so that the
+    // frames due right after it do not each wait for a decode.
+    void WaitForFrames(int count);
     // Takes the next frame, waiting for it if the ring is empty. The pixels are copied into
     // `destination` (frame width x frame height x 4 bytes) when it is given and the frame has a
     // new picture; a repeated frame leaves it as it is.

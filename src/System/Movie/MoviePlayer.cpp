@@ -67,6 +67,9 @@ bool MoviePlayer::Open(NameId movie, int frameSlots, int soundBlocks)
     m_bLoop = false;
     m_bPlaying = false;
     m_pDecoder->Start();
+    // In the opening frame, which is slow anyway: the next frames find their pictures decoded
+    // instead of each waiting for one while the decoder has no lead.
+    m_pDecoder->WaitForFrames(kLeadFrames);
     return true;
 }
 

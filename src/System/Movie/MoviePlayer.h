@@ -14,6 +14,9 @@ class ITexture;
 class MoviePlayer {
   public:
     static constexpr float kDefaultDepth = 1.2f;
+    // Frames decoded before Open returns: the first, taken as the movie starts, and the one due a
+    // frame later (fewer if the ring holds fewer).
+    static constexpr int kLeadFrames = 2;
 
     MoviePlayer() = default;
     ~MoviePlayer();
