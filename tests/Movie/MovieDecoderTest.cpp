@@ -146,6 +146,49 @@ TEST(MovieDecoder, RepeatedFramesAdvanceButLeaveTheDestinationUnchanged)
     }
 }
 
+// A frame taken without a copy is read in its ring slot: the slot keeps that frame while the
+// decoder runs ahead as far as it can, until the frame is handed back; a repeated frame has no
+// pixels to read.
+TEST(MovieDecoder, ATakenFrameKeepsItsSlotUntilItIsReleased)
+{
+    // Frames 3 and 4 repeat frame 2.
+    const std::vector<MovieRgb> colours = {kRed, kGreen, kBlue, kBlue, kBlue, kWhite, kRed, kGreen};
+    MovieSpec spec = SmallSpec(8);
+    spec.markRepeats = true;
+    for (int slots : {2, 3, 5}) {
+        SCOPED_TRACE(slots);
+        auto decoder = OpenMovie(SolidMovie(spec, colours, [](int frame) { return frame == 3 || frame == 4; }), slots);
+        ASSERT_TRUE(decoder);
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            const uint8_t* pixels = nullptr;
+            int32_t number = -1;
+            float due = 0.0f;
+            ASSERT_EQ(MovieDecoder::eGetFrame_Taken, decoder->TakeFrame(pixels, number, due));
+            EXPECT_EQ(i, number);
+            EXPECT_FLOAT_EQ(decoder->GetFrameDuration() * float(i + 1), due);
+            const bool repeat = i == 3 || i == 4;
+            EXPECT_EQ(repeat, pixels == nullptr);
+            // Give the decoder every chance to write over the slot.
+            WaitUntil([&] { return decoder->GetReadyFrameCount() >= std::min(slots - 1, 8 - i); },
+                      std::chrono::seconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (pixels) {
+                const std::vector<uint8_t> held(pixels, pixels + decoder->GetFrameSize());
+                ExpectColour(colours[size_t(i)], PixelAt(*decoder, held, 10, 10));
+            }
+            decoder->ReleaseFrame();
+            // A second hand-back does not skip a frame.
+            decoder->ReleaseFrame();
+        }
+        const uint8_t* pixels = nullptr;
+        int32_t number = -1;
+        float due = 0.0f;
+        EXPECT_EQ(MovieDecoder::eGetFrame_Ended, decoder->TakeFrame(pixels, number, due));
+        EXPECT_EQ(nullptr, pixels);
+    }
+}
+
 TEST(MovieDecoder, RingHoldsOneFrameLessThanItsSlotsAndAtLeastTwoSlots)
 {
     struct Case {

@@ -16,6 +16,7 @@
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Movie/MovieDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -250,6 +251,30 @@ TEST_F(MoviePlayerTest, ARepeatedFrameLeavesTheTextureAsItIs)
     player.Advance(1.0f / 30.0f);
     EXPECT_EQ(3, player.GetFrameNumber());
     ExpectColour(kBlue, Texel(player.GetTexture(), 0, 0));
+}
+
+// The texture keeps each frame it was given after the frame's ring slot is freed and the
+// decoder has written later frames into it.
+TEST_F(MoviePlayerTest, TheTextureKeepsItsFrameAfterTheRingMovesOn)
+{
+    const std::vector<MovieRgb> colours = {kRed, kGreen, kBlue, kWhite, kRed, kGreen, kBlue, kWhite};
+    Mount({{"steps", SolidMovie(Spec(32, 32, 8), colours)}});
+    for (int slots : {2, 4}) {
+        SCOPED_TRACE(slots);
+        MoviePlayer player;
+        ASSERT_TRUE(player.Open(Id("steps"), slots, 0));
+        player.m_bPlaying = true;
+        MovieDecoder* decoder = player.GetDecoder();
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            player.Advance(i == 0 ? 0.001f : 1.0f / 30.0f);
+            ASSERT_EQ(i, player.GetFrameNumber());
+            // The ring refills over the slot the frame came from (all that is left, near the end).
+            EXPECT_TRUE(WaitUntil([&] { return decoder->GetReadyFrameCount() >= std::min(slots - 1, 7 - i); },
+                                  std::chrono::seconds(5)));
+            ExpectColour(colours[size_t(i)], Texel(player.GetTexture(), 16, 16));
+        }
+    }
 }
 
 TEST_F(MoviePlayerTest, DrawsThePictureWithItsCornerAtThePosition)

@@ -219,6 +219,16 @@ void D3D9Texture::WritePixels(uint32_t offset, uint32_t size, const void* source
         LOG_ERROR << "Texture write of " << size << " bytes at " << offset << " outside its " << available << " bytes";
         return;
     }
+    // Every byte is replaced: the device texture's bytes need not be read back into the shadow
+    // first (a movie frame's worth each time).
+    if (available != 0 && offset == 0 && size == available) {
+        D3DLOCKED_RECT locked;
+        if (FAILED(m_pShadow->LockRect(&locked, nullptr, 0)))
+            return;
+        std::memcpy(locked.pBits, source, size);
+        UnlockSurface();
+        return;
+    }
     uint8_t* p = static_cast<uint8_t*>(LockRect(offset, size, eLockMode_Write));
     if (!p)
         return;

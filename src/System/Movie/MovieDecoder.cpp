@@ -125,6 +125,7 @@ void MovieDecoder::Start()
     ResetEvent(m_FrameReady.m_hHandle);
     m_FrameRing.read = 0;
     m_FrameRing.write = 0;
+    m_bFrameHeld = false;
     m_nFlags &= ~uint32_t{kFlag_VideoEnded};
     if (m_SoundRing.blocks) {
         ResetEvent(m_AudioPage.m_hHandle);
@@ -147,8 +148,23 @@ void MovieDecoder::Start()
 
 int MovieDecoder::GetFrame(void* destination, int32_t& frameNumber, float& dueTime)
 {
+    const uint8_t* pixels = nullptr;
+    const int result = TakeFrame(pixels, frameNumber, dueTime);
+    if (result != eGetFrame_Taken)
+        return result;
+    if (destination && pixels)
+        std::memcpy(destination, pixels, m_nFrameSize);
+    ReleaseFrame();
+    return result;
+}
+
+int MovieDecoder::TakeFrame(const uint8_t*& pixels, int32_t& frameNumber, float& dueTime)
+{
+    pixels = nullptr;
     if (!m_FrameRing.slots)
         return eGetFrame_Stopped;
+    // A held frame is handed back first: its slot is still the read position.
+    ReleaseFrame();
     const HANDLE waits[2] = {m_Stop.m_hHandle, m_FrameReady.m_hHandle};
     while (m_FrameRing.read.load() == m_FrameRing.write.load()) {
         // The ended flag is set after the last frame is written: look at the ring once more.
@@ -159,15 +175,23 @@ int MovieDecoder::GetFrame(void* destination, int32_t& frameNumber, float& dueTi
         if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return eGetFrame_Stopped;
     }
-    const int read = m_FrameRing.read.load();
-    const FrameSlot& slot = m_FrameRing.slots[read];
-    if (destination && !slot.noNewPicture)
-        std::memcpy(destination, slot.pixels, m_nFrameSize);
+    const FrameSlot& slot = m_FrameRing.slots[m_FrameRing.read.load()];
+    if (!slot.noNewPicture)
+        pixels = slot.pixels;
     frameNumber = slot.frameNumber;
     dueTime = slot.dueTime;
-    m_FrameRing.read = (read + 1) % m_FrameRing.count;
-    SetEvent(m_FrameSlotFree.m_hHandle);
+    m_bFrameHeld = true;
     return eGetFrame_Taken;
+}
+
+void MovieDecoder::ReleaseFrame()
+{
+    if (!m_bFrameHeld)
+        return;
+    m_bFrameHeld = false;
+    // Only now may the thread write the slot again.
+    m_FrameRing.read = (m_FrameRing.read.load() + 1) % m_FrameRing.count;
+    SetEvent(m_FrameSlotFree.m_hHandle);
 }
 
 void MovieDecoder::WaitForFrames(int count)
@@ -246,6 +270,7 @@ void MovieDecoder::FreeRings()
     m_FrameRing.count = 0;
     m_FrameRing.read = 0;
     m_FrameRing.write = 0;
+    m_bFrameHeld = false;
     std::free(m_SoundRing.blocks);
     m_SoundRing.blocks = nullptr;
     m_SoundRing.count = 0;

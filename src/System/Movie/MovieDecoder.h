@@ -49,6 +49,11 @@ class MovieDecoder {
     // `destination` (frame width x frame height x 4 bytes) when it is given and the frame has a
     // new picture; a repeated frame leaves it as it is.
     int GetFrame(void* destination, int32_t& frameNumber, float& dueTime);
+    // The same without the copy: on eGetFrame_Taken `pixels` points at the frame in its ring
+    // slot (null for a repeated frame), which stays the caller's, unchanged, until it hands it
+    // back with ReleaseFrame; no other frame is taken before then.
+    int TakeFrame(const uint8_t*& pixels, int32_t& frameNumber, float& dueTime);
+    void ReleaseFrame();
     // Stops the threads and starts again from the first frame; a movie that cannot be read again
     // from its start has ended.
     void Restart();
@@ -116,5 +121,7 @@ class MovieDecoder {
     Event m_FrameReady;
     Event m_AudioPage;
     FrameRing m_FrameRing;
+    // A frame taken with TakeFrame and not yet released: its slot is not written.
+    bool m_bFrameHeld = false;
     SoundRing m_SoundRing;
 };

@@ -120,10 +120,15 @@ void MoviePlayer::Advance(float seconds)
             m_pDecoder->Restart();
             restarted = true;
         }
-        void* pixels = m_pTexture ? m_pTexture->LockAll(eLockMode_Write) : nullptr;
-        m_nLastResult = m_pDecoder->GetFrame(pixels, m_nFrameNumber, m_fDueTime);
-        if (pixels)
-            m_pTexture->Unlock();
+        // The picture goes from its ring slot into the texture, replacing all of it; a repeated
+        // frame leaves the texture as it is.
+        const uint8_t* pixels = nullptr;
+        m_nLastResult = m_pDecoder->TakeFrame(pixels, m_nFrameNumber, m_fDueTime);
+        if (m_nLastResult == MovieDecoder::eGetFrame_Taken) {
+            if (pixels && m_pTexture)
+                m_pTexture->WritePixels(0, static_cast<uint32_t>(m_pDecoder->GetFrameSize()), pixels);
+            m_pDecoder->ReleaseFrame();
+        }
         // A stopped decoder leaves the texture and the clock as they are.
         if (m_nLastResult == MovieDecoder::eGetFrame_Stopped)
             return;
