@@ -327,6 +327,73 @@ TEST(MovieDecoder, RestartThatCannotReadTheFileAgainEnds)
     decoder.Close();
 }
 
+// A looping movie is read again from its start by the decoding thread: the end is still
+// reported where it is, and the restart after it finds the first frames already decoded
+// instead of an emptied ring.
+TEST(MovieDecoder, ALoopingMovieGoesOnFromItsStartWithoutStopping)
+{
+    const std::vector<MovieRgb> colours = {kRed, kGreen, kBlue, kWhite};
+    const std::vector<uint8_t> movie = SolidMovie(SmallSpec(9), colours);
+    for (int slots : {2, 3, 5}) {
+        SCOPED_TRACE(slots);
+        auto decoder = OpenMovie(movie, slots);
+        ASSERT_TRUE(decoder);
+        decoder->SetLoop(true);
+        const std::vector<Frame> first = TakeAll(*decoder);
+        ASSERT_EQ(9u, first.size());
+        for (int loop = 0; loop < 3; ++loop) {
+            SCOPED_TRACE(loop);
+            EXPECT_TRUE(WaitUntil([&] { return decoder->GetReadyFrameCount() >= slots - 1; }, std::chrono::seconds(5)));
+            decoder->Restart();
+            EXPECT_EQ(slots - 1, decoder->GetReadyFrameCount());
+            const std::vector<Frame> again = TakeAll(*decoder);
+            ASSERT_EQ(first.size(), again.size());
+            for (size_t i = 0; i < again.size(); ++i) {
+                EXPECT_EQ(first[i].number, again[i].number);
+                EXPECT_EQ(first[i].due, again[i].due);
+                EXPECT_TRUE(first[i].pixels == again[i].pixels) << "frame " << i;
+            }
+        }
+        // Without the loop the end stays the end.
+        decoder->SetLoop(false);
+        decoder->Restart();
+        EXPECT_EQ(9u, TakeAll(*decoder).size());
+        int32_t number = 0;
+        float due = 0.0f;
+        EXPECT_EQ(MovieDecoder::eGetFrame_Ended, decoder->GetFrame(nullptr, number, due));
+    }
+}
+
+// A looping movie whose file can no longer be read from its start ends, with one error,
+// rather than being read again and again.
+TEST(MovieDecoder, ALoopingMovieThatCannotBeReadAgainEndsWithOneError)
+{
+    std::vector<uint8_t> bytes = SolidMovie(SmallSpec(6), {kRed, kBlue});
+    auto* stream = new MemoryStreamIO();
+    stream->Init(bytes.data(), uint32_t(bytes.size()), false, true);
+    stream->SetName("vanishing");
+    MovieDecoder decoder;
+    ASSERT_TRUE(decoder.Open(stream, 4, 0));
+    decoder.Start();
+    EXPECT_EQ(6u, TakeAll(decoder).size());
+    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+    decoder.SetLoop(true);
+    testing::internal::CaptureStdout();
+    for (int restart = 0; restart < 3; ++restart) {
+        decoder.Restart();
+        int32_t number = 0;
+        float due = 0.0f;
+        EXPECT_EQ(MovieDecoder::eGetFrame_Ended, decoder.GetFrame(nullptr, number, due)) << restart;
+    }
+    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string error = "\"vanishing\" cannot be read again";
+    size_t errors = 0;
+    for (size_t at = log.find(error); at != std::string::npos; at = log.find(error, at + 1))
+        ++errors;
+    EXPECT_EQ(1u, errors) << log;
+    decoder.Close();
+}
+
 TEST(MovieDecoder, RestartLoopsFromFrameZeroWithTheSamePictures)
 {
     const std::vector<MovieRgb> colours = {kRed, kGreen, kBlue, kWhite};

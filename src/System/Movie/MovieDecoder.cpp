@@ -69,7 +69,8 @@ bool MovieDecoder::Open(StreamIO* stream, int frameSlots, int soundBlocks)
         return false;
     }
 
-    const th_info& info = m_pMovieStream->GetVideoInfo();
+    m_VideoInfo = m_pMovieStream->GetVideoInfo();
+    const th_info& info = m_VideoInfo;
     // The stream has refused anything over MovieStream::kMaxFrameSide a side, so this cannot wrap.
     const uint64_t frameBytes = uint64_t{info.frame_width} * info.frame_height * 4u;
     m_nFrameSize = static_cast<size_t>(frameBytes);
@@ -126,6 +127,7 @@ void MovieDecoder::Start()
     m_FrameRing.read = 0;
     m_FrameRing.write = 0;
     m_bFrameHeld = false;
+    m_bAtLoopStart = false;
     m_nFlags &= ~uint32_t{kFlag_VideoEnded};
     if (m_SoundRing.blocks) {
         ResetEvent(m_AudioPage.m_hHandle);
@@ -176,6 +178,13 @@ int MovieDecoder::TakeFrame(const uint8_t*& pixels, int32_t& frameNumber, float&
             return eGetFrame_Stopped;
     }
     const FrameSlot& slot = m_FrameRing.slots[m_FrameRing.read.load()];
+    if (slot.endOfLoop) {
+        m_FrameRing.read = (m_FrameRing.read.load() + 1) % m_FrameRing.count;
+        SetEvent(m_FrameSlotFree.m_hHandle);
+        m_bAtLoopStart = true;
+        return eGetFrame_Ended;
+    }
+    m_bAtLoopStart = false;
     if (!slot.noNewPicture)
         pixels = slot.pixels;
     frameNumber = slot.frameNumber;
@@ -220,15 +229,26 @@ void MovieDecoder::Restart()
 {
     if (!m_pMovieStream)
         return;
+    if (m_bAtLoopStart) {
+        m_bAtLoopStart = false;
+        return;
+    }
     StopThreads();
+    // Tried once: a looping player would otherwise read the file again on every frame.
+    if (!m_bUnreadable)
+        RewindStream();
+    Start();
+}
+
+bool MovieDecoder::RewindStream()
+{
     // Under the stream's lock and from a clean demultiplexer and decoder state; a movie that
     // cannot be read again simply has no more frames.
-    // Tried once: a looping player would otherwise read the file again on every frame.
-    if (!m_bUnreadable && !m_pMovieStream->Rewind(SeekToStart)) {
-        LOG_ERROR << "Movie \"" << m_pMovieStream->GetName() << "\" cannot be read again from its start; it ends here.";
-        m_bUnreadable = true;
-    }
-    Start();
+    if (m_pMovieStream->Rewind(SeekToStart))
+        return true;
+    LOG_ERROR << "Movie \"" << m_pMovieStream->GetName() << "\" cannot be read again from its start; it ends here.";
+    m_bUnreadable = true;
+    return false;
 }
 
 void MovieDecoder::Close()
@@ -247,6 +267,7 @@ void MovieDecoder::Close()
     delete m_pStream;
     m_pStream = nullptr;
     m_nFrameSize = 0;
+    m_VideoInfo = th_info{};
     m_nFlags = 0;
     m_bUnreadable = false;
 }
@@ -309,10 +330,19 @@ void MovieDecoder::VideoThread()
         int32_t frameNumber = 0;
         bool noNewPicture = false;
         if (!m_pMovieStream->DecodeVideoFrame(frameNumber, noNewPicture, slot.pixels)) {
+            // A looping movie goes on from its start here: stopping this thread and starting it
+            // again would leave the player waiting for the first frame's decode.
+            if (m_bLoop.load() && RewindStream()) {
+                slot.endOfLoop = true;
+                m_FrameRing.write = (write + 1) % m_FrameRing.count;
+                SetEvent(m_FrameReady.m_hHandle);
+                continue;
+            }
             m_nFlags |= kFlag_VideoEnded;
             SetEvent(m_FrameReady.m_hHandle);
             return;
         }
+        slot.endOfLoop = false;
         slot.frameNumber = frameNumber;
         slot.noNewPicture = noNewPicture;
         // Wide: the frame number comes from the file and may be the largest there is.

@@ -55,12 +55,16 @@ class MovieDecoder {
     int TakeFrame(const uint8_t*& pixels, int32_t& frameNumber, float& dueTime);
     void ReleaseFrame();
     // Stops the threads and starts again from the first frame; a movie that cannot be read again
-    // from its start has ended.
+    // from its start has ended. Right after the end of a looping movie it only goes on: the frames
+    // from the start are already on their way.
     void Restart();
+    // A looping movie's thread reads it again from the start when it reaches the end, and goes on
+    // decoding; GetFrame still reports the end where it is, then the first frame again.
+    void SetLoop(bool loop) { m_bLoop = loop; }
     void Close();
 
     bool IsOpen() const { return m_pMovieStream != nullptr; }
-    const th_info& GetVideoInfo() const { return m_pMovieStream->GetVideoInfo(); }
+    const th_info& GetVideoInfo() const { return m_VideoInfo; }
     MovieStream* GetMovieStream() const { return m_pMovieStream; }
     size_t GetFrameSize() const { return m_nFrameSize; }
     float GetFrameDuration() const { return m_fFrameDuration; }
@@ -77,6 +81,8 @@ class MovieDecoder {
         int32_t frameNumber = 0;
         float dueTime = 0.0f;
         bool noNewPicture = false;
+        // No frame: the end of a looping movie, read again from its start after this.
+        bool endOfLoop = false;
     };
     struct FrameRing {
         int count = 0;
@@ -105,14 +111,23 @@ class MovieDecoder {
     // Signals the stop and waits for every thread to end.
     void StopThreads();
     void FreeRings();
+    // Reads the movie again from its start; logs and remembers a movie that cannot be.
+    bool RewindStream();
 
     StreamIO* m_pStream = nullptr;
     MovieStream* m_pMovieStream = nullptr;
     size_t m_nFrameSize = 0;
+    // Copied at the open: a looping movie's thread reads the stream's headers again while the
+    // player reads these.
+    th_info m_VideoInfo{};
     std::atomic<uint32_t> m_nFlags{0};
     float m_fFrameDuration = 0.0f;
-    // A restart found the file unreadable: no more frames until it is opened again.
+    // A rewind found the file unreadable: no more frames until it is opened again. Written by
+    // the video thread only before it ends, and read by the main thread once it has ended.
     bool m_bUnreadable = false;
+    std::atomic<bool> m_bLoop{false};
+    // The end of a looping movie was taken: the ring goes on from its first frame.
+    bool m_bAtLoopStart = false;
     Thread m_VideoThread;
     Thread m_AudioThread;
     // Manual reset: both threads must see the one stop.

@@ -99,6 +99,7 @@ void MoviePlayer::Advance(float seconds)
 {
     if (!m_bPlaying || !m_bOpen || !m_pDecoder)
         return;
+    m_pDecoder->SetLoop(m_bLoop);
     m_fClock += seconds;
     if (m_fClock < m_fDueTime)
         return;
