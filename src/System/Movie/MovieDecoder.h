@@ -1,6 +1,7 @@
 // Decodes an Ogg Theora movie on a thread of its own into a ring of ready 32-bit frames
 // (bytes B, G, R, A), each tagged with its frame number and the time the next frame is due.
-// The main thread takes the frames with GetFrame as its clock advances. A Vorbis track is
+// The main thread takes the frames with GetFrame (a copy) or TakeFrame (read in place) as its
+// clock advances; a looping movie is read again from its start on the thread. A Vorbis track is
 // decoded on a second thread into a ring of PCM blocks that nothing plays.
 #pragma once
 
