@@ -253,6 +253,30 @@ TEST_F(MoviePlayerTest, ARepeatedFrameLeavesTheTextureAsItIs)
     ExpectColour(kBlue, Texel(player.GetTexture(), 0, 0));
 }
 
+// A movie is open with its first frames decoded, so that the frames due right after the
+// opening frame do not each wait for a decode; a short movie or a small ring holds fewer.
+TEST_F(MoviePlayerTest, OpensWithItsFirstFramesDecoded)
+{
+    struct Case {
+        const char* name;
+        int frames, slots;
+        int ready;
+    } cases[] = {
+        {"a long movie", 8, 4, MoviePlayer::kLeadFrames},
+        {"a big ring", 8, 16, MoviePlayer::kLeadFrames},
+        {"the smallest ring", 8, 2, 1},
+        {"a one-frame movie", 1, 4, 1},
+    };
+    Mount({{"lead8", SolidMovie(Spec(32, 32, 8), {kRed, kGreen})}, {"lead1", SolidMovie(Spec(32, 32, 1), {kRed})}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = "lead" + std::to_string(c.frames);
+        MoviePlayer player;
+        ASSERT_TRUE(player.Open(Id(name), c.slots, 0));
+        EXPECT_GE(player.GetDecoder()->GetReadyFrameCount(), c.ready);
+    }
+}
+
 // The texture keeps each frame it was given after the frame's ring slot is freed and the
 // decoder has written later frames into it.
 TEST_F(MoviePlayerTest, TheTextureKeepsItsFrameAfterTheRingMovesOn)
