@@ -2,11 +2,14 @@
 // components, and the receiver of the messages aimed at it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "System/Common/NameHash.h"
+#include "System/Common/SlabAllocator.h"
 #include "World/IMessageHandler.h"
 #include "World/Component.h"
 #include "World/TreeNode.h"
@@ -44,6 +47,16 @@ public:
     // Deletes the children's subtrees, then the components, unlinks from the parent and
     // unregisters, which also deletes the messages still pending for this object.
     ~GameObj() override;
+
+    // From the object slabs: the parts of objects made one after another sit together in
+    // memory, in the order the scene's walks read them.
+    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
+    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
+    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
+    static void operator delete(void* p, std::size_t size, std::align_val_t align)
+    {
+        ::operator delete(p, size, align);
+    }
 
     // Creates a component by class name through the object's factory. With a table on top of
     // L, its "enabled" field (absent = true) and Load apply; without one, the component is
