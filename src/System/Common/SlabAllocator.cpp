@@ -191,6 +191,8 @@ void* AllocateObjectMemory(size_t size) { return ::operator new(size); }
 
 void FreeObjectMemory(void* p, size_t) { ::operator delete(p); }
 
+const SlabAllocator* GetObjectSlabs() { return nullptr; }
+
 #else
 
 namespace {
@@ -207,5 +209,7 @@ SlabAllocator& ObjectSlabs()
 void* AllocateObjectMemory(size_t size) { return ObjectSlabs().Allocate(size); }
 
 void FreeObjectMemory(void* p, size_t size) { ObjectSlabs().Free(p, size); }
+
+const SlabAllocator* GetObjectSlabs() { return &ObjectSlabs(); }
 
 #endif

@@ -57,3 +57,5 @@ private:
 // instead, so that use after free and leaks of those objects are still caught there.
 void* AllocateObjectMemory(size_t size);
 void FreeObjectMemory(void* p, size_t size);
+// Those slabs; null in sanitizer builds.
+const SlabAllocator* GetObjectSlabs();
