@@ -346,21 +346,6 @@ void SceneManager::Walk(uint32_t mask, Visit visit, Ahead ahead)
 template <int Pass, class Call>
 void SceneManager::WalkPass(Call call)
 {
-    // The components the pass will call on the next object are fetched together while this one
-    // is worked on, so that their misses overlap instead of each waiting behind the call before.
-    const auto ahead = [](const GameObj* object) {
-        const std::vector<Component*>& components = object->GetComponents();
-        const size_t first = std::min<size_t>(components.size(), 32);
-        for (size_t i = 0; i < first; ++i)
-            if (!((object->GetIdleComponents(Pass) >> i) & 1u))
-                __builtin_prefetch(components[i]);
-        // Moving bodies write their position back into the Transform in this pass.
-        if constexpr (Pass == eUpdatePass_Update)
-            if (Transform* place = object->GetTransform()) {
-                __builtin_prefetch(&place->WorldMatrix(), 1);
-                __builtin_prefetch(&place->LocalMatrix(), 1);
-            }
-    };
     Walk(m_nUpdateMask, [call](GameObj* object) {
         // By index: a component may add another to its object. A component idle in the pass is
         // passed over unread, which spares the walk a memory access per component and pass.
@@ -372,7 +357,11 @@ void SceneManager::WalkPass(Call call)
             if (component->IsLive())
                 call(component);
         }
-    }, ahead);
+    },
+    // Nothing of the next object's components is fetched ahead: the object slabs keep them in
+    // walk order, where the processor's own prefetcher already follows them, and a loop that
+    // fetches them costs more than it saves.
+    [](const GameObj*) {});
 }
 
 void SceneManager::StartPass()
