@@ -33,6 +33,10 @@ enum GameObjFlag : uint32_t {
     eGameObjFlag_HasUnstarted = 1u << 2,   // may hold an enabled component not started yet
 };
 
+// An object's components, in order; the list's storage comes from the object slabs, beside the
+// components of the objects made about the same time.
+typedef std::vector<Component*, ObjectSlabAllocator<Component*>> ComponentList;
+
 // Ids come from this process-wide counter and are never reused.
 extern int32_t g_nNextGameObjId;
 // Counts the events after which the start pass may find work: a component marked as waiting
@@ -110,7 +114,7 @@ public:
     bool IsActive() const { return (m_nFlags & eGameObjFlag_Active) != 0; }
     MessageManager* GetMessageManager() const { return m_pMessageManager; }
     ComponentFactory* GetFactory() const { return m_pFactory; }
-    const std::vector<Component*>& GetComponents() const { return m_Components; }
+    const ComponentList& GetComponents() const { return m_Components; }
     // Bit i set: component i (of the first 32) is idle in the update pass.
     uint32_t GetIdleComponents(int pass) const { return m_anIdleComponents[pass]; }
 
@@ -135,7 +139,7 @@ private:
     // components look each other up by, so that a walk reads the fewest lines of an object.
     uint32_t m_nFlags;
     uint32_t m_nLayer;
-    std::vector<Component*> m_Components;
+    ComponentList m_Components;
     uint32_t m_anIdleComponents[eUpdatePass_Count];
     int32_t m_nId;
     Transform* m_pTransform;

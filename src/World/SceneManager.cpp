@@ -349,7 +349,7 @@ void SceneManager::WalkPass(Call call)
     Walk(m_nUpdateMask, [call](GameObj* object) {
         // By index: a component may add another to its object. A component idle in the pass is
         // passed over unread, which spares the walk a memory access per component and pass.
-        const std::vector<Component*>& components = object->GetComponents();
+        const ComponentList& components = object->GetComponents();
         for (size_t i = 0; i < components.size(); ++i) {
             if (i < 32 && ((object->GetIdleComponents(Pass) >> i) & 1u))
                 continue;
@@ -385,7 +385,7 @@ void SceneManager::StartPass()
         if ((object->GetLayer() & m_nUpdateMask) && (object->GetFlags() & eGameObjFlag_HasUnstarted)) {
             // Cleared first: a component enabled again behind the loop marks the object anew.
             object->ClearFlags(eGameObjFlag_HasUnstarted);
-            const std::vector<Component*>& components = object->GetComponents();
+            const ComponentList& components = object->GetComponents();
             for (size_t i = 0; i < components.size(); ++i) {
                 Component* component = components[i];
                 if (component->IsEnabled() && !component->IsStarted()) {
@@ -467,7 +467,7 @@ void SceneManager::Draw()
     // a virtual call per component and frame.
     Walk(m_nDrawMask, [this](GameObj* object) {
         // By index: a component may add another to its object.
-        const std::vector<Component*>& components = object->GetComponents();
+        const ComponentList& components = object->GetComponents();
         for (size_t i = 0; i < components.size(); ++i) {
             Component* component = components[i];
             if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {

@@ -59,3 +59,22 @@ void* AllocateObjectMemory(size_t size);
 void FreeObjectMemory(void* p, size_t size);
 // Those slabs; null in sanitizer builds.
 const SlabAllocator* GetObjectSlabs();
+
+// A standard-library allocator over the object slabs, for the lists the objects keep.
+template <class T>
+struct ObjectSlabAllocator {
+    typedef T value_type;
+
+    ObjectSlabAllocator() = default;
+    template <class U>
+    ObjectSlabAllocator(const ObjectSlabAllocator<U>&)
+    {
+    }
+    T* allocate(size_t n) { return static_cast<T*>(AllocateObjectMemory(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { FreeObjectMemory(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const ObjectSlabAllocator<U>&) const
+    {
+        return true;
+    }
+};
