@@ -64,9 +64,9 @@ public:
     static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
     static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
     static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t size, std::align_val_t align)
+    static void operator delete(void* p, std::size_t, std::align_val_t align)
     {
-        ::operator delete(p, size, align);
+        ::operator delete(p, align);
     }
 
     // Sets the enabled bit; OnEnable runs at once when the owner is active (started or not).

@@ -57,9 +57,9 @@ public:
     static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
     static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
     static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t size, std::align_val_t align)
+    static void operator delete(void* p, std::size_t, std::align_val_t align)
     {
-        ::operator delete(p, size, align);
+        ::operator delete(p, align);
     }
 
     // Creates a component by class name through the object's factory. With a table on top of
