@@ -3,7 +3,7 @@
 #include "World/GameObj.h"
 
 Component::Component(GameObj* owner, const ClassKey& classKey)
-    : m_pOwner(owner), m_nFlags(0), m_nTypeKey(classKey.Key), m_ClassName(classKey.Name)
+    : m_pOwner(owner), m_nFlags(0), m_nTypeKey(classKey.Key), m_pClassName(&classKey.Text)
 {
 }
 

@@ -2,10 +2,13 @@
 // takes part in the scene's passes while enabled, and is matched by class key (IsKindOf).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <type_traits>
 
+#include "System/Common/SlabAllocator.h"
 #include "World/TypeKey.h"
 
 struct lua_State;
@@ -56,6 +59,16 @@ public:
     virtual void OnMessage(IMessage* message);
     virtual ~Component();
 
+    // From the object slabs: the parts of objects made one after another sit together in
+    // memory, in the order the scene's walks read them.
+    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
+    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
+    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
+    static void operator delete(void* p, std::size_t, std::align_val_t align)
+    {
+        ::operator delete(p, align);
+    }
+
     // Sets the enabled bit; OnEnable runs at once when the owner is active (started or not).
     void Enable();
     // Clears the enabled bit; OnDisable runs at once when the owner is active.
@@ -81,7 +94,7 @@ public:
     // Enabled and started: what every pass and message delivery asks of a component.
     bool IsLive() const { return HasFlags(eComponentFlag_Enabled | eComponentFlag_Started); }
     TypeKey GetTypeKey() const { return m_nTypeKey; }
-    const std::string& GetClassName() const { return m_ClassName; }
+    const std::string& GetClassName() const { return *m_pClassName; }
 
     // Bit (1 << pass) set: the component's class keeps the base's empty pass, so the scene's
     // walk of that pass never needs to look at it. Set by the factory; none by default.
@@ -113,6 +126,7 @@ private:
     GameObj* m_pOwner;
     uint32_t m_nFlags;
     TypeKey m_nTypeKey;
-    std::string m_ClassName;
+    // The class key's, in static storage.
+    const std::string* m_pClassName;
     uint8_t m_nIdlePasses = 0;
 };

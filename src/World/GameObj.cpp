@@ -20,16 +20,16 @@ GameObj::GameObj(const std::string& prototypeName, MessageManager* messageManage
       m_nLayer(0),
       m_anIdleComponents{},
       m_nId(g_nNextGameObjId++),
-      m_PrototypeName(prototypeName),
-      m_nPrototypeNameId(HashName(prototypeName)),
-      m_nTag(0),
-      m_pMessageManager(messageManager),
       m_pTransform(nullptr),
       m_pRenderer(nullptr),
       m_pCollider(nullptr),
       m_pKinematics(nullptr),
       m_pSpriteAnimation(nullptr),
       m_pActorController(nullptr),
+      m_PrototypeName(prototypeName),
+      m_nPrototypeNameId(HashName(prototypeName)),
+      m_nTag(0),
+      m_pMessageManager(messageManager),
       m_pFactory(g_pComponentFactory)
 {
     if (m_pMessageManager)

@@ -2,11 +2,14 @@
 // components, and the receiver of the messages aimed at it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "System/Common/NameHash.h"
+#include "System/Common/SlabAllocator.h"
 #include "World/IMessageHandler.h"
 #include "World/Component.h"
 #include "World/TreeNode.h"
@@ -30,6 +33,10 @@ enum GameObjFlag : uint32_t {
     eGameObjFlag_HasUnstarted = 1u << 2,   // may hold an enabled component not started yet
 };
 
+// An object's components, in order; the list's storage comes from the object slabs, beside the
+// components of the objects made about the same time.
+typedef std::vector<Component*, ObjectSlabAllocator<Component*>> ComponentList;
+
 // Ids come from this process-wide counter and are never reused.
 extern int32_t g_nNextGameObjId;
 // Counts the events after which the start pass may find work: a component marked as waiting
@@ -44,6 +51,16 @@ public:
     // Deletes the children's subtrees, then the components, unlinks from the parent and
     // unregisters, which also deletes the messages still pending for this object.
     ~GameObj() override;
+
+    // From the object slabs: the parts of objects made one after another sit together in
+    // memory, in the order the scene's walks read them.
+    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
+    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
+    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
+    static void operator delete(void* p, std::size_t, std::align_val_t align)
+    {
+        ::operator delete(p, align);
+    }
 
     // Creates a component by class name through the object's factory. With a table on top of
     // L, its "enabled" field (absent = true) and Load apply; without one, the component is
@@ -97,7 +114,7 @@ public:
     bool IsActive() const { return (m_nFlags & eGameObjFlag_Active) != 0; }
     MessageManager* GetMessageManager() const { return m_pMessageManager; }
     ComponentFactory* GetFactory() const { return m_pFactory; }
-    const std::vector<Component*>& GetComponents() const { return m_Components; }
+    const ComponentList& GetComponents() const { return m_Components; }
     // Bit i set: component i (of the first 32) is idle in the update pass.
     uint32_t GetIdleComponents(int pass) const { return m_anIdleComponents[pass]; }
 
@@ -118,22 +135,23 @@ public:
 private:
     void DestroyComponents();
 
-    // Right after the links: the fields every pass and delivery reads.
+    // Right after the links: the fields every pass and delivery reads, then the slots the
+    // components look each other up by, so that a walk reads the fewest lines of an object.
     uint32_t m_nFlags;
     uint32_t m_nLayer;
-    std::vector<Component*> m_Components;
+    ComponentList m_Components;
     uint32_t m_anIdleComponents[eUpdatePass_Count];
     int32_t m_nId;
-    std::string m_PrototypeName;
-    NameId m_nPrototypeNameId;
-    std::string m_ObjectName;
-    NameId m_nTag;
-    MessageManager* m_pMessageManager;
     Transform* m_pTransform;
     Renderer* m_pRenderer;
     Collider* m_pCollider;
     Kinematics* m_pKinematics;
     SpriteAnimation* m_pSpriteAnimation;
     ActorController* m_pActorController;
+    std::string m_PrototypeName;
+    NameId m_nPrototypeNameId;
+    std::string m_ObjectName;
+    NameId m_nTag;
+    MessageManager* m_pMessageManager;
     ComponentFactory* m_pFactory;
 };

@@ -218,7 +218,7 @@ void MessageManager::Prefetch(size_t i, size_t count) const
     constexpr size_t kMessage = 40, kTarget = 24, kSlot = 12, kComponents = 5;
     // An object's table pointer, tree links, flags, layer and component list lead it: all that
     // delivery reads of it.
-    constexpr size_t kObjectHead = 5 * sizeof(void*) + 2 * sizeof(uint32_t) + sizeof(std::vector<Component*>);
+    constexpr size_t kObjectHead = 5 * sizeof(void*) + 2 * sizeof(uint32_t) + sizeof(ComponentList);
     auto pending = [&](size_t at) -> const IMessage* {
         if (at >= count || !IsLive(m_Sorted[at].handle))
             return nullptr;

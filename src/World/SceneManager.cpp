@@ -346,25 +346,10 @@ void SceneManager::Walk(uint32_t mask, Visit visit, Ahead ahead)
 template <int Pass, class Call>
 void SceneManager::WalkPass(Call call)
 {
-    // The components the pass will call on the next object are fetched together while this one
-    // is worked on, so that their misses overlap instead of each waiting behind the call before.
-    const auto ahead = [](const GameObj* object) {
-        const std::vector<Component*>& components = object->GetComponents();
-        const size_t first = std::min<size_t>(components.size(), 32);
-        for (size_t i = 0; i < first; ++i)
-            if (!((object->GetIdleComponents(Pass) >> i) & 1u))
-                __builtin_prefetch(components[i]);
-        // Moving bodies write their position back into the Transform in this pass.
-        if constexpr (Pass == eUpdatePass_Update)
-            if (Transform* place = object->GetTransform()) {
-                __builtin_prefetch(&place->WorldMatrix(), 1);
-                __builtin_prefetch(&place->LocalMatrix(), 1);
-            }
-    };
     Walk(m_nUpdateMask, [call](GameObj* object) {
         // By index: a component may add another to its object. A component idle in the pass is
         // passed over unread, which spares the walk a memory access per component and pass.
-        const std::vector<Component*>& components = object->GetComponents();
+        const ComponentList& components = object->GetComponents();
         for (size_t i = 0; i < components.size(); ++i) {
             if (i < 32 && ((object->GetIdleComponents(Pass) >> i) & 1u))
                 continue;
@@ -372,7 +357,11 @@ void SceneManager::WalkPass(Call call)
             if (component->IsLive())
                 call(component);
         }
-    }, ahead);
+    },
+    // Nothing of the next object's components is fetched ahead: the object slabs keep them in
+    // walk order, where the processor's own prefetcher already follows them, and a loop that
+    // fetches them costs more than it saves.
+    [](const GameObj*) {});
 }
 
 void SceneManager::StartPass()
@@ -396,7 +385,7 @@ void SceneManager::StartPass()
         if ((object->GetLayer() & m_nUpdateMask) && (object->GetFlags() & eGameObjFlag_HasUnstarted)) {
             // Cleared first: a component enabled again behind the loop marks the object anew.
             object->ClearFlags(eGameObjFlag_HasUnstarted);
-            const std::vector<Component*>& components = object->GetComponents();
+            const ComponentList& components = object->GetComponents();
             for (size_t i = 0; i < components.size(); ++i) {
                 Component* component = components[i];
                 if (component->IsEnabled() && !component->IsStarted()) {
@@ -478,7 +467,7 @@ void SceneManager::Draw()
     // a virtual call per component and frame.
     Walk(m_nDrawMask, [this](GameObj* object) {
         // By index: a component may add another to its object.
-        const std::vector<Component*>& components = object->GetComponents();
+        const ComponentList& components = object->GetComponents();
         for (size_t i = 0; i < components.size(); ++i) {
             Component* component = components[i];
             if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {

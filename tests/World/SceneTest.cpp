@@ -8,6 +8,7 @@
 
 #include "System/Application/FramePacer.h"
 #include "System/Application/MainApp.h"
+#include "System/Common/SlabAllocator.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/RenderSystem.h"
@@ -524,6 +525,47 @@ TEST(SceneUpdate, StageRequestTiming)
             EXPECT_EQ(EventsOfFrame(2), switched);
         }
     }
+}
+
+// A stage switch gives the old stage's objects and components back: switch after switch, the
+// memory they come from does not grow.
+TEST(SceneUpdate, StageSwitchesGiveTheOldStagesMemoryBack)
+{
+    const SlabAllocator* slabs = GetObjectSlabs();
+    if (!slabs)
+        GTEST_SKIP() << "objects come from the general heap in this build";
+    auto stage = [](const std::string& name, int count) {
+        return name + " = { object_activity = 1, object_layer = 1, children = {} }\n"
+                      "for i = 1, " +
+               std::to_string(count) + " do " + name + ".children[i] = { base_script = 'm' } end\n";
+    };
+    const size_t before = slabs->GetLiveCount();
+    {
+        TestWorld world(Files{{"stage/S", stage("S", 400)},
+                              {"stage/T", stage("T", 250)},
+                              {"game_objects/m", "m = { object_activity = 1, object_layer = 1, components = { "
+                                                 "RecA = {}, Kinematics = { useGravity = false } } }"}});
+        size_t live[2] = {}, peak = 0;
+        for (int i = 0; i < 10; ++i) {
+            SCOPED_TRACE(i);
+            world.Scene()->RequestStage(i % 2 ? "T" : "S");
+            world.Tick();
+            if (i < 2) {
+                live[i % 2] = slabs->GetLiveCount();
+            } else {
+                EXPECT_EQ(slabs->GetLiveCount(), live[i % 2]);
+            }
+            if (i == 2) {
+                peak = slabs->GetChunkCount();
+            } else if (i > 2) {
+                EXPECT_LE(slabs->GetChunkCount(), peak);
+            }
+        }
+        // Each of S's 401 objects holds at least a Transform, and m's two more.
+        EXPECT_GE(live[0] - before, 401u * 2 + 400u * 2);
+        EXPECT_GT(live[0], live[1]);
+    }
+    EXPECT_EQ(slabs->GetLiveCount(), before);
 }
 
 // DestroyLater(0) deactivates at once and deletes at the next frame's delivery; the stage root

@@ -92,7 +92,7 @@ void Collider::Forward(Call call)
         return;
     s_bForwarding = true;
     // By index: a receiver may add components to the object.
-    const std::vector<Component*>& list = GetOwner()->GetComponents();
+    const ComponentList& list = GetOwner()->GetComponents();
     for (size_t i = 0; i < list.size(); ++i) {
         Component* c = list[i];
         if (c != this && c->IsLive())

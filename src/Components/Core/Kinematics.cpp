@@ -97,8 +97,12 @@ void Kinematics::Start()
 
 void Kinematics::PhysicsUpdate()
 {
+    // A body without steering or gravity (a bullet's) has nothing to add.
+    const bool steering = m_pSteering && m_bSteeringOn;
+    if (!steering && !m_bUseGravity)
+        return;
     const float dt = GetAppDeltaTime();
-    if (m_pSteering && m_bSteeringOn) {
+    if (steering) {
         ZEV::SteeringBehavior& s = *m_pSteering;
         s.m_SteeringForce = {0.0f, 0.0f};
         if (s.m_eSumming == eSumming_WeightedTruncated)

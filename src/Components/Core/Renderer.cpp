@@ -52,7 +52,7 @@ void Renderer::Forward(void (Component::*handler)())
         return;
     s_bForwarding = true;
     // By index: a handler may add a component to the object.
-    const std::vector<Component*>& components = GetOwner()->GetComponents();
+    const ComponentList& components = GetOwner()->GetComponents();
     for (size_t i = 0; i < components.size(); ++i) {
         Component* component = components[i];
         if (component != this && component->IsLive())
