@@ -117,7 +117,7 @@ void* SlabAllocator::Allocate(size_t size)
     if (size > kMaxSlot)
         return ::operator new(size);
     const uint32_t cls = size == 0 ? 0 : static_cast<uint32_t>((size - 1) / kGranule);
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    std::lock_guard<SpinLock> lock(m_Mutex);
     SizeClass& sizeClass = m_Classes[cls];
     Chunk* chunk = sizeClass.room ? sizeClass.room : NewChunk(cls);
     char* slot;
@@ -145,7 +145,7 @@ void SlabAllocator::Free(void* p, size_t size)
         ::operator delete(p);
         return;
     }
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    std::lock_guard<SpinLock> lock(m_Mutex);
     auto* chunk = reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(kChunkSize - 1));
     SizeClass& sizeClass = m_Classes[chunk->cls];
     --m_nLive;
@@ -175,13 +175,13 @@ void SlabAllocator::Free(void* p, size_t size)
 
 size_t SlabAllocator::GetChunkCount() const
 {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    std::lock_guard<SpinLock> lock(m_Mutex);
     return m_nChunks;
 }
 
 size_t SlabAllocator::GetLiveCount() const
 {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    std::lock_guard<SpinLock> lock(m_Mutex);
     return m_nLive;
 }
 
