@@ -2,9 +2,7 @@
 // takes part in the scene's passes while enabled, and is matched by class key (IsKindOf).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <type_traits>
 
@@ -32,7 +30,9 @@ enum UpdatePass : int {
 };
 
 
-class Component {
+// From the object slabs: the parts of objects made one after another sit together in memory,
+// in the order the scene's walks read them.
+class Component : public ObjectSlabAllocated {
 public:
     Component(GameObj* owner, const ClassKey& classKey);
     Component(const Component&) = delete;
@@ -58,16 +58,6 @@ public:
     virtual void OnBecameInvisible();
     virtual void OnMessage(IMessage* message);
     virtual ~Component();
-
-    // From the object slabs: the parts of objects made one after another sit together in
-    // memory, in the order the scene's walks read them.
-    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
-    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
-    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t, std::align_val_t align)
-    {
-        ::operator delete(p, align);
-    }
 
     // Sets the enabled bit; OnEnable runs at once when the owner is active (started or not).
     void Enable();

@@ -2,9 +2,7 @@
 // components, and the receiver of the messages aimed at it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -44,23 +42,14 @@ extern int32_t g_nNextGameObjId;
 // unchanged since its last start pass skips the walk.
 extern uint64_t g_nStartPassEvents;
 
-class GameObj : public IMessageHandler, public TreeNode<GameObj> {
+// From the object slabs, as its components are.
+class GameObj : public IMessageHandler, public TreeNode<GameObj>, public ObjectSlabAllocated {
 public:
     // Registers the new object with the manager (which may be null for a loose object).
     GameObj(const std::string& prototypeName, MessageManager* messageManager);
     // Deletes the children's subtrees, then the components, unlinks from the parent and
     // unregisters, which also deletes the messages still pending for this object.
     ~GameObj() override;
-
-    // From the object slabs: the parts of objects made one after another sit together in
-    // memory, in the order the scene's walks read them.
-    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
-    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
-    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t, std::align_val_t align)
-    {
-        ::operator delete(p, align);
-    }
 
     // Creates a component by class name through the object's factory. With a table on top of
     // L, its "enabled" field (absent = true) and Load apply; without one, the component is

@@ -3,9 +3,7 @@
 // runs itself (Execute) or goes to the target's components through Component::OnMessage.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -14,19 +12,14 @@
 
 class GameObj;
 
-class IMessage {
+// From the object slabs: messages posted one after another sit together in memory, so the
+// delivery's walk in address order reads them in order.
+class IMessage : public ObjectSlabAllocated {
 public:
     explicit IMessage(const ClassKey& classKey);
     IMessage(const IMessage&) = delete;
     IMessage& operator=(const IMessage&) = delete;
     virtual ~IMessage();
-
-    // From the object slabs: messages posted one after another sit together in memory, so the
-    // delivery's walk in address order reads them in order.
-    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
-    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
-    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t, std::align_val_t align) { ::operator delete(p, align); }
     virtual void SetTarget(GameObj* target);
     // A text for log lines; the class name unless the class says more.
     virtual std::string Describe() const;

@@ -42,6 +42,17 @@ std::vector<Frame> TakeAll(MovieDecoder& decoder, int limit = 100000)
     return frames;
 }
 
+// A pass played again: the same frames, numbers, due times and pictures, in the same order.
+void ExpectSameFrames(const std::vector<Frame>& first, const std::vector<Frame>& again)
+{
+    ASSERT_EQ(first.size(), again.size());
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(first[i].number, again[i].number);
+        EXPECT_EQ(first[i].due, again[i].due);
+        EXPECT_TRUE(first[i].pixels == again[i].pixels) << "frame " << i;
+    }
+}
+
 std::unique_ptr<MovieDecoder> OpenMovie(const std::vector<uint8_t>& bytes, int slots = 4, int blocks = 0)
 {
     auto decoder = std::make_unique<MovieDecoder>();
@@ -355,13 +366,7 @@ TEST(MovieDecoder, ALoopingMovieGoesOnFromItsStartWithoutStopping)
             EXPECT_TRUE(WaitUntil([&] { return decoder->GetReadyFrameCount() >= slots - 1; }, std::chrono::seconds(5)));
             decoder->Restart();
             EXPECT_EQ(slots - 1, decoder->GetReadyFrameCount());
-            const std::vector<Frame> again = TakeAll(*decoder);
-            ASSERT_EQ(first.size(), again.size());
-            for (size_t i = 0; i < again.size(); ++i) {
-                EXPECT_EQ(first[i].number, again[i].number);
-                EXPECT_EQ(first[i].due, again[i].due);
-                EXPECT_TRUE(first[i].pixels == again[i].pixels) << "frame " << i;
-            }
+            ExpectSameFrames(first, TakeAll(*decoder));
         }
         // Without the loop the end stays the end.
         decoder->SetLoop(false);
@@ -383,13 +388,7 @@ TEST(MovieDecoder, RestartLoopsFromFrameZeroWithTheSamePictures)
     for (int loop = 0; loop < 4; ++loop) {
         SCOPED_TRACE(loop);
         decoder->Restart();
-        const std::vector<Frame> again = TakeAll(*decoder);
-        ASSERT_EQ(first.size(), again.size());
-        for (size_t i = 0; i < again.size(); ++i) {
-            EXPECT_EQ(first[i].number, again[i].number);
-            EXPECT_EQ(first[i].due, again[i].due);
-            EXPECT_TRUE(first[i].pixels == again[i].pixels) << "frame " << i;
-        }
+        ExpectSameFrames(first, TakeAll(*decoder));
     }
     // A restart part way through also starts again at frame 0.
     decoder->Restart();

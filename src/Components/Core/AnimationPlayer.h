@@ -2,9 +2,7 @@
 // the pose its keys give. The clip is borrowed: the player must not outlive the table.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <new>
 
 #include "Components/Core/AnimationTable.h"
 #include "System/Common/SlabAllocator.h"
@@ -18,19 +16,11 @@ struct AnimationImage {
     float offsetX = 0.0f, offsetY = 0.0f;
 };
 
-class AnimationPlayer {
+// From the object slabs, next to the component that made it.
+class AnimationPlayer : public ObjectSlabAllocated {
 public:
     // A player with no clip is stopped until reset.
     AnimationPlayer() = default;
-
-    // From the object slabs, next to the component that made it.
-    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
-    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
-    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* p, std::size_t, std::align_val_t align)
-    {
-        ::operator delete(p, align);
-    }
 
     // Binds the player to a clip (null: none), takes its wrap mode, rewinds both times to 0,
     // clears the image and the pose, and evaluates once.

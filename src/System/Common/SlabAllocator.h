@@ -6,10 +6,11 @@
 // general heap. Thread-safe.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <atomic>
 #include <mutex>
+#include <new>
 #include <thread>
 
 class SlabAllocator {
@@ -77,6 +78,15 @@ void* AllocateObjectMemory(size_t size);
 void FreeObjectMemory(void* p, size_t size);
 // Those slabs; null in sanitizer builds.
 const SlabAllocator* GetObjectSlabs();
+
+// A base that gives a class, and every class derived from it, its memory from the object slabs.
+// Over-aligned classes go to the general heap.
+struct ObjectSlabAllocated {
+    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
+    static void operator delete(void* p, std::size_t size) { FreeObjectMemory(p, size); }
+    static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
+    static void operator delete(void* p, std::size_t, std::align_val_t align) { ::operator delete(p, align); }
+};
 
 // A standard-library allocator over the object slabs, for the lists the objects keep.
 template <class T>
