@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <sstream>
 #include <vector>
 
 #include <lua.hpp>
@@ -9,6 +11,7 @@
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/EffectController.h"
 #include "GameFixture.h"
+#include "Support/HangGuard.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
@@ -401,7 +404,8 @@ TEST_F(PlayerActionTest, OverrideBalanced)
 }
 
 // The turned slash brakes, charges, spends, then rushes backwards leaving shockwaves at its
-// interval (none when the interval is longer than the rush, or not positive).
+// interval (none when the interval is longer than the rush, or not positive; at most one a
+// frame however short it is).
 TEST_F(PlayerActionTest, Shockwaves)
 {
     struct Case {
@@ -415,16 +419,22 @@ TEST_F(PlayerActionTest, Shockwaves)
         {"every frame", 1.0f / 60.0f, 23, 26},
         {"0: none", 0.0f, 0, 0},
         {"negative: none", -1.0f, 0, 0},
+        {"1e-12 s: one a frame", 1e-12f, 23, 26},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Make(Tuning("turnedSlashShockwaveInterval = " + std::to_string(c.interval) + ","));
+        std::ostringstream interval;
+        interval << std::setprecision(9) << c.interval;
+        Make(Tuning("turnedSlashShockwaveInterval = " + interval.str() + ","));
         const int before = Power();
         Player().SetFacing(true);
         Player().ChangeState(ePlayerState_TurnedSlash);
         Tick();
         EXPECT_EQ(Power(), before);
-        TicksWhile(ePlayerState_TurnedSlash, 0, 200);
+        {
+            HangGuard guard(std::string("the turned slash, shockwaves every ") + c.name, 30.0);
+            TicksWhile(ePlayerState_TurnedSlash, 0, 200);
+        }
         EXPECT_EQ(Power(), before - 50);
         EXPECT_GE(Count("test_wave"), c.minWaves);
         EXPECT_LE(Count("test_wave"), c.maxWaves);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "Components/Game/BossBattleController.h"
 #include "Components/Game/EffectController.h"
@@ -14,6 +15,7 @@
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "GameFixture.h"
+#include "Support/HangGuard.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/ScreenFader.h"
 #include "World/FrameCounter.h"
@@ -569,6 +571,31 @@ TEST_F(QuestFlowTest, DirectorWaves)
     EXPECT_GT(g_PlayStatistics.m_nMobKillCount, 0);
     EXPECT_EQ(g_PlayStatistics.m_nKillCount, g_PlayStatistics.m_nMobKillCount);
     EXPECT_EQ(d.m_nLiveSpawnCount, 0);
+}
+
+// A spawn interval far below a frame spawns at most one mob a frame, in every phase, and the
+// frame ends.
+TEST_F(QuestFlowTest, DirectorTinySpawnInterval)
+{
+    Quests quests;
+    quests.Current().m_EnemyList.m_Mobs = {{"test_mob", 1}};
+    BuildFlow("ObjectiveController = { relaxTimeMin = 0.2, relaxTimeMax = 0.2, sustainPeakTimeMin = 0.2,"
+              " sustainPeakTimeMax = 0.2, intensityDecaySpeed = 0, relaxSpawnFrequency = 1e-12,"
+              " buildUpSpawnFrequency = 1e-12, sustainPeakSpawnFrequency = 1e-12, peakFadeSpawnFrequency = 1e-12 }");
+    ObjectiveController& d = *Director();
+    std::set<int32_t> states;
+    size_t spawned = 0;
+    HangGuard guard("the director with a spawn interval of 1e-12 s", 60.0);
+    for (int i = 0; i < 120; ++i) {
+        const size_t before = d.m_Mobs.size();
+        Step();
+        states.insert(d.m_nState);
+        ASSERT_LE(d.m_Mobs.size(), before + 1) << "frame " << i;
+        spawned += d.m_Mobs.size() - std::min(before, d.m_Mobs.size());
+    }
+    EXPECT_TRUE(states.count(eDirector_BuildUp));
+    EXPECT_TRUE(states.count(eDirector_SustainPeak));
+    EXPECT_GT(spawned, 0u);
 }
 
 // Intensity decays only while no mob is on screen, never below the floor the player's missing

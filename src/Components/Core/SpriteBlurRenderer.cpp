@@ -78,8 +78,7 @@ void SpriteBlurRenderer::LateUpdate()
             // Subtracting nothing would never bring the timer below the interval.
             m_fTimer = 0.0f;
         } else if (m_fTimer >= m_fInterval) {
-            while (m_fTimer >= m_fInterval)
-                m_fTimer -= m_fInterval;
+            m_fTimer = FloatMod(m_fTimer, m_fInterval); // a loop would never end on a tiny interval
             BlurSnapshot snapshot;
             if (TakeSnapshot(snapshot))
                 m_Snapshots.push_back(new BlurSnapshot(snapshot));

@@ -1,6 +1,7 @@
 #include "Components/Game/ObjectiveController.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <lua.hpp>
 
@@ -204,8 +205,8 @@ void ObjectiveController::SetSpawnInterval(float interval)
         m_fSpawnAccumulator = 0.0f;
         return;
     }
-    while (m_fSpawnAccumulator >= interval)
-        m_fSpawnAccumulator -= interval;
+    // A remainder, not a loop: subtracting an interval far below the time left changes nothing.
+    m_fSpawnAccumulator = std::fmod(m_fSpawnAccumulator, interval);
 }
 
 int32_t ObjectiveController::StateBuildUp(float dt)
@@ -323,8 +324,8 @@ bool ObjectiveController::TickSpawn(float dt)
     m_fSpawnAccumulator += dt;
     if (m_fSpawnAccumulator < m_fSpawnInterval)
         return false;
-    while (m_fSpawnAccumulator >= m_fSpawnInterval)
-        m_fSpawnAccumulator -= m_fSpawnInterval;
+    // One spawn a frame at most, however many intervals passed.
+    m_fSpawnAccumulator = std::fmod(m_fSpawnAccumulator, m_fSpawnInterval);
     if (!m_pQuest || m_pQuest->m_EnemyList.m_Mobs.empty())
         return false;
     const std::vector<QuestMob>& mobs = m_pQuest->m_EnemyList.m_Mobs;

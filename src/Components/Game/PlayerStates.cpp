@@ -908,8 +908,8 @@ void TurnedSlashState::Shockwave(PlayerController& p)
     // An interval of 0 or less would spawn without end: none at all.
     if (!(m_fShockwaveInterval > 0.0f) || m_fShockwaveTimer < m_fShockwaveInterval)
         return;
-    while (m_fShockwaveTimer >= m_fShockwaveInterval)
-        m_fShockwaveTimer -= m_fShockwaveInterval;
+    // One wave a frame at most; a remainder, since subtracting a tiny interval changes nothing.
+    m_fShockwaveTimer = std::fmod(m_fShockwaveTimer, m_fShockwaveInterval);
     if (GameObj* wave = SpawnAt(p.m_TurnedSlashShockwaveEffect, WorldPosition(p.GetOwner())))
         if (auto* fx = static_cast<EffectController*>(wave->GetComponent(EffectController::s_Class.Key)))
             fx->SetFacing(p.m_bFacesRight);

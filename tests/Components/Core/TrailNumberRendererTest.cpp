@@ -3,6 +3,7 @@
 #include "Components/Core/SpriteBlurRenderer.h"
 #include "Components/Core/SpriteNumberRenderer.h"
 #include "RendererFixture.h"
+#include "Support/HangGuard.h"
 #include "World/FrameCounter.h"
 #include "World/IMessage.h"
 
@@ -125,6 +126,20 @@ TEST_F(TrailNumberRendererTest, TrailTakesAtMostOneSnapshotPerFrameAndDropsItAtI
     trail->SetSpawning(false);
     Step(trail, kSixteenth);
     EXPECT_TRUE(trail->GetSnapshots().empty());
+}
+
+// An interval far below a frame takes one snapshot a frame, like any other, and the frame ends.
+TEST_F(TrailNumberRendererTest, TrailWithATinyIntervalTakesOneSnapshotAFrame)
+{
+    ASSERT_NE(Load("sheet"), nullptr);
+    SpriteBlurRenderer* trail = Trail("{ maxBlurs = 4, baseAlpha = 200, intervalTime = 1e-12 }");
+    trail->SetSpawning(true);
+    HangGuard guard("a trail with an interval of 1e-12 s", 30.0);
+    for (int frame = 1; frame <= 4; ++frame) {
+        Step(trail, kSixteenth);
+        EXPECT_EQ(trail->GetSnapshots().size(), 1u) << "frame " << frame;
+        EXPECT_LT(trail->GetSpawnTimer(), 1e-12f) << "frame " << frame;
+    }
 }
 
 // Newest first, each 0.001 deeper, alpha (1 - age / lifetime) x baseAlpha / 255 with the colour
