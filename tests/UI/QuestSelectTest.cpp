@@ -467,3 +467,28 @@ TEST(UIStageTab, EmptyStageNamesOfferNothing)
     EXPECT_TRUE(s.w.Get<UIStageTab>("tab_b")->GetQuests().empty());
     EXPECT_EQ(s.w.Get<UIStageTab>("tab_a")->GetQuests().size(), 1u);
 }
+
+// A list of stage names with holes counts its items, not its border: 21 names at 1, 2, 4, ...,
+// 2^20 read as the first 21 items, with the reader's error, not as a million empty names.
+TEST(UIStageTab, SparseStageNamesReadTheirItemsOnly)
+{
+    std::string names = "{";
+    for (int k = 0; k <= 20; ++k)
+        names += " [" + std::to_string(1 << k) + "] = 'stage_A',";
+    std::map<std::string, std::string> files = SelectFiles();
+    files["game_objects/tab_b"] =
+        Proto("tab_b", "object_tag = 'tab_b', components = { Transform = {}, UIStageTab = { stage_names = " + names +
+                           " } } }");
+    testing::internal::CaptureStdout();
+    SelectWorld s({{"a1", "stage_A", 1, 0}}, files);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("holds only 21 entries"), std::string::npos);
+    size_t empty = 0;
+    for (size_t at = log.find("is empty or not a string"); at != std::string::npos;
+         at = log.find("is empty or not a string", at + 1))
+        ++empty;
+    EXPECT_LE(empty, 21u);
+    const std::vector<NameId>& stages = s.w.Get<UIStageTab>("tab_b")->GetStages();
+    EXPECT_GE(stages.size(), 1u);
+    EXPECT_LE(stages.size(), 21u);
+}

@@ -34,7 +34,7 @@ bool StageGenerator::Load(lua_State* L)
 {
     lua_getfield(L, -1, "rules");
     if (lua_istable(L, -1)) {
-        const size_t count = lua_rawlen(L, -1);
+        const size_t count = LuaGetItemCount(L);
         for (size_t i = 1; i <= count; ++i) {
             lua_rawgeti(L, -1, static_cast<int>(i));
             StageRule rule = {0, 0, 0};
@@ -50,7 +50,7 @@ bool StageGenerator::Load(lua_State* L)
     lua_pop(L, 1);
     lua_getfield(L, -1, "areas");
     if (lua_istable(L, -1)) {
-        const size_t count = lua_rawlen(L, -1);
+        const size_t count = LuaGetItemCount(L);
         for (size_t i = 0; i < count; ++i)
             m_Areas.push_back(LuaGetStringItem(L, static_cast<int>(i)));
     }
@@ -78,13 +78,19 @@ std::vector<int32_t> StageGenerator::ChooseAreas(int32_t& counted) const
         return chosen;
     }
     const QuestRecord* quest = g_pQuestTable ? g_pQuestTable->m_pCurrentQuest : nullptr;
-    const int32_t wanted = quest ? quest->m_nAreaCount : 0;
+    int32_t wanted = quest ? quest->m_nAreaCount : 0;
     const std::string& owner = GetOwner()->GetPrototypeName();
     if (wanted < 0) {
         LOG_ERROR << "StageGenerator of \"" << owner << "\": quest " << quest->m_nQuestId << " (\""
                   << quest->m_QuestName << "\") asks for " << wanted << " areas; none are placed.";
         counted = 0;
         return chosen;
+    }
+    if (wanted > kMaxAreaCount) {
+        LOG_ERROR << "StageGenerator of \"" << owner << "\": quest " << quest->m_nQuestId << " (\""
+                  << quest->m_QuestName << "\") asks for " << wanted << " areas, more than " << kMaxAreaCount
+                  << "; " << kMaxAreaCount << " are placed.";
+        wanted = kMaxAreaCount;
     }
     counted = wanted;
     if (wanted == 0)

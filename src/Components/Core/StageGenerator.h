@@ -29,6 +29,8 @@ public:
     static const ClassKey s_Class;
     // Rules that fill nothing this many draws in a row end the drawing.
     static constexpr int kMaxFruitlessDraws = 1000;
+    // The most areas a quest may ask for: every one is an object tree built in one frame.
+    static constexpr int32_t kMaxAreaCount = 256;
 
     explicit StageGenerator(GameObj* owner);
 

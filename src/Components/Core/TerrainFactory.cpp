@@ -18,7 +18,7 @@ bool TerrainFactory::Load(lua_State* L)
 {
     lua_getfield(L, -1, "terrain");
     if (lua_istable(L, -1)) {
-        const size_t count = lua_rawlen(L, -1);
+        const size_t count = LuaGetItemCount(L);
         for (size_t i = 1; i <= count; ++i) {
             lua_rawgeti(L, -1, static_cast<int>(i));
             if (lua_istable(L, -1)) {
@@ -33,7 +33,7 @@ bool TerrainFactory::Load(lua_State* L)
                 record.offsetY = 256.0f - LuaGetFloatField(L, "y");
                 lua_getfield(L, -1, "polyline");
                 if (lua_istable(L, -1)) {
-                    const size_t points = lua_rawlen(L, -1);
+                    const size_t points = LuaGetItemCount(L);
                     for (size_t p = 1; p <= points; ++p) {
                         lua_rawgeti(L, -1, static_cast<int>(p));
                         float x = 0.0f, y = 0.0f;

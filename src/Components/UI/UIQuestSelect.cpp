@@ -114,7 +114,7 @@ bool UIStageTab::Load(lua_State* L)
     m_Stages.clear();
     lua_getfield(L, -1, "stage_names");
     if (lua_istable(L, -1)) {
-        const int n = static_cast<int>(lua_rawlen(L, -1));
+        const int n = static_cast<int>(LuaGetItemCount(L));
         for (int i = 0; i < n; ++i) {
             const NameId stage = HashName(LuaGetStringItem(L, i));
             // Stage 0 would ask the table for the quests of every stage.

@@ -99,6 +99,33 @@ TEST(StageGenerator, ChoosesAreas)
     }
 }
 
+// A quest asking for more areas than a stage can take places the cap, with an error naming the
+// quest and the stage; the cap itself is placed without a word.
+TEST(StageGenerator, AreaCountIsCapped)
+{
+    for (const int32_t wanted : {StageGenerator::kMaxAreaCount, StageGenerator::kMaxAreaCount + 1, 30000}) {
+        SCOPED_TRACE(wanted);
+        GameObj owner("stage_Test", nullptr);
+        StageGenerator gen(&owner);
+        gen.m_Rules = {{eStageRule_Random, 1, 3}};
+        gen.m_Areas = {"a", "b"};
+        CurrentQuest quest(wanted);
+        SfmtInit(2026);
+        int32_t counted = -1;
+        ::testing::internal::CaptureStdout();
+        const std::vector<int32_t> chosen = gen.ChooseAreas(counted);
+        const std::string log = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(chosen.size(), size_t(StageGenerator::kMaxAreaCount));
+        EXPECT_EQ(counted, StageGenerator::kMaxAreaCount);
+        const bool capped = wanted > StageGenerator::kMaxAreaCount;
+        EXPECT_EQ(log.find("ERROR") != std::string::npos, capped) << log;
+        if (capped) {
+            EXPECT_NE(log.find("stage_Test"), std::string::npos) << log;
+            EXPECT_NE(log.find("test quest"), std::string::npos) << log;
+        }
+    }
+}
+
 TEST(StageGenerator, ShuffleIndices)
 {
     SfmtInit(5);
@@ -144,6 +171,57 @@ TEST(StageGenerator, LoadsItsTable)
     lua_close(L);
 }
 
+namespace {
+
+// A list of 21 copies of item at the positions 1, 2, 4, ..., 2^20: its raw length is 2^20.
+std::string SparseList(const std::string& item)
+{
+    std::string list = "{";
+    for (int k = 0; k <= 20; ++k)
+        list += " [" + std::to_string(1 << k) + "] = " + item + ",";
+    return list + " }";
+}
+
+} // namespace
+
+// Lists with holes count their items, not their border: each loads at most its 21 entries,
+// with the reader's error, instead of a million rules, areas, records or points.
+TEST(StageLayout, SparseListsLoadTheirItemsOnly)
+{
+    struct Case {
+        const char* what;
+        std::string table;
+        bool generator; // else the terrain factory
+        size_t (*count)(const StageGenerator&, const TerrainFactory&);
+    };
+    const Case cases[] = {
+        {"rules", "{ rules = " + SparseList("{ 1, 1, 0 }") + " }", true,
+         [](const StageGenerator& g, const TerrainFactory&) { return g.m_Rules.size(); }},
+        {"areas", "{ areas = " + SparseList("'a'") + " }", true,
+         [](const StageGenerator& g, const TerrainFactory&) { return g.m_Areas.size(); }},
+        {"terrain records", "{ terrain = " + SparseList("{ polyline = { { x = 0, y = 0 }, { x = 1, y = 0 } } }") + " }",
+         false, [](const StageGenerator&, const TerrainFactory& f) { return f.m_Terrain.size(); }},
+        {"polyline points", "{ terrain = { { polyline = " + SparseList("{ x = 1, y = 2 }") + " } } }", false,
+         [](const StageGenerator&, const TerrainFactory& f) { return f.m_Terrain.at(0).points.size(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        lua_State* L = luaL_newstate();
+        ASSERT_EQ(luaL_dostring(L, ("return " + c.table).c_str()), 0);
+        GameObj owner("s", nullptr);
+        StageGenerator generator(&owner);
+        TerrainFactory factory(&owner);
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(c.generator ? generator.Load(L) : factory.Load(L));
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("holds only 21 entries"), std::string::npos) << log.substr(0, 400);
+        EXPECT_GE(c.count(generator, factory), 1u);
+        EXPECT_LE(c.count(generator, factory), 21u);
+        lua_close(L);
+    }
+}
+
+// ---- Built through the scene
 // ---- Built through the scene
 
 namespace {
