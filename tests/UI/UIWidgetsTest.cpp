@@ -768,6 +768,41 @@ TEST(UIWheelSpin, ForceDecaysUntilItStops)
     EXPECT_EQ(wheel->GetForce(), stoppedForce);
 }
 
+// A friction that would let the force grow (above 1 either way, or no number) is refused with
+// an error naming the object and the key, keeping 0: the spin never reaches an endless angle.
+TEST(UIWheelSpin, FrictionThatWouldGrowIsRefused)
+{
+    struct Case {
+        const char* friction;
+        bool refused;
+    };
+    const Case cases[] = {{"1", false}, {"-1", false}, {"0.5", false}, {"1.5", true}, {"-1.5", true}, {"0/0", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.friction);
+        std::map<std::string, std::string> files = {
+            {"stage/stage_W", "stage_W = { object_name = 'stage', object_layer = 1, object_activity = 1,"
+                              "  children = { { base_script = 'wheel' } } }"},
+            Obj("wheel", "", true,
+                std::string("Transform = {}, UIWheel = { force = 1, base_rps = 1, friction = ") + c.friction + " }"),
+        };
+        testing::internal::CaptureStdout();
+        UIWorld w(files, "stage_W");
+        const std::string log = testing::internal::GetCapturedStdout();
+        const size_t at = log.find("ERROR");
+        EXPECT_EQ(at != std::string::npos, c.refused) << log;
+        if (c.refused) {
+            EXPECT_NE(log.find("\"wheel\"", at), std::string::npos) << log;
+            EXPECT_NE(log.find("friction", at), std::string::npos) << log;
+        }
+        auto* wheel = w.Get<UIWheel>("wheel");
+        wheel->SetForce(1.0f);
+        w.Ticks(300);
+        EXPECT_TRUE(std::isfinite(wheel->GetForce()));
+        EXPECT_TRUE(std::isfinite(wheel->GetAngle()));
+        EXPECT_LE(std::fabs(wheel->GetForce()), 1.0f);
+    }
+}
+
 // The title menu: the first selection is silent, each move after it plays the select sound;
 // locked, pads reach nothing and the selection stays; unlocked, they move it again.
 TEST(UITitleMenu, SelectSoundAndLock)

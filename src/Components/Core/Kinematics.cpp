@@ -34,8 +34,15 @@ bool Kinematics::Load(lua_State* L)
     if (LuaHasField(L, "needClamp"))
         m_bNeedClamp = LuaGetBoolField(L, "needClamp");
     m_bNonPenetration = LuaGetBoolField(L, "nonPenetrationConstraint");
-    if (LuaHasField(L, "maxSpeed"))
-        m_fMaxSpeed = LuaGetFloatField(L, "maxSpeed");
+    if (LuaHasField(L, "maxSpeed")) {
+        const float maxSpeed = LuaGetFloatField(L, "maxSpeed");
+        // A limit below 0 would turn a resting body's velocity into 0 / 0.
+        if (maxSpeed >= 0.0f)
+            m_fMaxSpeed = maxSpeed;
+        else
+            LOG_ERROR << "Kinematics of \"" << GetOwner()->GetPrototypeName() << "\": \"maxSpeed\" " << maxSpeed
+                      << " is negative or no number; " << m_fMaxSpeed << " is used.";
+    }
     if (LuaHasField(L, "maxForce"))
         m_fMaxForce = LuaGetFloatField(L, "maxForce");
     if (LuaHasField(L, "mass")) {
@@ -128,7 +135,10 @@ void Kinematics::TruncateVelocity()
     float speed = std::sqrt(m_fVelX * m_fVelX + m_fVelY * m_fVelY);
     // The velocity's length: the speed itself unless the velocity is cut down below.
     float len = speed;
-    if (speed > m_fMaxSpeed) {
+    if (speed > m_fMaxSpeed && !(m_fMaxSpeed > 0.0f)) {
+        // No speed allowed (a limit set below 0 by code included): the body stops.
+        m_fVelX = m_fVelY = speed = len = 0.0f;
+    } else if (speed > m_fMaxSpeed) {
         m_fVelX = m_fVelX / speed * m_fMaxSpeed;
         m_fVelY = m_fVelY / speed * m_fMaxSpeed;
         speed = m_fMaxSpeed;

@@ -24,7 +24,8 @@ public:
     ~Kinematics() override;
 
     // "velocity" {x, y}, "useGravity", "needClamp", "nonPenetrationConstraint", "maxSpeed",
-    // "maxForce", "mass", and "useSteering" (makes a steering behaviour with its defaults).
+    // "maxForce", "mass", and "useSteering" (makes a steering behaviour with its defaults). A
+    // negative maxSpeed or a mass of 0 or less is refused with an error, keeping the default.
     bool Load(lua_State* L) override;
     bool Attach() override;
     // Clears the owner's cache and deletes the steering behaviour.
@@ -37,7 +38,8 @@ public:
     // Integrates the position, pushes out, clamps to the stage, writes the Transform back.
     void Update() override;
 
-    // Speed limit, heading and side from the velocity, and this frame's displacement.
+    // Speed limit, heading and side from the velocity, and this frame's displacement. A limit of
+    // 0 or less stops the body.
     void TruncateVelocity();
 
     ZEV::SteeringBehavior* GetSteering() const { return m_pSteering; }

@@ -24,6 +24,14 @@ Force Unit(float x, float y)
     return {x / len, y / len};
 }
 
+// Seconds to cover the distance at the speed; none without a speed to cover it with (a body
+// of maxSpeed 0 after one at rest), which would be 0 / 0 or endless and poison the force.
+float LookAhead(float distance, float speed)
+{
+    const float t = speed > 0.0f ? distance / speed : 0.0f;
+    return std::isfinite(t) ? t : 0.0f;
+}
+
 // A pool word as a uniform value in [0, 1).
 double PoolUnit() { return static_cast<double>(RandomNext()) * 2.3283064370807974e-10; }
 
@@ -104,7 +112,7 @@ Force SteeringBehavior::Pursuit(const Kinematics& agent) const
     const float facing = agent.m_fHeadingX * k.m_fHeadingX + agent.m_fHeadingY * k.m_fHeadingY;
     if (ahead > 0.0f && facing < -0.95f)
         return Seek(agent.m_fPosX, agent.m_fPosY);
-    const float lookAhead = Length(toX, toY) / (k.m_fMaxSpeed + agent.m_fSpeed);
+    const float lookAhead = LookAhead(Length(toX, toY), k.m_fMaxSpeed + agent.m_fSpeed);
     return Seek(agent.m_fPosX + agent.m_fVelX * lookAhead, agent.m_fPosY + agent.m_fVelY * lookAhead);
 }
 
@@ -115,7 +123,7 @@ Force SteeringBehavior::Evade(const Kinematics& agent) const
     const float toY = agent.m_fPosY - k.m_fPosY;
     if (toX * toX + toY * toY > m_fThreatRangeSq)
         return {0.0f, 0.0f};
-    const float lookAhead = Length(toX, toY) / (k.m_fMaxSpeed + agent.m_fSpeed);
+    const float lookAhead = LookAhead(Length(toX, toY), k.m_fMaxSpeed + agent.m_fSpeed);
     return Flee(agent.m_fPosX + agent.m_fVelX * lookAhead, agent.m_fPosY + agent.m_fVelY * lookAhead);
 }
 
@@ -124,7 +132,7 @@ Force SteeringBehavior::Interpose(const Kinematics& agentA, const Kinematics& ag
     const Kinematics& k = *m_pOwner;
     const float midX = (agentA.m_fPosX + agentB.m_fPosX) / 2.0f;
     const float midY = (agentA.m_fPosY + agentB.m_fPosY) / 2.0f;
-    const float t = Length(midX - k.m_fPosX, midY - k.m_fPosY) / k.m_fMaxSpeed;
+    const float t = LookAhead(Length(midX - k.m_fPosX, midY - k.m_fPosY), k.m_fMaxSpeed);
     const float ax = agentA.m_fPosX + agentA.m_fVelX * t;
     const float ay = agentA.m_fPosY + agentA.m_fVelY * t;
     const float bx = agentB.m_fPosX + agentB.m_fVelX * t;

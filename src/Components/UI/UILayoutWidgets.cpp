@@ -270,7 +270,13 @@ UIWheel::UIWheel(GameObj* owner) : UIWidget(owner, s_Class) {}
 
 bool UIWheel::Load(lua_State* L)
 {
-    m_fFriction = LuaGetFloatField(L, "friction");
+    const float friction = LuaGetFloatField(L, "friction");
+    // The force is multiplied by the friction every frame: past 1 either way it grows without end.
+    if (std::fabs(friction) <= 1.0f)
+        m_fFriction = friction;
+    else
+        LOG_ERROR << "UIWheel of \"" << GetOwner()->GetPrototypeName() << "\": \"friction\" " << friction
+                  << " is not between -1 and 1; " << m_fFriction << " is used.";
     m_fBaseRps = LuaGetFloatField(L, "base_rps");
     m_fForce = LuaGetFloatField(L, "force");
     m_fLimitForce = LuaGetFloatField(L, "limit_force");

@@ -130,7 +130,7 @@ class UIWheel : public UIWidget {
 public:
     static const ClassKey s_Class;
     explicit UIWheel(GameObj* owner);
-    // "friction", "base_rps", "force", "limit_force".
+    // "friction" (-1 to 1; another is refused, keeping 0), "base_rps", "force", "limit_force".
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
     void Start() override;

@@ -58,6 +58,9 @@ TEST_F(CollisionTest, TruncateVelocity)
         {"over the limit keeps its direction", 3000, 4000, 1000, 600, 800, 1000, 0.6f, 0.8f},
         {"under the limit", -30, 40, 1000, -30, 40, 50, -0.6f, 0.8f},
         {"at rest keeps the old heading", 0, 0, 1000, 0, 0, 0, 1, 0},
+        {"a limit of 0 stops it", 30, 40, 0, 0, 0, 0, 1, 0},
+        {"a negative limit stops it", 30, 40, -5, 0, 0, 0, 1, 0},
+        {"a negative limit keeps a resting body at rest", 0, 0, -5, 0, 0, 0, 1, 0},
     };
     SetAppDeltaTime(0.5f);
     for (const Case& c : cases) {
@@ -182,6 +185,40 @@ TEST_F(CollisionTest, NonPositiveMassKeepsOne)
     }
 }
 
+// A negative maxSpeed (or one that is no number) is refused with an error naming the object
+// and the key, keeping 1000; 0 is a body that never moves.
+TEST_F(CollisionTest, NegativeMaxSpeedKeepsTheDefault)
+{
+    struct Case {
+        const char* table;
+        float maxSpeed;
+        bool error;
+    };
+    const Case cases[] = {
+        {"{maxSpeed = 250}", 250.0f, false},
+        {"{maxSpeed = 0}", 0.0f, false},
+        {"{maxSpeed = -5}", 1000.0f, true},
+        {"{maxSpeed = 0/0}", 1000.0f, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        testing::internal::CaptureStdout();
+        GameObj* obj = Body("b", 0, 0, 1, "", "", c.table, nullptr, false);
+        const std::string log = testing::internal::GetCapturedStdout();
+        Kinematics& k = *obj->GetKinematics();
+        EXPECT_FLOAT_EQ(k.m_fMaxSpeed, c.maxSpeed);
+        const size_t at = log.find("ERROR");
+        EXPECT_EQ(at != std::string::npos, c.error) << log;
+        if (c.error) {
+            EXPECT_NE(log.find("maxSpeed", at), std::string::npos) << log;
+            EXPECT_NE(log.find("Kinematics", at), std::string::npos) << log;
+        }
+        k.PhysicsUpdate();
+        k.TruncateVelocity();
+        EXPECT_TRUE(std::isfinite(k.m_fVelX) && std::isfinite(k.m_fVelY)) << log;
+    }
+}
+
 // ---- Steering
 
 class SteeringTest : public CollisionTest {
@@ -236,6 +273,32 @@ TEST_F(SteeringTest, Behaviours)
         EXPECT_NEAR(f.x, c.fx, 0.05f);
         EXPECT_NEAR(f.y, c.fy, 0.05f);
     }
+}
+
+// A body whose maxSpeed is 0 (or was set below it) looks no time ahead: pursuit, evasion and
+// interposition between resting agents stay finite numbers.
+TEST_F(SteeringTest, NoMaxSpeedLooksNoTimeAhead)
+{
+    struct Case {
+        const char* name;
+        std::function<ZEV::Force(ZEV::SteeringBehavior&)> force;
+    };
+    const std::vector<Case> cases = {
+        {"pursuit of a resting agent", [this](ZEV::SteeringBehavior& s) { return s.Pursuit(Agent(500, 0, 0, 0)); }},
+        {"pursuit of an agent in its place", [this](ZEV::SteeringBehavior& s) { return s.Pursuit(Agent(0, 0, 0, 0)); }},
+        {"evasion of a resting agent", [this](ZEV::SteeringBehavior& s) { return s.Evade(Agent(0, 100, 0, 0)); }},
+        {"interposition between resting agents",
+         [this](ZEV::SteeringBehavior& s) { return s.Interpose(Agent(0, 100, 0, 0), Agent(0, 500, 0, 0)); }},
+    };
+    for (const float maxSpeed : {0.0f, -5.0f})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", maxSpeed " + std::to_string(maxSpeed));
+            Kinematics& self = Agent(0, 0, 0, 0);
+            self.m_fMaxSpeed = maxSpeed;
+            ZEV::SteeringBehavior s(&self);
+            const ZEV::Force f = c.force(s);
+            EXPECT_TRUE(std::isfinite(f.x) && std::isfinite(f.y)) << f.x << ", " << f.y;
+        }
 }
 
 // Wander: the target moves by two pool words, stays on the wander circle, and the force points
