@@ -36,10 +36,17 @@ float GetFloatItem(lua_State* L, int index)
     return value;
 }
 
-// Seconds per frame of a track: "frame_per_sec" of the table on top, 30 when 0 or absent.
-float ReadFrameTime(lua_State* L)
+// Seconds per frame of a track: "frame_per_sec" of the table on top, 30 when 0 or absent. A
+// negative rate (or no number) would give the clip a negative length: it plays at 30, with an
+// error.
+float ReadFrameTime(lua_State* L, const ClipSource& source, const char* track)
 {
     float rate = LuaGetFloatField(L, "frame_per_sec");
+    if (!(rate >= 0.0f)) {
+        LOG_ERROR << source << "the \"" << track << "\" \"frame_per_sec\" " << rate
+                  << " is not positive; 30 is used.";
+        rate = 0.0f;
+    }
     if (rate == 0.0f)
         rate = 30.0f;
     return 1.0f / rate;
@@ -59,7 +66,7 @@ size_t PushTrackRows(lua_State* L, const ClipSource& source, const char* track)
 
 void ReadSheet(lua_State* L, const ClipSource& source, AnimationClip& clip)
 {
-    const float frameTime = ReadFrameTime(L);
+    const float frameTime = ReadFrameTime(L, source, "animationSheet");
     const size_t count = PushTrackRows(L, source, "animationSheet");
     for (size_t i = 1; i <= count; ++i) {
         lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
@@ -105,14 +112,22 @@ bool ReadRun(lua_State* L, const ClipSource& source, size_t index, int16_t cellW
                   << " wide), not 1 to 127; the run is dropped.";
         return false;
     }
+    // The cells and their count are kept in signed bytes too: past 127 they would wrap into a
+    // negative count and length, and a cell below 0 lies off the texture.
+    const int64_t first = LuaGetIntItem(L, 1), last = LuaGetIntItem(L, 2);
+    if (first < 0 || last < 0 || first > 127 || last > 127 || std::abs(last - first) + 1 > 127) {
+        LOG_ERROR << source << "\"sprite_anim\" run " << index << " covers cells " << first << " to " << last
+                  << ": only cells 0 to 127 and runs of up to 127 cells fit; the run is dropped.";
+        return false;
+    }
     run.textureId = HashName(textureName);
     run.invTextureWidth = 1.0f / static_cast<float>(texture->width);
     run.invTextureHeight = 1.0f / static_cast<float>(texture->height);
     run.cellDuration = static_cast<float>(LuaGetIntItem(L, 3)) * frameTime;
     run.cellWidth = cellWidth;
     run.cellHeight = cellHeight;
-    run.firstCell = static_cast<int8_t>(LuaGetIntItem(L, 1));
-    run.lastCell = static_cast<int8_t>(LuaGetIntItem(L, 2));
+    run.firstCell = static_cast<int8_t>(first);
+    run.lastCell = static_cast<int8_t>(last);
     run.cellCount = static_cast<int8_t>(std::abs(int(run.lastCell) - int(run.firstCell)) + 1);
     run.columns = static_cast<int8_t>(columns);
     return true;
@@ -120,7 +135,7 @@ bool ReadRun(lua_State* L, const ClipSource& source, size_t index, int16_t cellW
 
 void ReadSpriteAnim(lua_State* L, const ClipSource& source, AnimationClip& clip)
 {
-    const float frameTime = ReadFrameTime(L);
+    const float frameTime = ReadFrameTime(L, source, "sprite_anim");
     int16_t cellWidth = 0, cellHeight = 0;
     lua_getfield(L, -1, "spriteSize");
     if (lua_istable(L, -1)) {

@@ -430,6 +430,12 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
         bad_channels = { pose_anim = { { 12, 0, 1, 0, 1, 0 }, { -1, 0, 1, 0, 1, 0 }, { 65541, 0, 1, 0, 1, 0 }, { 11, 0, 2, 0, 1, 0 }, 'x' } },
         endless = { pose_anim = { { 1, 1, 1/0, 0, 1, 0 }, { 1, 1, 1, 0, 0/0, 0 }, { 1, 1, 1, -1e39, 1, 0 }, { 1, 1, 4, 0, 1, 0 } } },
         instant = { pose_anim = { { 0, 1, 5, 1, 1, 0 }, { 1, 4, 7, 1, 1, 1 }, { 3, 9, 7, 1, 1, 0 } } },
+        high_cells = { sprite_anim = { spriteSize = { x = 64, y = 2 }, animation = { { 'tall', 120, 140, 1 }, { 'tall', 0, 3, 1 } } } },
+        long_run = { sprite_anim = { spriteSize = { x = 64, y = 2 }, animation = { { 'tall', 0, 127, 1 }, { 'tall', 0, 3, 1 } } } },
+        cells_127 = { sprite_anim = { spriteSize = { x = 64, y = 2 }, animation = { { 'tall', 127, 1, 1 } } } },
+        below_zero = { sprite_anim = { spriteSize = { x = 64, y = 64 }, animation = { { 'grid', -1, 2, 1 }, { 'grid', 0, 1, 1 } } } },
+        negative_rate = { sprite_anim = { frame_per_sec = -10, spriteSize = { x = 64, y = 64 }, animation = { { 'grid', 0, 3, 1 } } } },
+        negative_sheet_rate = { animationSheet = { frame_per_sec = -5, animation = { { 'a', 3 } } } },
         [5] = { animationSheet = { animation = { { 'a', 1 } } } },
         not_a_table = 12,
     })"}});
@@ -455,6 +461,12 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
         {"bad_channels", "keys channel 12, not 0 to 11", false, false, 2},
         {"endless", "not a finite number", false, false, 1},
         {"instant", nullptr, false, false, 3},
+        {"high_cells", "run 1 covers cells 120 to 140", false, true, 1},
+        {"long_run", "run 1 covers cells 0 to 127", false, true, 1},
+        {"cells_127", nullptr, false, true, 1},
+        {"below_zero", "run 1 covers cells -1 to 2", false, true, 1},
+        {"negative_rate", "\"frame_per_sec\" -10 is not positive", false, true, 1},
+        {"negative_sheet_rate", "\"frame_per_sec\" -5 is not positive", true, false, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.clip);
@@ -466,6 +478,12 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
                              : c.sprite ? clip->m_SpriteFrames.size()
                                         : clip->m_PoseKeys.size();
         EXPECT_EQ(units, c.units);
+        // Every row kept plays forward for a while.
+        for (const SpriteFrame& run : clip->m_SpriteFrames) {
+            EXPECT_GT(run.cellCount, 0);
+            EXPECT_GT(run.cellDuration, 0.0f);
+        }
+        EXPECT_GE(clip->m_fLength, 0.0f);
         const std::string prefix = "Animation table assets.v1/scripts/animations/anim_bad, clip \"" + std::string(c.clip) + "\": ";
         if (c.reason) {
             const size_t at = log.find(prefix);
@@ -488,7 +506,11 @@ TEST_F(AnimationTest, DataEvaluationCannotShowIsDroppedWithAnError)
     EXPECT_NE(log.find("bad_channels\": \"pose_anim\" key 5 is not a table"), std::string::npos) << log;
     EXPECT_NE(log.find("clip \"not_a_table\": the clip is a number, not a table"), std::string::npos) << log;
     EXPECT_NE(log.find("a clip is keyed by a number, not a name"), std::string::npos) << log;
-    EXPECT_EQ(table.GetCount(), 15u);
+    EXPECT_EQ(table.GetCount(), 21u);
+    // A rate of 0 or less plays at 30 frames a second.
+    EXPECT_FLOAT_EQ(Clip("negative_rate")->m_fLength, 4.0f / 30.0f);
+    EXPECT_FLOAT_EQ(Clip("negative_sheet_rate")->m_fLength, 3.0f / 30.0f);
+    EXPECT_EQ(Clip("cells_127")->m_SpriteFrames.at(0).cellCount, 127);
 
     // Channel 65541 is 5 as a signed 16-bit index, and stays.
     EXPECT_EQ(Clip("bad_channels")->m_PoseKeys[0].channel, 5);
