@@ -157,6 +157,18 @@ const BrokenCase kCases[] = {
     {"a cell outside the grid",
      {{kAnim, Anim("{ sprite_anim = { spriteSize = { x = 32, y = 32 }, animation = { { 'sheet', 0, 2, 1 } } } }")}},
      {{kAnimEntry, "cell 2 lies outside the 2 x 1 grid of sheet"}}},
+    {"grid runs whose cells do not fit a signed byte",
+     {{kAnim, Anim("{ sprite_anim = { spriteSize = { x = 1, y = 1 }, animation = { { 'sheet', 120, 140, 1 },"
+                   " { 'sheet', 0, 127, 1 }, { 'sheet', -1, 3, 1 }, { 'sheet', 127, 1, 1 } } } }")}},
+     {{kAnimEntry, "run 1 covers cells 120 to 140: only cells 0 to 127"},
+      {kAnimEntry, "run 2 covers cells 0 to 127: only cells 0 to 127"},
+      {kAnimEntry, "run 3 covers cells -1 to 3: only cells 0 to 127"}}},
+    {"negative frame rates",
+     {{kAnim, "animation_table = { bad = { animationSheet = { frame_per_sec = -10, animation = { { 'dot_0', 2 } } } },\n"
+              "  worse = { sprite_anim = { frame_per_sec = -1, spriteSize = { x = 32, y = 32 },"
+              " animation = { { 'sheet', 0, 1, 1 } } } } }\n"}},
+     {{kAnimEntry, "clip bad animationSheet \"frame_per_sec\" -10 is not positive"},
+      {kAnimEntry, "clip worse sprite_anim \"frame_per_sec\" -1 is not positive"}}},
     {"a rectangle on an unknown texture",
      {{kAnim, Anim("{ texcoord = { 'ghost', 0, 0, 1, 1 } }")}},
      {{kAnimEntry, "the rectangle is dropped"}}},
@@ -230,6 +242,10 @@ const BrokenCase kCases[] = {
      {{"assets.v1/scripts/quest/vididezare.lua",
        "vididezare = { questId = 0, questName = 'home', stage = { name = 'stage_Hom' } }"}},
      {{"assets.v1/scripts/quest/vididezare", "the quest's stage \"stage_Hom\" names no prototype"}}},
+    {"a quest asking for more areas than a stage takes",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home', areaCount = 257 } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "\"stage.areaCount\" 257 is more than 256"}}},
     {"a reward counting an unknown quest",
      {{"assets.v1/scripts/quest/quest_More.lua",
        "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, rewards = { { rewardType = 1,\n"
@@ -331,6 +347,25 @@ const BrokenCase kCases[] = {
       {kObj + "terrain_template.lua", "terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4 }"}},
      {{"assets.v1/scripts/game_objects/obj_Area", "terrain record 1: a polyline of 1 points makes no segment"},
       {"assets.v1/scripts/game_objects/obj_Area", "terrain record 2 has no \"cullingMask\""}}},
+    {"terrain points with holes",
+     {{kObj + "obj_Area.lua", Proto("obj_Area", "components = { TerrainFactory = { terrain = {\n"
+                                               "  { cullingMask = 3, polyline = { [1] = { x = 0, y = 0 },"
+                                               " [2] = { x = 1, y = 0 }, [4] = { x = 2, y = 0 } } } } } }")},
+      {kObj + "terrain_template.lua", "terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4 }"}},
+     {{"assets.v1/scripts/game_objects/obj_Area", "terrain record 1 polyline has holes: 3 entries up to position 4"}}},
+    {"stage rules, areas and tab stages with holes",
+     {{kObj + "obj_Gen.lua",
+       Proto("obj_Gen", "components = { StageGenerator = { rules = { [1] = { 1, 1, 0 }, [5] = { 1, 1, 0 } },"
+                        " areas = { [1] = 'camera', [9] = 'camera' } },"
+                        " UIStageTab = { stage_names = { [1] = 'stage_Home', [3] = 'stage_Home' } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Gen", "rules has holes: 2 entries up to position 5"},
+      {"assets.v1/scripts/game_objects/obj_Gen", "areas has holes: 2 entries up to position 9"},
+      {"assets.v1/scripts/game_objects/obj_Gen", "stage_names has holes: 2 entries up to position 3"}}},
+    {"a negative speed limit and a wheel whose friction would grow",
+     {{kObj + "obj_Body.lua", Proto("obj_Body", "components = { Kinematics = { maxSpeed = -5 } }")},
+      {kObj + "obj_Wheel.lua", Proto("obj_Wheel", "components = { UIWheel = { friction = 1.5 } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Body", "\"maxSpeed\" -5 is negative"},
+      {"assets.v1/scripts/game_objects/obj_Wheel", "\"friction\" 1.5 is not between -1 and 1"}}},
     {"terrain without its template",
      {{kObj + "obj_Area.lua", Proto("obj_Area", "components = { TerrainFactory = { terrain = {} } }")}},
      {{"assets.v1/scripts/game_objects/", "no prototype terrain_template"}}},

@@ -1,5 +1,6 @@
 #include "DataCheck.h"
 
+#include "Components/Core/StageGenerator.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
@@ -625,8 +626,19 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
         return true;
     };
 
+    // A negative rate would give the track a negative length; the game plays it at 30.
+    auto rateOf = [&](const std::string& track) {
+        lua_getfield(L, -1, "frame_per_sec");
+        if (lua_type(L, -1) == LUA_TNUMBER && !(lua_tonumber(L, -1) >= 0))
+            Add(file, where + " " + track + " \"frame_per_sec\" " + lua_tostring(L, -1) +
+                          " is not positive: the game plays it at 30 frames a second");
+        lua_pop(L, 1);
+    };
+
     lua_getfield(L, -1, "animationSheet");
     const bool sheet = lua_istable(L, -1);
+    if (sheet)
+        rateOf("animationSheet");
     if (sheet && rowsOf("animationSheet")) {
         ForEachItem(file, where + " animationSheet", [&](int i) {
             const std::string row = where + " row " + std::to_string(i);
@@ -653,6 +665,7 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
     lua_getfield(L, -1, "sprite_anim");
     if (!sheet && lua_istable(L, -1)) {
         gridBuilt = true;
+        rateOf("sprite_anim");
         float cellWidth = 0, cellHeight = 0;
         lua_getfield(L, -1, "spriteSize");
         if (lua_istable(L, -1)) {
@@ -683,6 +696,17 @@ void Checker::CheckClip(const std::string& file, const std::string& clip)
                 if (columns < 1 || columns > kMaxGridColumns) {
                     Add(file, run + " cuts " + texture + " into " + std::to_string(columns) +
                                   " columns (1 to 127 work): the run is dropped");
+                    return;
+                }
+                // The game keeps the cells and their count in signed bytes.
+                lua_rawgeti(L, -1, 2);
+                lua_rawgeti(L, -2, 3);
+                const int64_t first = static_cast<int32_t>(static_cast<uint64_t>(LuaTruncateToInt64(lua_tonumber(L, -2))));
+                const int64_t last = static_cast<int32_t>(static_cast<uint64_t>(LuaTruncateToInt64(lua_tonumber(L, -1))));
+                lua_pop(L, 2);
+                if (first < 0 || last < 0 || first > 127 || last > 127 || std::abs(last - first) + 1 > 127) {
+                    Add(file, run + " covers cells " + std::to_string(first) + " to " + std::to_string(last) +
+                                  ": only cells 0 to 127 and runs of up to 127 cells fit: the run is dropped");
                     return;
                 }
                 const int rows = cellHeight > 0 ? static_cast<int>(static_cast<float>(entry->height) / cellHeight) : 0;
@@ -796,6 +820,14 @@ void Checker::CheckQuest(const DataFile& file)
             m_QuestStageNames.insert(stage);
             if (!IsPrototype(stage))
                 Add(file.entry, "the quest's stage \"" + stage + "\" names no prototype");
+            lua_getfield(L, -1, "areaCount");
+            // Read as the game reads it: truncated, its low 32 bits.
+            if (lua_type(L, -1) == LUA_TNUMBER &&
+                static_cast<int32_t>(static_cast<uint32_t>(LuaTruncateToInt64(lua_tonumber(L, -1)))) >
+                    StageGenerator::kMaxAreaCount)
+                Add(file.entry, "\"stage.areaCount\" " + std::string(lua_tostring(L, -1)) + " is more than " +
+                                    std::to_string(StageGenerator::kMaxAreaCount) + ": only that many areas are placed");
+            lua_pop(L, 1);
         } else {
             Add(file.entry, file.name + " has no \"stage\"");
         }
@@ -1141,15 +1173,11 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         m_TaggedChildren.push_back(std::move(entry));
     }
     if (components.count("UIStageTab") && LuaPushPath(L, "components.UIStageTab.stage_names")) {
-        if (lua_istable(L, -1)) {
-            const int n = static_cast<int>(lua_rawlen(L, -1));
-            for (int i = 1; i <= n; ++i) {
-                lua_rawgeti(L, -1, i);
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " UIStageTab stage_names", [&](int) {
                 if (lua_type(L, -1) == LUA_TSTRING)
                     m_StageTabStages.push_back({file, where, lua_tostring(L, -1)});
-                lua_pop(L, 1);
-            }
-        }
+            });
         lua_pop(L, 1);
     }
     // Tables read at opening, tagged tables, and the tags widgets name: checked once every
@@ -1468,6 +1496,19 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         if (lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) <= 0)
             Add(file, where + ": \"mass\" " + lua_tostring(L, -1) + " is not positive");
         lua_pop(L, 1);
+        // A negative limit makes a resting body's velocity 0 / 0; the game keeps 1000.
+        lua_getfield(L, -1, "maxSpeed");
+        if (lua_type(L, -1) == LUA_TNUMBER && !(lua_tonumber(L, -1) >= 0))
+            Add(file, where + ": \"maxSpeed\" " + lua_tostring(L, -1) + " is negative or no number (the game keeps 1000)");
+        lua_pop(L, 1);
+    } else if (name == "UIWheel") {
+        // The force is multiplied by the friction every frame; the game refuses one that makes it
+        // grow and keeps 0.
+        lua_getfield(L, -1, "friction");
+        if (lua_type(L, -1) == LUA_TNUMBER && !(std::fabs(lua_tonumber(L, -1)) <= 1))
+            Add(file, where + ": \"friction\" " + lua_tostring(L, -1) +
+                          " is not between -1 and 1: the spin would grow without end (the game keeps 0)");
+        lua_pop(L, 1);
     } else if (name == "TerrainFactory") {
         m_bBuildsTerrain = true;
         lua_getfield(L, -1, "terrain");
@@ -1479,7 +1520,9 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                     return;
                 }
                 lua_getfield(L, -1, "polyline");
-                const size_t points = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+                size_t points = 0;
+                if (lua_istable(L, -1))
+                    ForEachItem(file, record + " polyline", [&](int) { ++points; });
                 lua_pop(L, 1);
                 if (points < 2)
                     Add(file, record + ": a polyline of " + std::to_string(points) + " points makes no segment");
@@ -1691,22 +1734,21 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         const bool ruleDriven = lua_tonumber(L, -1) == 0;
         lua_pop(L, 1);
         lua_getfield(L, -1, "rules");
-        const size_t rules = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
+        size_t rules = 0;
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " rules", [&](int) { ++rules; });
         lua_pop(L, 1);
         lua_getfield(L, -1, "areas");
         size_t areas = 0;
-        if (lua_istable(L, -1)) {
-            areas = lua_rawlen(L, -1);
-            for (size_t i = 1; i <= areas; ++i) {
-                lua_rawgeti(L, -1, static_cast<int>(i));
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " areas", [&](int i) {
+                ++areas;
                 if (lua_isstring(L, -1))
                     m_Facts[m_CurrentPrototype].reaches.insert(lua_tostring(L, -1));
                 if (!lua_isstring(L, -1) || !IsPrototype(lua_tostring(L, -1)))
                     Add(file, where + " area " + std::to_string(i) + " \"" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "")
                         + "\" names no prototype");
-                lua_pop(L, 1);
-            }
-        }
+            });
         lua_pop(L, 1);
         if (ruleDriven && (rules == 0 || areas == 0))
             Add(file, where + " draws its areas by rules but has " + std::to_string(rules) + " rules and " +
