@@ -1552,16 +1552,13 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
     } else if (name == "SpriteNumberRenderer") {
         lua_getfield(L, -1, "sprite_names");
         size_t count = 0;
-        if (lua_istable(L, -1)) {
-            count = lua_rawlen(L, -1);
-            for (size_t i = 1; i <= count; ++i) {
-                lua_rawgeti(L, -1, static_cast<int>(i));
+        if (lua_istable(L, -1))
+            ForEachItem(file, where + " sprite_names", [&](int i) {
+                ++count;
                 const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
                 if (!m_SpriteOwners.count(sprite))
                     Add(file, where + " digit " + std::to_string(i - 1) + " \"" + sprite + "\" is no atlas sprite");
-                lua_pop(L, 1);
-            }
-        }
+            });
         lua_pop(L, 1);
         if (count != 10)
             Add(file, where + ": \"sprite_names\" lists " + std::to_string(count) +
@@ -1576,15 +1573,15 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 lua_getfield(L, -1, type);
                 if (lua_istable(L, -1)) {
                     lua_rawgeti(L, -1, 1);
-                    const size_t count = lua_istable(L, -1) ? lua_rawlen(L, -1) : 0;
-                    for (size_t i = 1; i <= count; ++i) {
-                        lua_rawgeti(L, -1, static_cast<int>(i));
-                        const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
-                        if (!m_SpriteOwners.count(sprite))
-                            Add(file, where + " \"" + type + "\" digit " + std::to_string(i - 1) + " \"" + sprite +
-                                          "\" is no atlas sprite");
-                        lua_pop(L, 1);
-                    }
+                    size_t count = 0;
+                    if (lua_istable(L, -1))
+                        ForEachItem(file, where + " \"" + type + "\" digits", [&](int i) {
+                            ++count;
+                            const std::string sprite = lua_isstring(L, -1) ? lua_tostring(L, -1) : "";
+                            if (!m_SpriteOwners.count(sprite))
+                                Add(file, where + " \"" + type + "\" digit " + std::to_string(i - 1) + " \"" + sprite +
+                                              "\" is no atlas sprite");
+                        });
                     lua_pop(L, 1);
                     if (count != 10)
                         Add(file, where + ": \"damage_number\" \"" + type + "\" lists " + std::to_string(count) +
@@ -1644,16 +1641,13 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             delete stream;
         };
         if (name == "UITriggerSound") {
-            const size_t count = lua_rawlen(L, -1);
-            for (size_t i = 1; i <= count; ++i) {
-                lua_rawgeti(L, -1, static_cast<int>(i));
+            ForEachItem(file, where + " UITriggerSound", [&](int i) {
                 if (lua_istable(L, -1)) {
                     lua_getfield(L, -1, "sound");
                     checkSound("entry " + std::to_string(i));
                     lua_pop(L, 1);
                 }
-                lua_pop(L, 1);
-            }
+            });
         } else {
             lua_getfield(L, -1, "sound_effect");
             lua_pushnil(L);
