@@ -470,7 +470,7 @@ TEST_F(PatternTest, AnEnemysAttendantPatternShootsForIt)
 // A pattern's shooter or the player deleted while the patterns' layer is frozen (a special
 // move stops that layer): once the layer runs again, the bullets that circled or chased the
 // lost object fly on from where they were, and a shot still to leave from the shooter has
-// nowhere to start and is erased.
+// nowhere to start and is erased; a bullet of the pattern deleted meanwhile empties its slot.
 TEST_F(PatternTest, AShooterOrPlayerDeletedWhileThePatternIsFrozenIsLetGo)
 {
     struct Case {
@@ -507,4 +507,21 @@ TEST_F(PatternTest, AShooterOrPlayerDeletedWhileThePatternIsFrozenIsLetGo)
         }
         EXPECT_EQ(pattern.GetBullet(2)->m_bErased, !c.laterShotFlies);
     }
+
+    // One of the pattern's own bullets deleted by other means meanwhile leaves its slot empty.
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 1, 0, 0 },"
+                                                                 "{ 0, 'test_bullet', 0, 1, 0, 0 }",
+                                                 "{ 4, 0, 0 }, { 4, 1, 0 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    BulletHellController& pattern = Shoot("test_pattern");
+    ASSERT_NE(pattern.GetBullet(0), nullptr);
+    SceneManager& scene = *m_pWorld->Scene();
+    scene.m_nUpdateMask &= ~0x8000u;
+    scene.DestroyLater(pattern.GetBullet(0)->GetOwner(), 0.0f);
+    Ticks(2);
+    scene.m_nUpdateMask = 0xFFFFFFFFu;
+    Tick();
+    EXPECT_EQ(pattern.GetBullet(0), nullptr);
+    ASSERT_NE(pattern.GetBullet(1), nullptr);
+    EXPECT_FALSE(pattern.GetBullet(1)->m_bErased);
 }
