@@ -97,7 +97,7 @@ Launch LaunchOf(int i)
     return {i % 4, 1000.0f + float(i % 50) * 120.0f, 1000.0f + float(i / 50) * 120.0f, float(i) * 0.37f};
 }
 
-void Fire(BulletController& b, const Launch& l, Kinematics* target)
+void Fire(BulletController& b, const Launch& l, const GameObj* target)
 {
     b.m_pKinematics->m_fPosX = l.x;
     b.m_pKinematics->m_fPosY = l.y;
@@ -107,7 +107,7 @@ void Fire(BulletController& b, const Launch& l, Kinematics* target)
     b.m_fSpeed = b.m_fMaxSpeed = 60.0f;
     b.m_fAccel = 0.0f;
     b.SetDirection(l.angle);
-    b.m_pTarget = l.motion == eBulletMotion_Homing ? target : nullptr;
+    b.SetTarget(l.motion == eBulletMotion_Homing ? target : nullptr);
     b.m_fTurnRate = 1.0f;
     b.m_vBaseX = l.x;
     b.m_vBaseY = l.y;
@@ -148,10 +148,10 @@ public:
         SetAppDeltaTime(kDt);
         m_pScene->RequestStage(stage);
         Frame();
-        Kinematics* target = nullptr;
+        const GameObj* target = nullptr;
         for (GameObj* o = m_pScene->GetRoot(); o; o = o->GetNext())
             if (o->GetPrototypeName() == "bench_target")
-                target = o->GetKinematics();
+                target = o;
         int i = 0;
         for (GameObj* o = m_pScene->GetRoot(); o; o = o->GetNext())
             if (auto* b = static_cast<BulletController*>(o->GetComponent(BulletController::s_Class.Key))) {

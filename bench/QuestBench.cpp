@@ -270,7 +270,7 @@ class QuestWorld {
         b.m_fSpeed = b.m_fMaxSpeed = 0.0f;
         b.m_fAccel = 0.0f;
         b.SetDirection(float(i) * 0.37f);
-        b.m_pTarget = nullptr;
+        b.SetTarget(nullptr);
         b.m_vBaseX = x;
         b.m_vBaseY = y;
         b.m_fAmpX = b.m_fAmpY = 6.0f;

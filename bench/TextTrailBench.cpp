@@ -363,7 +363,7 @@ void BM_TrailLateUpdateDraw(benchmark::State& state)
 BENCHMARK(BM_TrailLateUpdateDraw)->Unit(benchmark::kMicrosecond);
 
 // The same 500 snapshots in one array: aged, the oldest of each trail replaced, drawn with
-// the same alpha and camera arithmetic.
+// the same alpha and camera arithmetic and the same look-up of each snapshot's texture.
 void BM_TrailLateUpdateDraw_Baseline(benchmark::State& state)
 {
     RendererWorld world;
@@ -392,9 +392,12 @@ void BM_TrailLateUpdateDraw_Baseline(benchmark::State& state)
             const float alpha = (1.0f - s.age / s.lifetime) * 200.0f / 255.0f;
             if (!(alpha > 0.0f))
                 continue;
+            const TextureEntry* t = world.textures.Find(s.textureId);
+            if (!t || !t->texture)
+                continue;
             float sx, sy;
             MapToScreen(*camera, s.x, s.y, sx, sy);
-            world.batch.DrawSprite(3.01f + 0.001f * float(i % 10), s.texture, sx, sy, s.width, s.height, s.offsetX,
+            world.batch.DrawSprite(3.01f + 0.001f * float(i % 10), t->texture, sx, sy, s.width, s.height, s.offsetX,
                                    s.offsetY, s.scaleX, s.scaleY, s.angle, s.u0, s.v0, s.du, s.dv, 1.0f, 1.0f, 1.0f,
                                    alpha);
         }

@@ -299,6 +299,12 @@ GameObj* MessageManager::FindObject(int32_t id) const
     return handler ? handler->object : nullptr;
 }
 
+GameObj* MessageManager::FindLiveObject(int32_t id) const
+{
+    GameObj* object = id >= 0 ? FindObject(id) : nullptr;
+    return object && !(object->GetFlags() & eGameObjFlag_PendingRemoval) ? object : nullptr;
+}
+
 bool MessageManager::IsPending(const IMessage* message) const
 {
     const uintptr_t address = reinterpret_cast<uintptr_t>(message);

@@ -40,6 +40,9 @@ public:
 
     // The live object with the id, or null.
     GameObj* FindObject(int32_t id) const;
+    // The same, but null as well for a negative id (none held) and for an object pending
+    // removal: how whatever holds an object that may be deleted first finds it again.
+    GameObj* FindLiveObject(int32_t id) const;
     float GetClock() const { return m_fClock; }
     size_t GetPendingCount() const { return m_nPending; }
     bool IsPending(const IMessage* message) const;

@@ -101,7 +101,7 @@ TEST_F(BulletTest, HomingTurnsByTheRateAndSnapsWithinIt)
         bullet.m_vDirX = 1.0f;
         bullet.m_vDirY = 0.0f;
         bullet.m_fTurnRate = 3.0f;
-        bullet.m_pTarget = target.m_pKinematics;
+        bullet.SetTarget(target.GetOwner());
         Tick();
         EXPECT_NEAR(Angle(bullet), c.expected, 1e-5f);
         EXPECT_NEAR(std::hypot(bullet.m_vDirX, bullet.m_vDirY), 1.0f, 1e-6f);
@@ -384,7 +384,7 @@ TEST_F(PatternTest, NoShooterOrNoOriginFiresNothing)
     EXPECT_TRUE(lonely->GetFlags() & eGameObjFlag_PendingRemoval);
 
     BulletHellController& pattern = Shoot("test_pattern");
-    pattern.m_pPlayerKinematics = nullptr;
+    pattern.m_nPlayerId = -1;
     Ticks(3);
     for (uint32_t shot : {0u, 1u}) {
         EXPECT_TRUE(pattern.GetBullet(shot)->m_bErased) << "shot " << shot;
@@ -440,8 +440,8 @@ TEST_F(PatternTest, ShotAnglesByKind)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " angle " << c.angle);
-        pattern.m_pShooterActor->m_bFacesRight = c.facesRight;
-        pattern.m_pPlayerKinematics = c.player ? &aimAt : nullptr;
+        pattern.FindShooter()->GetActorController()->m_bFacesRight = c.facesRight;
+        pattern.m_nPlayerId = c.player ? Find("shooter")->GetId() : -1;
         aimAt.m_fPosX = 300.0f;
         aimAt.m_fPosY = 200.0f;
         EXPECT_NEAR(pattern.ComputeShotAngle(&bullet, c.kind, c.angle), c.expected, 1e-4f);
@@ -462,7 +462,66 @@ TEST_F(PatternTest, AnEnemysAttendantPatternShootsForIt)
     GameObj* object = Spawn("test_pattern");
     g_pfnSetBulletOwner(object, Find("shooter"));
     Tick();
-    EXPECT_EQ(Pattern(object).m_pShooter, Find("shooter"));
+    EXPECT_EQ(Pattern(object).FindShooter(), Find("shooter"));
     ASSERT_NE(Pattern(object).GetBullet(0), nullptr);
     EXPECT_TRUE(Pattern(object).GetBullet(0)->GetOwner()->IsActive()) << "fired from the enemy";
+}
+
+// A pattern's shooter or the player deleted while the patterns' layer is frozen (a special
+// move stops that layer): once the layer runs again, the bullets that circled or chased the
+// lost object fly on from where they were, and a shot still to leave from the shooter has
+// nowhere to start and is erased; a bullet of the pattern deleted meanwhile empties its slot.
+TEST_F(PatternTest, AShooterOrPlayerDeletedWhileThePatternIsFrozenIsLetGo)
+{
+    struct Case {
+        const char* lost;
+        bool laterShotFlies;
+    } cases[] = {{"shooter", false}, {"player", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lost);
+        // Shot 0 circles the shooter, shot 1 homes on the player, shot 2 leaves the shooter later.
+        BuildWith({{"test_pattern",
+                    PatternPrototype("test_pattern",
+                                     "{ 2, 'test_bullet', 0, 1, 0, 0, 50, 90, 0, 0, 1 },"
+                                     "{ 1, 'test_bullet', 0, 0, 2000, 2000, 90 },"
+                                     "{ 0, 'test_bullet', 0, 1, 0, 0 }",
+                                     "{ 4, 0, 0 }, { 4, 1, 0 }, { 1, 1, 0, 0, 60, 0, 60, 0, 0 }, { 4, 2, 0.5 }")},
+                   {"test_bullet", BulletPrototype("test_bullet", "")}});
+        BulletHellController& pattern = Shoot("test_pattern");
+        Ticks(2);
+        BulletController* circling = pattern.GetBullet(0);
+        BulletController* homing = pattern.GetBullet(1);
+        ASSERT_TRUE(circling && homing && pattern.GetBullet(2));
+        ASSERT_TRUE(circling->GetOwner()->IsActive() && homing->GetOwner()->IsActive());
+
+        SceneManager& scene = *m_pWorld->Scene();
+        scene.m_nUpdateMask &= ~(0x8000u | 0x4u);
+        scene.DestroyLater(Find(c.lost), 0.0f);
+        Ticks(2);
+        ASSERT_EQ(Find(c.lost), nullptr) << "deleted while frozen";
+        scene.m_nUpdateMask = 0xFFFFFFFFu;
+        Ticks(40);
+        for (BulletController* b : {circling, homing}) {
+            EXPECT_TRUE(std::isfinite(b->m_pKinematics->m_fPosX) && std::isfinite(b->m_pKinematics->m_fPosY));
+            EXPECT_FALSE(b->m_bErased);
+        }
+        EXPECT_EQ(pattern.GetBullet(2)->m_bErased, !c.laterShotFlies);
+    }
+
+    // One of the pattern's own bullets deleted by other means meanwhile leaves its slot empty.
+    BuildWith({{"test_pattern", PatternPrototype("test_pattern", "{ 0, 'test_bullet', 0, 1, 0, 0 },"
+                                                                 "{ 0, 'test_bullet', 0, 1, 0, 0 }",
+                                                 "{ 4, 0, 0 }, { 4, 1, 0 }")},
+               {"test_bullet", BulletPrototype("test_bullet", "")}});
+    BulletHellController& pattern = Shoot("test_pattern");
+    ASSERT_NE(pattern.GetBullet(0), nullptr);
+    SceneManager& scene = *m_pWorld->Scene();
+    scene.m_nUpdateMask &= ~0x8000u;
+    scene.DestroyLater(pattern.GetBullet(0)->GetOwner(), 0.0f);
+    Ticks(2);
+    scene.m_nUpdateMask = 0xFFFFFFFFu;
+    Tick();
+    EXPECT_EQ(pattern.GetBullet(0), nullptr);
+    ASSERT_NE(pattern.GetBullet(1), nullptr);
+    EXPECT_FALSE(pattern.GetBullet(1)->m_bErased);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 
 #include "Components/Core/SteeringBehavior.h"
@@ -171,10 +172,43 @@ TEST_F(EnemyTest, SteeringSetUp)
         EXPECT_NEAR(s->m_fTargetY, c.ty, 0.5f);
         EXPECT_FLOAT_EQ(s->m_fThreatRangeSq, 10000.0f);
         if (c.flags & eSteering_Pursuit) {
-            EXPECT_EQ(s->m_pAgent1, Find("player")->GetKinematics());
+            EXPECT_EQ(s->m_nAgent1Id, Find("player")->GetId());
         }
     }
     EXPECT_FLOAT_EQ(Find("test_enemy")->GetKinematics()->GetSteering()->m_afWeights[0], 1.0f);
+}
+
+// Pursuit and evasion hold the other body by its object: when that object is deleted the
+// enemy's steering lets it go (no force from that behaviour) instead of reading it.
+TEST_F(EnemyTest, SteeringLetsGoOfADeletedAgent)
+{
+    struct Case {
+        const char* name;
+        int behaviorType;
+        float towardGuard; // the sign of the first steps along x, the guard being to the right
+    } cases[] = {{"pursuit", eSteerEntry_Pursuit, 1.0f}, {"evade", eSteerEntry_Evade, -1.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildEnemies({{"test_enemy", EnemyPrototype("test_enemy", "idle = { enterState = { threatRange = 1000 },"
+                                                                  " steeringBehavior = { { behaviorType = " +
+                                                                      std::to_string(c.behaviorType) +
+                                                                      ", target = 3 } } }")},
+                      {"test_guard", EnemyPrototype("test_guard", "idle = {}", "", 600.0f)}});
+        auto& quest = *static_cast<QuestController*>(Find("stage")->GetComponent(QuestController::s_Class.Key));
+        quest.m_pSecondObj = Find("test_guard");
+        Enemy().EnterState(HashName("idle"));
+        quest.m_pSecondObj = nullptr;
+        const float startX = Find("test_enemy")->GetKinematics()->m_fPosX;
+        Ticks(5);
+        const Kinematics& body = *Find("test_enemy")->GetKinematics();
+        EXPECT_GT((body.m_fPosX - startX) * c.towardGuard, 0.0f);
+
+        m_pWorld->Scene()->DestroyLater(Find("test_guard"), 0.0f);
+        Ticks(10);
+        ASSERT_EQ(Find("test_guard"), nullptr);
+        EXPECT_TRUE(std::isfinite(body.m_fPosX) && std::isfinite(body.m_fVelX));
+        EXPECT_EQ(body.GetSteering()->m_nFlags, 1u << c.behaviorType);
+    }
 }
 
 // The attendant comes after its delay, once, bound to the enemy and held by it.

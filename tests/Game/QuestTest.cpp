@@ -212,3 +212,45 @@ TEST_F(QuestTest, APlayerBuiltWithItsStageJoinsThatStage)
     EXPECT_EQ(quest2.m_pPlayerObj, Find("player"));
     EXPECT_EQ(Find("player")->GetActorController()->m_pQuestController, &quest2);
 }
+
+// Characters placed in the stage's prototype attach while the stage is being built, before
+// its controller knows the quest's level (the old stage is still the root then): they take
+// the level as spawned copies do, health and all, on a first stage as on one that follows
+// another of a different level.
+TEST_F(QuestTest, PlacedCharactersTakeTheQuestLevel)
+{
+    const PlayerSaveData saved = g_PlayerSaveData;
+    g_PlayerSaveData.m_QuestProgress.clear();
+    CurrentQuest quest("quest_Test", 5, 2);
+    auto files = QuestFiles("initPlayerPos = { x = 300, y = 700 }");
+    std::string& stage = files["stage/stage_Test"];
+    stage.replace(stage.find("{ base_script = 'test_floor' }"), 0, "{ base_script = 'test_enemy' }, ");
+    std::string& enemy = files["game_objects/test_enemy"];
+    enemy.replace(enemy.find("TestActor"), 0, "HealthController = {}, ");
+    Build(files);
+    for (const uint32_t clears : {0u, 3u}) {
+        SCOPED_TRACE(clears);
+        if (clears) {
+            // The next stage's level differs from the one still standing while it is built.
+            g_PlayerSaveData.m_QuestProgress[HashName("quest_Test")].m_nClearCount = clears;
+            m_pWorld->Scene()->RequestStage("stage_Test");
+            Tick();
+        }
+        Tick();
+        const int32_t level = 4 + int32_t(clears);
+        ASSERT_EQ(Quest().m_nQuestLevel, level);
+        GameObj* placed = Find("enemy");
+        ASSERT_NE(placed, nullptr);
+        ASSERT_EQ(placed->GetParent(), Find("stage"));
+        const auto* status = static_cast<StatusParameter*>(placed->GetComponent(StatusParameter::s_Class.Key));
+        const auto* health = static_cast<HealthController*>(placed->GetComponent(HealthController::s_Class.Key));
+        EXPECT_EQ(status->m_nHealth, 10 + 10 * level);
+        EXPECT_EQ(health->m_nMaxHealth, 10 + 10 * level);
+        EXPECT_EQ(health->m_nHealth, 10 + 10 * level);
+        GameObj* spawned = m_pWorld->Scene()->Instantiate("test_enemy", Find("stage"), nullptr);
+        EXPECT_EQ(static_cast<StatusParameter*>(spawned->GetComponent(StatusParameter::s_Class.Key))->m_nHealth,
+                  status->m_nHealth);
+        m_pWorld->Scene()->DestroyLater(spawned, 0.0f);
+    }
+    g_PlayerSaveData = saved;
+}

@@ -130,7 +130,7 @@ bool SpriteBlurRenderer::TakeSnapshot(BlurSnapshot& snapshot) const
         s.v0 += s.dv;
         s.dv = -s.dv;
     }
-    s.texture = entry->texture;
+    s.textureId = m_pSprite->GetTextureId();
     s.age = 0.0f;
     s.lifetime = m_fLifetime;
     snapshot = s;
@@ -165,11 +165,14 @@ void SpriteBlurRenderer::Draw()
         const float alpha = (1.0f - s.age / s.lifetime) * float(m_nBaseAlpha) / 255.0f;
         if (!(alpha > 0.0f))
             continue;
+        const TextureEntry* entry = g_pTextureTable ? g_pTextureTable->Find(s.textureId) : nullptr;
+        if (!entry || !entry->texture)
+            continue;
         float sx, sy;
         MapToScreen(camera, s.x, s.y, sx, sy);
-        g_pSpriteBatch->DrawSprite(m_fDepth + 0.0010000000474974513f * float(k), s.texture, sx, sy, s.width, s.height,
-                                   s.offsetX, s.offsetY, s.scaleX, s.scaleY, s.angle, s.u0, s.v0, s.du, s.dv, r, g, b,
-                                   alpha);
+        g_pSpriteBatch->DrawSprite(m_fDepth + 0.0010000000474974513f * float(k), entry->texture, sx, sy, s.width,
+                                   s.height, s.offsetX, s.offsetY, s.scaleX, s.scaleY, s.angle, s.u0, s.v0, s.du, s.dv,
+                                   r, g, b, alpha);
     }
     const uint32_t word = g_pSpriteBatch->GetRenderState();
     g_pSpriteBatch->SetRenderState((word & ~kRenderStateBlendMask) | (saved & kRenderStateBlendMask));

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "Components/Core/Renderer.h"
+#include "System/Common/NameHash.h"
 
-class ITexture;
 class SpriteRenderer;
 
 // The sprite as it was: world position, size, pivot offset, scale, angle (negated for
-// drawing), UV rectangle after flips, texture, and how long it has lived of its lifetime.
+// drawing), UV rectangle after flips, texture, and how long it has lived of its lifetime. The
+// texture is named, not held: the table may let the image go while the snapshot lives.
 struct BlurSnapshot {
     float x = 0.0f, y = 0.0f;
     float width = 0.0f, height = 0.0f;
@@ -20,7 +21,7 @@ struct BlurSnapshot {
     float scaleX = 1.0f, scaleY = 1.0f;
     float angle = 0.0f;
     float u0 = 0.0f, v0 = 0.0f, du = 0.0f, dv = 0.0f;
-    ITexture* texture = nullptr;
+    NameId textureId = 0;
     float age = 0.0f;
     float lifetime = 0.0f;
 };
@@ -48,7 +49,8 @@ public:
     // Culled without the parent's sprite or its camera, or when no snapshot is in view.
     bool IsCulled() override;
     // Newest to oldest, each a step of 0.001 deeper, alpha falling with age from baseAlpha;
-    // the blend mode is set for them and restored after.
+    // the blend mode is set for them and restored after. A snapshot whose texture is not
+    // loaded now is skipped and keeps its step.
     void Draw() override;
 
     // The parent sprite as it is now at this object's place; false (nothing written) without

@@ -5,6 +5,8 @@
 #include "Components/Core/Kinematics.h"
 #include "System/Common/Random.h"
 #include "World/FrameCounter.h"
+#include "World/GameObj.h"
+#include "World/MessageManager.h"
 
 namespace ZEV {
 
@@ -140,6 +142,18 @@ Force SteeringBehavior::Interpose(const Kinematics& agentA, const Kinematics& ag
     return Arrive((ax + bx) / 2.0f, (ay + by) / 2.0f, 1);
 }
 
+const Kinematics* SteeringBehavior::FindAgent(int32_t& id)
+{
+    if (id < 0)
+        return nullptr;
+    const MessageManager* messages = m_pOwner->GetOwner()->GetMessageManager();
+    const GameObj* object = messages ? messages->FindLiveObject(id) : nullptr;
+    const Kinematics* body = object ? object->GetKinematics() : nullptr;
+    if (!body)
+        id = -1;
+    return body;
+}
+
 Force SteeringBehavior::ForceOf(uint32_t flag)
 {
     switch (flag) {
@@ -151,12 +165,19 @@ Force SteeringBehavior::ForceOf(uint32_t flag)
         return Arrive(m_fTargetX, m_fTargetY, m_nDeceleration);
     case eSteering_Wander:
         return Wander();
-    case eSteering_Pursuit:
-        return m_pAgent1 ? Pursuit(*m_pAgent1) : Force{0.0f, 0.0f};
-    case eSteering_Evade:
-        return m_pAgent1 ? Evade(*m_pAgent1) : Force{0.0f, 0.0f};
-    case eSteering_Interpose:
-        return m_pAgent1 && m_pAgent2 ? Interpose(*m_pAgent2, *m_pAgent1) : Force{0.0f, 0.0f};
+    case eSteering_Pursuit: {
+        const Kinematics* agent = FindAgent(m_nAgent1Id);
+        return agent ? Pursuit(*agent) : Force{0.0f, 0.0f};
+    }
+    case eSteering_Evade: {
+        const Kinematics* agent = FindAgent(m_nAgent1Id);
+        return agent ? Evade(*agent) : Force{0.0f, 0.0f};
+    }
+    case eSteering_Interpose: {
+        const Kinematics* agent1 = FindAgent(m_nAgent1Id);
+        const Kinematics* agent2 = FindAgent(m_nAgent2Id);
+        return agent1 && agent2 ? Interpose(*agent2, *agent1) : Force{0.0f, 0.0f};
+    }
     default:
         return {0.0f, 0.0f};
     }

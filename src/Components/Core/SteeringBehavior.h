@@ -61,9 +61,10 @@ public:
     int32_t m_nDeceleration = 2;
     float m_fTargetX = 0.0f;
     float m_fTargetY = 0.0f;
-    // Other bodies, not owned: whoever sets them clears them before those bodies go.
-    Kinematics* m_pAgent1 = nullptr;
-    Kinematics* m_pAgent2 = nullptr;
+    // The other bodies of pursuit, evade and interpose, held by their objects' ids (-1: none):
+    // those objects may be deleted first. One that is gone or being removed is dropped.
+    int32_t m_nAgent1Id = -1;
+    int32_t m_nAgent2Id = -1;
     float m_fThreatRangeSq = 90000.0f;
     float m_fWanderTargetX = 0.0f;
     float m_fWanderTargetY = 0.0f;
@@ -75,6 +76,9 @@ public:
 private:
     // The force of one behaviour by its flag; zero for the reserved bits and for a missing agent.
     Force ForceOf(uint32_t flag);
+    // The body of the agent with the id, found through the owner's objects; clears the id
+    // when there is none any more.
+    const Kinematics* FindAgent(int32_t& id);
 };
 
 } // namespace ZEV

@@ -16,6 +16,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/Transform.h"
 
 const ClassKey BulletController::s_Class("BulletController");
@@ -82,11 +83,28 @@ void BulletController::ApplyTerrainRule()
         m_pCollider->SetCullingMask(m_pCollider->GetCullingMask() & ~kBulletTerrainMaskBit);
 }
 
+void BulletController::SetTarget(const GameObj* target)
+{
+    m_nTargetId = target && target->GetKinematics() ? target->GetId() : -1;
+}
+
+Kinematics* BulletController::FindTarget()
+{
+    if (m_nTargetId < 0)
+        return nullptr;
+    const MessageManager* messages = GetOwner()->GetMessageManager();
+    const GameObj* target = messages ? messages->FindLiveObject(m_nTargetId) : nullptr;
+    Kinematics* body = target ? target->GetKinematics() : nullptr;
+    if (!body)
+        m_nTargetId = -1;
+    return body;
+}
+
 void BulletController::MoveBase(float dt)
 {
-    if (m_pTarget) {
-        m_vBaseX = m_pTarget->m_fPosX;
-        m_vBaseY = m_pTarget->m_fPosY;
+    if (const Kinematics* target = FindTarget()) {
+        m_vBaseX = target->m_fPosX;
+        m_vBaseY = target->m_fPosY;
     } else {
         m_vBaseX += m_vDirX * m_fSpeed * dt;
         m_vBaseY += m_vDirY * m_fSpeed * dt;
@@ -107,8 +125,8 @@ void BulletController::PhysicsUpdate()
         k.m_fVelY = m_vDirY * m_fSpeed;
         return;
     case eBulletMotion_Homing: {
-        if (m_pTarget) {
-            float dx = m_pTarget->m_fPosX - k.m_fPosX, dy = m_pTarget->m_fPosY - k.m_fPosY;
+        if (const Kinematics* target = FindTarget()) {
+            float dx = target->m_fPosX - k.m_fPosX, dy = target->m_fPosY - k.m_fPosY;
             const float lengthSq = dx * dx + dy * dy;
             if (lengthSq > 1e-6f) {
                 const float length = std::sqrt(lengthSq);
@@ -182,12 +200,6 @@ void BulletController::Update()
     }
     if (remove)
         Erase();
-}
-
-void BulletController::LateUpdate()
-{
-    if (m_pTarget && (m_pTarget->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval))
-        m_pTarget = nullptr;
 }
 
 void BulletController::OnCollisionEnter(const CollisionInfo& info) { OnTerrain(info); }

@@ -45,8 +45,6 @@ public:
     void PhysicsUpdate() override;
     // Off-screen and hit tests, then the sprite's mirroring.
     void Update() override;
-    // Drops a target that is being removed.
-    void LateUpdate() override;
     void OnCollisionEnter(const CollisionInfo& info) override;
     void OnCollisionStay(const CollisionInfo& info) override;
 
@@ -57,6 +55,11 @@ public:
     // Called once the motion is set, as the bullet is fired: bouncing is for straight flight
     // only (any other motion has no terrain contact at all).
     void ApplyTerrainRule();
+    // What a homing bullet flies at and an orbit circles: held by id, since it may be deleted
+    // while this bullet's layer stands still. Null (or an object without a body) holds none.
+    void SetTarget(const GameObj* target);
+    // The target's body; a target that is gone or being removed is dropped for good.
+    Kinematics* FindTarget();
 
     bool m_bFlipSprite = false;
     bool m_bRotateSprite = false;
@@ -76,7 +79,7 @@ public:
     float m_fMaxSpeed = 0.0f;
     float m_vDirX = 0.0f;
     float m_vDirY = 0.0f;
-    Kinematics* m_pTarget = nullptr;
+    int32_t m_nTargetId = -1; // -1: none
     float m_fTurnRate = 0.0f;
     float m_vBaseX = 0.0f;
     float m_vBaseY = 0.0f;

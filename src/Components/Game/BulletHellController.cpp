@@ -17,6 +17,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "World/FrameCounter.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
@@ -26,8 +27,6 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586476925;
 constexpr float kDegToRad = 0.017453292519943295f;
-
-bool IsGone(const GameObj* object) { return !object || (object->GetFlags() & eGameObjFlag_PendingRemoval); }
 
 // A range item at a Lua index of the table on top: a number as it stands, or {a, b} drawn once.
 float RangeItem(lua_State* L, int index)
@@ -182,28 +181,42 @@ BulletController* BulletHellController::GetBullet(uint32_t shot) const
     return shot < m_Bullets.size() ? m_Bullets[shot] : nullptr;
 }
 
+void BulletHellController::SetShooter(const GameObj* shooter) { m_nShooterId = shooter ? shooter->GetId() : -1; }
+
+GameObj* BulletHellController::FindLive(int32_t id) const
+{
+    const MessageManager* messages = GetOwner()->GetMessageManager();
+    return messages ? messages->FindLiveObject(id) : nullptr;
+}
+
+GameObj* BulletHellController::FindShooter() const { return FindLive(m_nShooterId); }
+
+GameObj* BulletHellController::FindPlayer() const { return FindLive(m_nPlayerId); }
+
 void BulletHellController::Start()
 {
     m_fClock = 0.0f;
-    if (IsGone(m_pShooter) || !m_pShooter->IsActive()) {
-        m_pShooter = nullptr;
+    GameObj* shooter = FindShooter();
+    if (!shooter || !shooter->IsActive()) {
+        m_nShooterId = -1;
         return;
     }
-    m_pShooterActor = m_pShooter->GetActorController();
-    m_pShooterKinematics = m_pShooter->GetKinematics();
+    ActorController* shooterActor = shooter->GetActorController();
     if (QuestController* quest = FindRootQuestController())
         if (quest->m_pPlayerObj)
-            m_pPlayerKinematics = quest->m_pPlayerObj->GetKinematics();
+            m_nPlayerId = quest->m_pPlayerObj->GetId();
     if (!g_pSceneManager)
         return;
     m_Bullets.assign(m_Shots.size(), nullptr);
+    m_BulletIds.assign(m_Shots.size(), -1);
     for (size_t i = 0; i < m_Shots.size(); ++i) {
         GameObj* object = g_pSceneManager->Instantiate(m_Shots[i].prototype, GetOwner(), nullptr);
         if (!object)
             continue;
         if (auto* damage = static_cast<AttemptDamageController*>(object->GetComponent(AttemptDamageController::s_Class.Key)))
-            if (m_pShooterActor)
-                damage->SetAttacker(*m_pShooterActor);
+            if (shooterActor)
+                damage->SetAttacker(*shooterActor);
+        m_BulletIds[i] = object->GetId();
         m_Bullets[i] = static_cast<BulletController*>(object->GetComponent(BulletController::s_Class.Key));
         if (!m_Bullets[i] && !m_bWarnedEmptySlot) {
             m_bWarnedEmptySlot = true;
@@ -215,6 +228,7 @@ void BulletHellController::Start()
 
 void BulletHellController::Update()
 {
+    DropLostBullets();
     bool anyLeft = false;
     for (size_t i = 0; i < m_Bullets.size(); ++i) {
         BulletController* bullet = m_Bullets[i];
@@ -292,6 +306,10 @@ bool BulletHellController::FireShot(uint32_t shotIndex, BulletController* bullet
     if (!bullet || shotIndex >= m_Shots.size())
         return false;
     const ShotDefinition& shot = m_Shots[shotIndex];
+    GameObj* shooter = FindShooter();
+    GameObj* player = FindPlayer();
+    const Kinematics* shooterBody = shooter ? shooter->GetKinematics() : nullptr;
+    const Kinematics* playerBody = player ? player->GetKinematics() : nullptr;
     float x = 0.0f, y = 0.0f;
     bool placed = true;
     switch (shot.origin) {
@@ -303,18 +321,19 @@ bool BulletHellController::FireShot(uint32_t shotIndex, BulletController* bullet
         if (source && source->m_pKinematics) {
             x = source->m_pKinematics->m_fPosX + shot.offsetX;
             y = source->m_pKinematics->m_fPosY + shot.offsetY;
-        } else if (m_pShooterKinematics) {
-            const bool left = m_pShooterActor && !m_pShooterActor->m_bFacesRight;
-            x = m_pShooterKinematics->m_fPosX + (left ? -shot.offsetX : shot.offsetX);
-            y = m_pShooterKinematics->m_fPosY + shot.offsetY;
+        } else if (shooterBody) {
+            const ActorController* actor = shooter->GetActorController();
+            const bool left = actor && !actor->m_bFacesRight;
+            x = shooterBody->m_fPosX + (left ? -shot.offsetX : shot.offsetX);
+            y = shooterBody->m_fPosY + shot.offsetY;
         } else {
             placed = false;
         }
         break;
     case 2:
-        if (m_pPlayerKinematics) {
-            x = m_pPlayerKinematics->m_fPosX + shot.offsetX;
-            y = m_pPlayerKinematics->m_fPosY + shot.offsetY;
+        if (playerBody) {
+            x = playerBody->m_fPosX + shot.offsetX;
+            y = playerBody->m_fPosY + shot.offsetY;
         } else {
             placed = false;
         }
@@ -350,11 +369,11 @@ bool BulletHellController::FireShot(uint32_t shotIndex, BulletController* bullet
         }
         break;
     case eBulletMotion_Homing:
-        bullet->m_pTarget = m_pPlayerKinematics;
+        bullet->SetTarget(player);
         bullet->m_fTurnRate = shot.turnRate;
         break;
     case eBulletMotion_Orbit: {
-        bullet->m_pTarget = shot.centre == 1 ? m_pShooterKinematics : shot.centre == 2 ? m_pPlayerKinematics : nullptr;
+        bullet->SetTarget(shot.centre == 1 ? shooter : shot.centre == 2 ? player : nullptr);
         bullet->m_vBaseX = x;
         bullet->m_vBaseY = y;
         bullet->m_fAmpX = bullet->m_fAmpY = shot.radius;
@@ -388,17 +407,23 @@ float BulletHellController::ComputeShotAngle(const BulletController* bullet, int
         if (bullet)
             result += std::atan2(bullet->m_vDirY, bullet->m_vDirX);
         break;
-    case eShotAngle_Mirrored:
-        if (m_pShooterActor && !m_pShooterActor->m_bFacesRight)
+    case eShotAngle_Mirrored: {
+        const GameObj* shooter = FindShooter();
+        const ActorController* actor = shooter ? shooter->GetActorController() : nullptr;
+        if (actor && !actor->m_bFacesRight)
             result = kTwoPi / 2.0 - result;
         break;
-    case eShotAngle_Aimed:
-        if (m_pPlayerKinematics && bullet && bullet->m_pKinematics) {
-            const double dx = double(m_pPlayerKinematics->m_fPosX) - bullet->m_pKinematics->m_fPosX;
-            const double dy = double(m_pPlayerKinematics->m_fPosY) - bullet->m_pKinematics->m_fPosY;
+    }
+    case eShotAngle_Aimed: {
+        const GameObj* player = FindPlayer();
+        const Kinematics* body = player ? player->GetKinematics() : nullptr;
+        if (body && bullet && bullet->m_pKinematics) {
+            const double dx = double(body->m_fPosX) - bullet->m_pKinematics->m_fPosX;
+            const double dy = double(body->m_fPosY) - bullet->m_pKinematics->m_fPosY;
             result += std::atan2(dy, dx);
         }
         break;
+    }
     default: break;
     }
     // Reduced first, so that any finite angle from data ends in one step.
@@ -410,29 +435,14 @@ float BulletHellController::ComputeShotAngle(const BulletController* bullet, int
     return float(result);
 }
 
-void BulletHellController::LateUpdate()
+void BulletHellController::LateUpdate() { DropLostBullets(); }
+
+void BulletHellController::DropLostBullets()
 {
-    if (m_pShooter && (m_pShooter->GetFlags() & eGameObjFlag_PendingRemoval)) {
-        m_pShooter = nullptr;
-        m_pShooterActor = nullptr;
-        m_pShooterKinematics = nullptr;
-    }
-    if (m_pPlayerKinematics && (m_pPlayerKinematics->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval)) {
-        for (BulletController* bullet : m_Bullets)
-            if (bullet && bullet->m_pTarget == m_pPlayerKinematics)
-                bullet->m_pTarget = nullptr;
-        m_pPlayerKinematics = nullptr;
-    }
-    for (BulletController*& bullet : m_Bullets) {
-        if (!bullet)
-            continue;
-        // A bullet object removed by other means (its own effect, say) leaves its slot empty,
-        // which counts as erased, rather than dangling.
-        if (bullet->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval) {
-            bullet = nullptr;
-            continue;
-        }
-        if (bullet->m_pTarget && (bullet->m_pTarget->GetOwner()->GetFlags() & eGameObjFlag_PendingRemoval))
-            bullet->m_pTarget = nullptr;
-    }
+    const MessageManager* messages = GetOwner()->GetMessageManager();
+    if (!messages)
+        return;
+    for (size_t i = 0; i < m_Bullets.size(); ++i)
+        if (m_Bullets[i] && !messages->FindLiveObject(m_BulletIds[i]))
+            m_Bullets[i] = nullptr;
 }

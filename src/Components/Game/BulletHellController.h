@@ -10,9 +10,8 @@
 
 #include "World/Component.h"
 
-class ActorController;
 class BulletController;
-class Kinematics;
+class GameObj;
 
 enum TimelineEventType : int32_t {
     eTimeline_SetMotion = 1,
@@ -88,18 +87,27 @@ public:
     void CancelShot(uint32_t shot);
     // The bullet of a shot; null when the shot has none.
     BulletController* GetBullet(uint32_t shot) const;
-    void SetShooter(GameObj* shooter) { m_pShooter = shooter; }
+    // The shooter and the player are held by id: either may be deleted while the pattern's
+    // layer stands still (and skips its updates).
+    void SetShooter(const GameObj* shooter);
+    // The shooter or the player as it is now; null when there is none, or it is gone or being
+    // removed.
+    GameObj* FindShooter() const;
+    GameObj* FindPlayer() const;
 
     std::vector<ShotDefinition> m_Shots;
     std::vector<TimelineEvent> m_Timeline;
     std::vector<BulletController*> m_Bullets; // one slot per shot, null without a BulletController
-    GameObj* m_pShooter = nullptr;
-    ActorController* m_pShooterActor = nullptr;
-    Kinematics* m_pShooterKinematics = nullptr;
-    Kinematics* m_pPlayerKinematics = nullptr;
+    std::vector<int32_t> m_BulletIds;         // the object id of each slot's bullet
+    int32_t m_nShooterId = -1;                // -1: none
+    int32_t m_nPlayerId = -1;
     float m_fClock = 0.0f;
 
 private:
     void Perform(const TimelineEvent& event);
+    GameObj* FindLive(int32_t id) const;
+    // Empties the slots of bullets that are gone or being removed by other means (their own
+    // effect, say): an empty slot counts as erased.
+    void DropLostBullets();
     bool m_bWarnedEmptySlot = false;
 };

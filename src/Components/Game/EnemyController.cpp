@@ -265,7 +265,7 @@ void EnemyController::SetUpSteering(const EnemyStateDef& state)
             break;
         case eSteerEntry_Pursuit:
         case eSteerEntry_Evade:
-            steering->m_pAgent1 = targetObject ? targetObject->GetKinematics() : nullptr;
+            steering->m_nAgent1Id = targetObject && targetObject->GetKinematics() ? targetObject->GetId() : -1;
             break;
         default: break;
         }

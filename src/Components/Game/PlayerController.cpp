@@ -413,8 +413,7 @@ void PlayerController::DropLostHomingTarget()
     if (!m_pHomingTarget)
         return;
     const MessageManager* messages = GetOwner()->GetMessageManager();
-    GameObj* live = messages ? messages->FindObject(m_nHomingTargetId) : nullptr;
-    if (live != m_pHomingTarget || (live->GetFlags() & eGameObjFlag_PendingRemoval))
+    if (!messages || messages->FindLiveObject(m_nHomingTargetId) != m_pHomingTarget)
         SetHomingTarget(nullptr);
 }
 

@@ -109,6 +109,15 @@ void QuestController::Place(const char* prototype, float dx, float dy)
                   << "\" to place.";
 }
 
+void QuestController::RefreshPlacedStats()
+{
+    const GameObj* end = GetOwner()->GetNextSkippingSubtree();
+    for (GameObj* object = GetOwner(); object != end; object = object->GetNext())
+        if (auto* status = static_cast<StatusParameter*>(object->GetComponent(StatusParameter::s_Class.Key)))
+            if (!status->m_bUsePlayerData)
+                status->Refresh();
+}
+
 Vec2 QuestController::ChoosePlayerPosition() const
 {
     if (m_bHasInitPlayerPos)
@@ -138,6 +147,7 @@ void QuestController::Start()
     }
     m_bHome = m_pQuest->m_nKey == HashName("vididezare");
     if (m_bHome) {
+        RefreshPlacedStats();
         Place("gameobj_player_pemba", kHomePlacementX, kHomePlacementY);
         Place("camera", kHomePlacementX, kHomePlacementY);
         Place("ui_camera", 0.0f, 0.0f);
@@ -147,6 +157,7 @@ void QuestController::Start()
         const int32_t clears = static_cast<int32_t>(g_PlayerSaveData.GetQuestClearCount(m_pQuest->m_nKey));
         m_nQuestLevel = m_pQuest->m_nInitialLevel + clears - 1;
         g_PlayStatistics.m_nLevel = m_pQuest->m_nInitialLevel + clears;
+        RefreshPlacedStats();
         const Vec2 at = ChoosePlayerPosition();
         Place("gameobj_player_pemba", at.x, at.y);
         Place("camera", at.x, at.y);

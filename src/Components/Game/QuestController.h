@@ -88,6 +88,10 @@ public:
 
 private:
     void Place(const char* prototype, float dx, float dy);
+    // The characters of the stage's own prototype attached while it was built, when the old
+    // stage was still the root: they read their stats again at this stage's level, before any
+    // of them starts.
+    void RefreshPlacedStats();
     int32_t RunState(float dt);
     int32_t StateStart();
     int32_t StatePlay(float dt);

@@ -217,7 +217,7 @@ TEST_F(TrailNumberRendererTest, SnapshotsCopyTheSpriteAfterItsFlips)
         EXPECT_FLOAT_EQ(s.du, c.du);
         EXPECT_FLOAT_EQ(s.dv, c.dv);
         EXPECT_FLOAT_EQ(s.lifetime, 0.4f);
-        EXPECT_EQ(s.texture, Entry("sheet")->texture);
+        EXPECT_EQ(s.textureId, HashName("sheet"));
     }
 }
 
@@ -262,6 +262,43 @@ TEST_F(TrailNumberRendererTest, TrailsWithoutASnapshotToTakeStayEmpty)
         trail->Draw();
         EXPECT_EQ(g_pSpriteBatch->GetQueuedSpriteCount(), 0u) << c.what;
     }
+}
+
+// Snapshots name their texture and find it as they are drawn: when the sprite switches image
+// and the table lets the old one go, the snapshots of the old image are skipped (never drawn
+// from the deleted texture), and drawn again once that image is back, with its new texture.
+TEST_F(TrailNumberRendererTest, TrailDrawsSnapshotsOfAnImageOnlyWhileItIsLoaded)
+{
+    ASSERT_NE(Load("sheet"), nullptr);
+    SpriteBlurRenderer* trail = Trail("{ maxBlurs = 8, baseAlpha = 255, intervalTime = 0.0625 }");
+    trail->SetSpawning(true);
+    Step(trail, kSixteenth);
+    Step(trail, kSixteenth);
+    ASSERT_EQ(trail->GetSnapshots().size(), 2u);
+
+    // The sprite takes another image; the scene's texture step drops the first.
+    sprite->SetTextureId(HashName("other"));
+    ITexture* other = Load("other");
+    ASSERT_NE(other, nullptr);
+    TextureTable::RemoveUse(Entry("sheet"));
+    textures.Update();
+    ASSERT_EQ(Entry("sheet")->texture, nullptr);
+    Step(trail, kSixteenth);
+    ASSERT_EQ(trail->GetSnapshots().size(), 3u);
+    trail->Draw();
+    std::vector<QueuedSprite> queued = Drain(*g_pSpriteBatch);
+    ASSERT_EQ(queued.size(), 1u) << "only the snapshot of the loaded image";
+    EXPECT_EQ(queued[0].texture, other);
+
+    ITexture* sheet = Load("sheet");
+    ASSERT_NE(sheet, nullptr);
+    trail->Draw();
+    queued = Drain(*g_pSpriteBatch);
+    ASSERT_EQ(queued.size(), 3u);
+    size_t onSheet = 0;
+    for (const QueuedSprite& q : queued)
+        onSheet += q.texture == sheet;
+    EXPECT_EQ(onSheet, 2u);
 }
 
 TEST_F(TrailNumberRendererTest, TrailIsCulledWhenNoSnapshotMeetsTheView)
