@@ -547,7 +547,6 @@ TEST_F(FullFlowEndToEndTest, SaveAndQuitFromHomeWithAndWithoutTheTalkWindow)
             const int quits = Game().QuitCount();
             Pad().Press("select");
             ASSERT_TRUE(WaitOpen("ui_exit_yes_no", true, 30));
-            EXPECT_EQ(CompanionTalkSelected(), false) << "the dialog takes the selection";
             ASSERT_NO_FATAL_FAILURE(AnswerYes("ui_exit_yes_no"));
             ASSERT_TRUE(Game().TickUntil([&] { return Game().QuitCount() > quits; }, "the quit", 120));
             Game().Shutdown();
