@@ -164,8 +164,6 @@ TEST(HudEndToEndTest, TheHudShowsAHitAndPowerAndTheTalkWindowTalks)
     ASSERT_NE(combo, nullptr);
     Transform* comboAt = combo->GetOwner()->GetTransform();
     const float comboX = comboAt->WorldMatrix().m[3][0], comboY = comboAt->WorldMatrix().m[3][1];
-    combo->ShowCount(4);
-    h.Ticks(20);
     combo->ShowCount(5);
     float shaken = 0.0f;
     for (int i = 0; i < 20; ++i) {

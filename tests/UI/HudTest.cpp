@@ -217,6 +217,26 @@ TEST(HudTest, ComboFadesOutAfterItsDisplayTime)
     EXPECT_FALSE(Forwards(combo->GetFade()));
 }
 
+// Every shown count shakes, the first of the HUD's life too: its shake runs backward from
+// the end rather than ending at once from the start it rests at.
+TEST(HudTest, EveryComboCountShakes)
+{
+    HudWorld h;
+    UIHudCombo* combo = h.hud->m_pCombo;
+    for (int count : {3, 4}) {
+        SCOPED_TRACE(count);
+        combo->ShowCount(count);
+        EXPECT_EQ(combo->GetShake()->GetFactor(), 1.0f);
+        h.w.Tick(0.05f);
+        EXPECT_FALSE(combo->GetShake()->IsFinished());
+        EXPECT_LT(combo->GetShake()->GetFactor(), 1.0f);
+        EXPECT_GT(combo->GetShake()->GetFactor(), 0.0f);
+        for (int i = 0; i < 10; ++i)
+            h.w.Tick(0.05f);
+        EXPECT_TRUE(combo->GetShake()->IsFinished());
+    }
+}
+
 // The countdown waits for the fade-in; the bar spans the text and both borders.
 TEST(HudTest, NamePlate)
 {

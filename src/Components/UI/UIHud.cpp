@@ -136,8 +136,10 @@ void UIHudCombo::ShowCount(int32_t count)
     if (m_pNumber)
         m_pNumber->SetNumber(count);
     if (m_pShake) {
-        m_pShake->ResetToBeginning();
+        // Backward, from its end: a shake resting at its start (the first count shown) would
+        // otherwise end at once without moving.
         m_pShake->Play(false);
+        m_pShake->ResetToBeginning();
     }
     if (m_pFade) {
         m_pFade->ResetToBeginning();
