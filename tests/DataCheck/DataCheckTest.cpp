@@ -548,6 +548,15 @@ const BrokenCase kCases[] = {
       {"assets.v1/scripts/game_objects/obj_Player", "\"jumpHeight\" is negative"},
       {"assets.v1/scripts/game_objects/obj_Player", "\"powerCosts\" \"turnedSlash\" is not a positive divisor"},
       {"assets.v1/scripts/game_objects/obj_Player", "\"powerCosts\" \"vardeki\" is not a positive divisor"}}},
+    {"the player's stat curves selling levels for nothing or paying for them (other curves carry no price)",
+     {{kObj + "obj_Buyer.lua",
+       Proto("obj_Buyer", "components = { StatusParameter = { usePlayerData = true,"
+                          " health = { init = 100, table = { { 110, 60 }, { 120, -100 } }, step = { 10, 0 } },"
+                          " attack = { init = 10, step = { 2, 75 } }, experience = { init = 5, step = { 1, 0 } } } }")},
+      {kObj + "obj_Grunt.lua",
+       Proto("obj_Grunt", "components = { StatusParameter = { health = { init = 10, step = { 10, 0 } } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Buyer", "StatusParameter \"health\" table entry 2 costs -100"},
+      {"assets.v1/scripts/game_objects/obj_Buyer", "StatusParameter \"health\" \"step\" costs 0"}}},
     {"a stage whose quest controller has no player to place, and a start position that is not a table",
      {{"assets.v1/scripts/stage/stage_Home.lua",
        Proto("stage_Home", "components = { QuestController = { initPlayerPos = 5 } }")}},

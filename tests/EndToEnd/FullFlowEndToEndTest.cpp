@@ -12,6 +12,7 @@
 #include "Components/Game/TitleController.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UIQuestSelect.h"
+#include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Support/GameHarness.h"
@@ -38,10 +39,11 @@
 namespace {
 
 // Where the home stage's spots stand (their scripts' x): the quest board where the player
-// appears, the training spot and the save spot.
+// appears, the training spot, the save spot and the companion.
 constexpr float kQuestBoardX = 732.0f;
 constexpr float kUpgradeStandX = 600.0f;
 constexpr float kSavePointX = 470.0f;
+constexpr float kCompanionX = 300.0f;
 
 // The image generator's colours, where the checkpoints probe them.
 constexpr uint32_t kStartPlate = 0xFF8C5D18;   // the title menu's start button, lit
@@ -182,6 +184,29 @@ public:
         Game().Ticks(2);
         Pad().Press("up");
         ASSERT_TRUE(WaitOpen(tag, true, 30));
+    }
+
+    // The companion at home spoken to (up beside her): her talk window opens on a line and
+    // holds the UI selection while the player walks on.
+    void TalkToCompanion()
+    {
+        ASSERT_TRUE(Pad().WalkTo(kCompanionX, 20.0f));
+        Game().Ticks(2);
+        Pad().Press("up");
+        ASSERT_TRUE(WaitOpen("ui_lisvet_window", true, 60));
+        ASSERT_TRUE(Game().TickUntil([&] { return CompanionTalkSelected(); },
+                                     "the talk window holds the selection", 30));
+    }
+    bool CompanionTalkSelected() const
+    {
+        GameObj* panel = Panel("ui_lisvet_window");
+        if (!panel || !panel->IsActive() || UIRootList.empty())
+            return false;
+        GameObj* selected = UIRootList.back()->GetSelected();
+        for (GameObj* o = selected; o; o = o->GetParent())
+            if (o == panel)
+                return true;
+        return false;
     }
 
     UIFrameQuestSelect* QuestSelect() const
@@ -359,15 +384,25 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     Pad().Press("B");
     ASSERT_TRUE(WaitOpen("ui_upgrade_parameter", false, 60));
 
-    // Saved on the save spot: the level is in the file.
+    // Saved on the save spot while the companion's talk window is up: the level is in the file.
     Game().Ticks(3);
+    ASSERT_NO_FATAL_FAILURE(TalkToCompanion());
     ASSERT_NO_FATAL_FAILURE(OpenAt(kSavePointX, "ui_save_yes_no"));
     ASSERT_NO_FATAL_FAILURE(AnswerYes("ui_save_yes_no"));
     {
         const PlayerSaveData saved = SavedOnDisk();
         EXPECT_EQ(saved.m_aLevels[0], 1u);
         EXPECT_EQ(saved.m_nExperience, earned - uint32_t(cost));
+        EXPECT_EQ(saved.m_nEquippedAccessory, g_PlayerSaveData.m_nEquippedAccessory);
     }
+    // Her lines read to the end close the window.
+    ASSERT_TRUE(Game().TickUntil(
+        [&] {
+            if (Game().TickCount() % 8 == 0)
+                Pad().Press("A");
+            return !Panel("ui_lisvet_window")->IsActive();
+        },
+        "the talk window closes", 600));
 
     // The board again: the cave's tab now holds its quest.
     Game().Ticks(3);
@@ -480,5 +515,52 @@ TEST_F(FullFlowEndToEndTest, GivingAQuestUpAndLeavingTheGameFromHome)
         c.play(*this);
         if (HasFatalFailure())
             return;
+    }
+}
+
+// Saving and leaving from home are answered by the stage's director whatever held the UI
+// selection when the dialog opened: with the companion's talk window up the answer still counts.
+TEST_F(FullFlowEndToEndTest, SaveAndQuitFromHomeWithAndWithoutTheTalkWindow)
+{
+    struct Case {
+        const char* what;
+        bool talking;
+        bool quit; // else save
+    };
+    const Case cases[] = {
+        {"save", false, false},
+        {"save while the companion talks", true, false},
+        {"quit", false, true},
+        {"quit while the companion talks", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        ASSERT_TRUE(Game().Start());
+        Game().Tick();
+        ASSERT_NO_FATAL_FAILURE(StartHome());
+        ASSERT_EQ(SavedOnDisk().m_nExperience, 0u) << "the arrival's autosave";
+        if (c.talking) {
+            ASSERT_NO_FATAL_FAILURE(TalkToCompanion());
+        }
+        if (c.quit) {
+            const int quits = Game().QuitCount();
+            Pad().Press("select");
+            ASSERT_TRUE(WaitOpen("ui_exit_yes_no", true, 30));
+            ASSERT_NO_FATAL_FAILURE(AnswerYes("ui_exit_yes_no"));
+            ASSERT_TRUE(Game().TickUntil([&] { return Game().QuitCount() > quits; }, "the quit", 120));
+            Game().Shutdown();
+            EXPECT_FALSE(Game().IsRunning());
+            continue;
+        }
+        // Something worth saving: the experience a quest would have paid.
+        g_PlayerSaveData.m_nExperience = 321;
+        ASSERT_NO_FATAL_FAILURE(OpenAt(kSavePointX, "ui_save_yes_no"));
+        EXPECT_EQ(Panel("ui_lisvet_window")->IsActive(), c.talking);
+        ASSERT_NO_FATAL_FAILURE(AnswerYes("ui_save_yes_no"));
+        EXPECT_EQ(SavedOnDisk().m_nExperience, 321u) << "the file holds what was saved";
+        if (c.talking) {
+            EXPECT_TRUE(CompanionTalkSelected()) << "the talk window has the selection back";
+        }
     }
 }

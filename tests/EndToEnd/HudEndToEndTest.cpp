@@ -18,6 +18,8 @@
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -156,6 +158,22 @@ TEST(HudEndToEndTest, TheHudShowsAHitAndPowerAndTheTalkWindowTalks)
     EXPECT_NEAR(h.bar->GetSpecialSlider(1)->GetValue(), 0.35f, 0.01f);
     EXPECT_EQ(h.bar->GetSpecialSlider(1)->GetForeground()->GetColor(), 0xFFFFFFFFu);
     EXPECT_EQ(h.bar->GetSpecialSlider(2)->GetValue(), 0.0f);
+
+    // The combo count shakes when it changes, then settles where it stood.
+    UIHudCombo* combo = hud->m_pCombo;
+    ASSERT_NE(combo, nullptr);
+    Transform* comboAt = combo->GetOwner()->GetTransform();
+    const float comboX = comboAt->WorldMatrix().m[3][0], comboY = comboAt->WorldMatrix().m[3][1];
+    combo->ShowCount(5);
+    float shaken = 0.0f;
+    for (int i = 0; i < 20; ++i) {
+        h.Ticks(1);
+        shaken = std::max(shaken, std::hypot(comboAt->WorldMatrix().m[3][0] - comboX,
+                                             comboAt->WorldMatrix().m[3][1] - comboY));
+    }
+    EXPECT_GT(shaken, 2.0f) << "the combo count shakes";
+    EXPECT_FLOAT_EQ(comboAt->WorldMatrix().m[3][0], comboX);
+    EXPECT_FLOAT_EQ(comboAt->WorldMatrix().m[3][1], comboY);
 
     // The companion's window: opened by tag with a line, it reveals it, shows the marker, and
     // A asks the listener for the next line; Closing switches the panel off.

@@ -331,6 +331,32 @@ TEST_F(DamageTest, Combo)
     }
 }
 
+// Keys left out of the combo's data keep working values: a run of hits still shows.
+TEST(ComboControllerLoad, AbsentKeysKeepWorkingDefaults)
+{
+    struct Case {
+        const char* table;
+        float time;
+        int32_t max, notice;
+    };
+    const Case cases[] = {
+        {"{}", 2.0f, 999, 50},
+        {"{ comboAcceptableTime = 1.5 }", 1.5f, 999, 50},
+        {"{ maxComboCount = 3, comboNotice = 7 }", 2.0f, 3, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        lua_State* L = luaL_newstate();
+        ASSERT_EQ(luaL_dostring(L, (std::string("return ") + c.table).c_str()), 0);
+        ComboController combo(nullptr);
+        EXPECT_TRUE(combo.Load(L));
+        EXPECT_FLOAT_EQ(combo.m_fAcceptableTime, c.time);
+        EXPECT_EQ(combo.m_nMaxCount, c.max);
+        EXPECT_EQ(combo.m_nNotice, c.notice);
+        lua_close(L);
+    }
+}
+
 // A swing spawned by the player is bound and held, takes the player's place and facing at
 // start, and, without a collision animation, leaves at its first update.
 TEST_F(DamageTest, MeleeHitFollowsAndLeaves)

@@ -302,6 +302,40 @@ TEST_F(EnemyTest, BlownChainStops)
 
 // The weighted pick: ranges in list order; the largest word lands in the last range that can be
 // drawn; zero and negative rates are never drawn; a total of 0 or less picks word mod count.
+// An enemy whose health runs out while it cannot fly (never knocked back, or with nothing to
+// fly with) and touches nothing dies where it is, in the next frame.
+TEST_F(EnemyTest, DeadWithoutAFlightDiesWhereItIs)
+{
+    struct Case {
+        const char* name;
+        int knockbackType;
+        bool knockbackComponent;
+    };
+    const Case cases[] = {
+        {"only blinks (type 1)", 1, true},
+        {"only blinks (type 2)", 2, true},
+        {"no knockback component", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string enemy = EnemyPrototype("test_enemy", "idle = {}");
+        enemy.replace(enemy.find("initState = 'idle'"), std::string("initState = 'idle'").size(),
+                      "knockbackType = " + std::to_string(c.knockbackType) + ", initState = 'idle'");
+        if (!c.knockbackComponent) {
+            const std::string kb = "KnockbackController = { knockbackDuration = 0.2 },";
+            enemy.erase(enemy.find(kb), kb.size());
+        }
+        BuildEnemies({{"test_enemy", enemy}});
+        Tick();
+        ASSERT_TRUE(Find("test_enemy")->IsActive());
+        Enemy().OnDamaged({100.0f, 100.0f}, 0.0f, 1, true);
+        Enemy().m_pHealth->m_nHealth = 0;
+        Tick(0);
+        Tick(0);
+        EXPECT_FALSE(Find("test_enemy")->IsActive());
+    }
+}
+
 TEST(EnemyPick, Weighted)
 {
     struct Case {

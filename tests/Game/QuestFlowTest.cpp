@@ -718,6 +718,58 @@ TEST_F(QuestFlowTest, ObjectivesAndCompletion)
     }
 }
 
+// Only targets that were made count: a prototype that cannot be made, or more at once than
+// there are spawn points, leaves the count with an error, so the quest still completes.
+TEST_F(QuestFlowTest, TargetsThatCannotBeMadeDoNotCount)
+{
+    Quests quests;
+    QuestEnemyList& list = quests.Current().m_EnemyList;
+    list.m_Objectives = {{"test_target", 0.2f, 0.2f, HashName("icon_a"), 1},
+                         {"no_such_target", 0.3f, 0.3f, HashName("icon_b"), 2},
+                         {"test_target", 0.4f, 0.4f, HashName("icon_c"), kSpawnPointCount + 3}};
+    testing::internal::CaptureStdout();
+    BuildFlow("ObjectiveController = { relaxTimeMin = 100, relaxTimeMax = 100, relaxSpawnFrequency = 0 }");
+    Step();
+    ObjectiveController& d = *Director();
+    EXPECT_EQ(d.m_nTargetsLeft, 3 + kSpawnPointCount + 3);
+    Steps(40);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("no_such_target"), std::string::npos) << log;
+    ASSERT_EQ(d.m_Targets.size(), size_t(1 + kSpawnPointCount));
+    EXPECT_EQ(d.m_nTargetsLeft, 1 + kSpawnPointCount);
+    UIHudQuestTarget* rows = Hud()->m_pQuestTarget;
+    EXPECT_EQ(rows->GetCount(HashName("icon_b")), 0);
+    EXPECT_EQ(rows->GetCount(HashName("icon_c")), kSpawnPointCount);
+    // Every target made falls: the quest completes.
+    while (!d.m_Targets.empty() && d.m_nState != eDirector_Complete) {
+        m_pWorld->Scene()->GetMessageManager()->FindObject(d.m_Targets[0].id)->Deactivate();
+        Step();
+    }
+    EXPECT_EQ(d.m_nTargetsLeft, 0);
+    EXPECT_EQ(d.m_nState, eDirector_Complete);
+}
+
+// A boss quest whose data names no next stage pays, then goes home with an error instead of
+// leaving the stage running with nothing to do.
+TEST_F(QuestFlowTest, BossQuestWithoutANextStageGoesHome)
+{
+    Quests quests;
+    QuestEnemyList& list = quests.Current().m_EnemyList;
+    list.m_BossName = "test_boss";
+    list.m_fBossPositionX = 300.0f;
+    testing::internal::CaptureStdout();
+    BuildFlow("BossBattleController = {}");
+    Steps(2);
+    Find("test_boss")->Deactivate();
+    Step();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(g_PlayerSaveData.GetQuestClearCount(HashName("quest_Test")), 1u);
+    EXPECT_NE(log.find("nextStage"), std::string::npos) << log;
+    EXPECT_TRUE(m_pWorld->Scene()->IsStageChangePending());
+    EXPECT_EQ(m_pWorld->Scene()->GetNextStageName(), "stage_Home");
+    EXPECT_EQ(g_pQuestTable->m_pCurrentQuest, g_pQuestTable->Find(HashName("vididezare")));
+}
+
 // The companion remarks at every "noticeHuntCount" defeats; 0 never remarks, with an error.
 TEST_F(QuestFlowTest, NoticeHuntCount)
 {

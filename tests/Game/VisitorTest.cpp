@@ -13,6 +13,7 @@
 #include "System/Sound/SoundManager.h"
 #include "World/FrameCounter.h"
 #include "World/PlayerSaveData.h"
+#include "World/SceneManager.h"
 
 namespace {
 
@@ -170,6 +171,52 @@ TEST_F(VisitorTest, OskelPhases)
     }
     ASSERT_NE(Find("flower4"), nullptr);
     EXPECT_FLOAT_EQ(WorldPosition(Find("flower4")).x, 40.0f); // at the second's group
+}
+
+// A special move that freezes the enemies' layer as the second enemy appears keeps it from
+// starting: the event waits for it to start, fight and fall, and then pays its experience.
+TEST_F(VisitorTest, OskelWaitsForASecondEnemyThatReallyFought)
+{
+    auto files = VisitorFiles(kOskelGroup);
+    files["game_objects/test_oskel"] = StillEnemy("test_oskel", "Oskel", 10, 0);
+    files["game_objects/test_liberated"] = StillEnemy("test_liberated", "LiberatedOskel", 10, 40);
+    Build(files);
+    Frame();
+    OskelController& oskel = *Get<OskelController>("event");
+    Enemy("test_oskel").m_pHealth->m_nHealth = 0;
+    Frame();
+    ASSERT_EQ(oskel.m_nStep, 2);
+    // The enemies' layer (4) frozen from the white-out until well after the fade-in.
+    SceneManager& scene = *m_pWorld->Scene();
+    scene.m_nUpdateMask = ~4u;
+    Frame(62 + 92 + 30);
+    EXPECT_EQ(oskel.m_nPhase, 1);
+    EXPECT_TRUE(Find("test_liberated")->IsActive());
+    EXPECT_FALSE(Enemy("test_liberated").IsStarted());
+    EXPECT_EQ(oskel.m_nStep, 2) << "a second enemy that never started has not fallen";
+    EXPECT_EQ(g_PlayerSaveData.m_nExperience, 0u);
+    // The layer moves again: the enemy starts and stands until its health runs out.
+    scene.m_nUpdateMask = 0xFFFFFFFFu;
+    Frame(3);
+    ASSERT_TRUE(Enemy("test_liberated").IsStarted());
+    EXPECT_EQ(oskel.m_nStep, 2);
+    Enemy("test_liberated").m_pHealth->m_nHealth = 0;
+    Frame();
+    EXPECT_EQ(oskel.m_nStep, 3);
+    EXPECT_EQ(g_PlayerSaveData.m_nExperience, 40u);
+}
+
+// A stranger whose data names no exit state leaves through the state called "exitState".
+TEST_F(VisitorTest, StrangerExitStateDefaultsToItsName)
+{
+    auto files = VisitorFiles("{ base_script = 'test_stranger' }");
+    std::string stranger = StillEnemy("test_stranger", "Enemy", 100, 0, "StrangerController = { duration = 1 },");
+    stranger.replace(stranger.find("leave = {}"), std::string("leave = {}").size(), "exitState = {}");
+    files["game_objects/test_stranger"] = stranger;
+    Build(files);
+    Frame(65);
+    EXPECT_EQ(Get<StrangerController>("test_stranger")->m_nStep, 2);
+    EXPECT_EQ(Enemy("test_stranger").m_nStateId, HashName("exitState"));
 }
 
 // Without either tagged object the event cannot run: an error, and the controller is off.

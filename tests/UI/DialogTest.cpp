@@ -153,7 +153,7 @@ TEST(UIFrameCommonYesNo, AnswerAndSoundPerWayOfClosing)
     }
 }
 
-TEST(UIFrameCommonYesNo, AnswerGoesToTheCallerOrElseTheRoot)
+TEST(UIFrameCommonYesNo, AnswerGoesToTheCallerAndTheRoot)
 {
     enum Caller { eLive, eGone, eNone };
     struct Case {
@@ -161,8 +161,10 @@ TEST(UIFrameCommonYesNo, AnswerGoesToTheCallerOrElseTheRoot)
         const char* receiver; // the object whose sink sees the answer directly
         size_t listenerCopies;
     };
-    // The root copies what it receives to its listeners; a live caller gets it alone.
-    const Case cases[] = {{eLive, "caller", 0}, {eGone, "root", 1}, {eNone, "root", 1}};
+    // The root copies what it receives to its listeners. A live caller gets the answer too, but
+    // never alone: gameplay that opened the dialog while another widget held the selection (the
+    // companion's talk window at home) listens on the root and must hear it.
+    const Case cases[] = {{eLive, "caller", 1}, {eGone, "root", 1}, {eNone, "root", 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.caller));
         DialogWorld d;

@@ -217,6 +217,26 @@ TEST(HudTest, ComboFadesOutAfterItsDisplayTime)
     EXPECT_FALSE(Forwards(combo->GetFade()));
 }
 
+// Every shown count shakes, the first of the HUD's life too: its shake runs backward from
+// the end rather than ending at once from the start it rests at.
+TEST(HudTest, EveryComboCountShakes)
+{
+    HudWorld h;
+    UIHudCombo* combo = h.hud->m_pCombo;
+    for (int count : {3, 4}) {
+        SCOPED_TRACE(count);
+        combo->ShowCount(count);
+        EXPECT_EQ(combo->GetShake()->GetFactor(), 1.0f);
+        h.w.Tick(0.05f);
+        EXPECT_FALSE(combo->GetShake()->IsFinished());
+        EXPECT_LT(combo->GetShake()->GetFactor(), 1.0f);
+        EXPECT_GT(combo->GetShake()->GetFactor(), 0.0f);
+        for (int i = 0; i < 10; ++i)
+            h.w.Tick(0.05f);
+        EXPECT_TRUE(combo->GetShake()->IsFinished());
+    }
+}
+
 // The countdown waits for the fade-in; the bar spans the text and both borders.
 TEST(HudTest, NamePlate)
 {
@@ -237,6 +257,14 @@ TEST(HudTest, NamePlate)
         h.w.Tick(0.25f);
     EXPECT_EQ(name->GetRemainingTime(), 0.0f);
     EXPECT_FALSE(Forwards(name->GetFade()));
+    // Once faded out the plate stays idle: the fade-out is not started again frame after frame.
+    for (int i = 0; i < 4; ++i)
+        h.w.Tick(0.25f);
+    ASSERT_TRUE(name->GetFade()->IsFinished());
+    for (int i = 0; i < 3; ++i) {
+        h.w.Tick(0.25f);
+        EXPECT_TRUE(name->GetFade()->IsFinished()) << i;
+    }
 }
 
 TEST(HudTest, QuestTargets)
@@ -272,6 +300,23 @@ TEST(HudTest, QuestTargets)
     EXPECT_FALSE(h.w.Get<UIHudQuestTarget>("targets2")->AddTarget(slime));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("no row prototype \"no_such_row\""), std::string::npos) << out;
+}
+
+// A list whose data leaves out "limit_max" still shows the counts, up to two digits' worth.
+TEST(HudTest, QuestTargetCountsWithoutALimit)
+{
+    auto files = HudFiles();
+    files["game_objects/targets"] = Obj("targets", "targets",
+                                        "UITable = { direction = 1, padding = { x = 0, y = -28 } },"
+                                        " UIHudQuestTarget = { quest_target_script_name = 'row' }");
+    UIWorld w(files, "stage_H");
+    auto* targets = w.Get<UIHudQuestTarget>("targets");
+    const NameId slime = HashName("icon_slime");
+    ASSERT_TRUE(targets->AddTarget(slime));
+    for (const auto& [count, label] : {std::pair<int32_t, const char*>{0, "x  0"}, {7, "x  7"}, {120, "x 99"}}) {
+        targets->SetCount(slime, count);
+        EXPECT_EQ(targets->GetLabel(slime)->GetText(), label) << count;
+    }
 }
 
 namespace {

@@ -308,6 +308,39 @@ TEST(UIFrameQuestSelect, ReopensOnTheLastShownQuest)
     }
 }
 
+// A tab that asks to start selected is chosen only when there is no last quest to reopen on;
+// it never overwrites the last quest's key.
+TEST(UIFrameQuestSelect, StartSelectedTabYieldsToTheLastQuest)
+{
+    const std::vector<QuestSpec> quests = {
+        {"a1", "stage_A", 1, 0}, {"a2", "stage_A", 2, 0}, {"c1", "stage_C", 3, 0}, {"c2", "stage_C", 4, 0}};
+    struct Case {
+        const char* startTab;
+        const char* last;
+        const char* tab;
+        int cursor;
+    };
+    const Case cases[] = {
+        {"tab_a", "c2", "tab_c", 1}, {"tab_c", "a2", "tab_a", 1}, {"tab_c", "", "tab_c", 0}, {"tab_c", "zz", "tab_c", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.startTab) + " last " + c.last);
+        auto files = SelectFiles();
+        const std::string stage = std::string(c.startTab) == "tab_a" ? "stage_A" : "stage_C";
+        files[std::string("game_objects/") + c.startTab] =
+            Proto(c.startTab, std::string("object_tag = '") + c.startTab +
+                                  "', components = { Transform = {}, UIStageTab = { stage_names = { '" + stage +
+                                  "' }, start_selected = 1 }, UIButtonKeys = { pad_left = 64 } }");
+        SelectWorld s(quests, files);
+        g_LastSelectedQuestKey = *c.last ? HashName(c.last) : 0;
+        s.Open();
+        EXPECT_EQ(ObjectLabel(s.Frame()->GetSelected()), c.tab);
+        EXPECT_EQ(s.Frame()->GetCursor(), c.cursor);
+        ASSERT_EQ(s.Frame()->GetQuests().size(), 2u);
+        EXPECT_EQ(g_LastSelectedQuestKey, s.Frame()->GetQuests()[static_cast<size_t>(c.cursor)]->m_nKey);
+        EXPECT_EQ(s.Shown(), s.Frame()->GetQuests()[static_cast<size_t>(c.cursor)]->m_QuestName);
+    }
+}
+
 TEST(UIFrameQuestSelect, QuestPagingStopsAtTheEnds)
 {
     SelectWorld s({{"a1", "stage_A", 1, 0}, {"a2", "stage_A", 2, 0}, {"a3", "stage_A", 3, 0}});

@@ -500,6 +500,15 @@ TEST(UIWidgetClosing, ThroughTheTweensAndWithout)
          " TweenAlpha = { duration = 0.05 }", false, true},
         {"UIActivateTween = { disable_condition = -1, group = true }, TestRenderer = {}, TweenAlpha = { duration = 0.05 }",
          true, false}, // its tween is of group 0, so nothing plays
+        // A number names its group as it does on the tweens.
+        {"UIActivateTween = { disable_condition = -1, group = 1 }, TestRenderer = {}, TweenAlpha = { duration = 0.05 }",
+         true, false},
+        {"UIActivateTween = { disable_condition = -1, group = 1 }, TestRenderer = {},"
+         " TweenAlpha = { duration = 0.05, group = 1 }", false, false},
+        {"UIActivateTween = { disable_condition = -1, group = true }, TestRenderer = {},"
+         " TweenAlpha = { duration = 0.05, group = 1 }", false, false},
+        {"UIActivateTween = { disable_condition = -1, group = 0 }, TestRenderer = {}, TweenAlpha = { duration = 0.05 }",
+         false, false},
         {"UIActivateTween = { disable_condition = -1 }", true, false},
     };
     for (const Case& c : cases) {

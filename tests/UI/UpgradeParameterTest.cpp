@@ -690,3 +690,43 @@ TEST(UIFrameUpgradeParameter, RowsSlideInOnce)
         slides += c->IsKindOf(TweenPosition::s_Class.Key);
     EXPECT_EQ(slides, 1);
 }
+
+// A curve whose cost is negative or zero sells nothing, and a raise that the curve's "max" makes
+// worthless is refused: no purchase ever adds experience or gives a level for free.
+TEST(UIFrameUpgradeParameter, WorthlessOrFreeRaisesAreRefused)
+{
+    struct Case {
+        const char* name;
+        const char* health;  // the hit-point curve
+        int savedLevel;
+        int experience;      // after the raise and the confirmation
+        int level;           // saved level after the confirmation
+    };
+    const Case cases[] = {
+        {"negative table cost", "init = 100, max = 999, table = { { 110, -100 } }, step = { 10, 75 }", 0, 100, 0},
+        {"zero step cost", "init = 100, max = 999, table = { { 110, 60 } }, step = { 10, 0 }", 1, 100, 1},
+        {"negative step cost", "init = 100, max = 999, table = { { 110, 60 } }, step = { 10, -5 }", 1, 100, 1},
+        {"past the max", "init = 100, max = 110, table = { { 110, 60 } }, step = { 10, 75 }", 1, 100, 1},
+        {"below the max", "init = 100, max = 120, table = { { 110, 60 } }, step = { 10, 75 }", 1, 25, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto files = UpgradeFiles();
+        files["game_objects/player"] =
+            Proto("player", std::string("components = { StatusParameter = { usePlayerData = true, health = { ") +
+                                c.health + " } } }");
+        UpgradeWorld s(files);
+        g_PlayerSaveData.m_aLevels[0] = static_cast<uint32_t>(c.savedLevel);
+        s.Open();
+        s.PadRow(0, 8);
+        const bool raised = s.Row(0)->m_nCurrentLevel != c.savedLevel;
+        EXPECT_EQ(s.sound.Keys().back(), HashName(raised ? "u_up" : "u_noexp"));
+        EXPECT_GE(s.Frame()->GetPendingCost(), 0);
+        if (raised) {
+            s.PadFrame(16);
+            s.AnswerYes();
+        }
+        EXPECT_EQ(g_PlayerSaveData.m_nExperience, static_cast<uint32_t>(c.experience));
+        EXPECT_EQ(g_PlayerSaveData.m_aLevels[0], static_cast<uint32_t>(c.level));
+    }
+}

@@ -1764,10 +1764,23 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
         }
         lua_pop(L, 1);
     } else if (name == "StatusParameter") {
+        lua_getfield(L, -1, "usePlayerData");
+        const bool bought = lua_toboolean(L, -1) != 0;
+        lua_pop(L, 1);
+        // The player's levels are bought with experience at these prices: a price of 0 or
+        // below would give levels away (or pay for them).
+        auto checkCost = [&](const std::string& what) {
+            lua_rawgeti(L, -1, 2);
+            if (bought && lua_isnumber(L, -1) && lua_tonumber(L, -1) <= 0)
+                Add(file, what + " costs " + lua_tostring(L, -1) +
+                              ": a level bought there must cost a positive amount of experience");
+            lua_pop(L, 1);
+        };
         for (const char* stat : {"health", "healthRecharge", "attack", "defense", "specialAtk", "powerRecharge",
                                  "experience"}) {
             lua_getfield(L, -1, stat);
             const std::string curve = where + " \"" + stat + "\"";
+            const bool priced = std::string(stat) != "experience";
             if (lua_istable(L, -1)) {
                 lua_getfield(L, -1, "table");
                 if (lua_istable(L, -1))
@@ -1775,6 +1788,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                         if (!lua_istable(L, -1) || lua_rawlen(L, -1) != 2)
                             Add(file, curve + " table entry " + std::to_string(i) +
                                           " is not a pair of numbers (value, cost)");
+                        else if (priced)
+                            checkCost(curve + " table entry " + std::to_string(i));
                     });
                 else if (!lua_isnil(L, -1))
                     Add(file, curve + " \"table\" is a " + TypeName(L, -1) + ", not a list");
@@ -1782,6 +1797,8 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
                 lua_getfield(L, -1, "step");
                 if (!lua_isnil(L, -1) && (!lua_istable(L, -1) || lua_rawlen(L, -1) != 2))
                     Add(file, curve + " \"step\" is not a pair of numbers (value, cost)");
+                else if (!lua_isnil(L, -1) && priced)
+                    checkCost(curve + " \"step\"");
                 lua_pop(L, 1);
             } else if (!lua_isnil(L, -1)) {
                 Add(file, curve + " is a " + TypeName(L, -1) + ", not a curve table");

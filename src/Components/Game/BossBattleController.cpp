@@ -129,7 +129,18 @@ int32_t BossBattleController::StateBattle()
         context.m_pQuestController = FindRootQuestController();
         g_PlayerSaveData.GrantRewards(quest->m_Rewards, context);
         g_PlayerSaveData.CountQuestClear(quest->m_nKey);
-        g_pSceneManager->RequestStage(quest->m_EnemyList.m_BossNextStage);
+        if (!quest->m_EnemyList.m_BossNextStage.empty()) {
+            g_pSceneManager->RequestStage(quest->m_EnemyList.m_BossNextStage);
+        } else {
+            // With nowhere to go the cleared stage would run on until the player gave up.
+            QuestRecord* home = g_pQuestTable->Find(HashName("vididezare"));
+            LOG_ERROR << "BossBattleController: the quest of the stage \"" << quest->m_StageName
+                      << "\" names no boss \"nextStage\"; going home (\"vididezare\").";
+            if (home) {
+                g_pQuestTable->m_pCurrentQuest = home;
+                g_pSceneManager->RequestStage(home->m_StageName);
+            }
+        }
     }
     ++m_nStep;
     return -1;

@@ -27,9 +27,14 @@ ComboController::ComboController(GameObj* owner) : Component(owner, s_Class) {}
 
 bool ComboController::Load(lua_State* L)
 {
-    m_fAcceptableTime = LuaGetFloatField(L, "comboAcceptableTime");
-    m_nMaxCount = LuaGetIntField(L, "maxComboCount");
-    m_nNotice = LuaGetIntField(L, "comboNotice");
+    // An absent key keeps its working default: an acceptance time or a cap of 0 would never
+    // show a combo.
+    if (LuaHasField(L, "comboAcceptableTime"))
+        m_fAcceptableTime = LuaGetFloatField(L, "comboAcceptableTime");
+    if (LuaHasField(L, "maxComboCount"))
+        m_nMaxCount = LuaGetIntField(L, "maxComboCount");
+    if (LuaHasField(L, "comboNotice"))
+        m_nNotice = LuaGetIntField(L, "comboNotice");
     return true;
 }
 

@@ -16,7 +16,7 @@ public:
 
     explicit ComboController(GameObj* owner);
 
-    // "comboAcceptableTime", "maxComboCount", "comboNotice"; an absent key reads 0.
+    // "comboAcceptableTime", "maxComboCount", "comboNotice"; an absent key keeps the default.
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
     void Update() override;

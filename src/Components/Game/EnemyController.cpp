@@ -300,7 +300,10 @@ void EnemyController::Update()
             return;
         }
     }
-    if (m_nKnockbackType == 1 && m_pHealth && m_pHealth->m_nHealth < 1)
+    // One that never flies (it only blinks, or has nothing to fly with) has no landing to die
+    // on: at 0 hit points it dies where it is.
+    const bool flies = m_pKnockback && m_nKnockbackType == 0;
+    if (!flies && m_pHealth && m_pHealth->m_nHealth < 1)
         m_bDead = true;
     if (m_bDead) {
         GetOwner()->Deactivate();

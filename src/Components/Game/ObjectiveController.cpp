@@ -369,11 +369,31 @@ void ObjectiveController::SpawnTimedObjectives()
             const std::vector<Vec2> points = ChooseSpawnPoints(time.count);
             if (points.empty())
                 continue; // no player to place them by yet: they wait
+            int32_t made = 0;
             for (const Vec2& at : points)
-                if (GameObj* target = SpawnEnemy(kind.first->m_Name, at, true, "objective target"))
+                if (GameObj* target = SpawnEnemy(kind.first->m_Name, at, true, "objective target")) {
                     m_Targets.push_back({kind.icon, target->GetId()});
+                    ++made;
+                }
             time.done = true;
+            // Only targets that exist can fall: the rest leave the count, or the quest could
+            // never complete.
+            if (made < time.count)
+                DropUnmadeTargets(kind, time.count - made);
         }
+}
+
+void ObjectiveController::DropUnmadeTargets(ObjectiveKind& kind, int32_t missing)
+{
+    LOG_ERROR << "ObjectiveController: " << missing << " of the objective \"" << kind.first->m_Name
+              << "\" could not be made; they are not counted.";
+    kind.remaining = std::max(0, kind.remaining - missing);
+    m_nTargetsLeft = std::max(0, m_nTargetsLeft - missing);
+    if (m_pQuestTarget)
+        m_pQuestTarget->SetCount(kind.icon, kind.remaining);
+    // Nothing left standing: the stage completes as when the last target falls.
+    if (m_nTargetsLeft == 0 && m_nState != eDirector_Complete)
+        Complete();
 }
 
 void ObjectiveController::StrangerArrival()

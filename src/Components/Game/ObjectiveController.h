@@ -130,6 +130,8 @@ private:
 
     bool AnyMobOnScreen() const;
     void SpawnTimedObjectives();
+    // Takes targets that could not be made out of the kind's and the total count (ERROR).
+    void DropUnmadeTargets(ObjectiveKind& kind, int32_t missing);
     void StrangerArrival();
     void MobUpkeep();
     void StrangerUpkeep();

@@ -31,9 +31,14 @@ EnemyController* EnemyOf(GameObj* object)
     return object ? static_cast<EnemyController*>(object->GetComponent(EnemyController::s_Class.Key)) : nullptr;
 }
 
+// An enemy that has not started yet (its layer frozen by a special move as it appeared) has
+// not fought: it stands until it has started and its health has run out. One that is gone
+// counts as fallen, or the event could never end.
 bool StillStanding(GameObj* object)
 {
     const EnemyController* enemy = EnemyOf(object);
+    if (enemy && !enemy->IsStarted())
+        return true;
     return enemy && enemy->m_pHealth && enemy->m_pHealth->m_nHealth > 0;
 }
 

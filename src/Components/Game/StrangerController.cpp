@@ -83,7 +83,9 @@ bool StrangerController::Load(lua_State* L)
         return lo + std::trunc((hi - lo) * static_cast<double>(RandomNext()) / 4294967295.0);
     }));
     const std::string exitState = LuaGetStringField(L, "exitState");
-    m_nExitState = exitState.empty() ? 0 : HashName(exitState);
+    // Without the key it leaves through the state named "exitState"; with none to enter it
+    // would never leave and its theme would play on.
+    m_nExitState = HashName(exitState.empty() ? std::string("exitState") : exitState);
     return true;
 }
 

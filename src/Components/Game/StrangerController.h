@@ -22,7 +22,7 @@ public:
 
     // "themeSong" (asset name), "duration" (seconds, or {a, b}: a random time between, drawn
     // here once), "extraExp" (a number, or {a, b}: a random whole number between), "exitState"
-    // (the enemy state it leaves by). Never fails.
+    // (the enemy state it leaves by; absent: the state named "exitState"). Never fails.
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
     // Caches the enemy controller, the stage music (the scene root's MusicPlayer track) and

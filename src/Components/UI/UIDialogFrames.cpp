@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <lua.hpp>
+#include <vector>
 
 #include "Components/Core/FontRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
@@ -169,8 +170,14 @@ void UIFrameCommonYesNo::Close()
         GameObj* caller = nullptr;
         if (m_nCallerId >= 0 && GetOwner()->GetMessageManager())
             caller = GetOwner()->GetMessageManager()->FindObject(m_nCallerId);
-        PostResultTo(GetOwner(), caller ? caller : m_pRoot->GetOwner(),
-                     {static_cast<int32_t>(g_nResultCloseWindow), m_nAnswer, m_nCallerValue});
+        const std::vector<int32_t> answer = {static_cast<int32_t>(g_nResultCloseWindow), m_nAnswer, m_nCallerValue};
+        // The screen that asked hears the answer as its caller; the root always hears it too,
+        // for gameplay listens there: a dialog the game flow opened while another widget held
+        // the selection (a talk window) answers the flow, not that widget.
+        GameObj* root = m_pRoot->GetOwner();
+        if (caller && caller != root)
+            PostResultTo(GetOwner(), caller, answer);
+        PostResultTo(GetOwner(), root, answer);
         m_nCallerId = -1;
     }
     PlaceWindow(0.0f, 0.0f);

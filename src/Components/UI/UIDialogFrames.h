@@ -22,7 +22,8 @@ void PlayUISound(NameId key);
 bool IsRewardHeld(const QuestReward& reward);
 
 // A modal confirmation. Its answer (0 closed without a choice, 1 yes, 2 no) goes, with the
-// caller value, as "CloseWindow" to the object selected when it opened, or to the root.
+// caller value, as "CloseWindow" to the object selected when it opened (when it still lives)
+// and to the root.
 class UIFrameCommonYesNo : public UIFrame {
 public:
     static const ClassKey s_Class;

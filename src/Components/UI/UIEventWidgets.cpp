@@ -113,9 +113,13 @@ UIActivateTween::UIActivateTween(GameObj* owner) : UIWidget(owner, s_Class) {}
 
 bool UIActivateTween::Load(lua_State* L)
 {
+    // A number names the group as the tweens' own "group" does (so 0 stays group 0); true is
+    // group 1, anything else group 0.
     lua_getfield(L, -1, "group");
-    m_nGroup = lua_toboolean(L, -1) && lua_isboolean(L, -1) ? 1 : 0;
+    const bool isNumber = lua_type(L, -1) == LUA_TNUMBER;
+    const bool isTrue = lua_isboolean(L, -1) && lua_toboolean(L, -1);
     lua_pop(L, 1);
+    m_nGroup = isNumber ? LuaGetIntField(L, "group") : (isTrue ? 1 : 0);
     m_bChildren = LuaGetBoolField(L, "children");
     m_nDisableCondition = LuaGetIntField(L, "disable_condition");
     m_bRemoveOnDisable = LuaGetBoolField(L, "disable_when_remove_gameobj");

@@ -136,8 +136,10 @@ void UIHudCombo::ShowCount(int32_t count)
     if (m_pNumber)
         m_pNumber->SetNumber(count);
     if (m_pShake) {
-        m_pShake->ResetToBeginning();
+        // Backward, from its end: a shake resting at its start (the first count shown) would
+        // otherwise end at once without moving.
         m_pShake->Play(false);
+        m_pShake->ResetToBeginning();
     }
     if (m_pFade) {
         m_pFade->ResetToBeginning();
@@ -199,6 +201,7 @@ void UIHudObjectName::Show(const std::string& text, float seconds)
     if (m_pFade)
         m_pFade->Play(true);
     m_fRemainingTime = m_fDisplayTime;
+    m_bCounting = true;
     if (m_pBar) {
         const float borders = static_cast<float>(m_pBar->GetBorderLeft()) + static_cast<float>(m_pBar->GetBorderRight());
         m_pBar->SetDrawSize(width + borders, m_pBar->GetDrawHeight());
@@ -207,12 +210,14 @@ void UIHudObjectName::Show(const std::string& text, float seconds)
 
 void UIHudObjectName::Update()
 {
-    // The countdown starts once the fade-in is complete.
-    if (m_fRemainingTime < 0.0f || (m_pFade && !m_pFade->IsFinished()))
+    // The countdown starts once the fade-in is complete; once run out the plate rests until
+    // the next name, so its fade-out plays once.
+    if (!m_bCounting || (m_pFade && !m_pFade->IsFinished()))
         return;
     m_fRemainingTime -= GetAppDeltaTime();
     if (m_fRemainingTime < 0.0f) {
         m_fRemainingTime = 0.0f;
+        m_bCounting = false;
         if (m_pFade)
             m_pFade->Play(false);
     }
@@ -350,7 +355,8 @@ UIHudQuestTarget::UIHudQuestTarget(GameObj* owner) : UIWidget(owner, s_Class) {}
 
 bool UIHudQuestTarget::Load(lua_State* L)
 {
-    m_nLimit = LuaGetIntField(L, "limit_max");
+    // Without a limit every count would read 0: two digits' worth fits the row's "x%3d".
+    m_nLimit = LuaHasField(L, "limit_max") ? LuaGetIntField(L, "limit_max") : kQuestTargetDefaultLimit;
     m_RowPrototype = LuaGetStringField(L, "quest_target_script_name");
     return true;
 }

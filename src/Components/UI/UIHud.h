@@ -10,6 +10,9 @@
 #include "Components/UI/UIWidget.h"
 #include "System/Common/NameHash.h"
 
+// The highest count a quest-target row shows when the data gives no "limit_max".
+constexpr int32_t kQuestTargetDefaultLimit = 99;
+
 class FontRenderer;
 class SlicedSpriteRenderer;
 class SpriteNumberRenderer;
@@ -114,6 +117,7 @@ private:
     SlicedSpriteRenderer* m_pBar = nullptr;
     float m_fDisplayTime = 0.0f;
     float m_fRemainingTime = 0.0f;
+    bool m_bCounting = false; // shown and not yet run out
 };
 
 // The player's life (number, slider and a flower that spins on changes and shrinks as life
@@ -170,7 +174,7 @@ public:
     static const ClassKey s_Class;
     explicit UIHudQuestTarget(GameObj* owner);
 
-    // "limit_max", "quest_target_script_name".
+    // "limit_max" (absent: kQuestTargetDefaultLimit), "quest_target_script_name".
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
     // Takes the own object's table once, then the widget's enable steps.

@@ -138,7 +138,9 @@ bool UIStageTab::IsKindOf(TypeKey key) const { return key == s_Class.Key || key 
 void UIStageTab::OnEnable()
 {
     UIWidget::OnEnable();
-    if (m_bStartSelected && m_pFrame)
+    // Selecting here would show this tab's first quest and overwrite the last quest's key
+    // before the quest select screen reopens on that quest.
+    if (m_bStartSelected && m_pFrame && !m_pFrame->IsKindOf(UIFrameQuestSelect::s_Class.Key))
         m_pFrame->UIFrame::SetSelection(GetOwner());
 }
 
@@ -426,6 +428,7 @@ void UIFrameQuestSelect::FindChildren()
         return;
     }
     GameObj* first = nullptr;
+    GameObj* startTab = nullptr;
     GameObj* previous = nullptr;
     GameObj* beforePrevious = nullptr;
     GameObj* chosen = nullptr;
@@ -444,6 +447,8 @@ void UIFrameQuestSelect::FindChildren()
         ++usable;
         if (!first)
             first = tab;
+        if (!startTab && stage->IsStartSelected())
+            startTab = tab;
         if (previous)
             LinkTab(previous, beforePrevious, tab);
         beforePrevious = previous;
@@ -455,7 +460,7 @@ void UIFrameQuestSelect::FindChildren()
                 m_nPendingIndex = static_cast<int>(q);
             }
     }
-    UIFrame::SetSelection(chosen ? chosen : first);
+    UIFrame::SetSelection(chosen ? chosen : startTab ? startTab : first);
     if (usable >= 2)
         LinkTab(previous, beforePrevious, nullptr);
 }

@@ -37,10 +37,14 @@ public:
     // "stage_names" (each stage's available quests, by quest id), "start_selected".
     bool Load(lua_State* L) override;
     bool IsKindOf(TypeKey key) const override;
+    // Under a quest select screen the screen picks the tab to start on (the last quest's first,
+    // then a "start_selected" one); under another frame a "start_selected" tab takes the
+    // selection itself.
     void OnEnable() override;
     void OnSelect(bool selected) override;
     void OnPad(uint32_t mask) override;
 
+    bool IsStartSelected() const { return m_bStartSelected; }
     const std::vector<QuestRecord*>& GetQuests() const { return m_Quests; }
     const std::vector<NameId>& GetStages() const { return m_Stages; }
 

@@ -479,7 +479,9 @@ void UIFrameUpgradeParameter::RefreshAllBars(bool shortage)
 
 void UIFrameUpgradeParameter::Apply()
 {
-    g_PlayerSaveData.m_nExperience -= static_cast<uint32_t>(m_nPendingCost);
+    // A purchase only ever spends experience.
+    if (m_nPendingCost > 0)
+        g_PlayerSaveData.m_nExperience -= static_cast<uint32_t>(m_nPendingCost);
     m_nPendingCost = 0;
     for (int kind = 0; kind < kUpgradeRowCount; ++kind) {
         UIUpgradeBar* row = m_apRows[kind];
@@ -635,11 +637,17 @@ void UIFrameUpgradeParameter::OnLevelResult(NameId name, GameObj* sender)
         return;
     if (name == g_nResultLevelUp) {
         const int cost = LevelCost(bar->m_nCurrentLevel, kind);
-        // A status-less screen has no curve to price a level with: every raise is refused.
-        const bool priced = PlayerStatus() != nullptr;
+        // A status-less screen has no curve to price a level with, a price of 0 or below would
+        // give the level away (or pay for it), and a level past the curve's cap buys nothing:
+        // each such raise is refused.
+        const StatusParameter* status = PlayerStatus();
+        const StatCurve* curve = status ? &status->GetCurve(kRowStats[kind]) : nullptr;
+        const bool priced = curve && cost > 0;
+        const bool worth = curve && bar->m_nCurrentLevel < INT32_MAX &&
+                           curve->Value(bar->m_nCurrentLevel + 1) != curve->Value(bar->m_nCurrentLevel);
         const bool covered = static_cast<int64_t>(g_PlayerSaveData.m_nExperience) >=
                              static_cast<int64_t>(m_nPendingCost) + cost;
-        if (priced && (covered || bar->m_nCurrentLevel == bar->m_nSavedLevel)) {
+        if (priced && worth && (covered || bar->m_nCurrentLevel == bar->m_nSavedLevel)) {
             m_nPendingCost += cost;
             ++bar->m_nCurrentLevel;
             PlayUISound(m_aSounds[eSound_LevelUp]);

@@ -22,7 +22,7 @@ ui_hud = {
       components = {
         Transform = { position = { x = 860, y = 470 } },
         UIHudCombo = { sprite_number_combo = "sprite_number_combo", display_time = 2 },
-        TweenShake = { from = { x = 6, y = 6 }, duration = 0.25 },
+        TweenShake = { length = { x = 6, y = 6 }, frequency = 4, duration = 0.25 },
         TweenAlpha = { from = 0, to = 1, duration = 0.2 },
       },
       children = {
