@@ -58,9 +58,10 @@ constexpr float kDt = 1.0f / 60.0f;
 constexpr double kFrameMs = 1000.0 / 60.0;
 constexpr int kSettleFrames = 120;  // the stage's start-up: its fade, the director's first state
 constexpr int kWarmFrames = 60;     // the population set out before timing
-constexpr int kGridColumns = 25;    // the bullets' rows, 14 apart
+constexpr int kGridColumns = 25;    // at the peak; the bullets' rows are 14 apart
 constexpr float kGridSpacing = 36.0f;
-constexpr float kGridWidth = kGridSpacing * (kGridColumns - 1);
+constexpr int kPeakBullets = 500;
+constexpr float kCrowdGridWidth = 2200.0f;
 
 // A game folder of its own in a temporary folder: its "bin" (where the settings are written),
 // the built data linked in.
@@ -174,9 +175,23 @@ class QuestWorld {
         return true;
     }
 
-    // Bullets made under the stage; they start (and wait, inactive) in the next frame.
+    // Bullets made under the stage; they start (and wait, inactive) in the next frame. A
+    // larger crowd spreads over more columns and rows alike, so that each bullet keeps the
+    // neighbours it has at the peak.
     bool SpawnBullets(int count)
     {
+        const double scale = std::sqrt(std::max(1.0, double(count) / kPeakBullets));
+        m_nGridColumns = kGridColumns * int(std::lround(scale));
+        // A crowd's grid is wider than the screen: the player (and with him the camera, from
+        // which bullets far away are taken off) goes to the middle of the stage first.
+        if (m_nGridColumns > kGridColumns)
+            if (Kinematics* body = m_pPlayer->GetKinematics()) {
+                const StageBounds& stage = g_pCollisionWorld->GetStageBounds();
+                body->m_fPosX = (stage.minX + stage.maxX) / 2.0f;
+                Transform* transform = m_pPlayer->GetTransform();
+                transform->SetLocalPosition(body->m_fPosX, body->m_fPosY, transform->LocalMatrix().m[3][2]);
+                transform->UpdateWorldMatrices();
+            }
         for (int i = 0; i < count; ++i) {
             GameObj* o = g_pSceneManager->Spawn(kBullet, g_pSceneManager->GetRoot(), 0.0f, 0.0f);
             auto* b = o ? static_cast<BulletController*>(o->GetComponent(BulletController::s_Class.Key)) : nullptr;
@@ -195,7 +210,12 @@ class QuestWorld {
         // tree's root and be paired with every other.
         const Vec2 at = WorldPosition(m_pPlayer);
         const StageBounds& stage = g_pCollisionWorld->GetStageBounds();
-        const float left = std::clamp(at.x - kGridWidth / 2.0f, stage.minX + 20.0f, stage.maxX - 20.0f - kGridWidth);
+        // A crowd's wider grid closes its columns up to stay on the stage and within the
+        // distance from the camera at which bullets are taken off.
+        const float widest = std::min(stage.maxX - stage.minX - 40.0f, kCrowdGridWidth);
+        m_fColumnSpacing = std::min(kGridSpacing, widest / float(m_nGridColumns - 1));
+        const float width = m_fColumnSpacing * float(m_nGridColumns - 1);
+        const float left = std::max(stage.minX + 20.0f, std::min(at.x - width / 2.0f, stage.maxX - 20.0f - width));
         for (size_t i = 0; i < m_Bullets.size(); ++i) {
             BulletController* b = m_Bullets[i];
             if (!b->m_bErased && b->GetOwner()->IsActive())
@@ -255,10 +275,10 @@ class QuestWorld {
   private:
     // Bullet i circles in place on a grid above the player, clear of its body; `corner` is the
     // grid's left end and the player's height.
-    static void Fire(BulletController& b, int i, const Vec2& corner)
+    void Fire(BulletController& b, int i, const Vec2& corner) const
     {
-        const float x = corner.x + float(i % kGridColumns) * kGridSpacing;
-        const float y = corner.y + 110.0f + float(i / kGridColumns) * 14.0f;
+        const float x = corner.x + float(i % m_nGridColumns) * m_fColumnSpacing;
+        const float y = corner.y + 110.0f + float(i / m_nGridColumns) * 14.0f;
         b.m_bErased = false;
         if (b.m_pCollider && !b.m_pCollider->IsEnabled())
             b.m_pCollider->Enable();
@@ -285,6 +305,8 @@ class QuestWorld {
     ObjectiveController* m_pDirector = nullptr;
     GameObj* m_pPlayer = nullptr;
     std::vector<BulletController*> m_Bullets;
+    int m_nGridColumns = kGridColumns;
+    float m_fColumnSpacing = kGridSpacing;
 };
 
 // Per case, the last run's milliseconds per frame: the update passes and the whole frame.
@@ -353,6 +375,19 @@ BENCHMARK(BM_Quest_Half)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterat
 
 void BM_Quest_Baseline_Half(benchmark::State& state) { RunQuest(state, "BM_Quest_Baseline_Half", 0, 0); }
 BENCHMARK(BM_Quest_Baseline_Half)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kFrames);
+
+// Crowds of four and eight times the peak; their baseline is the peak itself.
+void BM_Quest_Crowd4(benchmark::State& state) { RunQuest(state, "BM_Quest_Crowd4", 4 * 30, 4 * 500); }
+BENCHMARK(BM_Quest_Crowd4)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kFrames / 2);
+
+void BM_Quest_Crowd8(benchmark::State& state) { RunQuest(state, "BM_Quest_Crowd8", 8 * 30, 8 * 500); }
+BENCHMARK(BM_Quest_Crowd8)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kFrames / 4);
+
+void BM_Quest_Baseline_Crowd4(benchmark::State& state) { RunQuest(state, "BM_Quest_Baseline_Crowd4", 30, 500); }
+BENCHMARK(BM_Quest_Baseline_Crowd4)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kFrames);
+
+void BM_Quest_Baseline_Crowd8(benchmark::State& state) { RunQuest(state, "BM_Quest_Baseline_Crowd8", 30, 500); }
+BENCHMARK(BM_Quest_Baseline_Crowd8)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kFrames);
 
 // Nothing of its own: the cost the peak adds to the player-only stage over the cost the half
 // adds, for the update passes and the whole frame, from the four cases above in this run.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
@@ -55,6 +56,54 @@ bool Accepts(const CollisionProxy& n, const CollisionProxy& m)
     const Collider& cm = *m.collider;
     return (cn.GetLayer() & cm.GetCullingMask()) != 0 && (cn.GetCullingMask() & cm.GetLayer()) != 0 &&
         BoxesOverlap(n.box, m.box);
+}
+
+// The layers, culling masks and extent of the proxies in one cell's list. A proxy outside
+// these can pair with none of them. Boxes with a negative half extent (which the overlap test
+// folds with fabs) turn the extent test off for the cell.
+struct CellReach {
+    uint32_t layers = 0;
+    uint32_t culling = 0;
+    bool bounded = true;
+    float slack = 0.0f;
+    float minX = std::numeric_limits<float>::max();
+    float minY = std::numeric_limits<float>::max();
+    float maxX = std::numeric_limits<float>::lowest();
+    float maxY = std::numeric_limits<float>::lowest();
+
+    bool MayMeet(const CollisionProxy& n) const
+    {
+        const Collider& cn = *n.collider;
+        if ((cn.GetLayer() & culling) == 0 || (cn.GetCullingMask() & layers) == 0)
+            return false;
+        if (!bounded || n.box.hw < 0.0f || n.box.hh < 0.0f)
+            return true;
+        return n.box.cx + n.box.hw >= minX - slack && n.box.cx - n.box.hw <= maxX + slack &&
+            n.box.cy + n.box.hh >= minY - slack && n.box.cy - n.box.hh <= maxY + slack;
+    }
+};
+
+CellReach ReachOf(const CollisionProxy* head)
+{
+    CellReach reach;
+    for (const CollisionProxy* m = head; m; m = m->next) {
+        reach.layers |= m->collider->GetLayer();
+        reach.culling |= m->collider->GetCullingMask();
+        const WorldBox& b = m->box;
+        if (b.hw < 0.0f || b.hh < 0.0f) {
+            reach.bounded = false;
+            continue;
+        }
+        reach.minX = std::min(reach.minX, b.cx - b.hw);
+        reach.maxX = std::max(reach.maxX, b.cx + b.hw);
+        reach.minY = std::min(reach.minY, b.cy - b.hh);
+        reach.maxY = std::max(reach.maxY, b.cy + b.hh);
+    }
+    // Slack keeps a pair that the overlap test, rounding differently, finds touching.
+    const float far = std::max({std::fabs(reach.minX), std::fabs(reach.maxX), std::fabs(reach.minY),
+        std::fabs(reach.maxY)});
+    reach.slack = 0.5f + far * 1e-4f;
+    return reach;
 }
 
 // (x + 0.5) truncated toward zero, kept in floating point so that no value is out of an
@@ -198,11 +247,19 @@ void LinearQuadtree::WalkPairs(int32_t c, std::vector<std::pair<Collider*, Colli
     // Depth first; the path from the root is the stack.
     m_Stack.push_back(c);
     CollisionProxy* own = m_ppCells[c]->head;
+    // What the cell's own proxies hold together, so that an ancestor's proxy that can meet
+    // none of them skips the cell at once instead of being tried against each: in a crowd, the
+    // proxies lying across a large cell's edges would otherwise be tried against everything
+    // under it. The pairs found, and their order, are the same.
+    const CellReach reach = ReachOf(own);
     for (int32_t a : m_Stack)
-        for (CollisionProxy* n = m_ppCells[a]->head; n; n = n->next)
+        for (CollisionProxy* n = m_ppCells[a]->head; n; n = n->next) {
+            if (a != c && !reach.MayMeet(*n))
+                continue;
             for (CollisionProxy* m = own; m && m != n; m = m->next)
                 if (Accepts(*n, *m))
                     out.emplace_back(n->collider, m->collider);
+        }
     for (int32_t child = 4 * c + 1; child <= 4 * c + 4 && child < m_nCellCount; ++child)
         if (m_ppCells[child])
             WalkPairs(child, out);
