@@ -819,6 +819,20 @@ void Checker::CheckQuest(const DataFile& file)
                 lua_getfield(L, -1, "rewardType");
                 const double type = lua_tonumber(L, -1);
                 lua_pop(L, 1);
+                // The quest select lists every reward but experience with the name and hint of
+                // its first "rewardInfo" entry, or of the second once it is held; a missing one
+                // shows the program's "undefined" text.
+                if (type != static_cast<double>(eRewardType_Experience)) {
+                    lua_getfield(L, -1, "rewardInfo");
+                    if (!lua_istable(L, -1))
+                        Add(file.entry, reward + " has no \"rewardInfo\": the quest select shows the "
+                                                 "undefined reward text for it");
+                    else if (lua_rawlen(L, -1) < 2)
+                        Add(file.entry, reward + " has " + std::to_string(lua_rawlen(L, -1)) +
+                                            " \"rewardInfo\" entry, not two (before and once held): the quest "
+                                            "select shows the undefined reward text for the missing one");
+                    lua_pop(L, 1);
+                }
                 lua_getfield(L, -1, "rewardValue");
                 if (type == static_cast<double>(eRewardType_Accessory) &&
                     (lua_type(L, -1) != LUA_TLIGHTUSERDATA ||
@@ -1112,6 +1126,7 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         {"UIQuestWindow", {"label_title", "label_level", "sprite_title", "sprite_new", "sprite_reward_cursor",
                            "label_info", "label_reward_info", "table_progress"}},
         {"UIFrameReport", {"label_report", "bg_quest_title"}},
+        {"UIFrameCommonYesNo", {"window_root", "label_info"}},
         {"UIFrameUpgradeParameter", {"select", "table", "accessory", "label_experience_cost",
                                      "label_experience_total", "sprite_rank_badge"}},
         {"UIUpgradeBar", {"label_title", "label_num", "sprite_select", "sprite_arrow_left", "sprite_arrow_right",

@@ -82,7 +82,7 @@ ui_hud = {
             Transform = { position = { x = 190, y = 14 } },
             SpriteNumberRenderer = {
               renderingCamera = "UICamera", max_digit = 4, hidden_zero = true, alignment = 2,
-              padding = { x = 11, y = 0 },
+              padding = { x = 14, y = 0 },
               sprite_names = { "ui_life_0", "ui_life_1", "ui_life_2", "ui_life_3", "ui_life_4",
                                "ui_life_5", "ui_life_6", "ui_life_7", "ui_life_8", "ui_life_9" },
             },
