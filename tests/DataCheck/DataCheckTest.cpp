@@ -586,8 +586,9 @@ const BrokenCase kCases[] = {
       {"assets.v1/scripts/game_objects/obj_Menu", "entry 1 plays \"assets.v1/sounds/se/none\", which is in no archive"}}},
     {"a dialog whose sound table names a sound with no file",
      {{kObj + "obj_Dialog.lua",
-       Proto("obj_Dialog", "components = { UIFrameCommonYesNo = { sound_effect = { open = 'assets.v1/sounds/se/gone',"
-                           " select = '' } } }")}},
+       Proto("obj_Dialog", "components = { UIFrameCommonYesNo = { window_root = 'obj_Dialog', label_info = 'obj_Dialog',"
+                           " sound_effect = { open = 'assets.v1/sounds/se/gone', select = '' } } },"
+                           " object_tag = 'obj_Dialog'")}},
      {{"assets.v1/scripts/game_objects/obj_Dialog", "\"open\" plays \"assets.v1/sounds/se/gone\", which is in no archive"}}},
     {"a table read at opening that is laid out only on its first update",
      {{kObj + "obj_Select.lua",

@@ -8,6 +8,7 @@
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Support/GameHarness.h"
 #include "Support/GameplayDriver.h"
+#include "System/Common/NameHash.h"
 #include "World/GameObj.h"
 #include "World/PlayerSaveData.h"
 #include "World/Transform.h"
@@ -181,4 +182,65 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
     ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
     pad.Press("up");
     EXPECT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the spot opens the screen again", 10));
+}
+
+// The question asked over the upgrade screen (buying the pending levels): the dialog writes it
+// into its label, and its plate covers the screen's rows, numbers and pieces below it, since the
+// screen's parts lie deeper than the dialog's.
+TEST(UpgradeEndToEndTest, TheBuyQuestionIsShownAboveTheScreen)
+{
+    constexpr uint32_t kDialogTeal = 0xFF3BA3A3; // the yes/no plate's fill
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(3);
+    GameplayDriver pad(game);
+    ASSERT_NE(pad.Player(), nullptr);
+    g_PlayerSaveData.m_nExperience = 1000;
+    GameObj* panel = game.FindObjectByTag("ui_upgrade_parameter");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
+    game.Ticks(2);
+    pad.Press("up");
+    ASSERT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the training spot opens the screen", 10));
+    game.Ticks(90); // the rows slide in
+    pad.Press("right");
+    game.Ticks(3);
+    pad.Press("A");
+    GameObj* dialog = game.FindObjectByTag("ui_common_yes_no");
+    ASSERT_NE(dialog, nullptr);
+    auto* fade = static_cast<UITweener*>(dialog->GetComponent(TweenAlpha::s_Class.Key));
+    ASSERT_NE(fade, nullptr);
+    ASSERT_TRUE(game.TickUntil([&] { return dialog->IsActive() && fade->IsFinished(); }, "the dialog fades in", 60));
+    game.Ticks(3);
+
+    GameObj* label = dialog->FindActiveByTag(HashName("label_info"));
+    ASSERT_NE(label, nullptr);
+    auto* text = static_cast<FontRenderer*>(label->GetComponent(FontRenderer::s_Class.Key));
+    ASSERT_NE(text, nullptr);
+    auto* upgrade = static_cast<UIFrameUpgradeParameter*>(panel->GetComponent(UIFrameUpgradeParameter::s_Class.Key));
+    ASSERT_NE(upgrade, nullptr);
+    EXPECT_EQ(text->GetText(), upgrade->m_AcceptText) << "the question is not written into the dialog";
+    EXPECT_FALSE(text->GetText().empty());
+
+    // The plate (360 x 150 round the window's place) away from its question and buttons: plate
+    // fill only, none of the screen's parts drawn over it.
+    GameObj* window = dialog->FindActiveByTag(HashName("window_root"));
+    ASSERT_NE(window, nullptr);
+    const HarnessFrame frame = game.ReadFrame();
+    const int cx = PixelX(window), cy = PixelY(window);
+    int foreign = 0, lettered = 0;
+    for (int y = cy - 75 + 10; y < cy + 75 - 10; ++y)
+        for (int x = cx - 180 + 10; x < cx + 180 - 10; ++x) {
+            const bool question = y >= cy - 25 - 16 && y <= cy - 25 + 16;
+            const bool buttons = y >= cy + 35 - 20;
+            const uint32_t p = frame.Pixel(x, y);
+            if (question)
+                lettered += (p >> 16 & 0xFF) > 0xC0 && (p >> 8 & 0xFF) > 0xC0 && (p & 0xFF) > 0xC0;
+            else if (!buttons && !frame.Probe(x, y, kDialogTeal, 6))
+                ++foreign;
+        }
+    EXPECT_EQ(foreign, 0) << "pixels of the screen drawn over the dialog's plate";
+    EXPECT_GT(lettered, 40) << "no lettering where the question stands";
 }

@@ -19,9 +19,9 @@ ui_upgrade_row = {
     },
   },
   children = {
-    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 470, y = 0 } } } },
+    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 470, y = 0, z = 2.4 } } } },
     { base_script = "ui_upgrade_pieces" },
-    { base_script = "ui_upgrade_arrow_left", components = { Transform = { position = { x = 280, y = 0 } } } },
+    { base_script = "ui_upgrade_arrow_left", components = { Transform = { position = { x = 280, y = 0, z = 2.4 } } } },
     { base_script = "ui_upgrade_row_num" },
     { base_script = "ui_upgrade_row_title" },
     { base_script = "ui_upgrade_row_select" },
