@@ -252,6 +252,20 @@ const BrokenCase kCases[] = {
        "  { rewardType = 2, rewardValue = 1, rewardInfo = { { name = 'n', suggestion = 's' } } } } }"}},
      {{"assets.v1/scripts/quest/quest_More", "reward 1 has no \"rewardInfo\""},
       {"assets.v1/scripts/quest/quest_More", "reward 3 has 1 \"rewardInfo\" entry"}}},
+    // The sprite batch clips depths outside 0.1..100; 0 is its default, and an object without a
+    // renderer has no depth to draw at.
+    {"renderers set nearer or deeper than the sprite batch draws",
+     {{kObj + "obj_Note.lua",
+       Proto("obj_Note", "components = { Transform = { position = { z = -2 } }, FontRenderer = { font = 0 } },\n"
+                         "  children = { { base_script = 'obj_Deep' }, { base_script = 'obj_Fine' },"
+                         " { base_script = 'obj_Bare' } }")},
+      {kObj + "obj_Deep.lua",
+       Proto("obj_Deep", "components = { Transform = { position = { z = 120 } }, SpriteRenderer = {} }")},
+      {kObj + "obj_Fine.lua",
+       Proto("obj_Fine", "components = { Transform = { position = { z = 0 } }, SpriteRenderer = {} }")},
+      {kObj + "obj_Bare.lua", Proto("obj_Bare", "components = { Transform = { position = { z = -5 } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Note", "draws at the depth -2, outside the sprite batch's 0.1 to 100"},
+      {"assets.v1/scripts/game_objects/obj_Deep", "draws at the depth 120, outside"}}},
     // A yes/no dialog writes its question into the label it finds by tag, and moves the window
     // it finds by tag: without them the question is never shown.
     {"a yes/no dialog naming neither its question's label nor its window",

@@ -3,6 +3,7 @@
 // it by pad and keyboard as a player would.
 #include "Components/Core/FontRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
@@ -213,16 +214,16 @@ TEST(UpgradeEndToEndTest, TheBuyQuestionIsShownAboveTheScreen)
     auto* fade = static_cast<UITweener*>(dialog->GetComponent(TweenAlpha::s_Class.Key));
     ASSERT_NE(fade, nullptr);
     ASSERT_TRUE(game.TickUntil([&] { return dialog->IsActive() && fade->IsFinished(); }, "the dialog fades in", 60));
-    game.Ticks(3);
+    game.Ticks(30);
 
     GameObj* label = dialog->FindActiveByTag(HashName("label_info"));
     ASSERT_NE(label, nullptr);
     auto* text = static_cast<FontRenderer*>(label->GetComponent(FontRenderer::s_Class.Key));
     ASSERT_NE(text, nullptr);
-    auto* upgrade = static_cast<UIFrameUpgradeParameter*>(panel->GetComponent(UIFrameUpgradeParameter::s_Class.Key));
-    ASSERT_NE(upgrade, nullptr);
-    EXPECT_EQ(text->GetText(), upgrade->m_AcceptText) << "the question is not written into the dialog";
-    EXPECT_FALSE(text->GetText().empty());
+    auto* asking = static_cast<UIFrameCommonYesNo*>(dialog->GetComponent(UIFrameCommonYesNo::s_Class.Key));
+    ASSERT_NE(asking, nullptr);
+    EXPECT_FALSE(asking->m_InfoText.empty()) << "the screen asks nothing";
+    EXPECT_EQ(text->GetText(), asking->m_InfoText) << "the question is not written into the dialog";
 
     // The plate (360 x 150 round the window's place) away from its question and buttons: plate
     // fill only, none of the screen's parts drawn over it.
@@ -233,7 +234,8 @@ TEST(UpgradeEndToEndTest, TheBuyQuestionIsShownAboveTheScreen)
     int foreign = 0, lettered = 0;
     for (int y = cy - 75 + 10; y < cy + 75 - 10; ++y)
         for (int x = cx - 180 + 10; x < cx + 180 - 10; ++x) {
-            const bool question = y >= cy - 25 - 16 && y <= cy - 25 + 16;
+            // The question's text hangs from its label, 25 above the window's middle.
+            const bool question = y >= cy - 25 - 4 && y <= cy - 25 + 30;
             const bool buttons = y >= cy + 35 - 20;
             const uint32_t p = frame.Pixel(x, y);
             if (question)

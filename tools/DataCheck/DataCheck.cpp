@@ -1037,6 +1037,20 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         Add(file, where + " has two renderers (" + names + "): an object keeps one");
     if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
         Add(file, where + " has two colliders (" + names + "): an object keeps one");
+    // The sprite batch draws depths from 0.1 to 100 (0 stands for its default): a renderer set
+    // deeper or nearer than that is clipped away and never seen.
+    if (countOf({"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer", "SlideBarRenderer", "FontRenderer",
+                 "SpriteNumberRenderer", "MovieRenderer"})
+            .first > 0 &&
+        LuaPushPath(L, "components.Transform.position.z")) {
+        if (lua_type(L, -1) == LUA_TNUMBER) {
+            const double z = lua_tonumber(L, -1);
+            if (z != 0.0 && (z < 0.1 || z > 100.0))
+                Add(file, where + " draws at the depth " + KeyText(L, -1) +
+                              ", outside the sprite batch's 0.1 to 100: it is never seen");
+        }
+        lua_pop(L, 1);
+    }
     // What a fighter's parts read of their object; the game names each missing one and goes on.
     const bool collider = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}).first > 0;
     if (components.count("PlayerController") && !components.count("StatusParameter"))

@@ -4,7 +4,7 @@ signpost_Text = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 0, y = 12, z = -1 } },
+    Transform = { position = { x = 0, y = 12, z = 29 } },
     FontRenderer = {
       font = 0,
       alignment = 1,

@@ -53,7 +53,8 @@ ui_hud = {
           } },
         { base_script = "ui_hud_part", object_tag = "label_object_name",
           components = {
-            Transform = { position = { z = -1 } },
+            -- Before its bar, which draws at the default depth 1 (the batch clips depths below 0.1).
+            Transform = { position = { z = 0.5 } },
             FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 240, height = 24 } },
           } },
       } },
@@ -97,7 +98,8 @@ ui_hud = {
           children = {
             { base_script = "ui_hud_leaf", object_tag = "slider_life_lost",
               components = {
-                Transform = { position = { z = -1 } },
+                -- Over the life fill, which draws at the default depth 1.
+                Transform = { position = { z = 0.5 } },
                 SpriteRenderer = { renderingCamera = "UICamera", size = { width = 160, height = 12 } },
                 TextureAtlas = { atlasName = "ui_hud_gauge_back" },
               } },

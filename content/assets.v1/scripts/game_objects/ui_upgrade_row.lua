@@ -1,6 +1,7 @@
 -- One parameter row: its title (the row's object name), its value, the strip of level pieces
 -- between two arrows, and the highlight shown while it is selected. Each use sets the row's tag
--- and title.
+-- and title. Sprites are centred on the row's line; the texts hang from their top, so they sit
+-- half a line (14) up to share that line.
 ui_upgrade_row = {
   object_name = "強化項目",      -- "Upgrade row"
   object_tag = "ui_upgrade_hp_max",
