@@ -8,6 +8,7 @@ signpost_Text = {
     FontRenderer = {
       font = 0,
       alignment = 1,
+      color = { r = 30, g = 30, b = 42, a = 255 },  -- dark letters on the white board
       size = { width = 120, height = 60 },
       text = "この先\n洞窟",  -- "This way / to the cave"
     },
