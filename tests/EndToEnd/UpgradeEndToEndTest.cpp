@@ -14,6 +14,7 @@
 #include "World/PlayerSaveData.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -245,4 +246,56 @@ TEST(UpgradeEndToEndTest, TheBuyQuestionIsShownAboveTheScreen)
         }
     EXPECT_EQ(foreign, 0) << "pixels of the screen drawn over the dialog's plate";
     EXPECT_GT(lettered, 40) << "no lettering where the question stands";
+}
+
+// Every spot of the home stage that the player opens with Up is drawn, and while he stands before
+// it, its key hint shows above it in dark letters (and only then).
+TEST(UpgradeEndToEndTest, EachHomeSpotIsDrawnWithItsKeyHintWhileThePlayerStandsBeforeIt)
+{
+    struct Spot {
+        const char* prototype;
+        float x;
+    };
+    const Spot spots[] = {{"gimmick_QuestBoard", 732.0f}, {"gimmick_UpgradeStand", kUpgradeStandX},
+                          {"gimmick_SavePoint", 470.0f}};
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(3);
+    GameplayDriver pad(game);
+    ASSERT_NE(pad.Player(), nullptr);
+    for (const Spot& spot : spots) {
+        SCOPED_TRACE(spot.prototype);
+        GameObj* gimmick = game.FindObject(spot.prototype);
+        ASSERT_NE(gimmick, nullptr);
+        EXPECT_NE(gimmick->GetComponent(SpriteRenderer::s_Class.Key), nullptr) << "the spot is not drawn";
+        ASSERT_TRUE(pad.WalkTo(spot.x));
+        game.Ticks(3);
+        GameObj* hint = nullptr;
+        for (GameObj* o = gimmick->GetNext(); o && o != gimmick->GetNextSkippingSubtree(); o = o->GetNext())
+            if (o->GetTag() == HashName("key_hint"))
+                hint = o;
+        ASSERT_NE(hint, nullptr) << "no key hint";
+        EXPECT_TRUE(hint->IsActive()) << "the hint is hidden while the player stands before the spot";
+        // Dark letters in the hint's box (200 x 30, hanging from its place, centred).
+        int sx = 0, sy = 0;
+        pad.ToScreen(hint->GetTransform()->WorldMatrix().m[3][0], hint->GetTransform()->WorldMatrix().m[3][1], sx, sy);
+        const HarnessFrame frame = game.ReadFrame();
+        int dark = 0;
+        for (int y = std::max(0, sy - 4); y < std::min(frame.height, sy + 30); ++y)
+            for (int x = std::max(0, sx - 100); x < std::min(frame.width, sx + 100); ++x) {
+                const uint32_t p = frame.Pixel(x, y);
+                dark += (p >> 16 & 0xFF) < 0x50 && (p >> 8 & 0xFF) < 0x50 && (p & 0xFF) < 0x60;
+            }
+        EXPECT_GT(dark, 40) << "no dark letters where the hint stands (" << sx << ", " << sy << ")";
+    }
+    // Away from every spot, no hint shows.
+    ASSERT_TRUE(pad.WalkTo(390.0f));
+    game.Ticks(3);
+    for (const Spot& spot : spots) {
+        GameObj* gimmick = game.FindObject(spot.prototype);
+        for (GameObj* o = gimmick->GetNext(); o && o != gimmick->GetNextSkippingSubtree(); o = o->GetNext())
+            EXPECT_FALSE(o->GetTag() == HashName("key_hint") && o->IsActive()) << spot.prototype << "'s hint stays up";
+    }
 }
