@@ -562,8 +562,25 @@ std::vector<SheetDef> Sheets()
                           }});
     ui.sprites.push_back({"ui_icon_life", 32, 32, [](Canvas& c) { DrawHeart(c, kPink); }});
     ui.sprites.push_back({"ui_icon_power", 32, 32, [](Canvas& c) { DrawStar(c, 14, 6, 4, kTeal); }});
-    // Digits 0-9 for counters, yellow in a dark rim.
-    AddDigits(ui.sprites, "ui_digit_", 15, 20, kYellow);
+    // Digits 0-9 for counters: seven yellow segments on a 12 x 16 cell, a dark rim round the
+    // cell so the trimmed sprite keeps the whole cell.
+    static const char* const kSegments[10] = {"abcdef", "bc", "abdeg", "abcdg", "bcfg",
+                                              "acdfg", "acdefg", "abc", "abcdefg", "abcdfg"};
+    for (int d = 0; d < 10; ++d)
+        ui.sprites.push_back({"ui_digit_" + std::to_string(d), 12, 16, [d](Canvas& c) {
+                                  c.FrameRect(0, 0, 12, 16, 1, 0x00000000, kInk);
+                                  for (const char* seg = kSegments[d]; *seg; ++seg) {
+                                      switch (*seg) {
+                                      case 'a': c.FillRect(3, 1, 6, 2, kYellow); break;
+                                      case 'b': c.FillRect(9, 3, 2, 4, kYellow); break;
+                                      case 'c': c.FillRect(9, 9, 2, 4, kYellow); break;
+                                      case 'd': c.FillRect(3, 13, 6, 2, kYellow); break;
+                                      case 'e': c.FillRect(1, 9, 2, 4, kYellow); break;
+                                      case 'f': c.FillRect(1, 3, 2, 4, kYellow); break;
+                                      case 'g': c.FillRect(3, 7, 6, 2, kYellow); break;
+                                      }
+                                  }
+                              }});
     sheets.push_back(ui);
 
     // Title UI art, kept loaded like the rest of the UI: the emblem (a flat purple plate with a

@@ -11,7 +11,7 @@ prop_Counter = {
       max_digit = 4,
       number = 907,
       alignment = 2,
-      padding = { x = 15, y = 0 },
+      padding = { x = 14, y = 0 },
       sprite_names = { "ui_digit_0", "ui_digit_1", "ui_digit_2", "ui_digit_3", "ui_digit_4",
                        "ui_digit_5", "ui_digit_6", "ui_digit_7", "ui_digit_8", "ui_digit_9" },
     },

@@ -98,8 +98,9 @@ ui_hud = {
           children = {
             { base_script = "ui_hud_leaf", object_tag = "slider_life_lost",
               components = {
-                -- Over the life fill, which draws at the default depth 1.
-                Transform = { position = { z = 0.5 } },
+                -- Behind the life fill, which draws at the default depth 1 (the sprite batch clips
+                -- depths below 0.1, where this part was set before and never seen).
+                Transform = { position = { z = 1.5 } },
                 SpriteRenderer = { renderingCamera = "UICamera", size = { width = 160, height = 12 } },
                 TextureAtlas = { atlasName = "ui_hud_gauge_back" },
               } },
