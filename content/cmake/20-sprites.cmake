@@ -2,6 +2,9 @@
 # tables. Most sheets are loose under assets.v1/2d/sprites/; the items and effects sheets go only
 # into data/sprite.pak. The texture table is loose; the atlas tables go only into data/script.pak,
 # with the hand-written scripts under content/paks/script/ (Shift-JIS like the loose ones).
+# A Debian font with Japanese coverage: the sprites letter names with it, the fonts are made of it.
+find_file(QM_JAPANESE_FONT NAMES NotoSansCJK-Regular.ttc ipag.ttf
+  PATHS /usr/share/fonts/opentype/noto /usr/share/fonts/opentype/ipafont-gothic NO_DEFAULT_PATH REQUIRED)
 set(QM_SPRITE_PAK_DIR ${CMAKE_BINARY_DIR}/content/sprite_pak)
 set(QM_SCRIPT_PAK_DIR ${CMAKE_BINARY_DIR}/content/script_pak)
 set(QM_SPRITES_STAMP ${CMAKE_BINARY_DIR}/content/sprites.stamp)
@@ -17,7 +20,7 @@ endforeach()
 add_custom_command(OUTPUT ${QM_SPRITES_STAMP} ${QM_GAME_DIR}/data/sprite.pak ${QM_GAME_DIR}/data/script.pak
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${QM_SPRITE_PAK_DIR} ${QM_SCRIPT_PAK_DIR}
   COMMAND qm_imagegen ${QM_GAME_DIR}/assets.v1/2d/sprites ${QM_SPRITE_PAK_DIR}
-          ${QM_GAME_DIR}/assets.v1/scripts/textures ${QM_SCRIPT_PAK_DIR}/atlases
+          ${QM_GAME_DIR}/assets.v1/scripts/textures ${QM_SCRIPT_PAK_DIR}/atlases ${QM_JAPANESE_FONT}
   ${QM_PAK_SCRIPT_COMMANDS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QM_GAME_DIR}/data
   COMMAND pakpacker area ${QM_SPRITE_PAK_DIR} "assets.v1/2d/sprites" ${QM_GAME_DIR}/data/sprite.pak

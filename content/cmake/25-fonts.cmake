@@ -1,7 +1,6 @@
 # The two bitmap fonts, rendered with FreeType from a Debian font with Japanese coverage, with
 # every character of the hand-written texts under content/.
-find_file(QM_JAPANESE_FONT NAMES NotoSansCJK-Regular.ttc ipag.ttf
-  PATHS /usr/share/fonts/opentype/noto /usr/share/fonts/opentype/ipafont-gothic NO_DEFAULT_PATH REQUIRED)
+# (QM_JAPANESE_FONT is found with the sprites, which letter names with it.)
 file(GLOB_RECURSE QM_FONT_TEXTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/*.lua ${CMAKE_SOURCE_DIR}/content/*.txt)
 set(QM_FONTS_DIR ${QM_GAME_DIR}/assets.v1/2d/fonts)
 add_custom_command(OUTPUT ${QM_FONTS_DIR}/nachin_20.fnt ${QM_FONTS_DIR}/nachin_30.fnt

@@ -48,7 +48,8 @@ const std::map<std::string, std::string> kCleanFolder = {
      "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_TitleScene' },\n"
      "  enemyList = { boss = { name = 'obj_Foe', nextStage = 'stage_Home' } },\n"
      "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Base'),\n"
-     "    condition = { { { compare = 5, target = 31, type = Script.hash('quest501'), value = 1 } } } } } }\n"},
+     "    condition = { { { compare = 5, target = 31, type = Script.hash('quest501'), value = 1 } } },\n"
+     "    rewardInfo = { { name = 'n', suggestion = 's' }, { name = 'n', suggestion = 'held' } } } } }\n"},
     {"assets.v1/scripts/stage/stage_TitleScene.lua",
      "stage_TitleScene = { object_activity = 1, object_layer = LAYER_BASE, components = { Transform = {} },\n"
      "  children = { { base_script = 'ui_camera', object_activity = 0 }, { base_script = 'camera',\n"
@@ -249,13 +250,47 @@ const BrokenCase kCases[] = {
     {"a reward counting an unknown quest",
      {{"assets.v1/scripts/quest/quest_More.lua",
        "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, rewards = { { rewardType = 1,\n"
-       "  condition = { { { compare = 5, target = 31, type = Script.hash('quest_Cave'), value = 1 } } } } } }"}},
+       "  condition = { { { compare = 5, target = 31, type = Script.hash('quest_Cave'), value = 1 } } },\n"
+       "  rewardInfo = { { name = 'n', suggestion = 's' }, { name = 'n', suggestion = 'held' } } } } }"}},
      {{"assets.v1/scripts/quest/quest_More", "counts the clears of no known quest"}}},
     {"a reward of an unknown accessory",
      {{"assets.v1/scripts/quest/quest_More.lua",
        "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' },\n"
-       "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Gone') } } }"}},
+       "  rewards = { { rewardType = 3, rewardValue = Script.hash('accessory_Gone'),\n"
+       "    rewardInfo = { { name = 'n', suggestion = 's' }, { name = 'n', suggestion = 'held' } } } } }"}},
      {{"assets.v1/scripts/quest/quest_More", "gives an accessory the accessory table lacks"}}},
+    // The quest select shows a listed reward's name and hint from "rewardInfo" (the first entry
+    // until the reward is held, then the second); experience is not listed.
+    {"listed rewards without both reward texts",
+     {{"assets.v1/scripts/quest/quest_More.lua",
+       "quest_More = { questId = 2, questName = 'x', stage = { name = 'stage_Home' }, rewards = {\n"
+       "  { rewardType = 1, rewardValue = 1 }, { rewardType = 4, rewardValue = 10 },\n"
+       "  { rewardType = 2, rewardValue = 1, rewardInfo = { { name = 'n', suggestion = 's' } } } } }"}},
+     {{"assets.v1/scripts/quest/quest_More", "reward 1 has no \"rewardInfo\""},
+      {"assets.v1/scripts/quest/quest_More", "reward 3 has 1 \"rewardInfo\" entry"}}},
+    // The sprite batch clips depths outside 0.1..100; 0 is its default, and an object without a
+    // renderer has no depth to draw at.
+    {"renderers set nearer or deeper than the sprite batch draws",
+     {{kObj + "obj_Note.lua",
+       Proto("obj_Note", "components = { Transform = { position = { z = -2 } }, FontRenderer = { font = 0 } },\n"
+                         "  children = { { base_script = 'obj_Deep' }, { base_script = 'obj_Fine' },"
+                         " { base_script = 'obj_Bare' } }")},
+      {kObj + "obj_Deep.lua",
+       Proto("obj_Deep", "components = { Transform = { position = { z = 120 } }, SpriteRenderer = {} }")},
+      {kObj + "obj_Fine.lua",
+       Proto("obj_Fine", "components = { Transform = { position = { z = 0 } }, SpriteRenderer = {} }")},
+      {kObj + "obj_Bare.lua", Proto("obj_Bare", "components = { Transform = { position = { z = -5 } } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Note", "draws at the depth -2, outside the sprite batch's 0.1 to 100"},
+      {"assets.v1/scripts/game_objects/obj_Deep", "draws at the depth 120, outside"}}},
+    // A yes/no dialog writes its question into the label it finds by tag, and moves the window
+    // it finds by tag: without them the question is never shown.
+    {"a yes/no dialog naming neither its question's label nor its window",
+     {{kObj + "obj_Ask.lua",
+       Proto("obj_Ask", "components = { UIFrameCommonYesNo = { info_text = 'Quit?' } },\n"
+                        "  children = { { base_script = 'obj_Label', object_tag = 'label_info' } }")},
+      {kObj + "obj_Label.lua", Proto("obj_Label", "object_tag = 'label'")}},
+     {{"assets.v1/scripts/game_objects/obj_Ask", "UIFrameCommonYesNo has no \"label_info\""},
+      {"assets.v1/scripts/game_objects/obj_Ask", "UIFrameCommonYesNo has no \"window_root\""}}},
     {"an ability slot past the last",
      {{"assets.v1/scripts/accessory/accessory_Base.lua",
        "accessory_Base = { accessoryId = 1, name = 'n', explain = 'e', ability = { { target = 19 } } }"}},
@@ -614,8 +649,9 @@ const BrokenCase kCases[] = {
       {"assets.v1/scripts/game_objects/obj_Menu", "entry 1 plays \"assets.v1/sounds/se/none\", which is in no archive"}}},
     {"a dialog whose sound table names a sound with no file",
      {{kObj + "obj_Dialog.lua",
-       Proto("obj_Dialog", "components = { UIFrameCommonYesNo = { sound_effect = { open = 'assets.v1/sounds/se/gone',"
-                           " select = '' } } }")}},
+       Proto("obj_Dialog", "components = { UIFrameCommonYesNo = { window_root = 'obj_Dialog', label_info = 'obj_Dialog',"
+                           " sound_effect = { open = 'assets.v1/sounds/se/gone', select = '' } } },"
+                           " object_tag = 'obj_Dialog'")}},
      {{"assets.v1/scripts/game_objects/obj_Dialog", "\"open\" plays \"assets.v1/sounds/se/gone\", which is in no archive"}}},
     {"a table read at opening that is laid out only on its first update",
      {{kObj + "obj_Select.lua",

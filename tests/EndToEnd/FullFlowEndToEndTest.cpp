@@ -316,7 +316,7 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     // The quest board: the meadow's quest, taken.
     ASSERT_NO_FATAL_FAILURE(OpenQuestSelect());
     EXPECT_TRUE(Pad().Checkpoint("quest select", With(kHud, {{"plate", 480, 400, kScreenPlate, 12},
-                                                                  {"meadow banner", 560, 140, kLifeGreen}})));
+                                                                  {"meadow banner, left of its name", 480, 140, kLifeGreen}})));
     ASSERT_NO_FATAL_FAILURE(TakeQuest(kMeadow, "stage_Meadow"));
 
     // The meadow: waves of slimes and the targets, fought down.

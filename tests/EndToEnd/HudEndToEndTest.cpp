@@ -22,6 +22,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -192,6 +194,27 @@ TEST(HudEndToEndTest, TheHudShowsAHitAndPowerAndTheTalkWindowTalks)
     h.Ticks(2);
     EXPECT_TRUE(window->GetNext()->GetOwner()->IsActive());
     EXPECT_EQ(Heard(), "W");
+    {
+        // Legible: the line's brightest letters against the see-through frame behind them (the
+        // frame is 640 x 120 round (480, 110), the line hangs from 40 above its middle) reach a
+        // contrast of 4.5:1.
+        const auto luminance = [](uint32_t argb) {
+            const auto channel = [](uint32_t c) {
+                const double v = c / 255.0;
+                return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(argb >> 16 & 0xFF) + 0.7152 * channel(argb >> 8 & 0xFF) +
+                   0.0722 * channel(argb & 0xFF);
+        };
+        const HarnessFrame frame = h.game.ReadFrame();
+        double letters = 0.0;
+        for (int y = 540 - 150; y < 540 - 150 + 26; ++y)
+            for (int x = 180; x < 420; ++x)
+                letters = std::max(letters, luminance(frame.Pixel(x, y)));
+        const double panel = luminance(frame.Pixel(600, 540 - 110 + 40));
+        EXPECT_GE((letters + 0.05) / (panel + 0.05), 4.5)
+            << "letters of luminance " << letters << " on the panel " << std::hex << frame.Pixel(600, 540 - 110 + 40);
+    }
     driver.Press("slash", 2);
     h.Ticks(2);
     EXPECT_EQ(Heard(), "WN");

@@ -48,8 +48,9 @@ test_FlatBackdrop = {
 )";
 
 // The screen camera sees 0..960 by 0..540 with y up.
-constexpr int kFinalX = 480, kFinalY = 540 - 270; // where the emblem ends
-constexpr int kStartY = 540 - 370;                 // where its drop begins
+// The emblem's plate is probed 24 rows above its middle, clear of the game's name lettered on it.
+constexpr int kFinalX = 480, kFinalY = 540 - 270 - 24; // where the emblem ends
+constexpr int kStartY = 540 - 370 - 24;                 // where its drop begins
 
 // The button plate's grey, lit by the buttons' TweenColor "to" (255, 170, 40); the cursor's
 // yellow.

@@ -3,15 +3,18 @@
 // it by pad and keyboard as a player would.
 #include "Components/Core/FontRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "Components/UI/UIDialogFrames.h"
 #include "Components/UI/UILayoutWidgets.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIUpgradeParameter.h"
 #include "Support/GameHarness.h"
 #include "Support/GameplayDriver.h"
+#include "System/Common/NameHash.h"
 #include "World/GameObj.h"
 #include "World/PlayerSaveData.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -181,4 +184,118 @@ TEST(UpgradeEndToEndTest, ARaiseAndAnAccessoryChosenByPad)
     ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
     pad.Press("up");
     EXPECT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the spot opens the screen again", 10));
+}
+
+// The question asked over the upgrade screen (buying the pending levels): the dialog writes it
+// into its label, and its plate covers the screen's rows, numbers and pieces below it, since the
+// screen's parts lie deeper than the dialog's.
+TEST(UpgradeEndToEndTest, TheBuyQuestionIsShownAboveTheScreen)
+{
+    constexpr uint32_t kDialogTeal = 0xFF3BA3A3; // the yes/no plate's fill
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(3);
+    GameplayDriver pad(game);
+    ASSERT_NE(pad.Player(), nullptr);
+    g_PlayerSaveData.m_nExperience = 1000;
+    GameObj* panel = game.FindObjectByTag("ui_upgrade_parameter");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(pad.WalkTo(kUpgradeStandX));
+    game.Ticks(2);
+    pad.Press("up");
+    ASSERT_TRUE(game.TickUntil([&] { return panel->IsActive(); }, "Up on the training spot opens the screen", 10));
+    game.Ticks(90); // the rows slide in
+    pad.Press("right");
+    game.Ticks(3);
+    pad.Press("A");
+    GameObj* dialog = game.FindObjectByTag("ui_common_yes_no");
+    ASSERT_NE(dialog, nullptr);
+    auto* fade = static_cast<UITweener*>(dialog->GetComponent(TweenAlpha::s_Class.Key));
+    ASSERT_NE(fade, nullptr);
+    ASSERT_TRUE(game.TickUntil([&] { return dialog->IsActive() && fade->IsFinished(); }, "the dialog fades in", 60));
+    game.Ticks(30);
+
+    GameObj* label = dialog->FindActiveByTag(HashName("label_info"));
+    ASSERT_NE(label, nullptr);
+    auto* text = static_cast<FontRenderer*>(label->GetComponent(FontRenderer::s_Class.Key));
+    ASSERT_NE(text, nullptr);
+    auto* asking = static_cast<UIFrameCommonYesNo*>(dialog->GetComponent(UIFrameCommonYesNo::s_Class.Key));
+    ASSERT_NE(asking, nullptr);
+    EXPECT_FALSE(asking->m_InfoText.empty()) << "the screen asks nothing";
+    EXPECT_EQ(text->GetText(), asking->m_InfoText) << "the question is not written into the dialog";
+
+    // The plate (360 x 150 round the window's place) away from its question and buttons: plate
+    // fill only, none of the screen's parts drawn over it.
+    GameObj* window = dialog->FindActiveByTag(HashName("window_root"));
+    ASSERT_NE(window, nullptr);
+    const HarnessFrame frame = game.ReadFrame();
+    const int cx = PixelX(window), cy = PixelY(window);
+    int foreign = 0, lettered = 0;
+    for (int y = cy - 75 + 10; y < cy + 75 - 10; ++y)
+        for (int x = cx - 180 + 10; x < cx + 180 - 10; ++x) {
+            // The question's text hangs from its label, 25 above the window's middle.
+            const bool question = y >= cy - 25 - 4 && y <= cy - 25 + 30;
+            const bool buttons = y >= cy + 35 - 20;
+            const uint32_t p = frame.Pixel(x, y);
+            if (question)
+                lettered += (p >> 16 & 0xFF) > 0xC0 && (p >> 8 & 0xFF) > 0xC0 && (p & 0xFF) > 0xC0;
+            else if (!buttons && !frame.Probe(x, y, kDialogTeal, 6))
+                ++foreign;
+        }
+    EXPECT_EQ(foreign, 0) << "pixels of the screen drawn over the dialog's plate";
+    EXPECT_GT(lettered, 40) << "no lettering where the question stands";
+}
+
+// Every spot of the home stage that the player opens with Up is drawn, and while he stands before
+// it, its key hint shows above it in dark letters (and only then).
+TEST(UpgradeEndToEndTest, EachHomeSpotIsDrawnWithItsKeyHintWhileThePlayerStandsBeforeIt)
+{
+    struct Spot {
+        const char* prototype;
+        float x;
+    };
+    const Spot spots[] = {{"gimmick_QuestBoard", 732.0f}, {"gimmick_UpgradeStand", kUpgradeStandX},
+                          {"gimmick_SavePoint", 470.0f}};
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(3);
+    GameplayDriver pad(game);
+    ASSERT_NE(pad.Player(), nullptr);
+    for (const Spot& spot : spots) {
+        SCOPED_TRACE(spot.prototype);
+        GameObj* gimmick = game.FindObject(spot.prototype);
+        ASSERT_NE(gimmick, nullptr);
+        EXPECT_NE(gimmick->GetComponent(SpriteRenderer::s_Class.Key), nullptr) << "the spot is not drawn";
+        ASSERT_TRUE(pad.WalkTo(spot.x));
+        game.Ticks(3);
+        GameObj* hint = nullptr;
+        for (GameObj* o = gimmick->GetNext(); o && o != gimmick->GetNextSkippingSubtree(); o = o->GetNext())
+            if (o->GetTag() == HashName("key_hint"))
+                hint = o;
+        ASSERT_NE(hint, nullptr) << "no key hint";
+        EXPECT_TRUE(hint->IsActive()) << "the hint is hidden while the player stands before the spot";
+        // Dark letters in the hint's box (200 x 30, hanging from its place, centred).
+        int sx = 0, sy = 0;
+        pad.ToScreen(hint->GetTransform()->WorldMatrix().m[3][0], hint->GetTransform()->WorldMatrix().m[3][1], sx, sy);
+        const HarnessFrame frame = game.ReadFrame();
+        int dark = 0;
+        for (int y = std::max(0, sy - 4); y < std::min(frame.height, sy + 30); ++y)
+            for (int x = std::max(0, sx - 100); x < std::min(frame.width, sx + 100); ++x) {
+                const uint32_t p = frame.Pixel(x, y);
+                dark += (p >> 16 & 0xFF) < 0x50 && (p >> 8 & 0xFF) < 0x50 && (p & 0xFF) < 0x60;
+            }
+        EXPECT_GT(dark, 40) << "no dark letters where the hint stands (" << sx << ", " << sy << ")";
+    }
+    // Away from every spot, no hint shows.
+    ASSERT_TRUE(pad.WalkTo(390.0f));
+    game.Ticks(3);
+    for (const Spot& spot : spots) {
+        GameObj* gimmick = game.FindObject(spot.prototype);
+        for (GameObj* o = gimmick->GetNext(); o && o != gimmick->GetNextSkippingSubtree(); o = o->GetNext())
+            EXPECT_FALSE(o->GetTag() == HashName("key_hint") && o->IsActive()) << spot.prototype << "'s hint stays up";
+    }
 }

@@ -170,13 +170,13 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {3, "ui_title_wheel", "回転エンブレム", "", 2048, 640, 270, false},
         {3, "ui_title_tip", "ヒントアイコン", "", 2048, 320, 270, false},
         // The title menu waits the same way, where its slide begins; its column is laid out
-        // when it first runs.
+        // when it first runs. Its labels hang from half a line (14) above their buttons' middle.
         {2, "ui_title_select", "タイトルメニュー", "ui_title_select", 2048, 480, 40, false},
         {3, "ui_title_select_table", "メニュー列", "", 2048, 480, 40, false},
         {4, "ui_title_select_start", "はじめから", "select_start", 2048, 480, 40, false},
-        {5, "ui_part", "はじめから", "", 2048, 480, 40, false},
+        {5, "ui_part", "はじめから", "", 2048, 480, 54, false},
         {4, "ui_title_select_exit", "おわる", "select_exit", 2048, 480, 40, false},
-        {5, "ui_part", "おわる", "", 2048, 480, 40, false},
+        {5, "ui_part", "おわる", "", 2048, 480, 54, false},
         {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 420, 40, false},
     };
     const std::vector<GameObj*> objects = PreOrder(game.Root());
@@ -245,11 +245,12 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         // panels wait inactive: the talk window, the upgrade screen, four more at home, three more
         // on a quest stage. Home: the gimmicks (64) and the hint board's hidden note; quest
         // stages: the talk gimmick (128); the cave: the Oskel event (enemies, 32) with its hidden
-        // second form.
-        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1, 1 | 2 | 4 | 64 | 2048},
+        // second form. Home also hides the key hints of the save point and the training spot
+        // (the board's shows: the player appears before it).
+        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048},
         {"quest_Meadow", "stage_Meadow", 10, 1 + 0 + 1 + 3, 1 | 2 | 4 | 128 | 2048}, // the seeded draw's three areas
         {"quest501", "stage_Cave", 9, 1 + 1 + 1 + 3 + 2, 1 | 2 | 4 | 5 | 32 | 128 | 2048},
-        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1, 1 | 2 | 4 | 64 | 2048}, // and back home
+        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

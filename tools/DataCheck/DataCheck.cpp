@@ -851,6 +851,20 @@ void Checker::CheckQuest(const DataFile& file)
                 lua_getfield(L, -1, "rewardType");
                 const double type = lua_tonumber(L, -1);
                 lua_pop(L, 1);
+                // The quest select lists every reward but experience with the name and hint of
+                // its first "rewardInfo" entry, or of the second once it is held; a missing one
+                // shows the program's "undefined" text.
+                if (type != static_cast<double>(eRewardType_Experience)) {
+                    lua_getfield(L, -1, "rewardInfo");
+                    if (!lua_istable(L, -1))
+                        Add(file.entry, reward + " has no \"rewardInfo\": the quest select shows the "
+                                                 "undefined reward text for it");
+                    else if (lua_rawlen(L, -1) < 2)
+                        Add(file.entry, reward + " has " + std::to_string(lua_rawlen(L, -1)) +
+                                            " \"rewardInfo\" entry, not two (before and once held): the quest "
+                                            "select shows the undefined reward text for the missing one");
+                    lua_pop(L, 1);
+                }
                 lua_getfield(L, -1, "rewardValue");
                 if (type == static_cast<double>(eRewardType_Accessory) &&
                     (lua_type(L, -1) != LUA_TLIGHTUSERDATA ||
@@ -1055,6 +1069,20 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         Add(file, where + " has two renderers (" + names + "): an object keeps one");
     if (const auto [count, names] = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}); count > 1)
         Add(file, where + " has two colliders (" + names + "): an object keeps one");
+    // The sprite batch draws depths from 0.1 to 100 (0 stands for its default): a renderer set
+    // deeper or nearer than that is clipped away and never seen.
+    if (countOf({"SpriteRenderer", "SpriteBlurRenderer", "SlicedSpriteRenderer", "SlideBarRenderer", "FontRenderer",
+                 "SpriteNumberRenderer", "MovieRenderer"})
+            .first > 0 &&
+        LuaPushPath(L, "components.Transform.position.z")) {
+        if (lua_type(L, -1) == LUA_TNUMBER) {
+            const double z = lua_tonumber(L, -1);
+            if (z != 0.0 && (z < 0.1 || z > 100.0))
+                Add(file, where + " draws at the depth " + KeyText(L, -1) +
+                              ", outside the sprite batch's 0.1 to 100: it is never seen");
+        }
+        lua_pop(L, 1);
+    }
     // What a fighter's parts read of their object; the game names each missing one and goes on.
     const bool collider = countOf({"Box2DCollider", "CircleCollider", "SegmentCollider"}).first > 0;
     if (components.count("PlayerController") && !components.count("StatusParameter"))
@@ -1144,6 +1172,7 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
         {"UIQuestWindow", {"label_title", "label_level", "sprite_title", "sprite_new", "sprite_reward_cursor",
                            "label_info", "label_reward_info", "table_progress"}},
         {"UIFrameReport", {"label_report", "bg_quest_title"}},
+        {"UIFrameCommonYesNo", {"window_root", "label_info"}},
         {"UIFrameUpgradeParameter", {"select", "table", "accessory", "label_experience_cost",
                                      "label_experience_total", "sprite_rank_badge"}},
         {"UIUpgradeBar", {"label_title", "label_num", "sprite_select", "sprite_arrow_left", "sprite_arrow_right",

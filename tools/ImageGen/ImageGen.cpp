@@ -2,9 +2,11 @@
 // and atlas tables that describe them.
 //
 //   qm_imagegen <loose image folder> <pak image folder> <texture script folder> <atlas script folder>
+//               <font file>
 //
 // Sheets marked "pak" go to the second folder, which the build packs into sprite.pak; the
-// others are loose files. Texture names in the tables are archive entry names below
+// others are loose files. The font letters the pictures that carry a name (the quest banners,
+// the title's emblem). Texture names in the tables are archive entry names below
 // "assets.v1/2d/sprites/" either way. Art: flat shapes with dark outlines on a small palette.
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "ImageWriter.h"
+#include "JapaneseFace.h"
 
 namespace {
 
@@ -34,6 +37,104 @@ constexpr uint32_t kBrown = 0xFF8A5A3B;
 constexpr uint32_t kPanel = 0xE0283048;
 
 const char* const kEntryFolder = "assets.v1/2d/sprites/";
+
+// The face that letters names onto pictures; set once in main.
+FT_Face g_LetteringFace = nullptr;
+
+// One UTF-8 character from `text` at `i` (advanced past it); 0 at the end or on a broken byte.
+uint32_t NextCodePoint(const std::string& text, size_t& i)
+{
+    if (i >= text.size())
+        return 0;
+    const auto byte = [&](size_t k) { return k < text.size() ? uint32_t(uint8_t(text[k])) : 0u; };
+    const uint32_t b0 = byte(i);
+    const int extra = b0 < 0x80 ? 0 : (b0 >> 5) == 6 ? 1 : (b0 >> 4) == 14 ? 2 : (b0 >> 3) == 30 ? 3 : -1;
+    if (extra < 0) {
+        ++i;
+        return 0;
+    }
+    uint32_t cp = extra == 0 ? b0 : b0 & (0x3Fu >> extra);
+    for (int k = 1; k <= extra; ++k)
+        cp = cp << 6 | (byte(i + size_t(k)) & 0x3F);
+    i += size_t(extra) + 1;
+    return cp;
+}
+
+// Paints `colour` over the pixel with the given coverage (0..255), over what is there.
+void Blend(Canvas& c, int x, int y, uint32_t colour, uint32_t coverage)
+{
+    if (x < 0 || y < 0 || x >= int(c.width) || y >= int(c.height) || coverage == 0)
+        return;
+    uint32_t& dst = c.At(uint32_t(x), uint32_t(y));
+    const uint32_t a = coverage * (colour >> 24) / 255;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t s = colour >> shift & 0xFF, d = dst >> shift & 0xFF;
+        out |= ((s * a + d * (255 - a)) / 255) << shift;
+    }
+    const uint32_t da = dst >> 24;
+    out |= (a + da * (255 - a) / 255) << 24;
+    dst = out;
+}
+
+// Letters `text` centred on the picture at `pixelSize`, filled with `fill` inside a rim of
+// `rim` two pixels wide, so that it reads on any plate. Nothing when no face was opened.
+void DrawLettering(Canvas& c, const std::string& text, int pixelSize, uint32_t fill, uint32_t rim, int dy = 0)
+{
+    if (!g_LetteringFace || FT_Set_Pixel_Sizes(g_LetteringFace, 0, FT_UInt(pixelSize)) != 0)
+        return;
+    struct Glyph {
+        int left, top, width, rows, advance;
+        std::vector<uint8_t> coverage;
+    };
+    std::vector<Glyph> glyphs;
+    int width = 0;
+    for (size_t i = 0; i < text.size();) {
+        const uint32_t cp = NextCodePoint(text, i);
+        if (cp == 0 || FT_Load_Char(g_LetteringFace, cp, FT_LOAD_RENDER) != 0)
+            continue;
+        const FT_GlyphSlot slot = g_LetteringFace->glyph;
+        Glyph g{slot->bitmap_left, slot->bitmap_top, int(slot->bitmap.width), int(slot->bitmap.rows),
+                int(slot->advance.x >> 6), {}};
+        g.coverage.resize(size_t(g.width) * size_t(g.rows));
+        for (int row = 0; row < g.rows; ++row)
+            for (int col = 0; col < g.width; ++col)
+                g.coverage[size_t(row) * size_t(g.width) + size_t(col)] =
+                    slot->bitmap.buffer[ptrdiff_t(row) * slot->bitmap.pitch + col];
+        width += g.advance;
+        glyphs.push_back(std::move(g));
+    }
+    // Centred on the letters' ink, not on the face's line box, so that digits sit mid-cell.
+    int inkTop = 1 << 20, inkBottom = -(1 << 20);
+    for (const Glyph& g : glyphs)
+        if (g.rows > 0) {
+            inkTop = std::min(inkTop, -g.top);
+            inkBottom = std::max(inkBottom, g.rows - g.top);
+        }
+    if (inkBottom < inkTop)
+        return;
+    const int originX = (int(c.width) - width) / 2;
+    const int baseline = (int(c.height) - (inkBottom - inkTop)) / 2 - inkTop + dy;
+    for (int pass = 0; pass < 2; ++pass) {
+        int penX = originX;
+        for (const Glyph& g : glyphs) {
+            for (int row = 0; row < g.rows; ++row)
+                for (int col = 0; col < g.width; ++col) {
+                    const uint32_t a = g.coverage[size_t(row) * size_t(g.width) + size_t(col)];
+                    const int x = penX + g.left + col, y = baseline - g.top + row;
+                    if (pass == 1) {
+                        Blend(c, x, y, fill, a);
+                        continue;
+                    }
+                    for (int oy = -2; oy <= 2; ++oy)
+                        for (int ox = -2; ox <= 2; ++ox)
+                            if (ox * ox + oy * oy <= 5)
+                                Blend(c, x + ox, y + oy, rim, a);
+                }
+            penX += g.advance;
+        }
+    }
+}
 
 enum class Format { Dds, Tga };
 
@@ -203,26 +304,16 @@ void DrawDiamond(Canvas& c, uint32_t fill)
     c.FillPolygon({w / 2, 4, w / 2 + 4, h / 2, w / 2, h - 4}, kWhite);
 }
 
-// Seven-segment digits 0-9 in one colour on a cell with a dark rim, so trimming keeps the cell.
+// Digits 0-9 lettered in one colour inside a dark rim, as large as the cell allows, so that they
+// read as numbers over any background. A corner pixel of the faintest alpha keeps the whole
+// cell through trimming, so that every digit keeps the same box.
 void AddDigits(std::vector<SpriteDef>& sprites, const std::string& prefix, int w, int h, uint32_t colour)
 {
-    static const char* const kSegs[10] = {"abcdef", "bc", "abdeg", "abcdg", "bcfg",
-                                          "acdfg", "acdefg", "abc", "abcdefg", "abcdfg"};
     for (int d = 0; d < 10; ++d)
-        sprites.push_back({prefix + std::to_string(d), w, h, [d, w, h, colour](Canvas& c) {
-                               c.FrameRect(0, 0, w, h, 1, 0x00000000, kInk);
-                               const int t = h / 8, mid = h / 2 - t / 2;
-                               for (const char* seg = kSegs[d]; *seg; ++seg) {
-                                   switch (*seg) {
-                                   case 'a': c.FillRect(t + 1, 1, w - 2 * t - 2, t, colour); break;
-                                   case 'b': c.FillRect(w - t - 1, t + 1, t, mid - t - 1, colour); break;
-                                   case 'c': c.FillRect(w - t - 1, mid + t, t, h - mid - 2 * t - 1, colour); break;
-                                   case 'd': c.FillRect(t + 1, h - t - 1, w - 2 * t - 2, t, colour); break;
-                                   case 'e': c.FillRect(1, mid + t, t, h - mid - 2 * t - 1, colour); break;
-                                   case 'f': c.FillRect(1, t + 1, t, mid - t - 1, colour); break;
-                                   case 'g': c.FillRect(t + 1, mid, w - 2 * t - 2, t, colour); break;
-                                   }
-                               }
+        sprites.push_back({prefix + std::to_string(d), w, h, [d, h, colour](Canvas& c) {
+                               DrawLettering(c, std::to_string(d), h + 2, colour, kInk);
+                               c.At(0, 0) = 0x01000000;
+                               c.At(c.width - 1, c.height - 1) = 0x01000000;
                            }});
 }
 
@@ -231,7 +322,7 @@ void AddDigits(std::vector<SpriteDef>& sprites, const std::string& prefix, int w
 // player red, critical yellow, healing green), a sliced name plate and the meadow's target icon.
 SheetDef HudSheet()
 {
-    SheetDef hud{"ui_hud_parts", Format::Tga, false, 1, 256, 256, {}, nullptr};
+    SheetDef hud{"ui_hud_parts", Format::Tga, false, 1, 256, 512, {}, nullptr};
     hud.sprites.push_back({"ui_talk_frame", 48, 48, [](Canvas& c) {
                                c.FrameRect(0, 0, 48, 48, 3, kPanel, kInk);
                                c.FrameRect(4, 4, 40, 40, 1, kPanel, kWhite);
@@ -259,11 +350,11 @@ SheetDef HudSheet()
                                c.FillCircle(15, 12, 2, kInk);
                            }});
     AddDigits(hud.sprites, "ui_combo_", 16, 24, kOrange);
-    AddDigits(hud.sprites, "ui_life_", 10, 14, kWhite);
-    AddDigits(hud.sprites, "dmg_enemy_", 12, 16, 0xFFFFFFFF);
-    AddDigits(hud.sprites, "dmg_player_", 12, 16, 0xFFE02020);
-    AddDigits(hud.sprites, "dmg_critical_", 12, 16, kYellow);
-    AddDigits(hud.sprites, "dmg_heal_", 12, 16, 0xFF20C040);
+    AddDigits(hud.sprites, "ui_life_", 15, 20, kWhite);
+    AddDigits(hud.sprites, "dmg_enemy_", 17, 22, 0xFFFFFFFF);
+    AddDigits(hud.sprites, "dmg_player_", 17, 22, 0xFFE02020);
+    AddDigits(hud.sprites, "dmg_critical_", 17, 22, kYellow);
+    AddDigits(hud.sprites, "dmg_heal_", 17, 22, 0xFF20C040);
     return hud;
 }
 
@@ -496,7 +587,11 @@ std::vector<SheetDef> Sheets()
     // dark rim, so its middle is one colour), a sliced panel frame, three sparkle frames and flat
     // fills whose colours pixel tests look for.
     SheetDef uiTitle{"ui_title", Format::Tga, false, 1, 256, 128, {}, nullptr};
-    uiTitle.sprites.push_back({"ui_title_emblem", 160, 64, [](Canvas& c) { c.FrameRect(0, 0, 160, 64, 4, kPurple, kInk); }});
+    // The emblem: the game's name on a violet plate.
+    uiTitle.sprites.push_back({"ui_title_emblem", 160, 64, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 160, 64, 4, kPurple, kInk);
+                                   DrawLettering(c, "Quillmark", 30, kWhite, kInk);
+                               }});
     uiTitle.sprites.push_back({"ui_panel_frame", 48, 48, [](Canvas& c) {
                                    c.FrameRect(0, 0, 48, 48, 3, kPanel, kInk);
                                    c.FrameRect(3, 3, 42, 42, 2, kPanel, kYellow);
@@ -590,16 +685,26 @@ std::vector<SheetDef> Sheets()
     uiQuest.sprites.push_back({"quest_select/reward_icon", 32, 32, [](Canvas& c) { c.FrameCircle(16, 16, 14, 2, kYellow, kInk); }});
     uiQuest.sprites.push_back({"quest_select/reward_icon_black", 32, 32,
                                [](Canvas& c) { c.FrameCircle(16, 16, 14, 2, 0xFF303040, kInk); }});
-    const std::pair<const char*, uint32_t> banners[] = {{"quest_name_meadow", kGreen},
-                                                        {"quest_name_meadow_flowers", kPink},
-                                                        {"quest_name_cave", kBlue},
-                                                        {"quest_name_home", kBrown}};
-    for (const auto& [name, colour] : banners)
-        uiQuest.sprites.push_back({name, 192, 40, [colour = colour](Canvas& c) { c.FrameRect(0, 0, 192, 40, 4, colour, kInk); }});
+    // A quest's name picture: its plate in the quest's colour with the quest's name on it (the
+    // "questName" of its table), shown in the quest select's and the report's title bars.
+    struct Banner {
+        const char* name;
+        uint32_t colour;
+        const char* title;
+    };
+    const Banner banners[] = {{"quest_name_meadow", kGreen, "草原の掃除"},
+                              {"quest_name_meadow_flowers", kPink, "草原の花摘み"},
+                              {"quest_name_cave", kBlue, "洞窟の主"},
+                              {"quest_name_home", kBrown, "拠点"}};
+    for (const Banner& b : banners)
+        uiQuest.sprites.push_back({b.name, 192, 40, [b](Canvas& c) {
+                                       c.FrameRect(0, 0, 192, 40, 4, b.colour, kInk);
+                                       DrawLettering(c, b.title, 22, kWhite, kInk);
+                                   }});
     sheets.push_back(uiQuest);
 
     // Stage props, and a strip of ground whose top is grass.
-    SheetDef props{"props", Format::Tga, false, 0, 256, 256, {}, nullptr};
+    SheetDef props{"props", Format::Tga, false, 0, 256, 512, {}, nullptr};
     props.sprites.push_back({"prop_crate", 48, 40, [](Canvas& c) {
                                  c.FrameRect(0, 0, 48, 40, 3, kBrown, kInk);
                                  c.FillRect(3, 18, 42, 4, kInk);
@@ -632,6 +737,39 @@ std::vector<SheetDef> Sheets()
                                  c.FillRect(18, 16, 4, 32, kBrown);
                                  c.FrameRect(0, 0, 40, 20, 2, kWhite, kInk);
                                  c.FillRect(6, 8, 28, 3, kInk);
+                             }});
+    // The home's spots the player opens with Up: the quest board (a notice board on two legs
+    // with papers pinned on it), the save point (a book on a lectern under a yellow gem) and the
+    // training spot (a straw dummy on a post).
+    props.sprites.push_back({"gimmick_quest_board", 72, 96, [](Canvas& c) {
+                                 c.FillRect(10, 50, 6, 46, kBrown);
+                                 c.FillRect(56, 50, 6, 46, kBrown);
+                                 c.FrameRect(0, 4, 72, 56, 3, kBrown, kInk);
+                                 c.FrameRect(8, 12, 22, 18, 2, kWhite, kInk);
+                                 c.FrameRect(36, 10, 26, 20, 2, kYellow, kInk);
+                                 c.FrameRect(16, 34, 24, 18, 2, kWhite, kInk);
+                                 c.FillRect(44, 38, 16, 3, kInk);
+                                 c.FillRect(44, 45, 12, 3, kInk);
+                                 c.FillCircle(19, 12, 2, kRed);
+                                 c.FillCircle(49, 10, 2, kRed);
+                             }});
+    props.sprites.push_back({"gimmick_save_point", 48, 96, [](Canvas& c) {
+                                 c.FillPolygon({24, 0, 37, 17, 24, 34, 11, 17}, kInk);
+                                 c.FillPolygon({24, 4, 34, 17, 24, 30, 14, 17}, kYellow);
+                                 c.FrameRect(18, 50, 12, 46, 2, kGrey, kInk);
+                                 c.FrameRect(4, 82, 40, 14, 2, kGrey, kInk);
+                                 c.FillPolygon({4, 40, 44, 40, 40, 54, 8, 54}, kInk);
+                                 c.FillPolygon({7, 42, 23, 42, 23, 52, 10, 52}, kWhite);
+                                 c.FillPolygon({25, 42, 41, 42, 38, 52, 25, 52}, kWhite);
+                                 c.FillRect(23, 40, 2, 14, kRed);
+                             }});
+    props.sprites.push_back({"gimmick_training_spot", 56, 96, [](Canvas& c) {
+                                 c.FrameRect(24, 30, 8, 66, 2, kBrown, kInk);
+                                 c.FrameRect(6, 40, 44, 8, 2, kBrown, kInk);
+                                 c.FrameRect(14, 34, 28, 40, 3, kYellow, kInk);
+                                 c.FrameCircle(28, 18, 13, 2.5f, kYellow, kInk);
+                                 c.FrameCircle(28, 54, 8, 2, kRed, kInk);
+                                 c.FillCircle(28, 54, 3, kWhite);
                              }});
     sheets.push_back(props);
 
@@ -795,11 +933,31 @@ bool BuildSheet(const SheetDef& sheet, const std::string& imageFolder, const std
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
+    if (argc != 6) {
         std::fprintf(stderr, "usage: qm_imagegen <loose image folder> <pak image folder> <texture script folder> "
-                             "<atlas script folder>\n");
+                             "<atlas script folder> <font file>\n");
         return 2;
     }
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) {
+        std::fprintf(stderr, "qm_imagegen: FreeType does not start\n");
+        return 1;
+    }
+    g_LetteringFace = OpenJapaneseFace(library, argv[5]);
+    if (!g_LetteringFace) {
+        std::fprintf(stderr, "qm_imagegen: %s is not a font\n", argv[5]);
+        FT_Done_FreeType(library);
+        return 1;
+    }
+    struct FaceCloser {
+        FT_Library library;
+        ~FaceCloser()
+        {
+            FT_Done_Face(g_LetteringFace);
+            g_LetteringFace = nullptr;
+            FT_Done_FreeType(library);
+        }
+    } closer{library};
     for (int i = 1; i < 5; ++i)
         if (!MakeFolders(argv[i])) {
             std::fprintf(stderr, "qm_imagegen: cannot make %s\n", argv[i]);

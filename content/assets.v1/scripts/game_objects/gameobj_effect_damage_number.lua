@@ -12,16 +12,16 @@ gameobj_effect_damage_number = {
   object_activity = ACTIVE,
   components = {
     Transform = { position = { z = 2 } },
-    SpriteNumberRenderer = { max_digit = 6, hidden_zero = true, alignment = 1, padding = { x = 12, y = 0 },
+    SpriteNumberRenderer = { max_digit = 6, hidden_zero = true, alignment = 1, padding = { x = 15, y = 0 },
                              sprite_names = digits("dmg_enemy_") },
     UIDamageNumber = {
       velocity = { x = { -40, 40 }, y = 220 },
       gravity = -400,
       damage_number = {
-        enemy_damage = { digits("dmg_enemy_"), 12 },
-        player_damage = { digits("dmg_player_"), 12 },
-        critical = { digits("dmg_critical_"), 14 },
-        healing = { digits("dmg_heal_"), 12 },
+        enemy_damage = { digits("dmg_enemy_"), 15 },
+        player_damage = { digits("dmg_player_"), 15 },
+        critical = { digits("dmg_critical_"), 17 },
+        healing = { digits("dmg_heal_"), 15 },
       },
     },
     TweenAlpha = { from = 1, to = 0, delay = 0.6, duration = 0.3 },

@@ -5,7 +5,7 @@ gimmick_HintNote = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { z = -2 } },
+    Transform = { position = { z = 26 } },
     FontRenderer = {
       font = 0,
       alignment = 1,

@@ -4,10 +4,11 @@ signpost_Text = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 0, y = 12, z = -1 } },
+    Transform = { position = { x = 0, y = 12, z = 29 } },
     FontRenderer = {
       font = 0,
       alignment = 1,
+      color = { r = 30, g = 30, b = 42, a = 255 },  -- dark letters on the white board
       size = { width = 120, height = 60 },
       text = "この先\n洞窟",  -- "This way / to the cave"
     },

@@ -9,6 +9,9 @@ ui_common_yes_no = {
     Transform = { position = { x = 480, y = 270, z = 1 } },
     UIFrameCommonYesNo = {
       close_pad = 32,
+      -- The window it moves and the label it writes the question into, found by tag.
+      window_root = "window_root",
+      label_info = "label_info",
       sound_effect = {
         open = "assets.v1/sounds/se/open",
         select = "assets.v1/sounds/se/cursor",

@@ -8,6 +8,9 @@ ui_exit_yes_no = {
     Transform = { position = { x = 480, y = 270, z = 1 } },
     UIFrameCommonYesNo = {
       close_pad = 32,
+      -- The window it moves and the label it writes the question into, found by tag.
+      window_root = "window_root",
+      label_info = "label_info",
       info_text = "ゲームを終了しますか？",    -- "Quit the game?"
       sound_effect = {
         open = "assets.v1/sounds/se/open",

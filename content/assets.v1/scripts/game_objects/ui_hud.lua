@@ -53,7 +53,8 @@ ui_hud = {
           } },
         { base_script = "ui_hud_part", object_tag = "label_object_name",
           components = {
-            Transform = { position = { z = -1 } },
+            -- Before its bar, which draws at the default depth 1 (the batch clips depths below 0.1).
+            Transform = { position = { z = 0.5 } },
             FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 240, height = 24 } },
           } },
       } },
@@ -82,7 +83,7 @@ ui_hud = {
             Transform = { position = { x = 190, y = 14 } },
             SpriteNumberRenderer = {
               renderingCamera = "UICamera", max_digit = 4, hidden_zero = true, alignment = 2,
-              padding = { x = 11, y = 0 },
+              padding = { x = 14, y = 0 },
               sprite_names = { "ui_life_0", "ui_life_1", "ui_life_2", "ui_life_3", "ui_life_4",
                                "ui_life_5", "ui_life_6", "ui_life_7", "ui_life_8", "ui_life_9" },
             },
@@ -97,7 +98,9 @@ ui_hud = {
           children = {
             { base_script = "ui_hud_leaf", object_tag = "slider_life_lost",
               components = {
-                Transform = { position = { z = -1 } },
+                -- Behind the life fill, which draws at the default depth 1 (the sprite batch clips
+                -- depths below 0.1, where this part was set before and never seen).
+                Transform = { position = { z = 1.5 } },
                 SpriteRenderer = { renderingCamera = "UICamera", size = { width = 160, height = 12 } },
                 TextureAtlas = { atlasName = "ui_hud_gauge_back" },
               } },

@@ -27,13 +27,15 @@ ui_lisvet_talk = {
       } },
     { base_script = "ui_hud_piece", object_tag = "talk_next",
       components = {
-        Transform = { position = { x = 296, y = -44 } },
+        Transform = { position = { x = 296, y = -44, z = 0.5 } },
         SpriteRenderer = { renderingCamera = "UICamera" },
         TextureAtlas = { atlasName = "ui_talk_next" },
       } },
     { base_script = "ui_hud_piece", object_tag = "talk_label",
       components = {
-        Transform = { position = { x = -300, y = 40 } },
+        -- Nearer than the frame: at the same depth the see-through frame may be drawn over the
+        -- letters and grey them (depth 0 draws at 1, the frame's).
+        Transform = { position = { x = -300, y = 40, z = 0.5 } },
         FontRenderer = {
           renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 600, height = 100 },
           encoding = true,

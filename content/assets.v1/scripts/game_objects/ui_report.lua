@@ -18,7 +18,9 @@ ui_report = {
   children = {
     { base_script = "ui_part", object_name = "報告文", object_tag = "label_report", -- "Report text"
       components = {
-        Transform = { position = { x = 0, y = -30, z = 2 } },
+        -- Left-aligned text hangs right and down from its place: the box's top left corner, so
+        -- that every line stays on the plate under the banner.
+        Transform = { position = { x = -220, y = 70, z = 2 } },
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 400, height = 200 } },
       } },
     { base_script = "ui_part", object_name = "クエスト名", object_tag = "bg_quest_title", -- "Quest name"

@@ -8,6 +8,9 @@ ui_save_yes_no = {
     Transform = { position = { x = 480, y = 270, z = 1 } },
     UIFrameCommonYesNo = {
       close_pad = 32,
+      -- The window it moves and the label it writes the question into, found by tag.
+      window_root = "window_root",
+      label_info = "label_info",
       info_text = "セーブしますか？",          -- "Save?"
       sound_effect = {
         open = "assets.v1/sounds/se/open",

@@ -21,7 +21,7 @@ ui_title_select_exit = {
   children = {
     { base_script = "ui_part", object_name = "おわる", -- "Quit"
       components = {
-        Transform = { position = { x = 0, y = 0, z = 2.8 } },
+        Transform = { position = { x = 0, y = 14, z = 2.8 } },  -- text hangs from its top: half a line up centres it
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 150, height = 28 }, text = "おわる" },
       } },
   },

@@ -21,7 +21,7 @@ ui_upgrade_accessory = {
   },
   children = {
     { base_script = "ui_upgrade_accessory_info" },
-    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 60, y = 0 } } } },
+    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 60, y = 0, z = 2.4 } } } },
     { base_script = "ui_upgrade_accessory_name" },
     { base_script = "ui_upgrade_arrow_left" },
   },

@@ -4,7 +4,7 @@ ui_upgrade_accessory_info = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 15, y = -34 } },
+    Transform = { position = { x = 15, y = -34, z = 2.2 } },
     FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 0 },
   },
 }

@@ -4,7 +4,7 @@ ui_upgrade_arrow_left = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = {},
+    Transform = { position = { z = 2.4 } },
     SpriteRenderer = { renderingCamera = "UICamera" },
     TextureAtlas = { atlasName = "upgrade_parameter/arrow_left" },
   },

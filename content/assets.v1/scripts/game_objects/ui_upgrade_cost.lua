@@ -5,7 +5,7 @@ ui_upgrade_cost = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 170, y = 180 } },
+    Transform = { position = { x = 170, y = 180, z = 2.2 } },
     FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 2 },
   },
 }

@@ -1,6 +1,8 @@
 -- The parameter upgrade screen: six parameter rows that slide in, the accessory row below them,
 -- the experience the pending levels cost against what the player has, and the rank badge. It
 -- fades in when opened by tag and fades out before it switches off.
+-- Depths are the objects' own (smaller is nearer): plate 3, row highlight 2.6, arrows, pieces
+-- and badge 2.4, texts 2.2, all behind the yes/no dialog (1 to 1.4) that opens over the screen.
 -- The default accessory's texts are held in the program; they are written here so the fonts
 -- carry their characters: アクセサリなし ("No accessory"), 装備していません ("Nothing equipped").
 ui_upgrade_parameter = {

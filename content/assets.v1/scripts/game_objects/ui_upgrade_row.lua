@@ -1,6 +1,7 @@
 -- One parameter row: its title (the row's object name), its value, the strip of level pieces
 -- between two arrows, and the highlight shown while it is selected. Each use sets the row's tag
--- and title.
+-- and title. Sprites are centred on the row's line; the texts hang from their top, so they sit
+-- half a line (14) up to share that line.
 ui_upgrade_row = {
   object_name = "強化項目",      -- "Upgrade row"
   object_tag = "ui_upgrade_hp_max",
@@ -19,9 +20,9 @@ ui_upgrade_row = {
     },
   },
   children = {
-    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 470, y = 0 } } } },
+    { base_script = "ui_upgrade_arrow_right", components = { Transform = { position = { x = 470, y = 0, z = 2.4 } } } },
     { base_script = "ui_upgrade_pieces" },
-    { base_script = "ui_upgrade_arrow_left", components = { Transform = { position = { x = 280, y = 0 } } } },
+    { base_script = "ui_upgrade_arrow_left", components = { Transform = { position = { x = 280, y = 0, z = 2.4 } } } },
     { base_script = "ui_upgrade_row_num" },
     { base_script = "ui_upgrade_row_title" },
     { base_script = "ui_upgrade_row_select" },

@@ -4,7 +4,7 @@ ui_upgrade_row_num = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 250, y = 0 } },
+    Transform = { position = { x = 250, y = 14, z = 2.2 } },
     FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 2 },
   },
 }

@@ -7,7 +7,7 @@ ui_upgrade_rows = {
   object_layer = LAYER_MENU,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = -300, y = 150 } },
+    Transform = { position = { x = -300, y = 150, z = 2.2 } },
     FontRenderer = { renderingCamera = "UICamera", font = 0 },
     UITable = { on_start = true, direction = 1, padding = { x = 0, y = -40 } },
     TweenColor = {

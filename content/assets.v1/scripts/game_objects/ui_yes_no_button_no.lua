@@ -17,7 +17,7 @@ ui_yes_no_button_no = {
   children = {
     { base_script = "ui_part", object_name = "いいえ", -- "No"
       components = {
-        Transform = { position = { x = 0, y = 0, z = 1 } },
+        Transform = { position = { x = 0, y = 14, z = 1 } },  -- text hangs from its top: half a line up centres it
         FontRenderer = { renderingCamera = "UICamera", font = 0, alignment = 1, size = { width = 96, height = 28 }, text = "いいえ" },
       } },
   },

@@ -25,7 +25,11 @@ quest501 = {
   },
   stage = { name = "stage_Cave", areaCount = 2 },
   rewards = {
-    { rewardType = 1, rewardValue = 1, rewardText = "称号：洞窟探検家" },   -- "Title: cave explorer"
+    { rewardType = 1, rewardValue = 1, rewardText = "称号：洞窟探検家",    -- "Title: cave explorer"
+      rewardInfo = {
+        { name = "称号：洞窟探検家", suggestion = "クリアでもらえる" },     -- "Title: cave explorer", "Given on a clear"
+        { name = "称号：洞窟探検家", suggestion = "入手済み" },             -- "Title: cave explorer", "Already obtained"
+      } },
     {
       rewardType = 3, rewardValue = Script.hash("accessory_Ring"),
       rewardText = "守りの指輪を手に入れた",                                -- "Got the Ring of Guarding"

@@ -19,7 +19,11 @@ quest_Meadow = {
   },
   stage = { name = "stage_Meadow", areaCount = 3 },
   rewards = {
-    { rewardType = 2, rewardValue = 1, rewardText = "洞窟への道が開いた" },  -- "The way to the cave opened"
+    { rewardType = 2, rewardValue = 1, rewardText = "洞窟への道が開いた",   -- "The way to the cave opened"
+      rewardInfo = {
+        { name = "洞窟への道", suggestion = "クリアで開く" },               -- "The way to the cave", "Opens on a clear"
+        { name = "洞窟への道", suggestion = "開通済み" },                   -- "The way to the cave", "Already open"
+      } },
     { rewardType = 4, rewardValue = 100, rewardText = "経験値 100" },        -- "100 experience"
     {
       rewardType = 3, rewardValue = Script.hash("accessory_Feather"),

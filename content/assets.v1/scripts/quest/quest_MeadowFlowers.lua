@@ -19,7 +19,11 @@ quest_MeadowFlowers = {
   },
   stage = { name = "stage_Meadow", areaCount = 3 },
   rewards = {
-    { rewardType = 1, rewardValue = 2, rewardText = "称号：花の友" },        -- "Title: friend of flowers"
+    { rewardType = 1, rewardValue = 2, rewardText = "称号：花の友",         -- "Title: friend of flowers"
+      rewardInfo = {
+        { name = "称号：花の友", suggestion = "クリアでもらえる" },         -- "Title: friend of flowers", "Given on a clear"
+        { name = "称号：花の友", suggestion = "入手済み" },                 -- "Title: friend of flowers", "Already obtained"
+      } },
     { rewardType = 4, rewardValue = 150, rewardText = "経験値 150" },        -- "150 experience"
   },
 }
