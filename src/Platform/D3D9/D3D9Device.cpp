@@ -340,6 +340,7 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     bool CompressedUpload() const { return m_bS3TC && m_bCompressedUpload; }
     void SetCompressedUpload(bool enabled) { m_bCompressedUpload = enabled; }
     void CaptureNextPresent(D3D9WindowCapture* capture) { m_pCapture = capture; }
+    bool DrawsIntoWindow() const { return m_bDirect; }
     int DefaultPoolCount() const { return m_nDefaultPool; }
     void ForceLoss(int polls)
     {
@@ -504,10 +505,12 @@ bool D3D9DeviceImpl::Init()
                                size(color, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE) == 8;
         const GLint depthBits = size(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE);
         const GLint stencilBits = size(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE);
+        // A deeper depth buffer or a stencil nobody asked for serves as well (X servers give 24
+        // bits for 16 asked): only a shallower one would make the device's depth tests differ.
         bool depthFits = true;
         if (m_Params.EnableAutoDepthStencil)
-            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits == 24 && stencilBits == 8
-                                                                        : depthBits == 16;
+            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits >= 24 && stencilBits >= 8
+                                                                        : depthBits >= 16;
         m_bClipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
         bool fits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
         // After a swap the frame shown must stay readable (screenshots read it): from the front
@@ -1800,6 +1803,7 @@ void D3D9CaptureNextPresent(IDirect3DDevice9* device, D3D9WindowCapture* capture
 {
     GetDeviceImpl(device)->CaptureNextPresent(capture);
 }
+bool D3D9DrawsIntoWindow(IDirect3DDevice9* device) { return GetDeviceImpl(device)->DrawsIntoWindow(); }
 
 void D3D9SetCompressedTextureUpload(IDirect3DDevice9* device, bool enabled)
 {
