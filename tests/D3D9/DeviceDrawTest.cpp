@@ -481,11 +481,18 @@ TEST_F(DeviceTest, TheWindowServesAsBackBufferWhenItsDepthAndStencilAreAtLeastWh
         SCOPED_TRACE(testing::Message() << "window depth " << c.windowDepth << " stencil " << c.windowStencil
                                         << ", device format " << c.device);
         BackendShutdownVideo();
-        ASSERT_TRUE(BackendInitVideo());
+        ASSERT_TRUE(BackendInitVideo()) << BackendVideoError();
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, c.windowDepth);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, c.windowStencil);
         HWND window = CreateHiddenTestWindow(kWidth, kHeight);
         ASSERT_NE(window, nullptr);
+        // Shown, as a game's window is: a hidden one keeps the frame offscreen.
+        ShowWindow(window, SW_SHOWNORMAL);
+        // An X server maps the window a moment later; only then does it hold pixels.
+        for (int i = 0; i < 20; ++i) {
+            SDL_PumpEvents();
+            SDL_Delay(10);
+        }
         D3DPRESENT_PARAMETERS pp = m_Params;
         pp.hDeviceWindow = window;
         pp.AutoDepthStencilFormat = c.device;
