@@ -1,12 +1,10 @@
 // Pixels drawn by the device: clears, the fixed-function stages, blending, alpha and depth
 // tests, culling and the viewport.
-#include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
 
-#include <SDL.h>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -455,77 +453,6 @@ TEST_F(DeviceTest, PresentShowsTheFrameUprightForEveryDepthFormat)
         device->Release();
         DestroyWindow(window);
     }
-}
-
-// A window whose depth buffer is deeper than the device asked (an X server gives 24 bits for 16)
-// or has a stencil besides still holds the frame: the device draws into it, with a swap and no
-// copy, and its depth-tested pixels are those of the offscreen back buffer. Only a window that
-// lacks what the device asked keeps the back buffer offscreen.
-TEST_F(DeviceTest, TheWindowServesAsBackBufferWhenItsDepthAndStencilAreAtLeastWhatTheDeviceAsked)
-{
-    const struct {
-        int windowDepth, windowStencil;
-        D3DFORMAT device;
-        bool intoWindow;
-    } cases[] = {
-        {16, 0, D3DFMT_D16, true},    {24, 0, D3DFMT_D16, true},  {24, 8, D3DFMT_D16, true},
-        {24, 8, D3DFMT_D24S8, true}, {16, 0, D3DFMT_D24S8, false},
-    };
-    // The one OpenGL context is made for the first window's formats: each case starts the video
-    // system again, so that its window is the first.
-    ASSERT_EQ(m_pDevice->Release(), 0u);
-    m_pDevice = nullptr;
-    DestroyWindow(m_hWindow);
-    m_hWindow = nullptr;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "window depth " << c.windowDepth << " stencil " << c.windowStencil
-                                        << ", device format " << c.device);
-        BackendShutdownVideo();
-        ASSERT_TRUE(BackendInitVideo()) << BackendVideoError();
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, c.windowDepth);
-        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, c.windowStencil);
-        HWND window = CreateHiddenTestWindow(kWidth, kHeight);
-        ASSERT_NE(window, nullptr);
-        // Shown, as a game's window is: a hidden one keeps the frame offscreen.
-        ShowWindow(window, SW_SHOWNORMAL);
-        // An X server maps the window a moment later; only then does it hold pixels.
-        for (int i = 0; i < 20; ++i) {
-            SDL_PumpEvents();
-            SDL_Delay(10);
-        }
-        D3DPRESENT_PARAMETERS pp = m_Params;
-        pp.hDeviceWindow = window;
-        pp.AutoDepthStencilFormat = c.device;
-        IDirect3DDevice9* device = nullptr;
-        ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
-        EXPECT_EQ(D3D9DrawsIntoWindow(device), c.intoWindow);
-        // Blue; a green square near (z 2) drawn first, a red one behind it (z 50) over the left
-        // half: the depth test keeps the green where they overlap.
-        m_pDevice = device;
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
-        SetScreenTransforms();
-        device->SetRenderState(D3DRS_LIGHTING, FALSE);
-        DrawFixed(Rect(8, 4, 24, 20, 2.0f, kGreen));
-        DrawFixed(Rect(0, 0, kWidth / 2, kHeight, 50.0f, kRed));
-        m_pDevice = nullptr;
-        const std::vector<uint32_t> drawn = ::ReadBackBuffer(device);
-        ASSERT_EQ(drawn.size(), static_cast<size_t>(kWidth * kHeight));
-        EXPECT_EQ(HexColor(drawn[kWidth * 10 + 10]), HexColor(kGreen));
-        EXPECT_EQ(HexColor(drawn[kWidth * 2 + 2]), HexColor(kRed));
-        EXPECT_EQ(HexColor(drawn[kWidth * 10 + kWidth - 4]), HexColor(kBlue));
-
-        D3D9WindowCapture capture;
-        D3D9CaptureNextPresent(device, &capture);
-        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-        EXPECT_TRUE(capture.pixels == drawn) << "the window shows the frame drawn";
-        EXPECT_TRUE(::ReadBackBuffer(device) == drawn) << "the back buffer reads as the frame after the Present";
-        EXPECT_EQ(D3D9DrawsIntoWindow(device), c.intoWindow) << "the same way after the Present";
-        device->Release();
-        DestroyWindow(window);
-    }
-    // The next test starts on the video system's own formats.
-    BackendShutdownVideo();
 }
 
 // Two devices on two windows share one OpenGL context; each draws into and reads from its own

@@ -304,15 +304,8 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string& log)
 
 class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
   public:
-    D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params)
-    {
-        s_Devices.push_back(this);
-    }
+    D3D9DeviceImpl(HWND window, const D3DPRESENT_PARAMETERS& params) : m_hWindow(window), m_Params(params) {}
     bool Init();
-    // Every live device that draws into its window moves its frame into an offscreen back
-    // buffer: a window's framebuffer keeps its pixels only while the one context stays on it,
-    // which a second device's window takes from it (an X server's windows lose them).
-    static void LeaveWindows();
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
@@ -362,7 +355,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     bool CompressedUpload() const { return m_bS3TC && m_bCompressedUpload; }
     void SetCompressedUpload(bool enabled) { m_bCompressedUpload = enabled; }
     void CaptureNextPresent(D3D9WindowCapture* capture) { m_pCapture = capture; }
-    bool DrawsIntoWindow() const { return m_bDirect; }
     int DefaultPoolCount() const { return m_nDefaultPool; }
     void ForceLoss(int polls)
     {
@@ -425,8 +417,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     // The window's framebuffer has the back buffer's formats (checked once, on the device's window).
     bool m_bWindowFormatFits = false;
     bool m_bWindowDoubleBuffered = true;
-    // Double-buffered window: where the frame last swapped can be read (GL_BACK or GL_FRONT).
-    GLenum m_eShownFrameBuffer = GL_FRONT;
     // The origin of clip space can be moved to the upper left (needed to draw into the window).
     bool m_bClipControl = false;
     // Direct only: the last frame was swapped to the front and nothing drawn since, so the
@@ -464,11 +454,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     // Every device works through the one OpenGL context, so the copies above hold only while
     // no other device has touched it: the device that last did is its state's owner.
     static D3D9DeviceImpl* s_pContextStateOwner;
-    static std::vector<D3D9DeviceImpl*> s_Devices;
-    bool CreateOffscreenBackBuffer();
-    // Swaps a test frame and finds the buffer it can be read from after the swap; false when
-    // neither holds it.
-    bool FindShownFrameBuffer();
     void ClaimContextState();
 
     D3D9TextureImpl* m_Textures[kStages] = {};
@@ -494,43 +479,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
 // Creation and teardown
 
 D3D9DeviceImpl* D3D9DeviceImpl::s_pContextStateOwner = nullptr;
-std::vector<D3D9DeviceImpl*> D3D9DeviceImpl::s_Devices;
-
-void D3D9DeviceImpl::LeaveWindows()
-{
-    for (D3D9DeviceImpl* device : s_Devices) {
-        if (!device->m_bDirect)
-            continue;
-        // Made current on its own window whoever claimed the context last.
-        s_pContextStateOwner = nullptr;
-        device->ClaimContextState();
-        const bool shown = device->m_bFramePresented;
-        device->m_bDirect = false;
-        if (!device->CreateOffscreenBackBuffer()) {
-            device->m_eLoss = eLoss_NotReset;
-            continue;
-        }
-        // The frame the window holds, turned top row first as the offscreen buffer keeps it.
-        const GLint w = static_cast<GLint>(device->m_Params.BackBufferWidth),
-                    h = static_cast<GLint>(device->m_Params.BackBufferHeight);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(device->m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device->m_nFramebuffer);
-        glDisable(GL_SCISSOR_TEST);
-        glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glReadBuffer(device->m_bWindowDoubleBuffered ? GL_BACK : GL_FRONT);
-        glBindFramebuffer(GL_FRAMEBUFFER, device->m_nFramebuffer);
-        // The window's depth values stay behind (its format differs): a frame in progress goes
-        // on over a cleared depth buffer.
-        if (device->m_bHasDepth) {
-            glDepthMask(GL_TRUE);
-            glClearDepth(1.0);
-            glClear(GL_DEPTH_BUFFER_BIT);
-        }
-        device->m_bAppliedStatesValid = false;
-        device->ApplyViewport();
-    }
-}
 
 void D3D9DeviceImpl::ClaimContextState()
 {
@@ -571,21 +519,19 @@ bool D3D9DeviceImpl::Init()
                                size(color, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE) == 8;
         const GLint depthBits = size(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE);
         const GLint stencilBits = size(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE);
-        // A deeper depth buffer or a stencil nobody asked for serves as well (X servers give 24
-        // bits for 16 asked): only a shallower one would make the device's depth tests differ.
         bool depthFits = true;
         if (m_Params.EnableAutoDepthStencil)
-            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits >= 24 && stencilBits >= 8
-                                                                        : depthBits >= 16;
+            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits == 24 && stencilBits == 8
+                                                                        : depthBits == 16;
         m_bClipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
         bool fits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
-        // After a swap the frame shown must stay readable (screenshots read it then): from the
-        // back buffer where the swap copies and keeps it, else from the front buffer. Tried once
-        // with an all but black frame: an X server's front buffer is the screen itself (nothing
-        // while the window is not yet shown, or where another covers it), and some window
-        // systems keep neither, so such a window cannot stand in for the back buffer.
-        if (fits && m_bWindowDoubleBuffered)
-            fits = FindShownFrameBuffer();
+        // After a swap the frame shown must stay readable (screenshots read it): from the front
+        // buffer, which some window systems do not let a double-buffered window read.
+        if (fits && m_bWindowDoubleBuffered) {
+            glReadBuffer(GL_FRONT);
+            fits = glGetError() == GL_NO_ERROR;
+            glReadBuffer(GL_BACK);
+        }
         m_bWindowFormatFits = fits;
         DrainGLErrors();
     }
@@ -616,7 +562,6 @@ bool D3D9DeviceImpl::Init()
 
 D3D9DeviceImpl::~D3D9DeviceImpl()
 {
-    s_Devices.erase(std::remove(s_Devices.begin(), s_Devices.end(), this), s_Devices.end());
     if (s_pContextStateOwner == this)
         s_pContextStateOwner = nullptr;
     for (auto& entry : m_Programs)
@@ -639,18 +584,15 @@ bool D3D9DeviceImpl::WindowServesAsBackBuffer(int drawableWidth, int drawableHei
 {
     // A copy or flip swap keeps the back buffer's content for the next frame; only a discarding
     // one lets the window's framebuffer stand in for it.
-    // With more devices than one the context moves between windows, and a window's framebuffer
-    // need not keep its pixels meanwhile.
-    // A hidden window has no pixels of its own on some window systems (an X server's unmapped
-    // window), so the frame it showed could not be read back.
-    return m_bWindowFormatFits && m_Params.SwapEffect == D3DSWAPEFFECT_DISCARD && s_Devices.size() == 1 &&
-           IsWindowVisible(m_hWindow) &&
+    return m_bWindowFormatFits && m_Params.SwapEffect == D3DSWAPEFFECT_DISCARD &&
            drawableWidth == static_cast<int>(m_Params.BackBufferWidth) &&
            drawableHeight == static_cast<int>(m_Params.BackBufferHeight);
 }
 
 bool D3D9DeviceImpl::CreateBackBuffer()
 {
+    const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth),
+                  h = static_cast<GLsizei>(m_Params.BackBufferHeight);
     m_bHasDepth = m_Params.EnableAutoDepthStencil != FALSE;
     m_bFramePresented = false;
     int dw = 0, dh = 0;
@@ -658,8 +600,25 @@ bool D3D9DeviceImpl::CreateBackBuffer()
     if (m_bDirect) {
         BackendGLMakeCurrent(m_hWindow);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    } else if (!CreateOffscreenBackBuffer()) {
-        return false;
+    } else {
+        glGenFramebuffers(1, &m_nFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
+        glGenRenderbuffers(1, &m_nColorBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_nColorBuffer);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nColorBuffer);
+        if (m_bHasDepth) {
+            const bool stencil = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8;
+            glGenRenderbuffers(1, &m_nDepthBuffer);
+            glBindRenderbuffer(GL_RENDERBUFFER, m_nDepthBuffer);
+            glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                      GL_RENDERBUFFER, m_nDepthBuffer);
+        }
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
+            return false;
+        }
     }
     // A new back buffer starts black, as the first Present would show it.
     glDisable(GL_SCISSOR_TEST);
@@ -670,57 +629,6 @@ bool D3D9DeviceImpl::CreateBackBuffer()
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | (m_bHasDepth ? GL_DEPTH_BUFFER_BIT : 0));
-    return true;
-}
-
-bool D3D9DeviceImpl::FindShownFrameBuffer()
-{
-    constexpr uint32_t kProbe = 0xFF010203u; // BGRA bytes 03 02 01 FF
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(1.0f / 255.0f, 2.0f / 255.0f, 3.0f / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    BackendGLSwap(m_hWindow);
-    bool found = false;
-    for (GLenum buffer : {GL_BACK, GL_FRONT}) {
-        uint32_t pixel = 0;
-        glReadBuffer(buffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadPixels(0, 0, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &pixel);
-        if (glGetError() == GL_NO_ERROR && (pixel | 0xFF000000u) == kProbe) {
-            m_eShownFrameBuffer = buffer;
-            found = true;
-            break;
-        }
-    }
-    glReadBuffer(GL_BACK);
-    DrainGLErrors();
-    return found;
-}
-
-bool D3D9DeviceImpl::CreateOffscreenBackBuffer()
-{
-    const GLsizei w = static_cast<GLsizei>(m_Params.BackBufferWidth),
-                  h = static_cast<GLsizei>(m_Params.BackBufferHeight);
-    glGenFramebuffers(1, &m_nFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
-    glGenRenderbuffers(1, &m_nColorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_nColorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nColorBuffer);
-    if (m_bHasDepth) {
-        const bool stencil = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8;
-        glGenRenderbuffers(1, &m_nDepthBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_nDepthBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                                  GL_RENDERBUFFER, m_nDepthBuffer);
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
-        return false;
-    }
     return true;
 }
 
@@ -974,7 +882,7 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
 // the one last swapped to the front (a single-buffered window has only the one buffer).
 void D3D9DeviceImpl::ReadWindowRows(bool shown, int width, int height, uint8_t* out)
 {
-    const GLenum buffer = !m_bWindowDoubleBuffered ? GL_FRONT : shown ? m_eShownFrameBuffer : GL_BACK;
+    const GLenum buffer = m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT;
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     const size_t pitch = static_cast<size_t>(width) * 4;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -1827,8 +1735,6 @@ HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDe
     if (!params || !device)
         return D3DERR_INVALIDCALL;
     *device = nullptr;
-    // Before the context moves to the new device's window.
-    D3D9DeviceImpl::LeaveWindows();
     if (!BackendGLAttach(window))
         return D3DERR_NOTAVAILABLE;
     D3DPRESENT_PARAMETERS p = *params;
@@ -1913,7 +1819,6 @@ void D3D9CaptureNextPresent(IDirect3DDevice9* device, D3D9WindowCapture* capture
 {
     GetDeviceImpl(device)->CaptureNextPresent(capture);
 }
-bool D3D9DrawsIntoWindow(IDirect3DDevice9* device) { return GetDeviceImpl(device)->DrawsIntoWindow(); }
 
 void D3D9SetCompressedTextureUpload(IDirect3DDevice9* device, bool enabled)
 {

@@ -25,7 +25,3 @@ struct D3D9WindowCapture {
 };
 // The next successful Present fills `capture` (which must outlive it) with the window's pixels.
 void D3D9CaptureNextPresent(IDirect3DDevice9* device, D3D9WindowCapture* capture);
-
-// Whether the device draws straight into its window's framebuffer (presenting is then a swap)
-// rather than into an offscreen back buffer that Present copies into the window.
-bool D3D9DrawsIntoWindow(IDirect3DDevice9* device);
