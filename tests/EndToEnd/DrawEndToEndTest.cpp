@@ -8,6 +8,10 @@
 #include "Components/Core/SpriteBlurRenderer.h"
 #include "Components/Core/SpriteNumberRenderer.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "Platform/D3D9/D3D9Testing.h"
+#include "Platform/Win32/Windows.h"
+#include "System/Application/RenderWindow.h"
+#include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/FontSet.h"
 #include "System/Movie/MoviePlayer.h"
@@ -16,6 +20,7 @@
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
+#include <SDL.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -479,3 +484,48 @@ TEST(DrawEndToEndTest, TheHomeBasesCounterAndCometTail)
     }
     EXPECT_GE(drawn, 3);
 }
+
+namespace {
+
+// Started full screen where the display's mode cannot change (a virtual X server, the headless
+// driver), the window still covers the screen and the picture fills it (16:9, with bars on a
+// screen of another shape), as after Alt+Enter: not a window of the game's size in the screen's
+// corner with the rest black.
+TEST(DrawEndToEndTest, StartedFullScreenThePictureCoversTheScreen)
+{
+    GameHarness game;
+    char user[UNLEN + 1];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &size));
+    game.WriteFile(std::string("userdata/") + user + "/QMPref.ini", "[GameConfig]\nFullScreen=1\n");
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.App().m_pWindow->IsFullScreen()) << "the setting was read";
+    game.Ticks(45); // the logo, faded in
+
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(game.App().m_pWindow->GetHandle(), &client));
+    EXPECT_EQ(client.right - client.left, sw);
+    EXPECT_EQ(client.bottom - client.top, sh);
+    // SDL's headless driver keeps a window's surface at the size it was made at: the pixels are
+    // only what a window system that resizes windows shows (the X run of the tests).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::string(driver) == "offscreen")
+        return;
+    D3D9WindowCapture capture;
+    D3D9CaptureNextPresent(g_pD3D9RenderSystem->GetDevice(), &capture);
+    game.Tick();
+    ASSERT_EQ(capture.width, sw) << "the window shows " << capture.width << " x " << capture.height;
+    ASSERT_EQ(capture.height, sh);
+    HarnessFrame shown;
+    shown.width = capture.width;
+    shown.height = capture.height;
+    shown.pixels = capture.pixels;
+    // The picture is the largest 16:9 rectangle centred on the screen; the logo leaves none of
+    // it black.
+    const int pw = std::min(sw, sh * 16 / 9), ph = pw * 9 / 16;
+    const double black = shown.Share((sw - pw) / 2 + 2, (sh - ph) / 2 + 2, pw - 4, ph - 4, 0xFF000000u, 4);
+    EXPECT_LT(black, 0.05) << black * 100 << " % of the picture is black";
+}
+
+} // namespace

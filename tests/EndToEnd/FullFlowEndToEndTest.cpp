@@ -439,6 +439,8 @@ TEST_F(FullFlowEndToEndTest, FromTheLogoThroughBothQuestsAndTheEndingToTheTitleA
     ASSERT_TRUE(Game().TickUntil([&] { return g_pScreenFader->m_nMode == eScreenFade_Idle || ending->m_nNextPage > 1; },
                                  "the ending's screen clears", 120));
     EXPECT_TRUE(Pad().Checkpoint("ending", {{"black beside the page", 100, 100, 0xFF000000u}}));
+    // Black beside the page says nothing of the page itself: most of it must be drawn.
+    EXPECT_LT(Game().ReadFrame().Share(240, 135, 480, 270, 0xFF000000u, 4), 0.1) << "the ending's page is black";
     ASSERT_TRUE(WaitStage("stage_TitleScene", 900));
     {
         const PlayerSaveData saved = SavedOnDisk();

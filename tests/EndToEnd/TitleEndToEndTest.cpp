@@ -397,3 +397,64 @@ stage_Ending = {
                                  "the title stage", 60));
     EXPECT_TRUE(std::filesystem::exists(SavePath()));
 }
+
+// What the player sees of the movies, read back from the screen: the logo fills the whole
+// screen (each quarter of it shows the logo's field, none left black), and each ending page is
+// drawn centred with black around it. A movie that is played but never reaches the screen
+// (placed outside what the projection keeps, or smaller than the screen at its corner) passes
+// every check of the flow and shows nothing.
+TEST_F(TitleEndToEndTest, TheLogoFillsTheScreenAndTheEndingPagesAreSeen)
+{
+    constexpr uint32_t kBlack = 0xFF000000u;
+    struct Region {
+        const char* what;
+        int x, y, w, h;
+        double maxBlack; // the largest share of black pixels allowed
+        double minBlack; // the smallest
+    };
+    const struct {
+        const char* what;
+        std::function<void(TitleEndToEndTest&)> reach;
+        std::vector<Region> regions;
+    } cases[] = {
+        {"the logo, once faded in",
+         [](TitleEndToEndTest& t) {
+             t.StartGame();
+             ASSERT_TRUE(t.WaitTitle(eTitle_Logo, 1));
+             ASSERT_TRUE(t.Game().TickUntil([] { return g_pScreenFader->m_nMode == eScreenFade_Idle; },
+                                            "the logo's fade-in", 60));
+             t.Game().Ticks(2);
+         },
+         {{"top left", 0, 0, 480, 270, 0.1, 0.0},
+          {"top right", 480, 0, 480, 270, 0.1, 0.0},
+          {"bottom left", 0, 270, 480, 270, 0.1, 0.0},
+          {"bottom right", 480, 270, 480, 270, 0.1, 0.0}}},
+        {"the first ending page, once the screen cleared",
+         [](TitleEndToEndTest& t) {
+             t.StartEnding(0);
+             ASSERT_TRUE(t.WaitPage(1));
+             ASSERT_TRUE(t.Game().TickUntil([] { return g_pScreenFader->m_nMode == eScreenFade_Idle; },
+                                            "the ending's fade-in", 60));
+             t.Game().Ticks(2);
+         },
+         {{"the page", 240, 135, 480, 270, 0.1, 0.0},
+          {"above the page", 0, 0, 960, 130, 1.0, 0.99},
+          {"left of the page", 0, 140, 235, 260, 1.0, 0.99}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        c.reach(*this);
+        if (HasFatalFailure())
+            return;
+        const HarnessFrame frame = Game().ReadFrame();
+        ASSERT_EQ(frame.width, 960);
+        ASSERT_EQ(frame.height, 540);
+        for (const Region& r : c.regions) {
+            const double black = frame.Share(r.x, r.y, r.w, r.h, kBlack, 4);
+            EXPECT_LE(black, r.maxBlack) << r.what << ": " << black * 100 << " % black";
+            EXPECT_GE(black, r.minBlack) << r.what << ": " << black * 100 << " % black";
+        }
+        Game().Shutdown();
+    }
+}

@@ -48,6 +48,19 @@ testing::AssertionResult HarnessFrame::Probe(int x, int y, uint32_t argb, int to
                                        << HexColor(argb) << " within " << tolerance;
 }
 
+double HarnessFrame::Share(int x, int y, int w, int h, uint32_t argb, int tolerance) const
+{
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + w, width), y1 = std::min(y + h, height);
+    if (x1 <= x0 || y1 <= y0)
+        return 0.0;
+    size_t hits = 0;
+    for (int row = y0; row < y1; ++row)
+        for (int col = x0; col < x1; ++col)
+            hits += NearColor(Pixel(col, row) | 0xFF000000u, argb | 0xFF000000u, tolerance) ? 1 : 0;
+    return static_cast<double>(hits) / (static_cast<double>(x1 - x0) * (y1 - y0));
+}
+
 namespace {
 
 // The backend's focus outlives a window: each game starts in the background, whatever focus an

@@ -43,6 +43,10 @@ struct HarnessFrame {
     // Whether the pixel at (x, y) is within `tolerance` of `argb` in every colour channel
     // (alpha is not compared: the back buffer has none); the failure names both colours.
     testing::AssertionResult Probe(int x, int y, uint32_t argb, int tolerance = 8) const;
+    // The share (0 to 1) of the pixels of the rectangle (clipped to the frame) within
+    // `tolerance` of `argb`: where a probe of one pixel cannot tell a picture from an empty
+    // screen, the share of black in each part of the screen can.
+    double Share(int x, int y, int w, int h, uint32_t argb, int tolerance = 8) const;
 };
 
 class GameHarness {

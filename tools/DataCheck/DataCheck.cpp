@@ -1629,6 +1629,20 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
             delete stream;
         }
         lua_pop(L, 1);
+        // The movie is drawn with a projection that keeps depths from 0.1 to 100: a position's
+        // z outside (z left out counts as 0) puts the whole picture out of sight.
+        lua_getfield(L, -1, "position");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "z");
+            const double z = lua_isnumber(L, -1) ? lua_tonumber(L, -1) : 0.0;
+            lua_pop(L, 1);
+            std::ostringstream zText;
+            zText << z;
+            if (!(z >= 0.1 && z <= 100.0))
+                Add(file, where + ": \"position\" z " + zText.str() +
+                              " lies outside the movie's depth range 0.1 to 100, so the movie is never seen");
+        }
+        lua_pop(L, 1);
     } else if (name == "LandscapeFactory") {
         for (const char* list : {"manual", "procedural"}) {
             lua_getfield(L, -1, list);

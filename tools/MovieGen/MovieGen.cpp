@@ -44,13 +44,13 @@ MovieRgb PaintLogo(int frame, int x, int y, const MovieSpec& spec)
     const double angle = std::atan2(dy, dx) + kPi; // 0..2 pi
     MovieRgb c = kNight;
     const double ring = spec.height * 0.36;
-    if (std::fabs(r - ring) < 6.0 && angle <= std::min(1.0, t * 2.0) * 2.0 * kPi)
+    if (std::fabs(r - ring) < spec.height / 45.0 && angle <= std::min(1.0, t * 2.0) * 2.0 * kPi)
         c = kGold;
     // The quill: a slanted leaf shape, the stroke across it in ink.
     const double u = (dx * 0.8 + dy * 0.6), v = (-dx * 0.6 + dy * 0.8);
     const double half = ring * 0.8;
     if (std::fabs(u) < half && std::fabs(v) < (1.0 - (u / half) * (u / half)) * ring * 0.18)
-        c = std::fabs(v) < 1.5 ? kInk : kPaper;
+        c = std::fabs(v) < spec.height / 180.0 ? kInk : kPaper;
     const double fade = t < 0.75 ? std::min(1.0, t * 4.0) : (1.0 - t) * 4.0;
     return Mix(kNight, c, fade);
 }
@@ -139,9 +139,11 @@ int main(int argc, char** argv)
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
 
+    // The logo is drawn from the screen's top left at its own size, as the opening after it:
+    // the whole screen's size, or it fills one corner and leaves the rest black.
     MovieSpec logo;
-    logo.width = 480;
-    logo.height = 270;
+    logo.width = 960;
+    logo.height = 540;
     logo.offsetY = 2;
     logo.frameCount = 60;
     logo.quality = 40;

@@ -4,6 +4,7 @@
 #include "Platform/Backend/GLContext.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3D9/SurfaceFormat.h"
+#include "Platform/Win32/Windows.h"
 #include "System/Common/Log.h"
 
 #include <algorithm>
@@ -22,6 +23,20 @@ constexpr int kPSConstants = 32;
 constexpr uint32_t kMaxShaderTokens = 1u << 16;
 constexpr UINT kMaxTextureSize = 8192;
 constexpr UINT kMaxStreamStride = 255; // as the caps say; OpenGL refuses strides past its own limit
+
+// A full-screen device owns the screen: its window covers it, whatever size the window was
+// made at, as when the display takes the device's mode. The window system's mode itself stays
+// (it may not be changeable at all); a back buffer of another size is scaled into the window.
+void CoverScreen(HWND window)
+{
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    RECT rect{};
+    if (!window || cx <= 0 || cy <= 0 || !GetWindowRect(window, &rect))
+        return;
+    if (rect.left == 0 && rect.top == 0 && rect.right == cx && rect.bottom == cy)
+        return;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, cx, cy, SWP_NOACTIVATE);
+}
 
 struct Program {
     GLuint program = 0;
@@ -762,6 +777,8 @@ HRESULT D3D9DeviceImpl::Reset(D3DPRESENT_PARAMETERS* pp)
         return D3DERR_INVALIDCALL;
     }
     D3DPRESENT_PARAMETERS params = *pp;
+    if (!params.Windowed)
+        CoverScreen(m_hWindow);
     int w = 0, h = 0;
     if (params.Windowed && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) &&
         BackendGLDrawableSize(m_hWindow, &w, &h)) {
@@ -1721,6 +1738,8 @@ HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDe
     if (!BackendGLAttach(window))
         return D3DERR_NOTAVAILABLE;
     D3DPRESENT_PARAMETERS p = *params;
+    if (!p.Windowed)
+        CoverScreen(window);
     int w = 0, h = 0;
     if (p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) && BackendGLDrawableSize(window, &w, &h)) {
         p.BackBufferWidth = static_cast<UINT>(w);

@@ -15,7 +15,8 @@ stage_Ending = {
         se = "assets.v1/sounds/se/jingle_last_battle_end" },
       { title = "assets.v1/movies/ending3", prevFade = 1.0 },
     },
-    -- The 480 x 270 pages centred on the 960 x 540 screen.
-    MovieRenderer = { frameBufferCount = 4, position = { x = 240, y = 135 } },
+    -- The 480 x 270 pages centred on the 960 x 540 screen, at a depth the movie's projection
+    -- keeps (0.1 to 100; z left out would be 0, in front of it, and nothing would show).
+    MovieRenderer = { frameBufferCount = 4, position = { x = 240, y = 135, z = 50 } },
   },
 }
