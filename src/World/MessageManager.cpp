@@ -59,6 +59,7 @@ void MessageManager::RegisterHandler(GameObj* object)
 {
     if (!object)
         return;
+    NameTargets();
     Handler& handler = m_Handlers[object->GetId()];
     if (handler.object != object) {
         MoveAside(handler);
@@ -89,6 +90,7 @@ void MessageManager::UnregisterHandler(GameObj* object)
         return;
     // The deletions below may come back here (a message's destructor is the game's code), so
     // the lists are taken out first and the scratch list while in use.
+    NameTargets();
     Named aimed, named;
     if (Handler* handler = m_Handlers.Find(object->GetId())) {
         if (handler->object == object)
@@ -147,15 +149,8 @@ void MessageManager::AddPending(IMessage* message)
     m_Fresh.push_back({reinterpret_cast<uintptr_t>(message), handle});
     ++m_nPending;
     GameObj* target = message->GetTarget();
-    if (target) {
-        Handler* handler = m_Handlers.Find(target->GetId());
-        if (handler && handler->object == target) {
-            Name(handler->aimed, handle);
-            m_Records[record].link = kToHolder;
-        } else {
-            Name(m_Named[target], handle);
-        }
-    }
+    if (target)
+        m_Unnamed.push_back({handle, target->GetId(), target});
     GameObj *sender, *origin;
     NamedBesideTarget(message, sender, origin);
     if (sender && sender != target)
@@ -280,6 +275,7 @@ void MessageManager::Clear()
             }
     std::sort(doomed.begin(), doomed.end(), ByAddress);
     m_Named.Clear();
+    m_Unnamed.clear();
     m_Handlers.ForEach([](int32_t, Handler& handler) { handler.aimed = Named(); });
     m_Fresh.clear();
     m_nPending = 0;
@@ -349,6 +345,27 @@ void MessageManager::Name(Named& named, Handle handle)
     named.more.push_back(handle);
 }
 
+void MessageManager::NameTargets()
+{
+    constexpr size_t kAhead = 8;
+    const size_t count = m_Unnamed.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count)
+            m_Handlers.Prefetch(m_Unnamed[i + kAhead].id);
+        const Unnamed& unnamed = m_Unnamed[i];
+        if (!IsLive(unnamed.handle))
+            continue;
+        Handler* handler = m_Handlers.Find(unnamed.id);
+        if (handler && handler->object == unnamed.target) {
+            Name(handler->aimed, unnamed.handle);
+            m_Records[unnamed.handle.record].link = kToHolder;
+        } else {
+            Name(m_Named[unnamed.target], unnamed.handle);
+        }
+    }
+    m_Unnamed.clear();
+}
+
 void MessageManager::Withdraw(uint32_t record)
 {
     FreeRecord(record);
@@ -402,6 +419,7 @@ void SortByAddress(std::vector<Entry>& entries, std::vector<Entry>& scratch)
 
 void MessageManager::Fold()
 {
+    NameTargets();
     const bool anyStale = m_Sorted.size() + m_Fresh.size() != m_nPending;
     if (m_Fresh.empty() && !anyStale)
         return;

@@ -85,6 +85,14 @@ private:
         Named aimed;
     };
 
+    // A posted message whose target has not been looked up in m_Handlers yet, with the id the
+    // target had when posted.
+    struct Unnamed {
+        Handle handle;
+        int32_t id;
+        GameObj* target;
+    };
+
     uint32_t NewRecord(IMessage* message);
     void FreeRecord(uint32_t record);
     bool IsLive(Handle handle) const
@@ -92,6 +100,9 @@ private:
         return handle.record != kNoRecord && m_Records[handle.record].generation == handle.generation;
     }
     void Name(Named& named, Handle handle);
+    // Files the messages of m_Unnamed under their targets. Called before anything reads the
+    // lists or the marks, or changes which object an id maps to.
+    void NameTargets();
     // Moves the list of messages aimed at a registered object to m_Named, when its id is
     // taken over or leaves the map while the object stays.
     void MoveAside(Handler& handler);
@@ -110,6 +121,10 @@ private:
     // The pending messages naming an object otherwise: a UI message's sender and origin, and
     // the target when it is not the object registered under its id.
     FlatHashMap<const GameObj*, Named> m_Named;
+    // Posting leaves the map's lookup for later: the map's slots are scattered over memory, and
+    // looked up together, ahead of their use, their loads overlap instead of each stalling a
+    // post.
+    std::vector<Unnamed> m_Unnamed;
     std::vector<Record> m_Records;
     uint32_t m_nFreeRecord;
     // The set in ascending address order, and the messages posted since it was last ordered.
