@@ -226,6 +226,8 @@ TEST_F(MainAppTest, TickCountsFramesAndScalesTheFrameTime)
         {0.5f, 5, 0.017f, 0.0085f}, // work inside the period is slept off
         {2.0f, 30, 0.030f, 0.060f}, // a late frame is measured as it was
         {0.0f, 0, 0.017f, 0.0f},
+        {1.0f, 400, 0.1f, 0.1f}, // a hitch is played as a tenth of a second
+        {0.5f, 250, 0.1f, 0.05f},
     };
     uint32_t frame = app.m_nFrameCount;
     app.m_pFramePacer->Reset();

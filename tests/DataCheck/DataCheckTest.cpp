@@ -381,11 +381,12 @@ const BrokenCase kCases[] = {
                                                 "  { polyline = { { x = 0, y = 0 }, { x = 9, y = 0 } } } } } }")},
       {kObj + "terrain_template.lua", "terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4 }"}},
      {{"assets.v1/scripts/game_objects/obj_Area", "terrain record 1: a polyline of 1 points makes no segment"},
-      {"assets.v1/scripts/game_objects/obj_Area", "terrain record 2 has no \"cullingMask\""}}},
+      {"assets.v1/scripts/game_objects/obj_Area", "terrain record 2 has no \"cullingMask\""},
+      {"assets.v1/scripts/game_objects/obj_Area", "floor from (0, 0) to (9, 0) has no sprite of the area's children"}}},
     {"terrain points with holes",
      {{kObj + "obj_Area.lua", Proto("obj_Area", "components = { TerrainFactory = { terrain = {\n"
-                                               "  { cullingMask = 3, polyline = { [1] = { x = 0, y = 0 },"
-                                               " [2] = { x = 1, y = 0 }, [4] = { x = 2, y = 0 } } } } } }")},
+                                               "  { cullingMask = 3, polyline = { [1] = { x = 2, y = 0 },"
+                                               " [2] = { x = 1, y = 0 }, [4] = { x = 0, y = 0 } } } } } }")},
       {kObj + "terrain_template.lua", "terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4 }"}},
      {{"assets.v1/scripts/game_objects/obj_Area", "terrain record 1 polyline has holes: 3 entries up to position 4"}}},
     {"stage rules, areas and tab stages with holes",
@@ -406,6 +407,20 @@ const BrokenCase kCases[] = {
       {kObj + "obj_Wheel.lua", Proto("obj_Wheel", "components = { UIWheel = { friction = 1.5 } }")}},
      {{"assets.v1/scripts/game_objects/obj_Body", "\"maxSpeed\" -5 is negative"},
       {"assets.v1/scripts/game_objects/obj_Wheel", "\"friction\" 1.5 is not between -1 and 1"}}},
+    // A strip (its sprite from its base prototype) drawn on the flat floor; the wall is no
+    // floor; the slope up from the wall's top has nothing drawn along it, nor the ceiling.
+    {"a floor of the terrain with nothing drawn along it",
+     {{kObj + "obj_Strip.lua", Proto("obj_Strip", "components = { SpriteRenderer = {}, TextureAtlas = { atlasName = 'dot_0' } }")},
+      {kObj + "obj_Yard.lua",
+       Proto("obj_Yard", "components = { TerrainFactory = { terrain = {\n"
+                         "  { cullingMask = 1, polyline = { { x = 0, y = 512 }, { x = 64, y = 512 }, { x = 64, y = 400 },\n"
+                         "                                  { x = 164, y = 300 } } },\n"
+                         "  { cullingMask = 1, polyline = { { x = 900, y = 100 }, { x = 800, y = 100 } } } } } },\n"
+                         "  children = { { base_script = 'obj_Strip', components = { Transform = {\n"
+                         "    position = { x = -480, y = -248 }, scaling = { x = 2, y = 0.5 } } } } }")},
+      {kObj + "terrain_template.lua", "terrain_template = { object_tag = 'Terrain', object_activity = 1, object_layer = 4 }"}},
+     {{"assets.v1/scripts/game_objects/obj_Yard",
+       "the terrain's floor from (64, 400) to (164, 300) has no sprite of the area's children along it between x 65 and 163"}}},
     {"terrain without its template",
      {{kObj + "obj_Area.lua", Proto("obj_Area", "components = { TerrainFactory = { terrain = {} } }")}},
      {{"assets.v1/scripts/game_objects/", "no prototype terrain_template"}}},

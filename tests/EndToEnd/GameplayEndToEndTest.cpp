@@ -12,6 +12,7 @@
 #include "World/PlayerSaveData.h"
 #include "World/SceneManager.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -173,4 +174,66 @@ TEST(GameplayEndToEndTest, OnTheHomeStageThePlayerFacesLeftAndCanOnlyRun)
     EXPECT_FALSE(driver.Controller()->m_bFacesRight);
     EXPECT_EQ(camera->GetTarget(), nullptr) << "the home camera stays";
     EXPECT_FLOAT_EQ(camera->GetX(), 512.0f);
+}
+
+// The home camera stands still and shows x 32 to 992 of the 1024-wide yard: running to either
+// end, over the bank and back, the player stays whole inside the view every frame, and the way
+// back is never blocked. The terrain's lines are drawn where the player stands on them: the
+// bank under its top and ramp, the floating block, and the house the stage names.
+TEST(GameplayEndToEndTest, AtHomeThePlayerStaysOnScreenRunningBothWaysOnDrawnGround)
+{
+  // At 60 frames a second, and at 20 as a loaded machine shows it.
+  for (const uint32_t step : {GameHarness::kStepMilliseconds, 50u}) {
+    SCOPED_TRACE(testing::Message() << step << " ms frames");
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    game.Tick();
+    ASSERT_TRUE(game.EnterQuestStage("vididezare", "stage_Home"));
+    GameplayDriver driver(game);
+    ASSERT_NE(driver.Player(), nullptr);
+    // The frame after a stage is built is a long one on a real machine (textures load): the
+    // player, placed a little above the bank's step, falls that frame's time at once.
+    game.SetStepMilliseconds(400);
+    game.Tick();
+    game.SetStepMilliseconds(step);
+    const int perSecond = static_cast<int>(1000 / step);
+    ASSERT_TRUE(driver.WaitUntil([&] { return driver.Grounded(); }, "the player lands", 120));
+    EXPECT_NEAR(driver.PlayerY(), 92.0f + 26.0f, 1.0f) << "the player stands on the bank's step, not through it";
+
+    // Where each run ends: against the right end (over the bank), then all the way back left.
+    float rightmost = driver.PlayerX(), leftmost = driver.PlayerX();
+    for (const char* way : {"right", "left"}) {
+        SCOPED_TRACE(way);
+        driver.Hold(way);
+        // 4 s is more than the yard's width at the run's speed, and then some standing at the end.
+        for (int tick = 0; tick < 4 * perSecond; ++tick) {
+            game.Tick();
+            ASSERT_TRUE(driver.PlayerOnScreen()) << "tick " << tick;
+            rightmost = std::max(rightmost, driver.PlayerX());
+            leftmost = std::min(leftmost, driver.PlayerX());
+        }
+        driver.ReleaseAll();
+        game.Ticks(20);
+        EXPECT_TRUE(driver.PlayerOnScreen());
+    }
+    EXPECT_GT(rightmost, 900.0f) << "the run right reaches the bank's top";
+    EXPECT_LT(leftmost, 100.0f) << "the run back left is not blocked: it reaches the yard's left end";
+
+    // Drawn ground under the lines, looked at in a screenshot (the camera stands at (512, 270)):
+    // the bank's earth below its top, its step and its slope, the floating block's stone, the
+    // house's roof.
+    const uint32_t kBrown = 0xFF8A5A3B, kGrey = 0xFF8C8C99;
+    std::vector<PixelProbe> probes;
+    auto at = [&](const char* what, float x, float y, uint32_t argb) {
+        int sx = 0, sy = 0;
+        driver.ToScreen(x, y, sx, sy);
+        probes.push_back({what, sx, sy, argb, 12});
+    };
+    at("bank under its top", 930.0f, 140.0f, kBrown);
+    at("bank under its step", 670.0f, 40.0f, kBrown);
+    at("bank under its slope", 800.0f, 80.0f, kBrown);
+    at("floating block", 390.0f, 292.0f, kGrey);
+    at("house roof", 440.0f, 150.0f, kRed);
+    EXPECT_TRUE(driver.Checkpoint("home ground", probes));
+  }
 }

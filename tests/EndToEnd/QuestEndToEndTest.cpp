@@ -290,3 +290,55 @@ TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
     // The ending opens on black, the quest's HUD gone with its stage.
     EXPECT_TRUE(m_Driver.Checkpoint("ending", {{"black", 480, 270, kBlack}, {"no HUD flower", 40, 40, kBlack}}));
 }
+
+// The first quest as a new player meets it, from ten seeds: the companion's opening talk plays
+// while the player already runs (it does not hold him still as the first enemies come), the
+// waves never put more slimes about than the goal's three, and the driver, fighting by the pad
+// alone, brings the three targets down and clears the quest each time.
+TEST(QuestFirstPlayEndToEndTest, TheMeadowIsClearedFromTenSeeds)
+{
+    constexpr uint32_t kSeeds = 10;
+    for (uint32_t run = 0; run < kSeeds; ++run) {
+        const uint32_t seed = GameHarness::kDefaultSeed + 7919u * (run + 1u);
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        GameHarness game;
+        GameplayDriver driver(game);
+        ASSERT_TRUE(game.Start(seed));
+        game.Tick();
+        ASSERT_TRUE(game.EnterQuestStage("quest_Meadow", "stage_Meadow"));
+        GameObj* root = game.Root();
+        ASSERT_NE(root, nullptr);
+        auto* quest = static_cast<QuestController*>(root->GetComponent(QuestController::s_Class.Key));
+        auto* director = static_cast<ObjectiveController*>(root->GetComponent(ObjectiveController::s_Class.Key));
+        ASSERT_NE(quest, nullptr);
+        ASSERT_NE(director, nullptr);
+        ASSERT_TRUE(driver.WaitUntil([&] { return quest->m_nState == eQuest_Play && driver.Grounded(); },
+                                     "the quest plays and the player stands", 240));
+
+        GameObj* panel = UIRoot::FindPanel(HashName("ui_lisvet_window"));
+        ASSERT_NE(panel, nullptr);
+
+        // The opening talk shows, and the player runs meanwhile.
+        ASSERT_TRUE(driver.WaitUntil([&] { return panel->IsActive(); }, "the opening talk shows", 60));
+        const float startX = driver.PlayerX();
+        const std::string way = driver.Toward(1536.0f);
+        driver.Hold(way);
+        game.Ticks(30);
+        driver.ReleaseAll();
+        EXPECT_TRUE(panel->IsActive()) << "the talk still shows";
+        EXPECT_GT(std::fabs(driver.PlayerX() - startX), 60.0f) << "the talk holds the player still";
+
+        size_t mostMobs = 0;
+        ASSERT_TRUE(driver.FightUntil(
+            [&] {
+                mostMobs = std::max(mostMobs, director->m_Mobs.size());
+                return director->m_nState == eDirector_Complete;
+            },
+            "every target is down", 5000));
+        EXPECT_EQ(director->m_nTargetsLeft, 0);
+        // The waves fit the goal: never more slimes about at once than the three targets.
+        EXPECT_GT(mostMobs, 0u);
+        EXPECT_LE(mostMobs, 3u) << "slimes alive at once";
+        ASSERT_TRUE(driver.WaitUntil([&] { return quest->m_nState == eQuest_Clear; }, "the quest is cleared", 600));
+    }
+}

@@ -245,12 +245,13 @@ TEST(WorldEndToEndTest, EachQuestsStageIsBuiltFromItsRecord)
         // panels wait inactive: the talk window, the upgrade screen, four more at home, three more
         // on a quest stage. Home: the gimmicks (64) and the hint board's hidden note; quest
         // stages: the talk gimmick (128); the cave: the Oskel event (enemies, 32) with its hidden
-        // second form. Home also hides the key hints of the save point and the training spot
-        // (the board's shows: the player appears before it).
-        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048},
+        // second form. The home yard's line has a fence post at each end of the view (7
+        // segments) beside the floating block (4). Home also hides the key hints of the save
+        // point and the training spot (the board's shows: the player appears before it).
+        {"vididezare", "stage_Home", 11, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048},
         {"quest_Meadow", "stage_Meadow", 10, 1 + 0 + 1 + 3, 1 | 2 | 4 | 128 | 2048}, // the seeded draw's three areas
         {"quest501", "stage_Cave", 9, 1 + 1 + 1 + 3 + 2, 1 | 2 | 4 | 5 | 32 | 128 | 2048},
-        {"vididezare", "stage_Home", 10, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048}, // and back home
+        {"vididezare", "stage_Home", 11, 1 + 1 + 1 + 4 + 1 + 2, 1 | 2 | 4 | 64 | 2048}, // and back home
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quest);

@@ -178,7 +178,7 @@ void GameHarness::Tick()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    m_Clock.Advance(kStepMilliseconds);
+    m_Clock.Advance(m_nStepMilliseconds);
     m_pApp->Tick();
     if (m_bRecordFrameTimes) {
         // The driver draws behind the caller's back: the frame ends when its picture is done,

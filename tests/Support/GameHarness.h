@@ -93,6 +93,10 @@ class GameHarness {
     testing::AssertionResult TickUntil(const std::function<bool()>& condition, const std::string& description,
                                        int frameLimit = 600);
     int TickCount() const { return m_nTicks; }
+    // How far the clock moves per tick, kStepMilliseconds unless set: a longer step plays the
+    // game as a slow machine runs it, each frame seeing that much time.
+    void SetStepMilliseconds(uint32_t milliseconds) { m_nStepMilliseconds = milliseconds; }
+    uint32_t StepMilliseconds() const { return m_nStepMilliseconds; }
 
     // While on, every tick (its pass over the window messages and Application::Tick, up to the
     // end of its drawing) is timed into the recorder under the stage it ended on, with the slow
@@ -149,6 +153,7 @@ class GameHarness {
     bool m_bRunning = false;
     int m_nQuits = 0;
     int m_nTicks = 0;
+    uint32_t m_nStepMilliseconds = kStepMilliseconds;
     FrameTimeRecorder m_FrameTimes;
     bool m_bRecordFrameTimes = false;
     bool m_bPaceFrames = false;

@@ -1,6 +1,7 @@
 #include "Support/GameplayDriver.h"
 
 #include "Components/Core/Camera2D.h"
+#include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Game/ActorController.h"
 #include "Components/Game/HealthController.h"
@@ -415,6 +416,26 @@ void GameplayDriver::ToScreen(float x, float y, int& sx, int& sy) const
     const float cy = camera ? camera->GetY() + camera->GetShakeY() : 270.0f;
     sx = static_cast<int>(std::trunc(x - cx + 480.0f + 0.5f));
     sy = static_cast<int>(std::trunc(270.0f - (y - cy) + 0.5f));
+}
+
+testing::AssertionResult GameplayDriver::PlayerOnScreen() const
+{
+    GameObj* p = Player();
+    if (!p)
+        return testing::AssertionFailure() << "no player";
+    float hw = 0.0f, hh = 0.0f;
+    if (Collider* c = p->GetCollider(); c && c->GetShape() == eColliderShape_Box) {
+        hw = static_cast<Box2DCollider*>(c)->GetWorldHalfX();
+        hh = static_cast<Box2DCollider*>(c)->GetWorldHalfY();
+    }
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ToScreen(PlayerX() - hw, PlayerY() + hh, left, top);
+    ToScreen(PlayerX() + hw, PlayerY() - hh, right, bottom);
+    if (left >= 0 && right <= 960 && top >= 0 && bottom <= 540)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the player's body at (" << PlayerX() << ", " << PlayerY() << ") is drawn at x "
+                                       << left << ".." << right << ", y " << top << ".." << bottom
+                                       << ", not all inside the 960 x 540 view";
 }
 
 HarnessFrame GameplayDriver::Screenshot()

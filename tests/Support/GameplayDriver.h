@@ -87,6 +87,8 @@ class GameplayDriver {
     Camera2D* GameCamera() const;
     // Where a world point lands in a 960 x 540 frame of the game camera (y down).
     void ToScreen(float x, float y, int& sx, int& sy) const;
+    // Whether the player's whole body box lies inside that frame; the failure says where it is.
+    testing::AssertionResult PlayerOnScreen() const;
 
     // F12 for one tick: the game saves the last finished frame as a PNG in its working folder;
     // the file is read back and removed. An empty frame (and a failure) when none appears.

@@ -2,7 +2,9 @@
 // buffer queue and the callbacks it sends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -562,3 +564,76 @@ TEST(XAudio2Device, DevicePullsOnItsOwnThread)
 }
 
 } // namespace
+
+// However loud or broken a mix gets, the output stays in [-1, 1], a number, and the voices
+// that are fine go on being heard through it and after it: a pile of effects at full scale
+// clips and passes, and a float voice carrying NaN or infinity (what a faulty decoder or an
+// overflowing sum gives) only loses its own bad samples.
+TEST_F(MixerTest, ALoudOrBrokenMixIsClampedAndNeverSilencesTheRest)
+{
+    struct Case {
+        const char* name;
+        int voices;   // effects started at once over the music
+        float sample; // each effect's float sample, both sides
+    };
+    const Case cases[] = {
+        {"forty effects at full scale clip", 40, 1.0f},
+        {"effects over full scale", 8, 3.5f},
+        {"a NaN effect", 1, std::numeric_limits<float>::quiet_NaN()},
+        {"an infinite effect", 1, std::numeric_limits<float>::infinity()},
+        {"a negative infinite effect", 1, -std::numeric_limits<float>::infinity()},
+        {"NaN and infinity in the same pass", 3, std::numeric_limits<float>::quiet_NaN()},
+    };
+    IXAudio2SubmixVoice* musicGroup = Group();
+    IXAudio2SubmixVoice* effectGroup = Group();
+    std::vector<int16_t> music(4410, 8192);  // 0.25, looped for good
+    IXAudio2SourceVoice* track = Source(Pcm16(1), nullptr, musicGroup);
+    XAUDIO2_BUFFER mb = Buffer(music, 0, 0, XAUDIO2_LOOP_INFINITE);
+    ASSERT_EQ(S_OK, track->SubmitSourceBuffer(&mb));
+    track->Start();
+    const WAVEFORMATEX floatFormat = Format(WAVE_FORMAT_IEEE_FLOAT, 2, 32, 44100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::vector<float>> data;
+        std::vector<IXAudio2SourceVoice*> effects;
+        for (int k = 0; k < c.voices; ++k) {
+            float s = c.sample;
+            if (c.voices == 3 && k == 1)
+                s = std::numeric_limits<float>::infinity();
+            if (c.voices == 3 && k == 2)
+                s = -std::numeric_limits<float>::infinity();
+            data.emplace_back(2000, s);
+            IXAudio2SourceVoice* v = Source(floatFormat, nullptr, effectGroup);
+            ASSERT_NE(nullptr, v);
+            XAUDIO2_BUFFER b{};
+            b.Flags = XAUDIO2_END_OF_STREAM;
+            b.AudioBytes = UINT32(data.back().size() * sizeof(float));
+            b.pAudioData = reinterpret_cast<const BYTE*>(data.back().data());
+            ASSERT_EQ(S_OK, v->SubmitSourceBuffer(&b));
+            effects.push_back(v);
+        }
+        for (IXAudio2SourceVoice* v : effects)
+            v->Start();
+        const std::vector<float> loud = Pull(1000);
+        for (size_t i = 0; i < loud.size(); ++i) {
+            ASSERT_TRUE(std::isfinite(loud[i])) << "sample " << i << " is " << loud[i];
+            ASSERT_LE(std::fabs(loud[i]), 1.0f) << "sample " << i;
+        }
+        if (std::isfinite(c.sample) && c.voices != 3) {
+            EXPECT_FLOAT_EQ(1.0f, loud[0]) << "the clipped mix reaches full scale";
+        } else {
+            // The bad voice's samples are dropped: the music is what is heard.
+            EXPECT_FLOAT_EQ(0.25f, loud[0]);
+            EXPECT_FLOAT_EQ(0.25f, loud[1999]);
+        }
+        // The effects play out; the music goes on as before, at its own level.
+        const std::vector<float> after = Pull(2000);
+        EXPECT_FLOAT_EQ(0.25f, after[1998]);
+        EXPECT_FLOAT_EQ(0.25f, after[3999]);
+        for (IXAudio2SourceVoice* v : effects) {
+            EXPECT_EQ(0u, Queued(v));
+            v->DestroyVoice();
+            voices.erase(std::find(voices.begin(), voices.end(), v));
+        }
+    }
+}

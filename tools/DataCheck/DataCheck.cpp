@@ -216,6 +216,11 @@ class Checker {
     void CheckBackdrop(const std::string& file, const std::string& where, const std::string& base);
     // Stages whose tree shows a backdrop but has no game camera to follow.
     void CheckBackdropCameras();
+    // Every floor of an area's terrain (a line running left to right, flat or sloped) has a
+    // sprite of the area's children along its whole length: the player sees what he stands on.
+    void CheckTerrainIsDrawn();
+    // A number field of the table on top, or `fallback`.
+    float NumberField(const char* key, float fallback);
 
     bool IsComponentClass(const std::string& name);
     bool HasTableField(const char* key)
@@ -2171,6 +2176,186 @@ void Checker::CheckBackdropCameras()
     }
 }
 
+float Checker::NumberField(const char* key, float fallback)
+{
+    lua_getfield(L, -1, key);
+    const float value = lua_type(L, -1) == LUA_TNUMBER ? static_cast<float>(lua_tonumber(L, -1)) : fallback;
+    lua_pop(L, 1);
+    return value;
+}
+
+void Checker::CheckTerrainIsDrawn()
+{
+    // Both in the area's Lua frame: x right and y down from its top-left, 1024 x 512, whose
+    // centre (512, 256) is where its children's positions (y up) start from.
+    struct Floor {
+        float x0, y0, x1, y1;
+    };
+    struct Drawn {
+        float left, top, right, bottom;
+    };
+    for (const DataFile& file : m_Files) {
+        if (file.folder != &kGameObjects || !file.ran || !IsPrototype(file.name))
+            continue;
+        if (PushGlobal(file.name.c_str()) != LUA_TTABLE) {
+            lua_settop(L, 0);
+            continue;
+        }
+        std::vector<Floor> floors;
+        lua_getfield(L, -1, "components");
+        if (lua_istable(L, -1)) {
+            lua_getfield(L, -1, "TerrainFactory");
+            if (lua_istable(L, -1)) {
+                lua_getfield(L, -1, "terrain");
+                if (lua_istable(L, -1)) {
+                    for (int r = 1; r <= static_cast<int>(lua_rawlen(L, -1)); ++r) {
+                        lua_rawgeti(L, -1, r);
+                        if (lua_istable(L, -1)) {
+                            const float ox = NumberField("x", 0.0f), oy = NumberField("y", 0.0f);
+                            lua_getfield(L, -1, "polyline");
+                            std::vector<std::pair<float, float>> points;
+                            if (lua_istable(L, -1))
+                                for (int i = 1; i <= static_cast<int>(lua_rawlen(L, -1)); ++i) {
+                                    lua_rawgeti(L, -1, i);
+                                    if (lua_istable(L, -1))
+                                        points.emplace_back(ox + NumberField("x", 0.0f), oy + NumberField("y", 0.0f));
+                                    lua_pop(L, 1);
+                                }
+                            lua_pop(L, 1);
+                            for (size_t i = 0; i + 1 < points.size(); ++i)
+                                if (points[i + 1].first > points[i].first)
+                                    floors.push_back({points[i].first, points[i].second, points[i + 1].first,
+                                                      points[i + 1].second});
+                        }
+                        lua_pop(L, 1);
+                    }
+                }
+                lua_pop(L, 1);
+            }
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+        if (floors.empty()) {
+            lua_settop(L, 0);
+            continue;
+        }
+
+        // What the children draw: a sprite of an atlas, its size from the renderer's "size" or
+        // the atlas, scaled and centred on its position. An instance's component replaces its
+        // base prototype's whole component, as the scene builds them.
+        std::vector<Drawn> drawn;
+        lua_getfield(L, -1, "children");
+        if (lua_istable(L, -1)) {
+            for (int c = 1; c <= static_cast<int>(lua_rawlen(L, -1)); ++c) {
+                lua_rawgeti(L, -1, c);
+                if (!lua_istable(L, -1)) {
+                    lua_pop(L, 1);
+                    continue;
+                }
+                lua_getfield(L, -1, "base_script");
+                const std::string base = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "";
+                lua_pop(L, 1);
+                const int child = lua_gettop(L);
+                // Pushes the component's table (the child's own, else its base's), or nil.
+                auto push = [&](const char* component) {
+                    lua_getfield(L, child, "components");
+                    if (lua_istable(L, -1))
+                        lua_getfield(L, -1, component);
+                    else
+                        lua_pushnil(L);
+                    lua_remove(L, -2);
+                    if (lua_isnil(L, -1) && IsPrototype(base)) {
+                        lua_pop(L, 1);
+                        PushGlobal(base.c_str());
+                        lua_getfield(L, -1, "components");
+                        lua_remove(L, -2);
+                        if (lua_istable(L, -1))
+                            lua_getfield(L, -1, component);
+                        else
+                            lua_pushnil(L);
+                        lua_remove(L, -2);
+                    }
+                };
+                float width = 0.0f, height = 0.0f;
+                push("SpriteRenderer");
+                const bool renders = lua_istable(L, -1);
+                if (renders) {
+                    lua_getfield(L, -1, "size");
+                    if (lua_istable(L, -1)) {
+                        width = NumberField("width", 0.0f);
+                        height = NumberField("height", 0.0f);
+                    }
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+                push("TextureAtlas");
+                if (renders && lua_istable(L, -1) && width <= 0.0f) {
+                    lua_getfield(L, -1, "atlasName");
+                    if (lua_type(L, -1) == LUA_TSTRING && m_pAtlas)
+                        if (const AtlasEntry* entry = m_pAtlas->Find(HashName(lua_tostring(L, -1)))) {
+                            width = static_cast<float>(entry->originalWidth);
+                            height = static_cast<float>(entry->originalHeight);
+                        }
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+                float px = 0.0f, py = 0.0f, sx = 1.0f, sy = 1.0f;
+                push("Transform");
+                if (lua_istable(L, -1)) {
+                    lua_getfield(L, -1, "position");
+                    if (lua_istable(L, -1)) {
+                        px = NumberField("x", 0.0f);
+                        py = NumberField("y", 0.0f);
+                    }
+                    lua_pop(L, 1);
+                    lua_getfield(L, -1, "scaling");
+                    if (lua_istable(L, -1)) {
+                        sx = NumberField("x", 1.0f);
+                        sy = NumberField("y", 1.0f);
+                    }
+                    lua_pop(L, 1);
+                }
+                lua_pop(L, 1);
+                if (renders && width > 0.0f && height > 0.0f) {
+                    const float hw = std::fabs(width * sx) * 0.5f, hh = std::fabs(height * sy) * 0.5f;
+                    const float cx = 512.0f + px, cy = 256.0f - py;
+                    drawn.push_back({cx - hw, cy - hh, cx + hw, cy + hh});
+                }
+                lua_settop(L, child - 1);
+            }
+        }
+        lua_settop(L, 0);
+
+        // Along each floor every few pixels: some sprite reaches the line there (a strip drawn
+        // above it, ground drawn below it, or one across it).
+        constexpr float kStep = 4.0f, kReach = 2.0f;
+        for (const Floor& f : floors) {
+            float firstBare = -1.0f, lastBare = -1.0f;
+            for (float x = f.x0 + 1.0f;; x += kStep) {
+                const float at = std::min(x, f.x1 - 1.0f);
+                const float y = f.y0 + (f.y1 - f.y0) * (at - f.x0) / (f.x1 - f.x0);
+                const bool covered = std::any_of(drawn.begin(), drawn.end(), [&](const Drawn& d) {
+                    return at >= d.left - 1.0f && at <= d.right + 1.0f && y >= d.top - kReach && y <= d.bottom + kReach;
+                });
+                if (!covered) {
+                    if (firstBare < 0.0f)
+                        firstBare = at;
+                    lastBare = at;
+                }
+                if (at >= f.x1 - 1.0f)
+                    break;
+            }
+            if (firstBare >= 0.0f) {
+                std::ostringstream text;
+                text << "the terrain's floor from (" << f.x0 << ", " << f.y0 << ") to (" << f.x1 << ", " << f.y1
+                     << ") has no sprite of the area's children along it between x " << std::floor(firstBare) << " and "
+                     << std::ceil(lastBare) << ": whatever stands there stands on nothing the player sees";
+                Add(file.entry, text.str());
+            }
+        }
+    }
+}
+
 void Checker::CheckPrototype(const DataFile& file)
 {
     m_CurrentPrototype = file.name;
@@ -2452,6 +2637,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
+    CheckTerrainIsDrawn();
     for (const TaggedChildren& screen : m_TaggedChildren) {
         // The tags of the prototype and of every prototype built inside it.
         std::set<std::string> tags, visited;

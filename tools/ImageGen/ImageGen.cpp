@@ -154,6 +154,28 @@ struct SheetDef {
     std::function<void(Canvas&)> whole;
 };
 
+// Ground under a polyline: `xy` runs along the top from left to right and its first and last
+// points sit on the cell's bottom. Column by column (the outline is not convex): earth from the
+// line down, and grass (or rock) and a dark line along its top.
+void DrawGround(Canvas& c, const std::vector<float>& xy, uint32_t earth = kBrown, uint32_t top = kGreen)
+{
+    for (int x = 0; x < int(c.width); ++x) {
+        const float cx = float(x) + 0.5f;
+        float y = -1.0f;
+        for (size_t i = 0; i + 3 < xy.size(); i += 2) {
+            const float x0 = xy[i], y0 = xy[i + 1], x1 = xy[i + 2], y1 = xy[i + 3];
+            if (x1 > x0 && cx >= x0 && cx <= x1)
+                y = y0 + (y1 - y0) * (cx - x0) / (x1 - x0);
+        }
+        if (y < 0.0f)
+            continue;
+        const int line = int(std::lround(y));
+        c.FillRect(x, line, 1, int(c.height) - line, earth);
+        c.FillRect(x, line, 1, 8, top);
+        c.FillRect(x, line + 8, 1, 2, kInk);
+    }
+}
+
 // A stick figure with a round head, a scarf and a body; `phase` moves the legs and arms.
 void DrawRunner(Canvas& c, float phase, float lean, uint32_t scarf, bool armOut)
 {
@@ -772,6 +794,34 @@ std::vector<SheetDef> Sheets()
                                  c.FillCircle(28, 54, 3, kWhite);
                              }});
     sheets.push_back(props);
+
+    // Terrain that is more than a flat strip, each drawn from the same points as its area's
+    // polyline (cell coordinates: the polyline less the cell's top-left), so that every line the
+    // player stands on has ground under it: the home yard's bank, its floating block, the
+    // meadow's hill, the cave's ledge, and earth to fill under a raised floor; and the home
+    // base's house.
+    SheetDef terrain{"terrain", Format::Tga, false, 0, 512, 1024, {}, nullptr};
+    terrain.sprites.push_back({"terrain_home_bank", 432, 172, [](Canvas& c) {
+                                   DrawGround(c, {0, 172, 90, 80, 200, 80, 300, 0, 432, 0, 432, 172});
+                               }});
+    terrain.sprites.push_back({"terrain_block", 120, 30, [](Canvas& c) {
+                                   c.FrameRect(0, 0, 120, 30, 2, kGrey, kInk);
+                                   c.FillRect(2, 2, 116, 6, kGreen);
+                                   c.FillRect(2, 8, 116, 2, kInk);
+                               }});
+    terrain.sprites.push_back({"terrain_hill", 400, 92, [](Canvas& c) { DrawGround(c, {0, 92, 200, 0, 400, 92}); }});
+    terrain.sprites.push_back({"terrain_cave_ledge", 500, 112, [](Canvas& c) {
+                                   DrawGround(c, {0, 112, 200, 0, 500, 0, 500, 112}, 0xFF5A4E6E, 0xFF8C8C99);
+                               }});
+    terrain.sprites.push_back({"terrain_earth", 64, 32, [](Canvas& c) { c.FillRect(0, 0, 64, 32, kBrown); }});
+    terrain.sprites.push_back({"prop_house", 200, 176, [](Canvas& c) {
+                                   c.FillPolygon({0, 72, 100, 0, 200, 72}, kInk);
+                                   c.FillPolygon({8, 68, 100, 6, 192, 68}, kRed);
+                                   c.FrameRect(16, 68, 168, 108, 3, 0xFFE8D8B0, kInk);
+                                   c.FrameRect(112, 108, 36, 68, 3, kBrown, kInk);  // the door, by the save point
+                                   c.FrameRect(40, 96, 40, 36, 3, kBlue, kInk);     // a window
+                               }});
+    sheets.push_back(terrain);
 
     // The title's logo: a yellow plate with a dark rim, a star at each end and a band of
     // three blocks in the middle.

@@ -53,6 +53,10 @@ public:
 
 bool ValidVolume(float v) { return std::isfinite(v) && std::fabs(v) <= XAUDIO2_MAX_VOLUME_LEVEL; }
 
+// An output sample in [-1, 1]. A NaN (from sums that overflowed both ways) is silence for that
+// sample only; std::clamp would pass it on, and the device turns it into a run of zeros.
+float ClampOutputSample(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, -1.0f, 1.0f); }
+
 class Engine final : public IXAudio2 {
 public:
     Engine() = default;
@@ -243,7 +247,9 @@ void SourceVoice::ReadFrame(const Queued& q, uint32_t frame, float& left, float&
         default: {
             float f;
             std::memcpy(&f, p + channel * 4, 4);
-            return f;
+            // A NaN or an infinity would poison every voice it is summed with, for as long as the
+            // buffer plays (a looped one, for good): the bad sample alone is dropped.
+            return std::isfinite(f) ? f : 0.0f;
         }
         }
     };
@@ -674,7 +680,7 @@ void Engine::Render(float* out, uint32_t frames)
             RunPass(n);
             float volume = m_pMaster->m_fVolume;
             for (size_t i = 0; i < size_t(n) * 2; ++i)
-                out[i] = std::clamp(m_pMaster->m_Mix[i] * volume, -1.0f, 1.0f);
+                out[i] = ClampOutputSample(m_pMaster->m_Mix[i] * volume);
         }
         out += size_t(n) * 2;
         frames -= n;

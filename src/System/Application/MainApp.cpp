@@ -23,6 +23,7 @@
 #include "World/PlayerSaveData.h"
 #include "World/WorldState.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 
@@ -261,7 +262,10 @@ void MainApp::Tick()
     float rawTime = 0.0f;
     if (m_pFramePacer) {
         m_pFramePacer->Wait();
-        rawTime = static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f;
+        // A hitch (a stage built, textures loaded, the window dragged) is played as one tenth
+        // of a second, not in one step: a body falling a whole hitch at once passes through
+        // the ground it should land on. Below 10 frames a second the game slows down instead.
+        rawTime = std::min(static_cast<float>(m_pFramePacer->GetElapsed()) / 1000.0f, kMaxFrameSeconds);
     }
     if (g_pInputSystem)
         g_pInputSystem->Update();

@@ -17,6 +17,8 @@ class GameStateManager;
 constexpr int32_t kGameWindowWidth = 960;
 constexpr int32_t kGameWindowHeight = 540;
 extern const char* const kGameWindowTitle;
+// The longest frame the game is handed: a longer one is played as this long.
+constexpr float kMaxFrameSeconds = 0.1f;
 
 class MainApp : public Application {
   public:

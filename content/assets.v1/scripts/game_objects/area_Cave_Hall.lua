@@ -19,6 +19,15 @@ area_Cave_Hall = {
       components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
     { base_script = "prop_Ground", object_name = "高台",  -- "Upper floor"
       components = { Transform = { position = { x = 238, y = -136, z = 20 }, scaling = { x = 4.6875, y = 0.5 } } } },
+    -- The rock under the slope and the ledge (Lua x 400 to 900, y 400 to 512), and the far
+    -- wall's rock beyond x 900 from y 100 down.
+    { base_script = "prop_Ground", object_name = "高台の岩",  -- "Ledge rock"
+      components = { Transform = { position = { x = 138, y = -200, z = 21 } },
+                     TextureAtlas = { atlasName = "terrain_cave_ledge" } } },
+    { base_script = "prop_Ground", object_name = "奥の岩壁",  -- "Far rock wall"
+      components = { Transform = { position = { x = 450, y = -50, z = 21 }, scaling = { x = 1.9375, y = 12.875 } },
+                     SpriteRenderer = { color = { r = 90, g = 78, b = 110, a = 255 } },
+                     TextureAtlas = { atlasName = "terrain_earth" } } },
     -- The Oskel's trial on the upper floor.
     { base_script = "event_Oskel", components = { Transform = { position = { x = 238, y = -90 } } } },
   },

@@ -24,6 +24,11 @@ area_Cave_Mouth = {
   children = {
     { base_script = "prop_Ground", object_name = "入口の床",  -- "Mouth floor"
       components = { Transform = { position = { x = -262, y = -196, z = 20 }, scaling = { x = 7.8125, y = 0.5 } } } },
+    -- Rock under the raised mouth floor (Lua x 0 to 500, y 460 to 512) and its step down.
+    { base_script = "prop_Ground", object_name = "入口の岩",  -- "Mouth rock"
+      components = { Transform = { position = { x = -262, y = -230, z = 21 }, scaling = { x = 7.8125, y = 1.625 } },
+                     SpriteRenderer = { color = { r = 90, g = 78, b = 110, a = 255 } },
+                     TextureAtlas = { atlasName = "terrain_earth" } } },
     { base_script = "prop_Ground", object_name = "奥の床",  -- "Inner floor"
       components = { Transform = { position = { x = 250, y = -248, z = 20 }, scaling = { x = 8.1875, y = 0.5 } } } },
   },

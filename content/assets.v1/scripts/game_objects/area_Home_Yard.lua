@@ -11,10 +11,20 @@ area_Home_Yard = {
       terrain = {
         -- The ground on the stage's bottom, then the bank: a ramp up from the ground's end (on the
         -- home stage the player cannot jump, and the quest board stands up here), a step, a slope
-        -- up, a top, and a wall down. One line, so a body walking onto the ramp meets no seam.
+        -- up and a top. One line, so a body walking onto the ramp meets no seam.
         { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
-          polyline = { { x = 0, y = 512 }, { x = 560, y = 512 }, { x = 650, y = 420 }, { x = 760, y = 420 },
-                       { x = 860, y = 340 }, { x = 1000, y = 340 }, { x = 1000, y = 512 } } },
+          polyline = { { x = 48, y = 512 }, { x = 560, y = 512 }, { x = 650, y = 420 }, { x = 760, y = 420 },
+                       { x = 860, y = 340 }, { x = 976, y = 340 } } },
+        -- The home camera stands still and shows x 32 to 992 of the stage's 1024: a fence post at
+        -- each end keeps the player inside that, each facing the yard, 16 in from the view's edge,
+        -- as a body running into a post passes it by up to a frame's run before it is put back
+        -- (16 at 20 frames a second). Each is a line of its own reaching below the floor it
+        -- stands on: a wall is met by a probe near the body's feet, which a long frame's fall
+        -- takes below the floor before the floor puts the body back.
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 48, y = 400 }, { x = 48, y = 540 } } },
+        { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 0, y = 0,
+          polyline = { { x = 976, y = 380 }, { x = 976, y = 240 } } },
         -- A floating block: its top, its right side down, its underside (a ceiling, right to
         -- left), its left side up.
         { layerMask = TERRAIN_LAYER, cullingMask = TERRAIN_MEETS, x = 300, y = 200,
@@ -48,6 +58,21 @@ area_Home_Yard = {
   children = {
     { base_script = "prop_Ground", object_name = "庭の地面",  -- "Yard ground"
       components = { Transform = { position = { x = -212, y = -248, z = 20 }, scaling = { x = 9.375, y = 0.5 } } } },
+    -- The terrain's other lines, each drawn where it runs: the bank under its ramp, step, slope
+    -- and top (Lua x 560 to 992, y 340 to 512), the floating block, and the two fence posts
+    -- (each on the outer side of its line).
+    { base_script = "prop_Ground", object_name = "土手",  -- "Bank"
+      components = { Transform = { position = { x = 264, y = -170, z = 21 } },
+                     TextureAtlas = { atlasName = "terrain_home_bank" } } },
+    { base_script = "prop_Ground", object_name = "浮き石",  -- "Floating block"
+      components = { Transform = { position = { x = -152, y = 41, z = 20 } },
+                     TextureAtlas = { atlasName = "terrain_block" } } },
+    { base_script = "prop_Ground", object_name = "左の柵",  -- "Left fence post"
+      components = { Transform = { position = { x = -470, y = -200, z = 19 }, scaling = { x = 1, y = 0.9333 } },
+                     TextureAtlas = { atlasName = "prop_post" } } },
+    { base_script = "prop_Ground", object_name = "右の柵",  -- "Right fence post"
+      components = { Transform = { position = { x = 470, y = -34, z = 19 }, scaling = { x = 1, y = 0.8333 } },
+                     TextureAtlas = { atlasName = "prop_post" } } },
     { base_script = "prop_Post", object_name = "杭",              -- "Post"
       components = { Transform = { position = { x = -346, y = -196, z = 10 } } } },
     { base_script = "prop_Ball", object_name = "まり",            -- "Ball"

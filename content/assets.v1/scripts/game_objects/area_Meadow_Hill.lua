@@ -25,5 +25,9 @@ area_Meadow_Hill = {
       components = { Transform = { position = { x = -312, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
     { base_script = "prop_Ground", object_name = "丘の向こう",  -- "Beyond the hill"
       components = { Transform = { position = { x = 400, y = -248, z = 20 }, scaling = { x = 3.5, y = 0.5 } } } },
+    -- The hill itself, under its two slopes (Lua x 400 to 800, y 420 to 512).
+    { base_script = "prop_Ground", object_name = "丘",  -- "Hill"
+      components = { Transform = { position = { x = 88, y = -210, z = 21 } },
+                     TextureAtlas = { atlasName = "terrain_hill" } } },
   },
 }

@@ -20,5 +20,13 @@ area_Meadow_Pond = {
       components = { Transform = { position = { x = -12, y = -248, z = 20 }, scaling = { x = 6.25, y = 0.5 } } } },
     { base_script = "prop_Ground", object_name = "池の向こう",  -- "Far bank"
       components = { Transform = { position = { x = 350, y = -216, z = 20 }, scaling = { x = 5.0625, y = 0.5 } } } },
+    -- Earth under both banks, down to the stage's bottom (Lua y 480 to 512), so that neither
+    -- bank floats and the pond's two sides are seen.
+    { base_script = "prop_Ground", object_name = "手前の土",  -- "Near bank's earth"
+      components = { Transform = { position = { x = -362, y = -240, z = 21 }, scaling = { x = 4.6875, y = 1 } },
+                     TextureAtlas = { atlasName = "terrain_earth" } } },
+    { base_script = "prop_Ground", object_name = "向こうの土",  -- "Far bank's earth"
+      components = { Transform = { position = { x = 350, y = -240, z = 21 }, scaling = { x = 5.0625, y = 1 } },
+                     TextureAtlas = { atlasName = "terrain_earth" } } },
   },
 }

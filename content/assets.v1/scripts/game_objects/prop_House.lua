@@ -5,7 +5,10 @@ prop_House = {
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 640, y = 400 } },
+    -- On the yard's ground (the stage's bottom is y 0), its door behind the save point.
+    Transform = { position = { x = 440, y = 96, z = 24 } },
+    SpriteRenderer = {},
+    TextureAtlas = { atlasName = "prop_house" },
   },
   children = {
     { base_script = "prop_Door" },

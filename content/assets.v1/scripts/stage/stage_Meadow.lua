@@ -8,11 +8,13 @@ stage_Meadow = {
     Transform = {},
     -- Places the player and both cameras once the stage starts.
     QuestController = {},
-    -- Waves paced for a short demo: brief relaxes and peaks, a low ceiling.
+    -- Waves paced for the first quest, whose goal is three targets: brief relaxes and peaks,
+    -- and a ceiling of two slimes (2 x 12) that the peak holds without adding more, so that with
+    -- the one a relax may send no more than three are about at once.
     ObjectiveController = {
       relaxTimeMin = 4, relaxTimeMax = 6, sustainPeakTimeMin = 2, sustainPeakTimeMax = 3,
-      buildUpSpawnFrequency = 0.8, sustainPeakSpawnFrequency = 1.2, relaxSpawnFrequency = 3,
-      intensityMax = 60, enemyThreat = 12, noticeHuntCount = 5,
+      buildUpSpawnFrequency = 0.8, sustainPeakSpawnFrequency = 0, relaxSpawnFrequency = 3,
+      intensityMax = 24, enemyThreat = 12, noticeHuntCount = 5,
     },
     -- The music of the home base and the meadow: the same track, so it plays on between them.
     MusicPlayer = { name = "assets.v1/sounds/bgm/stage" },
