@@ -16,6 +16,7 @@
 #include "World/AccessoryTable.h"
 #include "World/ComponentFactory.h"
 #include "World/QuestTable.h"
+#include "World/SceneManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -189,6 +190,8 @@ class Checker {
     // A colour table on top of the stack under `key` that leaves out "a" reads alpha 0.
     void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
+    // The game stops a build past a nesting depth and a number of objects.
+    void CheckBuildBounds();
     void CheckRequiredNames();
     // Stage-coloured trails below stages without a generator; after every prototype is read.
     void CheckStageColorTrails();
@@ -406,12 +409,12 @@ void Checker::RunFile(DataFile& file)
     SnapshotGlobals();
     ScriptContext* context = g_pScriptSystem->CreateContext();
     lua_State* thread = context->m_pThread;
-    if (luaL_loadbufferx(thread, bytes.data(), length, file.entry.c_str(), "bt") != LUA_OK) {
+    if (LoadScriptText(thread, bytes.data(), length, file.entry.c_str()) != LUA_OK) {
         Add(file.entry, std::string("does not load: ") + lua_tostring(thread, -1));
     } else {
-        // As the game starts a script: resumed once with the number 0.
+        // As the game starts a script: resumed once with the number 0, under the same budget.
         lua_pushnumber(thread, 0);
-        const int result = lua_resume(thread, nullptr, 1);
+        const int result = ResumeWithBudget(thread, 1);
         if (result == LUA_OK)
             file.ran = true;
         else if (result == LUA_YIELD && file.folder == &kPrerequisites)
@@ -2210,6 +2213,87 @@ void Checker::CheckPrototypeCycles()
         visit(name);
 }
 
+void Checker::CheckBuildBounds()
+{
+    // How deep each prototype's tree nests and how many objects it makes, each prototype
+    // measured once from its children's measures; a child on the walk's own path (a loop,
+    // reported apart) counts as nothing.
+    struct Measure {
+        size_t depth = 0;
+        size_t objects = 0; // held at the bound plus one
+        int state = 0;      // 0 not seen, 1 on the path, 2 measured
+    };
+    std::map<std::string, Measure> measures;
+    std::set<std::string> children;
+    for (const auto& [name, bases] : m_PrototypeBases)
+        children.insert(bases.begin(), bases.end());
+    auto basesOf = [&](const std::string& name) -> const std::vector<std::string>* {
+        auto it = m_PrototypeBases.find(name);
+        return it == m_PrototypeBases.end() ? nullptr : &it->second;
+    };
+    for (const auto& entry : m_PrototypeBases) {
+        if (measures[entry.first].state != 0)
+            continue;
+        measures[entry.first].state = 1;
+        std::vector<std::pair<std::string, size_t>> path{{entry.first, 0}}; // a name, its next child
+        while (!path.empty()) {
+            const std::string name = path.back().first;
+            const std::vector<std::string>* bases = basesOf(name);
+            if (bases && path.back().second < bases->size()) {
+                const std::string& base = (*bases)[path.back().second++];
+                // A name of no prototype builds nothing (reported apart).
+                if (m_PrototypeBases.count(base) && measures[base].state == 0) {
+                    measures[base].state = 1;
+                    path.emplace_back(base, 0);
+                }
+                continue;
+            }
+            Measure& measure = measures[name];
+            measure.depth = 1;
+            measure.objects = 1;
+            for (const std::string& base : bases ? *bases : std::vector<std::string>()) {
+                auto child = measures.find(base);
+                if (child == measures.end() || child->second.state != 2)
+                    continue;
+                measure.depth = std::max(measure.depth, child->second.depth + 1);
+                measure.objects = std::min(measure.objects + child->second.objects, kMaxBuildObjects + 1);
+            }
+            measure.state = 2;
+            path.pop_back();
+        }
+    }
+    std::map<std::string, std::string> files; // prototype -> its file
+    for (const DataFile& file : m_Files)
+        if (file.folder == &kStages || file.folder == &kGameObjects)
+            files.emplace(file.name, file.entry);
+    // Reported on the prototypes no other one builds, where a build starts.
+    for (const auto& [name, measure] : measures) {
+        if (children.count(name) || !m_PrototypeBases.count(name))
+            continue;
+        const std::string file = files.count(name) ? files[name] : kGameObjects.pattern;
+        if (measure.depth > kMaxBuildDepth) {
+            // The deepest way down, to the prototype the game no longer builds.
+            std::string refused = name;
+            for (size_t level = 0; level < kMaxBuildDepth; ++level) {
+                const std::vector<std::string>* bases = basesOf(refused);
+                std::string deepest;
+                for (const std::string& base : bases ? *bases : std::vector<std::string>())
+                    if (measures.count(base) && measures[base].state == 2 &&
+                        (deepest.empty() || measures[base].depth > measures[deepest].depth))
+                        deepest = base;
+                if (deepest.empty())
+                    break;
+                refused = deepest;
+            }
+            Add(file, "nests prototypes " + std::to_string(measure.depth) + " deep, past the game's bound of " +
+                          std::to_string(kMaxBuildDepth) + ": " + refused + " and what lies below it are not built");
+        }
+        if (measure.objects > kMaxBuildObjects)
+            Add(file, "makes more than " + std::to_string(kMaxBuildObjects) +
+                          " objects in one build, the game's bound: the rest are not built");
+    }
+}
+
 void Checker::CheckStageColorTrails()
 {
     // A stage-coloured trail anywhere below a stage without a generator keeps its own colour.
@@ -2353,6 +2437,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_settop(L, 0);
     }
     CheckPrototypeCycles();
+    CheckBuildBounds();
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();
