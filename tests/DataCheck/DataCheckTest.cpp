@@ -697,14 +697,14 @@ TEST(DataCheckTest, EndlessGreedyDeepAndWideDataIsReportedInGoodTime)
         std::map<std::string, std::string> files;
         std::vector<Expected> findings;
     };
-    Case chain{"a chain of prototypes 1,000 deep", {}, {}};
-    for (int i = 0; i < 1000; ++i)
+    Case chain{"a chain of prototypes 10,000 deep", {}, {}};
+    for (int i = 0; i < 10000; ++i)
         chain.files[kObj + "obj_C" + std::to_string(i) + ".lua"] =
-            Proto("obj_C" + std::to_string(i), i + 1 < 1000 ? "children = { { base_script = 'obj_C" +
+            Proto("obj_C" + std::to_string(i), i + 1 < 10000 ? "children = { { base_script = 'obj_C" +
                                                                  std::to_string(i + 1) + "' } }"
                                                            : "");
     chain.findings = {{"assets.v1/scripts/game_objects/obj_C0",
-                       "nests prototypes 1000 deep, past the game's bound of " + std::to_string(256) +
+                       "nests prototypes 10000 deep, past the game's bound of " + std::to_string(256) +
                            ": obj_C256 and what lies below it are not built"}};
     Case fan{"ten children a level over seven levels", {}, {}};
     for (int level = 0; level < 7; ++level) {

@@ -152,8 +152,8 @@ class Checker {
     void Mount();
     void ListFiles();
     void RunFile(DataFile& file);
-    void SnapshotGlobals();
-    std::set<std::string> ChangedGlobals();
+    // The globals the file's own table at the index set, moved into the shared globals.
+    std::set<std::string> ApplyGlobals(int env);
     // Pushes the global; returns its Lua type.
     int PushGlobal(const char* name);
 
@@ -343,37 +343,48 @@ void Checker::ListFiles()
     }
 }
 
-void Checker::SnapshotGlobals()
-{
-    lua_newtable(L);
-    lua_pushglobaltable(L);
-    lua_pushnil(L);
-    while (lua_next(L, -2) != 0) {
-        lua_pushvalue(L, -2);
-        lua_insert(L, -2);
-        lua_rawset(L, -5);
-    }
-    lua_pop(L, 1);
-    lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
-}
-
-std::set<std::string> Checker::ChangedGlobals()
+std::set<std::string> Checker::ApplyGlobals(int env)
 {
     std::set<std::string> changed;
-    lua_getfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
     lua_pushglobaltable(L);
+    const int globals = lua_gettop(L);
+    // Globals the file set to nil first, then those it set to a value.
+    lua_getmetatable(L, env);
+    lua_getfield(L, -1, "deleted");
     lua_pushnil(L);
     while (lua_next(L, -2) != 0) {
-        if (lua_type(L, -2) == LUA_TSTRING) {
-            lua_pushvalue(L, -2);
-            lua_rawget(L, -5);
-            if (!lua_rawequal(L, -1, -2))
-                changed.insert(lua_tostring(L, -3));
-            lua_pop(L, 1);
-        }
         lua_pop(L, 1);
+        lua_pushvalue(L, -1);
+        lua_rawget(L, globals);
+        const bool present = !lua_isnil(L, -1);
+        lua_pop(L, 1);
+        if (present) {
+            lua_pushvalue(L, -1);
+            lua_pushnil(L);
+            lua_rawset(L, globals);
+            if (lua_type(L, -1) == LUA_TSTRING)
+                changed.insert(lua_tostring(L, -1));
+        }
     }
     lua_pop(L, 2);
+    lua_pushnil(L);
+    while (lua_next(L, env) != 0) {
+        const bool self = lua_type(L, -2) == LUA_TSTRING && std::string(lua_tostring(L, -2)) == "_G";
+        lua_pushvalue(L, -2);
+        lua_rawget(L, globals);
+        const bool same = lua_rawequal(L, -1, -2);
+        lua_pop(L, 1);
+        if (!self && !same) {
+            lua_pushvalue(L, -2);
+            lua_insert(L, -2);
+            lua_rawset(L, globals);
+            if (lua_type(L, -1) == LUA_TSTRING)
+                changed.insert(lua_tostring(L, -1));
+        } else {
+            lua_pop(L, 1);
+        }
+    }
+    lua_settop(L, globals - 1);
     return changed;
 }
 
@@ -406,12 +417,19 @@ void Checker::RunFile(DataFile& file)
         Add(file.entry, "line " + std::to_string(line) +
                             ": a Shift-JIS character in a string ends in the byte of a backslash, which Lua reads "
                             "as an escape (write the character as \\xNN\\xNN or use another word)");
-    SnapshotGlobals();
+    // The file runs with a globals table of its own that reads through to the shared one, so
+    // what it sets is found from that table alone, not by walking every global after each file.
+    lua_getfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
+    lua_call(L, 0, 1);
+    const int env = lua_gettop(L);
     ScriptContext* context = g_pScriptSystem->CreateContext();
     lua_State* thread = context->m_pThread;
     if (LoadScriptText(thread, bytes.data(), length, file.entry.c_str()) != LUA_OK) {
         Add(file.entry, std::string("does not load: ") + lua_tostring(thread, -1));
     } else {
+        lua_pushvalue(L, env);
+        lua_xmove(L, thread, 1);
+        lua_setupvalue(thread, -2, 1);
         // As the game starts a script: resumed once with the number 0, under the same budget.
         lua_pushnumber(thread, 0);
         const int result = ResumeWithBudget(thread, 1);
@@ -427,7 +445,8 @@ void Checker::RunFile(DataFile& file)
     }
     g_pScriptSystem->ReleaseContext(context);
 
-    const std::set<std::string> changed = ChangedGlobals();
+    const std::set<std::string> changed = ApplyGlobals(env);
+    lua_settop(L, env - 1);
     for (const std::string& global : changed) {
         if (file.folder->fixedGlobal && global == file.folder->fixedGlobal)
             continue;
@@ -2376,6 +2395,17 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_pop(L, 1);
     }
     lua_pop(L, 1);
+    // Makes a file's globals table: reads fall through to the shared globals; a global set to
+    // nil is noted in the metatable's "deleted".
+    luaL_dostring(L, "local G, rawset, setmetatable = _G, rawset, setmetatable\n"
+                     "return function()\n"
+                     "  local deleted = {}\n"
+                     "  local env = setmetatable({}, { __index = G, deleted = deleted,\n"
+                     "    __newindex = function(t, k, v) if v == nil then deleted[k] = true else rawset(t, k, v) end end })\n"
+                     "  rawset(env, '_G', env)\n"
+                     "  return env\n"
+                     "end");
+    lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
     m_Factory.RegisterAll();
 
     ListFiles();
