@@ -16,7 +16,7 @@ class StreamIO;
 // hang the game; a script that waits between runs may do more in all.
 constexpr int64_t kScriptInstructionBudget = 200'000'000;
 // The Lua heap's cap in bytes: data that grows without end fails with "not enough memory".
-constexpr size_t kScriptHeapLimit = size_t(512) << 20;
+constexpr size_t kScriptHeapLimit = size_t(256) << 20;
 
 enum ScriptState : int32_t {
     eScriptState_Finished = 0,
