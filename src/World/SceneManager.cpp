@@ -135,6 +135,21 @@ GameObj* SceneManager::Instantiate(const std::string& name, GameObj* parent, lua
         LOG_ERROR << "Prototype " << name << " contains itself (" << chain << name << "); it is not built again.";
         return nullptr;
     }
+    if (m_BuildPath.size() >= kMaxBuildDepth) {
+        LOG_ERROR << "Prototype " << name << " lies " << m_BuildPath.size() << " prototypes deep in "
+                  << m_BuildPath.front() << ", past the bound of " << kMaxBuildDepth << "; it is not built.";
+        return nullptr;
+    }
+    if (m_BuildPath.empty())
+        m_nBuiltObjects = 0;
+    if (m_nBuiltObjects >= kMaxBuildObjects) {
+        // Once per build: the rest of a wide tree would repeat it many times over.
+        if (m_nBuiltObjects++ == kMaxBuildObjects)
+            LOG_ERROR << "Prototype " << name << " in " << m_BuildPath.front() << ": the build has made "
+                      << kMaxBuildObjects << " objects, its bound; this and the rest are not built.";
+        return nullptr;
+    }
+    ++m_nBuiltObjects;
     m_BuildPath.push_back(name);
     GameObj* object = Build(name, parent, instance);
     m_BuildPath.pop_back();

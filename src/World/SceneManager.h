@@ -20,6 +20,11 @@ class Renderer;
 // the prototype's global table is read.
 typedef ScriptContext ScriptPrototype;
 
+// Bounds of one build (one Instantiate from outside a build, with everything it makes): far
+// above what any stage needs, low enough that bad data cannot overflow the stack or the heap.
+constexpr size_t kMaxBuildDepth = 256;  // prototypes nested in one another
+constexpr size_t kMaxBuildObjects = 100000; // objects made
+
 class SceneManager {
 public:
     SceneManager();
@@ -104,6 +109,8 @@ private:
     bool m_bStageChangePending;
     // The prototypes being built, outermost first: one met again would build itself forever.
     std::vector<std::string> m_BuildPath;
+    // Objects the current outermost build has made.
+    size_t m_nBuiltObjects = 0;
     std::vector<Renderer*> m_DrawList;
     // What the last start pass walked with: with the same root and mask and no event since
     // (g_nStartPassEvents), no object can have a component waiting to start.

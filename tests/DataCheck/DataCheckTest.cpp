@@ -2,10 +2,14 @@
 // snippet dropped into it gives exactly the findings listed, each naming its file.
 #include "DataCheck.h"
 
+#include "Support/Deadline.h"
 #include "Support/TempDir.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,6 +25,13 @@ std::string TgaHeader()
     header[14] = 32;
     header[16] = 32;
     return header;
+}
+
+// The shipped home stage compiled with luac when the tests are built.
+std::string PrecompiledStage()
+{
+    std::ifstream file(QM_PRECOMPILED_FIXTURE, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 const std::map<std::string, std::string> kCleanFolder = {
@@ -94,6 +105,9 @@ const BrokenCase kCases[] = {
     {"a script that does not load",
      {{kObj + "obj_Bad.lua", "obj_Bad = {"}},
      {{"assets.v1/scripts/game_objects/obj_Bad", "does not load"}}},
+    {"a precompiled chunk, which the game refuses",
+     {{kObj + "obj_Compiled.lua", PrecompiledStage()}},
+     {{"assets.v1/scripts/game_objects/obj_Compiled", "does not load: attempt to load a binary chunk"}}},
     {"a script that fails",
      {{kObj + "obj_Bad.lua", "error('boom')"}},
      {{"assets.v1/scripts/game_objects/obj_Bad", "fails to run"}}},
@@ -778,4 +792,74 @@ TEST(DataCheckTest, AFolderWithoutDataLacksTheNamesTheGameNeeds)
         "assets.v1/scripts/quest/: no quest quest501",
     };
     EXPECT_EQ(lines, expected);
+}
+
+// Files that never end, that grow the heap without end, or whose prototypes nest or fan out past
+// the game's build bounds: each is reported, and the check ends in good time (run in a child
+// under a deadline, so that a hang fails).
+TEST(DataCheckTest, EndlessGreedyDeepAndWideDataIsReportedInGoodTime)
+{
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> files;
+        std::vector<Expected> findings;
+    };
+    Case chain{"a chain of prototypes 10,000 deep", {}, {}};
+    for (int i = 0; i < 10000; ++i)
+        chain.files[kObj + "obj_C" + std::to_string(i) + ".lua"] =
+            Proto("obj_C" + std::to_string(i), i + 1 < 10000 ? "children = { { base_script = 'obj_C" +
+                                                                 std::to_string(i + 1) + "' } }"
+                                                           : "");
+    chain.findings = {{"assets.v1/scripts/game_objects/obj_C0",
+                       "nests prototypes 10000 deep, past the game's bound of " + std::to_string(256) +
+                           ": obj_C256 and what lies below it are not built"}};
+    Case fan{"ten children a level over seven levels", {}, {}};
+    for (int level = 0; level < 7; ++level) {
+        std::string children;
+        for (int i = 0; i < 10; ++i)
+            children += "{ base_script = 'obj_F" + std::to_string(level + 1) + "' }, ";
+        fan.files[kObj + "obj_F" + std::to_string(level) + ".lua"] =
+            Proto("obj_F" + std::to_string(level), "children = { " + children + "}");
+    }
+    fan.files[kObj + "obj_F7.lua"] = Proto("obj_F7");
+    fan.findings = {{"assets.v1/scripts/game_objects/obj_F0",
+                     "makes more than 100000 objects in one build, the game's bound: the rest are not built"}};
+    const Case cases[] = {
+        {"a prerequisite whose top level never ends",
+         {{"assets.v1/scripts/prerequisites/prereq_loop.lua", "while true do end"}},
+         {{"assets.v1/scripts/prerequisites/prereq_loop", "fails to run: runs past its budget"}}},
+        {"a stage whose top level never ends",
+         {{"assets.v1/scripts/stage/stage_Home.lua", "stage_Home = { object_activity = 1, object_layer = 0 }\n"
+                                                     "while true do pcall(function() while true do end end) end"}},
+         {{"assets.v1/scripts/stage/stage_Home", "runs past its budget"},
+          {"assets.v1/scripts/quest/vididezare", "the quest's stage \"stage_Home\" names no prototype"},
+          {"assets.v1/scripts/quest/quest501", "the boss's next stage \"stage_Home\" names no prototype"}}},
+        {"a file doubling a string",
+         {{kObj + "obj_Big.lua", "local s = 'x' while true do s = s .. s end"}},
+         {{"assets.v1/scripts/game_objects/obj_Big", "fails to run: not enough memory"}}},
+        chain,
+        fan,
+    };
+    for (const Case& c : cases) {
+        TempDir game;
+        WriteFolder(game, c.files);
+        const DeadlineResult result = RunWithDeadline(
+            [&] {
+                for (const DataFinding& f : CheckGameData(game.Path()))
+                    std::printf("FINDING %s\n", FormatFinding(f).c_str());
+                return true;
+            },
+            60.0);
+        EXPECT_TRUE(result.finished) << c.what << ": crashed or still running at the deadline";
+        size_t count = 0;
+        for (size_t at = result.output.find("FINDING "); at != std::string::npos;
+             at = result.output.find("FINDING ", at + 1))
+            ++count;
+        EXPECT_EQ(count, c.findings.size()) << c.what << "\n" << result.output.substr(0, 4000);
+        for (const Expected& e : c.findings)
+            EXPECT_NE(result.output.find("FINDING " + e.file + ": " + (e.warning ? "warning: " : "")), std::string::npos)
+                << c.what << "\n" << result.output.substr(0, 4000);
+        for (const Expected& e : c.findings)
+            EXPECT_NE(result.output.find(e.reason), std::string::npos) << c.what << "\n" << result.output.substr(0, 4000);
+    }
 }

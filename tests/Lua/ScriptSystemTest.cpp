@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "System/Common/StreamIO.h"
 #include "System/Lua/LuaScriptLib.h"
 #include "System/Lua/ScriptSystem.h"
+#include "Support/Deadline.h"
 
 namespace {
 
@@ -40,6 +43,12 @@ double Global(ScriptSystem& host, const char* name)
     double value = lua_tonumber(host.GetState(), -1);
     lua_pop(host.GetState(), 1);
     return value;
+}
+
+std::string ReadBytes(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 } // namespace
@@ -278,4 +287,132 @@ TEST(ScriptLibraryDeathTest, AnErrorOutsideAProtectedCallEndsTheProcessAfterAFat
             lua_error(host.GetState());
         },
         "FATAL:LuaScriptLib\\(30\\)\\] boom");
+}
+
+// Lua does not verify binary chunks, and a damaged one corrupts memory: data is text only, and
+// a binary chunk, whole or damaged, is refused with an error naming its file.
+TEST(ScriptSystem, RefusesPrecompiledChunksWithAnErrorNamingTheFile)
+{
+    const std::string compiled = ReadBytes(QM_PRECOMPILED_FIXTURE);
+    ASSERT_GT(compiled.size(), 64u);
+    ASSERT_EQ(compiled.substr(0, 4), "\x1bLua");
+    std::vector<std::string> copies = {compiled};
+    for (size_t at = 20; at < compiled.size(); at += compiled.size() / 7) {
+        std::string damaged = compiled;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+        copies.push_back(damaged);
+    }
+    for (size_t i = 0; i < copies.size(); ++i) {
+        ScriptSystem host;
+        ::testing::internal::CaptureStdout();
+        ScriptContext* context = host.CreateContext();
+        RunScriptStream(Text(copies[i]), context, "assets.v1/scripts/stage/stage_Home");
+        const std::string log = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(context->m_eState, eScriptState_Running) << "copy " << i;
+        lua_getglobal(host.GetState(), "stage_Home");
+        EXPECT_TRUE(lua_isnil(host.GetState(), -1)) << "copy " << i;
+        lua_pop(host.GetState(), 1);
+        EXPECT_NE(log.find(":ERROR:"), std::string::npos) << log;
+        EXPECT_NE(log.find("assets.v1/scripts/stage/stage_Home does not load"), std::string::npos) << log;
+    }
+}
+
+TEST(ScriptSystem, ChunksCannotLoadBinaryChunksEither)
+{
+    ScriptSystem host;
+    const char* cases[] = {
+        "f, why = load(string.dump(function() return 1 end))",
+        "f, why = load(string.dump(function() return 1 end), 'x', 'b')",
+        "f, why = load(string.dump(function() return 1 end), 'x', 'bt', {})",
+    };
+    for (const char* script : cases) {
+        ScriptContext* context = RunText(host, script);
+        ASSERT_EQ(context->m_eState, eScriptState_Finished) << script;
+        lua_getglobal(host.GetState(), "f");
+        EXPECT_TRUE(lua_isnil(host.GetState(), -1)) << script;
+        lua_getglobal(host.GetState(), "why");
+        EXPECT_NE(std::string(lua_tostring(host.GetState(), -1) ? lua_tostring(host.GetState(), -1) : "").find("binary"),
+                  std::string::npos)
+            << script;
+        lua_pop(host.GetState(), 2);
+    }
+    // Text still loads, with the environment given.
+    ScriptContext* context = RunText(host, "local env = { y = 5 } f = load('return y', 'x', 't', env) z = f()");
+    EXPECT_EQ(context->m_eState, eScriptState_Finished);
+    EXPECT_EQ(Global(host, "z"), 5);
+}
+
+// A chunk that never ends, or that grows the heap without end, stops with an error naming it;
+// the host runs the next chunk as before. Run in a child under a deadline, so a hang fails.
+TEST(ScriptSystem, AChunkPastItsInstructionBudgetOrTheHeapCapEndsInAnError)
+{
+    struct {
+        const char* what;
+        const char* script;
+        const char* reason; // a part of the error, or empty when either limit may come first
+    } cases[] = {
+        {"an endless loop", "while true do end", "instruction"},
+        {"an endless loop around a protected one", "while true do pcall(function() while true do end end) end",
+         "instruction"},
+        {"an endless error handler",
+         "while true do xpcall(function() while true do end end, function() while true do end end) end",
+         ""},
+        {"a string doubled without end", "local s = 'x' while true do s = s .. s end", "not enough memory"},
+        {"tables without end", "local t = {} while true do t[#t + 1] = { 1, 2, 3 } end", ""},
+    };
+    for (auto& c : cases) {
+        const DeadlineResult result = RunWithDeadline(
+            [&] {
+                ScriptSystem host;
+                ScriptContext* context = host.CreateContext();
+                RunScriptStream(Text(c.script), context, "assets.v1/scripts/prerequisites/endless");
+                const bool ended = context->m_eState == eScriptState_Running;
+                ScriptContext* next = RunText(host, "after = 1");
+                return ended && next->m_eState == eScriptState_Finished && Global(host, "after") == 1;
+            },
+            60.0);
+        EXPECT_TRUE(result.finished) << c.what << ": still running at the deadline";
+        EXPECT_TRUE(result.passed) << c.what << "\n" << result.output;
+        EXPECT_NE(result.output.find(":ERROR:"), std::string::npos) << c.what << "\n" << result.output;
+        EXPECT_NE(result.output.find("assets.v1/scripts/prerequisites/endless"), std::string::npos)
+            << c.what << "\n" << result.output;
+        EXPECT_NE(result.output.find(c.reason), std::string::npos) << c.what << "\n" << result.output;
+    }
+}
+
+// The budget is per run: a script that waits between slices may do more in all than one run may.
+TEST(ScriptSystem, AScriptThatWaitsBetweenSlicesMayRunPastOneBudgetInAll)
+{
+    ScriptSystem host;
+    const std::string script = "for slice = 1, 3 do for i = 1, " + std::to_string(kScriptInstructionBudget * 2 / 3) +
+                               " do end Script.awakeAt(0) end done = 1";
+    ScriptContext* context = RunText(host, script);
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(context->m_eState, eScriptState_Waiting) << frame;
+        host.Update(0.0f);
+    }
+    EXPECT_EQ(context->m_eState, eScriptState_Finished);
+    EXPECT_EQ(Global(host, "done"), 1);
+}
+
+TEST(ScriptLibrary, TheAllocatorRefusesToGrowTheHeapPastItsCap)
+{
+    LuaHeap heap;
+    heap.limit = 1000;
+    heap.capped = true;
+    void* block = LuaAlloc(&heap, nullptr, LUA_TTABLE, 600);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(heap.used, 600u);
+    EXPECT_EQ(LuaAlloc(&heap, nullptr, LUA_TSTRING, 500), nullptr);
+    EXPECT_EQ(LuaAlloc(&heap, block, 600, 1100), nullptr);
+    EXPECT_EQ(heap.used, 600u);
+    block = LuaAlloc(&heap, block, 600, 100); // shrinking always succeeds
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(heap.used, 100u);
+    void* other = LuaAlloc(&heap, nullptr, 0, 900);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(heap.used, 1000u);
+    LuaAlloc(&heap, other, 900, 0);
+    LuaAlloc(&heap, block, 100, 0);
+    EXPECT_EQ(heap.used, 0u);
 }

@@ -13,6 +13,7 @@
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/RenderSystem.h"
 #include "System/Graphics/TextureTable.h"
+#include "Support/Deadline.h"
 #include "World/SceneFixture.h"
 
 namespace {
@@ -194,6 +195,59 @@ TEST(SceneInstantiate, BuildsTreesFromPrototypes)
             EXPECT_NE(log.find(c.log), std::string::npos) << log;
         else
             EXPECT_EQ(log.find(":ERROR:"), std::string::npos) << log;
+    }
+}
+
+size_t CountTree(const GameObj* obj)
+{
+    size_t count = 1;
+    for (GameObj* child = obj->GetFirstChild(); child; child = child->GetNextSibling())
+        count += CountTree(child);
+    return count;
+}
+
+// A chain of prototypes far deeper than any data needs overflowed the stack, and a wide fan-out
+// ran out of memory: a build stops at its nesting and object bounds with an error naming the
+// prototype, and keeps what it built. Run in a child, as today's fault ends the process.
+TEST(SceneInstantiate, DeepOrWideTreesStopAtTheBoundsWithAnErrorNamingThePrototype)
+{
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> files;
+        std::string log;
+    };
+    Case chain{"a chain 10,000 prototypes deep", {}, "Prototype C" + std::to_string(kMaxBuildDepth) + " lies "};
+    for (int i = 0; i < 10000; ++i)
+        chain.files["game_objects/C" + std::to_string(i)] =
+            "C" + std::to_string(i) + " = { children = { { base_script = 'C" + std::to_string(i + 1) + "' } } }";
+    Case fan{"ten children a level over six levels", {}, "Prototype F"};
+    for (int level = 0; level < 6; ++level) {
+        std::string children;
+        for (int i = 0; i < 10; ++i)
+            children += "{ base_script = 'F" + std::to_string(level + 1) + "' }, ";
+        fan.files["game_objects/F" + std::to_string(level)] =
+            "F" + std::to_string(level) + " = { children = { " + children + "} }";
+    }
+    fan.files["game_objects/F6"] = "F6 = {}";
+    for (const Case& c : {chain, fan}) {
+        const std::string root = c.files.begin()->first.substr(std::string("game_objects/").size(), 1) + "0";
+        const DeadlineResult result = RunWithDeadline(
+            [&] {
+                TestWorld world(c.files);
+                GameObj* obj = world.Scene()->Instantiate(root, nullptr, nullptr);
+                const size_t count = obj ? CountTree(obj) : 0;
+                delete obj;
+                // Built up to the bounds, no further; and the next build has its full allowance.
+                GameObj* again = world.Scene()->Instantiate(root, nullptr, nullptr);
+                const size_t countAgain = again ? CountTree(again) : 0;
+                delete again;
+                return count > 0 && count <= kMaxBuildObjects && countAgain == count;
+            },
+            120.0);
+        EXPECT_TRUE(result.finished) << c.what << ": crashed or still running at the deadline";
+        EXPECT_TRUE(result.passed) << c.what;
+        EXPECT_NE(result.output.find(":ERROR:"), std::string::npos) << c.what;
+        EXPECT_NE(result.output.find(c.log), std::string::npos) << c.what << "\n" << result.output.substr(0, 2000);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "World/AccessoryTable.h"
 #include "World/ComponentFactory.h"
 #include "World/QuestTable.h"
+#include "World/SceneManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -152,8 +153,8 @@ class Checker {
     void Mount();
     void ListFiles();
     void RunFile(DataFile& file);
-    void SnapshotGlobals();
-    std::set<std::string> ChangedGlobals();
+    // The globals the file's own table at the index set, moved into the shared globals.
+    std::set<std::string> ApplyGlobals(int env);
     // Pushes the global; returns its Lua type.
     int PushGlobal(const char* name);
 
@@ -190,6 +191,8 @@ class Checker {
     // A colour table on top of the stack under `key` that leaves out "a" reads alpha 0.
     void CheckColorAlpha(const std::string& file, const std::string& where, const char* key);
     void CheckPrototypeCycles();
+    // The game stops a build past a nesting depth and a number of objects.
+    void CheckBuildBounds();
     void CheckRequiredNames();
     // Stage-coloured trails below stages without a generator; after every prototype is read.
     void CheckStageColorTrails();
@@ -346,37 +349,48 @@ void Checker::ListFiles()
     }
 }
 
-void Checker::SnapshotGlobals()
-{
-    lua_newtable(L);
-    lua_pushglobaltable(L);
-    lua_pushnil(L);
-    while (lua_next(L, -2) != 0) {
-        lua_pushvalue(L, -2);
-        lua_insert(L, -2);
-        lua_rawset(L, -5);
-    }
-    lua_pop(L, 1);
-    lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
-}
-
-std::set<std::string> Checker::ChangedGlobals()
+std::set<std::string> Checker::ApplyGlobals(int env)
 {
     std::set<std::string> changed;
-    lua_getfield(L, LUA_REGISTRYINDEX, "qm_datacheck_globals");
     lua_pushglobaltable(L);
+    const int globals = lua_gettop(L);
+    // Globals the file set to nil first, then those it set to a value.
+    lua_getmetatable(L, env);
+    lua_getfield(L, -1, "deleted");
     lua_pushnil(L);
     while (lua_next(L, -2) != 0) {
-        if (lua_type(L, -2) == LUA_TSTRING) {
-            lua_pushvalue(L, -2);
-            lua_rawget(L, -5);
-            if (!lua_rawequal(L, -1, -2))
-                changed.insert(lua_tostring(L, -3));
-            lua_pop(L, 1);
-        }
         lua_pop(L, 1);
+        lua_pushvalue(L, -1);
+        lua_rawget(L, globals);
+        const bool present = !lua_isnil(L, -1);
+        lua_pop(L, 1);
+        if (present) {
+            lua_pushvalue(L, -1);
+            lua_pushnil(L);
+            lua_rawset(L, globals);
+            if (lua_type(L, -1) == LUA_TSTRING)
+                changed.insert(lua_tostring(L, -1));
+        }
     }
     lua_pop(L, 2);
+    lua_pushnil(L);
+    while (lua_next(L, env) != 0) {
+        const bool self = lua_type(L, -2) == LUA_TSTRING && std::string(lua_tostring(L, -2)) == "_G";
+        lua_pushvalue(L, -2);
+        lua_rawget(L, globals);
+        const bool same = lua_rawequal(L, -1, -2);
+        lua_pop(L, 1);
+        if (!self && !same) {
+            lua_pushvalue(L, -2);
+            lua_insert(L, -2);
+            lua_rawset(L, globals);
+            if (lua_type(L, -1) == LUA_TSTRING)
+                changed.insert(lua_tostring(L, -1));
+        } else {
+            lua_pop(L, 1);
+        }
+    }
+    lua_settop(L, globals - 1);
     return changed;
 }
 
@@ -409,15 +423,22 @@ void Checker::RunFile(DataFile& file)
         Add(file.entry, "line " + std::to_string(line) +
                             ": a Shift-JIS character in a string ends in the byte of a backslash, which Lua reads "
                             "as an escape (write the character as \\xNN\\xNN or use another word)");
-    SnapshotGlobals();
+    // The file runs with a globals table of its own that reads through to the shared one, so
+    // what it sets is found from that table alone, not by walking every global after each file.
+    lua_getfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
+    lua_call(L, 0, 1);
+    const int env = lua_gettop(L);
     ScriptContext* context = g_pScriptSystem->CreateContext();
     lua_State* thread = context->m_pThread;
-    if (luaL_loadbufferx(thread, bytes.data(), length, file.entry.c_str(), "bt") != LUA_OK) {
+    if (LoadScriptText(thread, bytes.data(), length, file.entry.c_str()) != LUA_OK) {
         Add(file.entry, std::string("does not load: ") + lua_tostring(thread, -1));
     } else {
-        // As the game starts a script: resumed once with the number 0.
+        lua_pushvalue(L, env);
+        lua_xmove(L, thread, 1);
+        lua_setupvalue(thread, -2, 1);
+        // As the game starts a script: resumed once with the number 0, under the same budget.
         lua_pushnumber(thread, 0);
-        const int result = lua_resume(thread, nullptr, 1);
+        const int result = ResumeWithBudget(thread, 1);
         if (result == LUA_OK)
             file.ran = true;
         else if (result == LUA_YIELD && file.folder == &kPrerequisites)
@@ -430,7 +451,8 @@ void Checker::RunFile(DataFile& file)
     }
     g_pScriptSystem->ReleaseContext(context);
 
-    const std::set<std::string> changed = ChangedGlobals();
+    const std::set<std::string> changed = ApplyGlobals(env);
+    lua_settop(L, env - 1);
     for (const std::string& global : changed) {
         if (file.folder->fixedGlobal && global == file.folder->fixedGlobal)
             continue;
@@ -2491,6 +2513,87 @@ void Checker::CheckPrototypeCycles()
         visit(name);
 }
 
+void Checker::CheckBuildBounds()
+{
+    // How deep each prototype's tree nests and how many objects it makes, each prototype
+    // measured once from its children's measures; a child on the walk's own path (a loop,
+    // reported apart) counts as nothing.
+    struct Measure {
+        size_t depth = 0;
+        size_t objects = 0; // held at the bound plus one
+        int state = 0;      // 0 not seen, 1 on the path, 2 measured
+    };
+    std::map<std::string, Measure> measures;
+    std::set<std::string> children;
+    for (const auto& [name, bases] : m_PrototypeBases)
+        children.insert(bases.begin(), bases.end());
+    auto basesOf = [&](const std::string& name) -> const std::vector<std::string>* {
+        auto it = m_PrototypeBases.find(name);
+        return it == m_PrototypeBases.end() ? nullptr : &it->second;
+    };
+    for (const auto& entry : m_PrototypeBases) {
+        if (measures[entry.first].state != 0)
+            continue;
+        measures[entry.first].state = 1;
+        std::vector<std::pair<std::string, size_t>> path{{entry.first, 0}}; // a name, its next child
+        while (!path.empty()) {
+            const std::string name = path.back().first;
+            const std::vector<std::string>* bases = basesOf(name);
+            if (bases && path.back().second < bases->size()) {
+                const std::string& base = (*bases)[path.back().second++];
+                // A name of no prototype builds nothing (reported apart).
+                if (m_PrototypeBases.count(base) && measures[base].state == 0) {
+                    measures[base].state = 1;
+                    path.emplace_back(base, 0);
+                }
+                continue;
+            }
+            Measure& measure = measures[name];
+            measure.depth = 1;
+            measure.objects = 1;
+            for (const std::string& base : bases ? *bases : std::vector<std::string>()) {
+                auto child = measures.find(base);
+                if (child == measures.end() || child->second.state != 2)
+                    continue;
+                measure.depth = std::max(measure.depth, child->second.depth + 1);
+                measure.objects = std::min(measure.objects + child->second.objects, kMaxBuildObjects + 1);
+            }
+            measure.state = 2;
+            path.pop_back();
+        }
+    }
+    std::map<std::string, std::string> files; // prototype -> its file
+    for (const DataFile& file : m_Files)
+        if (file.folder == &kStages || file.folder == &kGameObjects)
+            files.emplace(file.name, file.entry);
+    // Reported on the prototypes no other one builds, where a build starts.
+    for (const auto& [name, measure] : measures) {
+        if (children.count(name) || !m_PrototypeBases.count(name))
+            continue;
+        const std::string file = files.count(name) ? files[name] : kGameObjects.pattern;
+        if (measure.depth > kMaxBuildDepth) {
+            // The deepest way down, to the prototype the game no longer builds.
+            std::string refused = name;
+            for (size_t level = 0; level < kMaxBuildDepth; ++level) {
+                const std::vector<std::string>* bases = basesOf(refused);
+                std::string deepest;
+                for (const std::string& base : bases ? *bases : std::vector<std::string>())
+                    if (measures.count(base) && measures[base].state == 2 &&
+                        (deepest.empty() || measures[base].depth > measures[deepest].depth))
+                        deepest = base;
+                if (deepest.empty())
+                    break;
+                refused = deepest;
+            }
+            Add(file, "nests prototypes " + std::to_string(measure.depth) + " deep, past the game's bound of " +
+                          std::to_string(kMaxBuildDepth) + ": " + refused + " and what lies below it are not built");
+        }
+        if (measure.objects > kMaxBuildObjects)
+            Add(file, "makes more than " + std::to_string(kMaxBuildObjects) +
+                          " objects in one build, the game's bound: the rest are not built");
+    }
+}
+
 void Checker::CheckStageColorTrails()
 {
     // A stage-coloured trail anywhere below a stage without a generator keeps its own colour.
@@ -2573,6 +2676,17 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_pop(L, 1);
     }
     lua_pop(L, 1);
+    // Makes a file's globals table: reads fall through to the shared globals; a global set to
+    // nil is noted in the metatable's "deleted".
+    luaL_dostring(L, "local G, rawset, setmetatable = _G, rawset, setmetatable\n"
+                     "return function()\n"
+                     "  local deleted = {}\n"
+                     "  local env = setmetatable({}, { __index = G, deleted = deleted,\n"
+                     "    __newindex = function(t, k, v) if v == nil then deleted[k] = true else rawset(t, k, v) end end })\n"
+                     "  rawset(env, '_G', env)\n"
+                     "  return env\n"
+                     "end");
+    lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
     m_Factory.RegisterAll();
 
     ListFiles();
@@ -2634,6 +2748,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_settop(L, 0);
     }
     CheckPrototypeCycles();
+    CheckBuildBounds();
     CheckStageColorTrails();
     CheckRequiredNames();
     CheckBackdropCameras();

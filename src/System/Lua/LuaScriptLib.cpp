@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -94,13 +95,23 @@ const luaL_Reg kScriptFunctions[] = {
 
 } // namespace
 
-void* LuaAlloc(void*, void* block, size_t, size_t newSize)
+void* LuaAlloc(void* userData, void* block, size_t oldSize, size_t newSize)
 {
+    LuaHeap* heap = static_cast<LuaHeap*>(userData);
+    // For a new block Lua passes the kind of object in oldSize, not a size.
+    const size_t held = block ? oldSize : 0;
     if (newSize == 0) {
         std::free(block);
+        if (heap)
+            heap->used -= held;
         return nullptr;
     }
-    return std::realloc(block, newSize);
+    if (heap && heap->capped && newSize > held && newSize - held > heap->limit - std::min(heap->used, heap->limit))
+        return nullptr;
+    void* result = std::realloc(block, newSize);
+    if (result && heap)
+        heap->used = heap->used - held + newSize;
+    return result;
 }
 
 int LuaPanic(lua_State* L)
@@ -108,6 +119,42 @@ int LuaPanic(lua_State* L)
     const char* message = lua_tostring(L, -1);
     LogLine(eLogLevel_Fatal).WriteHeader(kPanicLine, kSourceName) << (message ? message : "(error object is not a string)");
     return 0;
+}
+
+namespace {
+
+// The original function is upvalue 1, the position of its mode argument upvalue 2.
+int LoadTextOnly(lua_State* L)
+{
+    const int modeIndex = static_cast<int>(lua_tointeger(L, lua_upvalueindex(2)));
+    if (lua_gettop(L) < modeIndex)
+        lua_settop(L, modeIndex);
+    lua_pushliteral(L, "t");
+    lua_replace(L, modeIndex);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+} // namespace
+
+void RestrictLoadToText(lua_State* L)
+{
+    const struct {
+        const char* name;
+        int modeIndex;
+    } functions[] = {{"load", 3}, {"loadfile", 2}};
+    for (const auto& function : functions) {
+        lua_getglobal(L, function.name);
+        if (lua_isnil(L, -1)) {
+            lua_pop(L, 1);
+            continue;
+        }
+        lua_pushinteger(L, function.modeIndex);
+        lua_pushcclosure(L, LoadTextOnly, 2);
+        lua_setglobal(L, function.name);
+    }
 }
 
 void OpenScriptLibrary(lua_State* L)

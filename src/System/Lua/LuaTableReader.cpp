@@ -1,4 +1,5 @@
 #include "System/Lua/LuaTableReader.h"
+#include "System/Lua/ScriptSystem.h"
 
 #include <lua.hpp>
 
@@ -109,7 +110,12 @@ bool LuaReadProtected(lua_State* L, const std::function<void(lua_State*)>& read,
     lua_State* R = lua_newthread(main);
     lua_pushcfunction(R, CallRead);
     lua_pushlightuserdata(R, const_cast<std::function<void(lua_State*)>*>(&read));
-    const bool ok = lua_pcall(R, 1, 0, 0) == LUA_OK;
+    bool ok;
+    {
+        // A metamethod in the data runs here too.
+        ScriptBudgetScope budget(R);
+        ok = lua_pcall(R, 1, 0, 0) == LUA_OK;
+    }
     if (!ok) {
         const char* message = lua_tostring(R, -1);
         error = message ? message : std::string("an error value of type ") + luaL_typename(R, -1);

@@ -12,12 +12,54 @@ ScriptSystem* g_pScriptSystem = nullptr;
 
 namespace {
 
+// The count hook runs after every this many instructions.
+constexpr int kHookInterval = 1000;
+
+// What the innermost budget scope has left; one game thread runs Lua.
+thread_local int64_t s_nInstructionsLeft = 0;
+
+void BudgetHook(lua_State* L, lua_Debug*)
+{
+    s_nInstructionsLeft -= kHookInterval;
+    if (s_nInstructionsLeft > 0)
+        return;
+    // From here every instruction fails, so a pcall that swallows the error cannot loop on.
+    lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
+    luaL_error(L, "runs past its budget of %d million Lua instructions without waiting",
+               static_cast<int>(kScriptInstructionBudget / 1000000));
+}
+
+// An error raised by the hook runs the message handler of an xpcall with hooks off, so a handler
+// that never ends would hang. Past the budget the wrapper passes the message on instead.
+int GuardedHandler(lua_State* L)
+{
+    if (s_nInstructionsLeft <= 0)
+        return 1;
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// xpcall(f, handler, ...) with the handler wrapped; the original xpcall is upvalue 1.
+int GuardedXpcall(lua_State* L)
+{
+    luaL_checkany(L, 2);
+    lua_pushvalue(L, 2);
+    lua_pushcclosure(L, GuardedHandler, 1);
+    lua_replace(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
 // Resumes the thread with the number 0 and records how it stopped.
 void Resume(ScriptContext* context, const char* what)
 {
     lua_State* thread = context->m_pThread;
     lua_pushnumber(thread, 0);
-    const int result = lua_resume(thread, nullptr, 1);
+    const int result = ResumeWithBudget(thread, 1);
     if (result == LUA_OK) {
         context->m_eState = eScriptState_Finished;
     } else if (result != LUA_YIELD) {
@@ -31,7 +73,8 @@ void Resume(ScriptContext* context, const char* what)
 
 ScriptSystem::ScriptSystem()
 {
-    m_pState = lua_newstate(LuaAlloc, nullptr);
+    m_Heap.limit = kScriptHeapLimit;
+    m_pState = lua_newstate(LuaAlloc, &m_Heap);
     if (!m_pState) {
         LOG_FATAL << "Cannot create the Lua state.";
         return;
@@ -39,6 +82,10 @@ ScriptSystem::ScriptSystem()
     lua_atpanic(m_pState, LuaPanic);
     lua_checkstack(m_pState, 1024);
     OpenLibraries();
+    RestrictLoadToText(m_pState);
+    lua_getglobal(m_pState, "xpcall");
+    lua_pushcclosure(m_pState, GuardedXpcall, 1);
+    lua_setglobal(m_pState, "xpcall");
     OpenScriptLibrary(m_pState);
 }
 
@@ -134,6 +181,38 @@ ScriptContext* ScriptSystem::FindContext(lua_State* L)
     return context;
 }
 
+ScriptBudgetScope::ScriptBudgetScope(lua_State* thread) : m_pThread(thread), m_nSavedBudget(s_nInstructionsLeft)
+{
+    void* userData = nullptr;
+    if (lua_getallocf(thread, &userData) == LuaAlloc && userData) {
+        m_pHeap = static_cast<LuaHeap*>(userData);
+        m_bWasCapped = m_pHeap->capped;
+        m_pHeap->capped = true;
+    }
+    s_nInstructionsLeft = kScriptInstructionBudget;
+    lua_sethook(thread, BudgetHook, LUA_MASKCOUNT, kHookInterval);
+}
+
+ScriptBudgetScope::~ScriptBudgetScope()
+{
+    lua_sethook(m_pThread, nullptr, 0, 0);
+    s_nInstructionsLeft = m_nSavedBudget;
+    if (m_pHeap)
+        m_pHeap->capped = m_bWasCapped;
+}
+
+int LoadScriptText(lua_State* thread, const char* bytes, size_t length, const char* chunkName)
+{
+    // Text only: Lua does not verify binary chunks, and a damaged one corrupts memory.
+    return luaL_loadbufferx(thread, bytes, length, chunkName, "t");
+}
+
+int ResumeWithBudget(lua_State* thread, int arguments)
+{
+    ScriptBudgetScope budget(thread);
+    return lua_resume(thread, nullptr, arguments);
+}
+
 void RunScriptStream(StreamIO* stream, ScriptContext* context, const char* chunkName)
 {
     if (!context) {
@@ -149,7 +228,7 @@ void RunScriptStream(StreamIO* stream, ScriptContext* context, const char* chunk
     const uint32_t length = bytes.empty() ? 0 : stream->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
     delete stream;
 
-    if (luaL_loadbufferx(context->m_pThread, bytes.data(), length, chunkName, "bt") != LUA_OK) {
+    if (LoadScriptText(context->m_pThread, bytes.data(), length, chunkName) != LUA_OK) {
         const char* message = lua_tostring(context->m_pThread, -1);
         LOG_ERROR << "Script " << (chunkName ? chunkName : "?") << " does not load: " << (message ? message : "");
         return;
