@@ -164,23 +164,30 @@ std::string PlayerSaveData::Serialize() const
     return out;
 }
 
-bool PlayerSaveData::GetSaveFolder(std::string& path)
+bool PlayerSaveData::GetSaveFolder(std::string& path, std::string* reason)
 {
     // Without a user name there is no user folder to put "save" in: the path stays at the
     // shared "userdata" folder and the result says so.
-    if (!GetUserDataFolder(path))
+    if (!GetUserDataFolder(path, reason))
         return false;
     path += "save";
     path += "\\";
-    return CreateDirectoryRecursive(path.c_str());
+    std::string failed;
+    errno = 0;
+    if (CreateDirectoryRecursive(path.c_str(), &failed))
+        return true;
+    if (reason)
+        *reason = "cannot create the folder " + path + ": " + (failed.empty() ? path : failed) + ": " +
+                  std::strerror(errno ? errno : EIO);
+    return false;
 }
 
 bool PlayerSaveData::Write(const std::string& fileName) const
 {
     std::string folder;
-    if (!GetSaveFolder(folder)) {
-        LOG_ERROR << "cannot write the save file " << fileName << ": the save folder " << folder
-                  << " cannot be made: " << std::strerror(errno ? errno : EIO);
+    std::string reason;
+    if (!GetSaveFolder(folder, &reason)) {
+        LOG_ERROR << "cannot write the save file " << fileName << ": " << reason;
         return false;
     }
     if (!m_UnreadSavePath.empty()) {

@@ -31,8 +31,9 @@ public:
     // no quest progress.
     void Reset();
 
-    // The folder of the save file, created when missing; true when it exists.
-    static bool GetSaveFolder(std::string& path);
+    // The folder of the save file, created when missing; true when it exists. When false,
+    // reason (when given) says which folder could not be made and why.
+    static bool GetSaveFolder(std::string& path, std::string* reason = nullptr);
     // Writes the save file; the previous file stays whole when anything fails. A save that
     // Read could not set aside is never written over: the write fails instead.
     bool Write(const std::string& fileName) const;

@@ -420,3 +420,19 @@ TEST(UserDataFolder, CreatesEveryMissingLevel)
     EXPECT_EQ(folder, "..\\userdata\\" + UserName() + "\\");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("userdata/" + UserName())));
 }
+
+// When a level above the last cannot be made, the reason names that level and its own error,
+// not the "no such directory" that the last level then meets.
+TEST(UserDataFolder, AFailureNamesTheStepThatFailed)
+{
+    GameFolder game;
+    // A link to nowhere stands where "userdata" should be: making it fails with EEXIST.
+    std::filesystem::create_symlink(game.dir.File("nowhere/at/all"), game.dir.File("userdata"));
+    std::string folder, reason;
+    errno = 0;
+    EXPECT_FALSE(GetUserDataFolder(folder, &reason));
+    EXPECT_NE(reason.find("..\\userdata"), std::string::npos) << reason;
+    EXPECT_NE(reason.find(std::strerror(EEXIST)), std::string::npos) << reason;
+    EXPECT_EQ(reason.find(std::strerror(ENOENT)), std::string::npos) << reason;
+    EXPECT_EQ(errno, EEXIST);
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -143,7 +144,12 @@ TEST_F(SaveFileTest, NoSaveFolderMeansNoSave)
     m_Dir.WriteFile("userdata", "in the way");
     std::string folder;
     EXPECT_FALSE(PlayerSaveData::GetSaveFolder(folder));
+    // The write says which folder could not be made and why.
+    testing::internal::CaptureStdout();
     EXPECT_FALSE(Progress(10).Write("QMSave.sav"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("..\\userdata\\"), std::string::npos) << log;
+    EXPECT_NE(log.find(std::strerror(ENOTDIR)), std::string::npos) << log;
     PlayerSaveData d = Progress(10);
     d.Read("QMSave.sav");
     EXPECT_EQ(d.Serialize(), Progress(10).Serialize());
