@@ -165,7 +165,7 @@ TEST(GameSettings, RoundTripOfEveryKey)
     written.m_bAutoSave = false;
     written.m_nWindowTransmittance = 33;
     written.m_nSEVolume = 7;
-    written.m_nBGMVolume = 93;
+    written.m_nBGMVolume = -3;
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
         written.m_aBindings[i] = 0x01000000u * static_cast<uint32_t>(i + 1) + 0x0A0B0Cu + static_cast<uint32_t>(i);
     written.m_aBindings[31] = 0xFFFFFFFFu;
@@ -178,7 +178,7 @@ TEST(GameSettings, RoundTripOfEveryKey)
     EXPECT_EQ(read.m_bAutoSave, false);
     EXPECT_EQ(read.m_nWindowTransmittance, 33);
     EXPECT_EQ(read.m_nSEVolume, 7);
-    EXPECT_EQ(read.m_nBGMVolume, 93);
+    EXPECT_EQ(read.m_nBGMVolume, -3);
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
         EXPECT_EQ(read.m_aBindings[i], written.m_aBindings[i]) << GetBindingKeyName(i);
 
@@ -305,9 +305,10 @@ TEST(GameSettings, FailuresSayWhichStepAndWhy)
     EXPECT_EQ(game.dir.ReadFile("userdata"), "not a folder");
 }
 
-// Volumes are percentages: a hand-edited value past either end is brought back with a
-// warning that names the key (100000 put almost every output sample at full scale).
-TEST(GameSettings, VolumesAreClampedToPercentages)
+// Volumes are percentages: a hand-edited value past either end is warned about with the key it
+// came from (100000 put almost every output sample at full scale). The sound system plays it at
+// that end; the record keeps what the user wrote.
+TEST(GameSettings, VolumesOutsidePercentagesAreWarnedAbout)
 {
     struct Case {
         const char* file;
@@ -316,9 +317,9 @@ TEST(GameSettings, VolumesAreClampedToPercentages)
     } cases[] = {
         {"[Sound]\nBGMVolume=55\nSEVolume=100\n", 55, 100, false},
         {"[Sound]\nBGMVolume=0\nSEVolume=0\n", 0, 0, false},
-        {"[Sound]\nBGMVolume=100000\n", 100, 40, true},
-        {"[Sound]\nBGMVolume=-5\nSEVolume=101\n", 0, 100, true},
-        {"[Sound]\nSEVolume=0xFFFFFFFF\n", 20, 0, true},
+        {"[Sound]\nBGMVolume=100000\n", 100000, 40, true},
+        {"[Sound]\nBGMVolume=-5\nSEVolume=101\n", -5, 101, true},
+        {"[Sound]\nSEVolume=0xFFFFFFFF\n", 20, -1, true},
     };
     for (const Case& c : cases) {
         GameFolder game;

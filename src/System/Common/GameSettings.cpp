@@ -46,15 +46,16 @@ int32_t ReadInt(const char* section, const char* key, int defaultValue, const st
     return static_cast<int32_t>(GetPrivateProfileIntA(section, key, defaultValue, path.c_str()));
 }
 
-// A volume is a percentage; a hand-edited value past either end is brought back.
+// A volume is a percentage: the sound system plays a hand-edited value past either end at
+// that end. The record (and so the file written back) keeps what the user wrote.
 int32_t ReadVolume(const char* key, int defaultValue, const std::string& path)
 {
     const int32_t value = ReadInt(kSectionSound, key, defaultValue, path);
     const int32_t clamped = std::clamp(value, 0, 100);
     if (clamped != value)
         LOG_WARNING << "Settings file " << path << ": [" << kSectionSound << "] " << key << "=" << value
-                    << " is not a volume of 0 to 100; " << clamped << " is used";
-    return clamped;
+                    << " is not a volume of 0 to 100; it plays as " << clamped;
+    return value;
 }
 
 } // namespace

@@ -28,7 +28,7 @@ IAudioDevice* CreateAudioDevice()
     return new NullAudioDevice();
 }
 
-float VolumeFromPercent(int32_t percent) { return static_cast<float>(std::max(percent, 0)) * 0.01f; }
+float VolumeFromPercent(int32_t percent) { return static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f; }
 
 SoundManager::SoundManager(IAudioDevice* device) : m_pDevice(device) {}
 
