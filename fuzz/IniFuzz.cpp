@@ -1,5 +1,6 @@
 // The ini reader and writer on arbitrary file contents: the settings file is user-editable.
-// After setting a key, reading it back must give the value set.
+// After setting a key, reading it back must give the value set; the one-pass index agrees with
+// the reader; a file marked as UTF-16 that decodes is written back to the same bytes.
 #include "Platform/Win32/ProfileText.h"
 
 #include <cstddef>
@@ -22,6 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (std::optional<std::string> value = ProfileFindValue(text, section, key))
         ProfileParseInt(*value);
     ProfileParseInt(text);
+    if (ProfileIndex(text).Find(section, key) != ProfileFindValue(text, section, key))
+        std::abort();
+
+    std::string decoded;
+    ProfileEncoding encoding;
+    if (ProfileDecode(text, decoded, encoding) && encoding != ProfileEncoding::Bytes &&
+        ProfileEncode(decoded, encoding) != text)
+        std::abort();
 
     // The round trip holds for names and values that the format can carry.
     const std::string_view unsafe("[]=\r\n \t\"'", 10);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "ArchiveFixture.h"
@@ -38,6 +39,48 @@ TEST_F(ArchiveTest, RootIsTheFullPathWithOneTrailingSlash)
     ScopedCwd cwd(dir.File("bin"));
     System().SetRoot(GetCurrentDirectoryPath() + "../");
     EXPECT_EQ(System().GetRoot(), dir.Path() + "/");
+}
+
+// A game folder whose full path is past the system's path limit: nothing below it opens by its
+// full path, so the archives reach it from the working directory, and the log says why.
+TEST_F(ArchiveTest, AGameFolderPastThePathLimitStillFindsItsAssets)
+{
+    ScopedCwd back(dir.Path());
+    const std::string level(200, 'd');
+    int depth = 0;
+    while (GetCurrentDirectoryPath().size() < 4300) {
+        ASSERT_EQ(mkdir(level.c_str(), 0755), 0);
+        ASSERT_EQ(chdir(level.c_str()), 0);
+        ++depth;
+    }
+    ASSERT_EQ(mkdir("assets.v1", 0755), 0);
+    ASSERT_EQ(mkdir("assets.v1/2d", 0755), 0);
+    {
+        std::ofstream out("assets.v1/2d/far.txt", std::ios::binary);
+        out << "far down";
+    }
+    ASSERT_EQ(mkdir("bin", 0755), 0);
+    ASSERT_EQ(chdir("bin"), 0);
+
+    delete g_pArchiveSystem;
+    testing::internal::CaptureStdout();
+    System().SetRoot(GetCurrentDirectoryPath() + "../");
+    System().Mount(new FileSystemArchive("assets.v1/2d"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Read("assets.v1/2d/far"), "far down");
+    EXPECT_NE(log.find("4096"), std::string::npos) << log;
+
+    // Taken down level by level: the full paths are too long for the file system calls.
+    delete g_pArchiveSystem;
+    ASSERT_EQ(chdir(".."), 0);
+    EXPECT_EQ(unlink("assets.v1/2d/far.txt"), 0);
+    EXPECT_EQ(rmdir("assets.v1/2d"), 0);
+    EXPECT_EQ(rmdir("assets.v1"), 0);
+    EXPECT_EQ(rmdir("bin"), 0);
+    for (; depth > 0; --depth) {
+        ASSERT_EQ(chdir(".."), 0);
+        EXPECT_EQ(rmdir(level.c_str()), 0);
+    }
 }
 
 TEST_F(ArchiveTest, FirstArchiveToSupplyANameKeepsIt)

@@ -305,6 +305,94 @@ TEST(GameSettings, FailuresSayWhichStepAndWhy)
     EXPECT_EQ(game.dir.ReadFile("userdata"), "not a folder");
 }
 
+// Volumes are percentages: a hand-edited value past either end is warned about with the key it
+// came from (100000 put almost every output sample at full scale). The sound system plays it at
+// that end; the record keeps what the user wrote.
+TEST(GameSettings, VolumesOutsidePercentagesAreWarnedAbout)
+{
+    struct Case {
+        const char* file;
+        int32_t bgm, se;
+        bool warned;
+    } cases[] = {
+        {"[Sound]\nBGMVolume=55\nSEVolume=100\n", 55, 100, false},
+        {"[Sound]\nBGMVolume=0\nSEVolume=0\n", 0, 0, false},
+        {"[Sound]\nBGMVolume=100000\n", 100000, 40, true},
+        {"[Sound]\nBGMVolume=-5\nSEVolume=101\n", -5, 101, true},
+        {"[Sound]\nSEVolume=0xFFFFFFFF\n", 20, -1, true},
+    };
+    for (const Case& c : cases) {
+        GameFolder game;
+        std::filesystem::create_directories(game.dir.File("userdata/" + UserName()));
+        game.dir.WriteFile(game.IniName(), c.file);
+        GameSettings settings;
+        testing::internal::CaptureStdout();
+        settings.Open(GAME_SETTINGS_FILE_NAME);
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(settings.m_nBGMVolume, c.bgm) << c.file;
+        EXPECT_EQ(settings.m_nSEVolume, c.se) << c.file;
+        EXPECT_EQ(log.find("WARNING") != std::string::npos, c.warned) << c.file << log;
+        if (c.warned) {
+            EXPECT_NE(log.find("Volume"), std::string::npos) << log;
+        }
+    }
+}
+
+namespace {
+
+std::string Utf16Le(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (char ch : ascii) {
+        out += ch;
+        out += '\0';
+    }
+    return out;
+}
+
+} // namespace
+
+// A settings file saved as UTF-16 (with its byte order mark) is read, and written back in
+// UTF-16: never as an empty file with ASCII sections appended to it. One that is not even
+// UTF-16 (an odd byte count) is left as it is, with a warning.
+TEST(GameSettings, Utf16FileIsReadAndWrittenInItsEncoding)
+{
+    GameFolder game;
+    std::filesystem::create_directories(game.dir.File("userdata/" + UserName()));
+    game.dir.WriteFile(game.IniName(), Utf16Le("; \xE9t\xE9\r\n[Sound]\r\nBGMVolume=55\r\n[GameConfig]\r\nAutoSave=0\r\n"));
+    {
+        GameSettings settings;
+        settings.Open(GAME_SETTINGS_FILE_NAME);
+        EXPECT_EQ(settings.m_nBGMVolume, 55);
+        EXPECT_FALSE(settings.m_bAutoSave);
+        settings.m_nSEVolume = 77;
+        EXPECT_TRUE(settings.Write());
+    }
+    const std::string text = game.dir.ReadFile(game.IniName());
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(text.size() % 2, 0u);
+    // Every character of the file is one UTF-16 unit: nothing in one-byte text was appended.
+    EXPECT_EQ(text.find("[Key]"), std::string::npos);
+    EXPECT_NE(text.find(Utf16Le("[Key]").substr(2)), std::string::npos);
+    EXPECT_EQ(text.rfind(Utf16Le("; \xE9t\xE9\r\n[Sound]\r\nBGMVolume=55\r\nSEVolume=77\r\n"), 0), 0u);
+    GameSettings again;
+    again.Open(GAME_SETTINGS_FILE_NAME);
+    EXPECT_EQ(again.m_nSEVolume, 77);
+
+    const std::string broken = Utf16Le("[Sound]\r\nBGMVolume=55\r\n") + "x";
+    game.dir.WriteFile(game.IniName(), broken);
+    GameSettings settings;
+    testing::internal::CaptureStdout();
+    settings.Open(GAME_SETTINGS_FILE_NAME);
+    settings.m_nSEVolume = 12;
+    const bool written = settings.Write();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(written);
+    EXPECT_NE(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(game.dir.ReadFile(game.IniName()), broken);
+}
+
 TEST(UserDataFolder, CreatesEveryMissingLevel)
 {
     TempDir dir;
@@ -332,4 +420,20 @@ TEST(UserDataFolder, CreatesEveryMissingLevel)
     ASSERT_TRUE(GetUserDataFolder(folder));
     EXPECT_EQ(folder, "..\\userdata\\" + UserName() + "\\");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("userdata/" + UserName())));
+}
+
+// When a level above the last cannot be made, the reason names that level and its own error,
+// not the "no such directory" that the last level then meets.
+TEST(UserDataFolder, AFailureNamesTheStepThatFailed)
+{
+    GameFolder game;
+    // A link to nowhere stands where "userdata" should be: making it fails with EEXIST.
+    std::filesystem::create_symlink(game.dir.File("nowhere/at/all"), game.dir.File("userdata"));
+    std::string folder, reason;
+    errno = 0;
+    EXPECT_FALSE(GetUserDataFolder(folder, &reason));
+    EXPECT_NE(reason.find("..\\userdata"), std::string::npos) << reason;
+    EXPECT_NE(reason.find(std::strerror(EEXIST)), std::string::npos) << reason;
+    EXPECT_EQ(reason.find(std::strerror(ENOENT)), std::string::npos) << reason;
+    EXPECT_EQ(errno, EEXIST);
 }

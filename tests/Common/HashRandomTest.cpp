@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "System/Common/NameHash.h"
@@ -34,6 +35,20 @@ static const uint32_t kReference1234[40] = {
     1195673494u, 320418194u,  3419357688u, 4060638541u, 3132037965u, 2907853147u, 886556822u,  1640020536u,
     2638235623u, 538643813u,  513603633u,  1576774846u, 2624061267u, 1520310145u, 1556074285u, 274920712u,
     1875395000u, 435607661u,  4280948541u, 3881013247u, 1871389704u, 1386666007u, 1521983728u, 2017380625u};
+
+// Asset paths hashed before can be named again by their id, for log lines about missing
+// things; other names and unknown ids show the id.
+TEST(HashName, IdsOfAssetPathsCanBeDescribed)
+{
+    const NameId path = HashName("assets.v1/sounds/se/described_here");
+    EXPECT_EQ(DescribeNameId(path), "\"assets.v1/sounds/se/described_here\" (id " + [&] {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08x", path);
+        return std::string(hex);
+    }() + ")");
+    EXPECT_EQ(DescribeNameId(HashName("no_slash_in_this_name")).rfind("id 0x", 0), 0u);
+    EXPECT_EQ(DescribeNameId(0x12345678u), "id 0x12345678");
+}
 
 TEST(Random, MatchesReferenceSequence)
 {

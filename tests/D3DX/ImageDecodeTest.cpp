@@ -408,3 +408,81 @@ TEST(ImageDecode, UncompressedDdsWithOtherMasks)
 }
 
 } // namespace
+
+// Files on which the image library reads memory it never wrote or runs into undefined
+// behaviour are refused before it sees them, with the reason: a frame naming a quantisation
+// table that no segment before the scan defines (the library would dequantise with
+// uninitialised memory, different pixels on every run) and a PNG whose first IDAT chunk is
+// empty (the library copies zero bytes to a buffer it has not made yet).
+TEST(ImageDecode, FilesTheLibraryWouldMisreadAreRefused)
+{
+    TempDir dir;
+    const std::vector<Rgba> px(8 * 8, Rgba{48, 128, 192, 255});
+    const std::string jpg = Convert(dir, px, 8, 8, "-quality 50", "q.jpg");
+    const std::string png = Convert(dir, px, 8, 8, "", "q.png");
+    // Every DQT segment taken out.
+    std::string noTables = jpg;
+    for (size_t at = noTables.find("\xFF\xDB"); at != std::string::npos; at = noTables.find("\xFF\xDB")) {
+        const size_t length = 2 + (size_t(uint8_t(noTables[at + 2])) << 8 | uint8_t(noTables[at + 3]));
+        noTables.erase(at, length);
+    }
+    // The frame's first component names table 3, which the file never defines.
+    std::string otherTable = jpg;
+    const size_t frame = otherTable.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    otherTable[frame + 10 + 2] = 3;
+    // The DQT segments moved after the first scan's header: named, but defined too late.
+    std::string lateTables = noTables;
+    {
+        std::string tables;
+        for (size_t at = jpg.find("\xFF\xDB"); at != std::string::npos; at = jpg.find("\xFF\xDB", at + 2))
+            tables += jpg.substr(at, 2 + (size_t(uint8_t(jpg[at + 2])) << 8 | uint8_t(jpg[at + 3])));
+        const size_t scan = lateTables.find("\xFF\xDA");
+        const size_t length = 2 + (size_t(uint8_t(lateTables[scan + 2])) << 8 | uint8_t(lateTables[scan + 3]));
+        lateTables.insert(scan + length, tables);
+    }
+    // An empty IDAT chunk (its CRC included) before the first one with data.
+    std::string emptyIdat = png;
+    const size_t idat = emptyIdat.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    emptyIdat.insert(idat - 4, std::string("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12));
+
+    // A progressive 8 x 8 grey file whose one AC scan has no coded data, with and without a
+    // quantisation table (the library counts its bit buffer below zero and shifts by 32).
+    const std::string progressiveFrame("\xFF\xC2\x00\x0B\x08\x00\x08\x00\x08\x01\x01\x11\x00", 13);
+    const std::string acTable = std::string("\xFF\xC4\x00\x14\x10\x01", 6) + std::string(15, '\0') + "\x07";
+    const std::string acScan("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10);
+    const std::string quant = std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');
+    const std::string emptyScan = "\xFF\xD8" + progressiveFrame + acTable + acScan + "\xFF\xD9";
+    const std::string emptyScanWithTable = "\xFF\xD8" + quant + progressiveFrame + acTable + acScan + "\xFF\xD9";
+    const std::string oneByteScan = "\xFF\xD8" + quant + progressiveFrame + acTable + acScan + std::string(1, '\0') + "\xFF\xD9";
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason; // nullptr: decodes
+    };
+    const Case cases[] = {
+        {"progressive scan without data or tables", emptyScan, "quantisation table"},
+        {"progressive scan without data", emptyScanWithTable, "no coded data"},
+        {"progressive scan of one byte", oneByteScan, nullptr},
+        {"jpeg as written", jpg, nullptr},
+        {"png as written", png, nullptr},
+        {"jpeg without quantisation tables", noTables, "quantisation table"},
+        {"jpeg naming an undefined table", otherTable, "quantisation table"},
+        {"jpeg defining its tables after the scan", lateTables, "quantisation table"},
+        {"png with an empty first IDAT", emptyIdat, "empty IDAT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedImage image;
+        std::string error;
+        const bool decoded = DecodeImageFile(c.bytes.data(), c.bytes.size(), image, error);
+        if (!c.reason) {
+            EXPECT_TRUE(decoded) << error;
+            continue;
+        }
+        EXPECT_FALSE(decoded);
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}

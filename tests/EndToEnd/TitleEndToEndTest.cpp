@@ -18,6 +18,7 @@
 #include "World/SceneManager.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -192,6 +193,37 @@ TEST_F(TitleEndToEndTest, LogoCutByAThenOpeningThenMenuThenStartGoesHome)
     EXPECT_EQ(g_pSceneManager->m_nUpdateMask, kTitlePlayUpdateMask);
     ASSERT_NE(g_pQuestTable->m_pCurrentQuest, nullptr);
     EXPECT_EQ(g_pQuestTable->m_pCurrentQuest->m_nKey, HashName("vididezare"));
+}
+
+// A save of another format in the user folder (here one with a damaged header): continuing
+// reports it, and the save written on arriving home goes beside it, not over it.
+TEST_F(TitleEndToEndTest, AForeignSaveSurvivesTheSaveOnArrivingHome)
+{
+    StartGame();
+    ReachMenu();
+    Game().Ticks(20);
+    const std::string foreign = "QMSV" + std::string(52, '\x5A');
+    {
+        std::ofstream out(SavePath(), std::ios::binary);
+        out << foreign;
+    }
+    testing::internal::CaptureStdout();
+    Pad().Press("A");
+    const bool home = Game().TickUntil([&] { return Game().Root()->GetPrototypeName() == "stage_Home"; },
+                                       "the home stage built", 120);
+    Game().Ticks(360);
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(home);
+    EXPECT_NE(log.find("ERROR"), std::string::npos);
+    EXPECT_NE(log.find("QMSave.sav.bad"), std::string::npos) << "the log says where the old save went";
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    };
+    EXPECT_EQ(read(SavePath() + ".bad"), foreign) << "the old save's bytes survive";
+    EXPECT_EQ(read(SavePath()).substr(0, 4), "QMSD") << "the arrival home saved";
 }
 
 TEST_F(TitleEndToEndTest, AInTheOpeningFadesToWhiteOverOneSecond)

@@ -169,7 +169,11 @@ TEST_F(FontSetTest, FontsThatFailToLoadAreNotAdded)
     Write("assets.v1/2d/fonts/bad.fnt", "BMF\x02");
     Mount();
     FontSet set;
+    testing::internal::CaptureStdout();
     EXPECT_EQ(set.CreateFont(HashName("assets.v1/2d/fonts/missing"), "assets.v1/2d/fonts/"), nullptr);
+    const std::string log = testing::internal::GetCapturedStdout();
+    // Named as the data writes it, not by its id alone.
+    EXPECT_NE(log.find("\"assets.v1/2d/fonts/missing\""), std::string::npos) << log;
     EXPECT_EQ(set.CreateFont(HashName("assets.v1/2d/fonts/bad"), "assets.v1/2d/fonts/"), nullptr);
     BitmapFont* good = set.CreateFont(HashName("assets.v1/2d/fonts/good"), "assets.v1/2d/fonts/");
     ASSERT_NE(good, nullptr);

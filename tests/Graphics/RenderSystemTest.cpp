@@ -15,6 +15,7 @@
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Graphics/D3D9VertexDeclaration.h"
 
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -305,6 +306,22 @@ TEST_F(RenderSystemTest, ScreenshotBeforeTheNextFrameHoldsTheLastFinishedOne)
     ASSERT_EQ(image.height, 540u);
     EXPECT_EQ(std::memcmp(image.bits.data(), shown.data(), image.bits.size()), 0);
     EXPECT_EQ(HexColor(shown[0]), HexColor(0xFF007FFF));
+}
+
+// A screenshot that cannot be written says where and why.
+TEST_F(RenderSystemTest, AScreenshotThatCannotBeWrittenSaysWhy)
+{
+    TempDir dir;
+    m_pRender->BeginScene();
+    m_pRender->EndScene();
+    m_pRender->Present();
+    const std::string path = dir.File("no such folder/shot.png");
+    testing::internal::CaptureStdout();
+    m_pRender->SaveScreenshot(path.c_str());
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_NE(log.find(path), std::string::npos) << log;
+    EXPECT_NE(log.find(std::strerror(ENOENT)), std::string::npos) << log;
 }
 
 TEST_F(RenderSystemTest, VertexBufferKeepsItsCopyAndUploadsOnlyWrites)

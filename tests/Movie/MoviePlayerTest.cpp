@@ -145,7 +145,11 @@ TEST_F(MoviePlayerTest, FailedOpensKeepNothingButTheDecoder)
 {
     Mount({{"broken", std::vector<uint8_t>(3000, 'q')}});
     MoviePlayer player;
+    testing::internal::CaptureStdout();
     EXPECT_FALSE(player.Open(Id("missing"), 3, 0));
+    const std::string log = testing::internal::GetCapturedStdout();
+    // Named as the data writes it, not by its id alone.
+    EXPECT_NE(log.find("\"assets.v1/movies/missing\""), std::string::npos) << log;
     EXPECT_EQ(nullptr, player.GetDecoder());
     EXPECT_FALSE(player.Open(Id("broken"), 3, 0));
     EXPECT_NE(nullptr, player.GetDecoder());

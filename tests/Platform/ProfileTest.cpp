@@ -2,6 +2,7 @@
 #include "Platform/Win32/Windows.h"
 #include "Support/TempDir.h"
 
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -319,4 +320,61 @@ TEST(FileReplace, AWriteThatMakesNoProgressFails)
     EXPECT_FALSE(replaced);
     EXPECT_EQ(dir.ReadFile("f"), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+}
+
+namespace {
+
+// Sets a file's modification time to the given number of whole seconds before the test began.
+void SetAge(const std::string& path, int seconds)
+{
+    static const time_t start = time(nullptr);
+    struct timespec times[2] = {{start - seconds, 0}, {start - seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+} // namespace
+
+// A file is read once for all the keys read from it while it stays the same file with the same
+// modification time and size (a settings file of 50 MB was read again for each of its 38
+// keys). A change of any of them, or a write through the profile calls, is seen at once; a
+// file changed within the last moments is read again every time, as its time may not move.
+TEST(Profile, AFileIsReadOnceWhileItStaysTheSame)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ini");
+    dir.WriteFile("t.ini", "[Sound]\nSEVolume=1\nBGMVolume=2\n");
+    SetAge(path, 60);
+    EXPECT_EQ(GetPrivateProfileIntA("Sound", "SEVolume", 0, path.c_str()), 1u);
+    // Written in place, same size, its time put back: the copy read before still answers.
+    dir.WriteFile("t.ini", "[Sound]\nSEVolume=1\nBGMVolume=3\n");
+    SetAge(path, 60);
+    EXPECT_EQ(GetPrivateProfileIntA("Sound", "BGMVolume", 0, path.c_str()), 2u);
+
+    struct Step {
+        const char* what;
+        const char* text; // written in place; null: written through the profile calls
+        int age;          // seconds
+        UINT expected;    // BGMVolume afterwards
+    } steps[] = {
+        {"other time", "[Sound]\nSEVolume=1\nBGMVolume=4\n", 30, 4},
+        {"other size", "[Sound]\nSEVolume=1\nBGMVolume=50\n", 30, 50},
+        {"profile write", nullptr, 0, 6},
+        {"recent change, same time", "[Sound]\nSEVolume=1\nBGMVolume=7\n", -1, 7},
+        {"recent change again", "[Sound]\nSEVolume=1\nBGMVolume=8\n", -1, 8},
+    };
+    for (const Step& s : steps) {
+        if (s.text) {
+            dir.WriteFile("t.ini", s.text);
+            if (s.age >= 0)
+                SetAge(path, s.age);
+        } else {
+            ASSERT_TRUE(WritePrivateProfileStringA("Sound", "BGMVolume", "6", path.c_str()));
+            ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()));
+        }
+        EXPECT_EQ(GetPrivateProfileIntA("Sound", "BGMVolume", 0, path.c_str()), s.expected) << s.what;
+    }
+    // Another file in between does not make the first one stale.
+    dir.WriteFile("u.ini", "[Sound]\nSEVolume=9\n");
+    EXPECT_EQ(GetPrivateProfileIntA("Sound", "SEVolume", 0, dir.File("u.ini").c_str()), 9u);
+    EXPECT_EQ(GetPrivateProfileIntA("Sound", "BGMVolume", 0, path.c_str()), 8u);
 }

@@ -31,6 +31,7 @@ TEST(ShellSound, StartTickAndShutdown)
         {"[Sound]\nBGMVolume=50\nSEVolume=80\n", 0.5f, 0.8f},
         {"", 0.2f, 0.4f},  // the defaults
         {"[Sound]\nBGMVolume=-30\nSEVolume=-1\n", 0.0f, 0.0f},
+        {"[Sound]\nBGMVolume=100000\nSEVolume=101\n", 1.0f, 1.0f}, // a percentage plays at most at full volume
     };
     XAudio2SetOutputMode(eXAudio2Output_Manual);
     for (const Case& c : cases) {

@@ -106,6 +106,15 @@ TEST_F(SoundManagerTest, SourcesByKeyFallBackToSilence)
     }
 }
 
+// A sound that is not in the archives is named as the data writes it, not by its id alone.
+TEST_F(SoundManagerTest, AMissingSoundIsNamedAsWritten)
+{
+    testing::internal::CaptureStdout();
+    std::unique_ptr<IAudioSource> s(manager->CreateSource(eSoundGroup_Se, kMissing, eDecoderKind_Wave));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("\"assets.v1/sounds/se/missing\""), std::string::npos) << log;
+}
+
 TEST_F(SoundManagerTest, IdsCountUpAcrossMusicAndEffectsAndWrap)
 {
     SoundManager::SetSourceCounter(2147483646u);

@@ -120,7 +120,7 @@ TEST(PlayerSaveData, DamagedFilesReadAsFarAsTheyGo)
     // Header and scalars of a file whose fields all differ from FullRecord.
     std::string head = "QMSD";
     for (uint32_t i = 0; i < 6; ++i)
-        head += Word(0x01010101u * (i + 1));
+        head += Word(0x0101u * (i + 1)); // levels inside their bound
     head += Word(777) + Word(9) + Word(empty);
     std::string afterList = head + Word(1) + Word(ring);
     std::string full = afterList + Word(0x40) + Word(1) + Word(HashName("quest_C")) + Word(1) + Word(4);
@@ -157,7 +157,7 @@ TEST(PlayerSaveData, DamagedFilesReadAsFarAsTheyGo)
     for (const Case& c : cases) {
         PlayerSaveData d = FullRecord();
         ReadBytes(d, c.bytes);
-        EXPECT_EQ(d.m_aLevels[0], c.changed && c.bytes.size() >= 8 ? 0x01010101u : 10u) << c.name;
+        EXPECT_EQ(d.m_aLevels[0], c.changed && c.bytes.size() >= 8 ? 0x0101u : 10u) << c.name;
         EXPECT_EQ(d.m_nExperience, c.experience) << c.name;
         EXPECT_EQ(d.m_OwnedAccessories.size(), c.owned) << c.name;
         EXPECT_EQ(d.m_nEquippedAccessory, c.equipped) << c.name;
@@ -267,5 +267,47 @@ TEST(PlayerSaveData, RewardsAreGrantedWhenTheyHoldAndAreNotHeld)
         EXPECT_EQ(d.m_OwnedAccessories.size(), c.ownedAfter) << c.name;
         EXPECT_EQ(d.m_nExperience, c.experienceAfter) << c.name;
         EXPECT_EQ(g_PlayStatistics.m_nExperience, static_cast<int32_t>(c.experienceAfter)) << c.name;
+    }
+}
+
+// Values that no play can reach are brought back into their bounds on reading: a wrapped or
+// damaged word must not show as a negative total or buy endless levels.
+TEST(PlayerSaveData, ValuesReadAreClampedToTheirBounds)
+{
+    ScopedAccessories table({});
+    const uint32_t empty = HashName("accessory_Empty");
+    auto file = [&](uint32_t level, uint32_t experience, uint32_t honour, uint32_t seen, uint32_t clears) {
+        std::string bytes = "QMSD";
+        for (int i = 0; i < kSaveLevelCount; ++i)
+            bytes += Word(level);
+        return bytes + Word(experience) + Word(honour) + Word(empty) + Word(1) + Word(empty) + Word(0) + Word(1) +
+               Word(HashName("quest_A")) + Word(seen) + Word(clears);
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        uint32_t level, experience;
+        int32_t honour;
+        uint32_t seen, clears;
+    };
+    Case cases[] = {
+        {"in bounds", file(12, 99999999, 4, 1, 9999999), 12, 99999999, 4, 1, 9999999},
+        {"all ones", file(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu), kMaxSaveLevel,
+         kMaxExperience, 0, 1, kMaxQuestClearCount},
+        {"garbage body", file(0x9E3779B9u, 750687390, 1535100588, 7, 10000000), kMaxSaveLevel, kMaxExperience,
+         kMaxHonourLevel, 1, kMaxQuestClearCount},
+        {"negative honour", file(3, 5, static_cast<uint32_t>(-2), 0, 0), 3, 5, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        PlayerSaveData d;
+        d.Reset();
+        ReadBytes(d, c.bytes);
+        for (int i = 0; i < kSaveLevelCount; ++i)
+            EXPECT_EQ(d.m_aLevels[i], c.level) << c.name << " level " << i;
+        EXPECT_EQ(d.m_nExperience, c.experience) << c.name;
+        EXPECT_EQ(d.m_nHonourLevel, c.honour) << c.name;
+        const QuestProgress& progress = d.m_QuestProgress[HashName("quest_A")];
+        EXPECT_EQ(progress.m_nSeen, c.seen) << c.name;
+        EXPECT_EQ(progress.m_nClearCount, c.clears) << c.name;
     }
 }

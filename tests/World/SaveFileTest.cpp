@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -141,7 +144,12 @@ TEST_F(SaveFileTest, NoSaveFolderMeansNoSave)
     m_Dir.WriteFile("userdata", "in the way");
     std::string folder;
     EXPECT_FALSE(PlayerSaveData::GetSaveFolder(folder));
+    // The write says which folder could not be made and why.
+    testing::internal::CaptureStdout();
     EXPECT_FALSE(Progress(10).Write("QMSave.sav"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("..\\userdata\\"), std::string::npos) << log;
+    EXPECT_NE(log.find(std::strerror(ENOTDIR)), std::string::npos) << log;
     PlayerSaveData d = Progress(10);
     d.Read("QMSave.sav");
     EXPECT_EQ(d.Serialize(), Progress(10).Serialize());
@@ -165,4 +173,73 @@ TEST_F(SaveFileTest, StartUpResetsTheSaveData)
     EXPECT_EQ(g_pAccessoryTable, nullptr);
     g_pAccessoryTable = &m_Table;
     g_pApplication = nullptr;
+}
+
+// A save that cannot be read whole (another format, cut short, a damaged body) is reported with
+// the reason and set aside under a ".bad" name before anything is written over it: the next
+// save must not destroy the only copy of the player's progress.
+TEST_F(SaveFileTest, ASaveThatCannotBeReadWholeIsReportedAndKept)
+{
+    const std::string good = Progress(4321).Serialize();
+    std::string body = good;
+    body.replace(28, 4, std::string(4, '\xFF')); // experience 4,294,967,295
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason; // a word of the logged reason
+    };
+    const Case cases[] = {
+        {"foreign magic", "QMSV" + good.substr(4), "QMSD"},
+        {"empty", "", "QMSD"},
+        {"truncated", good.substr(0, 30), "ends"},
+        {"count past the end", good.substr(0, 40) + std::string(4, '\x7F') + good.substr(44), "count"},
+        {"trailing bytes", good + "junk", "after"},
+        {"value out of bounds", body, "experience"},
+    };
+    const std::string rel = m_SaveFolder.substr(m_Dir.Path().size() + 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(m_SaveFolder);
+        std::filesystem::create_directories(m_SaveFolder);
+        m_Dir.WriteFile(rel + "/QMSave.sav", c.bytes);
+
+        PlayerSaveData d;
+        d.Reset();
+        testing::internal::CaptureStdout();
+        d.Read("QMSave.sav");
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("ERROR"), std::string::npos) << log;
+        EXPECT_NE(log.find("QMSave.sav"), std::string::npos) << log;
+        EXPECT_NE(log.find(c.reason), std::string::npos) << log;
+        EXPECT_NE(log.find("QMSave.sav.bad"), std::string::npos) << log;
+
+        ASSERT_TRUE(Progress(5).Write("QMSave.sav"));
+        EXPECT_EQ(m_Dir.ReadFile(rel + "/QMSave.sav"), Progress(5).Serialize());
+        ASSERT_TRUE(m_Dir.Exists(rel + "/QMSave.sav.bad"));
+        EXPECT_EQ(m_Dir.ReadFile(rel + "/QMSave.sav.bad"), c.bytes);
+    }
+
+    // A second damaged save does not replace the first one set aside.
+    m_Dir.WriteFile(rel + "/QMSave.sav", "QMSV second");
+    PlayerSaveData d;
+    testing::internal::CaptureStdout();
+    d.Read("QMSave.sav");
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(Progress(6).Write("QMSave.sav"));
+    std::vector<std::string> kept;
+    for (const std::string& name : FolderEntries())
+        if (name != "QMSave.sav")
+            kept.push_back(m_Dir.ReadFile(rel + "/" + name));
+    std::vector<std::string> expected = {"QMSV second", body};
+    std::sort(kept.begin(), kept.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
+
+    // A whole save is read without a word and nothing is set aside.
+    std::filesystem::remove_all(m_SaveFolder);
+    ASSERT_TRUE(Progress(7).Write("QMSave.sav"));
+    testing::internal::CaptureStdout();
+    d.Read("QMSave.sav");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"QMSave.sav"});
 }

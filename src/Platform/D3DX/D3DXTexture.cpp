@@ -3,6 +3,7 @@
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/D3DX/ImageDecode.h"
+#include "Platform/Win32/FileReplace.h"
 #include "System/Common/Log.h"
 
 #include <cstring>
@@ -117,9 +118,20 @@ HRESULT D3DXSaveSurfaceToFileA(LPCSTR pDestFile, D3DXIMAGE_FILEFORMAT DestFormat
     }
     pSrcSurface->UnlockRect();
     SafeRelease(copy);
-    if (!stbi_write_png(pDestFile, static_cast<int>(desc.Width), static_cast<int>(desc.Height), comps, bits.data(),
-                        static_cast<int>(desc.Width) * comps)) {
-        LOG_ERROR << "PNG file could not be written: " << pDestFile;
+    // Encoded in memory and written by our own file code, so that a failure can say why; a
+    // screenshot is never left half written.
+    std::string png;
+    const auto append = [](void* context, void* data, int size) {
+        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
+    };
+    if (!stbi_write_png_to_func(append, &png, static_cast<int>(desc.Width), static_cast<int>(desc.Height), comps,
+                                bits.data(), static_cast<int>(desc.Width) * comps)) {
+        LOG_ERROR << "PNG file " << pDestFile << " could not be encoded";
+        return E_FAIL;
+    }
+    std::string error;
+    if (!ReplaceFileContents(pDestFile, png.data(), png.size(), &error)) {
+        LOG_ERROR << "PNG file " << pDestFile << " could not be written: " << error;
         return E_FAIL;
     }
     return D3D_OK;

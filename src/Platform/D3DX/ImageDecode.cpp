@@ -59,13 +59,17 @@ bool IsSequentialJpeg(const uint8_t* data, size_t size)
     return false;
 }
 
-// Whether a JPEG's Huffman tables are safe to hand to the image library: each holds at most the
-// 256 codes a table has room for (the library fills a table before it counts its codes), and
-// every scan uses only tables defined before it (the library would decode through a table it
-// never filled).
-bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error)
+// Whether a JPEG's tables are safe to hand to the image library: each Huffman table holds at
+// most the 256 codes a table has room for (the library fills a table before it counts its
+// codes), every scan uses only Huffman tables defined before it (the library would decode
+// through a table it never filled), and every quantisation table the frame names is defined
+// before the first scan (the library would dequantise with memory it never wrote).
+bool JpegTablesSound(const uint8_t* data, size_t size, std::string& error)
 {
     bool defined[2][4] = {}; // [DC, AC][table]
+    bool quantDefined[4] = {};
+    uint8_t frameQuant[4] = {}; // quantisation table of each frame component the library keeps
+    size_t frameComponents = 0;
     bool progressive = false;
     size_t at = 2;
     while (at + 4 <= size) {
@@ -96,6 +100,28 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
                 table += 17 + codes;
             }
         }
+        if (marker == 0xDB) {
+            for (size_t table = at + 4; table < end && table < size;) {
+                const uint8_t precision = data[table] >> 4, index = data[table] & 15;
+                if (index <= 3)
+                    quantDefined[index] = true;
+                table += 1 + (precision ? 128 : 64);
+            }
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC &&
+            at + 10 <= size) {
+            frameComponents = std::min<size_t>(data[at + 9], 4);
+            for (size_t c = 0; c < frameComponents; ++c)
+                frameQuant[c] = at + 12 + 3 * c < size ? data[at + 12 + 3 * c] : 0;
+        }
+        if (marker == 0xDA) {
+            for (size_t c = 0; c < frameComponents; ++c)
+                if (frameQuant[c] <= 3 && !quantDefined[frameQuant[c]]) {
+                    error = "corrupt JPEG: the frame uses quantisation table " + std::to_string(frameQuant[c]) +
+                            ", which no segment before the scan defines";
+                    return false;
+                }
+        }
         if (marker == 0xDA && at + 5 <= size) {
             const size_t count = data[at + 4];
             const size_t spectrum = at + 5 + 2 * count; // start, end, approximation
@@ -119,6 +145,7 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
             // Entropy-coded data, read as the image library reads it: 0xFF, any fill 0xFF bytes,
             // then 0 is a data byte; a restart marker stays in the data; anything else is the
             // next marker.
+            const size_t coded = at;
             while (at < size) {
                 if (data[at] != 0xFF) {
                     ++at;
@@ -134,16 +161,24 @@ bool JpegHuffmanTablesSound(const uint8_t* data, size_t size, std::string& error
                 at = next - 1; // the marker's 0xFF
                 break;
             }
+            // Every scan codes at least one symbol. With nothing to read the library takes its
+            // first codes from an empty bit buffer and counts its bits below zero (undefined
+            // shifts when it refills).
+            if (std::min(at, size) <= coded) {
+                error = "corrupt JPEG: a scan at byte " + std::to_string(coded) + " has no coded data";
+                return false;
+            }
         }
     }
     return true;
 }
 
-// Every PNG chunk up to IEND must lie inside the file. The image library grows its buffer for
+// Every PNG chunk up to IEND must lie inside the file: the image library grows its buffer for
 // the compressed data to whatever length a chunk claims before it finds the bytes missing, so
-// one corrupt length would cost gigabytes.
+// one corrupt length would cost gigabytes. And the first IDAT must hold bytes.
 bool PngChunksInsideFile(const uint8_t* data, size_t size, std::string& error)
 {
+    bool imageData = false;
     size_t at = 8;
     while (at < size) {
         if (size - at < 12) {
@@ -159,6 +194,15 @@ bool PngChunksInsideFile(const uint8_t* data, size_t size, std::string& error)
         }
         if (std::memcmp(data + at + 4, "IEND", 4) == 0)
             return true;
+        // The library copies an IDAT's bytes to its buffer before it has made one: a first
+        // IDAT with no bytes copies to a null pointer.
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0 && !imageData) {
+            if (length == 0) {
+                error = "corrupt PNG: an empty IDAT chunk at byte " + std::to_string(at) + " before any image data";
+                return false;
+            }
+            imageData = true;
+        }
         at += 12 + static_cast<size_t>(length);
     }
     return true;
@@ -374,7 +418,7 @@ bool DecodeRaster(const uint8_t* data, size_t size, DecodedImage& image, std::st
         }
     }
     // Before the image library reads even the header: it builds the tables it meets on the way.
-    if (image.fileType == D3DXIFF_JPG && !JpegHuffmanTablesSound(data, size, error))
+    if (image.fileType == D3DXIFF_JPG && !JpegTablesSound(data, size, error))
         return false;
     if (image.fileType == D3DXIFF_PNG && !PngChunksInsideFile(data, size, error))
         return false;

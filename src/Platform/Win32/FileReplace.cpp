@@ -172,11 +172,16 @@ bool ReadWholeFile(const std::string& path, std::string& out)
     if (fd < 0)
         return false;
     struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool known = fstat(fd, &info) == 0;
+    if (known && S_ISDIR(info.st_mode)) {
         close(fd);
         errno = EISDIR;
         return false;
     }
+    // One allocation for a file that keeps its size while it is read: growing the string as
+    // it fills copies a large file several times over.
+    if (known && S_ISREG(info.st_mode) && info.st_size > 0)
+        out.reserve(static_cast<size_t>(info.st_size));
     char buffer[16384];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);

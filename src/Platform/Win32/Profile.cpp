@@ -6,6 +6,8 @@
 #include "Platform/Win32/ProfileText.h"
 
 #include <cerrno>
+#include <ctime>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -19,12 +21,55 @@ namespace {
 struct PendingProfile {
     std::string path;
     std::string text;
+    ProfileEncoding encoding = ProfileEncoding::Bytes;
     bool existed = false;
     bool dirty = false;
 };
 
+// The values of the file read last, kept while the file is the same file with the same size
+// and modification time: reading a setting must not read the whole file again for each key.
+// A file changed within the last seconds is not kept, as a change within the file system's
+// time resolution would not move its time.
+struct CachedProfile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified = {};
+    std::unique_ptr<ProfileIndex> index;
+};
+
+constexpr time_t kSettledSeconds = 2;
+
 std::mutex g_ProfileMutex;
 std::optional<PendingProfile> g_Pending;
+std::optional<CachedProfile> g_Cache;
+
+bool SameFile(const CachedProfile& cache, const std::string& path, const struct stat& info)
+{
+    return cache.path == path && cache.device == info.st_dev && cache.inode == info.st_ino &&
+           cache.size == info.st_size && cache.modified.tv_sec == info.st_mtim.tv_sec &&
+           cache.modified.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+// Reads and decodes a file; false (errno set) when it cannot be read or is not valid text of
+// the encoding its byte order mark names.
+bool ReadProfileFile(const std::string& path, std::string& text, ProfileEncoding& encoding)
+{
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    if (!ProfileHasByteOrderMark(bytes)) {
+        encoding = ProfileEncoding::Bytes;
+        text = std::move(bytes);
+        return true;
+    }
+    if (!ProfileDecode(bytes, text, encoding)) {
+        errno = EILSEQ;
+        return false;
+    }
+    return true;
+}
 
 // Writes the pending file out and forgets it; false (errno set) when the replacement failed,
 // the file on disk then being the old one.
@@ -36,7 +81,10 @@ bool FlushPendingLocked()
     g_Pending.reset();
     if (!pending.dirty || (!pending.existed && pending.text.empty()))
         return true;
-    return ReplaceFileContents(pending.path, pending.text.data(), pending.text.size());
+    if (g_Cache && g_Cache->path == pending.path)
+        g_Cache.reset();
+    const std::string bytes = ProfileEncode(pending.text, pending.encoding);
+    return ReplaceFileContents(pending.path, bytes.data(), bytes.size());
 }
 
 // A process that ends without the flush request still keeps what it wrote.
@@ -48,15 +96,35 @@ struct FlushAtExit {
     }
 } g_FlushAtExit;
 
-// The file's text as the profile calls see it: the pending copy when it is this file's.
-bool ReadProfileText(const std::string& path, std::string& text)
+// The value of a key as the profile calls see it: from the pending copy when it is this
+// file's, else from the file. False (errno set) when the file cannot be read.
+bool LookUpProfileValue(const std::string& path, const char* section, const char* key,
+                        std::optional<std::string>& value)
 {
     std::lock_guard<std::mutex> lock(g_ProfileMutex);
     if (g_Pending && g_Pending->path == path) {
-        text = g_Pending->text;
+        value = ProfileFindValue(g_Pending->text, section, key);
         return true;
     }
-    return ReadWholeFile(path, text);
+    struct stat info;
+    const bool known = stat(path.c_str(), &info) == 0;
+    if (!known || !g_Cache || !SameFile(*g_Cache, path, info)) {
+        g_Cache.reset();
+        std::string text;
+        ProfileEncoding encoding;
+        if (!ReadProfileFile(path, text, encoding))
+            return false;
+        auto index = std::make_unique<ProfileIndex>(text);
+        struct timespec now;
+        clock_gettime(CLOCK_REALTIME, &now);
+        if (!known || info.st_mtim.tv_sec + kSettledSeconds >= now.tv_sec) {
+            value = index->Find(section, key);
+            return true;
+        }
+        g_Cache = CachedProfile{path, info.st_dev, info.st_ino, info.st_size, info.st_mtim, std::move(index)};
+    }
+    value = g_Cache->index->Find(section, key);
+    return true;
 }
 
 // A file that does not exist yet can only be made when its folder exists (errno set if not).
@@ -83,12 +151,11 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
     const UINT fallback = static_cast<UINT>(defaultValue);
     if (!section || !key || !fileName)
         return fallback;
-    std::string text;
-    if (!ReadProfileText(ToNativePath(fileName), text)) {
+    std::optional<std::string> value;
+    if (!LookUpProfileValue(ToNativePath(fileName), section, key, value)) {
         SetLastError(ErrorFromErrno(errno));
         return fallback;
     }
-    std::optional<std::string> value = ProfileFindValue(text, section, key);
     // An empty value ("Key=") reads as absent, not as 0.
     if (!value || value->empty())
         return fallback;
@@ -123,7 +190,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (!g_Pending) {
         PendingProfile pending;
         pending.path = path;
-        pending.existed = ReadWholeFile(path, pending.text);
+        pending.existed = ReadProfileFile(path, pending.text, pending.encoding);
+        // A file that is not text of its own encoding is left alone rather than mixed with
+        // another.
         if (!pending.existed && (errno != ENOENT || !FolderExistsFor(path))) {
             SetLastError(ErrorFromErrno(errno));
             return FALSE;

@@ -1,5 +1,8 @@
 // Private-profile (ini) files: "[section]" lines and "key=value" lines. Section and key names
-// are matched without regard to case; every other line of a file is kept as it is.
+// are matched without regard to case; every other line of a file is kept as it is. A file that
+// starts with a UTF-8 or UTF-16 byte order mark is read through it and written back in it; one
+// marked as UTF-16 that is not valid UTF-16 reads as no file and is never written. The values
+// of the file read last are kept while it stays the same file with the same size and time.
 #pragma once
 
 #include "Platform/Win32/WinTypes.h"

@@ -214,3 +214,157 @@ std::string ProfileSetValue(std::string_view text, std::string_view section, con
     }
     return out;
 }
+
+namespace {
+
+std::string LowerName(std::string_view name)
+{
+    std::string lower(name);
+    for (char& c : lower)
+        c = Lower(c);
+    return lower;
+}
+
+void PutUtf8(std::string& out, uint32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The next code point of UTF-8 text; a byte that starts no valid sequence stands for itself
+// (text written through the profile calls may hold any bytes).
+uint32_t NextCodePoint(std::string_view text, size_t& at)
+{
+    const uint8_t lead = static_cast<uint8_t>(text[at]);
+    const int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : 0;
+    if (lead < 0x80 || extra == 0 || at + extra >= text.size()) {
+        ++at;
+        return lead;
+    }
+    uint32_t code = lead & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) {
+        const uint8_t next = static_cast<uint8_t>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++at;
+            return lead;
+        }
+        code = code << 6 | (next & 0x3F);
+    }
+    at += extra + 1;
+    return code;
+}
+
+} // namespace
+
+ProfileIndex::ProfileIndex(std::string_view text)
+{
+    std::unordered_map<std::string, bool> seenSections;
+    std::string current; // "section\n" of the section being read; empty outside a first one
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t nl = text.find('\n', pos);
+        const std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? text.size() : nl + 1;
+        ParsedLine parsed = Parse(line);
+        if (parsed.kind == LineKind::Section) {
+            // Only the first section of a name counts.
+            std::string name = LowerName(parsed.name);
+            current = seenSections.emplace(name, true).second ? name + "\n" : std::string();
+        } else if (parsed.kind == LineKind::Entry && !current.empty()) {
+            m_Values.emplace(current + LowerName(parsed.name), std::string(StripQuotes(parsed.value)));
+        }
+    }
+}
+
+std::optional<std::string> ProfileIndex::Find(std::string_view section, std::string_view key) const
+{
+    auto it = m_Values.find(LowerName(section) + "\n" + LowerName(key));
+    if (it == m_Values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+bool ProfileHasByteOrderMark(std::string_view bytes)
+{
+    return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+bool ProfileDecode(std::string_view bytes, std::string& text, ProfileEncoding& encoding)
+{
+    text.clear();
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        encoding = ProfileEncoding::Utf8Bom;
+        text = bytes.substr(3);
+        return true;
+    }
+    const bool little = bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE";
+    const bool big = bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF";
+    if (!little && !big) {
+        encoding = ProfileEncoding::Bytes;
+        text = bytes;
+        return true;
+    }
+    encoding = little ? ProfileEncoding::Utf16Le : ProfileEncoding::Utf16Be;
+    if (bytes.size() % 2 != 0)
+        return false;
+    auto unit = [&](size_t at) {
+        const uint32_t a = static_cast<uint8_t>(bytes[at]), b = static_cast<uint8_t>(bytes[at + 1]);
+        return little ? a | b << 8 : a << 8 | b;
+    };
+    text.reserve(bytes.size() / 2);
+    for (size_t at = 2; at < bytes.size(); at += 2) {
+        uint32_t code = unit(at);
+        if (code >= 0xDC00 && code < 0xE000)
+            return false;
+        if (code >= 0xD800 && code < 0xDC00) {
+            if (at + 4 > bytes.size())
+                return false;
+            const uint32_t low = unit(at + 2);
+            if (low < 0xDC00 || low >= 0xE000)
+                return false;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            at += 2;
+        }
+        PutUtf8(text, code);
+    }
+    return true;
+}
+
+std::string ProfileEncode(std::string_view text, ProfileEncoding encoding)
+{
+    if (encoding == ProfileEncoding::Bytes)
+        return std::string(text);
+    if (encoding == ProfileEncoding::Utf8Bom)
+        return "\xEF\xBB\xBF" + std::string(text);
+    const bool little = encoding == ProfileEncoding::Utf16Le;
+    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+    out.reserve(2 + text.size() * 2);
+    auto put = [&](uint32_t unit) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += little ? low : high;
+        out += little ? high : low;
+    };
+    for (size_t at = 0; at < text.size();) {
+        const uint32_t code = NextCodePoint(text, at);
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    return out;
+}

@@ -22,7 +22,8 @@ public:
     ArchiveSystem(const ArchiveSystem&) = delete;
     ArchiveSystem& operator=(const ArchiveSystem&) = delete;
 
-    // root = full path of `path`, '/'-separated, ending in '/'.
+    // root = full path of `path`, '/'-separated, ending in '/'; when that is too long for the
+    // system to open anything below it, the same folder as a path from the working directory.
     bool SetRoot(const std::string& path);
     const std::string& GetRoot() const { return m_Root; }
 

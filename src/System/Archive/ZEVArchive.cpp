@@ -37,9 +37,10 @@ bool ZEVArchive::Open()
     Close();
     FileStreamIO* file = new FileStreamIO();
     m_pStream = file;
+    errno = 0;
     if (!file->Open(m_Name, kStreamMode_ReadBinary)) {
         // An absent pak is an install without that data, not damage: the game goes on without it.
-        LOG_WARNING << "Pak " << m_Name << " not mounted: cannot open the file.";
+        LOG_WARNING << "Pak " << m_Name << " not mounted: cannot open the file: " << std::strerror(errno) << ".";
         Close();
         return false;
     }

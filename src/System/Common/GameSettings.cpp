@@ -4,6 +4,7 @@
 #include "System/Common/Log.h"
 #include "System/Common/UserDataFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,18 @@ int32_t ReadInt(const char* section, const char* key, int defaultValue, const st
     return static_cast<int32_t>(GetPrivateProfileIntA(section, key, defaultValue, path.c_str()));
 }
 
+// A volume is a percentage: the sound system plays a hand-edited value past either end at
+// that end. The record (and so the file written back) keeps what the user wrote.
+int32_t ReadVolume(const char* key, int defaultValue, const std::string& path)
+{
+    const int32_t value = ReadInt(kSectionSound, key, defaultValue, path);
+    const int32_t clamped = std::clamp(value, 0, 100);
+    if (clamped != value)
+        LOG_WARNING << "Settings file " << path << ": [" << kSectionSound << "] " << key << "=" << value
+                    << " is not a volume of 0 to 100; it plays as " << clamped;
+    return value;
+}
+
 } // namespace
 
 const char* GetBindingKeyName(int index)
@@ -81,8 +94,8 @@ void GameSettings::Read()
     m_bDisableScreensaver = ReadBool(kSectionGameConfig, "DisableScreensaver", 1, path);
     m_nWindowTransmittance = ReadInt(kSectionGameConfig, "WindowTransmittance", 75, path);
     m_bAutoSave = ReadBool(kSectionGameConfig, "AutoSave", 1, path);
-    m_nBGMVolume = ReadInt(kSectionSound, "BGMVolume", 20, path);
-    m_nSEVolume = ReadInt(kSectionSound, "SEVolume", 40, path);
+    m_nBGMVolume = ReadVolume("BGMVolume", 20, path);
+    m_nSEVolume = ReadVolume("SEVolume", 40, path);
     for (int i = 0; i < eGameSettings_BindingCount; ++i)
         m_aBindings[i] = static_cast<PadBindingCode>(GetPrivateProfileIntA(
             kSectionKey, kBindingKeys[i].name, static_cast<INT>(kBindingKeys[i].value), path.c_str()));

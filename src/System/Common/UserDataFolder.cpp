@@ -5,18 +5,19 @@
 #include <cerrno>
 #include <cstring>
 
-bool CreateDirectoryRecursive(const char* path)
+bool CreateDirectoryRecursive(const char* path, std::string* failedLevel)
 {
     if (!path)
         return false;
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return true;
 
-    // Parents first. The path is kept whole, however long; either separator cuts it.
+    // Parents first. The path is kept whole, however long; either separator cuts it. A parent
+    // that cannot be made is the reason: the level below it would only add "no such folder".
     std::string copy = path;
     size_t cut = copy.find_last_of("\\/");
-    if (cut != std::string::npos)
-        CreateDirectoryRecursive(copy.substr(0, cut).c_str());
+    if (cut != std::string::npos && cut > 0 && !CreateDirectoryRecursive(copy.substr(0, cut).c_str(), failedLevel))
+        return false;
 
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return true;
@@ -26,6 +27,8 @@ bool CreateDirectoryRecursive(const char* path)
     // Someone else may have made it in the meantime.
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return true;
+    if (failedLevel)
+        *failedLevel = path;
     errno = reason; // why the folder could not be made, for the caller's log
     return false;
 }
@@ -46,9 +49,13 @@ bool GetUserDataFolder(std::string& folder, std::string* reason)
     folder += name;
     folder += "\\";
     errno = 0;
-    if (CreateDirectoryRecursive(folder.c_str()))
+    std::string failed;
+    if (CreateDirectoryRecursive(folder.c_str(), &failed))
         return true;
+    const int error = errno ? errno : EIO;
     if (reason)
-        *reason = "cannot create the folder " + folder + ": " + std::strerror(errno ? errno : EIO);
+        *reason = "cannot create the folder " + folder + ": " + (failed.empty() ? folder : failed) + ": " +
+                  std::strerror(error);
+    errno = error;
     return false;
 }

@@ -8,6 +8,7 @@
 #include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
+#include "System/Common/NameHash.h"
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/D3D9Texture.h"
@@ -130,7 +131,7 @@ bool BitmapFont::Load(NameId id, const std::string& folder)
     Release();
     StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(id) : nullptr;
     if (!stream) {
-        LOG_ERROR << "Font " << HexId(id) << " is not in the archives.";
+        LOG_ERROR << "Font " << DescribeNameId(id) << " is not in the archives.";
         return false;
     }
     const std::string fileName = stream->GetName().empty() ? HexId(id) : stream->GetName();

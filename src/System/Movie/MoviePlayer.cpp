@@ -5,6 +5,7 @@
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
+#include "System/Common/NameHash.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/D3D9VertexBuffer.h"
@@ -33,7 +34,7 @@ bool MoviePlayer::Open(NameId movie, int frameSlots, int soundBlocks)
     ++g_FrameStats.moviesOpened;
     StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(movie) : nullptr;
     if (!stream) {
-        LOG_ERROR << "Movie " << std::hex << movie << std::dec << " is not in the archives.";
+        LOG_ERROR << "Movie " << DescribeNameId(movie) << " is not in the archives.";
         return false;
     }
     m_pDecoder = new MovieDecoder();

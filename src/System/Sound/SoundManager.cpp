@@ -4,6 +4,7 @@
 
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
+#include "System/Common/NameHash.h"
 #include "System/Common/StreamIO.h"
 #include "System/Sound/Decoder.h"
 #include "System/Sound/XAudio2Device.h"
@@ -27,7 +28,7 @@ IAudioDevice* CreateAudioDevice()
     return new NullAudioDevice();
 }
 
-float VolumeFromPercent(int32_t percent) { return static_cast<float>(std::max(percent, 0)) * 0.01f; }
+float VolumeFromPercent(int32_t percent) { return static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f; }
 
 SoundManager::SoundManager(IAudioDevice* device) : m_pDevice(device) {}
 
@@ -47,7 +48,7 @@ IAudioSource* SoundManager::CreateSource(int group, NameId key, int decoderKind)
     IDecoder* decoder = CreateDecoder(decoderKind);
     StreamIO* stream = g_pArchiveSystem ? g_pArchiveSystem->Open(key) : nullptr;
     if (!stream)
-        LOG_WARNING << "No sound with the id 0x" << std::hex << key << std::dec << "; it stays silent.";
+        LOG_WARNING << "No sound " << DescribeNameId(key) << " in the archives; it stays silent.";
     if (stream && decoder && m_pDevice) {
         // A file the decoder refuses leaves its format unset: no voice is made for it below.
         decoder->Open(stream, false);
