@@ -146,12 +146,12 @@ TEST_F(VisitorTest, OskelPhases)
     const Checkpoint points[] = {
         {"the first stands", "", 3, 0, 1, 1.0f, eScreenFade_Idle, 0, true, true, false, true, 0},
         {"the first falls", "test_oskel", 1, 0, 2, kOskelTimeScale, eScreenFade_FadeOut, 1, false, true, false, true, 0},
-        {"whited out: the second appears", "", 62, 1, 1, 1.0f, eScreenFade_FadeIn, 1, false, false, true, true, 0},
-        {"faded in: the fight goes on", "", 92, 1, 2, 1.0f, eScreenFade_Idle, 0, true, false, true, true, 0},
+        {"whited out: the second appears", "", 14, 1, 1, 1.0f, eScreenFade_FadeIn, 1, false, false, true, true, 0},
+        {"faded in: the fight goes on", "", 20, 1, 2, 1.0f, eScreenFade_Idle, 0, true, false, true, true, 0},
         {"the second falls", "test_liberated", 1, 1, 3, kOskelTimeScale, eScreenFade_FadeOut, 1, false, false, true,
          true, 50},
         // The event's object goes off, and its whole subtree with it.
-        {"the end: back from white", "", 125, 1, 4, 1.0f, eScreenFade_FadeIn, 0, true, false, true, false, 50},
+        {"the end: back from white", "", 17, 1, 4, 1.0f, eScreenFade_FadeIn, 0, true, false, true, false, 50},
     };
     for (const Checkpoint& c : points) {
         SCOPED_TRACE(c.what);

@@ -17,6 +17,7 @@
 
 #include <epoxy/gl.h>
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 #include <thread>
 
@@ -59,6 +60,25 @@ double HarnessFrame::Share(int x, int y, int w, int h, uint32_t argb, int tolera
         for (int col = x0; col < x1; ++col)
             hits += NearColor(Pixel(col, row) | 0xFF000000u, argb | 0xFF000000u, tolerance) ? 1 : 0;
     return static_cast<double>(hits) / (static_cast<double>(x1 - x0) * (y1 - y0));
+}
+
+bool HarnessFrame::WritePpm(const std::string& path) const
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = Pixel(x, y);
+            row[static_cast<size_t>(x) * 3 + 0] = static_cast<unsigned char>(c >> 16);
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<unsigned char>(c >> 8);
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<unsigned char>(c);
+        }
+        std::fwrite(row.data(), 1, row.size(), file);
+    }
+    return std::fclose(file) == 0;
 }
 
 namespace {

@@ -47,6 +47,9 @@ struct HarnessFrame {
     // `tolerance` of `argb`: where a probe of one pixel cannot tell a picture from an empty
     // screen, the share of black in each part of the screen can.
     double Share(int x, int y, int w, int h, uint32_t argb, int tolerance = 8) const;
+    // The frame as a binary PPM (P6) at `path`, to look at when a test of a sequence of frames
+    // fails; false when the file cannot be written.
+    bool WritePpm(const std::string& path) const;
 };
 
 class GameHarness {

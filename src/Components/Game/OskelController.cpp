@@ -156,7 +156,7 @@ int32_t OskelController::RunPhase0()
         HoldPlayerInvincible(true);
         SetAppTimeScale(kOskelTimeScale);
         SetQuestEnabled(false);
-        StartFade(eScreenFade_FadeOut, kWhiteClear, 1.0f);
+        StartFade(eScreenFade_FadeOut, kWhiteClear, kOskelFlashRise);
         m_nStep = 2;
         return -1;
     default:
@@ -182,7 +182,7 @@ int32_t OskelController::RunPhase1()
         if (EnemyController* enemy = EnemyOf(liberated))
             enemy->Disable();
         SetAppTimeScale(1.0f);
-        StartFade(eScreenFade_FadeIn, kWhiteFull, 1.5f);
+        StartFade(eScreenFade_FadeIn, kWhiteFull, kOskelFlashClear);
         m_nStep = 1;
         return -1;
     case 1:
@@ -214,7 +214,7 @@ int32_t OskelController::RunPhase1()
             g_PlayerSaveData.AddExperience(static_cast<uint32_t>(e));
         HoldPlayerInvincible(true);
         SetAppTimeScale(kOskelTimeScale);
-        StartFade(eScreenFade_FadeOut, kWhiteClear, 2.0f);
+        StartFade(eScreenFade_FadeOut, kWhiteClear, kOskelFlashRise);
         SetQuestEnabled(false);
         m_nStep = 3;
         return -1;
@@ -226,7 +226,7 @@ int32_t OskelController::RunPhase1()
         // clears, or the stage could never end.
         SetQuestEnabled(true);
         HoldPlayerInvincible(false);
-        StartFade(eScreenFade_FadeIn, kWhiteFull, 1.0f);
+        StartFade(eScreenFade_FadeIn, kWhiteFull, kOskelFlashClear);
         GetOwner()->Deactivate();
         SetAppTimeScale(1.0f);
         m_nStep = 4;

@@ -13,6 +13,11 @@ class HealthController;
 
 // The slow motion of the event's defeats.
 constexpr float kOskelTimeScale = 0.35f;
+// Each defeat flashes white: a rise to white in slow motion (game time, so about 0.57 s on the
+// clock), the swap behind the full white, and a quick clear. Longer fades kept the screen nearly
+// white for over half a second, hiding the fight; these leave it so for a few frames.
+constexpr float kOskelFlashRise = 0.2f;
+constexpr float kOskelFlashClear = 0.3f;
 
 class OskelController : public Component {
 public:

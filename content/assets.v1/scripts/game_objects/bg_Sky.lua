@@ -1,6 +1,8 @@
 -- The sky behind a stage: a screen-wide image that wraps sideways and drifts at a quarter of
 -- the game camera's speed. It stays in front of the camera, so it must come after the camera
--- in the stage's passes (before it in a "children" list).
+-- in the stage's passes (before it in a "children" list). Layer 1 keeps it on the camera's
+-- height too: a quest places the player high, and the camera above the stage's first screen
+-- would otherwise see black over the sky until it came down.
 bg_Sky = {
   object_name = "空",            -- "Sky"
   object_tag = "Backdrop",
@@ -10,6 +12,6 @@ bg_Sky = {
     Transform = { position = { x = 480, y = 270, z = 90 } },
     SpriteRenderer = { addressU = 1 },
     TextureAtlas = { atlasInfo = { texture = "bg_sky_wide" } },
-    BackgroundLayer = { layer = 0, scroll = 4 },
+    BackgroundLayer = { layer = 1, scroll = 4 },
   },
 }
