@@ -172,7 +172,7 @@ TEST_F(QuestEndToEndTest, TheMeadowFromItsFadeInToTheRewardsInTheSave)
     ASSERT_NE(report, nullptr);
     m_Driver.Wait(30);
     EXPECT_TRUE(report->IsActive());
-    EXPECT_TRUE(m_Driver.Checkpoint("report", {{"the meadow's banner", 480, 160, kLifeGreen},
+    EXPECT_TRUE(m_Driver.Checkpoint("report", {{"the meadow's banner, left of its name", 410, 160, kLifeGreen},
                                                {"the report's plate", 300, 200, kReportPlate}}));
     // Defeats pay experience as they happen; the rewards wait for the report.
     Gains beforeClose = GainsOf(g_PlayerSaveData, kMeadow);
@@ -287,8 +287,9 @@ TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
     EXPECT_EQ(g_PlayerSaveData.GetQuestClearCount(kCave), clears + 1) << "counted once";
     EXPECT_GE(g_PlayerSaveData.m_nHonourLevel, 1) << "the explorer's title";
     m_Game.Ticks(30);
-    // The ending opens on black, the quest's HUD gone with its stage.
-    EXPECT_TRUE(m_Driver.Checkpoint("ending", {{"black", 480, 270, kBlack}, {"no HUD flower", 40, 40, kBlack}}));
+    // The ending opens on its first page, black around it, the quest's HUD gone with its stage.
+    EXPECT_TRUE(m_Driver.Checkpoint("ending", {{"black beside the page", 100, 100, kBlack}, {"no HUD flower", 40, 40, kBlack}}));
+    EXPECT_LT(m_Game.ReadFrame().Share(240, 135, 480, 270, kBlack, 4), 0.1) << "the ending's page is black";
 }
 
 // The first quest as a new player meets it, from ten seeds: the companion's opening talk plays

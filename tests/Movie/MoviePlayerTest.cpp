@@ -352,7 +352,7 @@ TEST_F(MoviePlayerTest, TheDemoMoviesPlayFromTheGamePak)
         uint32_t width, height;
         int frames;
         bool sound;
-    } cases[] = {{"logo", 480, 272, 60, false}, {"opening", 960, 544, 90, true}, {"title", 960, 544, 60, false}};
+    } cases[] = {{"logo", 960, 544, 60, false}, {"opening", 960, 544, 90, true}, {"title", 960, 544, 60, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MoviePlayer player;
