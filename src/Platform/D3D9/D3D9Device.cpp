@@ -13,7 +13,6 @@
 #include <new>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 
@@ -373,9 +372,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     // Whether the window's own framebuffer can be the back buffer for a drawable of this size.
     bool WindowServesAsBackBuffer(int drawableWidth, int drawableHeight) const;
     void ReadWindowRows(bool shown, int width, int height, uint8_t* out);
-    // Copies the frame about to be swapped (in the window's bottom-first rows) into the kept copy.
-    bool KeepShownFrame(GLuint source, bool flip);
-    void DestroyShownFrame();
     // Where draws and clears go: the window's framebuffer (0) or the offscreen back buffer.
     GLuint TargetFramebuffer() const { return m_bDirect ? 0 : m_nFramebuffer; }
     void SetDefaultStates();
@@ -426,10 +422,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     // Direct only: the last frame was swapped to the front and nothing drawn since, so the
     // back buffer's content is read from the front buffer.
     bool m_bFramePresented = false;
-    // Direct only: the frame last swapped to the front, copied before the swap. A window's front
-    // buffer is no place to read it from: a hidden or just-shown window's is empty, and another
-    // window taking the context loses it.
-    GLuint m_nShownFramebuffer = 0, m_nShownColorBuffer = 0;
     GLuint m_nVertexArray = 0, m_nVSConstBuffer = 0, m_nPSConstBuffer = 0;
     GLuint m_Samplers[kStages] = {};
     GLuint m_nFixedVS = 0, m_nFixedPS = 0;
@@ -462,13 +454,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
     // Every device works through the one OpenGL context, so the copies above hold only while
     // no other device has touched it: the device that last did is its state's owner.
     static D3D9DeviceImpl* s_pContextStateOwner;
-    // Every device alive. With more than one window on the context, a window's own back buffer
-    // does not keep its pixels while another window is current: each device then draws offscreen.
-    static std::vector<D3D9DeviceImpl*> s_Devices;
-    // Devices being created: the others leave their windows before the context moves to it.
-    static int s_nDevicesComing;
-    // Draws offscreen from now on, the frame so far (or the one last shown) carried over.
-    void LeaveWindow();
     void ClaimContextState();
 
     D3D9TextureImpl* m_Textures[kStages] = {};
@@ -494,32 +479,6 @@ class D3D9DeviceImpl final : public ComObject<IDirect3DDevice9> {
 // Creation and teardown
 
 D3D9DeviceImpl* D3D9DeviceImpl::s_pContextStateOwner = nullptr;
-std::vector<D3D9DeviceImpl*> D3D9DeviceImpl::s_Devices;
-int D3D9DeviceImpl::s_nDevicesComing = 0;
-
-void D3D9DeviceImpl::LeaveWindow()
-{
-    if (!m_bDirect)
-        return;
-    // The context may be current on the new device's window already.
-    s_pContextStateOwner = nullptr;
-    ClaimContextState();
-    const bool presented = m_bFramePresented;
-    if (!CreateBackBuffer()) // offscreen now: another device is alive
-        return;
-    const GLint w = static_cast<GLint>(m_Params.BackBufferWidth), h = static_cast<GLint>(m_Params.BackBufferHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presented && m_nShownFramebuffer ? m_nShownFramebuffer : 0);
-    if (!(presented && m_nShownFramebuffer))
-        glReadBuffer(m_bWindowDoubleBuffered && !presented ? GL_BACK : GL_FRONT);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_nFramebuffer);
-    // The window's rows count from the bottom, the back buffer's from the top.
-    glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(m_bWindowDoubleBuffered ? GL_BACK : GL_FRONT);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_nFramebuffer);
-    DestroyShownFrame();
-    ApplyViewport();
-}
 
 void D3D9DeviceImpl::ClaimContextState()
 {
@@ -539,9 +498,6 @@ void D3D9DeviceImpl::ClaimContextState()
 bool D3D9DeviceImpl::Init()
 {
     DrainGLErrors();
-    s_Devices.push_back(this);
-    s_pContextStateOwner = nullptr;
-    BackendGLMakeCurrent(m_hWindow);
     m_bS3TC = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
     {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -565,10 +521,18 @@ bool D3D9DeviceImpl::Init()
         const GLint stencilBits = size(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE);
         bool depthFits = true;
         if (m_Params.EnableAutoDepthStencil)
-            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits >= 24 && stencilBits >= 8
-                                                                        : depthBits >= 16;
+            depthFits = m_Params.AutoDepthStencilFormat == D3DFMT_D24S8 ? depthBits == 24 && stencilBits == 8
+                                                                        : depthBits == 16;
         m_bClipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-        m_bWindowFormatFits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
+        bool fits = m_bClipControl && colorFits && depthFits && glGetError() == GL_NO_ERROR;
+        // After a swap the frame shown must stay readable (screenshots read it): from the front
+        // buffer, which some window systems do not let a double-buffered window read.
+        if (fits && m_bWindowDoubleBuffered) {
+            glReadBuffer(GL_FRONT);
+            fits = glGetError() == GL_NO_ERROR;
+            glReadBuffer(GL_BACK);
+        }
+        m_bWindowFormatFits = fits;
         DrainGLErrors();
     }
     if (!CreateBackBuffer())
@@ -598,7 +562,6 @@ bool D3D9DeviceImpl::Init()
 
 D3D9DeviceImpl::~D3D9DeviceImpl()
 {
-    std::erase(s_Devices, this);
     if (s_pContextStateOwner == this)
         s_pContextStateOwner = nullptr;
     for (auto& entry : m_Programs)
@@ -621,7 +584,7 @@ bool D3D9DeviceImpl::WindowServesAsBackBuffer(int drawableWidth, int drawableHei
 {
     // A copy or flip swap keeps the back buffer's content for the next frame; only a discarding
     // one lets the window's framebuffer stand in for it.
-    return m_bWindowFormatFits && s_Devices.size() + static_cast<size_t>(s_nDevicesComing) <= 1 && m_Params.SwapEffect == D3DSWAPEFFECT_DISCARD &&
+    return m_bWindowFormatFits && m_Params.SwapEffect == D3DSWAPEFFECT_DISCARD &&
            drawableWidth == static_cast<int>(m_Params.BackBufferWidth) &&
            drawableHeight == static_cast<int>(m_Params.BackBufferHeight);
 }
@@ -680,44 +643,6 @@ void D3D9DeviceImpl::DestroyBackBuffer()
         glDeleteRenderbuffers(1, &m_nDepthBuffer);
     m_nFramebuffer = m_nColorBuffer = m_nDepthBuffer = 0;
     m_bDirect = false;
-    DestroyShownFrame();
-}
-
-void D3D9DeviceImpl::DestroyShownFrame()
-{
-    if (m_nShownFramebuffer)
-        glDeleteFramebuffers(1, &m_nShownFramebuffer);
-    if (m_nShownColorBuffer)
-        glDeleteRenderbuffers(1, &m_nShownColorBuffer);
-    m_nShownFramebuffer = m_nShownColorBuffer = 0;
-}
-
-bool D3D9DeviceImpl::KeepShownFrame(GLuint source, bool flip)
-{
-    const GLint w = static_cast<GLint>(m_Params.BackBufferWidth), h = static_cast<GLint>(m_Params.BackBufferHeight);
-    if (!m_nShownFramebuffer) {
-        glGenFramebuffers(1, &m_nShownFramebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_nShownFramebuffer);
-        glGenRenderbuffers(1, &m_nShownColorBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_nShownColorBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_nShownColorBuffer);
-        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-            DestroyShownFrame();
-            return false;
-        }
-    }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    if (source == 0)
-        glReadBuffer(m_bWindowDoubleBuffered ? GL_BACK : GL_FRONT);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_nShownFramebuffer);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    m_bAppliedStatesValid = false;
-    // The same size and rows, no scaling: a plain copy.
-    glBlitFramebuffer(0, 0, w, h, 0, flip ? h : 0, w, flip ? 0 : h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer());
-    return true;
 }
 
 // The states of a new or reset device, as the real API documents them.
@@ -900,8 +825,6 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
             ReadWindowRows(false, dw, dh, reinterpret_cast<uint8_t*>(m_pCapture->pixels.data()));
             m_pCapture = nullptr;
         }
-        // After the swap the back buffer's content is the frame shown: kept for read-backs.
-        KeepShownFrame(0, false);
         BackendGLSwap(m_hWindow);
         m_bFramePresented = true;
         if (!WindowServesAsBackBuffer(dw, dh)) {
@@ -943,14 +866,8 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     BackendGLSwap(m_hWindow);
     if (WindowServesAsBackBuffer(dw, dh)) {
         // The window has the back buffer's size again: draw into it from the next frame on. The
-        // frame just shown stays readable from its kept copy.
-        DestroyShownFrame();
-        KeepShownFrame(m_nFramebuffer, true);
-        const GLuint shownFramebuffer = m_nShownFramebuffer, shownColorBuffer = m_nShownColorBuffer;
-        m_nShownFramebuffer = m_nShownColorBuffer = 0;
+        // frame just shown stays readable from the front buffer.
         DestroyBackBuffer();
-        m_nShownFramebuffer = shownFramebuffer;
-        m_nShownColorBuffer = shownColorBuffer;
         m_bDirect = true;
         m_bFramePresented = true;
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -962,20 +879,16 @@ HRESULT D3D9DeviceImpl::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
 }
 
 // The window framebuffer's rows, top row first, as BGRA bytes: of the frame being drawn, or of
-// the one last swapped to the front (its kept copy; the front buffer if the copy failed).
+// the one last swapped to the front (a single-buffered window has only the one buffer).
 void D3D9DeviceImpl::ReadWindowRows(bool shown, int width, int height, uint8_t* out)
 {
+    const GLenum buffer = m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT;
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     const size_t pitch = static_cast<size_t>(width) * 4;
-    if (shown && m_nShownFramebuffer) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nShownFramebuffer);
-    } else {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(m_bWindowDoubleBuffered && !shown ? GL_BACK : GL_FRONT);
-    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(buffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(m_bWindowDoubleBuffered ? GL_BACK : GL_FRONT);
     for (int row = 0; row < height; ++row)
         std::memcpy(out + static_cast<size_t>(row) * pitch, &rows[static_cast<size_t>(height - 1 - row) * pitch],
@@ -1822,17 +1735,6 @@ HRESULT CreateD3D9Device(HWND window, D3DPRESENT_PARAMETERS* params, IDirect3DDe
     if (!params || !device)
         return D3DERR_INVALIDCALL;
     *device = nullptr;
-    // A window's back buffer loses its pixels once the context is made current on another
-    // window: every device draws offscreen before the new window takes the context.
-    struct Coming {
-        Coming()
-        {
-            ++D3D9DeviceImpl::s_nDevicesComing;
-            for (D3D9DeviceImpl* other : D3D9DeviceImpl::s_Devices)
-                other->LeaveWindow();
-        }
-        ~Coming() { --D3D9DeviceImpl::s_nDevicesComing; }
-    } coming;
     if (!BackendGLAttach(window))
         return D3DERR_NOTAVAILABLE;
     D3DPRESENT_PARAMETERS p = *params;
