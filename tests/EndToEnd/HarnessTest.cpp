@@ -1,5 +1,8 @@
 // The end-to-end harness itself: the promises every later end-to-end test builds on.
 #include "Support/GameHarness.h"
+#include "System/Application/RenderWindow.h"
+#include "Platform/Backend/Input.h"
+#include "Platform/Backend/Video.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
@@ -59,6 +62,56 @@ TEST(GameHarnessTest, SeededRunsDrawTheSameNumbers)
             run.push_back(RandomNext());
     }
     EXPECT_EQ(draws[0], draws[1]);
+}
+
+// On a shared X display the tests' windows take the focus from one another, and the window
+// system's focus and key events would then let go of the keys a test holds. The harness alone
+// gives the game its focus and keys; whatever else arrives in SDL's queue does not reach it.
+TEST(GameHarnessTest, OnlyTheHarnessGivesTheGameItsFocusAndKeys)
+{
+    struct Case {
+        const char* what;
+        uint32_t type;
+        int32_t detail; // the window event, or the scancode
+    };
+    const Case cases[] = {
+        {"the window system takes the focus away", SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST},
+        {"a key held by the test is let go", SDL_KEYUP, SDL_SCANCODE_RIGHT},
+        {"a key the test never pressed goes down", SDL_KEYDOWN, SDL_SCANCODE_Z},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameHarness game;
+        ASSERT_TRUE(game.Start());
+        game.KeyDown(SDL_SCANCODE_RIGHT);
+        game.Tick();
+        ASSERT_TRUE(BackendInputHasFocus());
+        const uint32_t window = SDL_GetWindowID(BackendGetSDLWindow(game.App().m_pWindow->GetHandle()));
+        SDL_Event e{};
+        e.type = c.type;
+        if (c.type == SDL_WINDOWEVENT) {
+            e.window.event = static_cast<uint8_t>(c.detail);
+            e.window.windowID = window;
+        } else {
+            e.key.state = c.type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.key.windowID = window;
+            e.key.keysym.scancode = static_cast<SDL_Scancode>(c.detail);
+        }
+        SDL_PushEvent(&e);
+        game.Tick();
+        EXPECT_TRUE(BackendInputHasFocus());
+        uint8_t keys[256] = {};
+        BackendInputGetKeys(keys);
+        EXPECT_EQ(keys[BackendScancodeToDik(SDL_SCANCODE_RIGHT)], 0x80);
+        EXPECT_EQ(keys[BackendScancodeToDik(SDL_SCANCODE_Z)], 0);
+        // What the harness itself queues still arrives.
+        game.KeyUp(SDL_SCANCODE_RIGHT);
+        game.Focus(false);
+        game.Tick();
+        BackendInputGetKeys(keys);
+        EXPECT_EQ(keys[BackendScancodeToDik(SDL_SCANCODE_RIGHT)], 0);
+        EXPECT_FALSE(BackendInputHasFocus());
+    }
 }
 
 TEST(GameHarnessTest, TickUntilStopsAtTheConditionOrFailsAtTheLimit)
