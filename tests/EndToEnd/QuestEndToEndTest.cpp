@@ -2,7 +2,9 @@
 // from its fade-in through the waves, the targets, the slow motion of the last fall and the
 // report to the rewards in the save and home; a death and a give-up that go home with nothing;
 // the cave's master to its next stage. Screenshots through the game's own F12 path at each point.
+#include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/BossBattleController.h"
+#include "Components/Game/KnockbackController.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/TalkChannel.h"
@@ -34,7 +36,7 @@ constexpr uint32_t kFlowerYellow = 0xFFF2C94C;   // the HUD flower's middle
 constexpr uint32_t kLifeGreen = 0xFF5DAA4F;      // the HUD's life bar, the meadow's banner
 constexpr uint32_t kReportPlate = 0xFF33405B;
 constexpr uint32_t kDialogTeal = 0xFF3BA3A3;
-constexpr uint32_t kTalkPlate = 0xFF56647E;      // the companion's talk window over the sky
+constexpr uint32_t kTalkPlate = 0xFF465C7E;      // the companion's talk window, over the sky 195 rows down
 
 const NameId kMeadow = HashName("quest_Meadow");
 const NameId kCave = HashName("quest501");
@@ -197,6 +199,93 @@ TEST_F(QuestEndToEndTest, TheMeadowFromItsFadeInToTheRewardsInTheSave)
     EXPECT_TRUE(m_Driver.Checkpoint("home", With(kHud, {{"sky", 480, 100, kSky}})));
 }
 
+// The first sliced sprite of an object's subtree (the object included), or null.
+SlicedSpriteRenderer* FirstSlicedSprite(GameObj* object)
+{
+    for (GameObj* o = object; o && o->IsInSubtreeOf(object); o = o->GetNext())
+        if (auto* s = static_cast<SlicedSpriteRenderer*>(o->GetComponent(SlicedSpriteRenderer::s_Class.Key)))
+            return s;
+    return nullptr;
+}
+
+// The companion's talk window hides none of the meadow's fight: whenever it shows, from the
+// opening talk through the waves to the last fall's remark, its frame covers neither the
+// player's body nor any live enemy's; a remark still up when the report opens leaves the
+// report's plate clear; and a frame with the talk up shows the player and the sky around it.
+TEST_F(QuestEndToEndTest, TheTalkWindowHidesNoneOfTheMeadowFight)
+{
+    StartQuest("quest_Meadow", "stage_Meadow");
+    ObjectiveController* director = Director();
+    ASSERT_NE(director, nullptr);
+    ASSERT_TRUE(WaitPlay());
+    GameObj* panel = UIRoot::FindPanel(HashName("ui_lisvet_window"));
+    ASSERT_NE(panel, nullptr);
+    SlicedSpriteRenderer* frame = FirstSlicedSprite(panel);
+    ASSERT_NE(frame, nullptr) << "the talk window's frame";
+
+    int shown = 0, hidden = 0;
+    std::vector<std::string> covered;
+    auto watch = [&] {
+        if (!panel->IsActive())
+            return;
+        ++shown;
+        const ScreenBox talk = GameplayDriver::ScreenSpriteBox(frame);
+        auto look = [&](const std::string& who, const ScreenBox& body) {
+            if (!talk.Overlaps(body))
+                return;
+            if (hidden++ < 4)
+                covered.push_back(who + " at " + testing::PrintToString(body) + " under the talk at " +
+                                  testing::PrintToString(talk) + " (tick " + std::to_string(m_Game.TickCount()) + ")");
+        };
+        look("the player", m_Driver.BodyOnScreen(m_Driver.Player()));
+        // A slime blown away flies anywhere up the sky, out of the fight until it lands.
+        for (GameObj* enemy : m_Driver.LiveEnemies()) {
+            auto* flight = static_cast<KnockbackController*>(enemy->GetComponent(KnockbackController::s_Class.Key));
+            if (!flight || flight->IsFinished())
+                look(enemy->GetPrototypeName(), m_Driver.BodyOnScreen(enemy));
+        }
+    };
+
+    // The opening talk, with the player standing where play starts.
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return panel->IsActive() && frame->GetDrawWidth() > 0.0f; },
+                                   "the opening talk shows", 60));
+    watch();
+    m_Driver.Wait(20);
+    const ScreenBox talk = GameplayDriver::ScreenSpriteBox(frame);
+    const ScreenBox player = m_Driver.BodyOnScreen(m_Driver.Player());
+    EXPECT_TRUE(m_Driver.Checkpoint(
+        "the opening talk", With(kHud, {{"sky", 480, 100, kSky},
+                                        {"the talk window", 900, 195, kTalkPlate, 12}})));
+    EXPECT_FALSE(talk.Overlaps(player)) << "the player at " << player << " under the talk at " << talk;
+
+    ASSERT_TRUE(m_Driver.FightUntil(
+        [&] {
+            watch();
+            return director->m_nState == eDirector_Complete;
+        },
+        "every target is down", 6000));
+    // The last fall's remark in the slow motion, up to the report.
+    QuestController* quest = Quest();
+    ASSERT_TRUE(m_Driver.WaitUntil(
+        [&] {
+            watch();
+            return quest->m_nState == eQuest_Clear && quest->m_nStep == 1;
+        },
+        "the report opens", 600));
+    EXPECT_GT(shown, 0) << "the talk window showed during the fight";
+    EXPECT_EQ(hidden, 0) << "frames in which the talk window hid the fight; the first: "
+                         << testing::PrintToString(covered);
+
+    GameObj* report = UIRoot::FindPanel(HashName("ui_report"));
+    ASSERT_NE(report, nullptr);
+    SlicedSpriteRenderer* plate = FirstSlicedSprite(report);
+    ASSERT_NE(plate, nullptr) << "the report's plate";
+    for (int tick = 0; tick < 60 && panel->IsActive(); ++tick, m_Game.Tick())
+        EXPECT_FALSE(GameplayDriver::ScreenSpriteBox(frame).Overlaps(GameplayDriver::ScreenSpriteBox(plate)))
+            << "the talk at " << GameplayDriver::ScreenSpriteBox(frame) << " over the report's plate at "
+            << GameplayDriver::ScreenSpriteBox(plate);
+}
+
 TEST_F(QuestEndToEndTest, StandingStillUntilDeathGoesHomeWithNothing)
 {
     StartQuest("quest_Meadow", "stage_Meadow");
@@ -207,7 +296,7 @@ TEST_F(QuestEndToEndTest, StandingStillUntilDeathGoesHomeWithNothing)
     // The companion's line on the death, shown in its window.
     ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nStep == 3; }, "the death is seen", 5));
     m_Driver.Wait(20);
-    EXPECT_TRUE(m_Driver.Checkpoint("dead", {{"sky", 480, 100, kSky}, {"the talk window", 300, 450, kTalkPlate, 12}}));
+    EXPECT_TRUE(m_Driver.Checkpoint("dead", {{"sky", 480, 100, kSky}, {"the talk window", 900, 195, kTalkPlate, 12}}));
     // The leave starts 2.2 s after the death was seen.
     const int seen = m_Game.TickCount() - 20;
     ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nState == eQuest_Leave; }, "the leave", 300));
