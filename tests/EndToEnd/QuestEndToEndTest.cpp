@@ -2,7 +2,9 @@
 // from its fade-in through the waves, the targets, the slow motion of the last fall and the
 // report to the rewards in the save and home; a death and a give-up that go home with nothing;
 // the cave's master to its next stage. Screenshots through the game's own F12 path at each point.
+#include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/BossBattleController.h"
+#include "Components/Game/KnockbackController.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Components/Game/QuestController.h"
 #include "Components/Game/TalkChannel.h"
@@ -34,7 +36,7 @@ constexpr uint32_t kFlowerYellow = 0xFFF2C94C;   // the HUD flower's middle
 constexpr uint32_t kLifeGreen = 0xFF5DAA4F;      // the HUD's life bar, the meadow's banner
 constexpr uint32_t kReportPlate = 0xFF33405B;
 constexpr uint32_t kDialogTeal = 0xFF3BA3A3;
-constexpr uint32_t kTalkPlate = 0xFF56647E;      // the companion's talk window over the sky
+constexpr uint32_t kTalkPlate = 0xFF465C7E;      // the companion's talk window, over the sky 195 rows down
 
 const NameId kMeadow = HashName("quest_Meadow");
 const NameId kCave = HashName("quest501");
@@ -75,6 +77,63 @@ Gains SavedGains(NameId quest)
     saved.Read("QMSave.sav");
     return GainsOf(saved, quest);
 }
+
+// The first sliced sprite of an object's subtree (the object included), or null.
+SlicedSpriteRenderer* FirstSlicedSprite(GameObj* object)
+{
+    for (GameObj* o = object; o && o->IsInSubtreeOf(object); o = o->GetNext())
+        if (auto* s = static_cast<SlicedSpriteRenderer*>(o->GetComponent(SlicedSpriteRenderer::s_Class.Key)))
+            return s;
+    return nullptr;
+}
+
+// Watches the companion's talk window in a fight, frame by frame: while it shows, whether its
+// frame covers the player's body or a live enemy's. A slime blown away flies anywhere up the sky,
+// out of the fight until it lands: only the ground fight counts.
+class TalkCoverWatch {
+public:
+    TalkCoverWatch(GameHarness& game, GameplayDriver& driver) : m_Game(game), m_Driver(driver) {}
+
+    // The quest stage's talk panel and its frame; false without them.
+    bool Attach()
+    {
+        m_pPanel = UIRoot::FindPanel(HashName("ui_lisvet_window"));
+        m_pFrame = m_pPanel ? FirstSlicedSprite(m_pPanel) : nullptr;
+        return m_pFrame != nullptr;
+    }
+    GameObj* Panel() const { return m_pPanel; }
+    SlicedSpriteRenderer* Frame() const { return m_pFrame; }
+
+    void Look()
+    {
+        if (!m_pPanel->IsActive())
+            return;
+        ++m_nShown;
+        const ScreenBox talk = GameplayDriver::ScreenSpriteBox(m_pFrame);
+        auto look = [&](const std::string& who, const ScreenBox& body) {
+            if (talk.Overlaps(body) && m_nHidden++ < 4)
+                m_Covered.push_back(who + " at " + testing::PrintToString(body) + " under the talk at " +
+                                    testing::PrintToString(talk) + " (tick " + std::to_string(m_Game.TickCount()) +
+                                    ")");
+        };
+        look("the player", m_Driver.BodyOnScreen(m_Driver.Player()));
+        for (GameObj* enemy : m_Driver.LiveEnemies()) {
+            auto* flight = static_cast<KnockbackController*>(enemy->GetComponent(KnockbackController::s_Class.Key));
+            if (!flight || flight->IsFinished())
+                look(enemy->GetPrototypeName(), m_Driver.BodyOnScreen(enemy));
+        }
+    }
+    // Frames it showed, frames it hid someone, and the first of those.
+    int m_nShown = 0;
+    int m_nHidden = 0;
+    std::vector<std::string> m_Covered;
+
+private:
+    GameHarness& m_Game;
+    GameplayDriver& m_Driver;
+    GameObj* m_pPanel = nullptr;
+    SlicedSpriteRenderer* m_pFrame = nullptr;
+};
 
 class QuestEndToEndTest : public testing::Test {
 public:
@@ -197,6 +256,62 @@ TEST_F(QuestEndToEndTest, TheMeadowFromItsFadeInToTheRewardsInTheSave)
     EXPECT_TRUE(m_Driver.Checkpoint("home", With(kHud, {{"sky", 480, 100, kSky}})));
 }
 
+// The companion's talk window hides none of the meadow's fight: whenever it shows, from the
+// opening talk through the waves to the last fall's remark, its frame covers neither the
+// player's body nor any live enemy's; a remark still up when the report opens leaves the
+// report's plate clear; and a frame with the talk up shows the player and the sky around it.
+TEST_F(QuestEndToEndTest, TheTalkWindowHidesNoneOfTheMeadowFight)
+{
+    StartQuest("quest_Meadow", "stage_Meadow");
+    ObjectiveController* director = Director();
+    ASSERT_NE(director, nullptr);
+    ASSERT_TRUE(WaitPlay());
+    TalkCoverWatch watch(m_Game, m_Driver);
+    ASSERT_TRUE(watch.Attach()) << "the talk panel and its frame";
+    GameObj* panel = watch.Panel();
+    SlicedSpriteRenderer* frame = watch.Frame();
+
+    // The opening talk, with the player standing where play starts.
+    ASSERT_TRUE(m_Driver.WaitUntil([&] { return panel->IsActive() && frame->GetDrawWidth() > 0.0f; },
+                                   "the opening talk shows", 60));
+    watch.Look();
+    m_Driver.Wait(20);
+    const ScreenBox talk = GameplayDriver::ScreenSpriteBox(frame);
+    const ScreenBox player = m_Driver.BodyOnScreen(m_Driver.Player());
+    EXPECT_TRUE(m_Driver.Checkpoint(
+        "the opening talk", With(kHud, {{"sky", 480, 100, kSky},
+                                        {"the talk window", 900, 195, kTalkPlate, 12}})));
+    EXPECT_FALSE(talk.Overlaps(player)) << "the player at " << player << " under the talk at " << talk;
+
+    ASSERT_TRUE(m_Driver.FightUntil(
+        [&] {
+            watch.Look();
+            return director->m_nState == eDirector_Complete;
+        },
+        "every target is down", 6000));
+    // The last fall's remark in the slow motion, up to the report.
+    QuestController* quest = Quest();
+    ASSERT_TRUE(m_Driver.WaitUntil(
+        [&] {
+            watch.Look();
+            return quest->m_nState == eQuest_Clear && quest->m_nStep == 1;
+        },
+        "the report opens", 600));
+    EXPECT_GT(watch.m_nShown, 0) << "the talk window showed during the fight";
+    EXPECT_EQ(watch.m_nHidden, 0) << "frames in which the talk window hid the fight; the first: "
+                                  << testing::PrintToString(watch.m_Covered);
+
+    GameObj* report = UIRoot::FindPanel(HashName("ui_report"));
+    ASSERT_NE(report, nullptr);
+    SlicedSpriteRenderer* plate = FirstSlicedSprite(report);
+    ASSERT_NE(plate, nullptr) << "the report's plate";
+    int overPlate = 0;
+    for (int tick = 0; tick < 60 && panel->IsActive(); ++tick, m_Game.Tick())
+        overPlate += GameplayDriver::ScreenSpriteBox(frame).Overlaps(GameplayDriver::ScreenSpriteBox(plate));
+    EXPECT_EQ(overPlate, 0) << "frames with the talk at " << GameplayDriver::ScreenSpriteBox(frame)
+                            << " over the report's plate at " << GameplayDriver::ScreenSpriteBox(plate);
+}
+
 TEST_F(QuestEndToEndTest, StandingStillUntilDeathGoesHomeWithNothing)
 {
     StartQuest("quest_Meadow", "stage_Meadow");
@@ -207,7 +322,7 @@ TEST_F(QuestEndToEndTest, StandingStillUntilDeathGoesHomeWithNothing)
     // The companion's line on the death, shown in its window.
     ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nStep == 3; }, "the death is seen", 5));
     m_Driver.Wait(20);
-    EXPECT_TRUE(m_Driver.Checkpoint("dead", {{"sky", 480, 100, kSky}, {"the talk window", 300, 450, kTalkPlate, 12}}));
+    EXPECT_TRUE(m_Driver.Checkpoint("dead", {{"sky", 480, 100, kSky}, {"the talk window", 900, 195, kTalkPlate, 12}}));
     // The leave starts 2.2 s after the death was seen.
     const int seen = m_Game.TickCount() - 20;
     ASSERT_TRUE(m_Driver.WaitUntil([&] { return Quest()->m_nState == eQuest_Leave; }, "the leave", 300));
@@ -294,8 +409,9 @@ TEST_F(QuestEndToEndTest, TheCaveMasterFallsAndItsNextStageIsRequested)
 
 // The first quest as a new player meets it, from ten seeds: the companion's opening talk plays
 // while the player already runs (it does not hold him still as the first enemies come), the
-// waves never put more slimes about than the goal's three, and the driver, fighting by the pad
-// alone, brings the three targets down and clears the quest each time.
+// waves never put more slimes about than the goal's three, the talk window hides no one in the
+// fight, and the driver, fighting by the pad alone, brings the three targets down and clears the
+// quest each time.
 TEST(QuestFirstPlayEndToEndTest, TheMeadowIsClearedFromTenSeeds)
 {
     constexpr uint32_t kSeeds = 10;
@@ -316,8 +432,9 @@ TEST(QuestFirstPlayEndToEndTest, TheMeadowIsClearedFromTenSeeds)
         ASSERT_TRUE(driver.WaitUntil([&] { return quest->m_nState == eQuest_Play && driver.Grounded(); },
                                      "the quest plays and the player stands", 240));
 
-        GameObj* panel = UIRoot::FindPanel(HashName("ui_lisvet_window"));
-        ASSERT_NE(panel, nullptr);
+        TalkCoverWatch watch(game, driver);
+        ASSERT_TRUE(watch.Attach());
+        GameObj* panel = watch.Panel();
 
         // The opening talk shows, and the player runs meanwhile.
         ASSERT_TRUE(driver.WaitUntil([&] { return panel->IsActive(); }, "the opening talk shows", 60));
@@ -332,10 +449,13 @@ TEST(QuestFirstPlayEndToEndTest, TheMeadowIsClearedFromTenSeeds)
         size_t mostMobs = 0;
         ASSERT_TRUE(driver.FightUntil(
             [&] {
+                watch.Look();
                 mostMobs = std::max(mostMobs, director->m_Mobs.size());
                 return director->m_nState == eDirector_Complete;
             },
             "every target is down", 5000));
+        EXPECT_EQ(watch.m_nHidden, 0) << "frames in which the talk window hid the fight; the first: "
+                                      << testing::PrintToString(watch.m_Covered);
         EXPECT_EQ(director->m_nTargetsLeft, 0);
         // The waves fit the goal: never more slimes about at once than the three targets.
         EXPECT_GT(mostMobs, 0u);

@@ -3,6 +3,7 @@
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Collider.h"
 #include "Components/Core/Kinematics.h"
+#include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/ActorController.h"
 #include "Components/Game/HealthController.h"
 #include "Components/Game/PlayerController.h"
@@ -233,6 +234,16 @@ GameObj* GameplayDriver::NearestEnemy() const
     return best;
 }
 
+std::vector<GameObj*> GameplayDriver::LiveEnemies() const
+{
+    std::vector<GameObj*> enemies;
+    const NameId enemy = HashName("Enemy");
+    for (GameObj* o = g_pSceneManager ? g_pSceneManager->GetRoot() : nullptr; o; o = o->GetNext())
+        if (o->GetTag() == enemy && o->IsActive() && o->GetTransform())
+            enemies.push_back(o);
+    return enemies;
+}
+
 float GameplayDriver::XOf(const GameObj* object)
 {
     return object && object->GetTransform() ? object->GetTransform()->WorldMatrix().m[3][0] : 0.0f;
@@ -416,6 +427,42 @@ void GameplayDriver::ToScreen(float x, float y, int& sx, int& sy) const
     const float cy = camera ? camera->GetY() + camera->GetShakeY() : 270.0f;
     sx = static_cast<int>(std::trunc(x - cx + 480.0f + 0.5f));
     sy = static_cast<int>(std::trunc(270.0f - (y - cy) + 0.5f));
+}
+
+std::ostream& operator<<(std::ostream& out, const ScreenBox& box)
+{
+    return out << "x " << box.left << ".." << box.right << ", y " << box.top << ".." << box.bottom;
+}
+
+ScreenBox GameplayDriver::BodyOnScreen(const GameObj* object) const
+{
+    float x = XOf(object), y = YOf(object), hw = 0.0f, hh = 0.0f;
+    if (Collider* c = object ? object->GetCollider() : nullptr; c && c->GetShape() == eColliderShape_Box) {
+        const auto* box = static_cast<const Box2DCollider*>(c);
+        x = box->GetWorldCenterX(), y = box->GetWorldCenterY();
+        hw = box->GetWorldHalfX(), hh = box->GetWorldHalfY();
+    } else if (c && c->GetShape() == eColliderShape_Circle) {
+        const auto* circle = static_cast<const CircleCollider*>(c);
+        x = circle->GetWorldCenterX(), y = circle->GetWorldCenterY();
+        hw = hh = circle->GetWorldRadius();
+    }
+    ScreenBox s;
+    ToScreen(x - hw, y + hh, s.left, s.top);
+    ToScreen(x + hw, y - hh, s.right, s.bottom);
+    if (s.Empty())
+        s.right = s.left + 1, s.bottom = s.top + 1;
+    return s;
+}
+
+ScreenBox GameplayDriver::ScreenSpriteBox(const SlicedSpriteRenderer* sprite)
+{
+    if (!sprite)
+        return {};
+    const GameObj* owner = sprite->GetOwner();
+    const float x = XOf(owner), y = 540.0f - YOf(owner);
+    const float hw = sprite->GetDrawWidth() * 0.5f, hh = sprite->GetDrawHeight() * 0.5f;
+    auto at = [](float v) { return static_cast<int>(std::floor(v + 0.5f)); };
+    return {at(x - hw), at(y - hh), at(x + hw), at(y + hh)};
 }
 
 testing::AssertionResult GameplayDriver::PlayerOnScreen() const

@@ -8,6 +8,7 @@
 #include "Support/GameHarness.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ class ActorController;
 class Camera2D;
 class GameObj;
 class PlayerController;
+class SlicedSpriteRenderer;
 
 // A pixel the checkpoint expects, by what it shows.
 struct PixelProbe {
@@ -23,6 +25,18 @@ struct PixelProbe {
     uint32_t argb = 0;
     int tolerance = 8;
 };
+
+// A rectangle of the 960 x 540 frame (y down), its right and bottom edges outside it.
+struct ScreenBox {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+    bool Overlaps(const ScreenBox& other) const
+    {
+        return !Empty() && !other.Empty() && left < other.right && other.left < right && top < other.bottom &&
+               other.top < bottom;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const ScreenBox& box);
 
 class GameplayDriver {
   public:
@@ -67,6 +81,8 @@ class GameplayDriver {
     int32_t Power() const;
     // The active object tagged "Enemy" nearest to the player, or null.
     GameObj* NearestEnemy() const;
+    // Every active object tagged "Enemy", in tree order.
+    std::vector<GameObj*> LiveEnemies() const;
     // An object's world position (x, y up); (0, 0) for null.
     static float XOf(const GameObj* object);
     static float YOf(const GameObj* object);
@@ -87,6 +103,12 @@ class GameplayDriver {
     Camera2D* GameCamera() const;
     // Where a world point lands in a 960 x 540 frame of the game camera (y down).
     void ToScreen(float x, float y, int& sx, int& sy) const;
+    // Where an object's body (the box about its box or circle collider) is drawn by the game
+    // camera; a bare point without one.
+    ScreenBox BodyOnScreen(const GameObj* object) const;
+    // Where a sprite of the screen camera (placed in its fixed 960 x 540 view, y up) is drawn:
+    // its draw size about its object's position.
+    static ScreenBox ScreenSpriteBox(const SlicedSpriteRenderer* sprite);
     // Whether the player's whole body box lies inside that frame; the failure says where it is.
     testing::AssertionResult PlayerOnScreen() const;
 

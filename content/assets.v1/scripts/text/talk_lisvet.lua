@@ -1,5 +1,6 @@
 -- The companion's remarks, one list per talk key; one line of a list is picked at random.
 -- "$helth", "$enemy", "$item" and "$combo" are placeholders the game leaves out of the line.
+-- A line wider than the quest stages' narrow talk window (about ten wide characters) is broken.
 talk_lisvet = {
   attacked_health_1 = { "危ない！回復して！" },          -- "Danger! Heal up!"
   attacked_health_2 = { "無理しないで" },                -- "Don't push it"
@@ -14,9 +15,9 @@ talk_lisvet = {
   combo_50 = { "50コンボ！" },                           -- "50 combo!"
   combo_100 = { "100コンボ！すごい！" },                 -- "100 combo! Amazing!"
   combo_150 = { "150コンボ！" },                         -- "150 combo!"
-  combo_200 = { "200コンボ！止まらないね" },             -- "200 combo! Unstoppable"
+  combo_200 = { "200コンボ！\n止まらないね" },           -- "200 combo! Unstoppable"
   combo_500 = { "500コンボ！？" },                       -- "500 combo!?"
-  combo_999 = { "999コンボ……もう数えられない" },         -- "999 combo... can't count any more"
+  combo_999 = { "999コンボ……\nもう数えられない" },       -- "999 combo... can't count any more"
   over_kill = { "もう倒れてるよ", "$enemyはもう動かないよ" }, -- "It's already down", "$enemy won't move any more"
   dead = { "立って！" },                                 -- "Get up!"
   target_obliterate = { "全部倒した！" },                -- "Got them all!"
