@@ -1,0 +1,68 @@
+import subprocess, sys, time
+win, seconds = sys.argv[1], float(sys.argv[2])
+Y0, H = 250, 290  # strip of the window where fighters stand
+def grab():
+    ppm = subprocess.run(["import", "-window", win, "-crop", f"960x{H}+0+{Y0}", "+repage", "-depth", "8", "ppm:-"],
+                         capture_output=True).stdout
+    # header: P6\nW H\n255\n
+    parts = ppm.split(b"\n", 3)
+    w, h = map(int, parts[1].split())
+    return w, h, parts[3]
+def near(p, c, t=28):
+    return abs(p[0]-c[0]) <= t and abs(p[1]-c[1]) <= t and abs(p[2]-c[2]) <= t
+BLUE=(0x3d,0x6f,0xd9); GREEN=(0x5d,0xaa,0x4f); RED=(0xd9,0x48,0x3b); PINK=(0xe8,0x7f,0xb0)
+import os
+peeks = os.environ.get("QM_TOUR_PEEKS")
+def look():
+    if peeks:
+        subprocess.run(["import", "-window", win, os.path.join(peeks, "peek-%d.png" % time.time())])
+    w, h, d = grab()
+    blue = {}; foe = {}
+    for y in range(0, h, 3):
+        row = y*w*3
+        for x in range(0, w, 3):
+            p = d[row+3*x:row+3*x+3]
+            if near(p, BLUE): blue[x] = blue.get(x, 0)+1
+            elif near(p, GREEN) or near(p, RED) or near(p, PINK): foe[x] = foe.get(x, 0)+1
+    px = None
+    if blue:
+        cols = [x for x, n in blue.items() if n >= 2]
+        if cols: px = sum(cols)/len(cols)
+    # a blob is a thick column of its colour; grass is a thin line, the scarf and flowers small
+    fx = [x for x, n in foe.items() if n >= 4 and (px is None or abs(x-px) > 14)]
+    return px, fx
+if __name__ == "__main__" and len(sys.argv) > 3:
+    t=time.time(); print(look(), time.time()-t); sys.exit()
+def key(action, k): subprocess.run(["xdotool", action, k])
+def hold(k, s):
+    key("keydown", k); time.sleep(s); key("keyup", k)
+end = time.time() + seconds
+lastpx = None; empty = 0; n = 0
+while time.time() < end:
+    n += 1
+    px, fx = look()
+    if px is None:
+        hold("Right", 0.2); continue
+    if not fx:
+        empty += 1
+        way = "Right" if (empty // 8) % 3 != 2 else "Left"
+        key("keydown", way); time.sleep(0.35)
+        if lastpx is not None and abs(px-lastpx) < 2: hold("l", 0.3)
+        key("keyup", way); lastpx = px
+        print(f"peek {n}: player {px:.0f}, none, {way}", file=sys.stderr)
+        continue
+    empty = 0
+    fx.sort(key=lambda x: abs(x-px)); dx = fx[0]-px
+    way = "Right" if dx > 0 else "Left"
+    print(f"peek {n}: player {px:.0f}, foe {fx[0]} ({len(fx)} cols)", file=sys.stderr)
+    if abs(dx) > 56:
+        key("keydown", way); time.sleep(min(0.4, abs(dx)/900))
+        if lastpx is not None and abs(px-lastpx) < 2: hold("l", 0.3)
+        key("keyup", way); lastpx = px
+    else:
+        lastpx = None
+        # A chain as the pad driver swings it: the way and attack together, about twelve a second.
+        for i in range(8):
+            key("keydown", way); key("keydown", "j"); time.sleep(0.03)
+            key("keyup", "j"); key("keyup", way); time.sleep(0.05)
+        hold("k", 0.05)
