@@ -28,8 +28,9 @@ def look():
     if blue:
         cols = [x for x, n in blue.items() if n >= 2]
         if cols: px = sum(cols)/len(cols)
-    # a blob is a thick column of its colour; grass is a thin line, the scarf and flowers small
-    fx = [x for x, n in foe.items() if n >= 4 and (px is None or abs(x-px) > 14)]
+    # a blob is a thick column of its colour (40 px tall); the grass line, its tufts, the scarf and
+    # the flowers are thin or small
+    fx = [x for x, n in foe.items() if n >= 7 and (px is None or abs(x-px) > 14)]
     return px, fx
 if __name__ == "__main__" and len(sys.argv) > 3:
     t=time.time(); print(look(), time.time()-t); sys.exit()
