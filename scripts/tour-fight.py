@@ -1,3 +1,10 @@
+#!/usr/bin/env python3
+# One spell of a fight for scripts/tour, as a player at the keyboard: looks at the game's window
+# (ImageMagick's import) for the player's blue shirt and the slimes' green, red or (hurt) pink
+# bodies on the ground's band, runs to the nearest, jumping when he gets no nearer, and swings
+# chains of attacks at it as the gameplay driver of the tests does; with none in sight, runs on
+# (mostly right, where the stages lead), jumping over banks. Keys go in by xdotool.
+#   tour-fight.py WINDOW SECONDS
 import subprocess, sys, time
 win, seconds = sys.argv[1], float(sys.argv[2])
 Y0, H = 250, 290  # strip of the window where fighters stand
