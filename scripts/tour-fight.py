@@ -72,7 +72,10 @@ while time.time() < end:
     else:
         lastdx = None
         # A chain as the pad driver swings it: the way and attack together, about twelve a second.
-        for i in range(8):
+        for i in range(6):
             key("keydown", way); key("keydown", "j"); time.sleep(0.03)
             key("keyup", "j"); key("keyup", way); time.sleep(0.05)
-        hold("k", 0.05)
+        # Then a hop back out of its bite, as a player does when the chain runs out; it comes on
+        # and meets the next chain.
+        back = "Left" if way == "Right" else "Right"
+        key("keydown", back); hold("l", 0.25); key("keyup", back)
