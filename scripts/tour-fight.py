@@ -54,7 +54,7 @@ def key(action, k): subprocess.run(["xdotool", action, k])
 def hold(k, s):
     key("keydown", k); time.sleep(s); key("keyup", k)
 end = time.time() + seconds
-lastdx = None; empty = 0; n = 0
+lastdx = None; empty = 0; n = 0; heading = "Right"
 while time.time() < end:
     n += 1
     if stamp() != first:
@@ -64,7 +64,10 @@ while time.time() < end:
         px = 480  # hidden for a moment: the camera keeps him about the middle
     if not fx:
         empty += 1
-        way = "Right" if (empty // 8) % 3 != 2 else "Left"
+        # At an end of the stage the camera stops and he walks to the window's edge: turn back.
+        if px > 900: heading = "Left"
+        elif px < 60: heading = "Right"
+        way = heading
         # The camera follows him, so the screen does not tell whether he got anywhere: jump on
         # every run, over whatever bank stands in the way.
         key("keydown", way); time.sleep(0.2); hold("l", 0.35)
