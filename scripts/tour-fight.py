@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # One spell of a fight for scripts/tour, as a player at the keyboard: looks at the game's window
 # (ImageMagick's import) for the player's blue shirt and the slimes' green, red or (hurt) pink
-# bodies on the ground's band, runs to the nearest, jumping when he gets no nearer, and swings
-# chains of attacks at it as the gameplay driver of the tests does; with none in sight, runs on
+# bodies, the wisps' teal and the master's purple on the ground's band, runs to the nearest,
+# jumping when he gets no nearer, and swings chains
+# of attacks at it as the gameplay driver of the tests does; with none in sight, runs on
 # (mostly right, where the stages lead), jumping over banks. Keys go in by xdotool.
 #   tour-fight.py WINDOW SECONDS SAVE: plays until SECONDS have passed (exit 1), or the report
 #   comes up or the file SAVE is written (exit 0: the player has come home, cleared or beaten).
@@ -26,6 +27,8 @@ def grab():
 def near(p, c, t=28):
     return abs(p[0]-c[0]) <= t and abs(p[1]-c[1]) <= t and abs(p[2]-c[2]) <= t
 BLUE=(0x3d,0x6f,0xd9); PALE=(0x74,0x98,0xe0); GREEN=(0x5d,0xaa,0x4f); RED=(0xd9,0x48,0x3b); PINK=(0xe8,0x7f,0xb0)
+# The cave's wisps and its master's armour.
+TEAL=(0x3b,0xa3,0xa3); PURPLE=(0x8a,0x55,0xc7)
 peeks = os.environ.get("QM_TOUR_PEEKS")
 def look():
     if peeks:
@@ -41,7 +44,7 @@ def look():
         for x in range(0, w, 3):
             p = d[row+3*x:row+3*x+3]
             if near(p, BLUE) or near(p, PALE, 8): blue[x] = blue.get(x, 0)+1
-            elif near(p, GREEN) or near(p, RED) or near(p, PINK): foe[x] = foe.get(x, 0)+1
+            elif near(p, GREEN) or near(p, RED) or near(p, PINK) or near(p, TEAL, 20) or near(p, PURPLE, 20): foe[x] = foe.get(x, 0)+1
     px = None
     if blue:
         cols = [x for x, n in blue.items() if n >= 2]
@@ -54,7 +57,7 @@ def key(action, k): subprocess.run(["xdotool", action, k])
 def hold(k, s):
     key("keydown", k); time.sleep(s); key("keyup", k)
 end = time.time() + seconds
-lastdx = None; empty = 0; n = 0; heading = "Right"
+lastdx = None; empty = 0; n = 0; heading = "Right"; still = 0; lastpx = 480
 while time.time() < end:
     n += 1
     if stamp() != first:
@@ -65,8 +68,11 @@ while time.time() < end:
     if not fx:
         empty += 1
         # At an end of the stage the camera stops and he walks to the window's edge: turn back.
-        if px > 900: heading = "Left"
-        elif px < 60: heading = "Right"
+        # Off the middle and going nowhere for a few runs is a wall at an end, too.
+        still = still + 1 if abs(px - 480) > 100 and abs(px - lastpx) < 4 else 0
+        lastpx = px
+        if px > 900 or (still >= 3 and px > 480): heading = "Left"; still = 0
+        elif px < 60 or (still >= 3 and px < 480): heading = "Right"; still = 0
         way = heading
         # The camera follows him, so the screen does not tell whether he got anywhere: jump on
         # every run, over whatever bank stands in the way.
