@@ -63,14 +63,16 @@ while time.time() < end:
     if stamp() != first:
         sys.exit(0)
     px, fx = look()
-    if px is None:
-        px = 480  # hidden for a moment: the camera keeps him about the middle
+    seen = px is not None
+    if not seen:
+        px = 480  # hidden for a moment (or above the band): the camera keeps him about the middle
     if not fx:
         empty += 1
         # At an end of the stage the camera stops and he walks to the window's edge: turn back.
         # Off the middle and going nowhere for a few runs is a wall at an end, too.
-        still = still + 1 if abs(px - 480) > 100 and abs(px - lastpx) < 4 else 0
-        lastpx = px
+        if seen:
+            still = still + 1 if abs(px - 480) > 100 and abs(px - lastpx) < 4 else 0
+            lastpx = px
         if px > 900 or (still >= 3 and px > 480): heading = "Left"; still = 0
         elif px < 60 or (still >= 3 and px < 480): heading = "Right"; still = 0
         way = heading
