@@ -957,6 +957,13 @@ TEST(DataCheckTest, EachDamagedAssetOfTheBuiltGameIsFound)
         {"a movie pak whose first movie has damaged headers",
          [&](const PrivateGameFolder& game) { game.WriteFile("data/movie.pak", PakWithDamagedMovie(movie)); },
          {{"", "the game cannot play it: Movie"}}},
+        {"a shader pak cut short, which the game does not mount",
+         [](const PrivateGameFolder& game) {
+             game.WriteFile("data/shader.pak", GameFile("data/shader.pak").substr(0, 40));
+         },
+         {{"data/shader.pak", "the game refuses it: Pak "},
+          {"assets.v1/shaders/instancing_vs", "the sprite shader is in no archive"},
+          {"assets.v1/shaders/instancing_ps", "the sprite shader is in no archive"}}},
         {"no shader pak",
          [](const PrivateGameFolder& game) { game.RemoveFile("data/shader.pak"); },
          {{"assets.v1/shaders/instancing_vs", "the sprite shader is in no archive"},

@@ -6,8 +6,6 @@
 #include "Components/Game/ObjectiveController.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
-#include "System/Archive/FileSystemArchive.h"
-#include "System/Archive/ZEVArchive.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
