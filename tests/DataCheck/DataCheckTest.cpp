@@ -2,29 +2,63 @@
 // snippet dropped into it gives exactly the findings listed, each naming its file.
 #include "DataCheck.h"
 
+#include "PakWriter.h"
 #include "Support/Deadline.h"
+#include "Support/GameFolder.h"
 #include "Support/TempDir.h"
+#include "System/Archive/ArchiveSystem.h"
+#include "System/Archive/ZEVArchive.h"
+#include "System/Common/NameHash.h"
+#include "System/Common/StreamIO.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A TGA header (sizes at offsets 12 and 14) of a 64 x 32 image; the checker reads no further.
-std::string TgaHeader()
+// A 64 x 32 TGA image of 32-bit pixels, header and pixels (the checker decodes it).
+std::string Tga()
 {
-    std::string header(18, '\0');
-    header[2] = 2;
-    header[12] = 64;
-    header[14] = 32;
-    header[16] = 32;
-    return header;
+    std::string image(18, '\0');
+    image[2] = 2;
+    image[12] = 64;
+    image[14] = 32;
+    image[16] = 32;
+    image[17] = 8;
+    return image + std::string(64 * 32 * 4, '\x7f');
+}
+
+// A bitmap font of one glyph on one page, in the binary form the game reads.
+std::string Font(const std::string& page)
+{
+    auto block = [](char type, const std::string& body) {
+        const uint32_t size = static_cast<uint32_t>(body.size());
+        return std::string(1, type) + std::string{char(size), char(size >> 8), char(size >> 16), char(size >> 24)} +
+               body;
+    };
+    const std::string info = {20, 0};
+    const std::string common = {20, 0, 16, 0, 64, 0, 32, 0, 1, 0, 0, 0, 0, 0, 0};
+    std::string glyph(20, '\0');
+    glyph[0] = 'A';
+    glyph[8] = glyph[10] = glyph[16] = 8; // 8 x 8, advancing 8
+    glyph[19] = 15;
+    return std::string("BMF\3") + block(1, info) + block(2, common) + block(3, page + std::string(1, '\0')) +
+           block(4, glyph);
+}
+
+std::string SourceFile(const std::string& name)
+{
+    std::ifstream file(std::string(QM_SOURCE_DIR) + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // The shipped home stage compiled with luac when the tests are built.
@@ -35,7 +69,13 @@ std::string PrecompiledStage()
 }
 
 const std::map<std::string, std::string> kCleanFolder = {
-    {"assets.v1/2d/sprites/sheet.tga", TgaHeader()},
+    {"assets.v1/2d/sprites/sheet.tga", Tga()},
+    {"assets.v1/2d/fonts/nachin_20.fnt", Font("nachin_20_0.tga")},
+    {"assets.v1/2d/fonts/nachin_20_0.tga", Tga()},
+    {"assets.v1/2d/fonts/nachin_30.fnt", Font("nachin_30_0.tga")},
+    {"assets.v1/2d/fonts/nachin_30_0.tga", Tga()},
+    {"assets.v1/shaders/instancing_vs.vsh", SourceFile("content/paks/shader/instancing_vs.vsh")},
+    {"assets.v1/shaders/instancing_ps.psh", SourceFile("content/paks/shader/instancing_ps.psh")},
     {"assets.v1/scripts/prerequisites/prereq_base.lua", "LAYER_BASE = 1 -- bit 0\n"},
     {"assets.v1/scripts/textures/tex_base.lua",
      "texture_table = { sheet = { texture_name = 'assets.v1/2d/sprites/sheet', load_type = 0 } }\n"},
@@ -734,6 +774,26 @@ const BrokenCase kCases[] = {
     {"a pose track that leaves scale y and alpha unkeyed",
      {{kAnim, Anim("{ texcoord = { 'sheet', 0, 0, 32, 32 }, pose_anim = { { 3, 0, 1, 0, 1, 1 } } }")}},
      {{kAnimEntry, "leaves channel 4 (scale y) unkeyed", true}, {kAnimEntry, "leaves channel 5 (alpha) unkeyed", true}}},
+    // The game builds a prototype from the table its file left behind, whether or not the file
+    // ran to its end.
+    {"a stage that raises after defining its table",
+     {{"assets.v1/scripts/stage/stage_Home.lua", "stage_Home = { object_activity = 1, object_layer = 0 }\nerror('late')\n"}},
+     {{"assets.v1/scripts/stage/stage_Home", "fails to run"}}},
+    {"a fixed-layout stage generator without areas, and one with an empty list",
+     {{kObj + "obj_Row.lua", Proto("obj_Row", "components = { StageGenerator = { generateType = 1 } }")},
+      {kObj + "obj_Bare.lua", Proto("obj_Bare", "components = { StageGenerator = { generateType = 2, areas = {} } }")}},
+     {{"assets.v1/scripts/game_objects/obj_Row", "StageGenerator lays out a fixed row but has no areas: it places "
+                                                 "nothing"},
+      {"assets.v1/scripts/game_objects/obj_Bare", "StageGenerator lays out a fixed row but has no areas"}}},
+    {"rewards of an unknown type and of none",
+     {{"assets.v1/scripts/quest/quest501.lua",
+       "quest501 = { questId = 1, questName = 'cave', stage = { name = 'stage_TitleScene' },\n"
+       "  enemyList = { boss = { name = 'obj_Foe', nextStage = 'stage_Home' } },\n"
+       "  rewards = { { rewardType = 7, rewardInfo = { { name = 'n', suggestion = 's' }, { name = 'n', suggestion = 'h' } } },\n"
+       "    { rewardInfo = { { name = 'n', suggestion = 's' }, { name = 'n', suggestion = 'h' } } } } }\n"}},
+     {{"assets.v1/scripts/quest/quest501", "reward 1 has the unknown \"rewardType\" 7 (1 to 4 are known): it gives "
+                                           "nothing"},
+      {"assets.v1/scripts/quest/quest501", "reward 2 has the unknown \"rewardType\" 0"}}},
 };
 
 void WriteFolder(const TempDir& game, const std::map<std::string, std::string>& changes)
@@ -790,8 +850,141 @@ TEST(DataCheckTest, AFolderWithoutDataLacksTheNamesTheGameNeeds)
         "assets.v1/scripts/game_objects/: no prototype ui_camera",
         "assets.v1/scripts/quest/: no quest vididezare",
         "assets.v1/scripts/quest/: no quest quest501",
+        "assets.v1/2d/fonts/nachin_20: the font is in no archive: its text is not drawn",
+        "assets.v1/2d/fonts/nachin_30: the font is in no archive: its text is not drawn",
+        "assets.v1/shaders/instancing_vs: the sprite shader is in no archive: sprites cannot be drawn",
+        "assets.v1/shaders/instancing_ps: the sprite shader is in no archive: sprites cannot be drawn",
     };
     EXPECT_EQ(lines, expected);
+}
+
+namespace {
+
+std::string GameFile(const std::string& name)
+{
+    std::ifstream file(std::string(QM_GAME_DIR) + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The built movie pak written again with the first page of its first movie overwritten: the pak
+// itself stays sound, the movie's headers do not. `damaged` names that movie.
+std::string PakWithDamagedMovie(std::string& damaged)
+{
+    ArchiveSystem* archives = ArchiveSystem::GetInstance();
+    archives->SetRoot(std::string(QM_GAME_DIR) + "/");
+    archives->Mount(new ZEVArchive(std::string(QM_GAME_DIR) + "/data/movie.pak"));
+    std::vector<std::string> names;
+    archives->FindNames(names, "*");
+    std::sort(names.begin(), names.end());
+    std::vector<PakItem> items;
+    for (const std::string& name : names) {
+        std::unique_ptr<StreamIO> stream(archives->Open(HashName(name)));
+        items.push_back({name, stream ? ReadStreamToString(*stream) : std::string()});
+    }
+    delete archives;
+    std::string pak, error;
+    if (items.empty())
+        return pak;
+    damaged = items[0].name;
+    items[0].bytes.replace(0, std::min<size_t>(64, items[0].bytes.size()), 64, 'U');
+    BuildPak(items, PakLayout::Plain, pak, error);
+    return pak;
+}
+
+} // namespace
+
+// The built game folder with one damaged file that the game decodes and refuses with an ERROR:
+// the checker decodes it the same way and names it.
+TEST(DataCheckTest, EachDamagedAssetOfTheBuiltGameIsFound)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const PrivateGameFolder&)> damage;
+        std::vector<Expected> findings;
+    };
+    const std::string dds = "assets.v1/2d/sprites/bg_sky.dds";
+    const std::string tga = "assets.v1/2d/sprites/props.tga";
+    std::string movie;
+    const Case cases[] = {
+        {"a truncated DDS",
+         [&](const PrivateGameFolder& game) { game.WriteFile(dds, GameFile(dds).substr(0, GameFile(dds).size() / 2)); },
+         {{"assets.v1/2d/sprites/bg_sky", "cannot be decoded (texture bg_sky of assets.v1/scripts/textures/"}}},
+        {"a TGA whose header is random bytes that still give a size",
+         [&](const PrivateGameFolder& game) {
+             game.WriteFile(tga, GameFile(tga).replace(0, 18, "\x5d\x91\x0e\xa7\x33\xc8\x19\x62\xf4\x0b\x7e\x2a\x40"
+                                                              "\x01\x20\x00\xd3\x58",
+                                                      18));
+         },
+         {{"assets.v1/2d/sprites/props", "cannot be decoded"}}},
+        {"a JPEG whose header gives a size but whose data cannot be decoded",
+         [](const PrivateGameFolder& game) {
+             game.RemoveFile("assets.v1/2d/sprites/title.tga");
+             game.WriteFile("assets.v1/2d/sprites/title.jpg",
+                            std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x20\x00\x40\x03\x01\x22\x00\x02\x11"
+                                        "\x01\x03\x11\x01\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00",
+                                        31) +
+                                std::string(200, '\x5a') + "\xFF\xD9");
+         },
+         {{"assets.v1/2d/sprites/title", "cannot be decoded"}}},
+        {"a WAVE whose RIFF size is not its file size - 8",
+         [](const PrivateGameFolder& game) {
+             std::string wave = GameFile("assets.v1/sounds/se/cursor.wav");
+             wave[4] = static_cast<char>(wave[4] + 1);
+             game.WriteFile("assets.v1/sounds/se/cursor.wav", wave);
+         },
+         {{"assets.v1/sounds/se/cursor", "Not a RIFF WAVE file"}}},
+        {"a font cut inside its last block",
+         [](const PrivateGameFolder& game) {
+             const std::string font = GameFile("assets.v1/2d/fonts/nachin_20.fnt");
+             game.WriteFile("assets.v1/2d/fonts/nachin_20.fnt", font.substr(0, font.size() - 7));
+         },
+         {{"assets.v1/2d/fonts/nachin_20", "is damaged: block 4 claims"}}},
+        {"a font cut after its first block, which loads without a word and draws nothing",
+         [](const PrivateGameFolder& game) {
+             const std::string font = GameFile("assets.v1/2d/fonts/nachin_20.fnt");
+             const size_t info = 9 + (uint8_t(font[5]) | uint8_t(font[6]) << 8);
+             game.WriteFile("assets.v1/2d/fonts/nachin_20.fnt", font.substr(0, info));
+         },
+         {{"assets.v1/2d/fonts/nachin_20", "has no glyphs: its text is not drawn"}}},
+        {"a font whose second page is missing",
+         [](const PrivateGameFolder& game) { game.RemoveFile("assets.v1/2d/fonts/nachin_30_1.png"); },
+         {{"assets.v1/2d/fonts/nachin_30", "its page image assets.v1/2d/fonts/nachin_30_1 is in no archive"}}},
+        {"a loose pixel shader that does not assemble",
+         [](const PrivateGameFolder& game) {
+             game.WriteFile("assets.v1/shaders/instancing_ps.psh", "ps_2_0\nmov oC0, r99x\n");
+         },
+         {{"assets.v1/shaders/instancing_ps", "does not assemble: sprites cannot be drawn: line 2"}}},
+        {"a movie pak whose first movie has damaged headers",
+         [&](const PrivateGameFolder& game) { game.WriteFile("data/movie.pak", PakWithDamagedMovie(movie)); },
+         {{"", "the game cannot play it: Movie"}}},
+        {"a shader pak cut short, which the game does not mount",
+         [](const PrivateGameFolder& game) {
+             game.WriteFile("data/shader.pak", GameFile("data/shader.pak").substr(0, 40));
+         },
+         {{"data/shader.pak", "the game refuses it: Pak "},
+          {"assets.v1/shaders/instancing_vs", "the sprite shader is in no archive"},
+          {"assets.v1/shaders/instancing_ps", "the sprite shader is in no archive"}}},
+        {"no shader pak",
+         [](const PrivateGameFolder& game) { game.RemoveFile("data/shader.pak"); },
+         {{"assets.v1/shaders/instancing_vs", "the sprite shader is in no archive"},
+          {"assets.v1/shaders/instancing_ps", "the sprite shader is in no archive"}}},
+    };
+    for (const Case& c : cases) {
+        PrivateGameFolder game;
+        c.damage(game);
+        const std::vector<DataFinding> findings = CheckGameData(game.Path());
+        std::string all;
+        for (const DataFinding& f : findings)
+            all += "\n  " + FormatFinding(f);
+        EXPECT_EQ(findings.size(), c.findings.size()) << c.what << ":" << all;
+        for (const Expected& e : c.findings) {
+            const std::string file = e.file.empty() ? movie : e.file;
+            bool found = false;
+            for (const DataFinding& f : findings)
+                found = found || (f.file == file && f.reason.find(e.reason) != std::string::npos && !f.warning);
+            EXPECT_TRUE(found) << c.what << ": no \"" << file << ": ..." << e.reason << "...\" among" << all;
+        }
+    }
 }
 
 // Files that never end, that grow the heap without end, or whose prototypes nest or fan out past
@@ -828,12 +1021,11 @@ TEST(DataCheckTest, EndlessGreedyDeepAndWideDataIsReportedInGoodTime)
         {"a prerequisite whose top level never ends",
          {{"assets.v1/scripts/prerequisites/prereq_loop.lua", "while true do end"}},
          {{"assets.v1/scripts/prerequisites/prereq_loop", "fails to run: runs past its budget"}}},
+        // The table is defined before the endless loop: the game builds the stage from it.
         {"a stage whose top level never ends",
          {{"assets.v1/scripts/stage/stage_Home.lua", "stage_Home = { object_activity = 1, object_layer = 0 }\n"
                                                      "while true do pcall(function() while true do end end) end"}},
-         {{"assets.v1/scripts/stage/stage_Home", "runs past its budget"},
-          {"assets.v1/scripts/quest/vididezare", "the quest's stage \"stage_Home\" names no prototype"},
-          {"assets.v1/scripts/quest/quest501", "the boss's next stage \"stage_Home\" names no prototype"}}},
+         {{"assets.v1/scripts/stage/stage_Home", "runs past its budget"}}},
         {"a file doubling a string",
          {{kObj + "obj_Big.lua", "local s = 'x' while true do s = s .. s end"}},
          {{"assets.v1/scripts/game_objects/obj_Big", "fails to run: not enough memory"}}},

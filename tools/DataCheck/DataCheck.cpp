@@ -1,11 +1,11 @@
 #include "DataCheck.h"
 
+#include "AssetCheck.h"
+
 #include "Components/Core/StageGenerator.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Archive/ArchiveSystem.h"
-#include "System/Archive/FileSystemArchive.h"
-#include "System/Archive/ZEVArchive.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
@@ -201,6 +201,8 @@ class Checker {
     // A field of the object table on top as text (numbers in Lua's form), else of the base
     // prototype's table; "" when neither has it.
     std::string ObjectField(const char* key, const std::string& base);
+    // A StageGenerator's table on top: a fixed layout places its areas and nothing else.
+    void CheckStageLayout(const std::string& file, const std::string& where);
     // The parameter table of one component, on top of the stack.
     void CheckComponent(const std::string& file, const std::string& where, const std::string& name);
     // A landscape entry (a table on top): its prototype and its chance.
@@ -237,6 +239,7 @@ class Checker {
 
     std::string m_Game;
     std::vector<DataFinding> m_Findings;
+    AssetCheck m_Assets{m_Findings};
     std::vector<DataFile> m_Files;
     lua_State* L = nullptr;
     std::set<std::string> m_LibraryGlobals;
@@ -308,17 +311,7 @@ class Checker {
     void CheckPieceTables();
 };
 
-void Checker::Mount()
-{
-    ArchiveSystem* archives = ArchiveSystem::GetInstance();
-    archives->SetRoot(m_Game + "/");
-    // As the game mounts them: loose folders first, so a loose file overrides a pak entry.
-    for (const char* folder :
-         {"assets.v1/2d", "assets.v1/scripts", "assets.v1/shaders", "assets.v1/sounds", "assets.v1/movies"})
-        archives->Mount(new FileSystemArchive(folder));
-    for (const char* pak : {"bgm", "movie", "script", "se", "shader", "sprite"})
-        archives->Mount(new ZEVArchive(m_Game + "/data/" + pak + ".pak"));
-}
+void Checker::Mount() { m_Assets.Mount(m_Game); }
 
 void Checker::ListFiles()
 {
@@ -561,6 +554,8 @@ void Checker::CheckTextures(const DataFile& file)
             ProbeImageSize(stream, &probe);
             if (probe.width == 0 || probe.height == 0)
                 Add(file.entry, where + ": the header of " + image + " gives no size");
+            else
+                m_Assets.CheckImage(image, where + " of " + file.entry);
         });
     lua_pop(L, 1);
 }
@@ -878,6 +873,12 @@ void Checker::CheckQuest(const DataFile& file)
                 lua_getfield(L, -1, "rewardType");
                 const double type = lua_tonumber(L, -1);
                 lua_pop(L, 1);
+                // The save grants only the known kinds: any other reward is listed but never given.
+                const int32_t kind = LuaGetIntField(L, "rewardType");
+                if (kind < eRewardType_Rank || kind >= eRewardType_max)
+                    Add(file.entry, reward + " has the unknown \"rewardType\" " + std::to_string(kind) + " (" +
+                                        std::to_string(eRewardType_Rank) + " to " +
+                                        std::to_string(eRewardType_max - 1) + " are known): it gives nothing");
                 // The quest select lists every reward but experience with the name and hint of
                 // its first "rewardInfo" entry, or of the second once it is held; a missing one
                 // shows the program's "undefined" text.
@@ -1063,6 +1064,8 @@ void Checker::CheckObjectKeys(const std::string& file, const std::string& where,
                 Add(file, where + " component " + name + " is a " + TypeName(L, -1) + ", not a parameter table");
             else
                 CheckComponent(file, where + " " + name, name);
+            if (name == "StageGenerator" && lua_istable(L, -1))
+                CheckStageLayout(file, where + " " + name);
             components.insert(name);
             if (name == "SpriteBlurRenderer" && !instance && lua_istable(L, -1)) {
                 lua_getfield(L, -1, "useStageColor");
@@ -1936,6 +1939,18 @@ void Checker::CheckComponent(const std::string& file, const std::string& where, 
     }
 }
 
+void Checker::CheckStageLayout(const std::string& file, const std::string& where)
+{
+    // Read as the generator reads them: any "generateType" but 0 lays out every area in turn.
+    if (LuaGetIntField(L, "generateType") == 0)
+        return;
+    lua_getfield(L, -1, "areas");
+    const size_t areas = lua_istable(L, -1) ? LuaGetItemCount(L) : 0;
+    lua_pop(L, 1);
+    if (areas == 0)
+        Add(file, where + " lays out a fixed row but has no areas: it places nothing");
+}
+
 void Checker::CheckDirectorTuning(const std::string& file, const std::string& where)
 {
     // An absent key keeps the game's default, which is sound.
@@ -2175,7 +2190,7 @@ void Checker::CheckBackdrop(const std::string& file, const std::string& where, c
 void Checker::CheckBackdropCameras()
 {
     for (const DataFile& file : m_Files) {
-        if (file.folder != &kStages || !file.ran || !IsPrototype(file.name))
+        if (file.folder != &kStages || !IsPrototype(file.name))
             continue;
         std::set<std::string> seen;
         std::vector<std::string> todo = {file.name};
@@ -2217,7 +2232,7 @@ void Checker::CheckTerrainIsDrawn()
         float left, top, right, bottom;
     };
     for (const DataFile& file : m_Files) {
-        if (file.folder != &kGameObjects || !file.ran || !IsPrototype(file.name))
+        if (file.folder != &kGameObjects || !IsPrototype(file.name))
             continue;
         if (PushGlobal(file.name.c_str()) != LUA_TTABLE) {
             lua_settop(L, 0);
@@ -2699,8 +2714,6 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
             if (file.folder != folder)
                 continue;
             RunFile(file);
-            if (!file.ran)
-                continue;
             if (folder == &kTextures)
                 CheckTextures(file);
             else if (folder == &kAtlases)
@@ -2722,9 +2735,9 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
             m_pAccessories->Load(kAccessories.pattern);
         }
     }
+    // The game's loaders read the table a file leaves behind even when the file stopped at an
+    // error after defining it: such a file is checked like the others.
     for (const DataFile& file : m_Files) {
-        if (!file.ran)
-            continue;
         if (file.folder == &kQuests && PushGlobal(file.name.c_str()) == LUA_TTABLE)
             m_Quests.insert(file.name);
         else if ((file.folder == &kStages || file.folder == &kGameObjects) &&
@@ -2733,8 +2746,6 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
         lua_settop(L, 0);
     }
     for (const DataFile& file : m_Files) {
-        if (!file.ran)
-            continue;
         if (file.folder == &kTexts)
             CheckText(file);
         else if (file.folder == &kAccessories)
@@ -2775,6 +2786,10 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
     }
     CheckPieceTables();
     CheckUITags();
+    m_Assets.CheckFonts();
+    m_Assets.CheckShaders();
+    m_Assets.CheckSounds();
+    m_Assets.CheckMovies();
     for (const StageTabStage& tab : m_StageTabStages)
         if (!m_QuestStageNames.count(tab.stage))
             Add(tab.file, tab.where + " UIStageTab lists the stage \"" + tab.stage +

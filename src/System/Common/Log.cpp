@@ -1,5 +1,6 @@
 #include "System/Common/Log.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 namespace {
 
 const char* const kLevelText[eLogLevel_max] = {"INFO", "WARNING", "ERROR", "ERROR_REPORT", "FATAL"};
+
+thread_local LogCapture* t_pCapture = nullptr;
 
 struct tm LocalNow()
 {
@@ -52,11 +55,28 @@ std::ostream& LogLine::WriteHeader(int line, const char* sourcePath)
     std::string directory, name;
     SplitPath(sourcePath ? sourcePath : "", directory, name);
     m_Stream << FormatLogHeader(LocalNow(), m_eLevel, name, line);
+    m_nHeaderLength = m_Stream.str().size();
     return m_Stream;
+}
+
+LogCapture::LogCapture() : m_pOuter(t_pCapture) { t_pCapture = this; }
+
+LogCapture::~LogCapture() { t_pCapture = m_pOuter; }
+
+std::vector<std::string> LogCapture::Take()
+{
+    std::vector<std::string> lines;
+    lines.swap(m_Lines);
+    return lines;
 }
 
 void LogLine::Flush()
 {
+    if (t_pCapture && (m_eLevel == eLogLevel_Error || m_eLevel == eLogLevel_ErrorReport)) {
+        const std::string text = m_Stream.str();
+        t_pCapture->Keep(text.substr(std::min(m_nHeaderLength, text.size())));
+        return;
+    }
     m_Stream << '\n';
     m_Stream.flush();
     const std::string text = m_Stream.str();

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <sstream>
 #include <string>
+#include <vector>
 
 enum LogLevel : int32_t {
     eLogLevel_Info = 0,
@@ -39,6 +40,26 @@ private:
 
     LogLevel m_eLevel;
     std::ostringstream m_Stream;
+    size_t m_nHeaderLength = 0;
+};
+
+// While one is alive, the ERROR and ERROR_REPORT lines logged on its thread are kept in it,
+// without their headers, instead of being written: a tool that runs the game's loaders reports
+// their errors as its own findings. The innermost one keeps them; FATAL is never kept.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // The messages kept so far, which it then forgets.
+    std::vector<std::string> Take();
+    void Keep(const std::string& message) { m_Lines.push_back(message); }
+
+private:
+    LogCapture* m_pOuter;
+    std::vector<std::string> m_Lines;
 };
 
 #define QM_LOG(level) LogLine(level).WriteHeader(__LINE__, __FILE__)

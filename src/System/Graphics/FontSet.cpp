@@ -119,6 +119,7 @@ void BitmapFont::Release()
     for (ITexture* page : m_Pages)
         delete page;
     m_Pages.clear();
+    m_PageNames.clear();
     m_GlyphMap.clear();
     m_Glyphs.clear();
     m_Glyphs.shrink_to_fit();
@@ -229,6 +230,7 @@ bool BitmapFont::ReadPages(const std::vector<uint8_t>& block, const std::string&
     for (size_t i = 0; i < names.size(); ++i) {
         std::string extension, base;
         SplitExtension(folder + names[i], extension, base);
+        m_PageNames.push_back(base);
         m_Pages[i] = LoadPageTexture(base, fileName);
     }
     return true;

@@ -54,6 +54,9 @@ public:
     float GetDepth() const { return m_fDepth; }
     void SetDepth(float depth) { m_fDepth = depth; }
     ITexture* GetPage(uint32_t index) const { return index < m_Pages.size() ? m_Pages[index] : nullptr; }
+    // The archive names of the page images, in page order, as the file gives them: a checker
+    // without a render system decodes them itself.
+    const std::vector<std::string>& GetPageNames() const { return m_PageNames; }
     size_t GetGlyphCount() const { return m_Glyphs.size(); }
 
 private:
@@ -67,6 +70,7 @@ private:
     float m_fDepth = 0.0f;
     std::vector<FontGlyph> m_Glyphs;
     std::vector<ITexture*> m_Pages;
+    std::vector<std::string> m_PageNames;
     bool m_bHasCommon = false;
     bool m_bHasPages = false;
     std::unordered_map<uint16_t, uint32_t> m_GlyphMap; // key -> index into m_Glyphs
