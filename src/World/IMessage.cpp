@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "World/Component.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 
 const ClassKey MsgRemoveObject::s_Class("MsgRemoveObject");

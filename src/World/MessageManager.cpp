@@ -4,7 +4,7 @@
 #include <bit>
 
 #include "World/Component.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/IMessage.h"
 

@@ -10,7 +10,7 @@
 #include "System/Graphics/Color.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

@@ -9,7 +9,7 @@
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -9,7 +9,7 @@
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -4,7 +4,7 @@
 
 #include "Components/Core/Kinematics.h"
 #include "System/Common/Random.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 

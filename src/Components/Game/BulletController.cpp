@@ -14,7 +14,7 @@
 #include "System/Common/MathUtil.h"
 #include "System/Common/NameHash.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/Transform.h"

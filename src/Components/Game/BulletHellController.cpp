@@ -15,7 +15,7 @@
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/SceneManager.h"

@@ -5,7 +5,7 @@
 #include "Components/Game/TalkChannel.h"
 #include "Components/UI/UIHud.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/PlayStatistics.h"
 
 const ClassKey ComboController::s_Class("ComboController");

@@ -14,7 +14,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
 #include "World/DataTableLoader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

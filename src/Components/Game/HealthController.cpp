@@ -13,7 +13,7 @@
 #include "Components/UI/UIDamageNumber.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneManager.h"

@@ -8,7 +8,7 @@
 #include "Components/Core/Renderer.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 
 const ClassKey InvincibleController::s_Class("InvincibleController");

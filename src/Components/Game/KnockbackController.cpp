@@ -11,7 +11,7 @@
 #include "Components/Game/ActorController.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

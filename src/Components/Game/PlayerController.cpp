@@ -23,7 +23,7 @@
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/SceneManager.h"

@@ -19,7 +19,7 @@
 #include "System/Common/NameHash.h"
 #include "World/MessageManager.h"
 #include "World/Transform.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneManager.h"

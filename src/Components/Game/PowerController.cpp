@@ -8,7 +8,7 @@
 #include "Components/Game/StatusParameter.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 
 const ClassKey PowerController::s_Class("PowerController");

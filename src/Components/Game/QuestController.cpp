@@ -18,13 +18,13 @@
 #include "Components/UI/UIUpgradeParameter.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Sound/SoundManager.h"
-#include "System/Application/MainApp.h"
+#include "System/Common/AppControl.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/PlayStatistics.h"
 #include "World/PlayerSaveData.h"
@@ -151,7 +151,7 @@ void QuestController::Start()
         Place("gameobj_player_pemba", kHomePlacementX, kHomePlacementY);
         Place("camera", kHomePlacementX, kHomePlacementY);
         Place("ui_camera", 0.0f, 0.0f);
-        if (g_pApplication && g_pApplication->m_pSettings && g_pApplication->m_pSettings->m_bAutoSave)
+        if (GetAppSettings() && GetAppSettings()->m_bAutoSave)
             g_PlayerSaveData.Write("QMSave.sav");
     } else {
         const int32_t clears = static_cast<int32_t>(g_PlayerSaveData.GetQuestClearCount(m_pQuest->m_nKey));
@@ -365,8 +365,7 @@ int32_t QuestController::StateLeave()
     } else if (m_nStep == 2) {
         g_TalkChannelQueue.Clear(m_bHome ? 0 : kChannelImmediate);
         if (m_nNextTarget == kExitGame) {
-            if (g_pApplication)
-                g_pApplication->Quit();
+            QuitApp();
         } else {
             if (g_pSceneManager)
                 g_pSceneManager->m_nUpdateMask = kFullUpdateMask;

@@ -17,7 +17,7 @@
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
 #include "World/GameObj.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/PlayerSaveData.h"
 #include "World/SceneManager.h"
 

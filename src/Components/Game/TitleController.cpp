@@ -6,7 +6,7 @@
 #include "Components/UI/UIMenuFrames.h"
 #include "Components/UI/UIQuestSelect.h"
 #include "Components/UI/UIRoot.h"
-#include "System/Application/MainApp.h"
+#include "System/Common/AppControl.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Input/InputSystem.h"
@@ -187,8 +187,7 @@ int32_t TitleController::UpdateLeave()
     case 2:
         m_nStep = 3;
         if (m_nChoice == eTitleChoice_Exit) {
-            if (g_pApplication)
-                g_pApplication->Quit();
+            QuitApp();
             return -1;
         }
         g_PlayerSaveData.Read("QMSave.sav");

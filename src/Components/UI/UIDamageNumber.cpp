@@ -8,7 +8,7 @@
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/DataTableLoader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

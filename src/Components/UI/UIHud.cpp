@@ -16,7 +16,7 @@
 #include "Components/UI/UITweener.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -8,11 +8,11 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UIRoot.h"
 #include "Platform/Win32/CodePage.h"
-#include "System/Application/MainApp.h"
+#include "System/Common/AppControl.h"
 #include "System/Common/GameSettings.h"
 #include "System/Graphics/Color.h"
 #include "System/Lua/LuaTableReader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 
@@ -37,8 +37,8 @@ T* FindTagged(GameObj* owner, NameId tag)
 
 int32_t WindowTransmittance()
 {
-    if (g_pApplication && g_pApplication->m_pSettings)
-        return g_pApplication->m_pSettings->m_nWindowTransmittance;
+    if (const GameSettings* settings = GetAppSettings())
+        return settings->m_nWindowTransmittance;
     return GameSettings().m_nWindowTransmittance;
 }
 

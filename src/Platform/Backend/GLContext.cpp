@@ -1,7 +1,7 @@
 #include "Platform/Backend/GLContext.h"
 
 #include "Platform/Backend/Video.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <SDL.h>
 
@@ -22,20 +22,20 @@ bool BackendGLAttach(HWND hwnd)
 {
     SDL_Window* window = ResolveWindow(hwnd);
     if (!window) {
-        LOG_ERROR << "No window to attach the OpenGL context to";
+        PLATFORM_LOG_ERROR << "No window to attach the OpenGL context to";
         return false;
     }
     if (!g_GLContext) {
         g_GLContext = SDL_GL_CreateContext(window);
         if (!g_GLContext) {
-            LOG_ERROR << "OpenGL 3.3 core context could not be created: " << SDL_GetError();
+            PLATFORM_LOG_ERROR << "OpenGL 3.3 core context could not be created: " << SDL_GetError();
             return false;
         }
         // The context goes before the windows when video shuts down.
         g_nShutdownHook = BackendAddShutdownHook(BackendGLShutdown);
     }
     if (SDL_GL_MakeCurrent(window, g_GLContext) != 0) {
-        LOG_ERROR << "OpenGL context could not be made current: " << SDL_GetError();
+        PLATFORM_LOG_ERROR << "OpenGL context could not be made current: " << SDL_GetError();
         return false;
     }
     g_pContextWindow = window;

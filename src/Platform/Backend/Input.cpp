@@ -2,7 +2,7 @@
 
 #include "Platform/Backend/Video.h"
 #include "Platform/DInput8/DInputTypes.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <SDL2/SDL.h>
 #include <algorithm>
@@ -198,7 +198,7 @@ InputState g_Input;
 void OpenJoysticks()
 {
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
-        LOG_WARNING << "Game controllers are not available: " << SDL_GetError();
+        PLATFORM_LOG_WARNING << "Game controllers are not available: " << SDL_GetError();
         return;
     }
     g_Input.joystickSubsystem = true;
@@ -216,7 +216,7 @@ void OpenJoysticks()
             joy.joystick = SDL_JoystickOpen(i);
         }
         if (!joy.joystick) {
-            LOG_WARNING << "Game controller " << i << " cannot be opened: " << SDL_GetError();
+            PLATFORM_LOG_WARNING << "Game controller " << i << " cannot be opened: " << SDL_GetError();
             if (joy.controller)
                 SDL_GameControllerClose(joy.controller);
             continue;

@@ -1,7 +1,7 @@
 #include "Platform/Backend/Video.h"
 
 #include "Platform/Win32/Message.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <SDL.h>
 #include <csignal>
@@ -164,7 +164,7 @@ bool BackendInitVideo()
         // Every caller retries; the reason is logged once.
         const std::string reason = SDL_GetError();
         if (reason != s.error)
-            LOG_ERROR << "The video system could not start: " << reason;
+            PLATFORM_LOG_ERROR << "The video system could not start: " << reason;
         s.error = reason;
         return false;
     }
@@ -361,14 +361,14 @@ bool BackendCreateWindow(HWND hwnd, const char* title, const BackendWindowPlace&
     if (!window) {
         // A display without an alpha channel or depth buffer still gets a window: devices then
         // keep their back buffer offscreen.
-        LOG_WARNING << "The window \"" << title << "\" has no 8-bit alpha and 16-bit depth (" << SDL_GetError()
+        PLATFORM_LOG_WARNING << "The window \"" << title << "\" has no 8-bit alpha and 16-bit depth (" << SDL_GetError()
                     << "); asking for a plain colour buffer";
         SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
         window = SDL_CreateWindow(title, place.x, place.y, place.width, place.height, flags);
     }
     if (!window) {
-        LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
+        PLATFORM_LOG_ERROR << "The window \"" << title << "\" could not be created: " << SDL_GetError();
         return false;
     }
     PinLoadedLibraries();

@@ -5,7 +5,7 @@
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "Platform/Win32/Windows.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <algorithm>
 #include <array>
@@ -552,7 +552,7 @@ bool D3D9DeviceImpl::Init()
     m_nFixedVS = CompileShader(GL_VERTEX_SHADER, kFixedFunctionVertexGlsl, log);
     m_nFixedPS = m_nFixedVS ? CompileShader(GL_FRAGMENT_SHADER, kFixedFunctionPixelGlsl, log) : 0;
     if (!m_nFixedVS || !m_nFixedPS) {
-        LOG_ERROR << "Fixed-function shaders failed to compile: " << log;
+        PLATFORM_LOG_ERROR << "Fixed-function shaders failed to compile: " << log;
         return false;
     }
     m_pBackBuffer = new D3D9SurfaceImpl(this);
@@ -616,7 +616,7 @@ bool D3D9DeviceImpl::CreateBackBuffer()
                                       GL_RENDERBUFFER, m_nDepthBuffer);
         }
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-            LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
+            PLATFORM_LOG_ERROR << "Back buffer " << w << " x " << h << " could not be created";
             return false;
         }
     }
@@ -772,7 +772,7 @@ HRESULT D3D9DeviceImpl::Reset(D3DPRESENT_PARAMETERS* pp)
     if (m_eLoss == eLoss_Lost)
         return D3DERR_DEVICELOST;
     if (m_nDefaultPool > 0) {
-        LOG_ERROR << "Device reset refused: " << m_nDefaultPool << " default-pool resources still exist";
+        PLATFORM_LOG_ERROR << "Device reset refused: " << m_nDefaultPool << " default-pool resources still exist";
         m_eLoss = eLoss_NotReset;
         return D3DERR_INVALIDCALL;
     }
@@ -1245,17 +1245,17 @@ HRESULT MakeShaderCode(const DWORD* pFunction, bool pixel, uint64_t serial, std:
     code = std::make_unique<D3D9ShaderCode>();
     std::string error;
     if (!TranslateShader(pFunction, kMaxShaderTokens, code->translated, error)) {
-        LOG_ERROR << (pixel ? "Pixel" : "Vertex") << " shader rejected: " << error;
+        PLATFORM_LOG_ERROR << (pixel ? "Pixel" : "Vertex") << " shader rejected: " << error;
         return D3DERR_INVALIDCALL;
     }
     if (code->translated.pixel != pixel) {
-        LOG_ERROR << "Shader of the wrong kind given to Create" << (pixel ? "Pixel" : "Vertex") << "Shader";
+        PLATFORM_LOG_ERROR << "Shader of the wrong kind given to Create" << (pixel ? "Pixel" : "Vertex") << "Shader";
         return D3DERR_INVALIDCALL;
     }
     std::string log;
     code->shader = CompileShader(pixel ? GL_FRAGMENT_SHADER : GL_VERTEX_SHADER, code->translated.glsl, log);
     if (!code->shader) {
-        LOG_ERROR << "Translated shader failed to compile: " << log;
+        PLATFORM_LOG_ERROR << "Translated shader failed to compile: " << log;
         return D3DERR_INVALIDCALL;
     }
     code->tokens.assign(pFunction, pFunction + code->translated.tokenCount);
@@ -1354,7 +1354,7 @@ bool D3D9DeviceImpl::LinkProgram(GLuint vs, GLuint ps, Program& p)
     if (!ok) {
         char buffer[2048] = {};
         glGetProgramInfoLog(p.program, sizeof(buffer) - 1, nullptr, buffer);
-        LOG_ERROR << "Shader program failed to link: " << buffer;
+        PLATFORM_LOG_ERROR << "Shader program failed to link: " << buffer;
         glDeleteProgram(p.program);
         p.program = 0;
         return false;
@@ -1412,7 +1412,7 @@ Program* D3D9DeviceImpl::GetProgram()
             std::string log;
             variant = CompileShader(GL_FRAGMENT_SHADER, source, log);
             if (!variant)
-                LOG_ERROR << "Pixel stage failed to compile for alpha function " << alpha << ": " << log;
+                PLATFORM_LOG_ERROR << "Pixel stage failed to compile for alpha function " << alpha << ": " << log;
         }
         ps = variant;
     }
@@ -1717,7 +1717,7 @@ HRESULT D3D9DeviceImpl::DrawPrimitive(D3DPRIMITIVETYPE type, UINT StartVertex, U
     glBindVertexArray(m_nVertexArray);
     if (!program || !BindAttributes(StartVertex, static_cast<UINT>(vertices))) {
         if (!m_bReportedDrawFailure)
-            LOG_ERROR << "Draw rejected: no usable shaders, vertex layout or vertex data for it";
+            PLATFORM_LOG_ERROR << "Draw rejected: no usable shaders, vertex layout or vertex data for it";
         m_bReportedDrawFailure = true;
         return D3DERR_INVALIDCALL;
     }

@@ -1,7 +1,7 @@
 // The Direct3D object: adapters are the SDL displays; devices run on OpenGL.
 #include "Platform/Backend/GLContext.h"
 #include "Platform/D3D9/D3D9Device.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -103,7 +103,7 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion)
     if (SDKVersion != D3D_SDK_VERSION)
         return nullptr;
     if (BackendGetDisplayCount() == 0) {
-        LOG_ERROR << "Direct3D: no display adapter";
+        PLATFORM_LOG_ERROR << "Direct3D: no display adapter";
         return nullptr;
     }
     return new (std::nothrow) Direct3D9Impl();

@@ -4,7 +4,7 @@
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/D3DX/ImageDecode.h"
 #include "Platform/Win32/FileReplace.h"
-#include "System/Common/Log.h"
+#include "Platform/Backend/PlatformLog.h"
 
 #include <cstring>
 #include <stb_image_write.h>
@@ -32,17 +32,17 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, LPCVOID p
     DecodedImage image;
     std::string error;
     if (!DecodeImageFile(pSrcData, SrcDataSize, image, error)) {
-        LOG_ERROR << "Image could not be decoded: " << error;
+        PLATFORM_LOG_ERROR << "Image could not be decoded: " << error;
         return D3DXERR_INVALIDDATA;
     }
     // The texture keeps the file's size; scaling to another size is not offered.
     if ((!TakesFileSize(Width) && Width != image.width) || (!TakesFileSize(Height) && Height != image.height)) {
-        LOG_ERROR << "Image is " << image.width << " x " << image.height << ", not the " << Width << " x " << Height
+        PLATFORM_LOG_ERROR << "Image is " << image.width << " x " << image.height << ", not the " << Width << " x " << Height
                   << " asked for";
         return D3DERR_INVALIDCALL;
     }
     if (Format != D3DFMT_UNKNOWN && Format != static_cast<D3DFORMAT>(D3DX_FROM_FILE) && Format != image.surfaceFormat) {
-        LOG_ERROR << "Image format conversion is not supported";
+        PLATFORM_LOG_ERROR << "Image format conversion is not supported";
         return D3DERR_INVALIDCALL;
     }
     if (ColorKey != 0 && !IsBlockFormat(image.surfaceFormat)) {
@@ -126,12 +126,12 @@ HRESULT D3DXSaveSurfaceToFileA(LPCSTR pDestFile, D3DXIMAGE_FILEFORMAT DestFormat
     };
     if (!stbi_write_png_to_func(append, &png, static_cast<int>(desc.Width), static_cast<int>(desc.Height), comps,
                                 bits.data(), static_cast<int>(desc.Width) * comps)) {
-        LOG_ERROR << "PNG file " << pDestFile << " could not be encoded";
+        PLATFORM_LOG_ERROR << "PNG file " << pDestFile << " could not be encoded";
         return E_FAIL;
     }
     std::string error;
     if (!ReplaceFileContents(pDestFile, png.data(), png.size(), &error)) {
-        LOG_ERROR << "PNG file " << pDestFile << " could not be written: " << error;
+        PLATFORM_LOG_ERROR << "PNG file " << pDestFile << " could not be written: " << error;
         return E_FAIL;
     }
     return D3D_OK;

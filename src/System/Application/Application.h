@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Platform/Win32/Windows.h"
-#include "System/Application/IWindowProc.h"
+#include "System/Graphics/IWindowProc.h"
 #include "System/Common/EventManager.h"
 
 class Application : public IWindowProc {

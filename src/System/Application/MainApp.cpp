@@ -1,10 +1,12 @@
 #include "System/Application/MainApp.h"
 
 #include "System/Application/FramePacer.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
+#include "System/Common/AppControl.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/FrameStats.h"
 #include "System/Common/GameSettings.h"
 #include "System/Common/Log.h"
@@ -52,6 +54,31 @@ constexpr int kKeyboardDevice = 0;
 MainApp::MainApp()
 {
     g_pApplication = this;
+    AppFrameClock clock;
+    clock.pOwner = this;
+    clock.pFrameCount = &m_nFrameCount;
+    clock.pDeltaTime = &m_fDeltaTime;
+    clock.pRawDeltaTime = &m_fRawDeltaTime;
+    clock.pTimeScale = &m_fTimeScale;
+    clock.pfnResetPacer = [](const void* owner) {
+        const MainApp* app = static_cast<const MainApp*>(owner);
+        if (app->m_pFramePacer)
+            app->m_pFramePacer->Reset();
+    };
+    RegisterAppFrameClock(clock);
+    AppControl control;
+    control.pOwner = this;
+    control.pfnSettings = [](const void* owner) { return static_cast<const MainApp*>(owner)->m_pSettings; };
+    control.pfnQuit = [](const void* owner) { const_cast<MainApp*>(static_cast<const MainApp*>(owner))->Quit(); };
+    RegisterAppControl(control);
+}
+
+MainApp::~MainApp()
+{
+    UnregisterAppFrameClock(this);
+    UnregisterAppControl(this);
+    if (g_pApplication == this)
+        g_pApplication = nullptr;
 }
 
 bool MainApp::Startup()

@@ -23,7 +23,7 @@ constexpr float kMaxFrameSeconds = 0.1f;
 class MainApp : public Application {
   public:
     MainApp();
-    ~MainApp() override = default;
+    ~MainApp() override;
 
     LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool Startup() override;

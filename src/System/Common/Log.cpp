@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Platform/Backend/PlatformLog.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Common/StreamIO.h"
 #include "System/Common/StringUtil.h"
@@ -14,6 +15,20 @@ namespace {
 const char* const kLevelText[eLogLevel_max] = {"INFO", "WARNING", "ERROR", "ERROR_REPORT", "FATAL"};
 
 thread_local LogCapture* t_pCapture = nullptr;
+
+// The platform layer cannot include this log; its lines come here through the sink installed
+// below, with their own file and line, so they read and are captured like every other line.
+void WritePlatformLine(PlatformLogLevel level, const char* sourcePath, int line, const std::string& text)
+{
+    const LogLevel ours = level == ePlatformLog_Info      ? eLogLevel_Info
+                          : level == ePlatformLog_Warning ? eLogLevel_Warning
+                                                          : eLogLevel_Error;
+    LogLine(ours).WriteHeader(line, sourcePath) << text;
+}
+
+// Installed while statics start, so that every program that logs (the game, its tools, the
+// tests) has the platform's lines in its log before its first line is written.
+[[maybe_unused]] const bool s_bPlatformSinkInstalled = (SetPlatformLogSink(&WritePlatformLine), true);
 
 struct tm LocalNow()
 {

@@ -1,7 +1,7 @@
 #include "System/Graphics/D3D9RenderSystem.h"
 
 #include "Platform/D3DX/D3DX9.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/D3D9Resource.h"
 #include "System/Graphics/D3D9ShaderProgram.h"

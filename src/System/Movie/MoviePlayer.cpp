@@ -1,8 +1,8 @@
 #include "System/Movie/MoviePlayer.h"
 
 #include "Platform/D3DX/D3DX9.h"
-#include "System/Application/MainApp.h"
 #include "System/Archive/ArchiveSystem.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
@@ -93,7 +93,7 @@ void MoviePlayer::Close()
 
 void MoviePlayer::Update()
 {
-    Advance(g_pApplication ? g_pApplication->m_fDeltaTime : 0.0f);
+    Advance(GetAppDeltaTime());
 }
 
 void MoviePlayer::Advance(float seconds)

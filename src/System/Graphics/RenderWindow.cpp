@@ -1,6 +1,6 @@
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 
-#include "System/Application/IWindowProc.h"
+#include "System/Graphics/IWindowProc.h"
 
 #include <algorithm>
 

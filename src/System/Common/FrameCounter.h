@@ -1,9 +1,26 @@
 // The application's frame counter and time step as the object model reads them: messages record
 // the frame that made them and are due only in a later one; the scene steps its clock by the
-// scaled frame time.
+// scaled frame time. The application registers its clock here and writes it; every layer reads
+// it through these functions without knowing the application.
 #pragma once
 
 #include <cstdint>
+
+// Where a running application keeps its clock; the owner tells registrations apart.
+struct AppFrameClock {
+    const void* pOwner = nullptr;
+    uint32_t* pFrameCount = nullptr;
+    float* pDeltaTime = nullptr;
+    float* pRawDeltaTime = nullptr;
+    float* pTimeScale = nullptr;
+    // Restarts the owner's frame pacer; may be nullptr.
+    void (*pfnResetPacer)(const void* owner) = nullptr;
+};
+
+// Makes the clock the one read and written below; the last registration wins.
+void RegisterAppFrameClock(const AppFrameClock& clock);
+// Forgets the clock if the owner registered the current one; the stand-ins are read again.
+void UnregisterAppFrameClock(const void* owner);
 
 // The running application's counter; the stand-in count while there is none.
 uint32_t GetAppFrameCount();
