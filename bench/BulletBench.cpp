@@ -26,7 +26,7 @@
 #include "System/Lua/ScriptSystem.h"
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -17,7 +17,7 @@
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/Kinematics.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/Transform.h"

@@ -13,7 +13,7 @@
 #include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UITalkWindow.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -20,7 +20,7 @@
 #include "System/Common/Random.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"

@@ -22,7 +22,7 @@
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

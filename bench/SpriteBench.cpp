@@ -22,8 +22,8 @@
 
 #include "FrameClock.h"
 #include "Platform/Backend/Video.h"
-#include "System/Application/IWindowProc.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Common/StreamIO.h"

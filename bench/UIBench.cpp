@@ -9,7 +9,7 @@
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/SceneManager.h"

@@ -8,7 +8,7 @@
 
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/IMessage.h"
 #include "World/MessageManager.h"

@@ -31,7 +31,7 @@
 #include "System/Lua/ScriptSystem.h"
 #include "System/Sound/SoundManager.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
 

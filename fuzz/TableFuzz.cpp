@@ -25,7 +25,7 @@
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
 #include "World/ComponentFactory.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/QuestTable.h"

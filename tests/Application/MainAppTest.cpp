@@ -3,7 +3,7 @@
 #include "Platform/Backend/Video.h"
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Common/GameSettings.h"
 
 #include <SDL.h>

@@ -6,7 +6,7 @@
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
 #include "System/Application/MainApp.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 
 #include <SDL.h>

@@ -1,7 +1,7 @@
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include "Platform/Backend/Video.h"
-#include "System/Application/IWindowProc.h"
+#include "System/Graphics/IWindowProc.h"
 
 #include <SDL.h>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/Win32/Windows.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/FontSet.h"

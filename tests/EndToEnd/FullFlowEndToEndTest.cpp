@@ -26,6 +26,7 @@
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -565,4 +566,34 @@ TEST_F(FullFlowEndToEndTest, SaveAndQuitFromHomeWithAndWithoutTheTalkWindow)
             EXPECT_TRUE(CompanionTalkSelected()) << "the talk window has the selection back";
         }
     }
+}
+
+// The companion's talk window stays up while the player walks to the board: the quest select
+// opened there is drawn over it, so the talk frame's white inner line never crosses the screen.
+TEST_F(FullFlowEndToEndTest, TheQuestSelectIsDrawnOverTheCompanionsTalk)
+{
+    Fresh();
+    ASSERT_TRUE(Game().Start());
+    Game().Tick();
+    ASSERT_NO_FATAL_FAILURE(StartHome());
+    ASSERT_NO_FATAL_FAILURE(TalkToCompanion());
+    ASSERT_NO_FATAL_FAILURE(OpenQuestSelect());
+    ASSERT_TRUE(Panel("ui_lisvet_window")->IsActive()) << "the talk closed before the check";
+
+    const GameObj* talkFrame = Game().FindObjectByTag("talk_frame");
+    ASSERT_NE(talkFrame, nullptr);
+    // The frame is 120 high around its middle; its white line runs 4 to 5 pixels inside its top.
+    const int top = 540 - int(talkFrame->GetTransform()->WorldMatrix().m[3][1]) - 60;
+    const HarnessFrame frame = Game().ReadFrame();
+    int longestWhite = 0;
+    for (int y = top + 2; y <= top + 7; ++y) {
+        int run = 0;
+        for (int x = 170; x < 790; ++x) {
+            const uint32_t p = frame.Pixel(x, y);
+            const bool bright = ((p >> 16) & 0xFF) >= 170 && ((p >> 8) & 0xFF) >= 170 && (p & 0xFF) >= 160;
+            run = bright ? run + 1 : 0;
+            longestWhite = std::max(longestWhite, run);
+        }
+    }
+    EXPECT_LT(longestWhite, 100) << "the talk frame's line crosses the open quest select";
 }

@@ -1,6 +1,6 @@
 // The end-to-end harness itself: the promises every later end-to-end test builds on.
 #include "Support/GameHarness.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "Platform/Backend/Input.h"
 #include "Platform/Backend/Video.h"
 #include "System/Archive/ArchiveSystem.h"

@@ -13,7 +13,7 @@
 #include "Support/GameplayDriver.h"
 #include "System/Common/NameHash.h"
 #include "System/Graphics/ScreenFader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/PlayerSaveData.h"

@@ -57,6 +57,8 @@ constexpr int kStartY = 540 - 370 - 24;                 // where its drop begins
 constexpr uint32_t kPlateGrey = 0xFF8C8C99;
 constexpr uint32_t kPlateLit = 0xFF8C5D18;
 constexpr uint32_t kCursorYellow = 0xFFF2C94C;
+// How far left of a button's middle the cursor's arrow stands.
+constexpr int kCursorBeside = 95;
 
 // The UI events the root copies to its listeners: kind and the tag of the widget it came from.
 struct SeenEvent {
@@ -195,8 +197,15 @@ TEST(UIEndToEndTest, TheTitleMenuLightsMovesAndClicksByKeys)
         const HarnessFrame f = game.ReadFrame();
         EXPECT_TRUE(f.Probe(ScreenX(e.lit) - 50, ScreenY(e.lit) - 16, kPlateLit)) << "the selected button lit";
         EXPECT_TRUE(f.Probe(ScreenX(e.plain) - 50, ScreenY(e.plain) - 16, kPlateGrey)) << "the other button plain";
-        EXPECT_TRUE(f.Probe(ScreenX(e.lit) - 4, ScreenY(e.lit), kCursorYellow)) << "the cursor on the selected button";
-        EXPECT_FALSE(f.Probe(ScreenX(e.plain) - 4, ScreenY(e.plain), kCursorYellow)) << "no cursor on the other";
+        // The arrow stands beside the selected button's left end and covers none of its plate,
+        // so the label it points at is read whole.
+        EXPECT_TRUE(f.Probe(ScreenX(e.lit) - kCursorBeside - 4, ScreenY(e.lit), kCursorYellow))
+            << "the cursor beside the selected button";
+        EXPECT_FALSE(f.Probe(ScreenX(e.plain) - kCursorBeside - 4, ScreenY(e.plain), kCursorYellow))
+            << "no cursor beside the other";
+        for (const GameObj* button : {e.lit, e.plain})
+            EXPECT_EQ(f.Share(ScreenX(button) - 73, ScreenY(button) - 18, 147, 37, kCursorYellow), 0.0)
+                << "cursor pixels on a button's plate";
     };
     ASSERT_NE(ScreenY(start), ScreenY(exit));
     expectSettled({start, exit}, "opened");

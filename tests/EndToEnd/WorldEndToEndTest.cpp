@@ -178,6 +178,7 @@ TEST(WorldEndToEndTest, TheFirstTickBuildsTheTitleStageAsItsLuaSays)
         {4, "ui_title_select_exit", "おわる", "select_exit", 2048, 480, 40, false},
         {5, "ui_part", "おわる", "", 2048, 480, 54, false},
         {4, "ui_title_select_cursor", "矢印", "title_cursor", 2048, 420, 40, false},
+        {5, "ui_part", "矢印の絵", "", 2048, 325, 40, false},
     };
     const std::vector<GameObj*> objects = PreOrder(game.Root());
     ASSERT_EQ(objects.size(), std::size(expected));

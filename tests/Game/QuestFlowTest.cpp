@@ -18,7 +18,7 @@
 #include "Support/HangGuard.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/ScreenFader.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/PlayerSaveData.h"
 #include "World/QuestTable.h"
 #include "World/TextTable.h"

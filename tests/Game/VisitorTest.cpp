@@ -11,7 +11,7 @@
 #include "System/Common/Random.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Sound/SoundManager.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/PlayerSaveData.h"
 #include "World/SceneManager.h"
 

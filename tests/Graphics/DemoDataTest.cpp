@@ -7,8 +7,8 @@
 
 #include "Platform/Backend/Video.h"
 #include "Support/TempDir.h"
-#include "System/Application/IWindowProc.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"

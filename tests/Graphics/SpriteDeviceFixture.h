@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "GameFolderFixture.h"
-#include "System/Application/IWindowProc.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Common/NameHash.h"
 
 class ITexture;

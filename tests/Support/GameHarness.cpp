@@ -5,7 +5,7 @@
 #include "Platform/D3D9/D3D9.h"
 #include "Platform/Win32/Windows.h"
 #include "Support/GraphicsFixture.h"
-#include "System/Application/RenderWindow.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/D3D9RenderSystem.h"

@@ -17,7 +17,7 @@
 #include "System/Graphics/TextureTable.h"
 #include "World/ComponentFactory.h"
 #include "World/Condition.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

@@ -18,7 +18,7 @@
 #include "System/Graphics/TextureTable.h"
 #include "System/Sound/Decoder.h"
 #include "System/Sound/SoundManager.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneFixture.h"
 

@@ -4,7 +4,7 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "RendererFixture.h"
 #include "System/Common/Random.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/IMessage.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "Components/Core/SpriteNumberRenderer.h"
 #include "RendererFixture.h"
 #include "Support/HangGuard.h"
-#include "World/FrameCounter.h"
+#include "System/Common/FrameCounter.h"
 #include "World/IMessage.h"
 
 namespace {

@@ -2,7 +2,8 @@
 -- the combo count. The fight keeps to the ground band and the report's plate to the middle,
 -- so a remark covers neither the player, an enemy nor the report it may still be up over.
 -- No companion stands on a quest stage, so no arrow points at one. Lines longer than the frame
--- are broken in the talk table.
+-- are broken in the talk table. Its depths are the home window's: behind the report and the
+-- dialogs, in front of the stage.
 ui_lisvet_talk_corner = {
   object_name = "会話ウィンドウ", -- "Talk window"
   object_layer = LAYER_MENU,
@@ -17,21 +18,21 @@ ui_lisvet_talk_corner = {
   children = {
     { base_script = "ui_hud_piece", object_tag = "talk_frame",
       components = {
-        Transform = { position = { z = 1 } },
+        Transform = { position = { z = 3.4 } },
         SlicedSpriteRenderer = { renderingCamera = "UICamera", size = { width = 236, height = 100 },
                                  border = { left = 12, right = 12, top = 12, bottom = 12 } },
         TextureAtlas = { atlasName = "ui_talk_frame" },
       } },
     { base_script = "ui_hud_piece", object_tag = "talk_next",
       components = {
-        Transform = { position = { x = 102, y = -34, z = 0.5 } },
+        Transform = { position = { x = 102, y = -34, z = 3.3 } },
         SpriteRenderer = { renderingCamera = "UICamera" },
         TextureAtlas = { atlasName = "ui_talk_next" },
       } },
     { base_script = "ui_hud_piece", object_tag = "talk_label",
       components = {
         -- Nearer than the frame, as on the home window.
-        Transform = { position = { x = -106, y = 34, z = 0.5 } },
+        Transform = { position = { x = -106, y = 34, z = 3.3 } },
         FontRenderer = {
           renderingCamera = "UICamera", font = 0, alignment = 0, size = { width = 212, height = 80 },
           encoding = true,
