@@ -77,8 +77,10 @@ area_Home_Yard = {
       components = { Transform = { position = { x = -346, y = -196, z = 10 } } } },
     { base_script = "prop_Ball", object_name = "まり",            -- "Ball"
       components = { Transform = { position = { x = -390, y = 60, z = 10 } } } },
-    { base_script = "prop_Crate", object_name = "坂の上の木箱",   -- "Crate over the slope"
-      components = { Transform = { position = { x = 298, y = 60, z = 10 } } } },
+    -- Crates fall to the yard's floor; bodies pass through the bank's slope, so none is dropped
+    -- over the bank, where it would come to rest inside it.
+    { base_script = "prop_Crate", object_name = "庭の木箱",       -- "Yard crate"
+      components = { Transform = { position = { x = -275, y = -80, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "木箱",           -- "Crate"
       components = { Transform = { position = { x = -400, y = -100, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"

@@ -1,4 +1,5 @@
--- A four-digit counter in the screen's top right corner, drawn with the digit sprites.
+-- A four-digit counter in the screen's top right corner, drawn with the HUD's life digits so that it
+-- reads at the same size.
 prop_Counter = {
   object_name = "カウンター",    -- "Counter"
   object_tag = "Counter",
@@ -12,8 +13,8 @@ prop_Counter = {
       number = 907,
       alignment = 2,
       padding = { x = 14, y = 0 },
-      sprite_names = { "ui_digit_0", "ui_digit_1", "ui_digit_2", "ui_digit_3", "ui_digit_4",
-                       "ui_digit_5", "ui_digit_6", "ui_digit_7", "ui_digit_8", "ui_digit_9" },
+      sprite_names = { "ui_life_0", "ui_life_1", "ui_life_2", "ui_life_3", "ui_life_4",
+                       "ui_life_5", "ui_life_6", "ui_life_7", "ui_life_8", "ui_life_9" },
     },
   },
 }
