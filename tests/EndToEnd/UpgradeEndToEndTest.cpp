@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -258,6 +259,20 @@ TEST(UpgradeEndToEndTest, EachHomeSpotIsDrawnWithItsKeyHintWhileThePlayerStandsB
     };
     const Spot spots[] = {{"gimmick_QuestBoard", 732.0f}, {"gimmick_UpgradeStand", kUpgradeStandX},
                           {"gimmick_SavePoint", 470.0f}};
+    // Where each hint stood and how many dark pixels its box held while it showed.
+    struct HintSeen {
+        int x, y, dark;
+    };
+    std::vector<HintSeen> hintsSeen;
+    const auto darkIn = [](const HarnessFrame& frame, int sx, int sy) {
+        int dark = 0;
+        for (int y = std::max(0, sy - 4); y < std::min(frame.height, sy + 30); ++y)
+            for (int x = std::max(0, sx - 100); x < std::min(frame.width, sx + 100); ++x) {
+                const uint32_t p = frame.Pixel(x, y);
+                dark += (p >> 16 & 0xFF) < 0x50 && (p >> 8 & 0xFF) < 0x50 && (p & 0xFF) < 0x60;
+            }
+        return dark;
+    };
     GameHarness game;
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
@@ -281,14 +296,9 @@ TEST(UpgradeEndToEndTest, EachHomeSpotIsDrawnWithItsKeyHintWhileThePlayerStandsB
         // Dark letters in the hint's box (200 x 30, hanging from its place, centred).
         int sx = 0, sy = 0;
         pad.ToScreen(hint->GetTransform()->WorldMatrix().m[3][0], hint->GetTransform()->WorldMatrix().m[3][1], sx, sy);
-        const HarnessFrame frame = game.ReadFrame();
-        int dark = 0;
-        for (int y = std::max(0, sy - 4); y < std::min(frame.height, sy + 30); ++y)
-            for (int x = std::max(0, sx - 100); x < std::min(frame.width, sx + 100); ++x) {
-                const uint32_t p = frame.Pixel(x, y);
-                dark += (p >> 16 & 0xFF) < 0x50 && (p >> 8 & 0xFF) < 0x50 && (p & 0xFF) < 0x60;
-            }
+        const int dark = darkIn(game.ReadFrame(), sx, sy);
         EXPECT_GT(dark, 40) << "no dark letters where the hint stands (" << sx << ", " << sy << ")";
+        hintsSeen.push_back({sx, sy, dark});
     }
     // Away from every spot, no hint shows.
     ASSERT_TRUE(pad.WalkTo(390.0f));
@@ -298,4 +308,77 @@ TEST(UpgradeEndToEndTest, EachHomeSpotIsDrawnWithItsKeyHintWhileThePlayerStandsB
         for (GameObj* o = gimmick->GetNext(); o && o != gimmick->GetNextSkippingSubtree(); o = o->GetNext())
             EXPECT_FALSE(o->GetTag() == HashName("key_hint") && o->IsActive()) << spot.prototype << "'s hint stays up";
     }
+    // The dark pixels were the hint's letters, not something drawn in front of them: they go
+    // with the hint.
+    const HarnessFrame away = game.ReadFrame();
+    for (size_t i = 0; i < hintsSeen.size(); ++i)
+        EXPECT_LT(darkIn(away, hintsSeen[i].x, hintsSeen[i].y) + 40, hintsSeen[i].dark)
+            << spots[i].prototype << "'s hint was not seen: its letters lie behind something";
+}
+
+// Every spot the player reads at home, the signpost and the hint board included, is seen whole:
+// once the yard's props have come to rest, no prop or other spot drawn nearer covers a tenth of
+// its picture.
+TEST(UpgradeEndToEndTest, NoHomeSpotIsHiddenBehindAPropOrAnotherSpot)
+{
+    GameHarness game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.MakeQuestCurrent("vididezare"));
+    ASSERT_TRUE(game.RequestStage("stage_Home"));
+    game.Ticks(150); // the crates and the ball come to rest
+    GameplayDriver pad(game);
+
+    struct Drawn {
+        const GameObj* object = nullptr;
+        std::string name;
+        ScreenBox box;
+        float depth;
+    };
+    const auto drawn = [&](GameObj* o, Drawn& out) {
+        auto* sprite = static_cast<SpriteRenderer*>(o->GetComponent(SpriteRenderer::s_Class.Key));
+        if (!sprite || !o->IsActive())
+            return false;
+        const Transform* t = o->GetTransform();
+        const float x = t->WorldMatrix().m[3][0], y = t->WorldMatrix().m[3][1];
+        const float hw = sprite->GetWidth() * std::fabs(t->WorldScale().x) * 0.5f;
+        const float hh = sprite->GetHeight() * std::fabs(t->WorldScale().y) * 0.5f;
+        out.object = o;
+        out.name = o->GetPrototypeName();
+        pad.ToScreen(x - hw, y + hh, out.box.left, out.box.top);
+        pad.ToScreen(x + hw, y - hh, out.box.right, out.box.bottom);
+        out.depth = t->WorldMatrix().m[3][2];
+        return !out.box.Empty();
+    };
+    const auto isSpot = [](const std::string& name) {
+        return name.rfind("gimmick_", 0) == 0 || name == "gameobj_signpost";
+    };
+    std::vector<Drawn> spots, covers;
+    for (GameObj* o = game.Root(); o; o = o->GetNext()) {
+        Drawn d;
+        if (!drawn(o, d))
+            continue;
+        if (isSpot(d.name))
+            spots.push_back(d);
+        // The terrain's pictures are left out: a spot stands planted in the ground it stands on,
+        // and a slope's picture does not fill the box about it.
+        if (isSpot(d.name) || (d.name.rfind("prop_", 0) == 0 && d.name != "prop_Ground"))
+            covers.push_back(d);
+    }
+    std::vector<std::string> names;
+    for (const Drawn& s : spots)
+        names.push_back(s.name);
+    for (const char* expected :
+         {"gimmick_QuestBoard", "gimmick_SavePoint", "gimmick_UpgradeStand", "gimmick_HintBoard", "gameobj_signpost"})
+        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected << " is not drawn";
+
+    for (const Drawn& spot : spots)
+        for (const Drawn& cover : covers) {
+            if (spot.object == cover.object || cover.depth >= spot.depth || !spot.box.Overlaps(cover.box))
+                continue;
+            const int w = std::min(spot.box.right, cover.box.right) - std::max(spot.box.left, cover.box.left);
+            const int h = std::min(spot.box.bottom, cover.box.bottom) - std::max(spot.box.top, cover.box.top);
+            const int area = (spot.box.right - spot.box.left) * (spot.box.bottom - spot.box.top);
+            EXPECT_LE(w * h * 10, area) << cover.name << " at " << cover.box << " covers " << spot.name << " at "
+                                        << spot.box;
+        }
 }

@@ -32,8 +32,9 @@ area_Home_Yard = {
       },
     },
     -- Decoration standing on the ground strips' top (Lua y 496): flowers, one of them by
-    -- chance, a pebble, a few tufts of grass, and by the gate a banner once the meadow has been
-    -- cleared (value kind 31: its clear count; compare 5: at least 1), else the signpost.
+    -- chance, a pebble, a few tufts of grass, and a banner once the meadow has been
+    -- cleared (value kind 31: its clear count; compare 5: at least 1), else the signpost. Either
+    -- stands on the bank's top (Lua y 340), clear of the training spot's dummy at the ramp's foot.
     LandscapeFactory = {
       manual = {
         { name = "land_Flower", position = { x = 60, y = 484 }, rate = 100 },
@@ -46,8 +47,8 @@ area_Home_Yard = {
       conditional = {
         {
           condition = { { { compare = 5, target = 31, type = Script.hash("quest_Meadow"), value = 1 } } },
-          consequent = { name = "land_Banner", position = { x = 590, y = 464 }, rate = 100 },
-          alternative = { name = "gameobj_signpost", position = { x = 590, y = 472 }, rate = 100 },
+          consequent = { name = "land_Banner", position = { x = 910, y = 308 }, rate = 100 },
+          alternative = { name = "gameobj_signpost", position = { x = 910, y = 300 }, rate = 100 },
         },
       },
     },
@@ -80,7 +81,7 @@ area_Home_Yard = {
     -- Crates fall to the yard's floor; bodies pass through the bank's slope, so none is dropped
     -- over the bank, where it would come to rest inside it.
     { base_script = "prop_Crate", object_name = "庭の木箱",       -- "Yard crate"
-      components = { Transform = { position = { x = -275, y = -80, z = 10 } } } },
+      components = { Transform = { position = { x = -242, y = -80, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "木箱",           -- "Crate"
       components = { Transform = { position = { x = -400, y = -100, z = 10 } } } },
     { base_script = "prop_Crate", object_name = "奥の木箱",       -- "Far crate"

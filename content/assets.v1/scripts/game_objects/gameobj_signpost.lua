@@ -1,5 +1,5 @@
 -- The signpost: a board on a post, standing where a landscape factory puts it, with two lines
--- of text centred on the board.
+-- of text centred on the board (88 x 56 over a post of 24: its middle is 40 above the ground).
 gameobj_signpost = {
   object_name = "道標",          -- "Signpost"
   object_tag = "Signpost",
@@ -8,9 +8,9 @@ gameobj_signpost = {
   components = {
     Transform = { position = { z = 30 } },
     SpriteRenderer = {},
-    TextureAtlas = { atlasName = "land_signpost" },
+    TextureAtlas = { atlasName = "land_signboard" },
     -- Its name in the HUD's plate while the player touches it.
-    Box2DCollider = { size = { width = 40, height = 48 }, cullingMask = LAYER_PLAYER },
+    Box2DCollider = { size = { width = 88, height = 80 }, cullingMask = LAYER_PLAYER },
     GimmickObjectName = { display_time = 3, is_collision_stay = true, layer_mask = LAYER_PLAYER },
   },
   children = {
