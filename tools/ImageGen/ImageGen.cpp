@@ -761,9 +761,9 @@ std::vector<SheetDef> Sheets()
                                  c.FillRect(6, 8, 28, 3, kInk);
                              }});
     // The signpost by the cave's way: a blank board large enough for its two lines of text.
-    props.sprites.push_back({"land_signboard", 88, 80, [](Canvas& c) {
-                                 c.FillRect(41, 52, 6, 28, kBrown);
-                                 c.FrameRect(0, 0, 88, 56, 3, kWhite, kInk);
+    props.sprites.push_back({"land_signboard", 88, 84, [](Canvas& c) {
+                                 c.FillRect(41, 60, 6, 24, kBrown);
+                                 c.FrameRect(0, 0, 88, 64, 3, kWhite, kInk);
                              }});
     // The home's spots the player opens with Up: the quest board (a notice board on two legs
     // with papers pinned on it), the save point (a book on a lectern under a yellow gem) and the

@@ -48,7 +48,7 @@ area_Home_Yard = {
         {
           condition = { { { compare = 5, target = 31, type = Script.hash("quest_Meadow"), value = 1 } } },
           consequent = { name = "land_Banner", position = { x = 910, y = 308 }, rate = 100 },
-          alternative = { name = "gameobj_signpost", position = { x = 910, y = 300 }, rate = 100 },
+          alternative = { name = "gameobj_signpost", position = { x = 910, y = 298 }, rate = 100 },
         },
       },
     },

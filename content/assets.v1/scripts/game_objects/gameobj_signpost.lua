@@ -1,5 +1,5 @@
 -- The signpost: a board on a post, standing where a landscape factory puts it, with two lines
--- of text centred on the board (88 x 56 over a post of 24: its middle is 40 above the ground).
+-- of text centred on the board (88 x 64 over a post of 20: its middle is 42 above the ground).
 gameobj_signpost = {
   object_name = "道標",          -- "Signpost"
   object_tag = "Signpost",
@@ -10,7 +10,7 @@ gameobj_signpost = {
     SpriteRenderer = {},
     TextureAtlas = { atlasName = "land_signboard" },
     -- Its name in the HUD's plate while the player touches it.
-    Box2DCollider = { size = { width = 88, height = 80 }, cullingMask = LAYER_PLAYER },
+    Box2DCollider = { size = { width = 88, height = 84 }, cullingMask = LAYER_PLAYER },
     GimmickObjectName = { display_time = 3, is_collision_stay = true, layer_mask = LAYER_PLAYER },
   },
   children = {

@@ -1,11 +1,11 @@
 -- The signpost's two lines, centred on its board: they hang from 4 below the board's top edge,
--- 36 above the sign's middle.
+-- 38 above the sign's middle.
 signpost_Text = {
   object_name = "立て札の文字",  -- "Signpost text"
   object_layer = LAYER_STAGE,
   object_activity = ACTIVE,
   components = {
-    Transform = { position = { x = 0, y = 36, z = 29 } },
+    Transform = { position = { x = 0, y = 38, z = 29 } },
     FontRenderer = {
       font = 0,
       alignment = 1,
