@@ -30,6 +30,7 @@
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Lua/ScriptSystem.h"
 #include "System/Sound/SoundManager.h"
+#include "Components/ComponentList.h"
 #include "World/ComponentFactory.h"
 #include "System/Common/FrameCounter.h"
 #include "World/QuestTable.h"
@@ -113,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SpriteBatch batch;
     g_pSpriteBatch = &batch;
     {
+        InstallComponentList();
         SceneManager scene;
         g_pSceneManager = &scene;
         scene.Init();

@@ -24,6 +24,7 @@
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
+#include "Components/ComponentList.h"
 #include "World/ComponentFactory.h"
 #include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
@@ -153,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_pTextureTable = nullptr;
     g_pAtlasTable = nullptr;
     {
+        InstallComponentList();
         SceneManager scene;
         scene.Init();
         scene.LoadPrototypes("assets.v1/scripts/game_objects/");

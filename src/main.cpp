@@ -1,3 +1,4 @@
+#include "Components/ComponentList.h"
 #include "Platform/Backend/Heap.h"
 #include "Platform/Win32/Windows.h"
 #include "System/Application/MainApp.h"
@@ -5,6 +6,7 @@
 int main()
 {
     BackendConfigureHeap();
+    InstallComponentList();
     // The audio device is created through COM, on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const int result = RunApplication();

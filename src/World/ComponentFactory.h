@@ -19,8 +19,10 @@ public:
     ComponentFactory& operator=(const ComponentFactory&) = delete;
     virtual ~ComponentFactory() = default;
 
-    // Registers every component class, in the game's fixed order.
+    // Registers every component class, in the game's fixed order: the transform, then the list
+    // installed below (the component folders sit above this one, so they install their list).
     virtual void RegisterAll();
+    static void SetComponentList(void (*registerList)(ComponentFactory& factory));
     // A key already present keeps its first creator and its place in the order.
     void RegisterClass(TypeKey key, Creator creator);
     template <class T>
@@ -51,6 +53,7 @@ private:
         int index;
     };
     std::unordered_map<TypeKey, Registration> m_Creators;
+    static void (*s_pfnRegisterList)(ComponentFactory& factory);
 };
 
 extern ComponentFactory* g_pComponentFactory;

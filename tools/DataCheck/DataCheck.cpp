@@ -2,6 +2,7 @@
 
 #include "AssetCheck.h"
 
+#include "Components/ComponentList.h"
 #include "Components/Core/StageGenerator.h"
 #include "Components/Game/ObjectiveController.h"
 #include "Platform/Win32/Windows.h"
@@ -2702,6 +2703,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
                      "  return env\n"
                      "end");
     lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
+    InstallComponentList();
     m_Factory.RegisterAll();
 
     ListFiles();

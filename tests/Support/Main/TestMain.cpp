@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "Components/ComponentList.h"
 #include "Platform/Backend/Video.h"
 
 // Options the address sanitizer's runtime reads before main; the environment's ASAN_OPTIONS
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    InstallComponentList();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Windows, GL contexts and the renderer's worker threads end here, before the leak checker

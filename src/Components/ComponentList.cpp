@@ -1,0 +1,15 @@
+#include "Components/ComponentList.h"
+
+#include "Components/Core/CoreComponents.h"
+#include "Components/Game/GameComponents.h"
+#include "Components/UI/UIComponents.h"
+#include "World/ComponentFactory.h"
+
+void RegisterComponentList(ComponentFactory& factory)
+{
+    RegisterCoreComponents(factory);
+    RegisterGameComponents(factory);
+    RegisterUIComponents(factory);
+}
+
+void InstallComponentList() { ComponentFactory::SetComponentList(&RegisterComponentList); }

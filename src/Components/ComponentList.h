@@ -1,0 +1,10 @@
+// Every component class of the game, folder by folder in the game's fixed order: core, game, UI.
+// Programs install the list before their first scene, so that the world's factory makes them all.
+#pragma once
+
+class ComponentFactory;
+
+// Registers the component folders' classes, in order, into the factory.
+void RegisterComponentList(ComponentFactory& factory);
+// Makes every ComponentFactory::RegisterAll register the list after the transform.
+void InstallComponentList();
