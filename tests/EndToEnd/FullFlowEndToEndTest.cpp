@@ -577,23 +577,28 @@ TEST_F(FullFlowEndToEndTest, TheQuestSelectIsDrawnOverTheCompanionsTalk)
     Game().Tick();
     ASSERT_NO_FATAL_FAILURE(StartHome());
     ASSERT_NO_FATAL_FAILURE(TalkToCompanion());
-    ASSERT_NO_FATAL_FAILURE(OpenQuestSelect());
-    ASSERT_TRUE(Panel("ui_lisvet_window")->IsActive()) << "the talk closed before the check";
-
     const GameObj* talkFrame = Game().FindObjectByTag("talk_frame");
     ASSERT_NE(talkFrame, nullptr);
     // The frame is 120 high around its middle; its white line runs 4 to 5 pixels inside its top.
     const int top = 540 - int(talkFrame->GetTransform()->WorldMatrix().m[3][1]) - 60;
-    const HarnessFrame frame = Game().ReadFrame();
-    int longestWhite = 0;
-    for (int y = top + 2; y <= top + 7; ++y) {
-        int run = 0;
-        for (int x = 170; x < 790; ++x) {
-            const uint32_t p = frame.Pixel(x, y);
-            const bool bright = ((p >> 16) & 0xFF) >= 170 && ((p >> 8) & 0xFF) >= 170 && (p & 0xFF) >= 160;
-            run = bright ? run + 1 : 0;
-            longestWhite = std::max(longestWhite, run);
+    const auto longestWhiteRun = [&] {
+        const HarnessFrame frame = Game().ReadFrame();
+        int longest = 0;
+        for (int y = top + 2; y <= top + 7; ++y) {
+            int run = 0;
+            for (int x = 170; x < 790; ++x) {
+                const uint32_t p = frame.Pixel(x, y);
+                const bool bright = ((p >> 16) & 0xFF) >= 170 && ((p >> 8) & 0xFF) >= 170 && (p & 0xFF) >= 160;
+                run = bright ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
         }
-    }
-    EXPECT_LT(longestWhite, 100) << "the talk frame's line crosses the open quest select";
+        return longest;
+    };
+    Game().Ticks(30); // the window fades in
+    EXPECT_GT(longestWhiteRun(), 500) << "the talk window is not seen over the yard";
+
+    ASSERT_NO_FATAL_FAILURE(OpenQuestSelect());
+    ASSERT_TRUE(Panel("ui_lisvet_window")->IsActive()) << "the talk closed before the check";
+    EXPECT_LT(longestWhiteRun(), 100) << "the talk frame's line crosses the open quest select";
 }
