@@ -10,7 +10,7 @@
 int main(int argc, char** argv)
 {
     BackendConfigureHeap();
-    InstallComponentList();
+    InstallComponents();
     const benchmark::ConsoleReporter::OutputOptions options = RatioReporterOptions(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SpriteBatch batch;
     g_pSpriteBatch = &batch;
     {
-        InstallComponentList();
+        InstallComponents();
         SceneManager scene;
         g_pSceneManager = &scene;
         scene.Init();

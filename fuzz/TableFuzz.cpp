@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_pTextureTable = nullptr;
     g_pAtlasTable = nullptr;
     {
-        InstallComponentList();
+        InstallComponents();
         SceneManager scene;
         scene.Init();
         scene.LoadPrototypes("assets.v1/scripts/game_objects/");

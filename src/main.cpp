@@ -6,7 +6,7 @@
 int main()
 {
     BackendConfigureHeap();
-    InstallComponentList();
+    InstallComponents();
     // The audio device is created through COM, on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const int result = RunApplication();

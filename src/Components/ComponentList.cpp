@@ -1,7 +1,9 @@
 #include "Components/ComponentList.h"
 
 #include "Components/Core/CoreComponents.h"
+#include "Components/Core/CoreConditions.h"
 #include "Components/Game/GameComponents.h"
+#include "Components/Game/GameConditions.h"
 #include "Components/UI/UIComponents.h"
 #include "World/ComponentFactory.h"
 
@@ -12,4 +14,9 @@ void RegisterComponentList(ComponentFactory& factory)
     RegisterUIComponents(factory);
 }
 
-void InstallComponentList() { ComponentFactory::SetComponentList(&RegisterComponentList); }
+void InstallComponents()
+{
+    ComponentFactory::SetComponentList(&RegisterComponentList);
+    RegisterCoreConditionKinds();
+    RegisterGameConditionKinds();
+}

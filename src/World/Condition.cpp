@@ -5,13 +5,6 @@
 
 #include <lua.hpp>
 
-#include "Components/Core/Animation.h"
-#include "Components/Core/Kinematics.h"
-#include "Components/Core/SteeringBehavior.h"
-#include "Components/Game/EnemyController.h"
-#include "Components/Game/HealthController.h"
-#include "Components/Game/PowerController.h"
-#include "Components/Game/QuestController.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/AccessoryTable.h"
@@ -35,45 +28,20 @@ bool OwnsEveryAccessory()
     return true;
 }
 
-// From one body's position to a point, in floats.
-float DistanceTo(const Kinematics& from, float x, float y)
-{
-    const float dx = x - from.m_fPosX;
-    const float dy = y - from.m_fPosY;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
-// The player object of the context's quest controller, or null.
-GameObj* ContextPlayer(const ConditionContext& context)
-{
-    return context.m_pQuestController ? context.m_pQuestController->m_pPlayerObj : nullptr;
-}
-
-const HealthController* HealthOf(const GameObj* object)
-{
-    return object ? static_cast<const HealthController*>(object->GetComponent(HealthController::s_Class.Key)) : nullptr;
-}
-
-const PowerController* PowerOf(const GameObj* object)
-{
-    return object ? static_cast<const PowerController*>(object->GetComponent(PowerController::s_Class.Key)) : nullptr;
-}
-
-// The object's body, when the context has an object with one.
-const Kinematics* ObjectBody(const ConditionContext& context)
-{
-    return context.m_pObject ? context.m_pObject->GetKinematics() : nullptr;
-}
+// The kinds the component layers read, by kind (1..33).
+constexpr uint32_t kKindCount = 34;
+struct KindReader {
+    ConditionValueFn value = nullptr;
+    ConditionMaximumFn maximum = nullptr;
+};
+KindReader s_Readers[kKindCount];
 
 } // namespace
 
-float KinematicsDistance(const GameObj* from, const GameObj* to)
+void RegisterConditionKind(uint32_t kind, ConditionValueFn value, ConditionMaximumFn maximum)
 {
-    const Kinematics* a = from ? from->GetKinematics() : nullptr;
-    const Kinematics* b = to ? to->GetKinematics() : nullptr;
-    if (!a || !b)
-        return FLT_MAX;
-    return DistanceTo(*a, b->m_fPosX, b->m_fPosY);
+    if (kind < kKindCount)
+        s_Readers[kind] = KindReader{value, maximum};
 }
 
 float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t argument)
@@ -83,44 +51,10 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16:
     case 19: case 20: case 21: case 22: case 23:
         return g_PlayStatistics.GetByKind(kind);
-    case 17: {
-        const HealthController* health = HealthOf(ContextPlayer(context));
-        return health ? static_cast<float>(health->m_nHealth) : 0.0f;
-    }
-    case 18: {
-        const PowerController* power = PowerOf(ContextPlayer(context));
-        return power ? static_cast<float>(power->m_nPower) : 0.0f;
-    }
-    case 25: {
-        const HealthController* health = HealthOf(context.m_pObject);
-        return health ? static_cast<float>(health->m_nHealth) : 0.0f;
-    }
-    case 26: { // the time the object's enemy controller spent in its state
-        const ActorController* actor = context.m_pObject ? context.m_pObject->GetActorController() : nullptr;
-        return actor && actor->IsKindOf(EnemyController::s_Class.Key)
-                   ? static_cast<const EnemyController*>(actor)->m_fStateTime
-                   : 0.0f;
-    }
-    case 30: { // the object's sprite animation has stopped
-        const SpriteAnimation* animation = context.m_pObject ? context.m_pObject->GetSpriteAnimation() : nullptr;
-        return animation && !animation->IsPlaying() ? 1.0f : 0.0f;
-    }
     case 24:
         return static_cast<float>(g_PlayerSaveData.m_nEquippedAccessory);
-    case 27: {
-        GameObj* player = ContextPlayer(context);
-        return player ? KinematicsDistance(context.m_pObject, player) : FLT_MAX;
-    }
     case 28: // distance to the quest controller's second object, a slot nothing fills
         return FLT_MAX;
-    case 29: { // distance to the steering target: without one the target is (FLT_MAX, FLT_MAX)
-        const Kinematics* body = ObjectBody(context);
-        if (!body)
-            return INFINITY;
-        const ZEV::SteeringBehavior* steering = body->GetSteering();
-        return steering ? DistanceTo(*body, steering->m_fTargetX, steering->m_fTargetY)
-                        : DistanceTo(*body, FLT_MAX, FLT_MAX);
-    }
     case 31:
         return static_cast<float>(g_PlayerSaveData.GetQuestClearCount(static_cast<uint32_t>(argument)));
     case 32:
@@ -128,7 +62,7 @@ float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t arg
     case 33:
         return OwnsEveryAccessory() ? 1.0f : 0.0f;
     default:
-        return 0.0f;
+        return kind < kKindCount && s_Readers[kind].value ? s_Readers[kind].value(context) : 0.0f;
     }
 }
 
@@ -137,31 +71,8 @@ float ConditionRightSide(const ConditionContext& context, uint32_t kind, float v
     if (predicate == 0)
         return value;
     float maximum = 0.0f;
-    switch (kind) {
-    case 17: {
-        const HealthController* health = HealthOf(ContextPlayer(context));
-        if (!health)
-            return value;
-        maximum = static_cast<float>(health->m_nMaxHealth);
-        break;
-    }
-    case 18: {
-        const PowerController* power = PowerOf(ContextPlayer(context));
-        if (!power)
-            return value;
-        maximum = static_cast<float>(power->m_nMaxPower);
-        break;
-    }
-    case 25: {
-        const HealthController* health = HealthOf(context.m_pObject);
-        if (!health)
-            return value;
-        maximum = static_cast<float>(health->m_nMaxHealth);
-        break;
-    }
-    default:
+    if (kind >= kKindCount || !s_Readers[kind].maximum || !s_Readers[kind].maximum(context, maximum))
         return value;
-    }
     return static_cast<float>(value * 0.009999999776482582) * maximum;
 }
 

@@ -51,9 +51,15 @@ struct ConditionSet {
     bool Evaluate(const ConditionContext& context) const;
 };
 
-// The left side of a condition of the given kind.
+// The value kinds that read components (the player's health and power, an enemy's state time, a
+// body's distances, an animation) are read by functions the component layers register, since
+// they sit above this one. A kind with a maximum (taken a percentage of) registers that too: it
+// answers false when there is nothing to take the maximum of.
+typedef float (*ConditionValueFn)(const ConditionContext& context);
+typedef bool (*ConditionMaximumFn)(const ConditionContext& context, float& maximum);
+void RegisterConditionKind(uint32_t kind, ConditionValueFn value, ConditionMaximumFn maximum = nullptr);
+
+// The left side of a condition of the given kind; 0 for a kind nobody registered.
 float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t argument);
-// The distance between two objects' Kinematics positions; FLT_MAX when either has none.
-float KinematicsDistance(const GameObj* from, const GameObj* to);
 // The right side: the value, or a percentage of a maximum when the predicate asks for one.
 float ConditionRightSide(const ConditionContext& context, uint32_t kind, float value, int32_t predicate);

@@ -2703,7 +2703,7 @@ std::vector<DataFinding> Checker::Run(DataCounts* counts)
                      "  return env\n"
                      "end");
     lua_setfield(L, LUA_REGISTRYINDEX, "qm_datacheck_newenv");
-    InstallComponentList();
+    InstallComponents();
     m_Factory.RegisterAll();
 
     ListFiles();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "CollisionFixture.h"
+#include "Components/Core/CoreConditions.h"
 #include "Components/Core/SteeringBehavior.h"
 #include "System/Common/Random.h"
 #include "World/Condition.h"

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    InstallComponentList();
+    InstallComponents();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Windows, GL contexts and the renderer's worker threads end here, before the leak checker
