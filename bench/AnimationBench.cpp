@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Components/Core/AnimationPlayer.h"
-#include "Components/Core/AnimationTable.h"
+#include "World/AnimationTable.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 

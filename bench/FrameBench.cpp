@@ -9,9 +9,9 @@
 #include "Platform/Backend/GLContext.h"
 #include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9.h"
+#include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/IWindowProc.h"
 #include "System/Graphics/RenderWindow.h"
-#include "System/Graphics/D3D9RenderSystem.h"
 
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>

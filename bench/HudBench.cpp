@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "UpdatePass.h"
 #include "Components/Core/FontRenderer.h"
 #include "Components/UI/UIDamageNumber.h"
 #include "Components/UI/UITalkWindow.h"
-#include "World/ComponentFactory.h"
 #include "System/Common/FrameCounter.h"
+#include "UpdatePass.h"
+#include "World/ComponentFactory.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

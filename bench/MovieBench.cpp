@@ -5,12 +5,12 @@
 // work needs; below 1 keeps up). Also the colour conversion alone, and the hand-over of a
 // converted frame to the texture, each against copying the same bytes.
 #include "Platform/Backend/Video.h"
-#include "System/Graphics/IWindowProc.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ZEVArchive.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Movie/MovieDecoder.h"
 #include "System/Movie/YuvConverter.h"
 

@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "Components/Core/AnimationTable.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/MathUtil.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
+#include "World/AnimationTable.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

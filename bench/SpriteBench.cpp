@@ -22,13 +22,13 @@
 
 #include "FrameClock.h"
 #include "Platform/Backend/Video.h"
-#include "System/Graphics/IWindowProc.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/SpriteBatch.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <vector>
 
-#include "UpdatePass.h"
 #include "Components/Core/Renderer.h"
 #include "Components/UI/UIRoot.h"
 #include "Components/UI/UITweener.h"
 #include "Components/UI/UIWidget.h"
-#include "World/ComponentFactory.h"
 #include "System/Common/FrameCounter.h"
+#include "UpdatePass.h"
+#include "World/ComponentFactory.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/SceneManager.h"

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "System/Common/FrameCounter.h"
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/IMessage.h"
 #include "World/MessageManager.h"

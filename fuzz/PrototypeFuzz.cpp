@@ -19,20 +19,20 @@
 #include <string>
 #include <vector>
 
-#include "Components/Core/AnimationTable.h"
+#include "Components/ComponentList.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/CollisionWorld.h"
 #include "InputArchive.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Random.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Lua/ScriptSystem.h"
 #include "System/Sound/SoundManager.h"
-#include "Components/ComponentList.h"
+#include "World/AnimationTable.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
 

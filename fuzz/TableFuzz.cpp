@@ -14,22 +14,22 @@
 #include <utility>
 #include <vector>
 
+#include "Components/ComponentList.h"
+#include "Components/Core/AnimationPlayer.h"
 #include "InputArchive.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/IArchive.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/StreamIO.h"
-#include "Components/Core/AnimationPlayer.h"
-#include "Components/Core/AnimationTable.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
-#include "Components/ComponentList.h"
+#include "World/AnimationTable.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
-#include "World/SceneManager.h"
 #include "World/QuestTable.h"
+#include "World/SceneManager.h"
 #include "World/TextTable.h"
 
 namespace {

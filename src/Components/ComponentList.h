@@ -7,6 +7,6 @@ class ComponentFactory;
 
 // Registers the component folders' classes, in order, into the factory.
 void RegisterComponentList(ComponentFactory& factory);
-// Makes every ComponentFactory::RegisterAll register the list after the transform, and registers
-// the components' condition value kinds.
+// Makes every ComponentFactory::RegisterAll register the list after the transform, registers the
+// components' condition value kinds and sets the scene's hooks.
 void InstallComponents();

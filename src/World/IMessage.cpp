@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "World/Component.h"
 #include "System/Common/FrameCounter.h"
+#include "World/Component.h"
 #include "World/GameObj.h"
 
 const ClassKey MsgRemoveObject::s_Class("MsgRemoveObject");

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 
-#include "World/Component.h"
 #include "System/Common/FrameCounter.h"
+#include "World/Component.h"
 #include "World/GameObj.h"
 #include "World/IMessage.h"
 

@@ -5,12 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "Components/Core/Camera2D.h"
-#include "Components/Core/CollisionWorld.h"
-#include "Components/Core/Kinematics.h"
-#include "Components/Core/Renderer.h"
-#include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/FrameStats.h"
 #include "System/Common/Log.h"
 #include "System/Common/StringUtil.h"
@@ -20,13 +16,18 @@
 #include "System/Lua/ScriptSystem.h"
 #include "World/Component.h"
 #include "World/ComponentFactory.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/IMessage.h"
 #include "World/MessageManager.h"
 #include "World/Transform.h"
 
 SceneManager* g_pSceneManager = nullptr;
+
+namespace {
+SceneHooks s_Hooks;
+} // namespace
+
+void SceneManager::SetHooks(const SceneHooks& hooks) { s_Hooks = hooks; }
 
 namespace {
 
@@ -93,7 +94,8 @@ bool SceneManager::Init()
         g_pComponentFactory = new ComponentFactory;
         g_pComponentFactory->RegisterAll();
     }
-    CollisionWorld::Create();
+    if (s_Hooks.pfnInit)
+        s_Hooks.pfnInit();
     return true;
 }
 
@@ -119,8 +121,8 @@ void SceneManager::LoadPrototypes(const std::string& folder)
         if (!m_Prototypes.emplace(HashName(finalName), context).second)
             LOG_WARNING << "Prototype " << name << ": the name " << finalName
                         << " is taken by an earlier file, which keeps it.";
-        else
-            LoadEnemyStateMachine(finalName, g_EnemyStateMachineCache, context->m_pThread);
+        else if (s_Hooks.pfnPrototypeLoaded)
+            s_Hooks.pfnPrototypeLoaded(finalName, context->m_pThread);
     }
 }
 
@@ -305,58 +307,6 @@ void SceneManager::DestroyLater(GameObj* object, float delay)
     m_pMessageManager->AddPending(message);
 }
 
-namespace {
-
-// Ten thousand renderers and their Transforms outgrow the caches between the draw pass's
-// walks over its list: each walk starts fetching a renderer's first lines some turns ahead,
-// and, once those are in, the world matrix and scale of the Transform it reads.
-constexpr size_t kRendererAhead = 16, kPlaceAhead = 8;
-
-void PrefetchAhead(const std::vector<Renderer*>& list, size_t i)
-{
-    if (i + kRendererAhead < list.size()) {
-        const char* at = reinterpret_cast<const char*>(list[i + kRendererAhead]);
-        for (int line = 0; line < 3; ++line)
-            __builtin_prefetch(at + 64 * line);
-    }
-    if (i + kPlaceAhead < list.size())
-        if (const Transform* place = list[i + kPlaceAhead]->GetPlace()) {
-            const Matrix4x4& world = place->WorldMatrix();
-            __builtin_prefetch(&world.m[0][0]);
-            __builtin_prefetch(&world.m[3][3]);
-            __builtin_prefetch(&place->WorldScale());
-        }
-}
-
-} // namespace
-
-template <class Visit, class Ahead>
-void SceneManager::Walk(uint32_t mask, Visit visit, Ahead ahead)
-{
-    for (GameObj* object = m_pRoot; object;) {
-        if (!object->IsActive()) {
-            object = object->GetNextSkippingSubtree();
-            continue;
-        }
-        // The walk chases pointers, so it fetches in stages, each a turn ahead of the next: the
-        // object three places on, the component list of the one two places on, and what the
-        // visit of the next one reads. Their memory latency overlaps the work on this one. Only
-        // fetched: the visit may still change what comes next.
-        if (GameObj* next = object->GetNext()) {
-            if (next->IsActive() && (next->GetLayer() & mask))
-                ahead(next);
-            if (const GameObj* after = next->GetNext()) {
-                __builtin_prefetch(after->GetNext());
-                __builtin_prefetch(after->GetComponents().data());
-            }
-        }
-        if (object->GetLayer() & mask)
-            visit(object);
-        // Read after the visit, so that objects linked after this one in the meantime are met,
-        // and a subtree the visit deactivated is passed over.
-        object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
-    }
-}
 
 template <int Pass, class Call>
 void SceneManager::WalkPass(Call call)
@@ -426,13 +376,9 @@ void SceneManager::Update()
         switched = true;
         ++g_FrameStats.stageSwitches;
         oldRoot = m_pRoot;
-        // The old stage's colliders lose their proxies and records here; the new stage's
-        // generator sizes the tree again.
-        if (g_pCollisionWorld)
-            g_pCollisionWorld->Clear();
-        // The old stage's cameras leave the registry now: the new stage's cameras take their
-        // tags at Attach, and its renderers never bind a camera that is deleted below.
-        g_CameraRegistry.Clear();
+        // The old stage's colliders and cameras are let go before the new stage attaches its own.
+        if (s_Hooks.pfnStageSwitch)
+            s_Hooks.pfnStageSwitch();
         GameObj* root = Instantiate(stage, nullptr, nullptr);
         if (root) {
             if (Transform* transform = root->GetTransform())
@@ -458,17 +404,8 @@ void SceneManager::Update()
     }
 
     WalkPass<eUpdatePass_Physics>([](Component* component) { component->PhysicsUpdate(); });
-    // Motion: each taking part object's own body, once.
-    Walk(
-        m_nUpdateMask,
-        [](GameObj* object) {
-            Kinematics* body = object->GetKinematics();
-            if (body && body->IsLive())
-                body->TruncateVelocity();
-        },
-        [](const GameObj* object) { __builtin_prefetch(object->GetKinematics()); });
-    if (g_pCollisionWorld)
-        g_pCollisionWorld->Step();
+    if (s_Hooks.pfnMotion)
+        s_Hooks.pfnMotion(*this);
     if (m_pMessageManager)
         m_pMessageManager->Deliver(GetAppDeltaTime());
     WalkPass<eUpdatePass_Update>([](Component* component) { component->Update(); });
@@ -477,38 +414,8 @@ void SceneManager::Update()
 
 void SceneManager::Draw()
 {
-    m_DrawList.clear();
-    // The renderer bit answers what asking each component for the renderer key would, without
-    // a virtual call per component and frame.
-    Walk(m_nDrawMask, [this](GameObj* object) {
-        // By index: a component may add another to its object.
-        const ComponentList& components = object->GetComponents();
-        for (size_t i = 0; i < components.size(); ++i) {
-            Component* component = components[i];
-            if (component->HasFlags(eComponentFlag_Enabled | eComponentFlag_Started | eComponentFlag_Renderer)) {
-                auto* renderer = static_cast<Renderer*>(component);
-                renderer->PreRender();
-                m_DrawList.push_back(renderer);
-            }
-        }
-    }, [](const GameObj*) {});
-    const size_t count = m_DrawList.size();
-    for (size_t i = 0; i < count; ++i) {
-        PrefetchAhead(m_DrawList, i);
-        Renderer* renderer = m_DrawList[i];
-        const bool culled = renderer->IsCulled();
-        const bool visible = renderer->HasFlags(eComponentFlag_Visible);
-        if (culled && visible)
-            renderer->OnBecameInvisible();
-        else if (!culled && !visible)
-            renderer->OnBecameVisible();
-    }
-    for (size_t i = 0; i < count; ++i) {
-        PrefetchAhead(m_DrawList, i);
-        Renderer* renderer = m_DrawList[i];
-        if (renderer->HasFlags(eComponentFlag_Visible))
-            renderer->Draw();
-    }
+    if (s_Hooks.pfnDraw)
+        s_Hooks.pfnDraw(*this);
 }
 
 void SceneManager::Teardown()
@@ -520,9 +427,10 @@ void SceneManager::Teardown()
     GameObj* root = m_pRoot;
     m_pRoot = nullptr;
     delete root;
-    // The machines belong to the prototypes just released.
-    g_EnemyStateMachineCache.Destroy();
-    CollisionWorld::Destroy();
+    // What the component layers keep for the scene (the enemy machines belong to the
+    // prototypes just released; the collision world).
+    if (s_Hooks.pfnTeardown)
+        s_Hooks.pfnTeardown();
     if (g_pComponentFactory) {
         delete g_pComponentFactory;
         g_pComponentFactory = nullptr;

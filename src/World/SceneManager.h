@@ -9,12 +9,30 @@
 #include <vector>
 
 #include "System/Common/NameHash.h"
+#include "World/GameObj.h"
 
 struct lua_State;
 struct ScriptContext;
-class GameObj;
 class MessageManager;
-class Renderer;
+class SceneManager;
+
+// The work of the layers above the world that the scene runs at its moments: the component
+// layers register it (the collision world, the cameras, bodies, renderers, enemy machines), so
+// that the scene calls no component by name. Each may be null.
+struct SceneHooks {
+    // Init, after the message manager and the factory.
+    void (*pfnInit)() = nullptr;
+    // A prototype file kept under its final name, on the thread it ran on.
+    void (*pfnPrototypeLoaded)(const std::string& name, lua_State* thread) = nullptr;
+    // A stage switch, before the new stage is built.
+    void (*pfnStageSwitch)() = nullptr;
+    // Between the physics pass and message delivery: the motion pass and the collision step.
+    void (*pfnMotion)(SceneManager& scene) = nullptr;
+    // The whole draw pass.
+    void (*pfnDraw)(SceneManager& scene) = nullptr;
+    // Teardown, after the tree is deleted and before the factory is.
+    void (*pfnTeardown)() = nullptr;
+};
 
 // A prototype is the script context its file ran on: a Lua thread of the script host on which
 // the prototype's global table is read.
@@ -79,6 +97,14 @@ public:
     bool IsStageChangePending() const { return m_bStageChangePending; }
     size_t GetPrototypeCount() const { return m_Prototypes.size(); }
 
+    // The hooks every scene runs (set once by the program, before its first scene).
+    static void SetHooks(const SceneHooks& hooks);
+
+    // Visits the active objects in pre-order whose layer is in the mask.
+    // Ahead is shown the object that comes next in the walk, to fetch what its visit reads.
+    template <class Visit, class Ahead>
+    void Walk(uint32_t mask, Visit visit, Ahead ahead);
+
     // Called by an object as it is deleted: the stage root going by any other way than a stage
     // change leaves the scene with no root rather than a dangling one.
     void OnObjectDeleted(GameObj* object);
@@ -93,10 +119,6 @@ private:
     // From the table at the given place of L's stack.
     void AddComponents(GameObj* object, lua_State* L, int table, bool skipPresent, const std::string& prototype);
     void AddChildren(GameObj* object, lua_State* L, int table, const std::string& prototype);
-    // Visits the active objects in pre-order whose layer is in the mask.
-    // Ahead is shown the object that comes next in the walk, to fetch what its visit reads.
-    template <class Visit, class Ahead>
-    void Walk(uint32_t mask, Visit visit, Ahead ahead);
     // Calls the pass on the live components of the mask's objects, in list order.
     template <int Pass, class Call>
     void WalkPass(Call call);
@@ -111,7 +133,6 @@ private:
     std::vector<std::string> m_BuildPath;
     // Objects the current outermost build has made.
     size_t m_nBuiltObjects = 0;
-    std::vector<Renderer*> m_DrawList;
     // What the last start pass walked with: with the same root and mask and no event since
     // (g_nStartPassEvents), no object can have a component waiting to start.
     uint64_t m_nStartPassSeen = ~uint64_t(0);
@@ -120,3 +141,32 @@ private:
 };
 
 extern SceneManager* g_pSceneManager;
+
+template <class Visit, class Ahead>
+void SceneManager::Walk(uint32_t mask, Visit visit, Ahead ahead)
+{
+    for (GameObj* object = m_pRoot; object;) {
+        if (!object->IsActive()) {
+            object = object->GetNextSkippingSubtree();
+            continue;
+        }
+        // The walk chases pointers, so it fetches in stages, each a turn ahead of the next: the
+        // object three places on, the component list of the one two places on, and what the
+        // visit of the next one reads. Their memory latency overlaps the work on this one. Only
+        // fetched: the visit may still change what comes next.
+        if (GameObj* next = object->GetNext()) {
+            if (next->IsActive() && (next->GetLayer() & mask))
+                ahead(next);
+            if (const GameObj* after = next->GetNext()) {
+                __builtin_prefetch(after->GetNext());
+                __builtin_prefetch(after->GetComponents().data());
+            }
+        }
+        if (object->GetLayer() & mask)
+            visit(object);
+        // Read after the visit, so that objects linked after this one in the meantime are met,
+        // and a subtree the visit deactivated is passed over.
+        object = object->IsActive() ? object->GetNext() : object->GetNextSkippingSubtree();
+    }
+}
+

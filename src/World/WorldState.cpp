@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "Components/Core/AnimationTable.h"
-#include "Components/Game/EnemyController.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
 #include "World/AccessoryTable.h"
+#include "World/AnimationTable.h"
 #include "World/QuestTable.h"
 #include "World/SceneManager.h"
 #include "World/TextTable.h"
@@ -93,8 +92,8 @@ bool WorldState::Enter()
 
 void WorldState::Leave()
 {
+    // The scene's teardown lets go of what the component layers kept for it (enemy machines).
     DeleteGlobal(g_pSceneManager);
-    g_EnemyStateMachineCache.Destroy();
     if (g_pQuestTable)
         g_pQuestTable->Clear();
     DeleteGlobal(g_pQuestTable);

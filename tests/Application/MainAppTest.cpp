@@ -3,8 +3,8 @@
 #include "Platform/Backend/Video.h"
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Common/GameSettings.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include <SDL.h>
 #include <cstdlib>

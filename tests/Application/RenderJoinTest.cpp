@@ -6,8 +6,8 @@
 #include "Support/TempDir.h"
 #include "System/Application/FramePacer.h"
 #include "System/Application/MainApp.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/D3D9RenderSystem.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include <SDL.h>
 #include <filesystem>

@@ -1,12 +1,12 @@
 // The end-to-end harness itself: the promises every later end-to-end test builds on.
-#include "Support/GameHarness.h"
-#include "System/Graphics/RenderWindow.h"
 #include "Platform/Backend/Input.h"
 #include "Platform/Backend/Video.h"
+#include "Support/GameHarness.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/NameHash.h"
 #include "System/Common/Random.h"
 #include "System/Common/StreamIO.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,13 +2,13 @@
 // The game world in the running application: what start-up loads, the title stage the first
 #include "System/Common/Random.h"
 // tick builds, stage changes on request, and shutdown.
-#include "System/Common/Random.h"
 #include "DataCheck.h"
-#include "System/Common/Random.h"
 #include "Support/GameHarness.h"
-#include "System/Common/Random.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Common/NameHash.h"
+#include "System/Common/Random.h"
+#include "System/Common/Random.h"
+#include "System/Common/Random.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/FontSet.h"

@@ -5,13 +5,13 @@
 
 #include <lua.hpp>
 
-#include "Components/Core/AnimationTable.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/ComboController.h"
 #include "Components/Game/MeleeHitController.h"
 #include "GameFixture.h"
 #include "System/Common/Random.h"
+#include "World/AnimationTable.h"
 
 namespace {
 

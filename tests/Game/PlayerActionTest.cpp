@@ -7,11 +7,11 @@
 
 #include <lua.hpp>
 
-#include "Components/Core/AnimationTable.h"
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/EffectController.h"
 #include "GameFixture.h"
 #include "Support/HangGuard.h"
+#include "World/AnimationTable.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"
 

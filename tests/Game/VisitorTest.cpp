@@ -8,10 +8,10 @@
 #include "Components/Game/StrangerController.h"
 #include "Components/Game/TalkChannel.h"
 #include "GameFixture.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Sound/SoundManager.h"
-#include "System/Common/FrameCounter.h"
 #include "World/PlayerSaveData.h"
 #include "World/SceneManager.h"
 

@@ -7,8 +7,6 @@
 
 #include "Platform/Backend/Video.h"
 #include "Support/TempDir.h"
-#include "System/Graphics/IWindowProc.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
@@ -16,6 +14,8 @@
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"

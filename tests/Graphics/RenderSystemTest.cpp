@@ -3,17 +3,17 @@
 #include "Platform/Backend/Video.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3DX/ImageDecode.h"
-#include "Support/InstancingShaders.h"
 #include "Support/GraphicsFixture.h"
+#include "Support/InstancingShaders.h"
 #include "Support/TempDir.h"
-#include "System/Graphics/IWindowProc.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Common/StreamIO.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9ShaderProgram.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Graphics/D3D9VertexDeclaration.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include <cerrno>
 #include <cstring>

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "GameFolderFixture.h"
+#include "System/Common/NameHash.h"
 #include "System/Graphics/IWindowProc.h"
 #include "System/Graphics/RenderWindow.h"
-#include "System/Common/NameHash.h"
 
 class ITexture;
 class D3D9RenderSystem;

@@ -6,14 +6,14 @@
 #include "Platform/Backend/Video.h"
 #include "Support/GraphicsFixture.h"
 #include "Support/TempDir.h"
-#include "System/Graphics/IWindowProc.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/D3D9VertexBuffer.h"
+#include "System/Graphics/IWindowProc.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Movie/MovieDecoder.h"
 
 #include <algorithm>

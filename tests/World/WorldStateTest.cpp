@@ -6,10 +6,10 @@
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "World/AccessoryTable.h"
+#include "World/AnimationTable.h"
 #include "World/GameStateManager.h"
 #include "World/QuestTable.h"
 #include "World/SceneFixture.h"
-#include "Components/Core/AnimationTable.h"
 #include "World/TextTable.h"
 #include "World/WorldState.h"
 

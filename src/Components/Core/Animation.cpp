@@ -5,12 +5,12 @@
 
 #include "Components/Core/Collider.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/Color.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

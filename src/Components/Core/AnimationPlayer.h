@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "Components/Core/AnimationTable.h"
 #include "System/Common/SlabAllocator.h"
+#include "World/AnimationTable.h"
 
 // What the player shows: a texture rectangle in pixels and UVs, and an offset from the sprite's
 // centre.

@@ -4,10 +4,10 @@
 #include <lua.hpp>
 
 #include "Components/Core/CollisionWorld.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/MathUtil.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

@@ -7,10 +7,10 @@
 #include "Components/Core/Collider.h"
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/SteeringBehavior.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/MathUtil.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

@@ -6,10 +6,10 @@
 #include <lua.hpp>
 
 #include "Components/Game/ActorController.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/SceneManager.h"
 #include "World/Transform.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "Components/Core/Kinematics.h"
-#include "System/Common/Random.h"
 #include "System/Common/FrameCounter.h"
+#include "System/Common/Random.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 

@@ -4,8 +4,8 @@
 
 #include "Components/Game/TalkChannel.h"
 #include "Components/UI/UIHud.h"
-#include "System/Lua/LuaTableReader.h"
 #include "System/Common/FrameCounter.h"
+#include "System/Lua/LuaTableReader.h"
 #include "World/PlayStatistics.h"
 
 const ClassKey ComboController::s_Class("ComboController");

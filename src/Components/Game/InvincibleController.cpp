@@ -6,9 +6,9 @@
 
 #include "Components/Core/Collider.h"
 #include "Components/Core/Renderer.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 
 const ClassKey InvincibleController::s_Class("InvincibleController");

@@ -9,9 +9,9 @@
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Game/ActorController.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

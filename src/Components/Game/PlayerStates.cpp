@@ -6,7 +6,6 @@
 #include <string>
 
 #include "Components/Core/Animation.h"
-#include "Components/Core/AnimationTable.h"
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/Kinematics.h"
 #include "Components/Game/AttemptDamageController.h"
@@ -15,14 +14,15 @@
 #include "Components/Game/PlayerController.h"
 #include "Components/Game/PowerController.h"
 #include "Components/Game/TalkChannel.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/NameHash.h"
-#include "World/MessageManager.h"
-#include "World/Transform.h"
-#include "System/Common/FrameCounter.h"
+#include "World/AnimationTable.h"
 #include "World/GameObj.h"
+#include "World/MessageManager.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneManager.h"
+#include "World/Transform.h"
 
 namespace {
 

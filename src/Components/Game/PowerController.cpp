@@ -6,9 +6,9 @@
 #include <lua.hpp>
 
 #include "Components/Game/StatusParameter.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 
 const ClassKey PowerController::s_Class("PowerController");

@@ -12,12 +12,12 @@
 #include "Components/Game/AttemptDamageController.h"
 #include "Components/Game/EnemyController.h"
 #include "Components/Game/TalkChannel.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "System/Sound/SoundManager.h"
 #include "World/GameObj.h"
-#include "System/Common/FrameCounter.h"
 #include "World/PlayerSaveData.h"
 #include "World/SceneManager.h"
 

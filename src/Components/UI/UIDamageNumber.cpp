@@ -4,11 +4,11 @@
 #include <lua.hpp>
 
 #include "Components/Core/SpriteNumberRenderer.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
 #include "World/DataTableLoader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

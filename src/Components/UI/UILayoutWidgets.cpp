@@ -5,10 +5,10 @@
 
 #include "Components/Core/SpriteRenderer.h"
 #include "Components/UI/UITweener.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

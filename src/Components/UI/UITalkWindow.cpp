@@ -9,10 +9,10 @@
 #include "Components/UI/UIRoot.h"
 #include "Platform/Win32/CodePage.h"
 #include "System/Common/AppControl.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/GameSettings.h"
 #include "System/Graphics/Color.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 

@@ -6,11 +6,11 @@
 
 #include "Components/Core/Renderer.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/MathUtil.h"
 #include "System/Common/Random.h"
 #include "System/Lua/LuaTableReader.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/MessageManager.h"
 #include "World/Transform.h"

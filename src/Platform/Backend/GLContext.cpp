@@ -1,7 +1,7 @@
 #include "Platform/Backend/GLContext.h"
 
-#include "Platform/Backend/Video.h"
 #include "Platform/Backend/PlatformLog.h"
+#include "Platform/Backend/Video.h"
 
 #include <SDL.h>
 

@@ -1,8 +1,8 @@
 #include "Platform/Backend/Input.h"
 
+#include "Platform/Backend/PlatformLog.h"
 #include "Platform/Backend/Video.h"
 #include "Platform/DInput8/DInputTypes.h"
-#include "Platform/Backend/PlatformLog.h"
 
 #include <SDL2/SDL.h>
 #include <algorithm>

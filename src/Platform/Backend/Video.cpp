@@ -1,7 +1,7 @@
 #include "Platform/Backend/Video.h"
 
-#include "Platform/Win32/Message.h"
 #include "Platform/Backend/PlatformLog.h"
+#include "Platform/Win32/Message.h"
 
 #include <SDL.h>
 #include <csignal>

@@ -2,10 +2,10 @@
 #include "Platform/D3D9/D3D9Device.h"
 
 #include "Platform/Backend/GLContext.h"
+#include "Platform/Backend/PlatformLog.h"
 #include "Platform/D3D9/D3D9Testing.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "Platform/Win32/Windows.h"
-#include "Platform/Backend/PlatformLog.h"
 
 #include <algorithm>
 #include <array>

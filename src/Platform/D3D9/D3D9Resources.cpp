@@ -1,7 +1,7 @@
 // Textures, surfaces, vertex buffers, declarations and shaders of the OpenGL device.
+#include "Platform/Backend/PlatformLog.h"
 #include "Platform/D3D9/D3D9Device.h"
 #include "Platform/D3D9/SurfaceFormat.h"
-#include "Platform/Backend/PlatformLog.h"
 
 #include <algorithm>
 #include <cstring>

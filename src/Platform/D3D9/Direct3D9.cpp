@@ -1,7 +1,7 @@
 // The Direct3D object: adapters are the SDL displays; devices run on OpenGL.
 #include "Platform/Backend/GLContext.h"
-#include "Platform/D3D9/D3D9Device.h"
 #include "Platform/Backend/PlatformLog.h"
+#include "Platform/D3D9/D3D9Device.h"
 
 #include <cstdio>
 #include <cstring>

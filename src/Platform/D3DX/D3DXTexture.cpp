@@ -1,10 +1,10 @@
 // Texture creation from image files and PNG output of surfaces.
+#include "Platform/Backend/PlatformLog.h"
 #include "Platform/D3D9/D3D9Device.h"
 #include "Platform/D3D9/SurfaceFormat.h"
 #include "Platform/D3DX/D3DX9.h"
 #include "Platform/D3DX/ImageDecode.h"
 #include "Platform/Win32/FileReplace.h"
-#include "Platform/Backend/PlatformLog.h"
 
 #include <cstring>
 #include <stb_image_write.h>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "Platform/Win32/Windows.h"
-#include "System/Graphics/IWindowProc.h"
 #include "System/Common/EventManager.h"
+#include "System/Graphics/IWindowProc.h"
 
 class Application : public IWindowProc {
   public:

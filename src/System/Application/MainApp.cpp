@@ -1,7 +1,6 @@
 #include "System/Application/MainApp.h"
 
 #include "System/Application/FramePacer.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
 #include "System/Archive/ZEVArchive.h"
@@ -15,6 +14,7 @@
 #include "System/Common/StringUtil.h"
 #include "System/Graphics/D3D9RenderSystem.h"
 #include "System/Graphics/FontSet.h"
+#include "System/Graphics/RenderWindow.h"
 #include "System/Graphics/ScreenFader.h"
 #include "System/Graphics/SpriteBatch.h"
 #include "System/Input/DI8InputSystem.h"

@@ -1,13 +1,13 @@
 #include "System/Graphics/D3D9RenderSystem.h"
 
 #include "Platform/D3DX/D3DX9.h"
-#include "System/Graphics/RenderWindow.h"
 #include "System/Common/Log.h"
 #include "System/Graphics/D3D9Resource.h"
 #include "System/Graphics/D3D9ShaderProgram.h"
 #include "System/Graphics/D3D9Texture.h"
 #include "System/Graphics/D3D9VertexBuffer.h"
 #include "System/Graphics/D3D9VertexDeclaration.h"
+#include "System/Graphics/RenderWindow.h"
 
 #include <algorithm>
 

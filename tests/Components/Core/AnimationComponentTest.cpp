@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "Components/Core/Animation.h"
-#include "Components/Core/AnimationTable.h"
 #include "Components/Core/Collider.h"
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "Graphics/GameFolderFixture.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
+#include "World/AnimationTable.h"
 #include "World/ComponentFactory.h"
 #include "World/Condition.h"
-#include "System/Common/FrameCounter.h"
 #include "World/GameObj.h"
 #include "World/Transform.h"
 

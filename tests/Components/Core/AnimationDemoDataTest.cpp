@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include "Components/Core/AnimationPlayer.h"
-#include "Components/Core/AnimationTable.h"
 #include "Support/TempDir.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
@@ -17,6 +16,7 @@
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Lua/ScriptSystem.h"
+#include "World/AnimationTable.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "Components/Core/AnimationPlayer.h"
-#include "Components/Core/AnimationTable.h"
 #include "Graphics/GameFolderFixture.h"
 #include "System/Common/NameHash.h"
 #include "System/Graphics/AtlasTable.h"
 #include "System/Graphics/TextureTable.h"
+#include "World/AnimationTable.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "Components/Core/Collider.h"
 #include "Components/Core/CollisionWorld.h"
 #include "Components/Core/SpriteRenderer.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/SpriteBatch.h"
-#include "System/Common/FrameCounter.h"
 #include "World/SceneFixture.h"
 #include "World/WorldFixture.h"
 

@@ -14,11 +14,11 @@
 #include "Components/Core/SpriteRenderer.h"
 #include "System/Archive/ArchiveSystem.h"
 #include "System/Archive/FileSystemArchive.h"
+#include "System/Common/FrameCounter.h"
 #include "System/Common/Random.h"
 #include "System/Graphics/TextureTable.h"
 #include "System/Sound/Decoder.h"
 #include "System/Sound/SoundManager.h"
-#include "System/Common/FrameCounter.h"
 #include "World/PlayStatistics.h"
 #include "World/SceneFixture.h"
 

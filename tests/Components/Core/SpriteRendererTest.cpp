@@ -3,8 +3,8 @@
 #include "Components/Core/Camera2D.h"
 #include "Components/Core/SpriteRenderer.h"
 #include "RendererFixture.h"
-#include "System/Common/Random.h"
 #include "System/Common/FrameCounter.h"
+#include "System/Common/Random.h"
 #include "World/IMessage.h"
 
 namespace {

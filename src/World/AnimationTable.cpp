@@ -1,4 +1,4 @@
-#include "Components/Core/AnimationTable.h"
+#include "World/AnimationTable.h"
 
 #include <lua.hpp>
 
