@@ -35,8 +35,13 @@ struct KindReader {
     ConditionMaximumFn maximum = nullptr;
 };
 KindReader s_Readers[kKindCount];
+QuestController* (*s_pfnFindQuestController)() = nullptr;
 
 } // namespace
+
+void RegisterStageQuestControllerFinder(QuestController* (*finder)()) { s_pfnFindQuestController = finder; }
+
+QuestController* FindStageQuestController() { return s_pfnFindQuestController ? s_pfnFindQuestController() : nullptr; }
 
 void RegisterConditionKind(uint32_t kind, ConditionValueFn value, ConditionMaximumFn maximum)
 {

@@ -59,6 +59,11 @@ typedef float (*ConditionValueFn)(const ConditionContext& context);
 typedef bool (*ConditionMaximumFn)(const ConditionContext& context, float& maximum);
 void RegisterConditionKind(uint32_t kind, ConditionValueFn value, ConditionMaximumFn maximum = nullptr);
 
+// The quest controller conditions on the current stage read (its root's), through the finder the
+// game's layer registers; null without one.
+void RegisterStageQuestControllerFinder(QuestController* (*finder)());
+QuestController* FindStageQuestController();
+
 // The left side of a condition of the given kind; 0 for a kind nobody registered.
 float ConditionValue(const ConditionContext& context, uint32_t kind, int32_t argument);
 // The right side: the value, or a percentage of a maximum when the predicate asks for one.

@@ -5,7 +5,6 @@
 
 #include <lua.hpp>
 
-#include "Components/Game/ActorController.h"
 #include "System/Common/FrameCounter.h"
 #include "System/Common/Log.h"
 #include "System/Common/Random.h"
@@ -250,7 +249,7 @@ void LandscapeFactory::PlaceConditional()
         return;
     ConditionContext context;
     context.m_pObject = nullptr;
-    context.m_pQuestController = FindRootQuestController();
+    context.m_pQuestController = FindStageQuestController();
     float x, y;
     Origin(x, y);
     for (const LandscapeConditionalEntry& entry : m_Conditional)

@@ -87,4 +87,5 @@ void RegisterGameConditionKinds()
     RegisterConditionKind(25, &ObjectHealth, &ObjectMaxHealth);
     RegisterConditionKind(26, &EnemyStateTime);
     RegisterConditionKind(27, &PlayerDistance);
+    RegisterStageQuestControllerFinder(&FindRootQuestController);
 }
