@@ -5,8 +5,9 @@
 # jumping when he gets no nearer, and swings chains
 # of attacks at it as the gameplay driver of the tests does; with none in sight, runs on
 # (mostly right, where the stages lead), jumping over banks. Keys go in by xdotool.
-#   tour-fight.py WINDOW SECONDS SAVE: plays until SECONDS have passed (exit 1), or the report
-#   comes up or the file SAVE is written (exit 0: the player has come home, cleared or beaten).
+#   tour-fight.py WINDOW SECONDS SAVE [STATE]: plays until SECONDS have passed (exit 1), or the
+#   report comes up or the file SAVE is written (exit 0: the player has come home, cleared or
+#   beaten). STATE, a file, carries the way he searches from one spell to the next.
 import subprocess, sys, time
 win, seconds, save = sys.argv[1], float(sys.argv[2]), sys.argv[3]
 import os
@@ -75,6 +76,18 @@ def jump(s):
     hold("l", s)
 end = time.time() + seconds
 lastdx = None; empty = 0; n = 0; heading = "Right"; still = 0; lastpx = 480
+# The search's way and how long nothing has been seen, kept between spells: a foe left behind is
+# found by turning back after a while, which a search restarted rightwards every spell never does.
+state = sys.argv[4] if len(sys.argv) > 4 else None
+try:
+    heading, empty = open(state).read().split()
+    empty = int(empty)
+except (TypeError, OSError, ValueError):
+    heading, empty = "Right", 0
+def keep():
+    if state:
+        with open(state, "w") as f:
+            f.write(f"{heading} {empty}")
 while time.time() < end:
     n += 1
     if stamp() != first:
@@ -92,6 +105,10 @@ while time.time() < end:
             lastpx = px
         if px > 900 or (still >= 3 and px > 480): heading = "Left"; still = 0
         elif px < 60 or (still >= 3 and px < 480): heading = "Right"; still = 0
+        # Nothing seen for a long way (a wall in the middle of the view looks the same as
+        # running on): turn back.
+        elif empty % 30 == 0: heading = "Left" if heading == "Right" else "Right"
+        keep()
         way = heading
         # The camera follows him, so the screen does not tell whether he got anywhere: jump on
         # every run, over whatever bank stands in the way.
@@ -100,6 +117,7 @@ while time.time() < end:
         print(f"peek {n}: player {px:.0f}, none, {way}", file=sys.stderr)
         continue
     empty = 0
+    keep()
     fx.sort(key=lambda x: abs(x-px)); dx = fx[0]-px
     way = "Right" if dx > 0 else "Left"
     print(f"peek {n}: player {px:.0f}, foe {fx[0]} ({len(fx)} cols)", file=sys.stderr)
