@@ -24,12 +24,9 @@
 SceneManager* g_pSceneManager = nullptr;
 
 namespace {
+
+// What the component layers run at the scene's moments.
 SceneHooks s_Hooks;
-} // namespace
-
-void SceneManager::SetHooks(const SceneHooks& hooks) { s_Hooks = hooks; }
-
-namespace {
 
 // Room for what one level of building pushes on a thread, whatever state the thread is in.
 constexpr int kBuildStackSlots = 32;
@@ -307,6 +304,7 @@ void SceneManager::DestroyLater(GameObj* object, float delay)
     m_pMessageManager->AddPending(message);
 }
 
+void SceneManager::SetHooks(const SceneHooks& hooks) { s_Hooks = hooks; }
 
 template <int Pass, class Call>
 void SceneManager::WalkPass(Call call)

@@ -50,8 +50,8 @@ public:
     SceneManager(const SceneManager&) = delete;
     SceneManager& operator=(const SceneManager&) = delete;
 
-    // Creates the message manager, the component factory with every class when there is none,
-    // and the collision world.
+    // Creates the message manager and the component factory with every class when there is none,
+    // then runs the init hook (the collision world).
     bool Init();
     // Runs every archive entry below the folder (in name order) on a context of its own and
     // keeps the context under the name id of the entry's name after its last '/'. The first
@@ -74,15 +74,15 @@ public:
     // message clock: at the earliest in the next frame's delivery.
     void DestroyLater(GameObj* object, float delay);
 
-    // One frame: stage switch (the collision world cleared first), start pass, old stage
-    // deleted, textures loaded, physics pass, motion pass, collision step, message delivery,
-    // update pass, late pass.
+    // One frame: stage switch (the stage-switch hook first: the collision world cleared), start
+    // pass, old stage deleted, textures loaded, physics pass, the motion hook (motion pass,
+    // collision step), message delivery, update pass, late pass.
     void Update();
-    // Collects the renderers in the draw mask, tells them when they come into or leave view,
-    // and draws the ones in view.
+    // The draw hook: it collects the renderers in the draw mask, tells them when they come into
+    // or leave view, and draws the ones in view.
     void Draw();
-    // Frees the prototypes, deletes the tree, the collision world, the component factory and the
-    // message manager.
+    // Frees the prototypes, deletes the tree, runs the teardown hook (enemy machines, the
+    // collision world), deletes the component factory and the message manager.
     void Teardown();
 
     // The first active object in the current tree with the tag (pre-order), or null.
