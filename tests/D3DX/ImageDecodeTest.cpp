@@ -456,6 +456,8 @@ TEST(ImageDecode, FilesTheLibraryWouldMisreadAreRefused)
     const std::string emptyScan = "\xFF\xD8" + progressiveFrame + acTable + acScan + "\xFF\xD9";
     const std::string emptyScanWithTable = "\xFF\xD8" + quant + progressiveFrame + acTable + acScan + "\xFF\xD9";
     const std::string oneByteScan = "\xFF\xD8" + quant + progressiveFrame + acTable + acScan + std::string(1, '\0') + "\xFF\xD9";
+    // Fill bytes (0xFF) before the end marker belong to the marker, not to the scan's data.
+    const std::string fillOnlyScan = "\xFF\xD8" + quant + progressiveFrame + acTable + acScan + std::string(9, '\xFF') + "\xD9";
 
     struct Case {
         const char* name;
@@ -466,6 +468,7 @@ TEST(ImageDecode, FilesTheLibraryWouldMisreadAreRefused)
         {"progressive scan without data or tables", emptyScan, "quantisation table"},
         {"progressive scan without data", emptyScanWithTable, "no coded data"},
         {"progressive scan of one byte", oneByteScan, nullptr},
+        {"progressive scan of fill bytes only", fillOnlyScan, "no coded data"},
         {"jpeg as written", jpg, nullptr},
         {"png as written", png, nullptr},
         {"jpeg without quantisation tables", noTables, "quantisation table"},

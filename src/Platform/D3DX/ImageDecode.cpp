@@ -146,6 +146,7 @@ bool JpegTablesSound(const uint8_t* data, size_t size, std::string& error)
             // then 0 is a data byte; a restart marker stays in the data; anything else is the
             // next marker.
             const size_t coded = at;
+            size_t codedEnd = size;
             while (at < size) {
                 if (data[at] != 0xFF) {
                     ++at;
@@ -158,13 +159,15 @@ bool JpegTablesSound(const uint8_t* data, size_t size, std::string& error)
                     at = next + 1;
                     continue;
                 }
+                // The fill bytes before a marker are the marker's, not data.
+                codedEnd = at;
                 at = next - 1; // the marker's 0xFF
                 break;
             }
             // Every scan codes at least one symbol. With nothing to read the library takes its
             // first codes from an empty bit buffer and counts its bits below zero (undefined
             // shifts when it refills).
-            if (std::min(at, size) <= coded) {
+            if (std::min(codedEnd, size) <= coded) {
                 error = "corrupt JPEG: a scan at byte " + std::to_string(coded) + " has no coded data";
                 return false;
             }
