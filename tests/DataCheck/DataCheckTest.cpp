@@ -121,6 +121,21 @@ struct Expected {
     bool warning = false;
 };
 
+// The findings are the expected ones (file, a part of the reason, warning or error) and no others.
+void ExpectFindings(const char* what, const std::vector<DataFinding>& findings, const std::vector<Expected>& expected)
+{
+    std::string all;
+    for (const DataFinding& f : findings)
+        all += "\n  " + FormatFinding(f);
+    EXPECT_EQ(findings.size(), expected.size()) << what << ":" << all;
+    for (const Expected& e : expected) {
+        bool found = false;
+        for (const DataFinding& f : findings)
+            found = found || (f.file == e.file && f.reason.find(e.reason) != std::string::npos && f.warning == e.warning);
+        EXPECT_TRUE(found) << what << ": no \"" << e.file << ": ..." << e.reason << "...\" among" << all;
+    }
+}
+
 struct BrokenCase {
     const char* what;
     std::map<std::string, std::string> files; // added or replaced; empty text removes the file
@@ -822,18 +837,7 @@ TEST(DataCheckTest, EachBrokenSnippetIsFoundInItsFile)
     for (const BrokenCase& c : kCases) {
         TempDir game;
         WriteFolder(game, c.files);
-        const std::vector<DataFinding> findings = CheckGameData(game.Path());
-        std::string all;
-        for (const DataFinding& f : findings)
-            all += "\n  " + FormatFinding(f);
-        EXPECT_EQ(findings.size(), c.findings.size()) << c.what << ":" << all;
-        for (const Expected& e : c.findings) {
-            bool found = false;
-            for (const DataFinding& f : findings)
-                found = found || (f.file == e.file && f.reason.find(e.reason) != std::string::npos &&
-                                  f.warning == e.warning);
-            EXPECT_TRUE(found) << c.what << ": no \"" << e.file << ": ..." << e.reason << "...\" among" << all;
-        }
+        ExpectFindings(c.what, CheckGameData(game.Path()), c.findings);
     }
 }
 
@@ -972,18 +976,12 @@ TEST(DataCheckTest, EachDamagedAssetOfTheBuiltGameIsFound)
     for (const Case& c : cases) {
         PrivateGameFolder game;
         c.damage(game);
-        const std::vector<DataFinding> findings = CheckGameData(game.Path());
-        std::string all;
-        for (const DataFinding& f : findings)
-            all += "\n  " + FormatFinding(f);
-        EXPECT_EQ(findings.size(), c.findings.size()) << c.what << ":" << all;
-        for (const Expected& e : c.findings) {
-            const std::string file = e.file.empty() ? movie : e.file;
-            bool found = false;
-            for (const DataFinding& f : findings)
-                found = found || (f.file == file && f.reason.find(e.reason) != std::string::npos && !f.warning);
-            EXPECT_TRUE(found) << c.what << ": no \"" << file << ": ..." << e.reason << "...\" among" << all;
-        }
+        // An empty file stands for the movie's entry.
+        std::vector<Expected> expected = c.findings;
+        for (Expected& e : expected)
+            if (e.file.empty())
+                e.file = movie;
+        ExpectFindings(c.what, CheckGameData(game.Path()), expected);
     }
 }
 
